@@ -1,0 +1,76 @@
+# Project-wide build settings and the helpers every folder uses.
+
+set(CMAKE_CXX_STANDARD 20)
+set(CMAKE_CXX_STANDARD_REQUIRED ON)
+set(CMAKE_CXX_EXTENSIONS OFF)
+set(CMAKE_C_STANDARD 11)
+set(CMAKE_POSITION_INDEPENDENT_CODE ON)
+set(CMAKE_EXPORT_COMPILE_COMMANDS ON)
+
+if(NOT CMAKE_BUILD_TYPE AND NOT CMAKE_CONFIGURATION_TYPES)
+  set(CMAKE_BUILD_TYPE RelWithDebInfo CACHE STRING "Build type" FORCE)
+endif()
+
+option(LUMIVEX_WERROR "Treat compiler warnings as errors" OFF)
+option(LUMIVEX_SANITIZE "Build with AddressSanitizer and UndefinedBehaviorSanitizer" OFF)
+option(LUMIVEX_BENCHMARKS "Build the benchmarks" ON)
+
+add_compile_options(-Wall -Wextra)
+if(LUMIVEX_WERROR)
+  add_compile_options(-Werror)
+endif()
+if(LUMIVEX_SANITIZE)
+  set(LVX_SAN_FLAGS -fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
+  add_compile_options(${LVX_SAN_FLAGS})
+  add_link_options(${LVX_SAN_FLAGS})
+endif()
+
+# Everything lands in build/bin and build/lib; nothing needs installing.
+set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+set(CMAKE_LIBRARY_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/lib)
+set(CMAKE_ARCHIVE_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/lib/static)
+set(CMAKE_BUILD_WITH_INSTALL_RPATH ON)
+set(CMAKE_SKIP_BUILD_RPATH OFF)
+add_link_options(-Wl,--enable-new-dtags)
+set(LVX_GEN_DIR ${CMAKE_BINARY_DIR}/gen)
+file(MAKE_DIRECTORY ${LVX_GEN_DIR})
+
+# A shared library or dlopen module of ours: hidden symbols by default, RUNPATH
+# $ORIGIN so that it finds its sibling libraries in build/lib.
+function(lvx_shared_library target)
+  set_target_properties(${target} PROPERTIES
+    INSTALL_RPATH "$ORIGIN"
+    CXX_VISIBILITY_PRESET hidden
+    C_VISIBILITY_PRESET hidden
+    VISIBILITY_INLINES_HIDDEN ON)
+  if(NOT LUMIVEX_SANITIZE)
+    target_link_options(${target} PRIVATE -Wl,--no-undefined)
+  endif()
+endfunction()
+
+# A program of ours: RUNPATH $ORIGIN/../lib.
+function(lvx_executable target)
+  set_target_properties(${target} PROPERTIES INSTALL_RPATH "$ORIGIN/../lib")
+endfunction()
+
+find_package(GTest REQUIRED)
+include(GoogleTest)
+
+# lvx_add_gtest(NAME n SOURCES ... [LIBS ...] [LABELS ...] [TIMEOUT s])
+# One GoogleTest executable; every test case runs as its own ctest test, in
+# its own process, with its own temporary registry file (see platform/testing).
+function(lvx_add_gtest)
+  cmake_parse_arguments(T "" "NAME;TIMEOUT" "SOURCES;LIBS;LABELS" ${ARGN})
+  add_executable(${T_NAME} ${T_SOURCES})
+  target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} LvxTestMain GTest::gtest GTest::gmock)
+  lvx_executable(${T_NAME})
+  if(NOT T_TIMEOUT)
+    set(T_TIMEOUT 300)
+  endif()
+  set(props TIMEOUT ${T_TIMEOUT})
+  if(T_LABELS)
+    list(APPEND props LABELS "${T_LABELS}")
+  endif()
+  gtest_discover_tests(${T_NAME} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
+                       PROPERTIES ${props})
+endfunction()

@@ -1,0 +1,17 @@
+#pragma once
+// Helpers shared by the test executables.
+#include <string>
+
+namespace lvxtest {
+
+// A folder private to this test process, removed when the process ends.
+const std::string& TempDir();
+
+// Root of the source tree and of the build tree this test was built in.
+std::string SourceDir();
+std::string BuildDir();
+
+// Path of a file under the source tree, e.g. Source("samples/coffee.png").
+std::string Source(const std::string& relative);
+
+} // namespace lvxtest
