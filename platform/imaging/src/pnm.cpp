@@ -1,0 +1,122 @@
+// Binary PPM (P6) and PGM (P5), our own reader and writer. Samples of a
+// maxval below 255 are scaled to 0..255.
+#include "codecs.h"
+
+#include <algorithm>
+#include <cctype>
+#include <utility>
+#include <vector>
+
+namespace imaging::detail {
+namespace {
+
+// Skips whitespace and '#' comments, then reads a decimal number. Returns -1
+// when there is none, or when it exceeds limit.
+int64_t ReadHeaderNumber(FILE* file, int64_t limit)
+{
+  int c = std::fgetc(file);
+  for (;;) {
+    if (c == '#') {
+      while (c != '\n' && c != '\r' && c != EOF)
+        c = std::fgetc(file);
+    } else if (c != EOF && std::isspace(c)) {
+      c = std::fgetc(file);
+    } else {
+      break;
+    }
+  }
+  if (c == EOF || !std::isdigit(c))
+    return -1;
+  int64_t value = 0;
+  while (c != EOF && std::isdigit(c)) {
+    value = value * 10 + (c - '0');
+    if (value > limit)
+      return -1;
+    c = std::fgetc(file);
+  }
+  // Exactly one whitespace byte ends the number (after maxval it is the last
+  // header byte before the samples).
+  if (c != EOF && !std::isspace(c))
+    return -1;
+  return value;
+}
+
+} // namespace
+
+int32_t ReadPnm(FILE* file, int32_t wantBits, Bitmap* out, std::string* error)
+{
+  char magic[2];
+  if (std::fread(magic, 1, 2, file) != 2 || magic[0] != 'P')
+    return Fail(error, kErrorFormat, "not a PPM or PGM file");
+  if (magic[1] != '5' && magic[1] != '6')
+    return Fail(error, kErrorUnsupported, "only binary PPM (P6) and PGM (P5) files are read");
+  const bool grey = magic[1] == '5';
+  const int64_t width = ReadHeaderNumber(file, INT32_MAX);
+  const int64_t height = width > 0 ? ReadHeaderNumber(file, INT32_MAX) : -1;
+  const int64_t maxval = height > 0 ? ReadHeaderNumber(file, 65535) : -1;
+  if (width <= 0 || height <= 0 || maxval <= 0)
+    return Fail(error, kErrorCorrupt, "damaged PPM/PGM header");
+  if (maxval > 255)
+    return Fail(error, kErrorUnsupported, "16-bit PPM/PGM files are not supported");
+
+  const int32_t bits = (grey && wantBits == 0) ? 8 : 24;
+  Bitmap bitmap;
+  int32_t status = Create(&bitmap, static_cast<int32_t>(width), static_cast<int32_t>(height), bits, error);
+  if (status != kSuccess)
+    return status;
+
+  const int channels = grey ? 1 : 3;
+  std::vector<unsigned char> line(static_cast<size_t>(width) * channels);
+  uint8_t scale[256];
+  for (int v = 0; v <= maxval; ++v)
+    scale[v] = static_cast<uint8_t>((v * 255 + maxval / 2) / maxval);
+  for (int32_t y = 0; y < bitmap.height; ++y) {
+    if (std::fread(line.data(), 1, line.size(), file) != line.size())
+      return Fail(error, kErrorCorrupt, "truncated PPM/PGM data");
+    uint8_t* d = bitmap.Row(y);
+    for (int32_t x = 0; x < bitmap.width; ++x) {
+      const unsigned char* s = &line[static_cast<size_t>(x) * channels];
+      for (int c = 0; c < channels; ++c)
+        if (s[c] > maxval)
+          return Fail(error, kErrorCorrupt, "PPM/PGM sample above maxval");
+      if (bits == 8) {
+        *d++ = scale[s[0]];
+      } else if (grey) {
+        d[0] = d[1] = d[2] = scale[s[0]];
+        d += 3;
+      } else {
+        d[0] = scale[s[2]];
+        d[1] = scale[s[1]];
+        d[2] = scale[s[0]];
+        d += 3;
+      }
+    }
+  }
+  *out = std::move(bitmap);
+  return kSuccess;
+}
+
+int32_t WritePnm(FILE* file, const Bitmap& bitmap, std::string* error)
+{
+  const bool grey = bitmap.bitsPerPixel == 8;
+  if (std::fprintf(file, "%s\n%d %d\n255\n", grey ? "P5" : "P6", bitmap.width, bitmap.height) < 0)
+    return Fail(error, kErrorWrite, "write error");
+  std::vector<unsigned char> line(static_cast<size_t>(bitmap.width) * (grey ? 1 : 3));
+  for (int32_t y = 0; y < bitmap.height; ++y) {
+    const uint8_t* s = bitmap.Row(y);
+    if (grey) {
+      std::copy(s, s + bitmap.width, line.begin());
+    } else {
+      for (size_t i = 0; i < line.size(); i += 3) {
+        line[i] = s[i + 2];
+        line[i + 1] = s[i + 1];
+        line[i + 2] = s[i];
+      }
+    }
+    if (std::fwrite(line.data(), 1, line.size(), file) != line.size())
+      return Fail(error, kErrorWrite, "write error");
+  }
+  return kSuccess;
+}
+
+} // namespace imaging::detail
