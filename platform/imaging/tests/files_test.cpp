@@ -97,7 +97,7 @@ void WritePngDirect(const std::string& path, uint32_t w, uint32_t h, int colorTy
 
 // ---- Exact round trips --------------------------------------------------------
 
-TEST(RoundTrip, PngAndPnmAreExactWithZeroPadding)
+TEST(ImagingRoundTrip, PngAndPnmAreExactWithZeroPadding)
 {
   // Widths 1..5 give every padding length for 8 and 24 bits: 24-bit rows of
   // 3, 6, 9, 12, 15 bytes pad to 4, 8, 12, 12, 16.
@@ -119,7 +119,7 @@ TEST(RoundTrip, PngAndPnmAreExactWithZeroPadding)
       }
 }
 
-TEST(RoundTrip, JpegIsCloseAndKeepsChannelOrder)
+TEST(ImagingRoundTrip, JpegIsCloseAndKeepsChannelOrder)
 {
   // A smooth B,G,R gradient survives quality 95 within a few levels.
   Bitmap in;
@@ -146,7 +146,7 @@ TEST(RoundTrip, JpegIsCloseAndKeepsChannelOrder)
   EXPECT_TRUE(PaddingIsZero(out));
 }
 
-TEST(Formats, FilesHoldRgbOrderAndRowsComeBackBgr)
+TEST(ImagingFormats, FilesHoldRgbOrderAndRowsComeBackBgr)
 {
   // The file stores R,G,B; the bitmap B,G,R. Written and read by libpng and
   // by hand, so a swap in both our reader and writer cannot hide.
@@ -162,7 +162,7 @@ TEST(Formats, FilesHoldRgbOrderAndRowsComeBackBgr)
   EXPECT_EQ(std::vector<uint8_t>(bytes.end() - 6, bytes.end()), (std::vector<uint8_t>{10, 20, 30, 40, 50, 60}));
 }
 
-TEST(Formats, TypeComesFromContentNotName)
+TEST(ImagingFormats, TypeComesFromContentNotName)
 {
   Bitmap in = Random(4, 4, 24, 7);
   ASSERT_EQ(imaging::SaveFile(Temp("really-png.jpg").c_str(), &in, FileFormat::kPng, 0), imaging::kSuccess);
@@ -176,7 +176,7 @@ TEST(Formats, TypeComesFromContentNotName)
 
 // ---- Grey ---------------------------------------------------------------------
 
-TEST(Grey, StaysGreyOrBecomesEqualBgr)
+TEST(ImagingGrey, StaysGreyOrBecomesEqualBgr)
 {
   // Smooth, so JPEG keeps it within a few levels.
   Bitmap grey;
@@ -211,7 +211,7 @@ TEST(Grey, StaysGreyOrBecomesEqualBgr)
   }
 }
 
-TEST(Grey, ColourFilesAreNeverMadeGrey)
+TEST(ImagingGrey, ColourFilesAreNeverMadeGrey)
 {
   Bitmap colour = Random(3, 3, 24, 5);
   ASSERT_EQ(imaging::SaveFile(Temp("c.png").c_str(), &colour, FileFormat::kPng, 0), imaging::kSuccess);
@@ -224,7 +224,7 @@ TEST(Grey, ColourFilesAreNeverMadeGrey)
 
 // ---- PNG variants ---------------------------------------------------------------
 
-TEST(PngVariants, PaletteSixteenBitAlphaAndLowDepthGrey)
+TEST(ImagingPngVariants, PaletteSixteenBitAlphaAndLowDepthGrey)
 {
   // 4-bit palette: indices 2, 0, 1 packed as 0x20 0x10.
   const std::vector<png_color> palette = {{255, 0, 0}, {0, 255, 0}, {1, 2, 3}};
@@ -258,7 +258,7 @@ TEST(PngVariants, PaletteSixteenBitAlphaAndLowDepthGrey)
   EXPECT_EQ(AllBytes(ga24), (std::vector<uint8_t>{7, 7, 7, 200, 200, 200, 0, 0}));
 }
 
-TEST(PngVariants, InterlacedReadsLikeProgressive)
+TEST(ImagingPngVariants, InterlacedReadsLikePlain)
 {
   std::vector<std::vector<uint8_t>> rows(9, std::vector<uint8_t>(27));
   for (size_t y = 0; y < rows.size(); ++y)
@@ -286,7 +286,7 @@ void ExpectRefused(const std::string& path, int32_t status)
   EXPECT_EQ(AllBytes(keep), before);
 }
 
-TEST(Damaged, EveryTruncationOfPngAndJpegIsAnError)
+TEST(ImagingDamaged, EveryTruncationOfPngAndJpegIsAnError)
 {
   Bitmap img = Random(24, 16, 24, 11);
   for (auto [name, format] : {std::pair{"t.png", FileFormat::kPng}, std::pair{"t.jpg", FileFormat::kJpeg}}) {
@@ -307,7 +307,7 @@ TEST(Damaged, EveryTruncationOfPngAndJpegIsAnError)
   }
 }
 
-TEST(Damaged, FlippedBytesNeverCrash)
+TEST(ImagingDamaged, FlippedBytesNeverCrash)
 {
   // A flipped bit in PNG data breaks a CRC; in JPEG entropy data it may
   // decode to other pixels. Either way: a status, no crash, no leak (ASan).
@@ -329,7 +329,7 @@ TEST(Damaged, FlippedBytesNeverCrash)
   }
 }
 
-TEST(Damaged, CmykJpegIsRefused)
+TEST(ImagingDamaged, CmykJpegIsRefused)
 {
   const std::string path = Temp("cmyk.jpg");
   FILE* f = std::fopen(path.c_str(), "wb");
@@ -355,7 +355,7 @@ TEST(Damaged, CmykJpegIsRefused)
   ExpectRefused(path, imaging::kErrorUnsupported);
 }
 
-TEST(Damaged, PnmHeadersAndSamples)
+TEST(ImagingDamaged, PnmHeadersAndSamples)
 {
   // maxval 15: 15 -> 255, 7 -> round(7 * 255 / 15) = 119, 0 -> 0.
   WriteBytes(Temp("m15.pgm"), std::string("P5 # comment\n3 1\n15\n") + char(15) + char(7) + char(0));
@@ -387,7 +387,7 @@ TEST(Damaged, PnmHeadersAndSamples)
   }
 }
 
-TEST(Damaged, OversizedPngIsRefusedBeforeAllocating)
+TEST(ImagingDamaged, OversizedPngIsRefusedBeforeAllocating)
 {
   // 30000 x 30000 x 3 bytes = 2.7e9 >= 2^31: refused from the header alone.
   // The header and the start of an image data chunk are all it takes.
@@ -399,7 +399,7 @@ TEST(Damaged, OversizedPngIsRefusedBeforeAllocating)
   ExpectRefused(Temp("huge.png"), imaging::kErrorTooLarge);
 }
 
-TEST(Damaged, MissingFilesAndFolders)
+TEST(ImagingDamaged, MissingFilesAndFolders)
 {
   ExpectRefused(Temp("no-such-file.png"), imaging::kErrorOpen);
   ExpectRefused(lvxtest::TempDir(), imaging::kErrorOpen);
@@ -407,7 +407,7 @@ TEST(Damaged, MissingFilesAndFolders)
 
 // ---- The record and saving --------------------------------------------------------
 
-TEST(Record, SizeLimitsAndMoves)
+TEST(ImagingRecord, SizeLimitsAndMoves)
 {
   Bitmap b;
   // 8192 x 262144 grey needs exactly 2^31 bytes: refused, like anything larger
@@ -432,7 +432,7 @@ TEST(Record, SizeLimitsAndMoves)
   EXPECT_EQ(b.bytesPerLine, 0);
 }
 
-TEST(Save, FailuresLeaveTheOldFileAndNoLeftovers)
+TEST(ImagingSave, FailuresLeaveTheOldFileAndNoLeftovers)
 {
   const std::string dir = Temp("save");
   std::filesystem::create_directory(dir);
