@@ -297,7 +297,7 @@ bool LoadEngine(const std::string& path, Engine* engine, std::string* error)
 volatile std::sig_atomic_t g_interrupted = 0;
 ProgressMeter* g_meter = nullptr;
 
-extern "C" void OnInterrupt(int) { g_interrupted = 1; }
+void OnInterrupt(int) { g_interrupted = 1; }
 
 // The first Ctrl-C asks the engine to stop at its next poll; the handler then
 // resets itself, so a second one ends the program at once.
@@ -310,7 +310,7 @@ void CatchInterrupt()
   sigaction(SIGINT, &sa, nullptr);
 }
 
-extern "C" int ProgressTrampoline(int argument) { return g_meter->OnProgress(argument, g_interrupted != 0); }
+int ProgressTrampoline(int argument) { return g_meter->OnProgress(argument, g_interrupted != 0); }
 
 double Seconds()
 {
