@@ -40,7 +40,9 @@ Bitmap& Bitmap::operator=(Bitmap&& other) noexcept
 
 Bitmap::~Bitmap() { Free(this); }
 
-int32_t Create(Bitmap* bitmap, int32_t width, int32_t height, int32_t bitsPerPixel, std::string* error)
+namespace {
+
+int32_t Allocate(Bitmap* bitmap, int32_t width, int32_t height, int32_t bitsPerPixel, std::string* error)
 {
   using detail::Fail;
   if (!bitmap || (bitsPerPixel != 8 && bitsPerPixel != 24))
@@ -65,6 +67,13 @@ int32_t Create(Bitmap* bitmap, int32_t width, int32_t height, int32_t bitsPerPix
   bitmap->bytesPerLine = static_cast<int32_t>(rowBytes);
   bitmap->data = static_cast<uint8_t*>(data);
   return kSuccess;
+}
+
+} // namespace
+
+int32_t Create(Bitmap* bitmap, int32_t width, int32_t height, int32_t bitsPerPixel, std::string* error)
+{
+  return detail::NoThrow(error, [&] { return Allocate(bitmap, width, height, bitsPerPixel, error); });
 }
 
 void Free(Bitmap* bitmap)

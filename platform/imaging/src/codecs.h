@@ -10,6 +10,20 @@ namespace imaging::detail {
 // Stores the message (when asked for) and returns the status.
 int32_t Fail(std::string* error, int32_t status, const std::string& message);
 
+// Runs an exported operation's body. Nothing may throw out of the library;
+// the only exception possible is running out of memory for a message.
+template <class Body>
+int32_t NoThrow(std::string* error, Body&& body)
+{
+  try {
+    return body();
+  } catch (...) {
+    if (error)
+      error->assign("out of memory");
+    return kErrorNoMemory;
+  }
+}
+
 // Each reader gets the file positioned at its first byte and fills an empty
 // bitmap; each writer gets a freshly created file. wantBits is 0 or 24.
 int32_t ReadPng(FILE* file, int32_t wantBits, Bitmap* out, std::string* error);

@@ -98,9 +98,7 @@ private:
   FILE* file_ = nullptr;
 };
 
-} // namespace
-
-int32_t LoadFile(const char* path, Bitmap* bitmap, int32_t wantBits, std::string* error)
+int32_t Load(const char* path, Bitmap* bitmap, int32_t wantBits, std::string* error)
 {
   if (!path || !bitmap)
     return Fail(error, kErrorBadArgument, "no path or no bitmap");
@@ -135,8 +133,7 @@ int32_t LoadFile(const char* path, Bitmap* bitmap, int32_t wantBits, std::string
   return kSuccess;
 }
 
-int32_t SaveFile(const char* path, const Bitmap* bitmap, FileFormat format, int32_t quality,
-                 std::string* error)
+int32_t Save(const char* path, const Bitmap* bitmap, FileFormat format, int32_t quality, std::string* error)
 {
   if (!path || !*path || !bitmap)
     return Fail(error, kErrorBadArgument, "no path or no bitmap");
@@ -161,6 +158,19 @@ int32_t SaveFile(const char* path, const Bitmap* bitmap, FileFormat format, int3
   if (status != kSuccess)
     return Fail(error, status, "cannot write " + Quoted(path) + ": " + why);
   return out.Commit(error);
+}
+
+} // namespace
+
+int32_t LoadFile(const char* path, Bitmap* bitmap, int32_t wantBits, std::string* error)
+{
+  return detail::NoThrow(error, [&] { return Load(path, bitmap, wantBits, error); });
+}
+
+int32_t SaveFile(const char* path, const Bitmap* bitmap, FileFormat format, int32_t quality,
+                 std::string* error)
+{
+  return detail::NoThrow(error, [&] { return Save(path, bitmap, format, quality, error); });
 }
 
 } // namespace imaging

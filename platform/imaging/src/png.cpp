@@ -5,8 +5,6 @@
 
 #include <png.h>
 
-#include <cstring>
-#include <vector>
 
 namespace imaging::detail {
 namespace {
@@ -19,7 +17,7 @@ struct PngJob {
   int32_t wantBits = 0;
   Bitmap* bitmap = nullptr;       // read into
   const Bitmap* source = nullptr; // written from
-  std::vector<png_bytep> rows;
+  int passes = 1;
   int32_t status = kErrorCorrupt;
   std::string message;
   char libMessage[200] = {};
@@ -53,7 +51,7 @@ bool PrepareRead(PngJob* job)
   if (grey && job->wantBits == 24)
     png_set_gray_to_rgb(png);
   png_set_bgr(png);
-  png_set_interlace_handling(png);
+  job->passes = png_set_interlace_handling(png);
   png_read_update_info(png, info);
 
   const int32_t bits = (grey && job->wantBits == 0) ? 8 : 24;
@@ -64,12 +62,7 @@ bool PrepareRead(PngJob* job)
   }
   job->status = Create(job->bitmap, static_cast<int32_t>(width), static_cast<int32_t>(height), bits,
                        &job->message);
-  if (job->status != kSuccess)
-    return false;
-  job->rows.resize(height);
-  for (png_uint_32 y = 0; y < height; ++y)
-    job->rows[y] = job->bitmap->Row(static_cast<int32_t>(y));
-  return true;
+  return job->status == kSuccess;
 }
 
 void Decode(PngJob* job)
@@ -81,7 +74,10 @@ void Decode(PngJob* job)
   }
   if (!PrepareRead(job))
     return;
-  png_read_image(job->png, job->rows.data());
+  // Row by row, once per interlace pass: libpng merges the passes in place.
+  for (int pass = 0; pass < job->passes; ++pass)
+    for (int32_t y = 0; y < job->bitmap->height; ++y)
+      png_read_row(job->png, job->bitmap->Row(y), nullptr);
   png_read_end(job->png, nullptr);
   job->status = kSuccess;
 }

@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cctype>
 #include <utility>
-#include <vector>
 
 namespace imaging::detail {
 namespace {
@@ -65,31 +64,27 @@ int32_t ReadPnm(FILE* file, int32_t wantBits, Bitmap* out, std::string* error)
   if (status != kSuccess)
     return status;
 
-  const int channels = grey ? 1 : 3;
-  std::vector<unsigned char> line(static_cast<size_t>(width) * channels);
+  // Each row is read straight into the bitmap and converted in place: B,G,R
+  // from R,G,B by swapping, grey to B,G,R by widening from the right end.
+  const size_t fileRow = static_cast<size_t>(width) * (grey ? 1 : 3);
   uint8_t scale[256];
   for (int v = 0; v <= maxval; ++v)
     scale[v] = static_cast<uint8_t>((v * 255 + maxval / 2) / maxval);
   for (int32_t y = 0; y < bitmap.height; ++y) {
-    if (std::fread(line.data(), 1, line.size(), file) != line.size())
+    uint8_t* row = bitmap.Row(y);
+    if (std::fread(row, 1, fileRow, file) != fileRow)
       return Fail(error, kErrorCorrupt, "truncated PPM/PGM data");
-    uint8_t* d = bitmap.Row(y);
-    for (int32_t x = 0; x < bitmap.width; ++x) {
-      const unsigned char* s = &line[static_cast<size_t>(x) * channels];
-      for (int c = 0; c < channels; ++c)
-        if (s[c] > maxval)
-          return Fail(error, kErrorCorrupt, "PPM/PGM sample above maxval");
-      if (bits == 8) {
-        *d++ = scale[s[0]];
-      } else if (grey) {
-        d[0] = d[1] = d[2] = scale[s[0]];
-        d += 3;
-      } else {
-        d[0] = scale[s[2]];
-        d[1] = scale[s[1]];
-        d[2] = scale[s[0]];
-        d += 3;
-      }
+    for (size_t i = 0; i < fileRow; ++i) {
+      if (row[i] > maxval)
+        return Fail(error, kErrorCorrupt, "PPM/PGM sample above maxval");
+      row[i] = scale[row[i]];
+    }
+    if (!grey) {
+      for (size_t i = 0; i < fileRow; i += 3)
+        std::swap(row[i], row[i + 2]);
+    } else if (bits == 24) {
+      for (int32_t x = bitmap.width - 1; x >= 0; --x)
+        row[3 * x] = row[3 * x + 1] = row[3 * x + 2] = row[x];
     }
   }
   *out = std::move(bitmap);
@@ -101,19 +96,25 @@ int32_t WritePnm(FILE* file, const Bitmap& bitmap, std::string* error)
   const bool grey = bitmap.bitsPerPixel == 8;
   if (std::fprintf(file, "%s\n%d %d\n255\n", grey ? "P5" : "P6", bitmap.width, bitmap.height) < 0)
     return Fail(error, kErrorWrite, "write error");
-  std::vector<unsigned char> line(static_cast<size_t>(bitmap.width) * (grey ? 1 : 3));
+  const size_t fileRow = static_cast<size_t>(bitmap.width) * (grey ? 1 : 3);
+  unsigned char chunk[3 * 4096]; // R,G,B of up to 4096 pixels
   for (int32_t y = 0; y < bitmap.height; ++y) {
     const uint8_t* s = bitmap.Row(y);
+    size_t written = 0;
     if (grey) {
-      std::copy(s, s + bitmap.width, line.begin());
+      written = std::fwrite(s, 1, fileRow, file);
     } else {
-      for (size_t i = 0; i < line.size(); i += 3) {
-        line[i] = s[i + 2];
-        line[i + 1] = s[i + 1];
-        line[i + 2] = s[i];
+      for (size_t at = 0; at < fileRow; at += sizeof chunk) {
+        const size_t n = std::min(sizeof chunk, fileRow - at);
+        for (size_t i = 0; i < n; i += 3) {
+          chunk[i] = s[at + i + 2];
+          chunk[i + 1] = s[at + i + 1];
+          chunk[i + 2] = s[at + i];
+        }
+        written += std::fwrite(chunk, 1, n, file);
       }
     }
-    if (std::fwrite(line.data(), 1, line.size(), file) != line.size())
+    if (written != fileRow)
       return Fail(error, kErrorWrite, "write error");
   }
   return kSuccess;
