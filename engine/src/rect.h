@@ -7,6 +7,12 @@
 
 #include <cstdint>
 
+// On the public record itself, so that it is found from any namespace.
+inline bool operator==(const AdjustRect& a, const AdjustRect& b)
+{
+  return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+}
+
 namespace lvx {
 
 inline AdjustRect EmptyRect() { return AdjustRect{0, 0, 0, 0}; }
@@ -16,10 +22,6 @@ inline int64_t RectWidth(const AdjustRect& r) { return int64_t(r.right) - r.left
 inline int64_t RectHeight(const AdjustRect& r) { return int64_t(r.bottom) - r.top; }
 // (bottom - top) * (right - left), 0 when empty.
 inline int64_t RectArea(const AdjustRect& r) { return RectIsEmpty(r) ? 0 : RectWidth(r) * RectHeight(r); }
-inline bool operator==(const AdjustRect& a, const AdjustRect& b)
-{
-  return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
-}
 
 // Intersection with the whole image {0, 0, columns, rows}; empty when nothing
 // of the rectangle lies inside.
