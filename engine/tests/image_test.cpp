@@ -99,8 +99,9 @@ TEST(Views, OwningBottomUpDescriptionsFreeAtTheirLowestAddress)
   FreeImage(dib);    // AddressSanitizer checks the address freed
   EXPECT_EQ(dib.data, nullptr);
   EXPECT_EQ(LiveAllocations(), 0);
-  ImageDesc view = QuarterTurn(AllocPlane8(2, 2));
-  EXPECT_FALSE(view.ownsBuffer);
+  ImageDesc plane = AllocPlane8(2, 2);
+  EXPECT_FALSE(QuarterTurn(plane).ownsBuffer);
+  FreeImage(plane);
 }
 
 TEST(Views, MakeLikeAndKindChecks)
