@@ -101,6 +101,14 @@ double g_atanThreshold[129];
 bool g_cosBuilt = false;
 bool g_atanBuilt = false;
 
+// Writes a colour into the B, G, R bytes of a pixel.
+void StoreColour(uint8_t* p, Rgb c)
+{
+  p[0] = c.b;
+  p[1] = c.g;
+  p[2] = c.r;
+}
+
 int AngleStep(double f)
 {
   double scaled = 128.0 * f;
@@ -208,19 +216,13 @@ void ColourToWorkingGammaOp(uint8_t* p) { StoreWorking(p, RgbToWorkingLinear(Rgb
 
 void WorkingToColourPlainOp(uint8_t* p)
 {
-  Rgb c = WorkingToRgb(LoadWorking(p));
-  p[0] = c.b;
-  p[1] = c.g;
-  p[2] = c.r;
+  StoreColour(p, WorkingToRgb(LoadWorking(p)));
   p[3] = 0;
 }
 
 void WorkingToColourGammaOp(uint8_t* p)
 {
-  Rgb c = WorkingToRgbLinear(LoadWorking(p));
-  p[0] = c.b;
-  p[1] = c.g;
-  p[2] = c.r;
+  StoreColour(p, WorkingToRgbLinear(LoadWorking(p)));
   p[3] = 0;
 }
 
@@ -251,10 +253,7 @@ int WorkingToColourImage(const ImageDesc& working, const ImageDesc& colour, doub
     PrepareDelinearising(gamma);
   return ForEachRowPair(working, colour, [&](uint8_t* w, uint8_t* c, int32_t n, ptrdiff_t sw, ptrdiff_t sc) {
     for (int32_t x = 0; x < n; ++x, c += sc, w += sw) {
-      Rgb rgb = plain ? WorkingToRgb(LoadWorking(w)) : WorkingToRgbLinear(LoadWorking(w));
-      c[0] = rgb.b;
-      c[1] = rgb.g;
-      c[2] = rgb.r;
+      StoreColour(c, plain ? WorkingToRgb(LoadWorking(w)) : WorkingToRgbLinear(LoadWorking(w)));
     }
   }, cb);
 }

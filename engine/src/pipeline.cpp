@@ -27,6 +27,19 @@ int MakeReducedCopy(const CorrectionImage& full, int64_t budget, CorrectionImage
   return kStatusOk;
 }
 
+// Ends a stretch of full-resolution work on the reduced road: the colour
+// image made current, a poll, the working image given back.
+int FinishFullResolution(CorrectionImage& full, const Task& task, AdjustProgressProc cb)
+{
+  if (int s = EnsureColour(full, cb))
+    return s;
+  if (task.Poll())
+    return kStatusCancelled;
+  FreeImage(full.working);
+  full.workingValid = 0;
+  return kStatusOk;
+}
+
 int FullRoad(CorrectionImage& full, EngineControl& control, AdjustProgressProc cb)
 {
   Task task(cb, 2);
@@ -65,12 +78,8 @@ int ReducedRoad(CorrectionImage& full, CorrectionImage& reduced, EngineControl& 
     }
     if (int s = sharpening(full, keptControl, cb))
       return s;
-    if (int s = EnsureColour(full, cb))
+    if (int s = FinishFullResolution(full, task, cb))
       return s;
-    if (task.Poll())
-      return kStatusCancelled;
-    FreeImage(full.working);
-    full.workingValid = 0;
   }
 
   if (!haveReduced)
@@ -106,12 +115,7 @@ int ReducedRoad(CorrectionImage& full, CorrectionImage& reduced, EngineControl& 
     if (keptControl.finalFlag && keptControl.finalStep)
       if (int s = keptControl.finalStep(full, keptControl, cb))
         return s;
-    if (int s = EnsureColour(full, cb))
-      return s;
-    if (task.Poll())
-      return kStatusCancelled;
-    FreeImage(full.working);
-    full.workingValid = 0;
+    return FinishFullResolution(full, task, cb);
   }
   return kStatusOk;
 }

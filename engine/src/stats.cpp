@@ -178,34 +178,38 @@ int GatherBrightness(const ImageDesc& colour, uint32_t*& counts, uint32_t*& sumR
   }));
 }
 
-int GatherPlane8Histogram(const ImageDesc& plane, uint32_t*& bins, int32_t n, AdjustProgressProc cb)
+// n bins of a one-channel plane whose values `read` fetches.
+template <class Read>
+int GatherPlaneHistogram(const ImageDesc& plane, int32_t kind, uint32_t*& bins, int32_t n, AdjustProgressProc cb,
+                         Read read)
 {
-  if (int s = CheckKind(plane, kKindPlane8))
+  if (int s = CheckKind(plane, kind))
     return s;
+  if (n < 0)
+    return kStatusBadArgument;
   Slots slots;
-  if (n < 0 || !slots.Prepare(bins, size_t(n)))
-    return slots.Finish(n < 0 ? kStatusBadArgument : kStatusNoMemory);
+  if (!slots.Prepare(bins, size_t(n)))
+    return slots.Finish(kStatusNoMemory);
   uint32_t* h = bins;
   return slots.Finish(WalkPixels(plane, cb, [&](const uint8_t* p) {
-    if (*p < n)
-      ++h[*p];
+    uint32_t v = read(p);
+    if (v < uint32_t(n))
+      ++h[v];
   }));
+}
+
+int GatherPlane8Histogram(const ImageDesc& plane, uint32_t*& bins, int32_t n, AdjustProgressProc cb)
+{
+  return GatherPlaneHistogram(plane, kKindPlane8, bins, n, cb, [](const uint8_t* p) { return uint32_t(*p); });
 }
 
 int GatherPlane16Histogram(const ImageDesc& plane, uint32_t*& bins, int32_t n, AdjustProgressProc cb)
 {
-  if (int s = CheckKind(plane, kKindPlane16))
-    return s;
-  Slots slots;
-  if (n < 0 || !slots.Prepare(bins, size_t(n)))
-    return slots.Finish(n < 0 ? kStatusBadArgument : kStatusNoMemory);
-  uint32_t* h = bins;
-  return slots.Finish(WalkPixels(plane, cb, [&](const uint8_t* p) {
+  return GatherPlaneHistogram(plane, kKindPlane16, bins, n, cb, [](const uint8_t* p) {
     uint16_t v;
     std::memcpy(&v, p, 2);
-    if (v < n)
-      ++h[v];
-  }));
+    return uint32_t(v);
+  });
 }
 
 int GatherSaturationBrightness(const ImageDesc& colour, uint32_t*& brightness, uint32_t*& saturation,
