@@ -1,0 +1,30 @@
+#pragma once
+// A non-owning reference to any callable, for the kernels the iterators call.
+// It never allocates, unlike std::function, and costs one indirect call.
+#include <type_traits>
+#include <utility>
+
+namespace lvx {
+
+template <class Signature>
+class FunctionRef;
+
+template <class R, class... Args>
+class FunctionRef<R(Args...)> {
+public:
+  template <class F, class = std::enable_if_t<!std::is_same_v<std::decay_t<F>, FunctionRef>>>
+  FunctionRef(F&& f) // NOLINT: implicit on purpose, so lambdas pass directly
+      : object_(const_cast<void*>(static_cast<const void*>(&f))),
+        call_([](void* object, Args... args) -> R {
+          return (*static_cast<std::remove_reference_t<F>*>(object))(std::forward<Args>(args)...);
+        })
+  {
+  }
+  R operator()(Args... args) const { return call_(object_, std::forward<Args>(args)...); }
+
+private:
+  void* object_;
+  R (*call_)(void*, Args...);
+};
+
+} // namespace lvx

@@ -1,0 +1,79 @@
+#pragma once
+// Helpers shared by the engine tests: a recording progress callback with a
+// protocol check, test images with canary padding, and stub stages that
+// exercise the pipeline driver through the internal API.
+#include "lumivex.h"
+#include "pipeline.h"
+#include "progress.h"
+#include "rect.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace lvxtest {
+
+// ---- Progress --------------------------------------------------------------
+struct ProgressLog {
+  std::vector<int> calls;
+  int polls = 0;
+  int cancelAtPoll = 0; // 1-based poll that answers "cancel"; 0: never
+};
+ProgressLog& Progress();
+void ResetProgress(int cancelAtPoll = 0);
+// The recording callback.
+int RecordProgress(int n);
+// "" when the calls follow the protocol (begins below -1, no positive
+// argument, depth never negative, ending at 0), else what went wrong.
+std::string ProtocolError(const std::vector<int>& calls);
+
+// ---- Images ----------------------------------------------------------------
+// A B,G,R buffer whose padding bytes (row tail and pixel bytes past 3) hold a
+// canary value.
+struct TestImage {
+  int32_t rows = 0, columns = 0, rowBytes = 0, pixelBytes = 3;
+  std::vector<uint8_t> bytes;
+  static constexpr uint8_t kCanary = 0xA5;
+
+  TestImage(int32_t rows, int32_t columns, int32_t pixelBytes = 3, int32_t extraRowBytes = 0);
+  uint8_t* Pixel(int32_t y, int32_t x) { return bytes.data() + size_t(y) * rowBytes + size_t(x) * pixelBytes; }
+  lvx::ImageDesc Desc() { return lvx::CallerImage(bytes.data(), rows, columns, rowBytes, pixelBytes); }
+  // Random pixels (padding keeps its canary).
+  void FillRandom(uint32_t seed);
+  bool CanariesIntact() const;
+};
+
+// ---- Stub stages --------------------------------------------------------------
+// Each stub appends "name:rowsxcolumns" to the trace when it runs.
+std::vector<std::string>& Trace();
+std::string Traced(const char* name, const lvx::CorrectionImage& image);
+
+// Colour lookup: gathers the channel histograms of the rectangle, maps the
+// whole colour image through StubLut (a fixed scramble) and queues it.
+int LookupStage(lvx::CorrectionImage& image, lvx::EngineControl& control, AdjustProgressProc cb);
+uint8_t StubLut(uint8_t v);
+void LookupOp(uint8_t* pixel);
+// Working space: turns every hue by 40 steps and queues that.
+int WorkingStage(lvx::CorrectionImage& image, lvx::EngineControl& control, AdjustProgressProc cb);
+void HueOp(uint8_t* pixel);
+// Fails with FailingStatus() without touching the image.
+int FailingStage(lvx::CorrectionImage& image, lvx::EngineControl& control, AdjustProgressProc cb);
+int& FailingStatus();
+// A 3-tick task with three polls.
+int PollingStage(lvx::CorrectionImage& image, lvx::EngineControl& control, AdjustProgressProc cb);
+// Plays sharpening: extracts luminance, takes its gradient map, merges
+// luminance back unchanged, queues nothing; records the rectangle it saw.
+int SharpenStage(lvx::CorrectionImage& image, lvx::EngineControl& control, AdjustProgressProc cb);
+AdjustRect& SharpenRect();
+// Computes the peak list of the rectangle's green histogram; passes on -1.
+int PeakStage(lvx::CorrectionImage& image, lvx::EngineControl& control, AdjustProgressProc cb);
+// Border pre-pass: moves each side of the rectangle in by one pixel.
+int BorderStage(lvx::CorrectionImage& image, lvx::EngineControl& control, AdjustProgressProc cb);
+// Final step: only traces.
+int FinalStage(lvx::CorrectionImage& image, lvx::EngineControl& control, AdjustProgressProc cb);
+
+// A control block with the given slots (nulls allowed), no pre-pass, no
+// final step, the given pixel budget.
+lvx::EngineControl StubControl(std::vector<lvx::StageFn> slots, int32_t budget = 50);
+
+} // namespace lvxtest
