@@ -125,6 +125,33 @@ void StartName(char* name, const char* defaultName)
     CopyBounded(name, MAX_PATH, defaultName);
 }
 
+// Calls visit (name, name length, data, data length) for every value of the
+// key HKEY_LOCAL_MACHINE\keyPath whose name and data fit 256 bytes, with the
+// data NUL-terminated, until visit returns false.
+template <class Visit>
+void ForEachValue(const char* keyPath, Visit visit)
+{
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyPath, 0, KEY_READ, &key) != ERROR_SUCCESS)
+    return;
+  for (DWORD index = 0;; ++index) {
+    char name[kRegistryText];
+    char data[kRegistryText + 1];
+    DWORD nameLength = kRegistryText;
+    DWORD dataLength = kRegistryText;
+    const LONG result =
+        RegEnumValueA(key, index, name, &nameLength, nullptr, nullptr, reinterpret_cast<BYTE*>(data), &dataLength);
+    if (result == ERROR_MORE_DATA)
+      continue;
+    if (result != ERROR_SUCCESS)
+      break;
+    data[dataLength] = '\0';
+    if (!visit(name, nameLength, data, dataLength))
+      break;
+  }
+  RegCloseKey(key);
+}
+
 } // namespace
 
 QVFileSpec::QVFileSpec()
@@ -418,35 +445,21 @@ void QVFileSpec::GetRegDLLPath(const char* moduleName)
   char wanted[kPathSize];
   if (!moduleName || !CopyBounded(wanted, sizeof wanted, moduleName))
     return;
-  LowerInPlace(wanted);
-  HKEY key = nullptr;
-  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kEffectsKey, 0, KEY_READ, &key) != ERROR_SUCCESS)
-    return;
+  LowerInPlace(wanted); // a copy: the caller's name stays as it is
   char folder[kRegistryText + 1];
   bool found = false;
-  for (DWORD index = 0;; ++index) {
-    char name[kRegistryText];
-    char data[kRegistryText + 1];
-    DWORD nameLength = kRegistryText;
-    DWORD dataLength = kRegistryText;
-    const LONG result =
-        RegEnumValueA(key, index, name, &nameLength, nullptr, nullptr, reinterpret_cast<BYTE*>(data), &dataLength);
-    if (result == ERROR_MORE_DATA)
-      continue;
-    if (result != ERROR_SUCCESS)
-      break;
+  ForEachValue(kEffectsKey, [&](const char*, DWORD nameLength, char* data, DWORD dataLength) {
     if (nameLength == 0 || dataLength == 0)
-      continue;
-    data[dataLength] = '\0';
+      return true;
     LowerInPlace(data);
     if (!std::strstr(data, wanted))
-      continue;
+      return true;
     const char* separator = LastSeparator(data);
     data[separator ? separator - data : 0] = '\0';
     std::memcpy(folder, data, sizeof folder);
     found = true;
-  }
-  RegCloseKey(key);
+    return true; // later matches replace earlier ones
+  });
   if (found)
     SetFullPath(folder);
 }
@@ -467,26 +480,13 @@ void QVFileSpec::SaveToRegistry()
 
 void QVFileSpec::GetFromRegistry()
 {
-  HKEY key = nullptr;
-  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kLastPathKey, 0, KEY_READ, &key) != ERROR_SUCCESS)
-    return;
-  for (DWORD index = 0;; ++index) {
-    char name[kRegistryText];
-    char data[kRegistryText + 1];
-    DWORD nameLength = kRegistryText;
-    DWORD dataLength = kRegistryText;
-    const LONG result =
-        RegEnumValueA(key, index, name, &nameLength, nullptr, nullptr, reinterpret_cast<BYTE*>(data), &dataLength);
-    if (result == ERROR_MORE_DATA)
-      continue;
-    if (result != ERROR_SUCCESS)
-      break;
-    LowerInPlace(name);
-    if (std::strcmp(name, "lastpath") == 0) {
-      data[dataLength] = '\0';
-      SetFullPath(data);
-      break;
-    }
-  }
-  RegCloseKey(key);
+  ForEachValue(kLastPathKey, [&](const char* name, DWORD, char* data, DWORD) {
+    char lower[kRegistryText];
+    std::memcpy(lower, name, sizeof lower);
+    LowerInPlace(lower);
+    if (std::strcmp(lower, "lastpath") != 0)
+      return true;
+    SetFullPath(data);
+    return false;
+  });
 }

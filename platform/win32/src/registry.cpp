@@ -113,15 +113,18 @@ Value* FindValue(Key& key, const char* name)
 }
 
 // The key a handle stands for (roots have every right).
-const OpenKey* Lookup(HKEY handle, OpenKey& rootScratch)
+bool Lookup(HKEY handle, OpenKey& key)
 {
   for (int root = 0; root < 2; ++root) {
     if (handle == (root == 0 ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER)) {
-      rootScratch = OpenKey{root, {}, KEY_ALL_ACCESS};
-      return &rootScratch;
+      key = OpenKey{root, {}, KEY_ALL_ACCESS};
+      return true;
     }
   }
-  return OpenKeys().Find(handle);
+  const OpenKey* open = OpenKeys().Find(handle);
+  if (open)
+    key = *open;
+  return open != nullptr;
 }
 
 // ---- The text format ---------------------------------------------------------
@@ -529,28 +532,53 @@ std::vector<std::string> StoredNames(const Store& store, int root, const std::ve
   return names;
 }
 
+// The open key behind a handle, which must carry `right` (none when 0);
+// the store is loaded.
+LONG Use(HKEY handle, REGSAM right, OpenKey& key)
+{
+  if (!Lookup(handle, key))
+    return ERROR_INVALID_HANDLE;
+  if (right && !(key.access & right))
+    return ERROR_ACCESS_DENIED;
+  EnsureLoaded();
+  return ERROR_SUCCESS;
+}
+
+// The value data under the Win32 size rules: ERROR_MORE_DATA with the size
+// needed, and the buffer untouched, when it does not fit.
+LONG CopyData(const Value& value, LPDWORD type, LPBYTE data, LPDWORD size)
+{
+  if (type)
+    *type = value.type;
+  const DWORD needed = static_cast<DWORD>(value.data.size());
+  if (data && *size < needed) {
+    *size = needed;
+    return ERROR_MORE_DATA;
+  }
+  if (data)
+    std::memcpy(data, value.data.data(), needed);
+  if (size)
+    *size = needed;
+  return ERROR_SUCCESS;
+}
+
 } // namespace
 
 namespace standin {
 void RegistryReload() { Registry().loaded = false; }
-std::string RegistryPath()
-{
-  return Registry().loaded ? Registry().path : StorePath();
-}
+std::string RegistryPath() { return Registry().loaded ? Registry().path : StorePath(); }
 } // namespace standin
 
 extern "C" {
 
 LONG RegOpenKeyExA(HKEY handle, LPCSTR subKey, DWORD, REGSAM access, PHKEY result)
 {
-  OpenKey scratch;
-  const OpenKey* base = Lookup(handle, scratch);
+  OpenKey base;
   if (!result)
     return ERROR_INVALID_PARAMETER;
-  if (!base)
-    return ERROR_INVALID_HANDLE;
-  EnsureLoaded();
-  OpenKey opened{base->root, base->path, access};
+  if (const LONG error = Use(handle, 0, base))
+    return error;
+  OpenKey opened{base.root, base.path, access};
   for (const std::string& part : SplitKeyPath(subKey))
     opened.path.push_back(part);
   if (!Walk(Registry().store, opened.root, opened.path))
@@ -563,21 +591,19 @@ LONG RegOpenKeyExA(HKEY handle, LPCSTR subKey, DWORD, REGSAM access, PHKEY resul
 LONG RegCreateKeyExA(HKEY handle, LPCSTR subKey, DWORD, LPSTR, DWORD, REGSAM access, SECURITY_ATTRIBUTES*,
                      PHKEY result, LPDWORD disposition)
 {
-  OpenKey scratch;
-  const OpenKey* base = Lookup(handle, scratch);
+  OpenKey base;
   if (!result)
     return ERROR_INVALID_PARAMETER;
-  if (!base)
-    return ERROR_INVALID_HANDLE;
-  EnsureLoaded();
-  OpenKey opened{base->root, base->path, access};
+  if (const LONG error = Use(handle, 0, base))
+    return error;
+  if (!Walk(Registry().store, base.root, base.path))
+    return ERROR_KEY_DELETED;
+  OpenKey opened{base.root, base.path, access};
   for (const std::string& part : SplitKeyPath(subKey))
     opened.path.push_back(part);
-  if (!Walk(Registry().store, base->root, base->path))
-    return ERROR_KEY_DELETED;
   DWORD outcome = REG_OPENED_EXISTING_KEY;
   if (!Walk(Registry().store, opened.root, opened.path)) {
-    if (!(base->access & KEY_CREATE_SUB_KEY))
+    if (!(base.access & KEY_CREATE_SUB_KEY))
       return ERROR_ACCESS_DENIED;
     const LONG made = Modify([&](Store& store, bool& changed) {
       Key* key = &store.roots[opened.root];
@@ -618,16 +644,11 @@ LONG RegCloseKey(HKEY handle)
 
 LONG RegSetValueExA(HKEY handle, LPCSTR name, DWORD, DWORD type, const BYTE* data, DWORD size)
 {
-  OpenKey scratch;
-  const OpenKey* key = Lookup(handle, scratch);
-  if (!key)
-    return ERROR_INVALID_HANDLE;
-  if (!(key->access & KEY_SET_VALUE))
-    return ERROR_ACCESS_DENIED;
+  OpenKey target;
+  if (const LONG error = Use(handle, KEY_SET_VALUE, target))
+    return error;
   if (!data && size > 0)
     return ERROR_INVALID_PARAMETER;
-  EnsureLoaded();
-  const OpenKey target = *key;
   return Modify([&](Store& store, bool& changed) {
     Key* found = Walk(store, target.root, target.path);
     if (!found)
@@ -646,48 +667,27 @@ LONG RegSetValueExA(HKEY handle, LPCSTR name, DWORD, DWORD type, const BYTE* dat
 
 LONG RegQueryValueExA(HKEY handle, LPCSTR name, LPDWORD, LPDWORD type, LPBYTE data, LPDWORD size)
 {
-  OpenKey scratch;
-  const OpenKey* key = Lookup(handle, scratch);
-  if (!key)
-    return ERROR_INVALID_HANDLE;
-  if (!(key->access & KEY_QUERY_VALUE))
-    return ERROR_ACCESS_DENIED;
+  OpenKey key;
+  if (const LONG error = Use(handle, KEY_QUERY_VALUE, key))
+    return error;
   if (data && !size)
     return ERROR_INVALID_PARAMETER;
-  EnsureLoaded();
-  Key* found = Walk(Registry().store, key->root, key->path);
+  Key* found = Walk(Registry().store, key.root, key.path);
   if (!found)
     return ERROR_KEY_DELETED;
   const Value* value = FindValue(*found, name);
-  if (!value)
-    return ERROR_FILE_NOT_FOUND;
-  if (type)
-    *type = value->type;
-  const DWORD needed = static_cast<DWORD>(value->data.size());
-  if (data && *size < needed) {
-    *size = needed;
-    return ERROR_MORE_DATA;
-  }
-  if (data)
-    std::memcpy(data, value->data.data(), needed);
-  if (size)
-    *size = needed;
-  return ERROR_SUCCESS;
+  return value ? CopyData(*value, type, data, size) : LONG(ERROR_FILE_NOT_FOUND);
 }
 
 LONG RegEnumValueA(HKEY handle, DWORD index, LPSTR name, LPDWORD nameLength, LPDWORD, LPDWORD type, LPBYTE data,
                    LPDWORD dataSize)
 {
-  OpenKey scratch;
-  const OpenKey* key = Lookup(handle, scratch);
-  if (!key)
-    return ERROR_INVALID_HANDLE;
-  if (!(key->access & KEY_QUERY_VALUE))
-    return ERROR_ACCESS_DENIED;
+  OpenKey key;
+  if (const LONG error = Use(handle, KEY_QUERY_VALUE, key))
+    return error;
   if (!name || !nameLength || (data && !dataSize))
     return ERROR_INVALID_PARAMETER;
-  EnsureLoaded();
-  Key* found = Walk(Registry().store, key->root, key->path);
+  Key* found = Walk(Registry().store, key.root, key.path);
   if (!found)
     return ERROR_KEY_DELETED;
   if (index >= found->values.size())
@@ -697,30 +697,14 @@ LONG RegEnumValueA(HKEY handle, DWORD index, LPSTR name, LPDWORD nameLength, LPD
     return ERROR_MORE_DATA;
   std::memcpy(name, value.name.c_str(), value.name.size() + 1);
   *nameLength = static_cast<DWORD>(value.name.size());
-  if (type)
-    *type = value.type;
-  const DWORD needed = static_cast<DWORD>(value.data.size());
-  if (data && *dataSize < needed) {
-    *dataSize = needed;
-    return ERROR_MORE_DATA;
-  }
-  if (data)
-    std::memcpy(data, value.data.data(), needed);
-  if (dataSize)
-    *dataSize = needed;
-  return ERROR_SUCCESS;
+  return CopyData(value, type, data, dataSize);
 }
 
 LONG RegDeleteValueA(HKEY handle, LPCSTR name)
 {
-  OpenKey scratch;
-  const OpenKey* key = Lookup(handle, scratch);
-  if (!key)
-    return ERROR_INVALID_HANDLE;
-  if (!(key->access & KEY_SET_VALUE))
-    return ERROR_ACCESS_DENIED;
-  EnsureLoaded();
-  const OpenKey target = *key;
+  OpenKey target;
+  if (const LONG error = Use(handle, KEY_SET_VALUE, target))
+    return error;
   return Modify([&](Store& store, bool& changed) {
     Key* found = Walk(store, target.root, target.path);
     if (!found)
