@@ -204,12 +204,4 @@ BOOL HeapFree(HANDLE heap, DWORD, LPVOID block)
   return TRUE;
 }
 
-SIZE_T HeapSize(HANDLE heap, DWORD, LPCVOID block)
-{
-  auto it = HeapBlocks().find(block);
-  if (heap != ProcessHeap() || it == HeapBlocks().end())
-    return Fail(ERROR_INVALID_PARAMETER, static_cast<SIZE_T>(-1));
-  return it->second;
-}
-
 } // extern "C"

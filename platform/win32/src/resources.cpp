@@ -104,9 +104,11 @@ std::map<const ResourceEntry*, uintptr_t>& HandleOfEntry()
 
 const ResourceTable* TableOf(HINSTANCE module, const ResourceEntry* entry)
 {
-  for (const ResourceTable* table : Modules()[Resolve(module)])
-    if (entry >= table->entries && entry < table->entries + table->count)
-      return table;
+  auto it = Modules().find(Resolve(module));
+  if (it != Modules().end())
+    for (const ResourceTable* table : it->second)
+      if (entry >= table->entries && entry < table->entries + table->count)
+        return table;
   return nullptr;
 }
 

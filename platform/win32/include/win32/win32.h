@@ -192,7 +192,6 @@ LVX_WIN32_API LPVOID HeapAlloc(HANDLE heap, DWORD flags, SIZE_T bytes);
 // Null on failure, and then the old block stays allocated and unchanged.
 LVX_WIN32_API LPVOID HeapReAlloc(HANDLE heap, DWORD flags, LPVOID block, SIZE_T bytes);
 LVX_WIN32_API BOOL HeapFree(HANDLE heap, DWORD flags, LPVOID block);
-LVX_WIN32_API SIZE_T HeapSize(HANDLE heap, DWORD flags, LPCVOID block);
 
 // ---- Files, paths and drives ------------------------------------------------
 // Windows-style paths map onto the host file system: "X:" followed by a
