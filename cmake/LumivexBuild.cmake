@@ -74,3 +74,5 @@ function(lvx_add_gtest)
   gtest_discover_tests(${T_NAME} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
                        PROPERTIES ${props})
 endfunction()
+
+include(${CMAKE_CURRENT_LIST_DIR}/LumivexResources.cmake)

@@ -3,7 +3,9 @@
 // everything in this system runs on one thread.
 #include "win32/win32.h"
 
+#include <cstdio>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace standin {
@@ -17,23 +19,103 @@ LVX_WIN32_API long AllocationRequests();
 // Clears the failure plan and the request counter.
 LVX_WIN32_API void ResetAllocationFaults();
 
+// ---- Heaps ------------------------------------------------------------------
+// Global and general-heap blocks currently allocated, so tests can prove that
+// failure paths free what they took.
+LVX_WIN32_API long LiveBlocks();
+
+// ---- Paths and drives -------------------------------------------------------
+// Maps a Windows-style or native path to the host path, resolving every
+// existing component without regard to letter case (the exact name first,
+// else the first match in byte order); components that do not exist keep
+// the case they were given. False, with GetLastError ERROR_PATH_NOT_FOUND,
+// for an empty path or an unconfigured drive letter.
+LVX_WIN32_API bool MapPath(const char* path, std::string& native);
+// fopen on the mapped path; null (errno ENOENT) when the path cannot be mapped.
+LVX_WIN32_API std::FILE* OpenFile(const char* path, const char* mode);
+// Configures drive `letter` to map onto the host folder `hostRoot` with the
+// given DRIVE_* type; DRIVE_NO_ROOT_DIR or a null root removes the drive.
+LVX_WIN32_API void SetDrive(char letter, const char* hostRoot, UINT driveType);
+// What GetWindowsDirectoryA reports (default "C:\WINDOWS").
+LVX_WIN32_API void SetWindowsDirectory(const char* text);
+
+// ---- Registry ---------------------------------------------------------------
+// Drops what was read and reads the store file again at the next call (the
+// file's location is worked out again too). Open keys stay usable.
+LVX_WIN32_API void RegistryReload();
+// The store file: $LUMIVEX_REGISTRY, else $XDG_CONFIG_HOME/lumivex/registry,
+// else ~/.config/lumivex/registry.
+LVX_WIN32_API std::string RegistryPath();
+
+// ---- Module resources -------------------------------------------------------
+// One resource of a module. Type and name are each either a string (typeName,
+// name) or an integer id (typeName/name null). Cursors carry their hot spot.
+struct ResourceEntry {
+  const char* typeName;
+  WORD typeId;
+  const char* name;
+  WORD id;
+  const unsigned char* data;
+  size_t size;
+  int hotX;
+  int hotY;
+};
+struct ResourceTable {
+  const ResourceEntry* entries;
+  size_t count;
+};
+// Adds a table to a module's resources; the table must stay valid until it
+// is removed. Generated resource sources register and remove their table as
+// their module loads and unloads.
+LVX_WIN32_API void RegisterResources(HINSTANCE module, const ResourceTable* table);
+LVX_WIN32_API void UnregisterResources(HINSTANCE module, const ResourceTable* table);
+// The main executable's HINSTANCE (what a null module means).
+LVX_WIN32_API HINSTANCE MainModule();
+
+// ---- Cursors ----------------------------------------------------------------
+struct CursorInfo {
+  HCURSOR handle = nullptr;   // null when no cursor is set
+  HINSTANCE module = nullptr; // null for the system cursors
+  int id = 0;                 // the resource id, 0 for a named one
+  std::string name;           // the resource name, empty for an id
+};
+LVX_WIN32_API CursorInfo CurrentCursor();
+
 // ---- Dialogs ----------------------------------------------------------------
+// One request made to a message box or a file dialog.
 struct DialogRequest {
-  std::string kind;      // "MessageBox"
+  std::string kind;      // "MessageBox", "GetOpenFileName" or "GetSaveFileName"
   HWND owner = nullptr;
-  std::string text;
-  std::string caption;
-  UINT style = 0;
-  int answer = 0;
+  std::string text;      // message boxes: the text
+  std::string caption;   // message boxes: the caption; file dialogs: the title
+  UINT style = 0;        // message boxes: the style; file dialogs: the flags
+  // File dialogs only:
+  HINSTANCE instance = nullptr;
+  std::vector<std::pair<std::string, std::string>> filters; // (label, pattern)
+  DWORD filterIndex = 0;
+  std::string initialDir;
+  std::string fileName;   // the name the dialog started with
+  std::string defaultExt;
+  std::string chosenPath; // the file answered, as returned to the caller
+  int answer = 0;         // the button: IDOK or IDCANCEL for file dialogs
   bool scripted = false;     // the answer came from the script
   bool scriptError = false;  // the scripted answer could not be given
 };
 
 // The next message box answers `id` instead of its default (its first button).
 LVX_WIN32_API void QueueMessageBoxAnswer(int id);
+// The next file dialog (open or save) chooses `path`, or cancels. With an
+// empty queue a file dialog cancels.
+LVX_WIN32_API void QueueFileDialogAnswer(const char* path);
+LVX_WIN32_API void QueueFileDialogCancel();
 LVX_WIN32_API const std::vector<DialogRequest>& DialogLog();
 LVX_WIN32_API void ClearDialogLog();
-// Also print each request to stderr as "caption: text".
+// Also print each request to stderr (message boxes as "caption: text").
 LVX_WIN32_API void EchoDialogs(bool on);
+
+// ---- Display ----------------------------------------------------------------
+// The screen that GetSystemMetrics and GetDeviceCaps report (default
+// 1280 x 1024 at 32 bits per pixel).
+LVX_WIN32_API void SetScreen(int width, int height, int bitsPerPixel);
 
 } // namespace standin

@@ -1,0 +1,211 @@
+// Headless dialogs: message boxes and the common file dialogs. Nothing is
+// shown; every request is logged and answered from a script, else with the
+// dialog's default (a message box's first button, a file dialog's Cancel).
+#include "handles.h"
+#include "win32/automation.h"
+
+#include <cstdio>
+#include <cstring>
+#include <deque>
+#include <optional>
+#include <sys/stat.h>
+
+namespace {
+
+std::vector<standin::DialogRequest>& Log()
+{
+  static auto* log = new std::vector<standin::DialogRequest>;
+  return *log;
+}
+std::deque<int>& BoxAnswers()
+{
+  static auto* answers = new std::deque<int>;
+  return *answers;
+}
+// A file answer, or nothing for Cancel.
+std::deque<std::optional<std::string>>& FileAnswers()
+{
+  static auto* answers = new std::deque<std::optional<std::string>>;
+  return *answers;
+}
+bool g_echo = false;
+DWORD g_commDlgError = 0;
+
+// Whether a box of the given button set can answer `id`.
+bool CanAnswer(UINT buttons, int id)
+{
+  switch (buttons) {
+  case MB_OK: return id == IDOK;
+  case MB_OKCANCEL: return id == IDOK || id == IDCANCEL;
+  case MB_YESNOCANCEL: return id == IDYES || id == IDNO || id == IDCANCEL;
+  case MB_YESNO: return id == IDYES || id == IDNO;
+  default: return false;
+  }
+}
+
+int DefaultAnswer(UINT buttons)
+{
+  return (buttons == MB_YESNO || buttons == MB_YESNOCANCEL) ? IDYES : IDOK;
+}
+
+size_t NameOffset(const std::string& path)
+{
+  const size_t slash = path.find_last_of("\\/");
+  return slash == std::string::npos ? 0 : slash + 1;
+}
+
+bool IsFolder(const std::string& path)
+{
+  std::string native;
+  struct stat st;
+  return standin::MapPath(path.c_str(), native) && stat(native.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool IsFile(const std::string& path)
+{
+  std::string native;
+  struct stat st;
+  return standin::MapPath(path.c_str(), native) && stat(native.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
+}
+
+// Whether the dialog would accept `path` under its flags.
+bool CanChoose(const std::string& path, DWORD flags)
+{
+  if (path.empty() || NameOffset(path) == path.size())
+    return false;
+  if ((flags & OFN_FILEMUSTEXIST) && !IsFile(path))
+    return false;
+  const size_t offset = NameOffset(path);
+  if ((flags & OFN_PATHMUSTEXIST) && offset > 0 && !IsFolder(path.substr(0, offset)))
+    return false;
+  return true;
+}
+
+std::string Text(const char* text) { return text ? text : ""; }
+
+BOOL RunFileDialog(OPENFILENAMEA* ofn, const char* kind)
+{
+  g_commDlgError = 0;
+  if (!ofn || ofn->lStructSize != sizeof(OPENFILENAMEA)) {
+    g_commDlgError = CDERR_STRUCTSIZE;
+    return FALSE;
+  }
+  if (!ofn->lpstrFile || ofn->nMaxFile == 0) {
+    g_commDlgError = CDERR_INITIALIZATION;
+    return FALSE;
+  }
+  standin::DialogRequest request;
+  request.kind = kind;
+  request.owner = ofn->hwndOwner;
+  request.caption = Text(ofn->lpstrTitle);
+  request.style = ofn->Flags;
+  request.instance = ofn->hInstance;
+  for (const char* entry = ofn->lpstrFilter; entry && *entry;) {
+    const std::string label = entry;
+    entry += label.size() + 1;
+    const std::string pattern = entry;
+    entry += pattern.size() + 1;
+    request.filters.emplace_back(label, pattern);
+  }
+  request.filterIndex = ofn->nFilterIndex;
+  request.initialDir = Text(ofn->lpstrInitialDir);
+  request.fileName.assign(ofn->lpstrFile, strnlen(ofn->lpstrFile, ofn->nMaxFile));
+  request.defaultExt = Text(ofn->lpstrDefExt);
+  request.answer = IDCANCEL;
+
+  if (!FileAnswers().empty()) {
+    std::optional<std::string> scripted = FileAnswers().front();
+    FileAnswers().pop_front();
+    if (scripted) {
+      std::string path = *scripted;
+      const size_t offset = NameOffset(path);
+      if (!request.defaultExt.empty() && offset < path.size() && path.find('.', offset) == std::string::npos)
+        path += "." + request.defaultExt;
+      if (CanChoose(path, ofn->Flags)) {
+        request.answer = IDOK;
+        request.chosenPath = path;
+        request.scripted = true;
+      } else {
+        request.scriptError = true;
+      }
+    } else {
+      request.scripted = true;
+    }
+  }
+
+  BOOL result = FALSE;
+  if (request.answer == IDOK) {
+    const std::string& path = request.chosenPath;
+    if (path.size() + 1 > ofn->nMaxFile) {
+      g_commDlgError = FNERR_BUFFERTOOSMALL;
+      // As on Windows, the first two bytes tell the size needed.
+      if (ofn->nMaxFile >= 2) {
+        const size_t needed = path.size() + 1;
+        ofn->lpstrFile[0] = static_cast<char>(needed & 0xFF);
+        ofn->lpstrFile[1] = static_cast<char>((needed >> 8) & 0xFF);
+      }
+    } else {
+      std::memcpy(ofn->lpstrFile, path.c_str(), path.size() + 1);
+      const size_t offset = NameOffset(path);
+      const size_t dot = path.find_last_of('.');
+      ofn->nFileOffset = static_cast<WORD>(offset);
+      ofn->nFileExtension = static_cast<WORD>(dot != std::string::npos && dot >= offset ? dot + 1 : path.size());
+      const std::string name = path.substr(offset);
+      if (ofn->lpstrFileTitle && ofn->nMaxFileTitle > name.size())
+        std::memcpy(ofn->lpstrFileTitle, name.c_str(), name.size() + 1);
+      result = TRUE;
+    }
+  }
+  if (g_echo)
+    std::fprintf(stderr, "%s \"%s\": %s\n", kind, request.caption.c_str(),
+                 request.answer == IDOK ? request.chosenPath.c_str() : "(cancelled)");
+  Log().push_back(request);
+  return result;
+}
+
+} // namespace
+
+namespace standin {
+
+void QueueMessageBoxAnswer(int id) { BoxAnswers().push_back(id); }
+void QueueFileDialogAnswer(const char* path) { FileAnswers().push_back(std::string(path ? path : "")); }
+void QueueFileDialogCancel() { FileAnswers().push_back(std::nullopt); }
+const std::vector<DialogRequest>& DialogLog() { return Log(); }
+void ClearDialogLog() { Log().clear(); }
+void EchoDialogs(bool on) { g_echo = on; }
+
+} // namespace standin
+
+extern "C" {
+
+int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type)
+{
+  standin::DialogRequest request;
+  request.kind = "MessageBox";
+  request.owner = owner;
+  request.text = Text(text);
+  request.caption = caption ? caption : "Error";
+  request.style = type;
+  const UINT buttons = type & 0xFu;
+  request.answer = DefaultAnswer(buttons);
+  if (!BoxAnswers().empty()) {
+    const int id = BoxAnswers().front();
+    BoxAnswers().pop_front();
+    if (CanAnswer(buttons, id)) {
+      request.answer = id;
+      request.scripted = true;
+    } else {
+      request.scriptError = true;
+    }
+  }
+  if (g_echo)
+    std::fprintf(stderr, "%s: %s\n", request.caption.c_str(), request.text.c_str());
+  Log().push_back(request);
+  return request.answer;
+}
+
+BOOL GetOpenFileNameA(OPENFILENAMEA* ofn) { return RunFileDialog(ofn, "GetOpenFileName"); }
+BOOL GetSaveFileNameA(OPENFILENAMEA* ofn) { return RunFileDialog(ofn, "GetSaveFileName"); }
+DWORD CommDlgExtendedError(void) { return g_commDlgError; }
+
+} // extern "C"
