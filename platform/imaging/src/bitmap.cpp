@@ -1,7 +1,10 @@
-// The bitmap record: allocation within the size limits, ownership.
+// The bitmap record: allocation within the size limits, ownership, copies,
+// row access and the transparent key.
 #include "codecs.h"
 
+#include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <utility>
 
 namespace imaging {
@@ -15,14 +18,16 @@ int32_t Fail(std::string* error, int32_t status, const std::string& message)
   return status;
 }
 
+bool HasPixels(const Bitmap* bitmap)
+{
+  return bitmap && bitmap->data && bitmap->width > 0 && bitmap->height > 0 &&
+         (bitmap->bitsPerPixel == 8 || bitmap->bitsPerPixel == 24) &&
+         int64_t{bitmap->bytesPerLine} == (int64_t{bitmap->width} * (bitmap->bitsPerPixel / 8) + 3) / 4 * 4;
+}
+
 } // namespace detail
 
-Bitmap::Bitmap(Bitmap&& other) noexcept
-    : width(other.width), height(other.height), bitsPerPixel(other.bitsPerPixel),
-      bytesPerLine(other.bytesPerLine), data(std::exchange(other.data, nullptr))
-{
-  Free(&other);
-}
+Bitmap::Bitmap(Bitmap&& other) noexcept { *this = std::move(other); }
 
 Bitmap& Bitmap::operator=(Bitmap&& other) noexcept
 {
@@ -32,6 +37,10 @@ Bitmap& Bitmap::operator=(Bitmap&& other) noexcept
     height = other.height;
     bitsPerPixel = other.bitsPerPixel;
     bytesPerLine = other.bytesPerLine;
+    rowOrder = other.rowOrder;
+    colourOrder = other.colourOrder;
+    transparentColour = other.transparentColour;
+    transparentMode = other.transparentMode;
     data = std::exchange(other.data, nullptr);
     Free(&other);
   }
@@ -42,9 +51,11 @@ Bitmap::~Bitmap() { Free(this); }
 
 namespace {
 
-int32_t Allocate(Bitmap* bitmap, int32_t width, int32_t height, int32_t bitsPerPixel, std::string* error)
+using detail::Fail;
+
+int32_t Allocate(Bitmap* bitmap, int32_t width, int32_t height, int32_t bitsPerPixel, int32_t colourOrder,
+                 std::string* error)
 {
-  using detail::Fail;
   if (!bitmap || (bitsPerPixel != 8 && bitsPerPixel != 24))
     return Fail(error, kErrorBadArgument, "a bitmap has 8 or 24 bits per pixel");
   if (width <= 0 || height <= 0)
@@ -65,15 +76,38 @@ int32_t Allocate(Bitmap* bitmap, int32_t width, int32_t height, int32_t bitsPerP
   bitmap->height = height;
   bitmap->bitsPerPixel = bitsPerPixel;
   bitmap->bytesPerLine = static_cast<int32_t>(rowBytes);
+  bitmap->rowOrder = kRowsTopDown;
+  bitmap->colourOrder = colourOrder;
   bitmap->data = static_cast<uint8_t*>(data);
   return kSuccess;
 }
 
 } // namespace
 
+int32_t Create(Bitmap* bitmap, int32_t /*memoryKind*/, int32_t width, int32_t height, int32_t bitsPerPixel,
+               int32_t colourOrder, std::string* error)
+{
+  return detail::NoThrow(error, [&] { return Allocate(bitmap, width, height, bitsPerPixel, colourOrder, error); });
+}
+
 int32_t Create(Bitmap* bitmap, int32_t width, int32_t height, int32_t bitsPerPixel, std::string* error)
 {
-  return detail::NoThrow(error, [&] { return Allocate(bitmap, width, height, bitsPerPixel, error); });
+  return Create(bitmap, 1, width, height, bitsPerPixel, 1, error);
+}
+
+int32_t Copy(Bitmap* dst, const Bitmap* src, std::string* error)
+{
+  if (!dst || !detail::HasPixels(src))
+    return Fail(error, kErrorBadArgument, "nothing to copy");
+  if (dst == src)
+    return kSuccess;
+  return detail::NoThrow(error, [&] {
+    Bitmap copy;
+    const int32_t status = detail::Convert(*src, src->bitsPerPixel, true, &copy, error);
+    if (status == kSuccess)
+      *dst = std::move(copy);
+    return status;
+  });
 }
 
 void Free(Bitmap* bitmap)
@@ -83,6 +117,57 @@ void Free(Bitmap* bitmap)
   std::free(bitmap->data);
   bitmap->data = nullptr;
   bitmap->width = bitmap->height = bitmap->bitsPerPixel = bitmap->bytesPerLine = 0;
+  bitmap->rowOrder = bitmap->colourOrder = bitmap->transparentMode = 0;
+  bitmap->transparentColour = 0;
+}
+
+int32_t BeginRows(Bitmap*) { return kSuccess; }
+int32_t EndRows(Bitmap*) { return kSuccess; }
+
+namespace {
+
+// Bytes a row transfer may move, 0 when it may not happen at all.
+int32_t RowCount(const Bitmap* bitmap, const void* buffer, int32_t row, int32_t count)
+{
+  if (!buffer || count <= 0 || !detail::HasPixels(bitmap) || row < 0 || row >= bitmap->height)
+    return 0;
+  return std::min(count, bitmap->bytesPerLine);
+}
+
+} // namespace
+
+int32_t GetRow(const Bitmap* bitmap, void* buffer, int32_t row, int32_t count)
+{
+  const int32_t n = RowCount(bitmap, buffer, row, count);
+  if (n > 0)
+    std::memcpy(buffer, bitmap->Row(row), static_cast<size_t>(n));
+  return n;
+}
+
+int32_t PutRow(Bitmap* bitmap, const void* buffer, int32_t row, int32_t count)
+{
+  const int32_t n = RowCount(bitmap, buffer, row, count);
+  if (n > 0)
+    std::memcpy(bitmap->Row(row), buffer, static_cast<size_t>(n));
+  return n;
+}
+
+int32_t SetTransparent(Bitmap* bitmap, uint32_t colour, int32_t mode)
+{
+  if (!detail::HasPixels(bitmap) || mode != kTransparentColour)
+    return kErrorBadArgument;
+  bitmap->transparentColour = colour & 0xFFFFFFu;
+  bitmap->transparentMode = mode;
+  return kSuccess;
+}
+
+int32_t ClearTransparent(Bitmap* bitmap)
+{
+  if (!bitmap)
+    return kErrorBadArgument;
+  bitmap->transparentColour = 0;
+  bitmap->transparentMode = 0;
+  return kSuccess;
 }
 
 } // namespace imaging

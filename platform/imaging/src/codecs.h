@@ -1,5 +1,5 @@
 #pragma once
-// Shared by the file readers and writers of LvxImaging.
+// Shared by the parts of LvxImaging.
 #include "imaging/imaging.h"
 
 #include <cstdio>
@@ -11,7 +11,7 @@ namespace imaging::detail {
 int32_t Fail(std::string* error, int32_t status, const std::string& message);
 
 // Runs an exported operation's body. Nothing may throw out of the library;
-// the only exception possible is running out of memory for a message.
+// the only exception possible is running out of memory.
 template <class Body>
 int32_t NoThrow(std::string* error, Body&& body)
 {
@@ -24,14 +24,33 @@ int32_t NoThrow(std::string* error, Body&& body)
   }
 }
 
-// Each reader gets the file positioned at its first byte and fills an empty
-// bitmap; each writer gets a freshly created file. wantBits is 0 or 24.
+// True when the record holds pixels we can work on: 8 or 24 bits, positive
+// sizes and rows of exactly the padded length.
+bool HasPixels(const Bitmap* bitmap);
+
+// Grey from B,G,R: 0.1 B + 0.6 G + 0.3 R, truncated.
+uint8_t GreyOf(const uint8_t* bgr);
+
+// Makes `out` a copy of `src` at 8 or 24 bits. keepOrder keeps the storage
+// order; otherwise the copy is top-down (the picture as seen). `out` may be
+// `&src`; it is replaced only on success.
+int32_t Convert(const Bitmap& src, int32_t bitsPerPixel, bool keepOrder, Bitmap* out, std::string* error);
+
+// Readers fill an empty bitmap at the file's natural depth (8 bits for grey
+// files, else 24) or, where they take wantBits (0 or 24), at that depth. The
+// stream readers get the file positioned at its first byte; the memory
+// readers check every length against `size`. Writers get a freshly created
+// file and a top-down bitmap.
 int32_t ReadPng(FILE* file, int32_t wantBits, Bitmap* out, std::string* error);
 int32_t ReadJpeg(FILE* file, int32_t wantBits, Bitmap* out, std::string* error);
 int32_t ReadPnm(FILE* file, int32_t wantBits, Bitmap* out, std::string* error);
+int32_t ReadBmp(const uint8_t* data, size_t size, Bitmap* out, std::string* error);
+int32_t ReadTiff(const uint8_t* data, size_t size, Bitmap* out, std::string* error);
 
 int32_t WritePng(FILE* file, const Bitmap& bitmap, std::string* error);
 int32_t WriteJpeg(FILE* file, const Bitmap& bitmap, int32_t quality, std::string* error);
 int32_t WritePnm(FILE* file, const Bitmap& bitmap, std::string* error);
+int32_t WriteBmp(FILE* file, const Bitmap& bitmap, std::string* error);
+int32_t WriteTiff(FILE* file, const Bitmap& bitmap, std::string* error);
 
 } // namespace imaging::detail

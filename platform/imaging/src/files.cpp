@@ -1,10 +1,11 @@
-// LoadFile and SaveFile: type sniffing, native paths, safe replacement of the
-// destination file.
+// LoadFile, LoadMemory and SaveFile: type sniffing, depth conversion, safe
+// replacement of the destination file.
 #include "codecs.h"
 
 #include <cerrno>
 #include <cstring>
 #include <utility>
+#include <vector>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -14,7 +15,9 @@ namespace {
 
 using detail::Fail;
 
-enum class Kind { kUnknown, kPng, kJpeg, kPnm };
+enum class Kind { kUnknown, kPng, kJpeg, kPnm, kBmp, kTiff };
+
+constexpr size_t kSniffBytes = 8;
 
 Kind Sniff(const unsigned char* head, size_t n)
 {
@@ -27,6 +30,12 @@ Kind Sniff(const unsigned char* head, size_t n)
   // ones we do not read with a precise message.
   if (n >= 2 && head[0] == 'P' && head[1] >= '1' && head[1] <= '7')
     return Kind::kPnm;
+  if (n >= 2 && head[0] == 'B' && head[1] == 'M')
+    return Kind::kBmp;
+  // Little- or big-endian, classic (42) or big (43) TIFF.
+  if (n >= 4 && ((head[0] == 'I' && head[1] == 'I' && (head[2] == 42 || head[2] == 43) && head[3] == 0) ||
+                 (head[0] == 'M' && head[1] == 'M' && head[2] == 0 && (head[3] == 42 || head[3] == 43))))
+    return Kind::kTiff;
   return Kind::kUnknown;
 }
 
@@ -98,51 +107,113 @@ private:
   FILE* file_ = nullptr;
 };
 
-int32_t Load(const char* path, Bitmap* bitmap, int32_t wantBits, std::string* error)
+// Decodes a whole image file held in memory at the depth asked for.
+int32_t Decode(const uint8_t* data, size_t size, int32_t wantBits, Bitmap* bitmap, std::string* error)
 {
-  if (!path || !bitmap)
-    return Fail(error, kErrorBadArgument, "no path or no bitmap");
-  if (wantBits != 0 && wantBits != 24)
-    return Fail(error, kErrorBadArgument, "bits per pixel must be 0 or 24, not " + std::to_string(wantBits));
-
-  FILE* file = std::fopen(path, "rb");
-  if (!file)
-    return Fail(error, kErrorOpen, "cannot open " + Quoted(path) + ": " + ErrnoText(errno));
-  unsigned char head[8];
-  const size_t n = std::fread(head, 1, sizeof head, file);
-  int32_t status = kSuccess;
-  std::string why;
   Bitmap loaded;
-  if (std::ferror(file)) {
-    status = Fail(&why, kErrorOpen, "cannot read: " + ErrnoText(errno));
+  int32_t status = kSuccess;
+  const Kind kind = Sniff(data, size);
+  if (kind == Kind::kBmp) {
+    status = detail::ReadBmp(data, size, &loaded, error);
+  } else if (kind == Kind::kTiff) {
+    status = detail::ReadTiff(data, size, &loaded, error);
+  } else if (kind == Kind::kUnknown) {
+    status = Fail(error, kErrorFormat, size == 0 ? "the file is empty" : "not a PNG, JPEG, BMP, TIFF, PPM or PGM file");
   } else {
-    std::rewind(file);
-    switch (Sniff(head, n)) {
-    case Kind::kPng: status = detail::ReadPng(file, wantBits, &loaded, &why); break;
-    case Kind::kJpeg: status = detail::ReadJpeg(file, wantBits, &loaded, &why); break;
-    case Kind::kPnm: status = detail::ReadPnm(file, wantBits, &loaded, &why); break;
-    case Kind::kUnknown:
-      status = Fail(&why, kErrorFormat, n == 0 ? "the file is empty" : "not a PNG, JPEG, PPM or PGM file");
-      break;
+    // The stream readers read the bytes through a read-only memory stream.
+    FILE* stream = fmemopen(const_cast<uint8_t*>(data), size, "rb");
+    if (!stream)
+      return Fail(error, kErrorNoMemory, "out of memory for a memory stream");
+    const int32_t streamBits = wantBits == 24 ? 24 : 0;
+    switch (kind) {
+    case Kind::kPng: status = detail::ReadPng(stream, streamBits, &loaded, error); break;
+    case Kind::kJpeg: status = detail::ReadJpeg(stream, streamBits, &loaded, error); break;
+    default: status = detail::ReadPnm(stream, streamBits, &loaded, error); break;
     }
+    std::fclose(stream);
   }
-  std::fclose(file);
   if (status != kSuccess)
-    return Fail(error, status, Quoted(path) + ": " + why);
+    return status;
+  if (wantBits != 0 && wantBits != loaded.bitsPerPixel) {
+    status = detail::Convert(loaded, wantBits, true, &loaded, error);
+    if (status != kSuccess)
+      return status;
+  }
   *bitmap = std::move(loaded);
   return kSuccess;
 }
 
-int32_t Save(const char* path, const Bitmap* bitmap, FileFormat format, int32_t quality, std::string* error)
+int32_t CheckWantBits(int32_t wantBits, std::string* error)
+{
+  if (wantBits != 0 && wantBits != 8 && wantBits != 24)
+    return Fail(error, kErrorBadArgument, "bits per pixel must be 0, 8 or 24, not " + std::to_string(wantBits));
+  return kSuccess;
+}
+
+int32_t Load(const char* path, Bitmap* bitmap, int32_t wantBits, std::string* error)
+{
+  if (!path || !bitmap)
+    return Fail(error, kErrorBadArgument, "no path or no bitmap");
+  if (CheckWantBits(wantBits, error) != kSuccess)
+    return kErrorBadArgument;
+
+  FILE* file = std::fopen(path, "rb");
+  if (!file)
+    return Fail(error, kErrorOpen, "cannot open " + Quoted(path) + ": " + ErrnoText(errno));
+  // The whole file is read once its first bytes name a type we know, so
+  // that a huge file of anything else is refused at once.
+  std::vector<uint8_t> bytes(kSniffBytes);
+  size_t n = std::fread(bytes.data(), 1, bytes.size(), file);
+  int32_t status = kSuccess;
+  std::string why;
+  if (n == bytes.size() && Sniff(bytes.data(), n) != Kind::kUnknown) {
+    uint8_t chunk[65536];
+    size_t got;
+    while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0)
+      bytes.insert(bytes.end(), chunk, chunk + got);
+    n = bytes.size();
+  }
+  if (std::ferror(file))
+    status = Fail(&why, kErrorOpen, "cannot read: " + ErrnoText(errno));
+  std::fclose(file);
+  if (status == kSuccess)
+    status = Decode(bytes.data(), n, wantBits, bitmap, &why);
+  return status == kSuccess ? kSuccess : Fail(error, status, Quoted(path) + ": " + why);
+}
+
+int32_t LoadBytes(const void* data, size_t size, Bitmap* bitmap, int32_t wantBits, std::string* error)
+{
+  if ((!data && size > 0) || !bitmap)
+    return Fail(error, kErrorBadArgument, "no data or no bitmap");
+  if (CheckWantBits(wantBits, error) != kSuccess)
+    return kErrorBadArgument;
+  return Decode(static_cast<const uint8_t*>(data), size, wantBits, bitmap, error);
+}
+
+int32_t Save(const char* path, const Bitmap* bitmap, FileFormat format, int32_t bitsPerPixel, int32_t quality,
+             std::string* error)
 {
   if (!path || !*path || !bitmap)
     return Fail(error, kErrorBadArgument, "no path or no bitmap");
-  if (!bitmap->data || bitmap->width <= 0 || bitmap->height <= 0 ||
-      (bitmap->bitsPerPixel != 8 && bitmap->bitsPerPixel != 24) ||
-      int64_t{bitmap->bytesPerLine} < int64_t{bitmap->width} * (bitmap->bitsPerPixel / 8))
+  if (!detail::HasPixels(bitmap))
     return Fail(error, kErrorBadArgument, "cannot save " + Quoted(path) + ": the bitmap holds no valid image");
+  if (bitsPerPixel != 0 && bitsPerPixel != 8 && bitsPerPixel != 24)
+    return Fail(error, kErrorBadArgument, "bits per pixel must be 0, 8 or 24, not " + std::to_string(bitsPerPixel));
+  if (format < FileFormat::kPng || format > FileFormat::kTiff)
+    return Fail(error, kErrorBadArgument, "unknown file format");
   if (format == FileFormat::kJpeg && (quality < 1 || quality > 100))
     return Fail(error, kErrorBadArgument, "JPEG quality must be 1..100, not " + std::to_string(quality));
+
+  // Writers take a top-down bitmap of the depth to write.
+  Bitmap converted;
+  const Bitmap* picture = bitmap;
+  const int32_t bits = bitsPerPixel == 0 ? bitmap->bitsPerPixel : bitsPerPixel;
+  if (bits != bitmap->bitsPerPixel || bitmap->BottomUp()) {
+    const int32_t status = detail::Convert(*bitmap, bits, false, &converted, error);
+    if (status != kSuccess)
+      return status;
+    picture = &converted;
+  }
 
   TempFile out(path);
   int32_t status = out.Open(error);
@@ -150,10 +221,11 @@ int32_t Save(const char* path, const Bitmap* bitmap, FileFormat format, int32_t 
     return status;
   std::string why;
   switch (format) {
-  case FileFormat::kPng: status = detail::WritePng(out.file(), *bitmap, &why); break;
-  case FileFormat::kJpeg: status = detail::WriteJpeg(out.file(), *bitmap, quality, &why); break;
-  case FileFormat::kPnm: status = detail::WritePnm(out.file(), *bitmap, &why); break;
-  default: status = Fail(&why, kErrorBadArgument, "unknown file format"); break;
+  case FileFormat::kPng: status = detail::WritePng(out.file(), *picture, &why); break;
+  case FileFormat::kJpeg: status = detail::WriteJpeg(out.file(), *picture, quality, &why); break;
+  case FileFormat::kPnm: status = detail::WritePnm(out.file(), *picture, &why); break;
+  case FileFormat::kBmp: status = detail::WriteBmp(out.file(), *picture, &why); break;
+  case FileFormat::kTiff: status = detail::WriteTiff(out.file(), *picture, &why); break;
   }
   if (status != kSuccess)
     return Fail(error, status, "cannot write " + Quoted(path) + ": " + why);
@@ -167,10 +239,21 @@ int32_t LoadFile(const char* path, Bitmap* bitmap, int32_t wantBits, std::string
   return detail::NoThrow(error, [&] { return Load(path, bitmap, wantBits, error); });
 }
 
+int32_t LoadMemory(const void* data, size_t size, Bitmap* bitmap, int32_t wantBits, std::string* error)
+{
+  return detail::NoThrow(error, [&] { return LoadBytes(data, size, bitmap, wantBits, error); });
+}
+
+int32_t SaveFile(const char* path, const Bitmap* bitmap, FileFormat format, int32_t bitsPerPixel,
+                 int32_t quality, std::string* error)
+{
+  return detail::NoThrow(error, [&] { return Save(path, bitmap, format, bitsPerPixel, quality, error); });
+}
+
 int32_t SaveFile(const char* path, const Bitmap* bitmap, FileFormat format, int32_t quality,
                  std::string* error)
 {
-  return detail::NoThrow(error, [&] { return Save(path, bitmap, format, quality, error); });
+  return SaveFile(path, bitmap, format, 0, quality, error);
 }
 
 } // namespace imaging

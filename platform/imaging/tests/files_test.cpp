@@ -193,11 +193,13 @@ TEST(ImagingGrey, StaysGreyOrBecomesEqualBgr)
                         Case{"g.jpg", FileFormat::kJpeg, 6}}) {
     SCOPED_TRACE(c.name);
     ASSERT_EQ(imaging::SaveFile(Temp(c.name).c_str(), &grey, c.format, 90), imaging::kSuccess);
-    Bitmap asStored, asColour;
+    Bitmap asStored, asColour, asGrey;
     ASSERT_EQ(imaging::LoadFile(Temp(c.name).c_str(), &asStored, 0), imaging::kSuccess);
     ASSERT_EQ(imaging::LoadFile(Temp(c.name).c_str(), &asColour, 24), imaging::kSuccess);
-    EXPECT_EQ(imaging::LoadFile(Temp(c.name).c_str(), &asColour, 8), imaging::kErrorBadArgument);
+    ASSERT_EQ(imaging::LoadFile(Temp(c.name).c_str(), &asGrey, 8), imaging::kSuccess);
+    EXPECT_EQ(imaging::LoadFile(Temp(c.name).c_str(), &asColour, 16), imaging::kErrorBadArgument);
     EXPECT_EQ(asStored.bitsPerPixel, 8);
+    EXPECT_EQ(AllBytes(asGrey), AllBytes(asStored));
     ASSERT_EQ(asColour.bitsPerPixel, 24);
     EXPECT_EQ(asColour.bytesPerLine, 16); // 5 pixels x 3 bytes, padded
     EXPECT_TRUE(PaddingIsZero(asStored));

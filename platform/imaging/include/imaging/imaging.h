@@ -1,10 +1,11 @@
 #pragma once
 // LvxImaging: bitmaps and image files for the programs of this system.
 //
-// A bitmap is 8-bit grey or 24-bit colour stored B,G,R, rows top-down, each
-// row padded with zero bytes to a multiple of 4. Files are read and written
-// through well-made codec libraries (PNG, JPEG) or our own code (binary
-// PPM/PGM). Every operation reports failure as a negative status and a
+// A bitmap is 8-bit grey or 24-bit colour stored B,G,R, each row padded with
+// zero bytes to a multiple of 4. Rows are stored top-down unless the record
+// says bottom-up (a bitmap captured from a device). Files are read and written
+// through well-made codec libraries (PNG, JPEG, TIFF) or our own code (BMP,
+// binary PPM/PGM). Every operation reports failure as a negative status and a
 // message; nothing throws, prints or exits, whatever the file holds.
 //
 // Not thread-safe: everything in this system runs on one thread.
@@ -22,7 +23,7 @@ enum Status : int32_t {
   kErrorOpen = -1,        // the file cannot be opened, read or created
   kErrorFormat = -2,      // the content is not a type we read
   kErrorCorrupt = -3,     // truncated or damaged data
-  kErrorUnsupported = -4, // a variant we refuse (CMYK JPEG, 16-bit PPM, ...)
+  kErrorUnsupported = -4, // a variant we refuse (CMYK JPEG, RLE BMP, ...)
   kErrorTooLarge = -5,    // the pixels would need 2^31 bytes or more
   kErrorNoMemory = -6,
   kErrorBadArgument = -7,
@@ -32,17 +33,34 @@ enum Status : int32_t {
 enum class FileFormat : int32_t {
   kPng,
   kJpeg,
-  kPnm, // binary PPM (24-bit bitmaps) or PGM (8-bit bitmaps)
+  kPnm,  // binary PPM (24-bit bitmaps) or PGM (8-bit bitmaps)
+  kBmp,  // 8-bit with a grey colour table, or 24-bit; rows bottom-up
+  kTiff, // LZW-compressed, grey or RGB
 };
 
+// Row orders of the record. Bitmaps made by Create or by loading are
+// top-down; 3 is an older code for bottom-up and is read as such.
+enum RowOrder : int32_t {
+  kRowsTopDown = 1,
+  kRowsBottomUp = 2,
+  kRowsBottomUpAlt = 3,
+};
+
+// The one transparency mode: pixels of exactly the key colour are not drawn.
+constexpr int32_t kTransparentColour = 6;
+
 // The bitmap record. It owns its pixel buffer: moving hands the buffer over,
-// destruction or Free releases it.
+// destruction or Free releases it and clears every field.
 struct LVX_IMAGING_API Bitmap {
   int32_t width = 0;
   int32_t height = 0;
   int32_t bitsPerPixel = 0; // 8 (grey) or 24 (B,G,R); 0 when empty
   int32_t bytesPerLine = 0; // width * bitsPerPixel / 8 rounded up to 4
-  uint8_t* data = nullptr;  // height rows of bytesPerLine bytes, top row first
+  int32_t rowOrder = 0;     // a RowOrder; 0 when empty
+  int32_t colourOrder = 0;  // the creator's colour order code, kept as given: rows are B,G,R whatever it says
+  uint32_t transparentColour = 0; // key colour as 0x00BBGGRR (R in the low byte)
+  int32_t transparentMode = 0;    // 0 none, kTransparentColour when the key applies
+  uint8_t* data = nullptr;        // height rows of bytesPerLine bytes, in storage order
 
   Bitmap() = default;
   Bitmap(const Bitmap&) = delete;
@@ -51,32 +69,89 @@ struct LVX_IMAGING_API Bitmap {
   Bitmap& operator=(Bitmap&& other) noexcept;
   ~Bitmap();
 
+  bool BottomUp() const { return rowOrder == kRowsBottomUp || rowOrder == kRowsBottomUpAlt; }
+  // Row y in storage order.
   uint8_t* Row(int32_t y) { return data + static_cast<ptrdiff_t>(y) * bytesPerLine; }
   const uint8_t* Row(int32_t y) const { return data + static_cast<ptrdiff_t>(y) * bytesPerLine; }
+  // Row y of the picture as seen, 0 at the top, whatever the storage order.
+  const uint8_t* PictureRow(int32_t y) const { return Row(BottomUp() ? height - 1 - y : y); }
 };
 
-// Replaces the record's contents by a zero-filled width x height bitmap of
-// 8 or 24 bits. Sizes must be positive and the buffer below 2^31 bytes. On
-// failure the record is unchanged.
+// ---- Create, copy, free ------------------------------------------------------
+
+// Replaces the record's contents by a zero-filled, top-down width x height
+// bitmap of 8 or 24 bits. Sizes must be positive and the buffer below 2^31
+// bytes. The memory kind is ignored (all bitmaps live in ordinary memory);
+// `colourOrder` is stored as given. On failure the record is unchanged.
+LVX_IMAGING_API int32_t Create(Bitmap* bitmap, int32_t memoryKind, int32_t width, int32_t height,
+                               int32_t bitsPerPixel, int32_t colourOrder, std::string* error = nullptr);
+// The same with memory kind 1 and colour order 1 (B,G,R).
 LVX_IMAGING_API int32_t Create(Bitmap* bitmap, int32_t width, int32_t height, int32_t bitsPerPixel,
                                std::string* error = nullptr);
+
+// Makes `dst` a deep copy of `src`: pixels with their padding, row order,
+// colour order and transparency. On failure `dst` is unchanged.
+LVX_IMAGING_API int32_t Copy(Bitmap* dst, const Bitmap* src, std::string* error = nullptr);
 
 // Releases the buffer and clears every field.
 LVX_IMAGING_API void Free(Bitmap* bitmap);
 
-// Reads a PNG, JPEG or binary PPM/PGM file; the type comes from the first
-// bytes, never from the name. wantBits 0 keeps grey files grey (8 bits) and
-// everything else 24 bits; 24 turns grey into B = G = R. PNG palettes are
-// expanded, 16-bit samples reduced to 8 bits and alpha dropped; CMYK JPEG
-// files are refused. On failure the record is unchanged and `error` (when
-// given) says why.
+// ---- Rows ----------------------------------------------------------------------
+
+// Row access needs no preparation; these exist so that callers can bracket
+// their row work as they always do. Both return kSuccess.
+LVX_IMAGING_API int32_t BeginRows(Bitmap* bitmap);
+LVX_IMAGING_API int32_t EndRows(Bitmap* bitmap);
+
+// Copy min(count, bytesPerLine) bytes of storage row `row` out of or into the
+// bitmap and return that count; 0 when the row is out of range, the bitmap is
+// empty or count is not positive.
+LVX_IMAGING_API int32_t GetRow(const Bitmap* bitmap, void* buffer, int32_t row, int32_t count);
+LVX_IMAGING_API int32_t PutRow(Bitmap* bitmap, const void* buffer, int32_t row, int32_t count);
+
+// ---- Files ---------------------------------------------------------------------
+
+// Reads a PNG, JPEG, BMP, TIFF or binary PPM/PGM image; the type comes from
+// the first bytes, never from the name. wantBits 0 gives grey files 8 bits
+// and everything else 24; 8 turns colour into grey (0.1 B + 0.6 G + 0.3 R,
+// truncated); 24 turns grey into B = G = R; other values fail. PNG palettes
+// are expanded, 16-bit samples reduced to 8 bits and alpha dropped; CMYK JPEG
+// and RLE-compressed BMP files are refused; a TIFF gives its first page. The
+// result is top-down with colour order 1. On failure the record is unchanged
+// and `error` (when given) says why.
 LVX_IMAGING_API int32_t LoadFile(const char* path, Bitmap* bitmap, int32_t wantBits,
                                  std::string* error = nullptr);
+// The same for an image file held in memory (`size` bytes at `data`).
+LVX_IMAGING_API int32_t LoadMemory(const void* data, size_t size, Bitmap* bitmap, int32_t wantBits,
+                                   std::string* error = nullptr);
 
-// Writes the bitmap in the given format; quality (1..100) is read by JPEG
-// only. The file is written under a temporary name and renamed into place, so
-// a failed save leaves any earlier file at `path` as it was.
+// Writes the picture upright in the given format at bitsPerPixel 8 or 24,
+// converting as LoadFile does (0 keeps the bitmap's depth); quality (1..100)
+// is read by JPEG only. The file is written under a temporary name and
+// renamed into place, so a failed save leaves any earlier file at `path` as
+// it was.
+LVX_IMAGING_API int32_t SaveFile(const char* path, const Bitmap* bitmap, FileFormat format,
+                                 int32_t bitsPerPixel, int32_t quality, std::string* error = nullptr);
+// The same keeping the bitmap's depth.
 LVX_IMAGING_API int32_t SaveFile(const char* path, const Bitmap* bitmap, FileFormat format,
                                  int32_t quality, std::string* error = nullptr);
+
+// ---- Depth, rotation, transparency ----------------------------------------------
+
+// Converts the pixels to 8 (grey, weighted as LoadFile) or 24 bits (grey v
+// becomes v, v, v), keeping the row order. On failure the bitmap is unchanged.
+LVX_IMAGING_API int32_t ChangeBpp(Bitmap* bitmap, int32_t bitsPerPixel, std::string* error = nullptr);
+
+// Turns the picture by a multiple of 90 degrees; a positive angle turns it
+// clockwise as seen (an arrow pointing up then points right). 90 and 270
+// swap width and height; the row order is kept. The flag has no effect. Any
+// other angle fails and leaves the bitmap unchanged.
+LVX_IMAGING_API int32_t Rotate(Bitmap* bitmap, int32_t angle, bool flag, std::string* error = nullptr);
+
+// Sets the key colour (0x00BBGGRR) that transparent painting skips. Only
+// mode kTransparentColour is accepted; anything else leaves the record as it
+// was. ClearTransparent removes the key.
+LVX_IMAGING_API int32_t SetTransparent(Bitmap* bitmap, uint32_t colour, int32_t mode);
+LVX_IMAGING_API int32_t ClearTransparent(Bitmap* bitmap);
 
 } // namespace imaging
