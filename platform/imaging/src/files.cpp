@@ -2,6 +2,9 @@
 // replacement of the destination file.
 #include "codecs.h"
 
+#include "win32/automation.h"
+
+
 #include <cerrno>
 #include <cstring>
 #include <utility>
@@ -157,7 +160,8 @@ int32_t Load(const char* path, Bitmap* bitmap, int32_t wantBits, std::string* er
   if (CheckWantBits(wantBits, error) != kSuccess)
     return kErrorBadArgument;
 
-  FILE* file = std::fopen(path, "rb");
+  // Paths may be Windows paths ("C:\\x\\y.png"); the stand-in maps them.
+  FILE* file = standin::OpenFile(path, "rb");
   if (!file)
     return Fail(error, kErrorOpen, "cannot open " + Quoted(path) + ": " + ErrnoText(errno));
   // The whole file is read once its first bytes name a type we know, so
@@ -215,7 +219,10 @@ int32_t Save(const char* path, const Bitmap* bitmap, FileFormat format, int32_t 
     picture = &converted;
   }
 
-  TempFile out(path);
+  std::string native;
+  if (!standin::MapPath(path, native))
+    return Fail(error, kErrorOpen, "cannot create " + Quoted(path) + ": no such drive or folder");
+  TempFile out(native);
   int32_t status = out.Open(error);
   if (status != kSuccess)
     return status;

@@ -397,6 +397,30 @@ TEST(ImagingDamaged, MissingFilesAndFolders)
   ExpectRefused(lvxtest::TempDir(), imaging::kErrorOpen);
 }
 
+TEST(ImagingPaths, WindowsPathsGoThroughTheDriveMapping)
+{
+  // By default drive C: is the host root, so "C:\\tmp\\x.png" names /tmp/x.png;
+  // the names match case-insensitively, as on Windows.
+  imaging::Bitmap bmp;
+  ASSERT_EQ(imaging::Create(&bmp, 5, 3, 24), imaging::kSuccess);
+  bmp.Row(1)[2] = 77;
+  std::string windows = "C:" + Temp("Mapped.PNG");
+  for (char& c : windows)
+    if (c == '/')
+      c = '\\';
+  ASSERT_EQ(imaging::SaveFile(windows.c_str(), &bmp, imaging::FileFormat::kPng, 90), imaging::kSuccess);
+  imaging::Bitmap back;
+  ASSERT_EQ(imaging::LoadFile(Temp("Mapped.PNG").c_str(), &back, 0), imaging::kSuccess);
+  EXPECT_EQ(back.Row(1)[2], 77);
+  std::string lower = windows;
+  lower.replace(lower.size() - 10, 10, "mapped.png");
+  imaging::Bitmap again;
+  EXPECT_EQ(imaging::LoadFile(lower.c_str(), &again, 0), imaging::kSuccess);
+  // A drive that is not configured does not exist.
+  EXPECT_EQ(imaging::SaveFile("Q:\\x.png", &bmp, imaging::FileFormat::kPng, 90), imaging::kErrorOpen);
+  EXPECT_EQ(imaging::LoadFile("Q:\\x.png", &again, 0), imaging::kErrorOpen);
+}
+
 // ---- The record and saving --------------------------------------------------------
 
 TEST(ImagingRecord, SizeLimitsAndMoves)
