@@ -148,7 +148,8 @@ int LevelsStage(CorrectionImage& image, EngineControl& control, AdjustProgressPr
   if (task.Poll())
     return kStatusCancelled;
 
-  const LevelPoints points = EstimateLevelPoints({{channel[0], channel[1], channel[2]}, counts, {sums[0], sums[1], sums[2]}}, settings);
+  const LevelsHistograms measured{{channel[0], channel[1], channel[2]}, counts, {sums[0], sums[1], sums[2]}};
+  const LevelPoints points = EstimateLevelPoints(measured, settings);
   int status = kStatusOk;
   if (BuildLevelTables(points, g_levels[0], g_levels[1], g_levels[2])) {
     status = ApplyColourTables(image.colour, g_levels[0], g_levels[1], g_levels[2], cb);

@@ -83,7 +83,8 @@ TEST(Border, ViewsWithoutABlockOrBandHaveNoBorder)
   s.blockSize = 4;
   int32_t width = -1;
   // 3 columns: no block of 4; 2 rows: no band; no rows or columns at all.
-  for (AdjustRect r : {AdjustRect{0, 0, 3, 10}, AdjustRect{0, 0, 10, 2}, AdjustRect{5, 5, 5, 9}, AdjustRect{0, 4, 9, 4}}) {
+  for (AdjustRect r :
+       {AdjustRect{0, 0, 3, 10}, AdjustRect{0, 0, 10, 2}, AdjustRect{5, 5, 5, 9}, AdjustRect{0, 4, 9, 4}}) {
     EXPECT_EQ(ScanBorder(RectView(image.Desc(), r), s, width), 0);
     EXPECT_EQ(width, 0);
   }

@@ -99,7 +99,8 @@ TEST(Levels, GreyPicturesGetOnePointForAllChannels)
   std::mt19937 rng(5);
   for (int round = 0; round < 20; ++round) {
     const int low = int(rng() % 200), span = 1 + int(rng() % (255 - low));
-    LevelPoints p = PointsOf(Paint(16, 40, [&](uint8_t* px, int, int) { px[0] = px[1] = px[2] = uint8_t(low + rng() % span); }));
+    LevelPoints p = PointsOf(
+        Paint(16, 40, [&](uint8_t* px, int, int) { px[0] = px[1] = px[2] = uint8_t(low + rng() % span); }));
     EXPECT_TRUE(p.black[0] == p.black[1] && p.black[1] == p.black[2] && p.white[0] == p.white[1] &&
                 p.white[1] == p.white[2]) << round;
   }
