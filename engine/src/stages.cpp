@@ -1,16 +1,22 @@
 #include "stages.h"
 
+#include "border.h"
+#include "contrast.h"
+#include "gamma.h"
+#include "levels.h"
+
 namespace lvx {
 
 void InstallStages(EngineControl& control)
 {
-  // No stage is built yet: every slot stays empty and the runner skips it.
-  // A stage joins with one line here, for example
-  //   control.stages[kSlotLevels] = LevelsStage;
-  //   control.stages[kSlotSharpen] = control.sharpening = SharpenStage;
-  //   control.borderPrePass = BorderPrePass;
-  //   control.finalStep = DisplayGammaStep;
-  (void)control;
+  control.stages[kSlotLevels] = LevelsStage;
+  control.stages[kSlotGamma] = GammaStage;
+  control.stages[kSlotContrast] = ContrastStage;
+  // The skin-tone and sharpening slots stay empty until those stages exist.
+  control.borderFlag = 1;
+  control.borderPrePass = BorderPrePass;
+  control.finalFlag = 1;
+  control.finalStep = DisplayGammaStep;
 }
 
 } // namespace lvx

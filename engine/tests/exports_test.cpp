@@ -17,7 +17,8 @@ using namespace lvxtest;
 
 namespace {
 
-// Puts stub stages into the module's control block for one test.
+// Puts stub stages into the module's control block for one test, without
+// the border pre-pass and the final step.
 class ModuleStages {
 public:
   explicit ModuleStages(std::vector<StageFn> slots) : saved_(Module().control)
@@ -26,6 +27,8 @@ public:
     for (size_t i = 0; i < kStageSlots; ++i)
       control.stages[i] = i < slots.size() ? slots[i] : nullptr;
     control.sharpening = SharpenStage;
+    control.borderPrePass = nullptr;
+    control.finalStep = nullptr;
   }
   ~ModuleStages() { Module().control = saved_; }
 

@@ -1,8 +1,11 @@
 // Every allocation request of a run fails in turn: each run must report the
-// failure, keep the progress protocol balanced and leak nothing.
+// failure, keep the progress protocol balanced and leak nothing. Runs with
+// stub stages cover the driver; runs through the exports cover the real
+// stages.
 #include "testkit.h"
 
 #include "alloc.h"
+#include "module.h"
 #include "rect.h"
 #include "status.h"
 
@@ -68,6 +71,35 @@ TEST(FaultSweep, EveryAllocationFailureIsReportedBalancedAndLeakFree)
     }
     // The peak list reports its own failure as -1, once per run.
     EXPECT_EQ(peakFailures, 1) << road.name;
+  }
+  standin::ResetAllocationFaults();
+}
+
+TEST(FaultSweep, RealStagesThroughTheExportsOnBothRoads)
+{
+  SetParams(nullptr);
+  // 64 x 64 is corrected at full resolution, 640 x 480 on a reduced copy.
+  for (int32_t columns : {64, 640}) {
+    const int32_t rows = columns == 64 ? 64 : 480;
+    auto run = [&] {
+      TestImage image = CastPicture(rows, columns, 13);
+      ResetProgress();
+      int status = DoAdjustments(image.bytes.data(), rows, columns, image.rowBytes, image.pixelBytes, nullptr,
+                                 RecordProgress);
+      EXPECT_TRUE(image.CanariesIntact());
+      return status;
+    };
+    standin::ResetAllocationFaults();
+    ASSERT_EQ(run(), 0) << columns;
+    const long requests = standin::AllocationRequests();
+    ASSERT_GT(requests, 8) << columns;
+    for (long i = 0; i < requests; ++i) {
+      standin::ResetAllocationFaults();
+      standin::FailAllocations(i, 1);
+      EXPECT_EQ(run(), kStatusNoMemory) << columns << ", request " << i;
+      EXPECT_EQ(ProtocolError(Progress().calls), "") << columns << ", request " << i;
+      EXPECT_EQ(LiveAllocations(), 0) << columns << ", request " << i;
+    }
   }
   standin::ResetAllocationFaults();
 }

@@ -79,6 +79,27 @@ bool TestImage::CanariesIntact() const
   return true;
 }
 
+TestImage CastPicture(int32_t rows, int32_t columns, uint32_t seed)
+{
+  TestImage image(rows, columns, 4, 3);
+  std::mt19937 rng(seed);
+  for (int32_t y = 0; y < rows; ++y)
+    for (int32_t x = 0; x < columns; ++x) {
+      int t = int(rng() % 100 + rng() % 100);
+      uint8_t* p = image.Pixel(y, x);
+      p[0] = uint8_t(t + 50), p[1] = uint8_t(t + 20), p[2] = uint8_t(t + 40);
+    }
+  return image;
+}
+
+lvx::CorrectionImage ImagePair(TestImage& image, AdjustRect rect)
+{
+  lvx::CorrectionImage pair;
+  pair.colour = image.Desc();
+  pair.rect = rect;
+  return pair;
+}
+
 std::vector<std::string>& Trace()
 {
   static std::vector<std::string> trace;

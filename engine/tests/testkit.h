@@ -43,6 +43,15 @@ struct TestImage {
   bool CanariesIntact() const;
 };
 
+// The image pair the driver builds over a test image: colour current, no
+// working image yet, working gamma 1.0. Release with FreeCorrectionImage.
+lvx::CorrectionImage ImagePair(TestImage& image, AdjustRect rect);
+
+// A picture every tone stage corrects: a triangular distribution of
+// lightness with unused ends, and a colour cast. Its rows carry 4-byte
+// pixels and 3 bytes of padding.
+TestImage CastPicture(int32_t rows, int32_t columns, uint32_t seed);
+
 // ---- Stub stages --------------------------------------------------------------
 // Each stub appends "name:rowsxcolumns" to the trace when it runs.
 std::vector<std::string>& Trace();
