@@ -12,17 +12,19 @@
 #include <cstdlib>
 #include <fstream>
 #include <memory>
-#include <vector>
 
 namespace {
 
-using Bytes = std::vector<uint8_t>;
-
 std::string Temp(const std::string& name) { return lvxtest::TempDir() + "/" + name; }
 
-bool Exists(const std::string& path) { return std::ifstream(path).good(); }
+std::string PathOf(const QVFileSpec& spec)
+{
+  char path[QVFileSpec::kPathSize];
+  spec.GetFullPath(path, sizeof path);
+  return path;
+}
 
-// A smooth w x h gradient of n bytes per pixel (JPEG keeps it closely).
+// A smooth gradient, which JPEG keeps closely.
 std::unique_ptr<QVImage> Gradient(int32_t w, int32_t h, int32_t n)
 {
   auto image = std::make_unique<QVImage>(w, h, n, nullptr);
@@ -32,8 +34,7 @@ std::unique_ptr<QVImage> Gradient(int32_t w, int32_t h, int32_t n)
   return image;
 }
 
-// Largest difference between the pixel bytes (not the padding) of two
-// images of equal size; -1 when the sizes differ.
+// The largest difference of the pixel bytes; -1 for different sizes.
 int MaxDifference(const QVImage& a, const QVImage& b)
 {
   if (a.width != b.width || a.height != b.height || a.bytesPerPixel != b.bytesPerPixel)
@@ -52,92 +53,60 @@ public:
 
 TEST(QVImageFile, SavedFilesReloadAsTheyWere)
 {
-  // BMP and TIFF are exact; JPEG stays close on a smooth gradient. Odd
-  // widths exercise the row padding.
-  for (const auto& [extension, tolerance] : std::vector<std::pair<std::string, int>>{
-           {".bmp", 0}, {".TIF", 0}, {".jpg", 8}}) {
+  // Odd widths exercise the row padding; JPEG is lossy.
+  for (const auto& [extension, tolerance] :
+       std::initializer_list<std::pair<const char*, int>>{{".bmp", 0}, {".TIF", 0}, {".jpg", 8}})
     for (const int32_t n : {1, 3}) {
-      const std::unique_ptr<QVImage> image = Gradient(7, 5, n);
       QVFileSpec file(Temp("saved" + std::to_string(n) + extension).c_str());
+      const std::unique_ptr<QVImage> image = Gradient(7, 5, n);
       ASSERT_EQ(image->Save(&file, 0), 1) << extension;
       QVImage reloaded(file, 0, false);
-      ASSERT_FALSE(reloaded.error) << extension;
       EXPECT_TRUE(reloaded.ready);
       const int difference = MaxDifference(*image, reloaded);
-      EXPECT_GE(difference, 0) << extension << " " << n << ": same size and depth";
-      EXPECT_LE(difference, tolerance) << extension << " " << n;
+      EXPECT_TRUE(difference >= 0 && difference <= tolerance) << extension << " " << n << ": " << difference;
     }
-  }
-  // Saving a colour image at 8 bits writes grey.
-  QVFileSpec file(Temp("grey.bmp").c_str());
-  ASSERT_EQ(Gradient(3, 3, 3)->Save(&file, 8), 1);
-  EXPECT_EQ(QVImage(file, 0, false).bytesPerPixel, 1);
-}
 
-TEST(QVImageFile, KindsWithoutAWriterAndFailedWritesReturnZero)
-{
+  // Kinds without a writer, a missing folder and a bad depth write nothing
+  // and say so; a name of no known kind saves as BMP.
   const std::unique_ptr<QVImage> image = Gradient(4, 4, 3);
-  for (const char* name : {"a.gif", "a.pcx", "a.tga", "a.cmp", "a.psd"}) {
+  for (const char* name : {"a.gif", "a.pcx", "a.tga", "a.cmp", "a.psd", "no/such/a.bmp"}) {
     QVFileSpec file(Temp(name).c_str());
     EXPECT_EQ(image->Save(&file, 0), 0) << name;
-    EXPECT_FALSE(Exists(Temp(name))) << name;
+    EXPECT_FALSE(std::ifstream(Temp(name)).good()) << name;
   }
-  QVFileSpec missingFolder(Temp("no/such/folder/a.bmp").c_str());
-  EXPECT_EQ(image->Save(&missingFolder, 0), 0);
-  QVFileSpec file(Temp("a.bmp").c_str());
-  EXPECT_EQ(image->Save(&file, 16), 0);
-  EXPECT_EQ(QVImage().Save(&file, 0), 0) << "no pixels";
-  EXPECT_FALSE(Exists(Temp("a.bmp")));
-
-  // A name without a kind of its own saves as BMP.
   QVFileSpec png(Temp("a.png").c_str());
-  ASSERT_EQ(image->Save(&png, 0), 1);
-  std::ifstream in(Temp("a.png"), std::ios::binary);
-  char magic[2] = {};
-  in.read(magic, 2);
-  EXPECT_EQ(std::string(magic, 2), "BM");
+  EXPECT_EQ(image->Save(&png, 16), 0);
+  ASSERT_EQ(image->Save(&png, 8), 1);
+  char magic[3] = {};
+  std::ifstream(Temp("a.png"), std::ios::binary).read(magic, 2);
+  EXPECT_STREQ(magic, "BM");
+  EXPECT_EQ(QVImage(png, 0, false).bytesPerPixel, 1) << "saved as grey";
 }
 
 TEST(QVImageFile, LoadsAtTheRequestedDepthAndRefusesBadFiles)
 {
-  // The sample through the file constructor matches the library's own
-  // decoding: upright, B,G,R.
+  // The sample through the file constructor is the library's decoding:
+  // upright, B,G,R.
   const std::string sample = lvxtest::Source("samples/astronaut.png");
   QVFileSpec sampleFile(sample.c_str());
   QVImage astronaut(sampleFile, 0, false);
   imaging::Bitmap decoded;
   ASSERT_EQ(imaging::LoadFile(sample.c_str(), &decoded, 24), imaging::kSuccess);
-  ASSERT_FALSE(astronaut.error);
   ASSERT_EQ(astronaut.bytesPerPixel, 3);
-  ASSERT_EQ(astronaut.width, decoded.width);
   ASSERT_EQ(astronaut.height, decoded.height);
   for (int32_t y = 0; y < decoded.height; y += 37)
-    EXPECT_TRUE(std::equal(decoded.Row(y), decoded.Row(y) + decoded.width * 3, astronaut.pixels + y * astronaut.rowBytes))
-        << "row " << y;
-
-  // 8 makes grey, 24 colour; 0 keeps the file's nature.
-  QVFileSpec greyFile(Temp("grey.bmp").c_str());
-  ASSERT_EQ(Gradient(5, 2, 1)->Save(&greyFile, 0), 1);
-  EXPECT_EQ(QVImage(greyFile, 0, false).bytesPerPixel, 1);
-  QVImage widened(greyFile, 24, false);
-  EXPECT_EQ(widened.bytesPerPixel, 3);
-  EXPECT_EQ(widened.pixels[3 * 3], widened.pixels[3 * 3 + 2]);
+    EXPECT_TRUE(std::equal(decoded.Row(y), decoded.Row(y) + decoded.width * 3, astronaut.pixels + y * astronaut.rowBytes));
   EXPECT_EQ(QVImage(sampleFile, 8, false).bytesPerPixel, 1);
   EXPECT_TRUE(QVImage(sampleFile, 16, false).error);
 
-  // Missing, truncated and foreign files: the error flag, not ready, no
-  // pixels and no block left.
+  // Missing, truncated and foreign files: error, not ready, no block left.
   const long blocks = standin::LiveBlocks();
-  std::ifstream in(Temp("grey.bmp"), std::ios::binary);
-  const Bytes bmp((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  std::ofstream(Temp("cut.bmp"), std::ios::binary).write(reinterpret_cast<const char*>(bmp.data()), 60);
+  std::ofstream(Temp("cut.bmp")) << "BM\x36";
   std::ofstream(Temp("text.bmp")) << "not an image";
   for (const char* name : {"missing.bmp", "cut.bmp", "text.bmp"}) {
     QVFileSpec file(Temp(name).c_str());
     QVImage image(file, 0, false);
-    EXPECT_TRUE(image.error) << name;
-    EXPECT_FALSE(image.ready) << name;
-    EXPECT_EQ(image.pixels, nullptr) << name;
+    EXPECT_TRUE(image.error && !image.ready && !image.pixels) << name;
   }
   EXPECT_EQ(standin::LiveBlocks(), blocks);
 }
@@ -149,41 +118,33 @@ TEST(QVImageFile, OpenPromptLoadsTheChosenImage)
   ASSERT_EQ(original->Save(&saved, 0), 1);
   standin::ClearDialogLog();
   const Owner owner;
-
   QVImage* image = nullptr;
   QVFileSpec spec;
   standin::QueueFileDialogAnswer(Temp("chosen.bmp").c_str());
   ASSERT_TRUE(spec.PromptForOpenFileName(QVFileSpec(), "Open Image", &owner, 1, nullptr, false, &image));
+  const std::unique_ptr<QVImage> owned(image);
   ASSERT_NE(image, nullptr);
-  std::unique_ptr<QVImage> owned(image);
   EXPECT_EQ(MaxDifference(*original, *image), 0);
-  EXPECT_TRUE(image->ready);
-  char path[QVFileSpec::kPathSize];
-  spec.GetFullPath(path, sizeof path);
-  EXPECT_EQ(std::string(path), Temp("chosen.bmp"));
-  const standin::DialogRequest& request = standin::DialogLog().at(0);
-  EXPECT_EQ(request.kind, "open-image");
-  EXPECT_EQ(request.style, 0x161u);
-  EXPECT_EQ(request.owner, owner.GetWnd());
-  EXPECT_EQ(request.caption, "Open Image");
+  EXPECT_EQ(PathOf(spec), Temp("chosen.bmp"));
+  EXPECT_EQ(standin::DialogLog().at(0).kind, "open-image");
+  EXPECT_EQ(standin::DialogLog().at(0).style, 0x161u);
+  EXPECT_EQ(standin::DialogLog().at(0).owner, owner.GetWnd());
 
   // A chosen file that does not load fails the prompt.
   std::ofstream(Temp("notes.bmp")) << "text";
   standin::QueueFileDialogAnswer(Temp("notes.bmp").c_str());
-  EXPECT_FALSE(spec.PromptForOpenFileName(QVFileSpec(), "Open Image", nullptr, 1, nullptr, false, &image));
+  EXPECT_FALSE(spec.PromptForOpenFileName(QVFileSpec(), "Open", nullptr, 1, nullptr, false, &image));
   EXPECT_EQ(image, nullptr);
-  spec.GetFullPath(path, sizeof path);
-  EXPECT_EQ(std::string(path), "");
+  EXPECT_EQ(PathOf(spec), "");
 
-  // A loaded file whose image cannot be built: true, the path, no image.
+  // A loaded file whose image cannot be built: true and the path, no image.
   const long blocks = standin::LiveBlocks();
   standin::QueueFileDialogAnswer(Temp("chosen.bmp").c_str());
   standin::FailAllocations(0, 1);
-  EXPECT_TRUE(spec.PromptForOpenFileName(QVFileSpec(), "Open Image", nullptr, 1, nullptr, false, &image));
+  EXPECT_TRUE(spec.PromptForOpenFileName(QVFileSpec(), "Open", nullptr, 1, nullptr, false, &image));
   standin::ResetAllocationFaults();
   EXPECT_EQ(image, nullptr);
-  spec.GetFullPath(path, sizeof path);
-  EXPECT_EQ(std::string(path), Temp("chosen.bmp"));
+  EXPECT_EQ(PathOf(spec), Temp("chosen.bmp"));
   EXPECT_EQ(standin::LiveBlocks(), blocks);
 }
 
@@ -194,13 +155,11 @@ TEST(QVTwain, ThereIsNoSourceToAcquireFrom)
   QVTwain twain;
   twain.SelectSource(&owner);
   EXPECT_EQ(twain.Acquire(&owner), nullptr);
-  EXPECT_EQ(twain.Acquire(nullptr), nullptr);
   const auto& log = standin::DialogLog();
-  ASSERT_EQ(log.size(), 3u);
+  ASSERT_EQ(log.size(), 2u);
   EXPECT_EQ(log[0].kind, "twain-select");
-  EXPECT_EQ(log[0].owner, owner.GetWnd());
   EXPECT_EQ(log[1].kind, "twain-acquire");
-  EXPECT_EQ(log[2].owner, nullptr);
+  EXPECT_EQ(log[1].owner, owner.GetWnd());
 }
 
 } // namespace
