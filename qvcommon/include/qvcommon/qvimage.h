@@ -135,7 +135,7 @@ public:
   unsigned char fillValue[8] = {192, 192, 192, 192, 192, 192, 192, 192}; // a view resampler's fill
   QVDisplayHeader displayHeader;
 
-private:
+protected:
   // Sets the sizes and the display header of a width x height image of
   // `bytes` bytes per pixel and allocates its block. False, with the error
   // flag set and no block, when the sizes are unusable (not positive, other
