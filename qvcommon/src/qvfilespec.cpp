@@ -2,6 +2,7 @@
 
 #include "qvcommon/qvresourcefile.h"
 #include "qvcommon/qvwindow.h"
+#include "qvimage_internal.h"
 
 #include <cstring>
 
@@ -9,6 +10,8 @@ namespace {
 
 const char* const kLastPathKey = "Software\\Tarnwell\\Obrella\\1.0";
 const char* const kEffectsKey = "Software\\Tarnwell\\Obrella\\Effects";
+// How the open-image dialog presents itself.
+const uint32_t kImageDialogFlags = 0x160;
 // Registry names and data are read into 256-byte buffers (plus a terminator).
 const DWORD kRegistryText = 256;
 
@@ -405,14 +408,24 @@ bool QVFileSpec::PromptForOpenFileName(const QVFileSpec& directory, const char* 
     SetFullPath(name);
     return true;
   }
-  if (image)
+  // Opening goes through the imaging library's dialog, which also loads the
+  // chosen file when an image is asked for.
+  imaging::Bitmap loaded;
+  imaging::OpenDialogParams params;
+  params.flags = kImageDialogFlags;
+  if (image) {
     *image = nullptr;
-  if (GetOpenFileNameA(&ofn)) {
-    SetFullPath(name);
-    return true;
+    params.flags |= imaging::kOpenDialogLoad;
+    params.bitmap = &loaded;
   }
-  SetFullPath("");
-  return false;
+  if (imaging::OpenDialog(&ofn, &params) != imaging::kSuccess) {
+    SetFullPath("");
+    return false;
+  }
+  if (image)
+    *image = NewImageFromBitmap(&loaded);
+  SetFullPath(name);
+  return true;
 }
 
 bool QVFileSpec::PromptForSaveFileName(const char* directory, const char* title, const QVWindow* owner,

@@ -301,19 +301,22 @@ TEST(QVFileSpec, ImageDialogFiltersAndFields)
   EXPECT_EQ(r.fileName, "Untitled.JPG");
   EXPECT_EQ(r.defaultExt, "jpg");
 
-  // Opening: cancelled empties the path and the image; a default name too
-  // long for the 260-byte buffer starts the dialog empty.
+  // Opening goes through the open-image dialog: cancelled empties the path
+  // and the image; a default name too long for the 260-byte buffer starts the
+  // dialog empty. (Loading the chosen image is tested with QVImage.)
   QVImage* image = reinterpret_cast<QVImage*>(&spec);
   EXPECT_FALSE(spec.PromptForOpenFileName(QVFileSpec(), "Open", nullptr, 1, std::string(260, 'd').c_str(), false,
                                           &image));
   EXPECT_EQ(image, nullptr);
   EXPECT_EQ(PathOf(spec), "");
-  EXPECT_EQ(standin::DialogLog().back().kind, "GetOpenFileName");
+  EXPECT_EQ(standin::DialogLog().back().kind, "open-image");
+  EXPECT_EQ(standin::DialogLog().back().style, 0x161u) << "presentation flags plus the load flag";
   EXPECT_EQ(standin::DialogLog().back().filterIndex, 1u);
   EXPECT_EQ(standin::DialogLog().back().fileName, "");
   standin::QueueFileDialogAnswer((folder + "/photo.tif").c_str());
-  EXPECT_TRUE(spec.PromptForOpenFileName(QVFileSpec(), "Open", nullptr, 1, nullptr, false, &image));
+  EXPECT_TRUE(spec.PromptForOpenFileName(QVFileSpec(), "Open", nullptr, 1, nullptr, false, nullptr));
   EXPECT_EQ(PathOf(spec), folder + "/photo.tif");
+  EXPECT_EQ(standin::DialogLog().back().style, 0x160u) << "no image asked for: nothing loaded";
 }
 
 TEST(QVFileSpec, PresetDialog)

@@ -83,7 +83,7 @@ bool CanChoose(const std::string& path, DWORD flags)
 
 std::string Text(const char* text) { return text ? text : ""; }
 
-BOOL RunFileDialog(OPENFILENAMEA* ofn, const char* kind)
+BOOL ScriptedFileDialog(OPENFILENAMEA* ofn, const char* kind, UINT style)
 {
   g_commDlgError = 0;
   if (!ofn || ofn->lStructSize != sizeof(OPENFILENAMEA)) {
@@ -98,7 +98,7 @@ BOOL RunFileDialog(OPENFILENAMEA* ofn, const char* kind)
   request.kind = kind;
   request.owner = ofn->hwndOwner;
   request.caption = Text(ofn->lpstrTitle);
-  request.style = ofn->Flags;
+  request.style = style;
   request.instance = ofn->hInstance;
   for (const char* entry = ofn->lpstrFilter; entry && *entry;) {
     const std::string label = entry;
@@ -174,6 +174,18 @@ const std::vector<DialogRequest>& DialogLog() { return Log(); }
 void ClearDialogLog() { Log().clear(); }
 void EchoDialogs(bool on) { g_echo = on; }
 
+BOOL RunFileDialog(OPENFILENAMEA* ofn, const char* kind, UINT style)
+{
+  return ScriptedFileDialog(ofn, kind ? kind : "", style);
+}
+
+void LogDialogRequest(const DialogRequest& request)
+{
+  if (g_echo)
+    std::fprintf(stderr, "%s\n", request.kind.c_str());
+  Log().push_back(request);
+}
+
 } // namespace standin
 
 extern "C" {
@@ -204,8 +216,8 @@ int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type)
   return request.answer;
 }
 
-BOOL GetOpenFileNameA(OPENFILENAMEA* ofn) { return RunFileDialog(ofn, "GetOpenFileName"); }
-BOOL GetSaveFileNameA(OPENFILENAMEA* ofn) { return RunFileDialog(ofn, "GetSaveFileName"); }
+BOOL GetOpenFileNameA(OPENFILENAMEA* ofn) { return ScriptedFileDialog(ofn, "GetOpenFileName", ofn ? ofn->Flags : 0); }
+BOOL GetSaveFileNameA(OPENFILENAMEA* ofn) { return ScriptedFileDialog(ofn, "GetSaveFileName", ofn ? ofn->Flags : 0); }
 DWORD CommDlgExtendedError(void) { return g_commDlgError; }
 
 } // extern "C"

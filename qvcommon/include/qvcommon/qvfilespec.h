@@ -57,8 +57,11 @@ public:
   // Adds a separator and the name; -1 (path unchanged) when it does not fit.
   virtual int16_t AppendName(const char* name);
   // The image dialog. Saving: GetSaveFileNameA, and the chosen name becomes
-  // the path. Opening: GetOpenFileNameA, the chosen name becomes the path,
-  // else the path is emptied; *image (when asked for) is set to null.
+  // the path. Opening: the imaging library's open-image dialog; the chosen
+  // name becomes the path, else the path is emptied. When `image` is given,
+  // the chosen file is loaded into a new image stored in *image (null when
+  // the dialog fails, or the image cannot be built: the path is still set and
+  // the result true); a file that cannot be loaded fails the dialog.
   virtual bool PromptForOpenFileName(const QVFileSpec& directory, const char* title, const QVWindow* owner,
                                      int16_t filterBits, const char* defaultName, bool save, QVImage** image);
   // The preset dialog ("Preset Files", *.cxp); the path is emptied first and

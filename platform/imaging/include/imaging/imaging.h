@@ -9,6 +9,8 @@
 // message; nothing throws, prints or exits, whatever the file holds.
 //
 // Not thread-safe: everything in this system runs on one thread.
+#include "win32/win32.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -28,6 +30,8 @@ enum Status : int32_t {
   kErrorNoMemory = -6,
   kErrorBadArgument = -7,
   kErrorWrite = -8,       // the file could not be written in full
+  kErrorCancelled = -9,   // the user cancelled a dialog
+  kErrorNoSource = -10,   // there is no scanner source to select or acquire from
 };
 
 enum class FileFormat : int32_t {
@@ -153,5 +157,33 @@ LVX_IMAGING_API int32_t Rotate(Bitmap* bitmap, int32_t angle, bool flag, std::st
 // was. ClearTransparent removes the key.
 LVX_IMAGING_API int32_t SetTransparent(Bitmap* bitmap, uint32_t colour, int32_t mode);
 LVX_IMAGING_API int32_t ClearTransparent(Bitmap* bitmap);
+
+// ---- Dialogs ---------------------------------------------------------------------
+
+// The open-image dialog's parameter block: clear it, then set the flags and,
+// to have the chosen file loaded, kOpenDialogLoad and an empty bitmap. The
+// other flag bits choose how the dialog looks; nothing is shown here, so
+// they are only logged.
+constexpr uint32_t kOpenDialogLoad = 0x1;
+struct OpenDialogParams {
+  uint32_t flags = 0;
+  Bitmap* bitmap = nullptr;
+};
+
+// Asks for an image file with the OPENFILENAMEA record (filters, title,
+// initial folder, name buffer). The answer comes from the Windows stand-in's
+// file-dialog script and the request is logged there as "open-image" with
+// the parameter flags. On a choice the name buffer holds the path and, with
+// kOpenDialogLoad, the file is loaded into params->bitmap at its natural depth.
+// Results: kSuccess when a file was chosen (and loaded), kErrorCancelled,
+// the load's failure status (the bitmap then unchanged), or
+// kErrorBadArgument for a missing record, name buffer or bitmap.
+LVX_IMAGING_API int32_t OpenDialog(OPENFILENAMEA* ofn, OpenDialogParams* params);
+
+// Scanner sources. This machine has none: both log their request
+// ("twain-select", "twain-acquire") and return kErrorNoSource; the bitmap
+// is not filled.
+LVX_IMAGING_API int32_t TwainSelect(HWND owner);
+LVX_IMAGING_API int32_t TwainAcquire(HWND owner, Bitmap* bitmap);
 
 } // namespace imaging

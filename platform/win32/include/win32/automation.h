@@ -84,11 +84,13 @@ LVX_WIN32_API CursorInfo CurrentCursor();
 // ---- Dialogs ----------------------------------------------------------------
 // One request made to a message box or a file dialog.
 struct DialogRequest {
-  std::string kind;      // "MessageBox", "GetOpenFileName" or "GetSaveFileName"
+  std::string kind;      // "MessageBox", "GetOpenFileName", "GetSaveFileName", or the
+                         // imaging library's "open-image", "twain-select", "twain-acquire"
   HWND owner = nullptr;
   std::string text;      // message boxes: the text
   std::string caption;   // message boxes: the caption; file dialogs: the title
-  UINT style = 0;        // message boxes: the style; file dialogs: the flags
+  UINT style = 0;        // message boxes: the style; file dialogs: the flags (the
+                         // imaging library's own flags for "open-image")
   // File dialogs only:
   HINSTANCE instance = nullptr;
   std::vector<std::pair<std::string, std::string>> filters; // (label, pattern)
@@ -112,6 +114,12 @@ LVX_WIN32_API const std::vector<DialogRequest>& DialogLog();
 LVX_WIN32_API void ClearDialogLog();
 // Also print each request to stderr (message boxes as "caption: text").
 LVX_WIN32_API void EchoDialogs(bool on);
+// For the imaging library's dialogs, which share this script and log. The
+// first runs a file dialog exactly as GetOpenFileNameA does, but logs it as
+// `kind` with `style` in place of the record's flags. The second logs a
+// request that no script answers (a scanner dialog with nothing to offer).
+LVX_WIN32_API BOOL RunFileDialog(OPENFILENAMEA* ofn, const char* kind, UINT style);
+LVX_WIN32_API void LogDialogRequest(const DialogRequest& request);
 
 // ---- Display ----------------------------------------------------------------
 // The screen that GetSystemMetrics and GetDeviceCaps report (default

@@ -1,0 +1,49 @@
+// The open-image dialog and the scanner roles. Nothing is shown: the open
+// dialog takes its answer from the Windows stand-in's file-dialog script and
+// logs its request there; scanners do not exist on this machine.
+#include "imaging/imaging.h"
+
+#include "win32/automation.h"
+
+namespace imaging {
+
+int32_t OpenDialog(OPENFILENAMEA* ofn, OpenDialogParams* params)
+{
+  if (!ofn || !params || !ofn->lpstrFile || ofn->nMaxFile == 0)
+    return kErrorBadArgument;
+  const bool load = (params->flags & kOpenDialogLoad) != 0;
+  if (load && !params->bitmap)
+    return kErrorBadArgument;
+  if (!standin::RunFileDialog(ofn, "open-image", params->flags))
+    return kErrorCancelled;
+  if (!load)
+    return kSuccess;
+  return LoadFile(ofn->lpstrFile, params->bitmap, 0);
+}
+
+namespace {
+
+void LogScannerRequest(const char* kind, HWND owner)
+{
+  standin::DialogRequest request;
+  request.kind = kind;
+  request.owner = owner;
+  request.answer = IDCANCEL;
+  standin::LogDialogRequest(request);
+}
+
+} // namespace
+
+int32_t TwainSelect(HWND owner)
+{
+  LogScannerRequest("twain-select", owner);
+  return kErrorNoSource;
+}
+
+int32_t TwainAcquire(HWND owner, Bitmap*)
+{
+  LogScannerRequest("twain-acquire", owner);
+  return kErrorNoSource;
+}
+
+} // namespace imaging
