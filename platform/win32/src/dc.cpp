@@ -1,7 +1,6 @@
 // Device contexts: getting and ending them, their drawing state, and the
 // canvas that every drawing call writes through (origin and clip).
 #include "gdi.h"
-#include "win32/automation.h"
 #include "win32/internal/surfacedc.h"
 #include "text.h"
 
@@ -161,9 +160,11 @@ void Canvas::Fill(long long left, long long top, long long right, long long bott
   top = std::max<long long>(top, clip.top);
   right = std::min<long long>(right, clip.right);
   bottom = std::min<long long>(bottom, clip.bottom);
-  for (long long y = top; y < bottom; ++y)
-    for (long long x = left; x < right; ++x)
-      Write(PixelAt(x, y), color, rop);
+  for (long long y = top; y < bottom; ++y) {
+    BYTE* p = left < right ? PixelAt(left, y) : nullptr;
+    for (long long x = left; x < right; ++x, p += 4)
+      Write(p, color, rop);
+  }
 }
 
 void Canvas::Blend(long long x, long long y, COLORREF color, int coverage)

@@ -96,12 +96,17 @@ int GetObjectA(HANDLE object, int size, void* out)
   const GdiObject* found = GdiObjects().Find(object);
   if (!found)
     return Fail(ERROR_INVALID_HANDLE, 0);
-  BITMAP bitmap{};
+  BITMAP bitmap;
+  std::memset(&bitmap, 0, sizeof bitmap); // padding included
   WORD entries = 0;
   const void* source = nullptr;
   int needed = 0;
   if (const auto* b = std::get_if<Bitmap>(&found->value)) {
-    bitmap = BITMAP{0, b->surface->width, b->surface->height, b->surface->width * 4, 1, 32, nullptr};
+    bitmap.bmWidth = b->surface->width;
+    bitmap.bmHeight = b->surface->height;
+    bitmap.bmWidthBytes = b->surface->width * 4;
+    bitmap.bmPlanes = 1;
+    bitmap.bmBitsPixel = 32;
     source = &bitmap;
     needed = sizeof bitmap;
   } else if (const auto* p = std::get_if<Palette>(&found->value)) {
