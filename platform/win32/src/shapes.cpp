@@ -241,16 +241,14 @@ BOOL Ellipse(HDC hdc, int left, int top, int right, int bottom)
     ll x0, x1;
     if (!EllipseRow(s.left, s.top, w, h, y, &x0, &x1))
       continue;
-    // The inside of the row: pixels whose four neighbours all lie in the
-    // ellipse. The rows are centred and nested, so that is the row narrowed
-    // by one at each end and cut to both neighbouring rows.
-    ll in0 = x0 + 1, in1 = x1 - 1, a0, a1, b0, b1;
+    // The inside of the row, [in0, in1]: pixels whose four neighbours all
+    // lie in the ellipse. The rows are centred and nested, so that is the row
+    // narrowed by one at each end and cut to both neighbouring rows; a row
+    // without a neighbour above or below has none.
+    ll in0 = x0 + 1, in1 = x0, a0, a1, b0, b1;
     if (EllipseRow(s.left, s.top, w, h, y - 1, &a0, &a1) && EllipseRow(s.left, s.top, w, h, y + 1, &b0, &b1)) {
-      in0 = std::max({in0, a0, b0});
-      in1 = std::min({in1, a1, b1});
-    } else {
-      in0 = x0 + 1;
-      in1 = x0; // empty
+      in0 = std::max({x0 + 1, a0, b0});
+      in1 = std::min({x1 - 1, a1, b1});
     }
     if (!s.pen) {
       if (s.brush)
