@@ -449,7 +449,6 @@ enum : int {
   WHITE_BRUSH = 0,
   BLACK_BRUSH = 4,
   NULL_BRUSH = 5,
-  HOLLOW_BRUSH = NULL_BRUSH,
   WHITE_PEN = 6,
   BLACK_PEN = 7,
   NULL_PEN = 8,
