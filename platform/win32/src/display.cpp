@@ -1,34 +1,49 @@
-// The display the system asks about: screen size and depth, an information
-// context for "DISPLAY", and rectangle intersection.
-#include "handles.h"
-#include "text.h"
+// The display: screen size and depth, the screen's surface, and rectangle
+// intersection.
+#include "gdi.h"
 #include "win32/automation.h"
 
 namespace {
-
-using standin::detail::Fail;
 
 struct Screen {
   int width = 1280;
   int height = 1024;
   int bitsPerPixel = 32;
+  std::shared_ptr<standin::detail::Surface> surface; // made on first use
 };
-Screen g_screen;
-
-// A device context; so far only information contexts on the display.
-struct DeviceContext {
-  bool display = true;
-};
-standin::detail::HandleTable<DeviceContext>& DeviceContexts()
+Screen& TheScreen()
 {
-  static auto* contexts = new standin::detail::HandleTable<DeviceContext>;
-  return *contexts;
+  static auto* screen = new Screen;
+  return *screen;
 }
 
 } // namespace
 
 namespace standin {
-void SetScreen(int width, int height, int bitsPerPixel) { g_screen = Screen{width, height, bitsPerPixel}; }
+
+void SetScreen(int width, int height, int bitsPerPixel)
+{
+  Screen& screen = TheScreen();
+  if (width != screen.width || height != screen.height)
+    screen.surface.reset();
+  screen.width = width;
+  screen.height = height;
+  screen.bitsPerPixel = bitsPerPixel;
+}
+
+namespace detail {
+
+std::shared_ptr<Surface> ScreenSurface()
+{
+  Screen& screen = TheScreen();
+  if (!screen.surface)
+    screen.surface = NewSurface(screen.width, screen.height, 0xFF);
+  return screen.surface;
+}
+
+int ScreenBitsPerPixel() { return TheScreen().bitsPerPixel; }
+
+} // namespace detail
 } // namespace standin
 
 extern "C" {
@@ -36,33 +51,11 @@ extern "C" {
 int GetSystemMetrics(int index)
 {
   switch (index) {
-  case SM_CXSCREEN: return g_screen.width;
-  case SM_CYSCREEN: return g_screen.height;
+  case SM_CXSCREEN: return TheScreen().width;
+  case SM_CYSCREEN: return TheScreen().height;
   default: return 0;
   }
 }
-
-HDC CreateDCA(LPCSTR driver, LPCSTR, LPCSTR, const DEVMODEA*)
-{
-  if (!driver || !standin::detail::EqualNoCase(driver, "DISPLAY"))
-    return Fail(ERROR_INVALID_PARAMETER, HDC(nullptr));
-  return reinterpret_cast<HDC>(DeviceContexts().Add(DeviceContext{}));
-}
-
-int GetDeviceCaps(HDC dc, int index)
-{
-  if (!DeviceContexts().Find(dc))
-    return Fail(ERROR_INVALID_HANDLE, 0);
-  switch (index) {
-  case HORZRES: return g_screen.width;
-  case VERTRES: return g_screen.height;
-  case BITSPIXEL: return g_screen.bitsPerPixel;
-  case PLANES: return 1;
-  default: return 0;
-  }
-}
-
-BOOL DeleteDC(HDC dc) { return DeviceContexts().Remove(dc) ? TRUE : Fail(ERROR_INVALID_HANDLE, FALSE); }
 
 BOOL IntersectRect(RECT* dst, const RECT* a, const RECT* b)
 {

@@ -124,6 +124,66 @@ LVX_WIN32_API void LogDialogRequest(const DialogRequest& request);
 // ---- Display ----------------------------------------------------------------
 // The screen that GetSystemMetrics and GetDeviceCaps report (default
 // 1280 x 1024 at 32 bits per pixel).
+// A new size gives the screen a new, white surface.
 LVX_WIN32_API void SetScreen(int width, int height, int bitsPerPixel);
+
+// ---- Surfaces ---------------------------------------------------------------
+// Drawing lands in surfaces of 32-bit pixels (bytes B, G, R, unused), rows
+// top-down: one per window record, the screen's and one per memory bitmap.
+
+// A window record with a client area of width x height on a surface of its
+// own, white at first; null (ERROR_INVALID_PARAMETER) for a size of 0 or less
+// or too large to hold.
+LVX_WIN32_API HWND CreateSurfaceWindow(int width, int height);
+// Sets the rectangle the next BeginPaint reports and clips to (client
+// coordinates); null clears it. False for an unknown window.
+LVX_WIN32_API bool SetUpdateRect(HWND window, const RECT* rect);
+// The handle is never valid again; device contexts on it draw nothing.
+LVX_WIN32_API bool DestroySurfaceWindow(HWND window);
+
+// What to read back: a window's client area, a memory bitmap or the screen.
+struct SurfaceTarget {
+  SurfaceTarget(HWND w) : window(w) {}
+  SurfaceTarget(HBITMAP b) : bitmap(b) {}
+  static SurfaceTarget Screen()
+  {
+    SurfaceTarget t(HWND(nullptr));
+    t.screen = true;
+    return t;
+  }
+  HWND window = nullptr;
+  HBITMAP bitmap = nullptr;
+  bool screen = false;
+};
+
+// Read-only pixels: width x height, rows `stride` bytes apart, 4 bytes per
+// pixel (B, G, R, unused). Valid until the window or bitmap is destroyed or
+// the screen changes size; empty for an unknown target.
+struct PixelView {
+  const BYTE* pixels = nullptr;
+  int width = 0;
+  int height = 0;
+  ptrdiff_t stride = 0;
+  bool Empty() const { return pixels == nullptr; }
+  // 0x00BBGGRR; CLR_INVALID outside.
+  COLORREF At(int x, int y) const
+  {
+    if (!pixels || x < 0 || y < 0 || x >= width || y >= height)
+      return CLR_INVALID;
+    const BYTE* p = pixels + y * stride + x * 4;
+    return RGB(p[2], p[1], p[0]);
+  }
+};
+LVX_WIN32_API PixelView ViewPixels(SurfaceTarget target);
+// The colour at (x, y) of the target; CLR_INVALID outside it.
+LVX_WIN32_API COLORREF ReadPixel(SurfaceTarget target, int x, int y);
+// Writes the target's pixels as a 24-bit RGB PNG file (a Windows-style or
+// native path). False when the target is unknown or the file cannot be written.
+LVX_WIN32_API bool SnapshotPng(SurfaceTarget target, const char* path);
+
+// ---- Fonts ------------------------------------------------------------------
+// The folder the DejaVu Sans files are read from (default
+// "/usr/share/fonts/truetype/dejavu/"); fonts already loaded are dropped.
+LVX_WIN32_API void SetFontDirectory(const char* folder);
 
 } // namespace standin

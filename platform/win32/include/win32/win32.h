@@ -63,6 +63,13 @@ LVX_DECLARE_HANDLE(HICON);
 typedef HICON HCURSOR;
 LVX_DECLARE_HANDLE(HDC);
 typedef HANDLE HGLOBAL;
+LVX_DECLARE_HANDLE(HPEN);
+LVX_DECLARE_HANDLE(HBRUSH);
+LVX_DECLARE_HANDLE(HFONT);
+LVX_DECLARE_HANDLE(HBITMAP);
+LVX_DECLARE_HANDLE(HPALETTE);
+// Any drawing object: a pen, brush, font, bitmap or palette.
+typedef void* HGDIOBJ;
 
 // An invalid file or search handle (all bits set), distinct from null.
 #define INVALID_HANDLE_VALUE ((HANDLE)(intptr_t)-1)
@@ -421,9 +428,289 @@ enum : int {
 typedef struct DEVMODEA DEVMODEA;
 
 LVX_WIN32_API int GetSystemMetrics(int index);
-// Only the "DISPLAY" driver is known.
+
+// ---- Colours ----------------------------------------------------------------
+// A COLORREF is 0x00BBGGRR.
+#define CLR_INVALID ((COLORREF)0xFFFFFFFFu)
+#define GDI_ERROR 0xFFFFFFFFu
+
+// ---- Windows as drawing surfaces --------------------------------------------
+// Every window has a client area of its own size, with (0, 0) at its top left.
+LVX_WIN32_API BOOL GetClientRect(HWND window, RECT* rect);
+LVX_WIN32_API BOOL IsWindow(HWND window);
+
+// ---- GDI objects ------------------------------------------------------------
+// Pens, brushes, fonts, bitmaps and palettes share one handle space.
+// SelectObject gives back the object of the same kind that it replaced (null
+// on failure); palettes go through SelectPalette instead. DeleteObject refuses
+// an object selected into any device context (FALSE) and leaves stock objects
+// alone (TRUE).
+enum : int {
+  WHITE_BRUSH = 0,
+  BLACK_BRUSH = 4,
+  NULL_BRUSH = 5,
+  WHITE_PEN = 6,
+  BLACK_PEN = 7,
+  NULL_PEN = 8,
+  DEFAULT_PALETTE = 15,
+  DEFAULT_GUI_FONT = 17,
+};
+enum : int {
+  PS_SOLID = 0,
+  PS_NULL = 5,
+};
+
+LVX_WIN32_API HGDIOBJ GetStockObject(int index);
+LVX_WIN32_API HGDIOBJ SelectObject(HDC dc, HGDIOBJ object);
+LVX_WIN32_API BOOL DeleteObject(HGDIOBJ object);
+// PS_NULL draws nothing; every other style draws solid. Width 0 counts as 1;
+// a wider pen stamps a width x width square on each point it draws.
+LVX_WIN32_API HPEN CreatePen(int style, int width, COLORREF color);
+LVX_WIN32_API HBRUSH CreateSolidBrush(COLORREF color);
+
+// ---- Device contexts --------------------------------------------------------
+// A device context draws on a window's client area, the screen (GetDC(NULL),
+// CreateDCA("DISPLAY")) or a surface, through an origin and a clip rectangle:
+// nothing is ever written outside either.
+//
+// A new context holds the black 1-pixel pen, the white brush, the default GUI
+// font and the default palette; OPAQUE background mode, white background,
+// black text, TA_LEFT | TA_TOP, R2_COPYPEN, position (0, 0) and COLORONCOLOR.
+// Every Set* call returns the value it replaced, or its failure value for an
+// invalid context or value.
+typedef struct PAINTSTRUCT {
+  HDC hdc;
+  BOOL fErase;
+  RECT rcPaint;
+  BOOL fRestore;
+  BOOL fIncUpdate;
+  BYTE rgbReserved[32];
+} PAINTSTRUCT;
+
+// GetDC(NULL) is the screen. Release with ReleaseDC (1 when released).
+LVX_WIN32_API HDC GetDC(HWND window);
+LVX_WIN32_API int ReleaseDC(HWND window, HDC dc);
+// rcPaint is the window's update rectangle, or its whole client area when
+// none is set; drawing is clipped to it. EndPaint clears the update rectangle.
+LVX_WIN32_API HDC BeginPaint(HWND window, PAINTSTRUCT* paint);
+LVX_WIN32_API BOOL EndPaint(HWND window, const PAINTSTRUCT* paint);
+// Only the "DISPLAY" driver is known: a context on the screen, ended with
+// DeleteDC.
 LVX_WIN32_API HDC CreateDCA(LPCSTR driver, LPCSTR device, LPCSTR output, const DEVMODEA* mode);
-LVX_WIN32_API int GetDeviceCaps(HDC dc, int index);
 LVX_WIN32_API BOOL DeleteDC(HDC dc);
+// The screen size and depth (see standin::SetScreen), whatever the context.
+LVX_WIN32_API int GetDeviceCaps(HDC dc, int index);
+
+enum : int {
+  TRANSPARENT = 1,
+  OPAQUE = 2,
+  R2_NOTXORPEN = 10, // new = NOT(destination XOR colour), per channel
+  R2_COPYPEN = 13,
+  BLACKONWHITE = 1,
+  WHITEONBLACK = 2,
+  COLORONCOLOR = 3,
+  HALFTONE = 4,
+};
+enum : UINT {
+  TA_LEFT = 0,
+  TA_RIGHT = 2,
+  TA_CENTER = 6,
+  TA_TOP = 0,
+  TA_BOTTOM = 8,
+  TA_BASELINE = 24,
+};
+
+// TRANSPARENT or OPAQUE; 0 on failure.
+LVX_WIN32_API int SetBkMode(HDC dc, int mode);
+// CLR_INVALID on failure.
+LVX_WIN32_API COLORREF SetBkColor(HDC dc, COLORREF color);
+LVX_WIN32_API COLORREF SetTextColor(HDC dc, COLORREF color);
+// GDI_ERROR on failure.
+LVX_WIN32_API UINT SetTextAlign(HDC dc, UINT align);
+// R2_COPYPEN or R2_NOTXORPEN; 0 on failure. The mode applies to the pen and
+// brush of LineTo, Rectangle and Ellipse only.
+LVX_WIN32_API int SetROP2(HDC dc, int mode);
+// Any mode from BLACKONWHITE to HALFTONE is kept; stretching is always
+// nearest-neighbour. 0 on failure.
+LVX_WIN32_API int SetStretchBltMode(HDC dc, int mode);
+
+// ---- Drawing ----------------------------------------------------------------
+// Coordinates are the context's. The pen and brush are the selected ones.
+LVX_WIN32_API BOOL MoveToEx(HDC dc, int x, int y, POINT* previous);
+// A Bresenham line from the current position to (x, y), leaving out (x, y),
+// which becomes the current position.
+LVX_WIN32_API BOOL LineTo(HDC dc, int x, int y);
+// The pen draws columns left and right - 1 and rows top and bottom - 1; the
+// brush fills what lies inside them (the whole rectangle under NULL_PEN).
+LVX_WIN32_API BOOL Rectangle(HDC dc, int left, int top, int right, int bottom);
+// The ellipse inscribed in [left, right) x [top, bottom): a symmetric shape
+// that never leaves that box, outlined by the pen and filled by the brush.
+LVX_WIN32_API BOOL Ellipse(HDC dc, int left, int top, int right, int bottom);
+// [left, right) x [top, bottom) in the brush's colour (nothing for
+// NULL_BRUSH). 0 on failure.
+LVX_WIN32_API int FillRect(HDC dc, const RECT* rect, HBRUSH brush);
+// The 1-pixel border just inside the rectangle, in the brush's colour.
+LVX_WIN32_API int FrameRect(HDC dc, const RECT* rect, HBRUSH brush);
+// The colour set, or CLR_INVALID outside the clip.
+LVX_WIN32_API COLORREF SetPixel(HDC dc, int x, int y, COLORREF color);
+// CLR_INVALID outside the clip.
+LVX_WIN32_API COLORREF GetPixel(HDC dc, int x, int y);
+
+// ---- Text -------------------------------------------------------------------
+// Every face maps to DejaVu Sans (bold from weight 600, italic as a slanted
+// outline). A height above 0 is the cell height, below 0 the em height, 0 a
+// cell height of 13 (as DEFAULT_GUI_FONT). Width, escapement, orientation,
+// underline, strike-out, character set, precisions, quality and pitch are
+// not used.
+typedef struct SIZE {
+  LONG cx;
+  LONG cy;
+} SIZE;
+enum : int {
+  FW_DONTCARE = 0,
+  FW_NORMAL = 400,
+  FW_SEMIBOLD = 600,
+  FW_BOLD = 700,
+};
+
+LVX_WIN32_API HFONT CreateFontA(int height, int width, int escapement, int orientation, int weight, DWORD italic,
+                                DWORD underline, DWORD strikeOut, DWORD charSet, DWORD outPrecision,
+                                DWORD clipPrecision, DWORD quality, DWORD pitchAndFamily, LPCSTR face);
+// The sum of the characters' whole-pixel advances (no kerning) by the cell
+// height of the selected font.
+LVX_WIN32_API BOOL GetTextExtentPoint32A(HDC dc, LPCSTR text, int length, SIZE* size);
+// Windows-1252 text placed by the text alignment, anti-aliased in the text
+// colour; in OPAQUE mode its cell is first filled with the background
+// colour. Nothing is drawn outside the text's cell.
+LVX_WIN32_API BOOL TextOutA(HDC dc, int x, int y, LPCSTR text, int length);
+
+// ---- Device-independent bitmaps ---------------------------------------------
+// A DIB is a header, a colour table and rows of pixels, each row padded to a
+// multiple of 4 bytes. Headers: BITMAPINFOHEADER (biSize 40 or more) or the
+// 12-byte BITMAPCOREHEADER. Depths 1, 4 and 8 through a colour table of
+// biClrUsed entries (else 2^bits; RGBQUAD, or RGBTRIPLE for the core form), 24
+// and 32 uncompressed. A positive height stores the rows bottom-up, a
+// negative one top-down.
+enum : DWORD {
+  BI_RGB = 0,
+  DIB_RGB_COLORS = 0,
+  DIB_PAL_COLORS = 1,
+  CBM_INIT = 4,
+  SRCCOPY = 0x00CC0020u,
+};
+
+typedef struct BITMAPINFOHEADER {
+  DWORD biSize;
+  LONG biWidth;
+  LONG biHeight;
+  WORD biPlanes;
+  WORD biBitCount;
+  DWORD biCompression;
+  DWORD biSizeImage;
+  LONG biXPelsPerMeter;
+  LONG biYPelsPerMeter;
+  DWORD biClrUsed;
+  DWORD biClrImportant;
+} BITMAPINFOHEADER;
+typedef struct BITMAPCOREHEADER {
+  DWORD bcSize;
+  WORD bcWidth;
+  WORD bcHeight;
+  WORD bcPlanes;
+  WORD bcBitCount;
+} BITMAPCOREHEADER;
+typedef struct RGBQUAD {
+  BYTE rgbBlue;
+  BYTE rgbGreen;
+  BYTE rgbRed;
+  BYTE rgbReserved;
+} RGBQUAD;
+typedef struct RGBTRIPLE {
+  BYTE rgbtBlue;
+  BYTE rgbtGreen;
+  BYTE rgbtRed;
+} RGBTRIPLE;
+typedef struct BITMAPINFO {
+  BITMAPINFOHEADER bmiHeader;
+  RGBQUAD bmiColors[1];
+} BITMAPINFO;
+typedef struct BITMAPCOREINFO {
+  BITMAPCOREHEADER bmciHeader;
+  RGBTRIPLE bmciColors[1];
+} BITMAPCOREINFO;
+
+// `bits` holds `lines` rows starting at scan line `startScan`. Destination row
+// y + i (i = 0 .. height - 1) takes the source row whose top-down index is
+// startScan + lines - ySrc - height + i: for a top-down DIB that is buffer
+// row index, for a bottom-up one buffer row lines - 1 - index. Destination
+// column x + j takes source column xSrc + j. Source rows outside
+// 0 .. lines - 1, source columns outside the width and destination pixels
+// outside the clip are skipped. Returns the number of destination rows that
+// have a source row (clipped or not); 0 for an invalid context or header.
+LVX_WIN32_API int SetDIBitsToDevice(HDC dc, int x, int y, DWORD width, DWORD height, int xSrc, int ySrc,
+                                    UINT startScan, UINT lines, const void* bits, const BITMAPINFO* info,
+                                    UINT usage);
+// Scales the source rectangle into the destination by nearest neighbour.
+// ySrc counts from the bottom row of a bottom-up DIB and from the top row of
+// a top-down one. Only SRCCOPY; sizes must be positive. Returns destHeight,
+// 0 on failure.
+LVX_WIN32_API int StretchDIBits(HDC dc, int xDest, int yDest, int destWidth, int destHeight, int xSrc,
+                                int ySrc, int srcWidth, int srcHeight, const void* bits,
+                                const BITMAPINFO* info, UINT usage, DWORD rop);
+
+// ---- Bitmaps ----------------------------------------------------------------
+// Memory bitmaps are 32 bits per pixel whatever they were made from.
+typedef struct BITMAP {
+  LONG bmType;
+  LONG bmWidth;
+  LONG bmHeight;
+  LONG bmWidthBytes;
+  WORD bmPlanes;
+  WORD bmBitsPixel;
+  LPVOID bmBits;
+} BITMAP;
+
+// A bitmap of the header's size, upright, from `bits` described by `info`
+// under CBM_INIT, else black. The context is not needed.
+LVX_WIN32_API HBITMAP CreateDIBitmap(HDC dc, const BITMAPINFOHEADER* header, DWORD init, const void* bits,
+                                     const BITMAPINFO* info, UINT usage);
+// Copies scan lines startScan .. startScan + lines - 1 of the bitmap into
+// 24- or 32-bit rows, bottom-up for a positive biHeight, top-down for a
+// negative one (scan 0 is the first row stored). The header must give the
+// bitmap's width and height. Returns the number of rows copied.
+LVX_WIN32_API int GetDIBits(HDC dc, HBITMAP bitmap, UINT startScan, UINT lines, void* bits, BITMAPINFO* info,
+                            UINT usage);
+// A bitmap gives BITMAP {0, width, height, width x 4, 1, 32, null}; a palette
+// its entry count (a WORD). Returns the bytes written, or the size needed
+// when `out` is null; 0 on failure.
+LVX_WIN32_API int GetObjectA(HANDLE object, int size, void* out);
+
+// ---- Palettes ---------------------------------------------------------------
+// Palettes keep their entries but change no colour: drawing is true colour.
+typedef struct PALETTEENTRY {
+  BYTE peRed;
+  BYTE peGreen;
+  BYTE peBlue;
+  BYTE peFlags;
+} PALETTEENTRY;
+typedef struct LOGPALETTE {
+  WORD palVersion; // 0x300
+  WORD palNumEntries;
+  PALETTEENTRY palPalEntry[1];
+} LOGPALETTE;
+
+LVX_WIN32_API HPALETTE CreatePalette(const LOGPALETTE* palette);
+// Returns the palette it replaced (the stock DEFAULT_PALETTE at first).
+LVX_WIN32_API HPALETTE SelectPalette(HDC dc, HPALETTE palette, BOOL background);
+// The selected palette's entry count; GDI_ERROR for an invalid context.
+LVX_WIN32_API UINT RealizePalette(HDC dc);
 
 } // extern "C"
+
+inline constexpr COLORREF RGB(BYTE r, BYTE g, BYTE b)
+{
+  return static_cast<COLORREF>(r) | (static_cast<COLORREF>(g) << 8) | (static_cast<COLORREF>(b) << 16);
+}
+inline constexpr BYTE GetRValue(COLORREF c) { return static_cast<BYTE>(c & 0xFF); }
+inline constexpr BYTE GetGValue(COLORREF c) { return static_cast<BYTE>((c >> 8) & 0xFF); }
+inline constexpr BYTE GetBValue(COLORREF c) { return static_cast<BYTE>((c >> 16) & 0xFF); }

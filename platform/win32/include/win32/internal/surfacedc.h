@@ -1,0 +1,30 @@
+#pragma once
+// For the imaging stand-in only: device contexts over pixel memory that the
+// caller owns, and direct access to the surface behind any device context.
+#include "win32/win32.h"
+
+#include <cstddef>
+
+namespace standin {
+
+// A device context drawing into width x height pixels of 4 bytes (B, G, R,
+// unused), rows top-down and `stride` bytes apart. The memory must outlive
+// the context; end it with DeleteDC. Null (ERROR_INVALID_PARAMETER) for null
+// pixels, a size of 0 or less, or a stride shorter than a row.
+LVX_WIN32_API HDC CreateSurfaceDC(BYTE* pixels, int width, int height, ptrdiff_t stride);
+
+// Where a device context draws: the whole surface, the surface position of the
+// context's (0, 0), and the clip in surface coordinates (inside the surface;
+// empty when nothing may be drawn).
+struct DCSurface {
+  BYTE* pixels = nullptr;
+  int width = 0;
+  int height = 0;
+  ptrdiff_t stride = 0;
+  POINT origin{0, 0};
+  RECT clip{0, 0, 0, 0};
+};
+// False for an invalid context or one without a surface (a destroyed window).
+LVX_WIN32_API bool GetDCSurface(HDC dc, DCSurface* surface);
+
+} // namespace standin
