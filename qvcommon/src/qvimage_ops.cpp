@@ -20,45 +20,6 @@ constexpr int32_t kMaxPolygonPoints = 512;
 constexpr uint32_t kDown = 1;
 constexpr uint32_t kUp = 65536;
 
-// A zeroed, locked, movable global block for temporary pixel work. Blocks
-// over 2 GB are refused like a failed allocation.
-class TempBlock {
-public:
-  explicit TempBlock(int64_t bytes)
-  {
-    if (bytes <= 0 || bytes > INT32_MAX)
-      return;
-    handle = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, static_cast<SIZE_T>(bytes));
-    address = handle ? GlobalLock(handle) : nullptr;
-    if (!address && handle) {
-      GlobalFree(handle);
-      handle = nullptr;
-    }
-  }
-  TempBlock(const TempBlock&) = delete;
-  TempBlock& operator=(const TempBlock&) = delete;
-  ~TempBlock()
-  {
-    if (!handle)
-      return;
-    GlobalUnlock(handle);
-    GlobalFree(handle);
-  }
-  explicit operator bool() const { return address != nullptr; }
-  template <class T> T* As() const { return static_cast<T*>(address); }
-  // Hands the block, still locked, to the caller.
-  HGLOBAL Release()
-  {
-    HGLOBAL h = handle;
-    handle = nullptr;
-    return h;
-  }
-
-private:
-  HGLOBAL handle = nullptr;
-  void* address = nullptr;
-};
-
 int64_t Mod(int64_t v, int64_t n)
 {
   const int64_t m = v % n;
@@ -131,7 +92,7 @@ void BoxFilter(QVImage& image, int32_t radius, int32_t shift, bool round, bool w
   // wrap, the rows fed after the last one are the first rows again, already
   // blurred by then, so their sums are kept from when they were fed first.
   const int32_t kept = wrap ? std::min(r, height) : 0;
-  TempBlock block((int64_t{n} + 1 + kept) * positions * 4);
+  GlobalBlock block((int64_t{n} + 1 + kept) * positions * 4);
   if (!block)
     return;
   int32_t* ring = block.As<int32_t>();
@@ -368,7 +329,7 @@ void QVImage::Convert24To8()
   }
   // The new block first: without it the colour pixels stay.
   const int32_t newRowBytes = (width + 3) / 4 * 4;
-  TempBlock block(int64_t{newRowBytes} * height);
+  GlobalBlock block(int64_t{newRowBytes} * height);
   if (!block) {
     error = true;
     return;
@@ -716,7 +677,7 @@ void QVImage::PolygonFill(QVPoint** points, int32_t count, uint32_t colour)
   const int32_t minY = *std::min_element(ys.begin(), ys.begin() + m);
   const int32_t maxY = *std::max_element(ys.begin(), ys.begin() + m);
   const int64_t boxWidth = int64_t{maxX} - minX + 1, boxHeight = int64_t{maxY} - minY + 1;
-  TempBlock block(boxWidth * boxHeight * 4);
+  GlobalBlock block(boxWidth * boxHeight * 4);
   if (!block)
     return;
   uint32_t* cells = block.As<uint32_t>();
