@@ -143,19 +143,13 @@ void QVImage::Initialize()
 void QVImage::CreateBuffer()
 {
   ImageFreeBuffer();
-  const int64_t size = int64_t{height} * rowBytes;
-  if (height <= 0 || rowBytes <= 0 || size > INT32_MAX) {
+  GlobalBlock block(height > 0 && rowBytes > 0 ? int64_t{height} * rowBytes : 0);
+  if (!block) {
     error = true;
     return;
   }
-  bufferHandle = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, static_cast<SIZE_T>(size));
-  pixels = bufferHandle ? static_cast<unsigned char*>(GlobalLock(bufferHandle)) : nullptr;
-  if (!pixels) {
-    if (bufferHandle)
-      GlobalFree(bufferHandle);
-    bufferHandle = nullptr;
-    error = true;
-  }
+  pixels = block.As<unsigned char>();
+  bufferHandle = block.Release();
 }
 
 void QVImage::ImageFreeBuffer()

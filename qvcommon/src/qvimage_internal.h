@@ -1,7 +1,62 @@
 #pragma once
 // Shared by the framework's sources, not exported.
 #include "qvcommon/qvimage.h"
+#include "qvcommon/qvpixelclamp.h"
+
+#include <algorithm>
+#include <cstddef>
 
 // A new image holding the library bitmap's pixels (the bitmap is freed in
 // any case); null when memory runs out or the pixels cannot be taken.
 QVImage* NewImageFromBitmap(imaging::Bitmap* bitmap);
+
+// A zeroed, locked, movable global block: an image's pixels or temporary
+// pixel work. Sizes of 0 or over 2 GB are refused like a failed allocation.
+class GlobalBlock {
+public:
+  explicit GlobalBlock(int64_t bytes)
+  {
+    if (bytes <= 0 || bytes > INT32_MAX)
+      return;
+    handle = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, static_cast<SIZE_T>(bytes));
+    address = handle ? GlobalLock(handle) : nullptr;
+    if (!address && handle) {
+      GlobalFree(handle);
+      handle = nullptr;
+    }
+  }
+  GlobalBlock(const GlobalBlock&) = delete;
+  GlobalBlock& operator=(const GlobalBlock&) = delete;
+  ~GlobalBlock()
+  {
+    if (!handle)
+      return;
+    GlobalUnlock(handle);
+    GlobalFree(handle);
+  }
+  explicit operator bool() const { return address != nullptr; }
+  template <class T> T* As() const { return static_cast<T*>(address); }
+  // Hands the block, still locked, to the caller.
+  HGLOBAL Release()
+  {
+    HGLOBAL h = handle;
+    handle = nullptr;
+    return h;
+  }
+
+private:
+  HGLOBAL handle = nullptr;
+  void* address = nullptr;
+};
+
+// Row y of the image's pixels.
+inline unsigned char* ImageRow(const QVImage& image, int32_t y)
+{
+  return image.pixels + static_cast<ptrdiff_t>(y) * image.rowBytes;
+}
+
+// Any 64-bit value clamped to a byte through the clamp table's rule.
+inline uint8_t ClampWide(int64_t v)
+{
+  return QVPixelClamp::Clamp(static_cast<int32_t>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX)));
+}

@@ -110,6 +110,129 @@ public:
 
   bool HasPixels() const { return pixels != nullptr; }
 
+  // ---- Pixel operations ----
+  // They work in place on the width * bytesPerPixel bytes of each row (only
+  // ClearBitmap and Fill (byte) touch the row padding), clamp every result to
+  // 0..255, and do nothing on an image without pixels. Those that need a
+  // temporary block (Blur, SquareBlur, ImageGrain, PolygonFill,
+  // Convert24To8) leave the image exactly as it was when none can be had.
+  // The Pixel* forms work on one pixel of this image's layout.
+
+  // order[0..2] := the indices of the pixel's largest, middle and smallest
+  // byte. Ties: byte 0 wins over 1 and 2, byte 1 over 2; of two equal
+  // candidates for the middle the higher index is taken.
+  void GetOrder(int32_t* order, const unsigned char* pixel) const;
+  // Saturation of one 3-byte pixel: a negative amount first lowers the
+  // largest byte toward the middle one, then raises the smallest; a positive
+  // amount raises the largest toward 255, then lowers the middle and then
+  // the middle and smallest together.
+  void PixelSaturate(unsigned char* pixel, int32_t amount) const;
+  // Every pixel of a 3-byte image; nothing for 0 or for grey images.
+  void ImageSaturate(int32_t amount);
+  // Hue rotation of one 3-byte pixel by `amount` degrees: a weighted mix of
+  // its bytes in rotated order. Whole turns (amount % 360 == 0) change
+  // nothing.
+  void PixelHueAdjust(unsigned char* pixel, int32_t amount) const;
+  // Every pixel of a 3-byte image; nothing for grey images.
+  void ImageHueAdjust(int32_t amount);
+  // Adds d = ((rand() & 255) - 128) * amount / 100 to every byte of the pixel.
+  void PixelNoise(unsigned char* pixel, int32_t amount) const;
+  // A fresh d for every pixel; nothing for 0.
+  void ImageNoise(int32_t amount);
+  // Film grain: compares the pixel with the mean of the `reach` pixels on its
+  // down-right diagonal and writes the darkened or lifted result to `out`.
+  // Nothing for a reach of 0. x and y are not used.
+  void PixelGrain(const unsigned char* pixel, int32_t reach, int32_t x, int32_t y, unsigned char* out, int32_t low,
+                  int32_t high) const;
+  // PixelGrain of every pixel of a copy into this image, the reach limited
+  // by the distance to the bottom and right edges. Nothing for amount <= 0.
+  void ImageGrain(int32_t amount, int32_t low, int32_t high);
+  // Every byte of the pixel := byte + amount.
+  void PixelBrightness(unsigned char* pixel, int32_t amount) const;
+  void ImageBrightness(int32_t amount);
+  // A positive amount moves bytes away from 128 by `amount`; a negative one
+  // moves them toward the middle without crossing 127.
+  void ImageContrast(int32_t amount);
+  // Box blur of radius |radius| (at most 24), or for a negative radius the
+  // matching sharpening (2 * pixel - blurred); rounded. Edges repeat the
+  // edge pixels, or with the wrap flag take the opposite side.
+  void Blur(int32_t radius);
+  // As Blur, always with repeated edges and the result truncated (a weight
+  // of 65536 / window area, so a uniform 100 blurs to 99).
+  void SquareBlur(int32_t radius);
+  // A 3-byte image becomes 1-byte grey 0.1 B + 0.6 G + 0.3 R (truncated) in
+  // a new, re-padded block. A grey image, or no memory for the new block:
+  // the error flag, and the pixels stay as they were.
+  void Convert24To8();
+  // Softens the horizontal light/dark steps of a 1-byte image where the
+  // pixels above and below differ too (an edge running across the row).
+  void AntiAlias();
+  // extents := the box of the pixels whose first byte >= threshold, grown by
+  // margin and kept inside the image; (0, 0, 0, 0) when the largest such x
+  // or y is 0.
+  void Extents(int32_t threshold, int32_t margin);
+  // rect := the box of the pixels equal to the colour (B, G, R; B for grey),
+  // right and bottom inclusive; (width, height, 0, 0) when none is.
+  void CalculateBoundingRect(QVRect& rect, const QVColor& colour) const;
+  // Every 32-bit word of the buffer, padding included, := value (in its
+  // lowest byte).
+  void ClearBitmap(unsigned char value);
+  // Every byte of the buffer, padding included, := value.
+  void Fill(unsigned char value);
+  // Every pixel of a 3-byte image := B, G, R of the colour.
+  void Fill(const QVColor& colour);
+  // The mean of the pixel's bytes. Callers keep (x, y) inside the image: a
+  // point outside is reported as an assertion and gives 0.
+  int32_t GetIntensity(int32_t x, int32_t y) const;
+  // colour := the pixel (R, G, B from bytes 2, 1, 0; grey into all three).
+  // A point outside the image is reported as an assertion and leaves the
+  // colour unchanged.
+  void GetPIXEL(int32_t x, int32_t y, QVColor* colour) const;
+  // out[k] := base[index * count + k] for k < count.
+  static void GetPIXEL(int32_t* out, const unsigned char* base, int32_t index, int32_t count);
+  // Byte 0, 1, 2 or 3 of pixel (x, y); a byte outside the buffer is
+  // reported as an assertion and gives 0.
+  int32_t FastGetPixelPlane1(int32_t x, int32_t y) const;
+  int32_t FastGetPixelPlane2(int32_t x, int32_t y) const;
+  int32_t FastGetPixelPlane3(int32_t x, int32_t y) const;
+  int32_t FastGetPixelPlane4(int32_t x, int32_t y) const;
+  // 1 when any pixel byte equals value.
+  int32_t HasValue(unsigned char value) const;
+  // Copies the whole buffer into dst: 1 when height, width, bytes per pixel
+  // and row bytes match, else 0 and nothing copied.
+  int32_t FastCopy(QVImage* dst) const;
+  // Copies src's pixels inside rect (clipped to this image) into the same
+  // place here, under the same conditions.
+  int32_t FastCopy(const QVImage* src, const QVRect* rect);
+  // Pixel (j, i) of src goes to (rect left + j, rect top + i) for the
+  // rect's size, clipped to both images. 0 when the pixel sizes differ.
+  int32_t CopyToRect(const QVImage* src, const QVRect* rect);
+  // Moves a negative left or top to 0 and a right or bottom at or beyond the
+  // image to width - 1 or height - 1.
+  void CropRect(QVRect* rect) const;
+  // Every pixel byte := 255 - byte.
+  void Invert();
+  // Fills the polygon of the first 512 points (each clipped into the image)
+  // with the COLORREF colour (bytes B, G, R; B alone on grey). Nothing for
+  // fewer than 3 points.
+  void PolygonFill(QVPoint** points, int32_t count, uint32_t colour);
+  // Searches the square rings at distances 1, 1 + step, ... up to maxRadius
+  // around (x, y) for a pixel equal to value (bytesPerPixel bytes): 1 with
+  // radius := the ring's distance, else 0. A step below 1 counts as 1.
+  int32_t DetectValue(int32_t x, int32_t y, const unsigned char* value, int32_t maxRadius, int32_t& radius,
+                      int32_t step) const;
+  // 1 when the pixel's bytes all equal value's.
+  int32_t CheckPixel(const unsigned char* pixel, const unsigned char* value) const;
+  // Every byte: a := a (255 - t) / 255 + b t / 255, each division on its own.
+  void MixPixel(unsigned char* a, const unsigned char* b, int32_t t) const;
+  // The same with the colour's B, G, R (B alone for a grey pixel).
+  void MixPixel(unsigned char* a, const QVColor& colour, int32_t t) const;
+  void MixColor(unsigned char* a, const QVColor& colour, int32_t t) const;
+  // Where the mask's first byte m is below 255, mixes other's pixel in with
+  // 255 - m (0 takes other's pixel). Needs other of exactly this layout and a
+  // mask with pixels covering this image; otherwise nothing.
+  void Merge(const QVImage* other, const QVImage* mask);
+
   // ---- Fields, in their fixed order ----
   QV2DTransform viewTransform; // a view's scale 1/zoom and shift; identity for a plain image
   QV2DTransform baseToView;    // views only: base-image to view coordinates
