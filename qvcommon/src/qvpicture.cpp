@@ -98,7 +98,7 @@ void QVPicture::SetPictureID(int32_t id, QVResourceFile* resources)
 
 // ---- Drawing ------------------------------------------------------------------------
 
-void QVPicture::Draw(QVDevice* device, const QVRect& rect)
+void QVPicture::Draw(QVDevice* device, const QVRect& rect) const
 {
   if (!valid || !device)
     return;
@@ -106,7 +106,7 @@ void QVPicture::Draw(QVDevice* device, const QVRect& rect)
   imaging::Paint(device->GetDevice(), &bitmap, nullptr, &destination, SRCCOPY);
 }
 
-void QVPicture::Draw(QVDevice* device, const QVRect& source, const QVRect& destination)
+void QVPicture::Draw(QVDevice* device, const QVRect& source, const QVRect& destination) const
 {
   if (!valid || !device)
     return;
@@ -114,7 +114,7 @@ void QVPicture::Draw(QVDevice* device, const QVRect& source, const QVRect& desti
   imaging::Paint(device->GetDevice(), &bitmap, &from, &to, SRCCOPY);
 }
 
-void QVPicture::Draw(QVDevice* device, int32_t x, int32_t y)
+void QVPicture::Draw(QVDevice* device, int32_t x, int32_t y) const
 {
   if (!valid || !device)
     return;
@@ -122,7 +122,7 @@ void QVPicture::Draw(QVDevice* device, int32_t x, int32_t y)
   imaging::Paint(device->GetDevice(), &bitmap, nullptr, &destination, SRCCOPY);
 }
 
-void QVPicture::Draw(QVDevice* device) { Draw(device, 0, 0); }
+void QVPicture::Draw(QVDevice* device) const { Draw(device, 0, 0); }
 
 void QVPicture::DrawTransparent(QVDevice* device, int32_t x, int32_t y, int32_t width, int32_t height,
                                 int32_t sourceX, int32_t sourceY, const QVColor* key)

@@ -35,12 +35,12 @@ public:
   // compression) leaves the picture invalid. The picture id is not changed.
   virtual void SetPictureID(int32_t id, QVResourceFile* resources);
   // The whole picture scaled into rect.
-  virtual void Draw(QVDevice* device, const QVRect& rect);
+  virtual void Draw(QVDevice* device, const QVRect& rect) const;
   // The source part scaled into destination (picture coordinates, top row 0).
-  virtual void Draw(QVDevice* device, const QVRect& source, const QVRect& destination);
+  virtual void Draw(QVDevice* device, const QVRect& source, const QVRect& destination) const;
   // The whole picture at (x, y), unscaled.
-  virtual void Draw(QVDevice* device, int32_t x, int32_t y);
-  virtual void Draw(QVDevice* device);
+  virtual void Draw(QVDevice* device, int32_t x, int32_t y) const;
+  virtual void Draw(QVDevice* device) const;
   // The part (sourceX, sourceY, width, height) at (x, y), leaving pixels of
   // the key colour (white when null) undrawn.
   virtual void DrawTransparent(QVDevice* device, int32_t x, int32_t y, int32_t width, int32_t height,
