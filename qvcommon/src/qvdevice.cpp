@@ -5,6 +5,8 @@
 #include "qvcommon/qvwindow.h"
 #include "qvdib.h"
 
+#include <utility>
+
 namespace {
 
 constexpr int32_t kPixelsPerMetre = 4000;
@@ -160,38 +162,27 @@ int16_t QVDevice::SetFontFace(qvdTextFace face, int16_t height, bool bold, bool 
 void QVDevice::DestroyFont() { Unselect(hdc, font, previousFont); }
 
 // ---- Text state -------------------------------------------------------------------
-// A Set that fails (no context) has nothing for its Restore to put back.
 
-void QVDevice::SetBkMode(int32_t mode)
+namespace {
+
+// Keeps what a Set replaced for its Restore; a Set that failed (no context)
+// leaves nothing to put back.
+template <class T>
+void Remember(T previous, T failure, T& slot, bool& saved)
 {
-  const int previous = ::SetBkMode(hdc, mode);
-  if (previous != 0) {
-    previousBkMode = previous;
-    savedBkMode = true;
+  if (previous != failure) {
+    slot = previous;
+    saved = true;
   }
 }
 
-void QVDevice::RestoreBkMode()
-{
-  if (savedBkMode)
-    ::SetBkMode(hdc, previousBkMode);
-  savedBkMode = false;
-}
+} // namespace
+
+void QVDevice::SetBkMode(int32_t mode) { Remember(::SetBkMode(hdc, mode), 0, previousBkMode, savedBkMode); }
 
 void QVDevice::SetTextColor(const QVColor& color)
 {
-  const COLORREF previous = ::SetTextColor(hdc, static_cast<COLORREF>(color.GetRGB()));
-  if (previous != CLR_INVALID) {
-    previousTextColor = previous;
-    savedTextColor = true;
-  }
-}
-
-void QVDevice::RestoreTextColor()
-{
-  if (savedTextColor)
-    ::SetTextColor(hdc, previousTextColor);
-  savedTextColor = false;
+  Remember(::SetTextColor(hdc, static_cast<COLORREF>(color.GetRGB())), CLR_INVALID, previousTextColor, savedTextColor);
 }
 
 void QVDevice::SetTextAlign(qvdTextAlign align)
@@ -201,34 +192,33 @@ void QVDevice::SetTextAlign(qvdTextAlign align)
     mode = TA_RIGHT;
   else if (align == qvdCenter)
     mode = TA_CENTER;
-  const UINT previous = ::SetTextAlign(hdc, mode);
-  if (previous != UINT(GDI_ERROR)) {
-    previousTextAlign = previous;
-    savedTextAlign = true;
-  }
+  Remember(::SetTextAlign(hdc, mode), UINT(GDI_ERROR), previousTextAlign, savedTextAlign);
+}
+
+void QVDevice::SetROP() { Remember(SetROP2(hdc, R2_NOTXORPEN), 0, previousROP, savedROP); }
+
+void QVDevice::RestoreBkMode()
+{
+  if (std::exchange(savedBkMode, false))
+    ::SetBkMode(hdc, previousBkMode);
+}
+
+void QVDevice::RestoreTextColor()
+{
+  if (std::exchange(savedTextColor, false))
+    ::SetTextColor(hdc, previousTextColor);
 }
 
 void QVDevice::RestoreTextAlign()
 {
-  if (savedTextAlign)
+  if (std::exchange(savedTextAlign, false))
     ::SetTextAlign(hdc, previousTextAlign);
-  savedTextAlign = false;
-}
-
-void QVDevice::SetROP()
-{
-  const int previous = SetROP2(hdc, R2_NOTXORPEN);
-  if (previous != 0) {
-    previousROP = previous;
-    savedROP = true;
-  }
 }
 
 void QVDevice::RestoreROP()
 {
-  if (savedROP)
+  if (std::exchange(savedROP, false))
     SetROP2(hdc, previousROP);
-  savedROP = false;
 }
 
 // ---- Drawing ------------------------------------------------------------------------

@@ -79,6 +79,9 @@ TEST_F(Device, DestructionPutsBackObjectsAndTextState)
     device.SetDeviceBrush(&red);
     device.SetFontFace(QVDevice::qvdArial, 0, true, false);
     first = device.Font();
+    SIZE cell{};
+    GetTextExtentPoint32A(dc, "A", 1, &cell);
+    EXPECT_EQ(cell.cy, 12) << "height 0 asks for 12";
     device.SetFontFace(QVDevice::qvdArial, 20, false, true);
     second = device.Font();
     EXPECT_FALSE(DeleteObject(first)) << "the first font is already gone";
