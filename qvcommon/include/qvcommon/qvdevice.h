@@ -7,7 +7,7 @@ class QVWindow;
 
 // A GDI device context for the framework's drawing. The device owns the one
 // pen, brush and font it selects at a time, and remembers what each replaced
-// so that destroying it (or the device) puts the context back as it was.
+// so that destroying one (or the device) puts the context back as it was.
 // Text state (background mode, text colour, alignment, raster operation) is
 // kept the same way: each Set remembers the value it replaced for its
 // Restore. A device without a context draws nothing.
