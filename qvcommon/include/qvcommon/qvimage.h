@@ -8,25 +8,18 @@
 
 class QVFileSpec;
 
-// The header that describes the pixels to GDI: a 40-byte BITMAPINFOHEADER
-// and one colour entry, laid out and named as BITMAPINFO.
-struct QVDisplayHeader {
-  struct Header {
-    uint32_t biSize = 40;
-    int32_t biWidth = 0;
-    int32_t biHeight = 0; // minus the height: rows run top-down
-    uint16_t biPlanes = 1;
-    uint16_t biBitCount = 24;
-    uint32_t biCompression = 0; // BI_RGB
-    uint32_t biSizeImage = 0;
-    int32_t biXPelsPerMeter = 4000;
-    int32_t biYPelsPerMeter = 4000;
-    uint32_t biClrUsed = 0;
-    uint32_t biClrImportant = 0;
-  } bmiHeader;
-  uint8_t bmiColors[4] = {};
+class QVDevice;
+
+// The header that describes the pixels to GDI: a BITMAPINFO (a 40-byte
+// header and one colour entry) for 24-bit rows running top-down, with the
+// image's width and minus its height filled in when the image is sized.
+struct QVDisplayHeader : BITMAPINFO {
+  QVDisplayHeader()
+      : BITMAPINFO{{sizeof(BITMAPINFOHEADER), 0, 0, 1, 24, BI_RGB, 0, 4000, 4000, 0, 0}, {{0, 0, 0, 0}}}
+  {
+  }
 };
-static_assert(sizeof(QVDisplayHeader::Header) == 40 && sizeof(QVDisplayHeader) == 44);
+static_assert(sizeof(QVDisplayHeader) == 44);
 
 // The framework's raster image: 8-bit grey (1 byte per pixel) or 24-bit
 // colour stored B, G, R (3 bytes per pixel), in one locked, movable global
@@ -232,6 +225,11 @@ public:
   // 255 - m (0 takes other's pixel). Needs other of exactly this layout and a
   // mask with pixels covering this image; otherwise nothing.
   void Merge(const QVImage* other, const QVImage* mask);
+  // Paints the source rectangle of the image with its top-left corner at
+  // (x, y) of the device, upright; grey images paint grey. Returns what the
+  // device's SetDIBitsToDevice returns (the rows drawn); 0 without pixels
+  // or device, or for an empty source.
+  int Display(QVDevice* device, QVRect source, int16_t x, int16_t y);
 
   // ---- Fields, in their fixed order ----
   QV2DTransform viewTransform; // a view's scale 1/zoom and shift; identity for a plain image

@@ -158,6 +158,36 @@ LVX_IMAGING_API int32_t Rotate(Bitmap* bitmap, int32_t angle, bool flag, std::st
 LVX_IMAGING_API int32_t SetTransparent(Bitmap* bitmap, uint32_t colour, int32_t mode);
 LVX_IMAGING_API int32_t ClearTransparent(Bitmap* bitmap);
 
+// ---- Device contexts and painting ------------------------------------------------
+
+// A memory device context over a 32-bit copy of the picture, upright (top
+// row at y 0). Drawing into it changes the bitmap only when ReleaseDC writes
+// the copy back. Null for a bitmap without pixels or when memory runs out.
+LVX_IMAGING_API HDC GetDC(Bitmap* bitmap);
+// Writes the context's pixels back into the bitmap in the bitmap's own row
+// order (an 8-bit bitmap takes their grey) and ends the context.
+// kErrorBadArgument, with the context left alone, for a context that GetDC
+// did not make for this bitmap; a bitmap whose size changed meanwhile is not
+// written (kErrorBadArgument) but the context is ended.
+LVX_IMAGING_API int32_t ReleaseDC(Bitmap* bitmap, HDC dc);
+
+// Draws the source rectangle of the picture (null: all of it) into the
+// destination rectangle of the context (null: the source's size at (0, 0)),
+// scaled by nearest neighbour and clipped to the context. Rectangles are in
+// picture coordinates, top row 0, whatever the storage order; source pixels
+// outside the picture draw nothing. Only SRCCOPY is accepted; empty or
+// inverted rectangles are refused.
+LVX_IMAGING_API int32_t Paint(HDC dc, const Bitmap* bitmap, const RECT* src, const RECT* dst, DWORD rop);
+// Paint, leaving undrawn the pixels whose B,G,R equal the bitmap's
+// transparent colour (every pixel is drawn when no key is set).
+LVX_IMAGING_API int32_t PaintTransparent(HDC dc, const Bitmap* bitmap, const RECT* src, const RECT* dst);
+
+// Replaces the record by a 24-bit copy of the context's pixels in `rect`
+// (context coordinates), stored bottom-up as a device capture is: storage
+// row 0 is the rectangle's bottom row. What lies outside the area the
+// context may draw on is black. On failure the bitmap is unchanged.
+LVX_IMAGING_API int32_t CreateFromDC(Bitmap* bitmap, HDC dc, const RECT* rect, std::string* error = nullptr);
+
 // ---- Dialogs ---------------------------------------------------------------------
 
 // The open-image dialog's parameter block: clear it, then set the flags and,
