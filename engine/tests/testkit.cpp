@@ -79,6 +79,56 @@ bool TestImage::CanariesIntact() const
   return true;
 }
 
+TestPlane::TestPlane(int32_t rows, int32_t columns, Layout layout)
+{
+  const ptrdiff_t padded = lvx::PaddedRowBytes(columns, layout == kChannel ? 3 : 1);
+  bytes.assign(size_t(rows) * size_t(layout == kContiguous ? columns : padded), kCanary);
+  if (layout == kContiguous)
+    desc = lvx::Plane8View(bytes.data(), rows, columns, lvx::RowLayout::Contiguous);
+  else if (layout == kBottomUp)
+    desc = lvx::Plane8View(bytes.data(), rows, columns, lvx::RowLayout::PaddedBottomUp);
+  else
+    desc = lvx::ChannelView(lvx::ColourView(bytes.data(), rows, columns, lvx::RowLayout::Padded), 1);
+  inside.assign(bytes.size(), false);
+  for (int32_t y = 0; y < rows; ++y)
+    for (int32_t x = 0; x < columns; ++x) {
+      inside[size_t(desc.At(y, x) - bytes.data())] = true;
+      At(y, x) = 0;
+    }
+}
+
+void TestPlane::FillRandom(uint32_t seed, int levels)
+{
+  std::mt19937 rng(seed);
+  for (int32_t y = 0; y < desc.rows; ++y)
+    for (int32_t x = 0; x < desc.columns; ++x)
+      At(y, x) = uint8_t(rng() % unsigned(levels));
+}
+
+void TestPlane::Set(const std::vector<uint8_t>& values)
+{
+  for (int32_t y = 0; y < desc.rows; ++y)
+    for (int32_t x = 0; x < desc.columns; ++x)
+      At(y, x) = values[size_t(y) * desc.columns + x];
+}
+
+std::vector<uint8_t> TestPlane::Values() const
+{
+  std::vector<uint8_t> values;
+  for (int32_t y = 0; y < desc.rows; ++y)
+    for (int32_t x = 0; x < desc.columns; ++x)
+      values.push_back(*desc.At(y, x));
+  return values;
+}
+
+bool TestPlane::CanariesIntact() const
+{
+  for (size_t i = 0; i < bytes.size(); ++i)
+    if (!inside[i] && bytes[i] != kCanary)
+      return false;
+  return true;
+}
+
 TestImage CastPicture(int32_t rows, int32_t columns, uint32_t seed)
 {
   TestImage image(rows, columns, 4, 3);

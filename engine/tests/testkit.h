@@ -43,6 +43,26 @@ struct TestImage {
   bool CanariesIntact() const;
 };
 
+// An 8-bit plane over its own bytes in one of the layouts the filters must
+// handle: contiguous; rows padded and stored bottom-up; or the green channel
+// of a padded colour buffer (pixel stride 3). Bytes outside the plane hold a
+// canary value.
+struct TestPlane {
+  enum Layout { kContiguous, kBottomUp, kChannel };
+  static constexpr uint8_t kCanary = 0x5A;
+  std::vector<uint8_t> bytes;
+  std::vector<bool> inside; // which bytes belong to the plane
+  lvx::ImageDesc desc;
+
+  TestPlane(int32_t rows, int32_t columns, Layout layout = kContiguous);
+  uint8_t& At(int32_t y, int32_t x) { return *desc.At(y, x); }
+  // Random values 0 .. levels - 1.
+  void FillRandom(uint32_t seed, int levels = 256);
+  void Set(const std::vector<uint8_t>& values); // row-major, as seen
+  std::vector<uint8_t> Values() const;
+  bool CanariesIntact() const;
+};
+
 // The image pair the driver builds over a test image: colour current, no
 // working image yet, working gamma 1.0. Release with FreeCorrectionImage.
 lvx::CorrectionImage ImagePair(TestImage& image, AdjustRect rect);
