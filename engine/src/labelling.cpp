@@ -161,32 +161,31 @@ int Scan(const ImageDesc& mask, const ImageDesc& colour, int tolerance, const Im
   return kStatusOk;
 }
 
-// The checks and the four fresh zeroed arrays shared by both statistics.
-struct RegionArrays {
-  Buffer<double> array[4];
-
-  int Prepare(const ImageDesc& colour, const ImageDesc& labels, int32_t count, const RegionTable& table,
-              int32_t position)
-  {
-    if (position < 0 || position > kRegionSlots - 4 || count < 0 || colour.kind != kKindColour ||
-        labels.kind != kKindPlane16 || !SameSize(colour, labels))
+// The frame of both statistics: the checks, four fresh zeroed arrays of
+// `count` entries and the task; gather(arrays, task) fills them, and they go
+// to the table only when it succeeds.
+template <class Gather>
+int GatherRegions(const ImageDesc& colour, const ImageDesc& labels, int32_t count, RegionTable& table,
+                  int32_t& position, AdjustProgressProc cb, Gather&& gather)
+{
+  if (position < 0 || position > kRegionSlots - 4 || count < 0 || colour.kind != kKindColour ||
+      labels.kind != kKindPlane16 || !SameSize(colour, labels))
+    return kStatusBadArgument;
+  for (int i = 0; i < 4; ++i)
+    if (table.slot[position + i])
       return kStatusBadArgument;
-    for (int i = 0; i < 4; ++i)
-      if (table.slot[position + i])
-        return kStatusBadArgument;
-    for (Buffer<double>& a : array)
-      if (!a.AllocateZeroed(size_t(count)))
-        return kStatusNoMemory;
-    return kStatusOk;
-  }
-
-  void Hand(RegionTable& table, int32_t& position)
-  {
-    for (int i = 0; i < 4; ++i)
-      table.slot[position + i] = array[i].Detach();
-    position += 4;
-  }
-};
+  Buffer<double> arrays[4];
+  for (Buffer<double>& a : arrays)
+    if (!a.AllocateZeroed(size_t(count)))
+      return kStatusNoMemory;
+  Task task(cb, std::max(colour.rows / 4, 2));
+  if (int s = gather(arrays, task))
+    return s;
+  for (int i = 0; i < 4; ++i)
+    table.slot[position + i] = arrays[i].Detach();
+  position += 4;
+  return kStatusOk;
+}
 
 } // namespace
 
@@ -220,52 +219,45 @@ void FreeRegionTable(RegionTable& table)
 int RegionColourStatistics(const ImageDesc& colour, const ImageDesc& labels, int32_t count, RegionTable& table,
                            int32_t& position, AdjustProgressProc cb)
 {
-  RegionArrays out;
-  if (int s = out.Prepare(colour, labels, count, table, position))
-    return s;
-  Task task(cb, std::max(colour.rows / 4, 2));
-  double *pixels = out.array[kRegionPixels].data(), *red = out.array[kRegionRed].data();
-  double *green = out.array[kRegionGreen].data(), *blue = out.array[kRegionBlue].data();
-  for (int32_t y = 0; y < colour.rows; ++y) {
-    const uint8_t* c = colour.Row(y);
-    const uint8_t* l = labels.Row(y);
-    for (int32_t x = 0; x < colour.columns; ++x, c += colour.pixelStride, l += labels.pixelStride) {
-      const uint16_t label = Load16(l);
-      if (label == 0 || label >= count)
-        continue;
-      pixels[label] += 1;
-      red[label] += c[2];
-      green[label] += c[1];
-      blue[label] += c[0];
+  return GatherRegions(colour, labels, count, table, position, cb, [&](Buffer<double>* out, const Task& task) {
+    double *pixels = out[kRegionPixels].data(), *red = out[kRegionRed].data();
+    double *green = out[kRegionGreen].data(), *blue = out[kRegionBlue].data();
+    for (int32_t y = 0; y < colour.rows; ++y) {
+      const uint8_t* c = colour.Row(y);
+      const uint8_t* l = labels.Row(y);
+      for (int32_t x = 0; x < colour.columns; ++x, c += colour.pixelStride, l += labels.pixelStride) {
+        const uint16_t label = Load16(l);
+        if (label == 0 || label >= count)
+          continue;
+        pixels[label] += 1;
+        red[label] += c[2];
+        green[label] += c[1];
+        blue[label] += c[0];
+      }
+      if (y % 4 == 0 && task.Poll())
+        return kStatusCancelled;
     }
-    if (y % 4 == 0 && task.Poll())
-      return kStatusCancelled;
-  }
-  for (int32_t i = 1; i < count; ++i)
-    if (pixels[i] > 0) {
-      red[i] /= pixels[i];
-      green[i] /= pixels[i];
-      blue[i] /= pixels[i];
-    }
-  out.Hand(table, position);
-  return kStatusOk;
+    for (int32_t i = 1; i < count; ++i)
+      if (pixels[i] > 0) {
+        red[i] /= pixels[i];
+        green[i] /= pixels[i];
+        blue[i] /= pixels[i];
+      }
+    return kStatusOk;
+  });
 }
 
 int RegionBorderCounts(const ImageDesc& colour, const ImageDesc& labels, int32_t count, RegionTable& table,
                        int32_t& position, AdjustProgressProc cb)
 {
-  RegionArrays out;
-  if (int s = out.Prepare(colour, labels, count, table, position))
-    return s;
-  Task task(cb, std::max(colour.rows / 4, 2));
-  const int32_t rows = colour.rows, columns = colour.columns;
-  auto add = [&](int side, int32_t y, int32_t x) {
-    const uint16_t label = Load16(labels.At(y, x));
-    if (label != 0 && label < count)
-      out.array[side][label] += 1;
-  };
-  if (columns > 0) {
-    for (int32_t y = 0; y < rows; ++y) {
+  return GatherRegions(colour, labels, count, table, position, cb, [&](Buffer<double>* out, const Task&) {
+    const int32_t rows = colour.rows, columns = colour.columns;
+    auto add = [&](int side, int32_t y, int32_t x) {
+      const uint16_t label = Load16(labels.At(y, x));
+      if (label != 0 && label < count)
+        out[side][label] += 1;
+    };
+    for (int32_t y = 0; y < rows && columns > 0; ++y) {
       if (y == 0 || y == rows - 1) {
         for (int32_t x = 0; x < columns; ++x)
           add(y == 0 ? kBorderTop : kBorderBottom, y, x);
@@ -274,9 +266,8 @@ int RegionBorderCounts(const ImageDesc& colour, const ImageDesc& labels, int32_t
         add(kBorderRight, y, columns - 1);
       }
     }
-  }
-  out.Hand(table, position);
-  return kStatusOk;
+    return kStatusOk;
+  });
 }
 
 } // namespace lvx
