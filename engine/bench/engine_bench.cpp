@@ -1,13 +1,16 @@
 // Speed of the engine's per-pixel machinery on a generated photograph-like
-// image: the colour-space conversions, the reduced copy and the replay of
-// queued point operations.
+// image: the colour-space conversions, the reduced copy, the replay of
+// queued point operations, and the neighbourhood filters on its luminance.
 //
 //   build/bin/lumivex_bench                      full-size runs
 //   build/bin/lumivex_bench --smoke              every benchmark once on a tiny image
+#include "binomial.h"
 #include "colorspace.h"
 #include "image.h"
+#include "iterate.h"
 #include "pipeline.h"
 #include "progress.h"
+#include "rankfilter.h"
 #include "rect.h"
 
 #include <benchmark/benchmark.h>
@@ -114,6 +117,59 @@ void ReplayBench(benchmark::State& state, double gamma)
   state.SetItemsProcessed(state.iterations() * full.colour.PixelCount());
 }
 
+// Runs `filter` on the picture's luminance (prepared once by `prepare`),
+// restored before each iteration without timing, and reports megapixels
+// per second.
+template <class Prepare, class Filter>
+void PlaneBench(benchmark::State& state, Prepare prepare, Filter filter)
+{
+  std::vector<uint8_t> picture = MakePicture(g_size), original(size_t(g_size.rows) * g_size.columns);
+  ImageDesc plane = Plane8View(original.data(), g_size.rows, g_size.columns, RowLayout::Contiguous);
+  ExtractLuminance(Describe(picture, g_size), plane, NoProgress);
+  prepare(plane);
+  std::vector<uint8_t> bytes = original;
+  plane.data = bytes.data();
+  for (auto _ : state) {
+    state.PauseTiming();
+    std::memcpy(bytes.data(), original.data(), bytes.size());
+    state.ResumeTiming();
+    benchmark::DoNotOptimize(filter(plane));
+  }
+  const double pixels = double(plane.PixelCount()) * double(state.iterations());
+  state.counters["MP/s"] = benchmark::Counter(pixels / 1e6, benchmark::Counter::kIsRate);
+}
+
+void Unprepared(const ImageDesc&) {}
+
+void MedianBench(benchmark::State& state)
+{
+  PlaneBench(state, Unprepared, [](const ImageDesc& p) { return GreyRankFilter(p, 2, 50, NoProgress); });
+}
+
+// The skin stage's majority filter on a 0/1 mask.
+void MajorityBench(benchmark::State& state)
+{
+  PlaneBench(state, [](const ImageDesc& p) { ThresholdPlane(p, 127, NoProgress); },
+             [](const ImageDesc& p) { return RankFilter(p, 3, 50, NoProgress); });
+}
+
+void BlurBench(benchmark::State& state, double x)
+{
+  PlaneBench(state, Unprepared, [x](const ImageDesc& p) { return BlurInPlace(p, x, NoProgress); });
+}
+
+// Through a strength plane like the sharpening's: off in flat areas, partly
+// or fully on elsewhere.
+void UnsharpBench(benchmark::State& state, double x)
+{
+  std::vector<uint8_t> bytes(size_t(g_size.rows) * g_size.columns);
+  for (size_t i = 0; i < bytes.size(); ++i)
+    bytes[i] = uint8_t(i % 7 == 0 ? 255 : (i % 5) * 40);
+  const ImageDesc strength = Plane8View(bytes.data(), g_size.rows, g_size.columns, RowLayout::Contiguous);
+  PlaneBench(state, Unprepared,
+             [&](const ImageDesc& p) { return UnsharpMask(p, strength, x, 133, NoProgress); });
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -138,6 +194,11 @@ int main(int argc, char** argv)
       benchmark::RegisterBenchmark("Reduce", ReduceBench),
       benchmark::RegisterBenchmark("Replay/plain", ReplayBench, 1.0),
       benchmark::RegisterBenchmark("Replay/gamma1.8", ReplayBench, 1.8),
+      benchmark::RegisterBenchmark("Median5x5", MedianBench),
+      benchmark::RegisterBenchmark("Majority7x7", MajorityBench),
+      benchmark::RegisterBenchmark("Blur/x1.0", BlurBench, 1.0),
+      benchmark::RegisterBenchmark("Blur/x3.4", BlurBench, 3.4),
+      benchmark::RegisterBenchmark("UnsharpMask/x1.5/strength", UnsharpBench, 1.5),
   };
   for (auto* b : all) {
     b->Unit(benchmark::kMillisecond);

@@ -12,8 +12,20 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <type_traits>
 
 namespace lvx {
+
+// Calls f(stride) with the pixel stride as a compile-time 1 when it is 1, so
+// that row loops written once over `row[x * stride]` become plain contiguous
+// loops the compiler can vectorise.
+template <class F>
+decltype(auto) WithPixelStride(ptrdiff_t stride, F&& f)
+{
+  if (stride == 1)
+    return f(std::integral_constant<ptrdiff_t, 1>{});
+  return f(stride);
+}
 
 using PixelKernel = FunctionRef<void(uint8_t* element)>;
 using RowKernel = FunctionRef<void(uint8_t* row, int32_t columns, ptrdiff_t pixelStride)>;

@@ -8,6 +8,10 @@
 #include "stats.h"
 #include "status.h"
 
+#include "win32/automation.h"
+
+#include <gtest/gtest.h>
+
 #include <random>
 
 namespace lvxtest {
@@ -51,6 +55,22 @@ std::string ProtocolError(const std::vector<int>& calls)
   return depth == 0 ? "" : std::to_string(depth) + " tasks left open";
 }
 
+void ExpectEachAllocationFailureReported(const std::function<int(AdjustProgressProc)>& run)
+{
+  standin::ResetAllocationFaults();
+  ASSERT_EQ(run(lvx::NoProgress), lvx::kStatusOk);
+  const long requests = standin::AllocationRequests();
+  for (long i = 0; i < requests; ++i) {
+    standin::ResetAllocationFaults();
+    standin::FailAllocations(i, 1);
+    ResetProgress();
+    EXPECT_EQ(run(RecordProgress), lvx::kStatusNoMemory) << "request " << i;
+    EXPECT_EQ(ProtocolError(Progress().calls), "") << "request " << i;
+    EXPECT_EQ(lvx::LiveAllocations(), 0) << "request " << i;
+  }
+  standin::ResetAllocationFaults();
+}
+
 TestImage::TestImage(int32_t r, int32_t c, int32_t px, int32_t extra)
     : rows(r), columns(c), rowBytes(c * px + extra), pixelBytes(px), bytes(size_t(r) * size_t(c * px + extra), kCanary)
 {
@@ -77,6 +97,37 @@ bool TestImage::CanariesIntact() const
         return false;
     }
   return true;
+}
+
+TestPlane::TestPlane(int32_t rows, int32_t columns, Layout layout)
+    : bytes(size_t(rows) * size_t(lvx::PaddedRowBytes(columns, layout == kChannel ? 3 : 1)))
+{
+  if (layout == kChannel)
+    desc = lvx::ChannelView(lvx::ColourView(bytes.data(), rows, columns, lvx::RowLayout::Padded), 1);
+  else
+    desc = lvx::Plane8View(bytes.data(), rows, columns,
+                           layout == kBottomUp ? lvx::RowLayout::PaddedBottomUp : lvx::RowLayout::Contiguous);
+}
+
+void TestPlane::FillRandom(uint32_t seed, int levels)
+{
+  std::mt19937 rng(seed);
+  for (int64_t i = 0; i < desc.PixelCount(); ++i)
+    At(int32_t(i / desc.columns), int32_t(i % desc.columns)) = uint8_t(rng() % unsigned(levels));
+}
+
+void TestPlane::Set(const std::vector<uint8_t>& values)
+{
+  for (size_t i = 0; i < values.size(); ++i)
+    At(int32_t(i / desc.columns), int32_t(i % desc.columns)) = values[i];
+}
+
+std::vector<uint8_t> TestPlane::Values() const
+{
+  std::vector<uint8_t> values(size_t(desc.PixelCount()));
+  for (size_t i = 0; i < values.size(); ++i)
+    values[i] = *desc.At(int64_t(i) / desc.columns, int64_t(i) % desc.columns);
+  return values;
 }
 
 TestImage CastPicture(int32_t rows, int32_t columns, uint32_t seed)

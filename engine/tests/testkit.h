@@ -8,6 +8,7 @@
 #include "rect.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -27,6 +28,11 @@ int RecordProgress(int n);
 // argument, depth never negative, ending at 0), else what went wrong.
 std::string ProtocolError(const std::vector<int>& calls);
 
+// Runs `run` once to count its allocation requests, then once with each
+// request failing in turn: each of those must return -108 with a balanced
+// protocol and leak nothing. `run` restores its inputs itself.
+void ExpectEachAllocationFailureReported(const std::function<int(AdjustProgressProc)>& run);
+
 // ---- Images ----------------------------------------------------------------
 // A B,G,R buffer whose padding bytes (row tail and pixel bytes past 3) hold a
 // canary value.
@@ -41,6 +47,21 @@ struct TestImage {
   // Random pixels (padding keeps its canary).
   void FillRandom(uint32_t seed);
   bool CanariesIntact() const;
+};
+
+// An 8-bit plane over its own bytes in one of the layouts the filters must
+// handle: contiguous; padded rows stored bottom-up; or the green channel of a
+// padded colour buffer (pixel stride 3). Values are set and read row-major.
+struct TestPlane {
+  enum Layout { kContiguous, kBottomUp, kChannel };
+  std::vector<uint8_t> bytes;
+  lvx::ImageDesc desc;
+
+  TestPlane(int32_t rows, int32_t columns, Layout layout = kContiguous);
+  uint8_t& At(int32_t y, int32_t x) { return *desc.At(y, x); }
+  void FillRandom(uint32_t seed, int levels = 256); // values 0 .. levels - 1
+  void Set(const std::vector<uint8_t>& values);
+  std::vector<uint8_t> Values() const;
 };
 
 // The image pair the driver builds over a test image: colour current, no
