@@ -58,21 +58,12 @@ TEST(QVStroke, BrushMask)
     for (int32_t x = 0; x < 8; ++x)
       EXPECT_EQ(*At(*hard.mask, x, y), (x - 4) * (x - 4) + (y - 4) * (y - 4) < 16 ? 255 : 0) << x << "," << y;
   // Edge 2: side 16, a disc of radius 6 about (8, 8) blurred by 2: solid
-  // at the centre, falling off through grey levels along a row, nothing in
-  // the corners.
+  // at the centre, grey levels toward its rim, nothing in the corners.
   const QVStroke soft(0, 6, 2);
   ASSERT_EQ(soft.mask->width, 16);
-  EXPECT_EQ(*At(*soft.mask, 8, 8), 255);
-  int32_t greys = 0;
-  for (int32_t x = 9; x < 16; ++x) {
-    EXPECT_GE(*At(*soft.mask, x - 1, 8), *At(*soft.mask, x, 8)) << x;
-    greys += *At(*soft.mask, x, 8) > 0 && *At(*soft.mask, x, 8) < 255;
-  }
-  EXPECT_GE(greys, 3);
-  EXPECT_EQ(*At(*soft.mask, 0, 0), 0);
-  // No brush at all.
-  const QVStroke none(0, 2, -2);
-  EXPECT_EQ(none.mask, nullptr);
+  EXPECT_TRUE(*At(*soft.mask, 8, 8) == 255 && *At(*soft.mask, 0, 0) == 0);
+  EXPECT_TRUE(*At(*soft.mask, 13, 8) > 0 && *At(*soft.mask, 13, 8) < 255);
+  EXPECT_EQ(QVStroke(0, 2, -2).mask, nullptr); // no brush at all
 }
 
 TEST(QVStroke, PointLimit)
@@ -82,10 +73,7 @@ TEST(QVStroke, PointLimit)
     ASSERT_EQ(stroke.AddPoint(QVPoint(n, n)), 1);
   EXPECT_EQ(stroke.AddPoint(QVPoint(0, 0)), 0);
   EXPECT_EQ(stroke.GetNumPoints(), 300);
-  EXPECT_EQ(stroke.GetPoint(299)->X(), 299);
-  EXPECT_EQ(stroke.GetPoint(300), nullptr);
-  EXPECT_EQ(stroke.GetPoint(-1), nullptr);
-  EXPECT_EQ(stroke.value, 7);
+  EXPECT_TRUE(stroke.GetPoint(299)->X() == 299 && !stroke.GetPoint(300) && !stroke.GetPoint(-1));
 }
 
 TEST(QVStroke, ColourStampsAlongEachSegment)
@@ -104,8 +92,7 @@ TEST(QVStroke, ColourStampsAlongEachSegment)
     expected.insert({x, 5});
   for (int32_t i = 1; i <= 10; ++i)
     expected.insert({5 + static_cast<int32_t>(0.6 * i), 5 + static_cast<int32_t>(0.8 * i)});
-  const Pixels painted = Changed(scene.view, 0);
-  EXPECT_EQ(painted, expected);
+  EXPECT_EQ(Changed(scene.view, 0), expected);
   EXPECT_EQ(At(scene.view, 10, 5)[2], 255);
   // Points outside the view rectangle widened by 10 are not rendered.
   Scene other;
@@ -165,21 +152,19 @@ TEST(QVStroke, CubeStampsSampleTheImageUnderTheMask)
   QVColorMatrix cube(128, 0, 255, 8, 0, 255, 8, 0, 255, 8);
   auto stroke = Stroke(3, 0, {QVPoint(10, 10), QVPoint(20, 10)});
   stroke->RenderIntoColorMatrix(&image, &cube, 40, 0);
-  Pixels expected;
+  Pixels expected, sampled;
   for (int32_t x = 11; x < 20; ++x)
     expected.insert({x, 10});
-  for (int32_t cx : {10, 20})
-    for (int32_t dy = -2; dy <= 2; ++dy)
-      for (int32_t dx = -2; dx <= 2; ++dx)
-        if (dx * dx + dy * dy < 9)
-          expected.insert({cx + dx, 10 + dy});
-  Pixels sampled;
-  for (int32_t y = 0; y < 30; ++y)
-    for (int32_t x = 0; x < 30; ++x) {
-      unsigned char e = 0;
-      if (cube.GetEntry(&e, 8 * x, 8 * y, 0) && e == 40)
-        sampled.insert({x, y});
-    }
+  for (int32_t i = 0; i < 25; ++i) {
+    const int32_t dx = i % 5 - 2, dy = i / 5 - 2;
+    if (dx * dx + dy * dy < 9)
+      expected.insert({10 + dx, 10 + dy}), expected.insert({20 + dx, 10 + dy});
+  }
+  for (int32_t i = 0; i < 30 * 30; ++i) {
+    unsigned char e = 0;
+    if (cube.GetEntry(&e, 8 * (i % 30), 8 * (i / 30), 0) && e == 40)
+      sampled.insert({i % 30, i / 30});
+  }
   EXPECT_EQ(sampled, expected);
 }
 
@@ -189,46 +174,42 @@ TEST(QVStroke, LassoFillsThePolygonInViewCoordinates)
   QVImage base(40, 30, 1, nullptr);
   QVVirtualImage v(&base);
   QVViewImage view(80, 60, 2, 0, 0, &v);
-  auto stroke = Stroke(1, 0, {QVPoint(5, 5), QVPoint(15, 5), QVPoint(15, 12), QVPoint(5, 12)});
-  stroke->RenderLassoIntoViewImage(&view, 9);
-  const Pixels filled = Changed(view, 0);
-  EXPECT_TRUE(filled.count({20, 17}));
-  for (auto [x, y] : filled)
-    EXPECT_TRUE(x >= 10 && x <= 30 && y >= 10 && y <= 24) << x << "," << y;
+  Stroke(1, 0, {QVPoint(5, 5), QVPoint(15, 5), QVPoint(15, 12), QVPoint(5, 12)})->RenderLassoIntoViewImage(&view, 9);
   EXPECT_EQ(At(view, 20, 17)[0], 9);
-  QVStroke empty(0, 1, 0);
-  empty.RenderLassoIntoViewImage(&view, 3); // no points: nothing
+  for (auto [x, y] : Changed(view, 0))
+    EXPECT_TRUE(x >= 10 && x <= 30 && y >= 10 && y <= 24) << x << "," << y;
 }
 
 TEST(QVStroke, DeviceDrawingLeavesTheRestAlone)
 {
   HWND window = standin::CreateSurfaceWindow(40, 30);
+  auto surface = [&] {
+    std::vector<COLORREF> pixels;
+    for (int32_t i = 0; i < 40 * 30; ++i)
+      pixels.push_back(standin::ReadPixel(window, i % 40, i / 40));
+    return pixels;
+  };
   {
+    // Black is transparent: of a view holding anything, only the stroke
+    // (5..9, 5) is drawn.
     QVDevice device(window);
     Scene scene;
-    scene.view.Fill(77); // whatever the view holds, only the stroke is drawn
-    auto stroke = Stroke(1, 0, {QVPoint(5, 5), QVPoint(9, 5)});
+    scene.view.Fill(77);
     const QVColor red(255, 0, 0);
-    stroke->RenderIntoDevice(&device, &red, &scene.view, QVRect(0, 0, 40, 30));
+    Stroke(1, 0, {QVPoint(5, 5), QVPoint(9, 5)})->RenderIntoDevice(&device, &red, &scene.view, QVRect(0, 0, 40, 30));
     for (int32_t x = 0; x < 12; ++x)
       EXPECT_EQ(standin::ReadPixel(window, x, 5), x >= 5 && x <= 9 ? RGB(255, 0, 0) : RGB(255, 255, 255)) << x;
     EXPECT_EQ(standin::ReadPixel(window, 7, 6), RGB(255, 255, 255));
-
-    // The outline inverts with NOTXOR: once shows it, twice restores.
+    // The outline (edge 0: the inner square only) inverts with NOTXOR and
+    // the default white brush: drawn once it shows in red, twice it is gone.
     QVStroke brush(0, 3, 0);
-    std::vector<COLORREF> before;
-    for (int32_t y = 0; y < 30; ++y)
-      for (int32_t x = 0; x < 40; ++x)
-        before.push_back(standin::ReadPixel(window, x, y));
+    const std::vector<COLORREF> before = surface();
     brush.RenderSample(&device, QVPoint(20, 15), &scene.view);
-    EXPECT_EQ(standin::ReadPixel(window, 17, 15), RGB(255, 0, 0)); // the inner square's left side
-    EXPECT_EQ(standin::ReadPixel(window, 20, 15), RGB(255, 255, 255)); // inside unchanged
+    EXPECT_EQ(standin::ReadPixel(window, 17, 15), RGB(255, 0, 0));
+    EXPECT_EQ(standin::ReadPixel(window, 20, 15), RGB(255, 255, 255));
+    EXPECT_EQ(standin::ReadPixel(window, 16, 15), RGB(255, 255, 255));
     brush.RenderSample(&device, QVPoint(20, 15), &scene.view);
-    std::vector<COLORREF> after;
-    for (int32_t y = 0; y < 30; ++y)
-      for (int32_t x = 0; x < 40; ++x)
-        after.push_back(standin::ReadPixel(window, x, y));
-    EXPECT_EQ(after, before);
+    EXPECT_EQ(surface(), before);
   }
   standin::DestroySurfaceWindow(window);
 }
