@@ -62,7 +62,7 @@ QVImage::QVImage(int32_t newWidth, int32_t newHeight, double zoom, int32_t shift
   viewTransform.SetShift(shiftX, shiftY);
   viewShiftX = shiftX;
   viewShiftY = shiftY;
-  zoomX = zoomY = 1.0 * zoom;
+  zoomX = zoomY = zoom;
   width = newWidth;
   height = newHeight;
   ImplementImage(v);
@@ -104,7 +104,8 @@ void QVImage::ImplementImage(QVVirtualImage* v)
                       CornerOnBaseImage(width - 1, 0, v, box, &T) && CornerOnBaseImage(0, height - 1, v, box, &T) &&
                       CornerOnBaseImage(width - 1, height - 1, v, box, &T);
   const int32_t bpp = bytesPerPixel;
-  const int64_t sx = static_cast<int64_t>(T.e), sy = static_cast<int64_t>(T.f);
+  // Passing corners keep e and f finite and inside the base.
+  const int64_t sx = inside ? static_cast<int64_t>(T.e) : 0, sy = inside ? static_cast<int64_t>(T.f) : 0;
   auto source = [&](int64_t x, int64_t y) { return v->basePixels + y * v->baseRowBytes + x * bpp; };
   if (inside && repeat) {
     // Each base pixel becomes an rx x ry block.
@@ -279,41 +280,47 @@ const unsigned char* QVViewImage::SourcePixel(const QVImage* source, int32_t x, 
   return ImageRow(*source, by) + static_cast<ptrdiff_t>(bx) * source->bytesPerPixel;
 }
 
-void QVViewImage::WriteRect(QVRect& rect, unsigned char value, QVColorMatrix* cube, unsigned char match,
-                            QVImage* source)
+namespace {
+
+// visit(x, y, entry) for each view pixel of rect (cut to the view) whose
+// source pixel's colour the cube finds; pixels over no source are skipped.
+template <class F>
+void ForEachCubeEntry(const QVViewImage& view, const QVRect& rect, const QVColorMatrix* cube, const QVImage* source,
+                      F visit)
 {
-  if (!HasPixels() || !cube)
+  if (!view.HasPixels() || !cube)
     return;
-  const Span span(rect, width, height);
+  const Span span(rect, view.width, view.height);
   for (int32_t y = span.top; y < span.bottom; ++y)
     for (int32_t x = span.left; x < span.right; ++x) {
-      const unsigned char* p = SourcePixel(source, x, y);
+      const unsigned char* p = view.SourcePixel(source, x, y);
       int32_t r, g, b;
       unsigned char entry;
       if (!p)
         continue;
       Channels(p, source->bytesPerPixel, &r, &g, &b);
-      if (cube->GetEntry(&entry, r, g, b) && entry == match)
-        WritePixel(x, y, value);
+      if (cube->GetEntry(&entry, r, g, b))
+        visit(x, y, entry);
     }
+}
+
+} // namespace
+
+void QVViewImage::WriteRect(QVRect& rect, unsigned char value, QVColorMatrix* cube, unsigned char match,
+                            QVImage* source)
+{
+  ForEachCubeEntry(*this, rect, cube, source, [&](int32_t x, int32_t y, unsigned char entry) {
+    if (entry == match)
+      WritePixel(x, y, value);
+  });
 }
 
 void QVViewImage::WriteRect2(QVRect& rect, QVColorMatrix* cube, QVImage* source)
 {
-  if (!HasPixels() || !cube)
-    return;
-  const Span span(rect, width, height);
-  for (int32_t y = span.top; y < span.bottom; ++y)
-    for (int32_t x = span.left; x < span.right; ++x) {
-      const unsigned char* p = SourcePixel(source, x, y);
-      int32_t r, g, b;
-      unsigned char entry;
-      if (!p)
-        continue;
-      Channels(p, source->bytesPerPixel, &r, &g, &b);
-      if (cube->GetEntry(&entry, r, g, b) && entry != 255)
-        WritePixel(x, y, entry);
-    }
+  ForEachCubeEntry(*this, rect, cube, source, [&](int32_t x, int32_t y, unsigned char entry) {
+    if (entry != 255)
+      WritePixel(x, y, entry);
+  });
 }
 
 void QVViewImage::WriteRect(QVGrid* grid, int32_t*, QVRect& rect, unsigned char value, QVColorMatrix*,

@@ -48,6 +48,8 @@ public:
   // 1 when a pixel just across the border of cell (cx, cy) is set: the
   // bottom row of the cell above, the right column of the cell to the left,
   // the left column of the cell to the right, the top row of the cell below.
+  // The words are reached through (cx, cy), which must name `cell`; 0
+  // outside the grid.
   virtual int32_t NeighborIsSet(const int32_t* cell, int32_t cx, int32_t cy) const;
   // One growth pass over a 3-byte image: every partly set cell, and every
   // empty one with a set pixel across its border, grows into pixels whose
