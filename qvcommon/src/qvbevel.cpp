@@ -76,7 +76,7 @@ unsigned char Profile(int32_t v)
 
 } // namespace
 
-QVBevel::QVBevel(QVImage* picture, QVImage* selectionImage, QVImage* heightImage)
+QVBevel::QVBevel(QVViewImage* picture, QVViewImage* selectionImage, QVViewImage* heightImage)
     : source(picture), selection(selectionImage), heights(heightImage)
 {
   sourceInfo = picture ? picture->bytesPerPixel : 0;

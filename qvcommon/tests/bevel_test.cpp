@@ -1,6 +1,7 @@
 // QVBevel: the distance table, range limits, height profiles, highlights,
 // the colour-following heights and the ring angle.
 #include "qvcommon/qvbevel.h"
+#include "qvcommon/qvviewimage.h"
 #include "win32/automation.h"
 
 #include <gtest/gtest.h>
@@ -23,10 +24,10 @@ struct Scene {
   explicit Scene(int32_t from, int32_t to) : selection(16, 16, 1, nullptr)
   {
     selection.WriteRect(QVRect(from, from, to, to), 255);
-    heights = std::make_unique<QVImage>(&selection);
+    heights = std::make_unique<QVViewImage>(&selection);
   }
-  QVImage selection;
-  std::unique_ptr<QVImage> heights;
+  QVViewImage selection;
+  std::unique_ptr<QVViewImage> heights;
 };
 
 TEST(QVBevel, HeightsRiseFromTheEdgeWithinTheRange)
@@ -96,7 +97,7 @@ TEST(QVBevel, ColourDeviationAddsColourDistanceToTheCost)
   // in colour costs 30 more from its nearest edge (d 2): 81.
   Scene scene(5, 11);
   const QVColor colour(30, 20, 10);
-  QVImage picture(16, 16, 3, &colour);
+  QVViewImage picture(16, 16, 3, &colour);
   picture.pixels[7 * picture.rowBytes + 6 * 3] += 30;
   QVBevel bevel(&picture, &scene.selection, scene.heights.get());
   bevel.SetRange(4);
@@ -110,9 +111,9 @@ TEST(QVBevel, ColourDeviationAddsColourDistanceToTheCost)
 TEST(QVBevel, MismatchedImagesAreLeftAlone)
 {
   Scene scene(3, 13);
-  QVImage colour(16, 16, 3, nullptr), small(8, 8, 1, nullptr);
+  QVViewImage colour(16, 16, 3, nullptr), small(8, 8, 1, nullptr);
   const Bytes before = Row(*scene.heights, 7);
-  for (QVImage* heights : {&colour, &small}) {
+  for (QVViewImage* heights : {&colour, &small}) {
     QVBevel bevel(&colour, &scene.selection, heights);
     bevel.CalcBevelPixelHeights(1);
     bevel.CalcBevelHighlights();
@@ -127,7 +128,7 @@ TEST(QVBevel, MismatchedImagesAreLeftAlone)
 
 TEST(QVBevel, ConstructionTablesAndRingAngles)
 {
-  QVImage image(1, 1, 1, nullptr);
+  QVViewImage image(1, 1, 1, nullptr);
   const QVBevel bevel(&image, &image, &image);
   EXPECT_EQ(bevel.lightAngle, 135);
   EXPECT_DOUBLE_EQ(bevel.lightX, std::cos(2.3561925));

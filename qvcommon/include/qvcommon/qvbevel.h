@@ -1,5 +1,5 @@
 #pragma once
-#include "qvcommon/qvimage.h"
+#include "qvcommon/qvviewimage.h"
 #include "qvcommon/qvpoint.h"
 #include "qvcommon/qvrect.h"
 
@@ -13,7 +13,7 @@
 // caller's; the highlight and shadow images belong to the bevel.
 class QVCOMMON_API QVBevel {
 public:
-  QVBevel(QVImage* source, QVImage* selection, QVImage* heights);
+  QVBevel(QVViewImage* source, QVViewImage* selection, QVViewImage* heights);
   QVBevel(const QVBevel&) = delete;
   QVBevel& operator=(const QVBevel&) = delete;
   virtual ~QVBevel();
@@ -45,9 +45,9 @@ public:
   int32_t GetMouseRingAngle(const QVPoint& point, const QVRect& ring, int32_t cx, int32_t cy) const;
 
   QVRect margins;              // insets (left, top, right, bottom) limiting the work area
-  QVImage* source = nullptr;   // the picture
-  QVImage* selection = nullptr;
-  QVImage* heights = nullptr;  // written by CalcBevelPixelHeights
+  QVViewImage* source = nullptr;   // the picture
+  QVViewImage* selection = nullptr;
+  QVViewImage* heights = nullptr;  // written by CalcBevelPixelHeights
   int32_t sourceInfo = 0;      // the picture's bytes per pixel
   QVImage* highlights = nullptr;
   QVImage* shadows = nullptr;

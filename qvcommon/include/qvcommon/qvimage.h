@@ -9,6 +9,7 @@
 class QVFileSpec;
 
 class QVDevice;
+class QVVirtualImage;
 
 // The header that describes the pixels to GDI: a BITMAPINFO (a 40-byte
 // header and one colour entry) for 24-bit rows running top-down, with the
@@ -49,6 +50,12 @@ public:
           int32_t extra, QVImage* mask);
   // Takes the pixels of the library bitmap and frees it (LoadFromLeadBitmap).
   explicit QVImage(imaging::Bitmap* bitmap);
+  // A view: a width x height rendering of the virtual image at the zoom
+  // (0 counts as 1) with its top-left view pixel at base point (shiftX,
+  // shiftY) before the virtual image's own transform. viewTransform maps
+  // view to virtual coordinates (scale 1 / zoom, then the shift). See
+  // ImplementImage; the error flag reports a failed rendering.
+  QVImage(int32_t width, int32_t height, double zoom, int32_t shiftX, int32_t shiftY, QVVirtualImage* v);
   QVImage(const QVImage&) = delete;
   QVImage& operator=(const QVImage&) = delete;
 
@@ -102,6 +109,25 @@ public:
   void LoadFromLeadBitmap();
 
   bool HasPixels() const { return pixels != nullptr; }
+
+  // ---- View rendering ----
+  // Allocates the view's pixels in the base's depth and renders them from
+  // the base through T = viewTransform followed by the virtual image's
+  // inverse transform. A pure scale by 1/2, 1/4, 1/8 or 1 (zoom in) repeats
+  // base pixels; a pure scale by 2, 4 or 8 (zoom out) averages p x p base
+  // blocks; both only when every view pixel reads inside the base.
+  // Anything else goes through ImageFromMatrix. On success ready is set;
+  // without a virtual image, base pixels or memory the error flag is set and
+  // there are no pixels.
+  void ImplementImage(QVVirtualImage* v);
+  // The general resampler: each view pixel is the mean of an s x s box of
+  // base pixels at its 16.16 fixed-point position (s 1, 2 or 4 by how many
+  // base pixels one view pixel spans); boxes not wholly inside the base
+  // give the fill bytes (192).
+  void ImageFromMatrix(QVVirtualImage* v, QV2DTransform* viewToBase);
+  // Whether the boxSize x boxSize box of base pixels whose top-left is view
+  // point (x, y) mapped through viewToBase (truncated) lies inside the base.
+  bool CornerOnBaseImage(int32_t x, int32_t y, QVVirtualImage* v, int32_t boxSize, QV2DTransform* viewToBase);
 
   // ---- Pixel operations ----
   // They work in place on the width * bytesPerPixel bytes of each row (only
