@@ -12,9 +12,14 @@ QVQuickDrop::QVQuickDrop(int32_t width, int32_t height, int32_t bytesPerPixel, c
   g_currentShadow = this;
 }
 
-QVQuickDrop::~QVQuickDrop() = default;
+QVQuickDrop::~QVQuickDrop()
+{
+  // Windows must never paint through a shadow image that is gone.
+  if (g_currentShadow == this)
+    g_currentShadow = nullptr;
+}
 
-QVQuickDrop* QVQuickDrop::Current() { return g_currentShadow; }
+QVQuickDrop* QVQuickDrop::GetCurrent() { return g_currentShadow; }
 
 void QVQuickDrop::Initialize()
 {
@@ -46,6 +51,9 @@ void QVQuickDrop::DrawShadow(QVDevice* device, QVRect rect, int32_t, int32_t, in
   const int32_t TW = W - 32;
   const int32_t TH = H - 32;
   const auto piece = [&](int32_t x, int32_t y, int32_t w, int32_t h, int32_t srcX, int32_t srcY, int32_t firstScan) {
+    // Small rectangles leave empty or negative remainders: no piece.
+    if (w <= 0 || h <= 0)
+      return;
     device->SetDIBitsToDevice(static_cast<int16_t>(x), static_cast<int16_t>(y), static_cast<uint32_t>(w),
                               static_cast<uint32_t>(h), static_cast<int16_t>(srcX), static_cast<int16_t>(srcY),
                               static_cast<uint32_t>(firstScan), static_cast<uint32_t>(H), pixels, &displayHeader,
@@ -59,11 +67,9 @@ void QVQuickDrop::DrawShadow(QVDevice* device, QVRect rect, int32_t, int32_t, in
   // Bottom strip: whole tiles, then the remainder.
   const int32_t across = rect.Width() - 18;
   int32_t x = left + 12;
-  if (across > 0) {
-    for (int32_t k = 0; k < across / TW; ++k, x += TW)
-      piece(x, bottom, TW, 10, 16, H - 14, H - 14);
-    piece(x, bottom, across % TW, 10, 16, H - 14, H - 14);
-  }
+  for (int32_t k = 0; k < across / TW; ++k, x += TW)
+    piece(x, bottom, TW, 10, 16, H - 14, H - 14);
+  piece(x, bottom, across % TW, 10, 16, H - 14, H - 14);
   piece(left + 6, bottom, 14, 10, 4, H - 14, H - 14);
   piece(right - 6, bottom, 14, 10, 50, H - 14, H - 14);
   if (left == 0)
@@ -72,11 +78,9 @@ void QVQuickDrop::DrawShadow(QVDevice* device, QVRect rect, int32_t, int32_t, in
   // Right strip: whole tiles, then the remainder.
   const int32_t down = rect.Height() - 18;
   int32_t y = top + 12;
-  if (down > 0) {
-    for (int32_t k = 0; k < down / TH; ++k, y += TH)
-      piece(right, y, 10, TH, W - 10, 16, 0);
-    piece(right, y, 10, down % TH, W - 10, 16, 0);
-  }
+  for (int32_t k = 0; k < down / TH; ++k, y += TH)
+    piece(right, y, 10, TH, W - 10, 16, 0);
+  piece(right, y, 10, down % TH, W - 10, 16, 0);
   piece(right, top + 4, 10, 10, W - 10, 51, 0);
   piece(right, bottom - 6, 10, 16, W - 10, H - 16, H - 16);
 }

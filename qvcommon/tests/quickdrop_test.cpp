@@ -2,7 +2,10 @@
 // rectangle, read back from a surface window.
 #include "qvcommon/qvdevice.h"
 #include "qvcommon/qvquickdrop.h"
+#include "lvxtest/testenv.h"
 #include "win32/automation.h"
+
+#include <memory>
 
 #include <gtest/gtest.h>
 
@@ -36,14 +39,18 @@ TEST_F(QuickDrop, PatternIsDarkInsideAndLightInTheBand)
   EXPECT_GT(at(4, 32), at(12, 32)); // the band is lighter than the inside
 }
 
-TEST_F(QuickDrop, LatestConstructedIsCurrentAndStaysAfterDestruction)
+TEST_F(QuickDrop, LatestConstructedIsCurrentUntilItIsDestroyed)
 {
-  EXPECT_EQ(QVQuickDrop::Current(), &drop);
+  EXPECT_EQ(QVQuickDrop::GetCurrent(), &drop);
   {
     QVQuickDrop second(64, 64, 3, nullptr);
-    EXPECT_EQ(QVQuickDrop::Current(), &second);
+    EXPECT_EQ(QVQuickDrop::GetCurrent(), &second);
   }
-  EXPECT_NE(QVQuickDrop::Current(), &drop); // not cleared, not restored
+  EXPECT_EQ(QVQuickDrop::GetCurrent(), nullptr); // never the earlier one, never dangling
+  auto older = std::make_unique<QVQuickDrop>(64, 64, 3, nullptr);
+  auto newer = std::make_unique<QVQuickDrop>(64, 64, 3, nullptr);
+  older.reset(); // destroying another one leaves the current alone
+  EXPECT_EQ(QVQuickDrop::GetCurrent(), newer.get());
 }
 
 TEST_F(QuickDrop, ShortRectangleGetsRemainderAndEndsOnly)
@@ -65,6 +72,28 @@ TEST_F(QuickDrop, ShortRectangleGetsRemainderAndEndsOnly)
   EXPECT_FALSE(Shaded(window, 92, 70));
   // The rectangle itself is left alone.
   EXPECT_FALSE(Shaded(window, 70, 40));
+  EXPECT_TRUE(standin::SnapshotPng(window, (lvxtest::TempDir() + "/quickdrop.png").c_str()));
+}
+
+TEST_F(QuickDrop, ShadowLiesOnlyBelowAndRightAndTinyRectanglesGetNoEmptyPieces)
+{
+  // A 10 x 10 rectangle: both strips have negative lengths, so only the two
+  // bottom ends, the top-right end and the corner are painted.
+  QVDevice device(window);
+  const QVRect rect(100, 100, 110, 110);
+  drop.DrawShadow(&device, rect, 100, 4, 4);
+  const standin::PixelView view = standin::ViewPixels(window);
+  for (int y = 0; y < view.height; ++y)
+    for (int x = 0; x < view.width; ++x)
+      if (Shaded(window, x, y)) {
+        // Everything painted starts at the bottom-right end (right - 6) or
+        // the top-right end (top + 4), outside the rectangle itself.
+        EXPECT_GE(x, 104);
+        EXPECT_GE(y, 104);
+        EXPECT_TRUE(x >= 110 || y >= 110) << x << "," << y;
+      }
+  EXPECT_TRUE(Shaded(window, 115, 105));
+  EXPECT_TRUE(Shaded(window, 107, 112));
 }
 
 TEST_F(QuickDrop, RectangleAtLeftZeroGetsTheExtraTile)

@@ -17,10 +17,11 @@ public:
   void Initialize() override;
   // Paints the shadow for rect (bottom strip, right strip and their ends)
   // into the device. The last three arguments are not used. The piece
-  // positions need an image of at least 64 x 64 pixels.
+  // positions need an image of at least 64 x 64 pixels; pieces that come out
+  // empty for rectangles under 18 pixels are left out.
   void DrawShadow(QVDevice* device, QVRect rect, int32_t unused1, int32_t unused2, int32_t unused3);
 
-  // The current shadow image; null before the first one is constructed. The
-  // destructor does not clear it.
-  static QVQuickDrop* Current();
+  // The current shadow image; null before the first one is constructed and
+  // after the current one is destroyed (windows then paint no shadow).
+  static QVQuickDrop* GetCurrent();
 };
