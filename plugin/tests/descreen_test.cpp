@@ -1,0 +1,4 @@
+#include "filtertest.h"
+#include "lumivexdescreen.h"
+
+#include <gtest/gtest.h>

@@ -1,0 +1,199 @@
+// The despeckle filter on small hand-made blemishes: what is repaired and
+// what is left, the shape limits, the zoom rule, and safety at every border.
+#include "filtertest.h"
+#include "lumivexdespeckle.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <string>
+
+using namespace filtertest;
+
+namespace {
+
+// With T = 37: near up to 28 from the background, far beyond 46.
+constexpr uint8_t kBack = 100, kAtHigh = 146, kFar = 147, kDark = 53, kBetween = 130, kInk = 200;
+
+// A w x h rectangle of `value` in one channel, or in all with -1.
+struct Mark {
+  int32_t x, y, w, h;
+  uint8_t value;
+  int32_t channel = -1;
+};
+using Marks = std::vector<Mark>;
+
+void Paint(QVImage& image, const Marks& marks)
+{
+  Fill(image, kBack);
+  for (const Mark& m : marks)
+    for (int32_t y = m.y; y < m.y + m.h; ++y)
+      for (int32_t x = m.x; x < m.x + m.w; ++x)
+        for (int32_t c = 0; c < image.bytesPerPixel; ++c)
+          if (m.channel < 0 || m.channel == c)
+            At(image, x, y)[c] = m.value;
+}
+
+// A speck at (10, 8) under `above` and over `below` rows of blemish, each
+// side starting with a between row next to the speck and going on with far
+// dots. Those far dots follow a between pixel 3 columns to their left, so
+// their own rows never repair them.
+Marks Stack(int32_t above, int32_t below)
+{
+  Marks marks{{10, 8, 1, 1, kInk}};
+  auto side = [&](int32_t count, int32_t direction) {
+    for (int32_t i = 1; i <= count; ++i) {
+      const int32_t y = 8 + direction * i;
+      marks.push_back({10, y, 1, 1, i == 1 ? kBetween : kInk});
+      if (i > 1)
+        marks.push_back({7, y, 1, 1, kBetween});
+    }
+  };
+  side(above, -1);
+  side(below, 1);
+  return marks;
+}
+
+// Runs the filter and checks what holds for every run on a picture where
+// no pixel is repainted twice: padding untouched, the result counts the
+// pixels that changed, and each became the background.
+int32_t Despeckle(QVImage& image, LumivexDespeckle& filter, double zoom = 1.0)
+{
+  const Bytes before = All(image);
+  const int32_t repainted = filter.Apply(&image, zoom);
+  EXPECT_TRUE(PaddingIntact(image));
+  int32_t changed = 0;
+  for (int32_t y = 0; y < image.height; ++y)
+    for (int32_t x = 0; x < image.width; ++x)
+      if (std::memcmp(At(image, x, y), before.data() + (At(image, x, y) - image.pixels), image.bytesPerPixel) != 0) {
+        ++changed;
+        for (int32_t c = 0; c < image.bytesPerPixel; ++c)
+          EXPECT_EQ(At(image, x, y)[c], kBack) << "pixel " << x << "," << y;
+      }
+  EXPECT_EQ(repainted, changed);
+  return repainted;
+}
+
+} // namespace
+
+TEST(Despeckle, RepairsSmallBoundedBlemishesOnly)
+{
+  struct Case {
+    std::string what;
+    int32_t w, h, bpp;
+    Marks marks;
+    int32_t repainted;
+    double zoom = 1.0;
+    int32_t size = 7;
+  };
+  const Case cases[] = {
+      {"dot beyond TH", 12, 8, 3, {{5, 3, 1, 1, kFar}}, 1},
+      {"dark dot", 12, 8, 3, {{5, 3, 1, 1, kDark}}, 1},
+      {"grey dot", 12, 8, 1, {{5, 3, 1, 1, kFar}}, 1},
+      {"one channel beyond TH", 12, 8, 3, {{5, 3, 1, 1, kFar, 1}}, 1},
+      {"dot at TH", 12, 8, 3, {{5, 3, 1, 1, kAtHigh}}, 0},
+      // The steady count must exceed 4: columns 0..4 are never examined.
+      {"dot in column 4", 12, 8, 3, {{4, 3, 1, 1, kFar}}, 0},
+      {"dot in the last column", 12, 8, 3, {{11, 3, 1, 1, kFar}}, 0},
+      {"dot in the first row", 12, 8, 3, {{5, 0, 1, 1, kFar}}, 0},
+      {"dot in the second row", 12, 8, 3, {{5, 1, 1, 1, kFar}}, 1},
+      {"dot in the last row", 12, 8, 3, {{5, 7, 1, 1, kFar}}, 0},
+      {"line from the top row", 12, 8, 3, {{5, 0, 1, 3, kInk}}, 0},
+      {"width 1", 1, 9, 3, {{0, 4, 1, 1, kInk}}, 0},
+      {"height 1", 20, 1, 3, {{8, 0, 1, 1, kInk}}, 0},
+      // Far core 2 or 3 pixels into the run of straying pixels.
+      {"far core 2 in", 16, 8, 3, {{5, 3, 2, 1, kBetween}, {7, 3, 1, 1, kInk}}, 3},
+      {"far core 3 in", 16, 8, 3, {{5, 3, 3, 1, kBetween}, {8, 3, 1, 1, kInk}}, 0},
+      // S' = 7: horizontal and vertical runs of 7 and 8.
+      {"scratch of S'", 20, 8, 3, {{5, 3, 7, 1, kInk}}, 7},
+      {"scratch of S' + 1", 20, 8, 3, {{5, 3, 8, 1, kInk}}, 0},
+      {"line of S'", 12, 12, 3, {{5, 1, 1, 7, kInk}}, 7},
+      {"line of S' + 1", 12, 12, 3, {{5, 1, 1, 8, kInk}}, 0},
+      // A between run in the row above spanning offsets -4..6 (11 = S' + 4
+      // pixels) is bounded; one from -5 is not, and aborts the probe.
+      {"run of S' + 4 above", 24, 9, 3, {{10, 4, 1, 1, kInk}, {6, 3, 11, 1, kBetween}}, 1},
+      {"run of S' + 5 above", 24, 9, 3, {{10, 4, 1, 1, kInk}, {5, 3, 12, 1, kBetween}}, 0},
+      // A between row above stays, one below is repainted with the speck.
+      {"between row above", 24, 20, 3, Stack(1, 0), 1},
+      {"between row below", 24, 20, 3, Stack(0, 1), 2},
+      // Fringe rows from the clean row above to the clean row below: at
+      // most F = 11.
+      {"fringe of F", 24, 20, 3, Stack(5, 5), 2},
+      {"fringe of F + 1", 24, 20, 3, Stack(6, 5), 0},
+      {"fringe of F + 1 below", 24, 20, 3, Stack(5, 6), 0},
+      // Zoom 0.5: S' = 3; zoom 2: S' = 14 (reach 16).
+      {"line of 3 at zoom 0.5", 12, 12, 3, {{5, 1, 1, 3, kInk}}, 3, 0.5},
+      {"line of 4 at zoom 0.5", 12, 12, 3, {{5, 1, 1, 4, kInk}}, 0, 0.5},
+      {"scratch of 10 at zoom 1", 24, 8, 3, {{5, 3, 10, 1, kInk}}, 0, 1.0},
+      {"scratch of 10 at zoom 2", 24, 8, 3, {{5, 3, 10, 1, kInk}}, 10, 2.0},
+      {"scratch of 15 at zoom 2", 24, 8, 3, {{5, 3, 15, 1, kInk}}, 0, 2.0},
+      // S' = 1 >> 1 = 0 repairs nothing.
+      {"dot with S' of 0", 12, 8, 3, {{5, 3, 1, 1, kFar}}, 0, 0.5, 1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    QVImage image(c.w, c.h, c.bpp, nullptr);
+    Paint(image, c.marks);
+    LumivexDespeckle filter(c.size, 37);
+    EXPECT_EQ(Despeckle(image, filter, c.zoom), c.repainted);
+  }
+}
+
+TEST(Despeckle, SpecksAnywhereOnSmallImagesStayInside)
+{
+  // Every position of every size up to 9 x 9, grey and colour (rows of
+  // every padding): writes stay inside the pixels (the sanitizers watch),
+  // and the count matches the pixels changed.
+  LumivexDespeckle filter;
+  for (int32_t bpp : {1, 3})
+    for (int32_t w = 1; w <= 9; ++w)
+      for (int32_t h = 1; h <= 9; ++h)
+        for (int32_t y = 0; y < h; ++y)
+          for (int32_t x = 0; x < w; ++x) {
+            SCOPED_TRACE(testing::Message() << w << "x" << h << "x" << bpp << " at " << x << "," << y);
+            QVImage image(w, h, bpp, nullptr);
+            Paint(image, {{x, y, 1, 1, kInk}});
+            // Bounded on all sides: column >= 5, not the last row or column.
+            EXPECT_EQ(Despeckle(image, filter), x >= 5 && x < w - 1 && y >= 1 && y < h - 1 ? 1 : 0);
+          }
+}
+
+TEST(Despeckle, RunsAreIndependentAndZoomOneIsThePlugInFilter)
+{
+  // Mild noise with scattered specks: the same input gives the same output
+  // and count, whatever ran before and whichever way zoom 1 is asked for.
+  QVImage noisy(40, 30, 3, nullptr);
+  Fill(noisy, 0, 7);
+  for (int32_t y = 0; y < noisy.height; ++y)
+    for (int32_t x = 0; x < noisy.width; ++x)
+      for (int32_t c = 0; c < 3; ++c)
+        At(noisy, x, y)[c] = static_cast<uint8_t>(kBack + At(noisy, x, y)[c] % 9 + ((x * 7 + y * 3) % 23 == 0 ? 90 : 0));
+  LumivexDespeckle filter;
+  auto run = [&](auto apply) {
+    QVImage image(&noisy);
+    const int32_t count = apply(image);
+    return std::make_pair(count, All(image));
+  };
+  const auto first = run([&](QVImage& image) { return filter.Apply(&image); });
+  EXPECT_GT(first.first, 10);
+  for (double zoom : {1.0, 0.0, -2.0, double{NAN}, double{INFINITY}})
+    EXPECT_EQ(run([&](QVImage& image) { return filter.Apply(&image, zoom); }), first) << zoom;
+}
+
+TEST(Despeckle, ParametersAndRefusals)
+{
+  LumivexDespeckle filter(-5, 5000);
+  EXPECT_EQ(filter.Size(), 0);
+  EXPECT_EQ(filter.Threshold(), 1023);
+  filter.SetSize(300);
+  EXPECT_EQ(filter.Size(), 255);
+  // The zoom rule: S, S >> 1 below 1, trunc(x S) above 1, at most 2^20.
+  EXPECT_EQ(LumivexDespeckle::DefectSize(7, 1.0), 7);
+  EXPECT_EQ(LumivexDespeckle::DefectSize(7, 0.5), 3);
+  EXPECT_EQ(LumivexDespeckle::DefectSize(7, 1.5), 10);
+  EXPECT_EQ(LumivexDespeckle::DefectSize(255, 1e300), 1 << 20);
+  QVImage blank;
+  EXPECT_EQ(filter.Apply(&blank), 0);
+  EXPECT_EQ(filter.Apply(nullptr), 0);
+}
