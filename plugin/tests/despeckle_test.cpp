@@ -122,6 +122,9 @@ TEST(Despeckle, RepairsSmallBoundedBlemishesOnly)
       {"fringe of F", 24, 20, 3, Stack(5, 5), 2},
       {"fringe of F + 1", 24, 20, 3, Stack(6, 5), 0},
       {"fringe of F + 1 below", 24, 20, 3, Stack(5, 6), 0},
+      // The probes reach 8 rows up and 7 down.
+      {"clean row 8 above", 24, 20, 3, Stack(7, 3), 2},
+      {"clean row 8 below", 24, 20, 3, Stack(0, 7), 0},
       // Zoom 0.5: S' = 3; zoom 2: S' = 14 (reach 16).
       {"line of 3 at zoom 0.5", 12, 12, 3, {{5, 1, 1, 3, kInk}}, 3, 0.5},
       {"line of 4 at zoom 0.5", 12, 12, 3, {{5, 1, 1, 4, kInk}}, 0, 0.5},
@@ -138,6 +141,21 @@ TEST(Despeckle, RepairsSmallBoundedBlemishesOnly)
     LumivexDespeckle filter(c.size, 37);
     EXPECT_EQ(Despeckle(image, filter, c.zoom), c.repainted);
   }
+}
+
+TEST(Despeckle, RepaintsWithTheRunningReference)
+{
+  // A grey row of 100, 100, then 110: the reference halves its way toward
+  // each near pixel, 105, 107, 108, 109, 109, ... (rounded down), so the dot
+  // in column 8 becomes 109.
+  QVImage image(12, 3, 1, nullptr);
+  Fill(image, 100);
+  for (int32_t x = 2; x < 12; ++x)
+    *At(image, x, 1) = 110;
+  *At(image, 8, 1) = kInk;
+  LumivexDespeckle filter;
+  EXPECT_EQ(filter.Apply(&image), 1);
+  EXPECT_EQ(*At(image, 8, 1), 109);
 }
 
 TEST(Despeckle, SpecksAnywhereOnSmallImagesStayInside)
