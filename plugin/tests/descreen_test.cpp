@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cfenv>
 #include <cmath>
 #include <string>
@@ -29,7 +30,6 @@ void Paint(QVImage& image, Pattern pattern)
 // Checkerboards: a sample differs from its 4 edge neighbours by v and from
 // none of the other 5 (centre included), so its texture is 4v / 9.
 uint8_t Checker90(int32_t x, int32_t y, int32_t) { return (x + y) % 2 ? 90 : 0; }
-uint8_t Checker255(int32_t x, int32_t y, int32_t) { return (x + y) % 2 ? 255 : 0; }
 uint8_t CheckerByChannel(int32_t x, int32_t y, int32_t c) { return static_cast<uint8_t>((x + y) % 2 ? 9 * (c + 1) : 0); }
 // Vertical stripes 0, 0, 90, 90: every sample has one column of 3
 // neighbours 90 away, A = 270 / 9 = 30. The 3 x 3 box (truncated) gives
@@ -74,36 +74,32 @@ TEST(TextureMeasure, SamplesAFixedLatticeAndCountsEveryNeighbour)
 
 TEST(TextureMeasure, ChannelsSmallImagesAndLargeSums)
 {
-  // Channel amplitudes 9, 18, 27 give means 4, 8, 12 and their average 8;
-  // a grey image averages its one channel.
+  // Channel amplitudes 9, 18, 27: means 4, 8, 12 and their average 8; a
+  // grey image averages its one channel.
   QVImage colour(20, 20, 3, nullptr), grey(20, 20, 1, nullptr);
   Paint(colour, CheckerByChannel);
   Paint(grey, CheckerByChannel);
-  const lvxfilters::TextureMeasure c = MeasureTexture(colour), g = MeasureTexture(grey);
-  EXPECT_DOUBLE_EQ(c.mean[0], 4);
-  EXPECT_DOUBLE_EQ(c.mean[1], 8);
-  EXPECT_DOUBLE_EQ(c.mean[2], 12);
+  const lvxfilters::TextureMeasure c = MeasureTexture(colour);
+  EXPECT_EQ(std::vector<double>(c.mean, c.mean + 3), (std::vector<double>{4, 8, 12}));
   EXPECT_DOUBLE_EQ(c.average, 8);
-  EXPECT_DOUBLE_EQ(g.average, 4);
+  EXPECT_DOUBLE_EQ(MeasureTexture(grey).average, 4);
 
   // Under 3 pixels either way: no sample, all zero.
   for (auto [w, h] : {std::pair{2, 5}, {5, 2}, {1, 1}}) {
     QVImage tiny(w, h, 3, nullptr);
     Paint(tiny, Noise);
     const lvxfilters::TextureMeasure m = MeasureTexture(tiny);
-    EXPECT_EQ(m.count, 0);
-    EXPECT_EQ(m.average, 0);
-    EXPECT_EQ(m.mean[0], 0);
+    EXPECT_EQ(m.count + m.average + m.mean[0] + m.mean[1] + m.mean[2], 0);
   }
 
   // A 0/255 checkerboard big enough that its sum (1020 per sample) passes
   // 2^31 measures exactly what a small one does: 1020 / 9.
-  QVImage big(8192, 5400, 1, nullptr), small(20, 20, 1, nullptr);
-  Paint(big, Checker255);
-  Paint(small, Checker255);
+  QVImage big(8192, 5400, 1, nullptr);
+  for (int32_t y = 0; y < big.height; ++y)
+    for (int32_t x = 0; x < big.width; ++x)
+      *At(big, x, y) = (x + y) % 2 ? 255 : 0;
   const lvxfilters::TextureMeasure b = MeasureTexture(big);
   EXPECT_GT(b.count / 9 * 1020, int64_t{INT32_MAX});
-  EXPECT_DOUBLE_EQ(b.average, MeasureTexture(small).average);
   EXPECT_DOUBLE_EQ(b.average, 1020.0 / 9);
 }
 
@@ -121,7 +117,6 @@ TEST(Descreen, AnalysisRules)
   const Case cases[] = {
       // A = 0: c1 = 0 / 0.001, k = 0.75, 13k = 9.75.
       {"flat", Flat, plugIn, 0.75, 0, 9, 0},
-      {"flat colour", Flat, plugIn, 0.75, 0, 9, 0, 50, 3},
       {"too small to sample", Noise, plugIn, 0.75, 0, 9, 0, 2, 3},
       // c1 = (40 / 9) / 40 = 1/9 inside (the edge rows add a little):
       // k = 0.75 / (8/9) = 0.84375, 13k = 10.97.
@@ -154,12 +149,8 @@ TEST(Descreen, AnalysisRules)
     EXPECT_NEAR(descreen.BlurFactor(), c.k, c.tolerance);
     EXPECT_EQ(descreen.BlurAmount(), c.blur);
     EXPECT_EQ(descreen.SharpenAmount(), c.sharpen);
-    if (c.rules == plugIn) {
-      EXPECT_EQ(descreen.SharpenValue(), 0);
-    }
-    EXPECT_EQ(descreen.AnalyzedImage(), &image);
+    // The analysis works on a copy; with nothing to do Apply changes nothing.
     EXPECT_EQ(All(image), before);
-    // Nothing to do leaves the image as it was.
     if (c.blur == 0) {
       EXPECT_EQ(descreen.Apply(&image), 1);
       EXPECT_EQ(All(image), before);
@@ -169,49 +160,41 @@ TEST(Descreen, AnalysisRules)
 
 TEST(Descreen, BlursInEighthsOfAPixel)
 {
+  LumivexDescreen descreen;
   for (int32_t bpp : {1, 3}) {
-    SCOPED_TRACE(bpp);
     // 23 pixels a row: 1 or 3 padding bytes.
     QVImage source(23, 17, bpp, nullptr);
     Fill(source, 0, 5);
-    auto blurred = [&](std::initializer_list<int32_t> radii) {
+    auto box = [&](std::initializer_list<int32_t> radii) {
       QVImage copy(&source);
       for (int32_t r : radii)
         copy.SquareBlur(r);
       return All(copy);
     };
-    auto apply = [&](int32_t a, int32_t s) {
+    auto descreened = [&](int32_t a, int32_t s) {
       QVImage copy(&source);
-      LumivexDescreen descreen;
       descreen.SetAmounts(a, s);
       EXPECT_EQ(descreen.Apply(&copy), 1);
       EXPECT_TRUE(PaddingIntact(copy));
       return All(copy);
     };
     // Whole pixels are a plain box; the sharpening comes after it.
-    EXPECT_EQ(apply(16, 0), blurred({2}));
-    EXPECT_EQ(apply(8, 1), blurred({1, -1}));
+    EXPECT_EQ(descreened(16, 0), box({2}));
+    EXPECT_EQ(descreened(8, 1), box({1, -1}));
     // 13 eighths: 5/8 of the way from the 1-pixel box to the 2-pixel box
     // of that box.
-    const Bytes mixed = apply(13, 0), one = blurred({1}), two = blurred({1, 2});
-    for (size_t i = 0; i < mixed.size(); ++i) {
-      EXPECT_GE(mixed[i], std::min(one[i], two[i])) << i;
-      EXPECT_LE(mixed[i], std::max(one[i], two[i])) << i;
-    }
-    EXPECT_NE(mixed, one);
-    EXPECT_NE(mixed, two);
+    const Bytes mixed = descreened(13, 0), one = box({1}), two = box({1, 2});
+    for (size_t i = 0; i < mixed.size(); ++i)
+      EXPECT_TRUE(std::clamp(mixed[i], std::min(one[i], two[i]), std::max(one[i], two[i])) == mixed[i]) << i;
   }
 
   // One eighth on a uniform 100: the 1-pixel box gives 99 (truncated), and
-  // 100 + ((99 - 100) * 1 >> 3) = 100 - 1 = 99, where a division by 8 would
-  // have kept 100.
+  // 100 + ((99 - 100) * 1 >> 3) = 99, where a division by 8 would keep 100.
   QVImage uniform(9, 9, 3, nullptr);
   Fill(uniform, 100);
-  LumivexDescreen descreen;
   descreen.SetAmounts(1, 0);
   descreen.Apply(&uniform);
-  EXPECT_EQ(*At(uniform, 4, 4), 99);
-  EXPECT_EQ(*At(uniform, 0, 8), 99);
+  EXPECT_EQ(std::count(uniform.pixels, uniform.pixels + uniform.height * uniform.rowBytes, 99), 9 * 9 * 3);
 
   // Tiny images go through every step.
   for (auto [w, h] : {std::pair{1, 1}, {1, 6}, {6, 1}}) {
@@ -230,56 +213,43 @@ TEST(Descreen, FailuresLeaveTheImageAlone)
   const Bytes before = All(image);
   const long blocks = standin::LiveBlocks();
   LumivexDescreen descreen;
-
   // No working copy for the fraction: nothing is blurred.
   descreen.SetAmounts(13, 2);
   standin::FailAllocations(0, 1);
   EXPECT_EQ(descreen.Apply(&image), 0);
-  EXPECT_EQ(All(image), before);
-
   // No copy to analyse: no amounts, so Apply has nothing to do.
   standin::FailAllocations(0, 1);
   EXPECT_EQ(descreen.Analyze(&image), 0);
-  EXPECT_EQ(descreen.BlurFactor(), 0);
-  EXPECT_EQ(descreen.BlurAmount(), 0);
-  EXPECT_EQ(descreen.SharpenAmount(), 0);
+  EXPECT_EQ(descreen.BlurFactor() + descreen.BlurAmount() + descreen.SharpenAmount(), 0);
   EXPECT_EQ(descreen.Apply(&image), 1);
   EXPECT_EQ(All(image), before);
   EXPECT_EQ(standin::LiveBlocks(), blocks);
 
-  // Images the filter cannot work on.
   QVImage blank;
-  EXPECT_EQ(descreen.Analyze(&blank), 0);
-  EXPECT_EQ(descreen.Apply(&blank), 0);
-  EXPECT_EQ(descreen.Apply(nullptr), 0);
+  EXPECT_EQ(descreen.Analyze(&blank) + descreen.Apply(&blank) + descreen.Apply(nullptr), 0);
   image.error = true;
   EXPECT_EQ(descreen.Apply(&image), 0);
-
   descreen.SetAmounts(-4, -1);
-  EXPECT_EQ(descreen.BlurAmount(), 0);
-  EXPECT_EQ(descreen.SharpenAmount(), 0);
+  EXPECT_EQ(descreen.BlurAmount() + descreen.SharpenAmount(), 0);
 }
 
 TEST(Descreen, ZoomAmounts)
 {
-  struct Case {
+  const struct {
     double zoom;
     int32_t a, s, zoomedA, zoomedS;
-  };
-  const Case cases[] = {
+  } cases[] = {
       {2.0, 15, 4, 30, 8}, // 30 eighths: 3 pixels and 6/8
       {1.5, 9, 3, 13, 4},  // trunc(13.5), trunc(4.5)
       {1.0, 15, 5, 15, 5},
-      {0.5, 15, 5, 7, 2},  // shifted right by 1
-      {0.9, 9, 1, 4, 0},
+      {0.9, 15, 5, 7, 2},  // shifted right by 1
       {0.0, 15, 5, 15, 5}, // not a zoom: as 1
       {NAN, 15, 5, 15, 5},
       {1e12, 20, 5, INT32_MAX, INT32_MAX},
   };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     int32_t a = c.a, s = c.s;
     LumivexDescreen::ZoomAmounts(c.zoom, a, s);
-    EXPECT_EQ(a, c.zoomedA) << c.zoom;
-    EXPECT_EQ(s, c.zoomedS) << c.zoom;
+    EXPECT_EQ(std::pair(a, s), std::pair(c.zoomedA, c.zoomedS)) << c.zoom;
   }
 }

@@ -5,9 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
-#include <cstring>
-#include <string>
 
 using namespace filtertest;
 
@@ -18,9 +17,7 @@ constexpr uint8_t kBack = 100, kAtHigh = 146, kFar = 147, kDark = 53, kBetween =
 
 // A w x h rectangle of `value` in one channel, or in all with -1.
 struct Mark {
-  int32_t x, y, w, h;
-  uint8_t value;
-  int32_t channel = -1;
+  int32_t x, y, w, h, value, channel = -1;
 };
 using Marks = std::vector<Mark>;
 
@@ -32,7 +29,7 @@ void Paint(QVImage& image, const Marks& marks)
       for (int32_t x = m.x; x < m.x + m.w; ++x)
         for (int32_t c = 0; c < image.bytesPerPixel; ++c)
           if (m.channel < 0 || m.channel == c)
-            At(image, x, y)[c] = m.value;
+            At(image, x, y)[c] = static_cast<uint8_t>(m.value);
 }
 
 // A speck at (10, 8) under `above` and over `below` rows of blemish, each
@@ -55,22 +52,22 @@ Marks Stack(int32_t above, int32_t below)
   return marks;
 }
 
-// Runs the filter and checks what holds for every run on a picture where
-// no pixel is repainted twice: padding untouched, the result counts the
-// pixels that changed, and each became the background.
-int32_t Despeckle(QVImage& image, LumivexDespeckle& filter, double zoom = 1.0)
+// Runs the filter on a picture where no pixel is repainted twice: the
+// padding stays, the result counts the pixels changed, each now `colour`.
+int32_t Despeckle(QVImage& image, LumivexDespeckle& filter, double zoom = 1.0, uint8_t colour = kBack)
 {
   const Bytes before = All(image);
   const int32_t repainted = filter.Apply(&image, zoom);
   EXPECT_TRUE(PaddingIntact(image));
   int32_t changed = 0;
   for (int32_t y = 0; y < image.height; ++y)
-    for (int32_t x = 0; x < image.width; ++x)
-      if (std::memcmp(At(image, x, y), before.data() + (At(image, x, y) - image.pixels), image.bytesPerPixel) != 0) {
+    for (int32_t x = 0; x < image.width; ++x) {
+      const uint8_t* p = At(image, x, y);
+      if (!std::equal(p, p + image.bytesPerPixel, before.begin() + (p - image.pixels))) {
         ++changed;
-        for (int32_t c = 0; c < image.bytesPerPixel; ++c)
-          EXPECT_EQ(At(image, x, y)[c], kBack) << "pixel " << x << "," << y;
+        EXPECT_EQ(std::count(p, p + image.bytesPerPixel, colour), image.bytesPerPixel) << x << "," << y;
       }
+    }
   EXPECT_EQ(repainted, changed);
   return repainted;
 }
@@ -80,28 +77,20 @@ int32_t Despeckle(QVImage& image, LumivexDespeckle& filter, double zoom = 1.0)
 TEST(Despeckle, RepairsSmallBoundedBlemishesOnly)
 {
   struct Case {
-    std::string what;
+    const char* what;
     int32_t w, h, bpp;
     Marks marks;
     int32_t repainted;
     double zoom = 1.0;
     int32_t size = 7;
+    uint8_t colour = kBack;
   };
   const Case cases[] = {
       {"dot beyond TH", 12, 8, 3, {{5, 3, 1, 1, kFar}}, 1},
       {"dark dot", 12, 8, 3, {{5, 3, 1, 1, kDark}}, 1},
-      {"grey dot", 12, 8, 1, {{5, 3, 1, 1, kFar}}, 1},
       {"one channel beyond TH", 12, 8, 3, {{5, 3, 1, 1, kFar, 1}}, 1},
       {"dot at TH", 12, 8, 3, {{5, 3, 1, 1, kAtHigh}}, 0},
-      // The steady count must exceed 4: columns 0..4 are never examined.
-      {"dot in column 4", 12, 8, 3, {{4, 3, 1, 1, kFar}}, 0},
-      {"dot in the last column", 12, 8, 3, {{11, 3, 1, 1, kFar}}, 0},
-      {"dot in the first row", 12, 8, 3, {{5, 0, 1, 1, kFar}}, 0},
-      {"dot in the second row", 12, 8, 3, {{5, 1, 1, 1, kFar}}, 1},
-      {"dot in the last row", 12, 8, 3, {{5, 7, 1, 1, kFar}}, 0},
       {"line from the top row", 12, 8, 3, {{5, 0, 1, 3, kInk}}, 0},
-      {"width 1", 1, 9, 3, {{0, 4, 1, 1, kInk}}, 0},
-      {"height 1", 20, 1, 3, {{8, 0, 1, 1, kInk}}, 0},
       // Far core 2 or 3 pixels into the run of straying pixels.
       {"far core 2 in", 16, 8, 3, {{5, 3, 2, 1, kBetween}, {7, 3, 1, 1, kInk}}, 3},
       {"far core 3 in", 16, 8, 3, {{5, 3, 3, 1, kBetween}, {8, 3, 1, 1, kInk}}, 0},
@@ -133,36 +122,26 @@ TEST(Despeckle, RepairsSmallBoundedBlemishesOnly)
       {"scratch of 15 at zoom 2", 24, 8, 3, {{5, 3, 15, 1, kInk}}, 0, 2.0},
       // S' = 1 >> 1 = 0 repairs nothing.
       {"dot with S' of 0", 12, 8, 3, {{5, 3, 1, 1, kFar}}, 0, 0.5, 1},
+      // A row of 100, 100, then 110: the reference halves its way toward
+      // each near pixel, 105, 107, 108, 109, 109 ..., and paints with that.
+      {"running reference", 12, 3, 1, {{2, 1, 10, 1, 110}, {8, 1, 1, 1, kInk}}, 1, 1.0, 7, 109},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     QVImage image(c.w, c.h, c.bpp, nullptr);
     Paint(image, c.marks);
     LumivexDespeckle filter(c.size, 37);
-    EXPECT_EQ(Despeckle(image, filter, c.zoom), c.repainted);
+    EXPECT_EQ(Despeckle(image, filter, c.zoom, c.colour), c.repainted);
   }
-}
-
-TEST(Despeckle, RepaintsWithTheRunningReference)
-{
-  // A grey row of 100, 100, then 110: the reference halves its way toward
-  // each near pixel, 105, 107, 108, 109, 109, ... (rounded down), so the dot
-  // in column 8 becomes 109.
-  QVImage image(12, 3, 1, nullptr);
-  Fill(image, 100);
-  for (int32_t x = 2; x < 12; ++x)
-    *At(image, x, 1) = 110;
-  *At(image, 8, 1) = kInk;
-  LumivexDespeckle filter;
-  EXPECT_EQ(filter.Apply(&image), 1);
-  EXPECT_EQ(*At(image, 8, 1), 109);
 }
 
 TEST(Despeckle, SpecksAnywhereOnSmallImagesStayInside)
 {
-  // Every position of every size up to 9 x 9, grey and colour (rows of
-  // every padding): writes stay inside the pixels (the sanitizers watch),
-  // and the count matches the pixels changed.
+  // A dot at every position of every size up to 9 x 9, grey and colour
+  // (rows of every padding): writes stay inside the pixels (the sanitizers
+  // watch). Only a dot bounded on all sides is repaired: columns 0..4 are
+  // never examined (the steady count must exceed 4), nor the last column,
+  // and the first and last rows have no clean row beyond them.
   LumivexDespeckle filter;
   for (int32_t bpp : {1, 3})
     for (int32_t w = 1; w <= 9; ++w)
@@ -172,46 +151,39 @@ TEST(Despeckle, SpecksAnywhereOnSmallImagesStayInside)
             SCOPED_TRACE(testing::Message() << w << "x" << h << "x" << bpp << " at " << x << "," << y);
             QVImage image(w, h, bpp, nullptr);
             Paint(image, {{x, y, 1, 1, kInk}});
-            // Bounded on all sides: column >= 5, not the last row or column.
             EXPECT_EQ(Despeckle(image, filter), x >= 5 && x < w - 1 && y >= 1 && y < h - 1 ? 1 : 0);
           }
 }
 
 TEST(Despeckle, RunsAreIndependentAndZoomOneIsThePlugInFilter)
 {
-  // Mild noise with scattered specks: the same input gives the same output
-  // and count, whatever ran before and whichever way zoom 1 is asked for.
+  // Mild noise with scattered specks, despeckled by one object again and
+  // again: the same pixels and count each time, and zoom 1 (or a zoom that
+  // is no zoom) is the plug-in's filter.
   QVImage noisy(40, 30, 3, nullptr);
   Fill(noisy, 0, 7);
-  for (int32_t y = 0; y < noisy.height; ++y)
-    for (int32_t x = 0; x < noisy.width; ++x)
-      for (int32_t c = 0; c < 3; ++c)
-        At(noisy, x, y)[c] = static_cast<uint8_t>(kBack + At(noisy, x, y)[c] % 9 + ((x * 7 + y * 3) % 23 == 0 ? 90 : 0));
+  for (int32_t i = 0; i < noisy.height * noisy.rowBytes; ++i)
+    noisy.pixels[i] = static_cast<uint8_t>(kBack + noisy.pixels[i] % 9 + (i % 97 == 0 ? 90 : 0));
   LumivexDespeckle filter;
-  auto run = [&](auto apply) {
+  QVImage reference(&noisy);
+  const int32_t count = filter.Apply(&reference);
+  EXPECT_GT(count, 10);
+  for (double zoom : {1.0, 0.0, -2.0, double{NAN}, double{INFINITY}}) {
     QVImage image(&noisy);
-    const int32_t count = apply(image);
-    return std::make_pair(count, All(image));
-  };
-  const auto first = run([&](QVImage& image) { return filter.Apply(&image); });
-  EXPECT_GT(first.first, 10);
-  for (double zoom : {1.0, 0.0, -2.0, double{NAN}, double{INFINITY}})
-    EXPECT_EQ(run([&](QVImage& image) { return filter.Apply(&image, zoom); }), first) << zoom;
+    EXPECT_EQ(filter.Apply(&image, zoom), count);
+    EXPECT_EQ(All(image), All(reference));
+  }
 }
 
 TEST(Despeckle, ParametersAndRefusals)
 {
+  // S is kept to 0..255 and T to 0..1023; S' saturates at 2^20.
   LumivexDespeckle filter(-5, 5000);
-  EXPECT_EQ(filter.Size(), 0);
-  EXPECT_EQ(filter.Threshold(), 1023);
+  EXPECT_EQ(std::pair(filter.Size(), filter.Threshold()), std::pair(0, 1023));
   filter.SetSize(300);
   EXPECT_EQ(filter.Size(), 255);
-  // The zoom rule: S, S >> 1 below 1, trunc(x S) above 1, at most 2^20.
-  EXPECT_EQ(LumivexDespeckle::DefectSize(7, 1.0), 7);
-  EXPECT_EQ(LumivexDespeckle::DefectSize(7, 0.5), 3);
-  EXPECT_EQ(LumivexDespeckle::DefectSize(7, 1.5), 10);
+  EXPECT_EQ(LumivexDespeckle::DefectSize(255, 1.5), 382);
   EXPECT_EQ(LumivexDespeckle::DefectSize(255, 1e300), 1 << 20);
   QVImage blank;
-  EXPECT_EQ(filter.Apply(&blank), 0);
-  EXPECT_EQ(filter.Apply(nullptr), 0);
+  EXPECT_EQ(filter.Apply(&blank) + filter.Apply(nullptr), 0);
 }
