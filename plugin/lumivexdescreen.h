@@ -67,36 +67,30 @@ public:
   static void ZoomAmounts(double zoom, int32_t& blur, int32_t& sharpen);
 
   // Results of the last analysis: the texture averages of the image (A), of
-  // its one-pixel blur (B1) and of its two-pixel blur (B2), the channel means
-  // of the image, k and the sharpen value.
+  // its one-pixel blur (B1) and of its two-pixel blur (B2), k and the
+  // sharpen value.
   double Texture() const { return means[3]; }
   double BlurredTexture1() const { return blurred1; }
   double BlurredTexture2() const { return blurred2; }
-  double ChannelMean(int32_t channel) const { return channel >= 0 && channel < 3 ? means[channel] : 0; }
   double BlurFactor() const { return blurFactor; }
   double SharpenValue() const { return sharpenValue; }
   int32_t BlurAmount() const { return blurAmount; }
   int32_t SharpenAmount() const { return sharpenAmount; }
-  int32_t PresetCode() const { return presetCode; }
-  // The image last analysed successfully, with its size then.
-  const QVImage* AnalyzedImage() const { return image; }
-  int32_t AnalyzedWidth() const { return width; }
-  int32_t AnalyzedHeight() const { return height; }
 
 private:
   // Sets k and the sharpen value from the three texture averages.
   void Decide(DescreenRules rules);
   void Reset();
 
-  double means[4] = {}; // channels 0..2 and their average A
+  double means[4] = {}; // the image's channels 0..2 and their average A
   double blurred1 = 0;
   double blurred2 = 0;
   double blurFactor = 0;
   double sharpenValue = 0;
-  const QVImage* image = nullptr;
+  const QVImage* image = nullptr; // the image last analysed, and its size then
   int32_t width = 0;
   int32_t height = 0;
   int32_t blurAmount = 1;
   int32_t sharpenAmount = 2;
-  int32_t presetCode = 12;
+  int32_t presetCode = 12; // kept beside the amounts; the filter does not use it
 };

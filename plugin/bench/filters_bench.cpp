@@ -1,9 +1,13 @@
 // Speed of the despeckle and descreen filters on generated 24- and
-// 6-megapixel colour images; the counter per_MP (time per megapixel) shows whether the cost
-// grows linearly with the pixel count.
+// 6-megapixel colour images; the counter per_MP (time per megapixel) shows
+// whether the cost grows linearly with the pixel count.
 //
 //   build/bin/filters_bench            full-size runs
 //   build/bin/filters_bench --smoke    every benchmark once on a tiny image
+//
+// Figures worth comparing come from a Release build at -O2:
+//   cmake -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release \
+//         -DCMAKE_CXX_FLAGS_RELEASE="-O2 -DNDEBUG" && cmake --build build-bench
 #include "lumivexdescreen.h"
 #include "lumivexdespeckle.h"
 
