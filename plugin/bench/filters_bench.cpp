@@ -5,9 +5,8 @@
 //   build/bin/filters_bench            full-size runs
 //   build/bin/filters_bench --smoke    every benchmark once on a tiny image
 //
-// Figures worth comparing come from a Release build at -O2:
-//   cmake -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release \
-//         -DCMAKE_CXX_FLAGS_RELEASE="-O2 -DNDEBUG" && cmake --build build-bench
+// Figures worth comparing come from a Release build at -O2 (configure with
+// -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_FLAGS_RELEASE="-O2 -DNDEBUG").
 #include "lumivexdescreen.h"
 #include "lumivexdespeckle.h"
 
