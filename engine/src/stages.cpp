@@ -4,6 +4,7 @@
 #include "contrast.h"
 #include "gamma.h"
 #include "levels.h"
+#include "skintone.h"
 
 namespace lvx {
 
@@ -12,6 +13,7 @@ void InstallStages(EngineControl& control)
   control.stages[kSlotLevels] = LevelsStage;
   control.stages[kSlotGamma] = GammaStage;
   control.stages[kSlotContrast] = ContrastStage;
+  control.stages[kSlotSkin] = SkinToneStage;
   // The skin-tone and sharpening slots stay empty until those stages exist.
   control.borderFlag = 1;
   control.borderPrePass = BorderPrePass;

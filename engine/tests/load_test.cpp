@@ -1,7 +1,10 @@
 // Loads libLumivex.so the way a host does and inspects it from outside: the
-// settings right after load must equal those after SetParams(NULL), and the
-// library must export exactly its three functions.
+// settings right after load must equal those after SetParams(NULL), the
+// library must export exactly its three functions, and it must carry the
+// skin model table as its resource.
 #include "lumivex.h"
+
+#include "win32/win32.h"
 
 #include <gtest/gtest.h>
 
@@ -129,4 +132,19 @@ TEST_F(Loaded, CorrectsABufferThroughTheExports)
   for (size_t i = 0; i < pixels.size(); ++i)
     EXPECT_EQ(pixels[i], i % 8 < 6 ? grey : 77) << i;
   EXPECT_EQ(correct(pixels.data(), 4, 0, 8, 3, nullptr, nullptr), -200);
+}
+
+TEST_F(Loaded, CarriesTheGeneratedSkinModel)
+{
+  // Registered at load under the library's own handle, its load base.
+  Dl_info info{};
+  ASSERT_NE(dladdr(dlsym(handle_, "SetParams"), &info), 0);
+  const HMODULE module = static_cast<HMODULE>(info.dli_fbase);
+  const HRSRC found = FindResourceA(module, "#1", "MPRO");
+  ASSERT_NE(found, nullptr);
+  ASSERT_EQ(SizeofResource(module, found), 4096u);
+  const auto* bytes = static_cast<const uint8_t*>(LockResource(LoadResource(module, found)));
+  std::ifstream in(SKIN_TABLE_FILE, std::ios::binary);
+  const std::vector<uint8_t> generated((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  EXPECT_EQ(std::vector<uint8_t>(bytes, bytes + 4096), generated);
 }
