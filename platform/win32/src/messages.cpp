@@ -349,6 +349,18 @@ void Reset()
 
 extern "C" {
 
+const char* LvxStandinFailureReport(void)
+{
+  static auto* report = new std::string;
+  if (Q().failures.empty())
+    return nullptr;
+  report->clear();
+  for (const std::string& failure : Q().failures)
+    *report += failure + "\n";
+  Q().failures.clear();
+  return report->c_str();
+}
+
 LRESULT SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
   return Deliver(window, message, wParam, lParam);

@@ -291,3 +291,8 @@ LVX_WIN32_API void Reset();
 LVX_WIN32_API void SetFontDirectory(const char* folder);
 
 } // namespace standin
+
+// For the test main, which finds it by name in whatever process loaded the
+// stand-in: the recorded failures, one after another, then cleared; null
+// when there are none.
+extern "C" LVX_WIN32_API const char* LvxStandinFailureReport(void);
