@@ -118,7 +118,12 @@ bool IsClass(HWND window, const char* name)
   return w && EqualNoCase(w->cls->name, name);
 }
 
-bool Ready(HWND window) { return IsWindowVisible(window) && UsableForInput(window); }
+// Shown (judged on the control alone: the box may still be hidden) and enabled.
+bool Ready(HWND window)
+{
+  const WindowRecord* w = Find(window);
+  return w && w->Visible() && UsableForInput(window);
+}
 
 bool IsPushButton(HWND window)
 {
