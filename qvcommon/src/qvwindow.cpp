@@ -155,8 +155,14 @@ QVWindow::~QVWindow()
   // Key messages must not reach a deleted window.
   if (m_HotKeyWindow == this)
     m_HotKeyWindow = nullptr;
-  if (!m_ForeignWindow && m_hWnd)
+  if (!m_ForeignWindow && m_hWnd) {
     DestroyWindow(m_hWnd);
+    // A window already being destroyed (its parent's destruction reached
+    // this object's deletion) outlives the call: it must not find the
+    // deleted object.
+    if (IsWindow(m_hWnd) && GetWindowLongA(m_hWnd, GWL_USERDATA) == reinterpret_cast<LONG_PTR>(this))
+      SetWindowLongA(m_hWnd, GWL_USERDATA, 0);
+  }
   m_hWnd = nullptr;
   delete m_BackgroundPicture;
   m_BackgroundPicture = nullptr;

@@ -361,6 +361,10 @@ TEST_F(WindowBase, BackgroundColourPaintsOnlyThroughHandleEraseWindow)
   QVEvent none(&w, WM_NULL, 0, 0);
   EXPECT_TRUE(w.HandleEraseWindow(none));
   EXPECT_EQ(standin::ReadPixel(w.GetWnd(), 5, 5), RGB(255, 0, 0));
+  // No shadow image exists in this process: drawing a shadow does nothing.
+  QVDevice device(&w);
+  w.DrawShadow(&device, QVRect(2, 2, 10, 10), 0, 0, 0);
+  EXPECT_EQ(standin::ReadPixel(w.GetWnd(), 11, 11), RGB(255, 0, 0));
 }
 
 TEST_F(WindowBase, PostCommandArrivesLaterWithValueZero)

@@ -17,13 +17,6 @@ HFONT FontOf(HWND window)
   return w && w->font ? w->font : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
 }
 
-void Fill(HDC dc, const RECT& r, COLORREF color)
-{
-  HBRUSH brush = CreateSolidBrush(color);
-  FillRect(dc, &r, brush);
-  DeleteObject(brush);
-}
-
 void Notify(HWND control, UINT code)
 {
   const WindowRecord* w = Find(control);
@@ -78,20 +71,14 @@ void PaintButton(HWND window)
   HDC dc = BeginPaint(window, &paint);
   const WindowRecord* w = Find(window);
   RECT r{0, 0, w->ClientWidth(), w->ClientHeight()};
-  Fill(dc, r, kFaceGrey);
+  FillSolid(dc, r, kFaceGrey);
   const bool pushed = w->control.pushed;
   if ((w->style & 0xF) == BS_DEFPUSHBUTTON) {
-    Fill(dc, RECT{r.left, r.top, r.right, r.top + 1}, 0);
-    Fill(dc, RECT{r.left, r.bottom - 1, r.right, r.bottom}, 0);
-    Fill(dc, RECT{r.left, r.top, r.left + 1, r.bottom}, 0);
-    Fill(dc, RECT{r.right - 1, r.top, r.right, r.bottom}, 0);
+    DrawEdge(dc, r, 0, 0);
     r = RECT{r.left + 1, r.top + 1, r.right - 1, r.bottom - 1};
   }
   const COLORREF light = pushed ? 0x808080 : 0xFFFFFF, dark = pushed ? 0xFFFFFF : 0x808080;
-  Fill(dc, RECT{r.left, r.top, r.right, r.top + 1}, light);
-  Fill(dc, RECT{r.left, r.top, r.left + 1, r.bottom}, light);
-  Fill(dc, RECT{r.left, r.bottom - 1, r.right, r.bottom}, dark);
-  Fill(dc, RECT{r.right - 1, r.top, r.right, r.bottom}, dark);
+  DrawEdge(dc, r, light, dark);
   SelectObject(dc, FontOf(window));
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, w->Enabled() ? 0 : 0x808080);
@@ -122,7 +109,7 @@ void PaintStatic(HWND window)
   const WindowRecord* w = Find(window);
   const std::string text = w->text;
   const int width = w->ClientWidth();
-  Fill(dc, RECT{0, 0, width, w->ClientHeight()}, kFaceGrey);
+  FillSolid(dc, RECT{0, 0, width, w->ClientHeight()}, kFaceGrey);
   SelectObject(dc, FontOf(window));
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, w->Enabled() ? 0 : 0x808080);
@@ -224,7 +211,7 @@ void PaintEdit(HWND window)
   const bool enabled = w->Enabled();
   const bool focused = GetFocus() == window;
   const int width = w->ClientWidth(), height = w->ClientHeight();
-  Fill(dc, RECT{0, 0, width, height}, enabled ? 0xFFFFFF : kFaceGrey);
+  FillSolid(dc, RECT{0, 0, width, height}, enabled ? 0xFFFFFF : kFaceGrey);
   SelectObject(dc, FontOf(window));
   SIZE cell{};
   GetTextExtentPoint32A(dc, "Xg", 2, &cell);
@@ -239,12 +226,12 @@ void PaintEdit(HWND window)
   TextOutA(dc, x(0), top, text.c_str(), int(text.size()));
   if (focused && SelEnd(c) > SelStart(c)) {
     // The selection in white on navy.
-    Fill(dc, RECT{x(SelStart(c)), top, x(SelEnd(c)), top + cell.cy}, 0x800000);
+    FillSolid(dc, RECT{x(SelStart(c)), top, x(SelEnd(c)), top + cell.cy}, 0x800000);
     SetTextColor(dc, 0xFFFFFF);
     TextOutA(dc, x(SelStart(c)), top, text.c_str() + SelStart(c), int(SelEnd(c) - SelStart(c)));
   }
   if (focused)
-    Fill(dc, RECT{x(c.caret), top, x(c.caret) + 1, top + cell.cy}, 0);
+    FillSolid(dc, RECT{x(c.caret), top, x(c.caret) + 1, top + cell.cy}, 0);
   EndPaint(window, &paint);
 }
 
@@ -315,6 +302,14 @@ size_t CaretAt(HWND window, int x)
 
 namespace standin::detail {
 
+LRESULT DefaultAndRepaint(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+  const LRESULT result = DefWindowProcA(window, message, wParam, lParam);
+  if (message == WM_SETTEXT || message == WM_ENABLE || message == WM_SETFONT)
+    InvalidateRect(window, nullptr, TRUE);
+  return result;
+}
+
 LRESULT CALLBACK ButtonProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
   WindowRecord* w = Find(window);
@@ -361,14 +356,7 @@ LRESULT CALLBACK ButtonProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     w->control.check = UINT(wParam);
     InvalidateRect(window, nullptr, TRUE);
     return 0;
-  case WM_SETTEXT:
-  case WM_ENABLE:
-  case WM_SETFONT: {
-    const LRESULT result = DefWindowProcA(window, message, wParam, lParam);
-    InvalidateRect(window, nullptr, TRUE);
-    return result;
-  }
-  default: return DefWindowProcA(window, message, wParam, lParam);
+  default: return DefaultAndRepaint(window, message, wParam, lParam);
   }
 }
 
@@ -376,14 +364,7 @@ LRESULT CALLBACK StaticProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 {
   switch (message) {
   case WM_PAINT: PaintStatic(window); return 0;
-  case WM_SETTEXT:
-  case WM_ENABLE:
-  case WM_SETFONT: {
-    const LRESULT result = DefWindowProcA(window, message, wParam, lParam);
-    InvalidateRect(window, nullptr, TRUE);
-    return result;
-  }
-  default: return DefWindowProcA(window, message, wParam, lParam);
+  default: return DefaultAndRepaint(window, message, wParam, lParam);
   }
 }
 
@@ -435,13 +416,7 @@ LRESULT CALLBACK EditProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
     InvalidateRect(window, nullptr, TRUE);
     Notify(window, EN_KILLFOCUS);
     return 0;
-  case WM_ENABLE:
-  case WM_SETFONT: {
-    const LRESULT result = DefWindowProcA(window, message, wParam, lParam);
-    InvalidateRect(window, nullptr, TRUE);
-    return result;
-  }
-  default: return DefWindowProcA(window, message, wParam, lParam);
+  default: return DefaultAndRepaint(window, message, wParam, lParam);
   }
 }
 

@@ -37,24 +37,6 @@ void Cut(const RECT& a, const RECT& b, std::vector<RECT>& out)
     out.push_back(RECT{common.right, common.top, a.right, common.bottom});
 }
 
-HBRUSH Solid(COLORREF color) { return CreateSolidBrush(color); }
-
-void Fill(HDC dc, const RECT& r, COLORREF color)
-{
-  HBRUSH brush = Solid(color);
-  FillRect(dc, &r, brush);
-  DeleteObject(brush);
-}
-
-// Light top and left edges, dark bottom and right ones (or the other way).
-void Edge(HDC dc, RECT r, COLORREF topLeft, COLORREF bottomRight)
-{
-  Fill(dc, RECT{r.left, r.top, r.right, r.top + 1}, topLeft);
-  Fill(dc, RECT{r.left, r.top, r.left + 1, r.bottom}, topLeft);
-  Fill(dc, RECT{r.left, r.bottom - 1, r.right, r.bottom}, bottomRight);
-  Fill(dc, RECT{r.right - 1, r.top, r.right, r.bottom}, bottomRight);
-}
-
 constexpr COLORREF kActiveCaption = 0x800000;   // navy
 constexpr COLORREF kInactiveCaption = 0x808080; // grey
 constexpr COLORREF kShadow = 0x808080;
@@ -75,27 +57,27 @@ void DrawFrame(HWND window)
   const RECT all{0, 0, w->Width(), w->Height()};
   RECT r = all;
   if (f.border == 1) {
-    Edge(dc, r, kDarkShadow, kDarkShadow);
+    DrawEdge(dc, r, kDarkShadow, kDarkShadow);
   } else if (f.border > 1) {
-    Fill(dc, RECT{r.left, r.top, r.right, r.top + f.border}, kFaceGrey);
-    Fill(dc, RECT{r.left, r.bottom - f.border, r.right, r.bottom}, kFaceGrey);
-    Fill(dc, RECT{r.left, r.top, r.left + f.border, r.bottom}, kFaceGrey);
-    Fill(dc, RECT{r.right - f.border, r.top, r.right, r.bottom}, kFaceGrey);
-    Edge(dc, r, kFaceGrey, kDarkShadow);
-    Edge(dc, RECT{r.left + 1, r.top + 1, r.right - 1, r.bottom - 1}, kHighlight, kShadow);
+    FillSolid(dc, RECT{r.left, r.top, r.right, r.top + f.border}, kFaceGrey);
+    FillSolid(dc, RECT{r.left, r.bottom - f.border, r.right, r.bottom}, kFaceGrey);
+    FillSolid(dc, RECT{r.left, r.top, r.left + f.border, r.bottom}, kFaceGrey);
+    FillSolid(dc, RECT{r.right - f.border, r.top, r.right, r.bottom}, kFaceGrey);
+    DrawEdge(dc, r, kFaceGrey, kDarkShadow);
+    DrawEdge(dc, RECT{r.left + 1, r.top + 1, r.right - 1, r.bottom - 1}, kHighlight, kShadow);
   }
   r = RECT{r.left + f.border, r.top + f.border, r.right - f.border, r.bottom - f.border};
   if (f.caption) {
     const bool active = Focus().active == window;
     const RECT band{r.left, r.top, r.right, r.top + f.caption};
-    Fill(dc, band, active ? kActiveCaption : kInactiveCaption);
+    FillSolid(dc, band, active ? kActiveCaption : kInactiveCaption);
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, active ? 0xFFFFFF : kFaceGrey);
     TextOutA(dc, band.left + 4, band.top + 3, w->text.c_str(), int(w->text.size()));
     const RECT box = CloseBoxRect(window);
     if (!Empty(box)) {
-      Fill(dc, box, kFaceGrey);
-      Edge(dc, box, kHighlight, kDarkShadow);
+      FillSolid(dc, box, kFaceGrey);
+      DrawEdge(dc, box, kHighlight, kDarkShadow);
       // The cross: two diagonals in the middle of the box.
       const int cx = (box.left + box.right) / 2, cy = (box.top + box.bottom) / 2;
       for (int d = -3; d <= 3; ++d) {
@@ -108,8 +90,8 @@ void DrawFrame(HWND window)
     r.top += f.caption;
   }
   if (f.edge) {
-    Edge(dc, r, kShadow, kHighlight);
-    Edge(dc, RECT{r.left + 1, r.top + 1, r.right - 1, r.bottom - 1}, kDarkShadow, kFaceGrey);
+    DrawEdge(dc, r, kShadow, kHighlight);
+    DrawEdge(dc, RECT{r.left + 1, r.top + 1, r.right - 1, r.bottom - 1}, kDarkShadow, kFaceGrey);
   }
   RemoveDC(dc);
 }
@@ -117,6 +99,21 @@ void DrawFrame(HWND window)
 } // namespace
 
 namespace standin::detail {
+
+void FillSolid(HDC dc, const RECT& rect, COLORREF color)
+{
+  HBRUSH brush = CreateSolidBrush(color);
+  FillRect(dc, &rect, brush);
+  DeleteObject(brush);
+}
+
+void DrawEdge(HDC dc, const RECT& r, COLORREF topLeft, COLORREF bottomRight)
+{
+  FillSolid(dc, RECT{r.left, r.top, r.right, r.top + 1}, topLeft);
+  FillSolid(dc, RECT{r.left, r.top, r.left + 1, r.bottom}, topLeft);
+  FillSolid(dc, RECT{r.left, r.bottom - 1, r.right, r.bottom}, bottomRight);
+  FillSolid(dc, RECT{r.right - 1, r.top, r.right, r.bottom}, bottomRight);
+}
 
 void RegionAdd(std::vector<RECT>& region, const RECT& rect)
 {

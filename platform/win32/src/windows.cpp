@@ -112,6 +112,17 @@ void Show(HWND window)
 
 bool DialogClass(const WindowRecord& w) { return w.cls && w.cls->name == kDialogClass; }
 
+// Moves a point by the client origin (sign 1: client to screen, -1 back).
+BOOL ShiftByClientOrigin(HWND window, POINT* point, int sign)
+{
+  if (!point || (!Find(window) && window != Desktop()))
+    return Fail(ERROR_INVALID_HANDLE, FALSE);
+  const POINT origin = window == Desktop() ? POINT{0, 0} : ClientOrigin(window);
+  point->x += sign * origin.x;
+  point->y += sign * origin.y;
+  return TRUE;
+}
+
 } // namespace
 
 namespace standin::detail {
@@ -511,25 +522,9 @@ BOOL GetWindowRect(HWND window, RECT* rect)
   return TRUE;
 }
 
-BOOL ScreenToClient(HWND window, POINT* point)
-{
-  if (!point || (!Find(window) && window != Desktop()))
-    return Fail(ERROR_INVALID_HANDLE, FALSE);
-  const POINT origin = window == Desktop() ? POINT{0, 0} : ClientOrigin(window);
-  point->x -= origin.x;
-  point->y -= origin.y;
-  return TRUE;
-}
+BOOL ScreenToClient(HWND window, POINT* point) { return ShiftByClientOrigin(window, point, -1); }
 
-BOOL ClientToScreen(HWND window, POINT* point)
-{
-  if (!point || (!Find(window) && window != Desktop()))
-    return Fail(ERROR_INVALID_HANDLE, FALSE);
-  const POINT origin = window == Desktop() ? POINT{0, 0} : ClientOrigin(window);
-  point->x += origin.x;
-  point->y += origin.y;
-  return TRUE;
-}
+BOOL ClientToScreen(HWND window, POINT* point) { return ShiftByClientOrigin(window, point, 1); }
 
 BOOL AdjustWindowRectEx(RECT* rect, DWORD style, BOOL, DWORD exStyle)
 {

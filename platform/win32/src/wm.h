@@ -190,6 +190,14 @@ LRESULT CALLBACK EditProc(HWND, UINT, WPARAM, LPARAM);
 LRESULT CALLBACK DialogProc(HWND, UINT, WPARAM, LPARAM);
 // Face grey, the dialog and control background.
 constexpr COLORREF kFaceGrey = 0xC0C0C0;
+// [left, right) x [top, bottom) in one colour, through the context's clip.
+void FillSolid(HDC dc, const RECT& rect, COLORREF color);
+// The 1-pixel edge just inside the rectangle: top and left in one colour,
+// bottom and right in the other.
+void DrawEdge(HDC dc, const RECT& rect, COLORREF topLeft, COLORREF bottomRight);
+// The default procedure, then a repaint for the changes a control shows
+// (text, enabled state, font).
+LRESULT DefaultAndRepaint(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 // ---- Keys ---------------------------------------------------------------------
 // The US-layout scan code and extended flag of a virtual key (0 when none).

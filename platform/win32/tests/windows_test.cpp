@@ -18,6 +18,7 @@ TEST_F(Queue, MessagesComeInWin32RetrievalOrder)
   InvalidateRect(w, nullptr, FALSE);
   InvalidateRect(other, nullptr, FALSE);
   standin::Move(10, 10);
+  standin::InjectRaw(w, WM_USER + 2, 0, 0); // input, delivered as it is
   PostQuitMessage(3);
   // A thread message keeps a whole 64-bit pointer.
   const LPARAM pointer = LPARAM(0x123456789ABCull);
@@ -38,7 +39,7 @@ TEST_F(Queue, MessagesComeInWin32RetrievalOrder)
     if (msg.message == WM_PAINT)
       ValidateRect(msg.hwnd, nullptr);
   }
-  EXPECT_EQ(order, (std::vector<UINT>{WM_NULL, WM_USER + 1, WM_QUIT, WM_MOUSEMOVE, WM_PAINT, WM_TIMER}));
+  EXPECT_EQ(order, (std::vector<UINT>{WM_NULL, WM_USER + 1, WM_QUIT, WM_MOUSEMOVE, WM_USER + 2, WM_PAINT, WM_TIMER}));
   EXPECT_TRUE(MessagesTo(nullptr, {WM_NULL}).empty());
 }
 
