@@ -4,6 +4,7 @@
 
 #include <climits>
 #include <cstdlib>
+#include <dlfcn.h>
 #include <filesystem>
 #include <unistd.h>
 
@@ -19,6 +20,19 @@ void RemoveTempDir()
     std::filesystem::remove_all(g_tempDir, ec);
   }
 }
+
+// Fails every test that leaves failures recorded by the Windows stand-in
+// (a message loop that would block forever, runaway loops), when the process
+// has the stand-in loaded at all.
+class StandinFailures : public testing::EmptyTestEventListener {
+  void OnTestEnd(const testing::TestInfo&) override
+  {
+    using Report = const char* (*)();
+    const auto report = reinterpret_cast<Report>(dlsym(RTLD_DEFAULT, "LvxStandinFailureReport"));
+    if (const char* text = report ? report() : nullptr)
+      ADD_FAILURE() << "The Windows stand-in recorded failures:\n" << text;
+  }
+};
 
 } // namespace
 
@@ -44,5 +58,6 @@ int main(int argc, char** argv)
       setenv("LUMIVEX_REGISTRY", (lvxtest::g_tempDir + "/registry").c_str(), 1);
   }
   testing::InitGoogleTest(&argc, argv);
+  testing::UnitTest::GetInstance()->listeners().Append(new lvxtest::StandinFailures);
   return RUN_ALL_TESTS();
 }

@@ -1,5 +1,6 @@
 #include "qvcommon/qvfilespec.h"
 
+#include "qvcommon/qvassert.h"
 #include "qvcommon/qvresourcefile.h"
 #include "qvcommon/qvwindow.h"
 #include "qvimage_internal.h"
@@ -502,4 +503,30 @@ void QVFileSpec::GetFromRegistry()
     SetFullPath(data);
     return false;
   });
+}
+
+UINT_PTR CALLBACK QVFileSpec::OpenFileHook(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
+{
+  constexpr int kFirstBox = 1003, kSecondBox = 1004;
+  if (message == WM_INITDIALOG) {
+    auto* ofn = reinterpret_cast<OPENFILENAMEA*>(lParam);
+    SetWindowLongA(dialog, GWL_USERDATA, lParam);
+    CheckDlgButton(dialog, kFirstBox, BST_CHECKED);
+    if (ofn && ofn->lCustData)
+      reinterpret_cast<char*>(ofn->lCustData)[0] = 1;
+    return 0;
+  }
+  const auto* ofn = reinterpret_cast<const OPENFILENAMEA*>(GetWindowLongA(dialog, GWL_USERDATA));
+  QV_ASSERT(ofn != nullptr, "myOFNData");
+  if (!ofn || message != WM_COMMAND)
+    return 0;
+  const int id = LOWORD(wParam);
+  if (id != kFirstBox && id != kSecondBox)
+    return 0;
+  CheckDlgButton(dialog, id, IsDlgButtonChecked(dialog, id) ? BST_UNCHECKED : BST_CHECKED);
+  if (ofn->lCustData) {
+    char& flag = reinterpret_cast<char*>(ofn->lCustData)[id == kFirstBox ? 0 : 1];
+    flag = !flag;
+  }
+  return 0;
 }

@@ -50,9 +50,10 @@ void SetValue(const char* key, const char* name, const std::string& data, DWORD 
   RegCloseKey(h);
 }
 
+// An owner window wrapped, not created: only its handle matters.
 class Owner : public QVWindow {
 public:
-  HWND GetWnd() const override { return reinterpret_cast<HWND>(uintptr_t{0x4242}); }
+  Owner() : QVWindow(reinterpret_cast<HWND>(uintptr_t{0x4242})) {}
 };
 
 } // namespace

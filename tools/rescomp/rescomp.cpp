@@ -10,6 +10,15 @@
 //   cursor ID FILE.bmp HOTX HOTY
 //   icon ID FILE.bmp
 //   data TYPE NAME FILE                TYPE "QUOTED" or RT_xxx; NAME a number or "QUOTED"
+//   dialog ID X Y CX CY STYLE "caption" "font" POINTS
+//   control ID "CLASS" "text" STYLE X Y CX CY
+//                                      one control of the dialog above, in order
+// Dialog sizes are in dialog units and styles are numbers (0x... allowed).
+// A dialog compiles into the Windows stand-in's own template form:
+//   "LVXDLG1\0", u32 style, u32 exStyle (0), i16 x, y, cx, cy, u16 points,
+//   u16 control count, caption\0, font\0, then per control: u32 style,
+//   u32 exStyle (0), i16 x, y, cx, cy, u16 id, class\0, text\0
+// (little-endian).
 // Relative file names resolve against the list's folder, then the --search
 // folders. Any error names the list file and line and fails the build.
 #include <cstdint>
@@ -40,6 +49,7 @@ struct Resource {
   ResName type;
   ResName name;
   std::vector<unsigned char> bytes;
+  bool dialog = false;
   int hotX = 0;
   int hotY = 0;
   int line = 0;
@@ -270,6 +280,65 @@ std::vector<unsigned char> PackedDib(const std::vector<unsigned char>& file, con
   return dib;
 }
 
+// A number: decimal or 0x hexadecimal, at most `max`.
+uint32_t ParseNumber(const Token& token, const char* what, uint64_t max)
+{
+  const std::string& t = token.text;
+  const bool hex = t.size() > 2 && t[0] == '0' && (t[1] == 'x' || t[1] == 'X');
+  const std::string digits = hex ? t.substr(2) : t;
+  if (token.quoted || digits.empty() || digits.size() > 10 ||
+      digits.find_first_not_of(hex ? "0123456789abcdefABCDEF" : "0123456789") != std::string::npos)
+    Fail(std::string(what) + " must be a number, not '" + t + "'");
+  const uint64_t value = std::stoull(digits, nullptr, hex ? 16 : 10);
+  if (value > max)
+    Fail(std::string(what) + " " + t + " is too large");
+  return static_cast<uint32_t>(value);
+}
+
+void Put(std::vector<unsigned char>& out, uint32_t value, int bytes)
+{
+  for (int i = 0; i < bytes; ++i)
+    out.push_back(static_cast<unsigned char>((value >> (8 * i)) & 0xFF));
+}
+
+void PutText(std::vector<unsigned char>& out, const Token& token, const char* what)
+{
+  if (!token.quoted)
+    Fail(std::string(what) + " must be quoted");
+  if (token.text.find('\0') != std::string::npos)
+    Fail(std::string(what) + " cannot hold NUL");
+  out.insert(out.end(), token.text.begin(), token.text.end());
+  out.push_back(0);
+}
+
+// The four sizes X Y CX CY in dialog units.
+void PutBox(std::vector<unsigned char>& out, const std::vector<Token>& t, size_t first)
+{
+  for (size_t i = first; i < first + 4; ++i)
+    Put(out, ParseNumber(t[i], "a dialog unit", 32767), 2);
+}
+
+constexpr size_t kControlCountAt = 26; // after the magic, styles, box and points
+
+// Adds a control line to the dialog compiled just before it.
+void AddControl(Resource& dialog, const std::vector<Token>& t)
+{
+  if (t.size() != 9)
+    Fail("expected: control ID \"CLASS\" \"text\" STYLE X Y CX CY");
+  std::vector<unsigned char>& out = dialog.bytes;
+  Put(out, ParseNumber(t[4], "the style", 0xFFFFFFFFu), 4);
+  Put(out, 0, 4);
+  PutBox(out, t, 5);
+  Put(out, ParseNumber(t[1], "the control id", 65535), 2);
+  PutText(out, t[2], "the class");
+  PutText(out, t[3], "the text");
+  const unsigned count = out[kControlCountAt] | (out[kControlCountAt + 1] << 8);
+  if (count == 65535)
+    Fail("too many controls");
+  out[kControlCountAt] = static_cast<unsigned char>((count + 1) & 0xFF);
+  out[kControlCountAt + 1] = static_cast<unsigned char>((count + 1) >> 8);
+}
+
 Resource ParseLine(Context& context, const std::vector<Token>& t)
 {
   const std::string& kind = t[0].text;
@@ -279,7 +348,7 @@ Resource ParseLine(Context& context, const std::vector<Token>& t)
   };
   Resource r;
   if (t[0].quoted)
-    Fail("a line must start with bitmap, string, cursor, icon or data");
+    Fail("a line must start with bitmap, string, cursor, icon, data, dialog or control");
   if (kind == "bitmap" || kind == "icon" || kind == "cursor") {
     if (kind == "cursor")
       need(5, "cursor ID FILE.bmp HOTX HOTY");
@@ -302,6 +371,20 @@ Resource ParseLine(Context& context, const std::vector<Token>& t)
     r.type.id = 6;
     r.name.id = ParseId(t[1], "the id");
     r.bytes.assign(t[2].text.begin(), t[2].text.end());
+  } else if (kind == "dialog") {
+    need(10, "dialog ID X Y CX CY STYLE \"caption\" \"font\" POINTS");
+    r.type.id = 5;
+    r.name.id = ParseId(t[1], "the id");
+    r.dialog = true;
+    const char magic[8] = {'L', 'V', 'X', 'D', 'L', 'G', '1', 0};
+    r.bytes.assign(magic, magic + 8);
+    Put(r.bytes, ParseNumber(t[6], "the style", 0xFFFFFFFFu), 4);
+    Put(r.bytes, 0, 4);
+    PutBox(r.bytes, t, 2);
+    Put(r.bytes, ParseNumber(t[9], "the point size", 1000), 2);
+    Put(r.bytes, 0, 2); // the control count, raised by each control line
+    PutText(r.bytes, t[7], "the caption");
+    PutText(r.bytes, t[8], "the font");
   } else if (kind == "data") {
     need(4, "data TYPE NAME FILE");
     if (t[1].quoted) {
@@ -448,6 +531,12 @@ int main(int argc, char** argv)
       const std::vector<Token> tokens = Tokenize(line);
       if (tokens.empty())
         continue;
+      if (!tokens[0].quoted && tokens[0].text == "control") {
+        if (resources.empty() || !resources.back().dialog)
+          Fail("a control line must follow its dialog line");
+        AddControl(resources.back(), tokens);
+        continue;
+      }
       Resource r = ParseLine(context, tokens);
       r.line = number;
       const std::string key = Key(r.type) + "/" + Key(r.name);

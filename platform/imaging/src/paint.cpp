@@ -65,7 +65,7 @@ HDC MakeBitmapDC(Bitmap* bitmap)
 BYTE* SurfacePixel(const standin::DCSurface& surface, ll x, ll y)
 {
   const ll sx = x + surface.origin.x, sy = y + surface.origin.y;
-  if (sx < surface.clip.left || sx >= surface.clip.right || sy < surface.clip.top || sy >= surface.clip.bottom)
+  if (!standin::MayDraw(surface, sx, sy))
     return nullptr;
   return surface.pixels + sy * surface.stride + sx * 4;
 }

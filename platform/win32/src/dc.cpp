@@ -1,6 +1,6 @@
 // Device contexts: getting and ending them, their drawing state, and the
 // canvas that every drawing call writes through (origin and clip).
-#include "gdi.h"
+#include "wm.h"
 #include "win32/internal/surfacedc.h"
 #include "text.h"
 
@@ -11,24 +11,11 @@ namespace {
 using standin::detail::DCKind;
 using standin::detail::DeviceContext;
 using standin::detail::Fail;
-using standin::detail::WindowRecord;
 
 standin::detail::HandleTable<DeviceContext>& Contexts()
 {
   static auto* contexts = new standin::detail::HandleTable<DeviceContext>;
   return *contexts;
-}
-
-HDC NewContext(DCKind kind, HWND window)
-{
-  DeviceContext dc;
-  dc.kind = kind;
-  dc.window = window;
-  dc.pen = GetStockObject(BLACK_PEN);
-  dc.brush = GetStockObject(WHITE_BRUSH);
-  dc.font = GetStockObject(DEFAULT_GUI_FONT);
-  dc.palette = GetStockObject(DEFAULT_PALETTE);
-  return reinterpret_cast<HDC>(Contexts().Add(std::move(dc)));
 }
 
 // Only used on rectangles already cut to a surface, so nothing overflows.
@@ -80,6 +67,20 @@ namespace detail {
 
 DeviceContext* FindDC(HDC dc) { return Contexts().Find(dc); }
 
+HDC NewContext(DCKind kind, HWND window)
+{
+  DeviceContext dc;
+  dc.kind = kind;
+  dc.window = window;
+  dc.pen = GetStockObject(BLACK_PEN);
+  dc.brush = GetStockObject(WHITE_BRUSH);
+  dc.font = GetStockObject(DEFAULT_GUI_FONT);
+  dc.palette = GetStockObject(DEFAULT_PALETTE);
+  return reinterpret_cast<HDC>(Contexts().Add(std::move(dc)));
+}
+
+void RemoveDC(HDC dc) { Contexts().Remove(dc); }
+
 bool IsSelected(HGDIOBJ object)
 {
   for (const auto& [handle, dc] : Contexts().Items())
@@ -93,16 +94,23 @@ bool ResolveTarget(const DeviceContext& dc, DrawTarget* target)
   std::shared_ptr<Surface> surface;
   switch (dc.kind) {
   case DCKind::Window:
+  case DCKind::Frame:
   case DCKind::Paint: {
-    const WindowRecord* window = Windows().Find(dc.window);
-    if (!window || !window->surface)
+    Surface* drawn = nullptr;
+    if (!WindowArea(dc.window, dc.kind == DCKind::Frame, &drawn, &target->origin, &target->clip))
       return false;
-    target->surface = window->surface.get();
-    target->origin = window->origin;
-    const RECT client{0, 0, window->width, window->height};
-    const RECT area = dc.kind == DCKind::Paint ? Common(client, dc.paint) : client;
-    target->clip = Common(Common(Offset(area, window->origin.x, window->origin.y), window->visible),
-                          window->surface->Bounds());
+    target->surface = drawn;
+    if (dc.kind == DCKind::Paint) {
+      // Painting draws only inside the update region.
+      target->limited = true;
+      target->region.clear();
+      for (const RECT& r : dc.region) {
+        const RECT piece = Common(Offset(r, target->origin.x, target->origin.y), target->clip);
+        if (piece.right > piece.left)
+          target->region.push_back(piece);
+      }
+      target->clip = RegionBounds(target->region);
+    }
     return true;
   }
   case DCKind::Screen:
@@ -135,7 +143,14 @@ bool Canvas::Contains(long long x, long long y) const
   if (!target_.surface)
     return false;
   const long long sx = x + target_.origin.x, sy = y + target_.origin.y;
-  return sx >= target_.clip.left && sx < target_.clip.right && sy >= target_.clip.top && sy < target_.clip.bottom;
+  if (!(sx >= target_.clip.left && sx < target_.clip.right && sy >= target_.clip.top && sy < target_.clip.bottom))
+    return false;
+  if (!target_.limited)
+    return true;
+  for (const RECT& r : target_.region)
+    if (sx >= r.left && sx < r.right && sy >= r.top && sy < r.bottom)
+      return true;
+  return false;
 }
 
 BYTE* Canvas::PixelAt(long long x, long long y) const
@@ -155,15 +170,19 @@ void Canvas::Fill(long long left, long long top, long long right, long long bott
 {
   if (!target_.surface)
     return;
-  const RECT clip = Clip();
-  left = std::max<long long>(left, clip.left);
-  top = std::max<long long>(top, clip.top);
-  right = std::min<long long>(right, clip.right);
-  bottom = std::min<long long>(bottom, clip.bottom);
-  for (long long y = top; y < bottom; ++y) {
-    BYTE* p = left < right ? PixelAt(left, y) : nullptr;
-    for (long long x = left; x < right; ++x, p += 4)
-      Write(p, color, rop);
+  // Each rectangle of the region on its own (the region's rectangles never
+  // overlap), else the clip.
+  const std::vector<RECT> whole{target_.clip};
+  for (const RECT& piece : target_.limited ? target_.region : whole) {
+    const long long l = std::max<long long>(left + target_.origin.x, piece.left);
+    const long long t = std::max<long long>(top + target_.origin.y, piece.top);
+    const long long r = std::min<long long>(right + target_.origin.x, piece.right);
+    const long long b = std::min<long long>(bottom + target_.origin.y, piece.bottom);
+    for (long long y = t; y < b; ++y) {
+      BYTE* p = l < r ? target_.surface->At(int(l), int(y)) : nullptr;
+      for (long long x = l; x < r; ++x, p += 4)
+        Write(p, color, rop);
+    }
   }
 }
 
@@ -202,10 +221,13 @@ HDC CreateSurfaceDC(BYTE* pixels, int width, int height, ptrdiff_t stride)
 
 bool GetDCSurface(HDC hdc, DCSurface* out)
 {
-  const DeviceContext* dc = detail::FindDC(hdc);
+  DeviceContext* dc = detail::FindDC(hdc);
   detail::DrawTarget target;
   if (!dc || !out || !detail::ResolveTarget(*dc, &target))
     return Fail(ERROR_INVALID_HANDLE, false);
+  dc->resolved = std::move(target.region);
+  out->region = target.limited ? dc->resolved.data() : nullptr;
+  out->regionCount = target.limited ? dc->resolved.size() : 0;
   out->pixels = target.surface->pixels;
   out->width = target.surface->width;
   out->height = target.surface->height;
@@ -225,9 +247,15 @@ HDC GetDC(HWND window)
 {
   if (!window)
     return NewContext(DCKind::Screen, nullptr);
-  if (!standin::detail::Windows().Find(window))
+  standin::detail::WindowRecord* record = standin::detail::Find(window);
+  if (!record)
     return Fail(ERROR_INVALID_HANDLE, HDC(nullptr));
-  return NewContext(DCKind::Window, window);
+  // A CS_OWNDC window keeps one context, state and all, for its lifetime.
+  if (!(record->cls->style & CS_OWNDC))
+    return NewContext(DCKind::Window, window);
+  if (!record->ownDC)
+    record->ownDC = NewContext(DCKind::Window, window);
+  return record->ownDC;
 }
 
 int ReleaseDC(HWND window, HDC hdc)
@@ -235,32 +263,10 @@ int ReleaseDC(HWND window, HDC hdc)
   const DeviceContext* dc = standin::detail::FindDC(hdc);
   if (!dc || (dc->kind != DCKind::Window && dc->kind != DCKind::Screen) || dc->window != window)
     return Fail(ERROR_INVALID_HANDLE, 0);
-  Contexts().Remove(hdc);
+  const standin::detail::WindowRecord* record = standin::detail::Find(window);
+  if (!record || record->ownDC != hdc)
+    Contexts().Remove(hdc);
   return 1;
-}
-
-HDC BeginPaint(HWND hwnd, PAINTSTRUCT* paint)
-{
-  WindowRecord* window = standin::detail::Windows().Find(hwnd);
-  if (!window || !paint)
-    return Fail(window ? ERROR_INVALID_PARAMETER : ERROR_INVALID_HANDLE, HDC(nullptr));
-  const RECT client{0, 0, window->width, window->height};
-  *paint = PAINTSTRUCT{};
-  paint->rcPaint = window->hasUpdate ? Common(client, window->update) : client;
-  paint->hdc = NewContext(DCKind::Paint, hwnd);
-  standin::detail::FindDC(paint->hdc)->paint = paint->rcPaint;
-  return paint->hdc;
-}
-
-BOOL EndPaint(HWND hwnd, const PAINTSTRUCT* paint)
-{
-  const DeviceContext* dc = paint ? standin::detail::FindDC(paint->hdc) : nullptr;
-  if (!dc || dc->kind != DCKind::Paint || dc->window != hwnd)
-    return Fail(ERROR_INVALID_HANDLE, FALSE);
-  Contexts().Remove(paint->hdc);
-  if (WindowRecord* window = standin::detail::Windows().Find(hwnd))
-    window->hasUpdate = false;
-  return TRUE;
 }
 
 HDC CreateDCA(LPCSTR driver, LPCSTR, LPCSTR, const DEVMODEA*)

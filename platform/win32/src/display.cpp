@@ -9,6 +9,7 @@ struct Screen {
   int width = 1280;
   int height = 1024;
   int bitsPerPixel = 32;
+  COLORREF desktop = RGB(0, 128, 128);
   std::shared_ptr<standin::detail::Surface> surface; // made on first use
 };
 Screen& TheScreen()
@@ -31,13 +32,31 @@ void SetScreen(int width, int height, int bitsPerPixel)
   screen.bitsPerPixel = bitsPerPixel;
 }
 
+void SetDesktopColor(COLORREF color)
+{
+  Screen& screen = TheScreen();
+  screen.desktop = color;
+  if (!screen.surface)
+    return;
+  for (int y = 0; y < screen.surface->height; ++y)
+    for (int x = 0; x < screen.surface->width; ++x) {
+      BYTE* p = screen.surface->At(x, y);
+      p[0] = GetBValue(color);
+      p[1] = GetGValue(color);
+      p[2] = GetRValue(color);
+    }
+}
+
 namespace detail {
 
 std::shared_ptr<Surface> ScreenSurface()
 {
   Screen& screen = TheScreen();
-  if (!screen.surface)
+  if (!screen.surface) {
     screen.surface = NewSurface(screen.width, screen.height, 0xFF);
+    if (screen.surface)
+      standin::SetDesktopColor(screen.desktop);
+  }
   return screen.surface;
 }
 
@@ -53,6 +72,17 @@ int GetSystemMetrics(int index)
   switch (index) {
   case SM_CXSCREEN: return TheScreen().width;
   case SM_CYSCREEN: return TheScreen().height;
+  case SM_CYCAPTION: return 19;
+  case SM_CXBORDER:
+  case SM_CYBORDER: return 1;
+  case SM_CXDLGFRAME:
+  case SM_CYDLGFRAME: return 3;
+  case SM_CXFRAME:
+  case SM_CYFRAME: return 4;
+  case SM_CXDOUBLECLK:
+  case SM_CYDOUBLECLK: return 4;
+  case SM_CXEDGE:
+  case SM_CYEDGE: return 2;
   default: return 0;
   }
 }

@@ -1,6 +1,6 @@
 #pragma once
-// Internal to the stand-in: surfaces, window records, drawing objects and
-// device contexts shared by the GDI sources.
+// Internal to the stand-in: surfaces, drawing objects and device contexts
+// shared by the GDI sources.
 #include "handles.h"
 
 #include <cstddef>
@@ -28,21 +28,6 @@ std::shared_ptr<Surface> NewSurface(int width, int height, BYTE fill);
 // The screen's surface at the configured size (null when that size is empty).
 std::shared_ptr<Surface> ScreenSurface();
 int ScreenBitsPerPixel();
-
-// ---- Window records ---------------------------------------------------------
-// A window draws on a surface it may share: a top-level window owns its
-// surface, a child window gets a view of its top-level window's surface with
-// its own origin and visible part.
-struct WindowRecord {
-  std::shared_ptr<Surface> surface;
-  POINT origin{0, 0}; // surface position of the client area's (0, 0)
-  int width = 0;      // client size
-  int height = 0;
-  RECT visible{};     // what the window may draw on, in surface coordinates
-  bool hasUpdate = false;
-  RECT update{};      // client coordinates
-};
-HandleTable<WindowRecord>& Windows();
 
 // ---- Drawing objects --------------------------------------------------------
 struct Pen {
@@ -87,13 +72,15 @@ enum class DCKind {
   Paint,   // BeginPaint
   Display, // CreateDCA("DISPLAY")
   Memory,  // over caller-owned pixels
+  Frame,   // a whole window, frame included (the stand-in's own frame drawing)
 };
 
 struct DeviceContext {
   DCKind kind = DCKind::Display;
   HWND window = nullptr;
   std::shared_ptr<Surface> memory; // DCKind::Memory only
-  RECT paint{};                    // DCKind::Paint: client coordinates
+  std::vector<RECT> region;        // DCKind::Paint: the update region, client coordinates
+  std::vector<RECT> resolved;      // the region as GetDCSurface last reported it
 
   HGDIOBJ pen = nullptr;
   HGDIOBJ brush = nullptr;
@@ -108,6 +95,10 @@ struct DeviceContext {
   int stretchMode = COLORONCOLOR;
 };
 DeviceContext* FindDC(HDC dc);
+// A new context in the default state.
+HDC NewContext(DCKind kind, HWND window);
+// Ends a context (any kind).
+void RemoveDC(HDC dc);
 // Whether any context has the object selected.
 bool IsSelected(HGDIOBJ object);
 
@@ -118,6 +109,10 @@ struct DrawTarget {
   Surface* surface = nullptr;
   POINT origin{0, 0};
   RECT clip{};
+  // When `limited`, only the pixels inside these rectangles (surface
+  // coordinates, each inside `clip`) may be drawn.
+  bool limited = false;
+  std::vector<RECT> region;
 };
 bool ResolveTarget(const DeviceContext& dc, DrawTarget* target);
 

@@ -1,9 +1,11 @@
-// Surfaces and the window records that draw on them, and reading pixels back
-// for tests and hosts (views, single pixels, PNG snapshots).
-#include "gdi.h"
-#include "win32/automation.h"
+// Surfaces, the automation API's bare drawing windows, and reading pixels
+// back for tests and hosts (views, single pixels, the composed screen, PNG
+// snapshots).
+#include "wm.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <new>
 #include <png.h>
 
@@ -13,23 +15,52 @@ using standin::detail::Fail;
 using standin::detail::Surface;
 using standin::detail::WindowRecord;
 
-// A window's client area on its surface, clipped to what it may draw on.
-standin::PixelView WindowView(const WindowRecord& window)
+// The screen as shown: the desktop surface with the showing top-level
+// windows on it, bottom of the z-order first.
+Surface* ComposeScreen()
+{
+  using namespace standin::detail;
+  static auto* composed = new std::shared_ptr<Surface>;
+  const std::shared_ptr<Surface> desktop = ScreenSurface();
+  if (!desktop)
+    return nullptr;
+  if (!*composed || (*composed)->width != desktop->width || (*composed)->height != desktop->height)
+    *composed = NewSurface(desktop->width, desktop->height, 0);
+  Surface& out = **composed;
+  out.storage = desktop->storage;
+  out.pixels = out.storage.data();
+  DrawDirtyFrames();
+  const std::vector<HWND> order(ZOrder().rbegin(), ZOrder().rend());
+  for (HWND top : order) {
+    const WindowRecord* w = Find(top);
+    if (!w || !w->surface || !Showing(top))
+      continue;
+    const RECT r = w->rect;
+    const int left = std::max<int>(0, r.left), right = std::min<int>(out.width, r.right);
+    for (int y = std::max<int>(0, r.top); y < std::min<int>(out.height, r.bottom) && left < right; ++y)
+      std::memcpy(out.At(left, y), w->surface->At(left - r.left, y - r.top), size_t(right - left) * 4);
+  }
+  return &out;
+}
+
+// A window's client area (or, whole, its window rectangle) on its
+// top-level surface, limited to what its ancestors let show.
+standin::PixelView WindowView(HWND window, bool whole)
 {
   standin::PixelView view;
-  const RECT client{window.origin.x, window.origin.y, window.origin.x + window.width,
-                    window.origin.y + window.height};
-  RECT shown;
-  if (!window.surface || !IntersectRect(&shown, &client, &window.visible))
+  Surface* surface = nullptr;
+  POINT origin{};
+  RECT shown{};
+  if (!standin::detail::WindowArea(window, whole, &surface, &origin, &shown))
     return view;
-  // The view starts at the client's top left; a client area hanging over the
-  // surface's edge shows only its visible part.
-  if (shown.left != client.left || shown.top != client.top)
+  // The view starts at the area's top left; an area cut at its top or left
+  // edge cannot be shown from there.
+  if (shown.right <= shown.left || shown.bottom <= shown.top || shown.left != origin.x || shown.top != origin.y)
     return view;
-  view.pixels = window.surface->At(shown.left, shown.top);
+  view.pixels = surface->At(shown.left, shown.top);
   view.width = shown.right - shown.left;
   view.height = shown.bottom - shown.top;
-  view.stride = window.surface->stride;
+  view.stride = surface->stride;
   return view;
 }
 
@@ -104,54 +135,63 @@ std::shared_ptr<Surface> NewSurface(int width, int height, BYTE fill)
   }
 }
 
-HandleTable<WindowRecord>& Windows()
-{
-  static auto* windows = new HandleTable<WindowRecord>;
-  return *windows;
-}
-
 } // namespace detail
 
 HWND CreateSurfaceWindow(int width, int height)
 {
-  WindowRecord window;
-  window.surface = detail::NewSurface(width, height, 0xFF);
-  if (!window.surface)
+  if (width <= 0 || height <= 0 || uint64_t(width) * uint64_t(height) * 4 > (uint64_t(1) << 31))
     return Fail(ERROR_INVALID_PARAMETER, HWND(nullptr));
-  window.width = width;
-  window.height = height;
-  window.visible = window.surface->Bounds();
-  return reinterpret_cast<HWND>(detail::Windows().Add(std::move(window)));
+  const HWND window = CreateWindowExA(0, "LvxSurface", "", WS_POPUP, 0, 0, width, height, nullptr, nullptr,
+                                      nullptr, nullptr);
+  if (!window || !detail::Find(window)->surface) {
+    DestroyWindow(window);
+    return Fail(ERROR_NOT_ENOUGH_MEMORY, HWND(nullptr));
+  }
+  detail::Invalidate(window, nullptr, false);
+  return window;
 }
 
 bool SetUpdateRect(HWND hwnd, const RECT* rect)
 {
-  WindowRecord* window = detail::Windows().Find(hwnd);
+  WindowRecord* window = detail::Find(hwnd);
   if (!window)
     return Fail(ERROR_INVALID_HANDLE, false);
-  window->hasUpdate = rect != nullptr;
-  window->update = rect ? *rect : RECT{};
+  window->update.clear();
+  window->erase = false;
+  if (rect)
+    detail::Invalidate(hwnd, rect, false);
   return true;
 }
 
-bool DestroySurfaceWindow(HWND hwnd)
-{
-  return detail::Windows().Remove(hwnd) ? true : Fail(ERROR_INVALID_HANDLE, false);
-}
+bool DestroySurfaceWindow(HWND hwnd) { return DestroyWindow(hwnd) ? true : Fail(ERROR_INVALID_HANDLE, false); }
 
 PixelView ViewPixels(SurfaceTarget target)
 {
   if (target.screen)
-    return SurfaceView(detail::ScreenSurface().get());
+    return SurfaceView(ComposeScreen());
   if (target.window) {
-    const WindowRecord* window = detail::Windows().Find(target.window);
-    return window ? WindowView(*window) : PixelView{};
+    if (target.whole)
+      detail::DrawDirtyFrames();
+    return WindowView(target.window, target.whole);
   }
   const detail::Bitmap* bitmap = detail::FindObject<detail::Bitmap>(target.bitmap);
   return bitmap ? SurfaceView(bitmap->surface.get()) : PixelView{};
 }
 
-COLORREF ReadPixel(SurfaceTarget target, int x, int y) { return ViewPixels(target).At(x, y); }
+COLORREF ReadPixel(SurfaceTarget target, int x, int y)
+{
+  if (!target.screen)
+    return ViewPixels(target).At(x, y);
+  // One pixel of the screen: the topmost showing window there, else the desktop.
+  detail::DrawDirtyFrames();
+  for (HWND top : detail::ZOrder()) {
+    const WindowRecord* w = detail::Find(top);
+    const POINT p{x - w->rect.left, y - w->rect.top};
+    if (w->surface && detail::Showing(top) && p.x >= 0 && p.y >= 0 && p.x < w->Width() && p.y < w->Height())
+      return SurfaceView(w->surface.get()).At(p.x, p.y);
+  }
+  return SurfaceView(detail::ScreenSurface().get()).At(x, y);
+}
 
 bool SnapshotPng(SurfaceTarget target, const char* path)
 {
@@ -174,17 +214,3 @@ bool SnapshotPng(SurfaceTarget target, const char* path)
 
 } // namespace standin
 
-extern "C" {
-
-BOOL GetClientRect(HWND hwnd, RECT* rect)
-{
-  const WindowRecord* window = standin::detail::Windows().Find(hwnd);
-  if (!window || !rect)
-    return Fail(window ? ERROR_INVALID_PARAMETER : ERROR_INVALID_HANDLE, FALSE);
-  *rect = RECT{0, 0, window->width, window->height};
-  return TRUE;
-}
-
-BOOL IsWindow(HWND hwnd) { return standin::detail::Windows().Find(hwnd) ? TRUE : FALSE; }
-
-} // extern "C"

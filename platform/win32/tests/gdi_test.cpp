@@ -271,10 +271,10 @@ TEST_F(Drawing, PaintingIsClippedToTheUpdateRectangle)
     EXPECT_TRUE(x >= 10 && x < 30 && y >= 8 && y < 20) << x << "," << y;
   EXPECT_EQ(Ink().size(), Box(10, 8, 30, 20).size());
 
-  // EndPaint cleared the update rectangle: the next paint covers everything.
+  // BeginPaint emptied the update region: the next paint draws nothing.
   pdc = BeginPaint(window, &paint);
-  EXPECT_EQ(paint.rcPaint.right, kWidth);
-  EXPECT_EQ(paint.rcPaint.bottom, kHeight);
+  EXPECT_EQ(paint.rcPaint.right, 0);
+  EXPECT_EQ(SetPixel(pdc, 0, 0, kRed), CLR_INVALID);
   EXPECT_FALSE(EndPaint(nullptr, &paint));
   EXPECT_TRUE(EndPaint(window, &paint));
 }
@@ -288,9 +288,9 @@ TEST(Screen, TheScreenIsDrawableAtTheConfiguredSize)
   EXPECT_EQ(SetPixel(display, 200, 0, kRed), CLR_INVALID);
   EXPECT_EQ(GetPixel(display, 199, 99), kRed);
   EXPECT_EQ(standin::ReadPixel(standin::SurfaceTarget::Screen(), 199, 99), kRed);
-  // A new size is a new, white screen; contexts follow it.
+  // A new size is a new screen in the desktop colour; contexts follow it.
   standin::SetScreen(300, 150, 32);
-  EXPECT_EQ(GetPixel(display, 199, 99), kWhite);
+  EXPECT_EQ(GetPixel(display, 199, 99), RGB(0, 128, 128));
   EXPECT_EQ(SetPixel(screen, 299, 149, kBlue), kBlue);
   EXPECT_FALSE(DeleteDC(screen)); // GetDC contexts are released, not deleted
   EXPECT_EQ(ReleaseDC(nullptr, screen), 1);

@@ -100,6 +100,15 @@ public:
   void SaveToRegistry();
   void GetFromRegistry();
 
+  // The hook of an open or save dialog whose template adds two check boxes
+  // (1003 and 1004). lCustData of the OPENFILENAME points to two flag
+  // bytes. WM_INITDIALOG keeps the record as the dialog's user data, checks
+  // box 1003 and sets the first flag; a WM_COMMAND from box 1003 or 1004
+  // toggles that box and its flag (first or second). Returns 0 for every
+  // message; a message that finds no record fails the assertion "myOFNData".
+  // None of the prompts installs it.
+  static UINT_PTR CALLBACK OpenFileHook(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+
 protected:
   char path[kPathSize] = {};
   HANDLE findHandle = nullptr;

@@ -86,6 +86,24 @@ TEST(Rescomp, CompilesEveryKindOfLine)
   EXPECT_NE(run.generated.find("97,9,98,65,34,"), std::string::npos);
 }
 
+TEST(Rescomp, CompilesDialogTemplatesWithTheirControls)
+{
+  const Outcome run = Compile("dialog 9 0 0 10 20 0x80C800C0 \"Hi\" \"F\" 8\n"
+                              "control 1 \"BUTTON\" \"OK\" 0x50010001 1 2 3 4\n"
+                              "control 2 \"EDIT\" \"\" 0 5 6 7 8\n");
+  ASSERT_EQ(run.status, 0) << run.output;
+  // Header 8 + 4 + 4 + 8 + 2 + 2 + "Hi\0" 3 + "F\0" 2 = 33; each control 4 + 4 + 8 + 2 = 18 plus its
+  // class and text: BUTTON 18 + 7 + 3 = 28, EDIT 18 + 5 + 1 = 24; 85 in all.
+  EXPECT_NE(run.generated.find("{nullptr, 5, nullptr, 9, kResource0, 85, 0, 0}"), std::string::npos) << run.generated;
+  // The magic, style 0x80C800C0, exStyle 0 and the box 0 0 10 20 (the first 24 bytes).
+  EXPECT_NE(run.generated.find("76,86,88,68,76,71,49,0,192,0,200,128,0,0,0,0,0,0,0,0,10,0,20,0,\n  8,0,2,0,"),
+            std::string::npos);
+  const Outcome orphan = Compile("control 1 \"BUTTON\" \"OK\" 0 1 2 3 4\n");
+  EXPECT_NE(orphan.output.find(":1: error: a control line must follow its dialog line"), std::string::npos);
+  const Outcome badStyle = Compile("dialog 9 0 0 10 20 0xZZ \"Hi\" \"F\" 8\n");
+  EXPECT_NE(badStyle.output.find(":1: error: the style must be a number"), std::string::npos);
+}
+
 TEST(Rescomp, AcceptsEveryDepthAndBothHeaders)
 {
   // A 2 x 2 1-bit picture with the 12-byte core header: 12 + 2 x 3 + 2 x 4.

@@ -4,6 +4,7 @@
 #include "win32/win32.h"
 
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -129,19 +130,21 @@ LVX_WIN32_API void SetScreen(int width, int height, int bitsPerPixel);
 
 // ---- Surfaces ---------------------------------------------------------------
 // Drawing lands in surfaces of 32-bit pixels (bytes B, G, R, unused), rows
-// top-down: one per window record, the screen's and one per memory bitmap.
+// top-down: one per top-level window (covering its whole window rectangle,
+// shared by its child windows), the screen's and one per memory bitmap.
 
-// A window record with a client area of width x height on a surface of its
-// own, white at first; null (ERROR_INVALID_PARAMETER) for a size of 0 or less
-// or too large to hold.
+// A hidden, captionless top-level window whose client area is width x height,
+// white at first and wholly invalid (so the first BeginPaint covers it all);
+// null (ERROR_INVALID_PARAMETER) for a size of 0 or less or too large to hold.
 LVX_WIN32_API HWND CreateSurfaceWindow(int width, int height);
-// Sets the rectangle the next BeginPaint reports and clips to (client
-// coordinates); null clears it. False for an unknown window.
+// Makes the window's update region exactly this rectangle (client
+// coordinates); null empties it. False for an unknown window.
 LVX_WIN32_API bool SetUpdateRect(HWND window, const RECT* rect);
-// The handle is never valid again; device contexts on it draw nothing.
+// DestroyWindow; false for an unknown window.
 LVX_WIN32_API bool DestroySurfaceWindow(HWND window);
 
-// What to read back: a window's client area, a memory bitmap or the screen.
+// What to read back: a window's client area, a whole window (frame
+// included), a memory bitmap or the screen.
 struct SurfaceTarget {
   SurfaceTarget(HWND w) : window(w) {}
   SurfaceTarget(HBITMAP b) : bitmap(b) {}
@@ -151,14 +154,25 @@ struct SurfaceTarget {
     t.screen = true;
     return t;
   }
+  static SurfaceTarget Whole(HWND w)
+  {
+    SurfaceTarget t(w);
+    t.whole = true;
+    return t;
+  }
   HWND window = nullptr;
   HBITMAP bitmap = nullptr;
   bool screen = false;
+  bool whole = false;
 };
 
 // Read-only pixels: width x height, rows `stride` bytes apart, 4 bytes per
 // pixel (B, G, R, unused). Valid until the window or bitmap is destroyed or
-// the screen changes size; empty for an unknown target.
+// resized, or the screen changes size; the screen's view is composed afresh
+// at each call (the desktop with every visible top-level window on it, in
+// z-order) and stays valid until the next one. A window's view is the part
+// its ancestors let show, empty when a parent hides its top or left edge.
+// Empty for an unknown target.
 struct PixelView {
   const BYTE* pixels = nullptr;
   int width = 0;
@@ -180,6 +194,96 @@ LVX_WIN32_API COLORREF ReadPixel(SurfaceTarget target, int x, int y);
 // Writes the target's pixels as a 24-bit RGB PNG file (a Windows-style or
 // native path). False when the target is unknown or the file cannot be written.
 LVX_WIN32_API bool SnapshotPng(SurfaceTarget target, const char* path);
+// Refills the screen's own surface (GetDC(NULL)), which is what the screen
+// shows where no window is, with the desktop colour (default teal 0, 128,
+// 128, also used whenever the surface is made anew).
+LVX_WIN32_API void SetDesktopColor(COLORREF color);
+
+// ---- Mouse input ------------------------------------------------------------
+// Input is queued when injected and takes effect when a message loop
+// retrieves it: hit-testing, activation, WM_SETCURSOR, the key state and the
+// pointer position all follow retrieval. Coordinates are screen coordinates;
+// the forms with a window take its client coordinates. Only the left button
+// exists.
+LVX_WIN32_API void Move(int x, int y);
+LVX_WIN32_API void Move(HWND window, int x, int y);
+// A press away from the pointer's injected position moves it there first.
+LVX_WIN32_API void Press(int x, int y);
+LVX_WIN32_API void Press(HWND window, int x, int y);
+LVX_WIN32_API void Release(int x, int y);
+LVX_WIN32_API void Release(HWND window, int x, int y);
+// Advances the clock past the double-click time, then presses and releases,
+// so that two clicks stay two clicks.
+LVX_WIN32_API void Click(int x, int y);
+LVX_WIN32_API void Click(HWND window, int x, int y);
+// Two presses and releases that make one double click.
+LVX_WIN32_API void DoubleClick(int x, int y);
+LVX_WIN32_API void DoubleClick(HWND window, int x, int y);
+// Clicks the close box of the window's caption.
+LVX_WIN32_API void CloseBox(HWND window);
+// Queues exactly one message, delivered as it is.
+LVX_WIN32_API void InjectRaw(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+// ---- Keyboard input ---------------------------------------------------------
+// Virtual-key codes of the US layout. Keys go to the focus window, else to
+// the active window; Alt combinations and F10 become system keys.
+LVX_WIN32_API void KeyDown(int key);
+LVX_WIN32_API void KeyUp(int key);
+LVX_WIN32_API void KeyPress(int key);
+// Presses the keys that type the text (printable ASCII, '\n' as Enter,
+// '\t' as Tab, '\b' as Backspace), adding Shift where needed.
+LVX_WIN32_API void Type(const char* text);
+
+// ---- Time and message loops -------------------------------------------------
+// The virtual millisecond clock behind timers, double clicks and
+// GetTickCount. It moves only through AdvanceClock, unless a host switches
+// to real time.
+LVX_WIN32_API void AdvanceClock(DWORD milliseconds);
+LVX_WIN32_API void UseRealTime(bool on);
+// Retrieves and dispatches (with TranslateMessage) until nothing waits, for
+// tests without a loop of their own. Returns the number of messages handled.
+LVX_WIN32_API long Pump();
+// Steps that GetMessageA runs, first in first out, only when it would block.
+LVX_WIN32_API void SetIdleScript(std::vector<std::function<void()>> steps);
+LVX_WIN32_API void AddIdleStep(std::function<void()> step);
+LVX_WIN32_API size_t IdleStepsLeft();
+// How many messages GetMessageA and PeekMessageA may retrieve in all before
+// the loop is ended as runaway (default 200,000). Counting restarts here.
+LVX_WIN32_API void SetMessageBudget(long messages);
+
+// ---- Failures ---------------------------------------------------------------
+// What went wrong in a way a test must hear about: a loop that would block
+// forever (with a window-tree dump), runaway loops and repaints, sends
+// nested too deep. The test main fails every test that leaves some behind.
+LVX_WIN32_API const std::vector<std::string>& Failures();
+LVX_WIN32_API void ClearFailures();
+
+// ---- Inspection -------------------------------------------------------------
+// One indented line per window: handle, class, title, styles, rectangles,
+// flags, owner, and the active, focus and capture marks.
+LVX_WIN32_API std::string DumpWindowTree();
+// The exact update region in client coordinates, and whether erase is due.
+LVX_WIN32_API std::vector<RECT> UpdateRegion(HWND window);
+LVX_WIN32_API bool ErasePending(HWND window);
+// How many times BeginPaint ran on the window.
+LVX_WIN32_API long PaintCount(HWND window);
+// Every message delivered to a window procedure (sent or dispatched), in
+// order, while tracing is on.
+struct TracedMessage {
+  HWND window;
+  UINT message;
+  WPARAM wParam;
+  LPARAM lParam;
+};
+LVX_WIN32_API void TraceMessages(bool on);
+LVX_WIN32_API const std::vector<TracedMessage>& MessageTrace();
+LVX_WIN32_API void ClearMessageTrace();
+
+// ---- Reset ------------------------------------------------------------------
+// Destroys every window and clears the queue, timers, capture, focus,
+// activation, key state, pointer, clock, idle script and the classes that
+// are not built in.
+LVX_WIN32_API void Reset();
 
 // ---- Fonts ------------------------------------------------------------------
 // The folder the DejaVu Sans files are read from (default
@@ -187,3 +291,8 @@ LVX_WIN32_API bool SnapshotPng(SurfaceTarget target, const char* path);
 LVX_WIN32_API void SetFontDirectory(const char* folder);
 
 } // namespace standin
+
+// For the test main, which finds it by name in whatever process loaded the
+// stand-in: the recorded failures, one after another, then cleared; null
+// when there are none.
+extern "C" LVX_WIN32_API const char* LvxStandinFailureReport(void);

@@ -68,6 +68,7 @@ LVX_DECLARE_HANDLE(HBRUSH);
 LVX_DECLARE_HANDLE(HFONT);
 LVX_DECLARE_HANDLE(HBITMAP);
 LVX_DECLARE_HANDLE(HPALETTE);
+LVX_DECLARE_HANDLE(HMENU);
 // Any drawing object: a pen, brush, font, bitmap or palette.
 typedef void* HGDIOBJ;
 
@@ -434,10 +435,6 @@ LVX_WIN32_API int GetSystemMetrics(int index);
 #define CLR_INVALID ((COLORREF)0xFFFFFFFFu)
 #define GDI_ERROR 0xFFFFFFFFu
 
-// ---- Windows as drawing surfaces --------------------------------------------
-// Every window has a client area of its own size, with (0, 0) at its top left.
-LVX_WIN32_API BOOL GetClientRect(HWND window, RECT* rect);
-LVX_WIN32_API BOOL IsWindow(HWND window);
 
 // ---- GDI objects ------------------------------------------------------------
 // Pens, brushes, fonts, bitmaps and palettes share one handle space.
@@ -714,3 +711,6 @@ inline constexpr COLORREF RGB(BYTE r, BYTE g, BYTE b)
 inline constexpr BYTE GetRValue(COLORREF c) { return static_cast<BYTE>(c & 0xFF); }
 inline constexpr BYTE GetGValue(COLORREF c) { return static_cast<BYTE>((c >> 8) & 0xFF); }
 inline constexpr BYTE GetBValue(COLORREF c) { return static_cast<BYTE>((c >> 16) & 0xFF); }
+
+// Windows, messages, input, painting and dialog boxes.
+#include "win32/windows_api.h"

@@ -23,8 +23,28 @@ struct DCSurface {
   ptrdiff_t stride = 0;
   POINT origin{0, 0};
   RECT clip{0, 0, 0, 0};
+  // While painting, only these rectangles inside the clip may be drawn
+  // (surface coordinates); null when the whole clip may.
+  const RECT* region = nullptr;
+  size_t regionCount = 0;
 };
 // False for an invalid context or one without a surface (a destroyed window).
+// The region stays valid until the next call for the same context.
 LVX_WIN32_API bool GetDCSurface(HDC dc, DCSurface* surface);
+
+// Whether the context may draw on surface pixel (sx, sy).
+inline bool MayDraw(const DCSurface& s, long long sx, long long sy)
+{
+  if (sx < s.clip.left || sx >= s.clip.right || sy < s.clip.top || sy >= s.clip.bottom)
+    return false;
+  if (!s.region)
+    return true;
+  for (size_t i = 0; i < s.regionCount; ++i) {
+    const RECT& r = s.region[i];
+    if (sx >= r.left && sx < r.right && sy >= r.top && sy < r.bottom)
+      return true;
+  }
+  return false;
+}
 
 } // namespace standin

@@ -1,0 +1,210 @@
+#pragma once
+// Internal to the stand-in: the window manager's records and the helpers its
+// sources share (classes, windows and geometry, messages and input,
+// painting, dialog boxes and the standard controls).
+//
+// Nothing here keeps a WindowRecord pointer across a call into a window
+// procedure: a handler may destroy any window, so records are found again
+// by handle after every call out.
+#include "gdi.h"
+#include "text.h"
+#include "win32/automation.h"
+
+#include <deque>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace standin::detail {
+
+// ---- Classes ----------------------------------------------------------------
+struct ClassRecord {
+  std::string name;
+  ATOM atom = 0;
+  UINT style = 0;
+  WNDPROC proc = nullptr;
+  HINSTANCE instance = nullptr; // resolved: never null
+  HICON icon = nullptr;
+  HICON iconSmall = nullptr;
+  HCURSOR cursor = nullptr;
+  HBRUSH brush = nullptr;
+  bool builtIn = false;
+};
+using ClassPtr = std::shared_ptr<ClassRecord>;
+// The class a new window of this name and instance gets (null: none).
+ClassPtr FindClass(LPCSTR name, HINSTANCE instance);
+// The colour a class brush paints, or CLR_INVALID for none.
+COLORREF BrushColor(HBRUSH brush);
+void RegisterBuiltInClasses();
+void RemoveUserClasses();
+extern const char kDialogClass[];
+
+// ---- Window records ---------------------------------------------------------
+// The frame the styles give: its border, caption and client edge.
+struct FrameMetrics {
+  int border = 0;
+  int caption = 0;
+  int edge = 0;
+  RECT Insets() const;
+};
+FrameMetrics FrameOf(DWORD style, DWORD exStyle, bool dialogClass);
+
+// The standard controls' own state.
+struct ControlState {
+  bool pushed = false;  // BUTTON: drawn pressed
+  bool tracking = false; // BUTTON: pressed by the mouse, capture held
+  UINT check = BST_UNCHECKED;
+  size_t caret = 0;  // EDIT: caret and selection anchor, in characters
+  size_t anchor = 0;
+  size_t limit = 30000;
+  int scroll = 0; // EDIT: pixels scrolled left (ES_AUTOHSCROLL)
+};
+
+struct DialogState {
+  DLGPROC proc = nullptr;
+  INT_PTR result = 0;
+  bool ended = false;
+};
+
+struct WindowRecord {
+  HWND handle = nullptr;
+  ClassPtr cls;
+  std::string text;
+  DWORD style = 0;
+  DWORD exStyle = 0;
+  HWND parent = nullptr; // WS_CHILD parent
+  HWND owner = nullptr;  // top-level owner of a top-level window
+  HINSTANCE instance = nullptr;
+  LONG_PTR id = 0;
+  LONG_PTR userData = 0;
+  WNDPROC proc = nullptr;
+  RECT rect{};   // parent-client coordinates for a child, else screen
+  FrameMetrics frame; // as of the last frame change
+  RECT insets{};      // frame.Insets ()
+  RECT restore{};
+  bool minimized = false;
+  bool maximized = false;
+  bool topmost = false;
+  std::vector<HWND> children; // top of the z-order first (first created first)
+  std::shared_ptr<Surface> surface; // top-level windows: the whole window rectangle
+  std::vector<RECT> update;         // exact region, client coordinates
+  bool erase = false;
+  bool frameDirty = true;
+  long paints = 0;
+  bool destroying = false;
+  HDC ownDC = nullptr; // CS_OWNDC
+  HFONT font = nullptr;
+  std::unique_ptr<DialogState> dialog;
+  ControlState control;
+
+  bool IsChild() const { return (style & WS_CHILD) != 0; }
+  bool Visible() const { return (style & WS_VISIBLE) != 0; }
+  bool Enabled() const { return (style & WS_DISABLED) == 0; }
+  int Width() const { return rect.right - rect.left; }
+  int Height() const { return rect.bottom - rect.top; }
+  int ClientWidth() const;
+  int ClientHeight() const;
+};
+HandleTable<WindowRecord>& Windows();
+WindowRecord* Find(HWND window);
+HWND TopLevelOf(HWND window);
+// Top-level windows, top of the z-order first (the topmost band first).
+std::vector<HWND>& ZOrder();
+// The window and its descendants in paint order (pre-order, children from
+// the top of the z-order down).
+std::vector<HWND> Subtree(HWND window);
+// `window` is `ancestor` or lies below it (WS_CHILD links).
+bool InTree(HWND ancestor, HWND window);
+// Visible with every parent, and not minimised (nor any parent).
+bool Showing(HWND window);
+// Enabled with every parent.
+bool UsableForInput(HWND window);
+
+// The client area's top left in screen coordinates.
+POINT ClientOrigin(HWND window);
+// The window rectangle in screen coordinates.
+RECT ScreenRect(HWND window);
+// Where the window draws on its top-level surface: the surface, the surface
+// position of the client (0, 0) and the client clipped to every ancestor's
+// client (surface coordinates). With `whole`, the window rectangle instead
+// of the client.
+bool WindowArea(HWND window, bool whole, Surface** surface, POINT* origin, RECT* clip);
+// The caption's close box in window coordinates (empty without WS_SYSMENU).
+RECT CloseBoxRect(HWND window);
+// Clears WS_VISIBLE, sends WM_WINDOWPOSCHANGED, invalidates the parent area
+// the window covered and moves activation and focus on.
+void Hide(HWND window);
+// The window's rectangle as a WINDOWPOS with the flags.
+WINDOWPOS PositionOf(HWND window, UINT flags);
+
+// ---- Messages ---------------------------------------------------------------
+LRESULT Deliver(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+void RecordFailure(const std::string& text);
+DWORD Now();
+// Removes what the queue holds for the window (posted messages, timers).
+void ForgetWindow(HWND window);
+void ResetQueue();
+// Whether the last GetMessageA ended because nothing could ever arrive.
+bool LastRetrievalWasDeadlock();
+
+// ---- Input, activation and focus ---------------------------------------------
+struct FocusState {
+  HWND active = nullptr;
+  HWND focus = nullptr;
+  HWND capture = nullptr;
+};
+FocusState& Focus();
+void Activate(HWND topLevel, int how);
+// After the window was hidden, disabled or is going: activation, focus and
+// capture leave it and its descendants.
+enum : int { kMoveActivation = 1, kMoveFocus = 2, kMoveCapture = 4 };
+void MoveStateOff(HWND window, int what);
+void ResetInput();
+bool KeyIsDown(int key);
+// Whether a message passes a GetMessageA / PeekMessageA filter.
+bool PassesFilter(const MSG& msg, HWND window, UINT first, UINT last);
+// The next injected input as a message, processed (activation, WM_SETCURSOR,
+// key state) when it is removed. Input that makes no message (a frame
+// move, a disabled target) is consumed on the way. False when none passes
+// the filter.
+bool NextInput(MSG* msg, HWND window, UINT first, UINT last, bool remove);
+
+// ---- Painting -----------------------------------------------------------------
+void Invalidate(HWND window, const RECT* clientArea, bool erase);
+// The parent area (or nothing for a top-level window) that a window rect
+// given in parent coordinates covered, invalidated with erase.
+void InvalidateParentArea(HWND window, const RECT& rectInParent);
+void RegionAdd(std::vector<RECT>& region, const RECT& rect);
+void RegionSubtract(std::vector<RECT>& region, const RECT& rect);
+RECT RegionBounds(const std::vector<RECT>& region);
+// Draws the frames that changed since they were last drawn.
+void DrawDirtyFrames();
+// The top-level surface follows the window's size, keeping what overlaps.
+void ResizeSurface(HWND window);
+
+// ---- Standard controls ----------------------------------------------------------
+LRESULT CALLBACK ButtonProc(HWND, UINT, WPARAM, LPARAM);
+LRESULT CALLBACK StaticProc(HWND, UINT, WPARAM, LPARAM);
+LRESULT CALLBACK EditProc(HWND, UINT, WPARAM, LPARAM);
+LRESULT CALLBACK DialogProc(HWND, UINT, WPARAM, LPARAM);
+// Face grey, the dialog and control background.
+constexpr COLORREF kFaceGrey = 0xC0C0C0;
+// [left, right) x [top, bottom) in one colour, through the context's clip.
+void FillSolid(HDC dc, const RECT& rect, COLORREF color);
+// The 1-pixel edge just inside the rectangle: top and left in one colour,
+// bottom and right in the other.
+void DrawEdge(HDC dc, const RECT& rect, COLORREF topLeft, COLORREF bottomRight);
+// The default procedure, then a repaint for the changes a control shows
+// (text, enabled state, font).
+LRESULT DefaultAndRepaint(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+// ---- Keys ---------------------------------------------------------------------
+// The US-layout scan code and extended flag of a virtual key (0 when none).
+int ScanCode(int key, bool* extended);
+// The character a key types with or without Shift (0 for none).
+char KeyChar(int key, bool shift);
+// The virtual key and Shift that type a character; false when none does.
+bool KeyForChar(char c, int* key, bool* shift);
+
+} // namespace standin::detail
