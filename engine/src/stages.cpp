@@ -4,6 +4,7 @@
 #include "contrast.h"
 #include "gamma.h"
 #include "levels.h"
+#include "sharpen.h"
 
 namespace lvx {
 
@@ -12,6 +13,7 @@ void InstallStages(EngineControl& control)
   control.stages[kSlotLevels] = LevelsStage;
   control.stages[kSlotGamma] = GammaStage;
   control.stages[kSlotContrast] = ContrastStage;
+  control.stages[kSlotSharpen] = control.sharpening = SharpenStage;
   // The skin-tone and sharpening slots stay empty until those stages exist.
   control.borderFlag = 1;
   control.borderPrePass = BorderPrePass;

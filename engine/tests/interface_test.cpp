@@ -138,7 +138,8 @@ TEST(Interface, DefaultRecordValues)
   EXPECT_NE(m.control.stages[kSlotGamma], nullptr);
   EXPECT_NE(m.control.stages[kSlotContrast], nullptr);
   EXPECT_EQ(m.control.stages[kSlotSkin], nullptr);
-  EXPECT_EQ(m.control.stages[kSlotSharpen], nullptr);
+  EXPECT_NE(m.control.stages[kSlotSharpen], nullptr);
+  EXPECT_EQ(m.control.sharpening, m.control.stages[kSlotSharpen]);
   EXPECT_NE(m.control.borderPrePass, nullptr);
   EXPECT_NE(m.control.finalStep, nullptr);
   EXPECT_EQ(m.control.borderFlag, 1);
