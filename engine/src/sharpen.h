@@ -70,6 +70,10 @@ int32_t EdgeLevel(const uint32_t* gradientHistogram, uint64_t n);
 // stays 0. Task of rows ticks, one poll per inner row.
 int SharpnessMap(const ImageDesc& Yr, const ImageDesc& Er, int32_t p, double r, const SharpenAdaptiveSettings& settings,
                  ImageDesc& S, AdjustProgressProc cb);
+// Clears every non-zero region (4-connected) of the sharpness map S that
+// holds fewer than floor(rows x columns x fraction) pixels; a fraction of 0
+// or less, or a minimum size below 2, does nothing.
+int RemoveSmallRegions(const ImageDesc& S, double fraction, AdjustProgressProc cb);
 // The edge blur from the 256-bin histogram of the sharpness map: the
 // sharpness where the top share of the non-zero values begins, as the
 // Gaussian width 100 / (sharpness sqrt(2 pi)); 0 when that sharpness is

@@ -99,8 +99,26 @@ int EdgeSharpness(const uint8_t* p, ptrdiff_t rowStride, ptrdiff_t pixelStride, 
   return value > 255 ? 255 : int(value);
 }
 
-// Clears the non-zero regions of S smaller than `fraction` of its area (a
-// fraction of 0 or less, or a minimum size below 2, does nothing).
+// One output row of the box mean from the column sums (entry c + R is
+// column c); the division by a constant becomes a multiplication.
+template <int R>
+void BoxRow(const uint16_t* sums, int32_t columns, uint8_t* out)
+{
+  constexpr uint32_t kArea = (2 * R + 1) * (2 * R + 1);
+  for (int32_t x = 0; x < columns; ++x) {
+    uint32_t w = 0;
+    for (int j = 0; j <= 2 * R; ++j)
+      w += sums[x + j];
+    out[x] = uint8_t(w / kArea);
+  }
+}
+
+using BoxRowFn = void (*)(const uint16_t*, int32_t, uint8_t*);
+constexpr BoxRowFn kBoxRows[kMaxWindowRadius + 1] = {nullptr,     BoxRow<1>, BoxRow<2>, BoxRow<3>,
+                                                     BoxRow<4>, BoxRow<5>, BoxRow<6>, BoxRow<7>};
+
+} // namespace
+
 int RemoveSmallRegions(const ImageDesc& S, double fraction, AdjustProgressProc cb)
 {
   if (!(fraction > 0))
@@ -128,26 +146,6 @@ int RemoveSmallRegions(const ImageDesc& S, double fraction, AdjustProgressProc c
   FreeImage(labels);
   return status;
 }
-
-// One output row of the box mean from the column sums (entry c + R is
-// column c); the division by a constant becomes a multiplication.
-template <int R>
-void BoxRow(const uint16_t* sums, int32_t columns, uint8_t* out)
-{
-  constexpr uint32_t kArea = (2 * R + 1) * (2 * R + 1);
-  for (int32_t x = 0; x < columns; ++x) {
-    uint32_t w = 0;
-    for (int j = 0; j <= 2 * R; ++j)
-      w += sums[x + j];
-    out[x] = uint8_t(w / kArea);
-  }
-}
-
-using BoxRowFn = void (*)(const uint16_t*, int32_t, uint8_t*);
-constexpr BoxRowFn kBoxRows[kMaxWindowRadius + 1] = {nullptr,     BoxRow<1>, BoxRow<2>, BoxRow<3>,
-                                                     BoxRow<4>, BoxRow<5>, BoxRow<6>, BoxRow<7>};
-
-} // namespace
 
 int32_t EdgeLevel(const uint32_t* h, uint64_t n)
 {
