@@ -1,5 +1,6 @@
 #pragma once
-// Separable integer binomial blur and unsharp mask, in place on 8-bit planes.
+// Separable integer binomial blur and unsharp mask, in place on 8-bit planes
+// (the blur also on the three channels of a colour image at once).
 //
 // The blur parameter x is twice the kernel's variance (x = 2 sigma^2): the
 // binomial kernel of order 2d has variance d / 2, and a fractional x mixes
