@@ -306,38 +306,13 @@ int BoxMean(const ImageDesc& plane, int radius, AdjustProgressProc cb)
     return s;
   if (radius == 0 || plane.PixelCount() == 0)
     return kStatusOk;
-  const int r = radius;
   const int32_t columns = plane.columns;
   Task task(cb, std::max(plane.rows / 8, 2));
-  WindowFrame frame;
-  Buffer<uint16_t> sums; // entry c + r is column c, c = -r .. columns + r - 1
-  if (!frame.Prepare(plane, r, r + 2) || !sums.Allocate(size_t(columns) + 2 * r))
-    return kStatusNoMemory;
-  uint16_t* S = sums.data() + r;
-  const BoxRowFn boxRow = kBoxRows[r];
-
-  return WithPixelStride(plane.pixelStride, [&](auto step) {
-    return frame.Run(r + 1, task, [&](int32_t y, uint8_t* out) {
-      if (y == 0) {
-        std::fill(S, S + columns, uint16_t(0));
-        for (int i = -r; i <= r; ++i) {
-          const uint8_t* row = frame.Row(i);
-          for (int32_t c = 0; c < columns; ++c)
-            S[c] = uint16_t(S[c] + row[c * step]);
-        }
-      } else {
-        // The leaving row is written back only after this pass, so it still
-        // holds its unfiltered values.
-        const uint8_t* in = frame.Row(y + r);
-        const uint8_t* gone = frame.Row(y - r - 1);
-        for (int32_t c = 0; c < columns; ++c)
-          S[c] = uint16_t(S[c] + in[c * step] - gone[c * step]);
-      }
-      std::fill(S - r, S, S[0]);
-      std::fill(S + columns, S + columns + r, S[columns - 1]);
-      boxRow(S - r, columns, out);
-    });
-  });
+  const BoxRowFn boxRow = kBoxRows[radius];
+  return SlidingColumnSums<uint16_t>(plane, radius, task, [](uint8_t p) { return p; },
+                                     [&](int32_t, const uint16_t* S, uint8_t* out, auto) {
+                                       boxRow(S - radius, columns, out);
+                                     });
 }
 
 int EstimateNoiseFloor(const ImageDesc& E, const AdjustRect& rect, const SharpenAdaptiveSettings& s,
