@@ -9,7 +9,8 @@
 #   engine/bench/compare-imagemagick.sh
 #
 # Installs imagemagick and hyperfine when missing, builds Release into
-# build-release/, and writes the table to build/bench/compare.md.
+# build-release/, works in /dev/shm/lumivex-bench/ (removed at the end) and
+# writes the table to build/bench/compare.md.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
 
@@ -105,4 +106,5 @@ mkdir -p "$(dirname "$report")"
     echo "| $f.ppm | $(channels "$work/$f.ppm") |"
   done
 } >"$report"
+rm -rf "$work" # about half a gigabyte of memory-backed pictures
 cat "$report"
