@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <type_traits>
 
 namespace lvx {
 namespace {
@@ -54,21 +55,43 @@ struct Filter {
   int s;
 };
 
+// Calls f(i, offset) for every sample of a row: sample i = C x + c is
+// channel c of pixel x, at byte offset x step + c. Rows whose samples lie
+// next to each other run as one plain loop the compiler can vectorise.
+template <int C, class Step, class F>
+inline void ForSamples(int32_t columns, Step step, F&& f)
+{
+  if constexpr (C == 1) {
+    for (int32_t x = 0; x < columns; ++x)
+      f(x, x * step);
+  } else if constexpr (std::is_same_v<Step, std::integral_constant<ptrdiff_t, C>>) {
+    for (int32_t i = 0; i < C * columns; ++i)
+      f(i, ptrdiff_t(i));
+  } else {
+    for (int32_t x = 0; x < columns; ++x)
+      for (int c = 0; c < C; ++c)
+        f(x * C + c, x * step + c);
+  }
+}
+
 // The separable filter, one vertical pass per source row into a ring of
 // n + 1 accumulator rows, one horizontal pass per output row, n rows behind.
-// `leadPasses` extra passes (ticks and polls only) come first.
+// C interleaved channels (1 for a plane, 3 for a colour image, which only
+// blurs) are filtered side by side, each on its own. `leadPasses` extra
+// passes (ticks and polls only) come first.
+template <int C>
 int RunFilter(const Filter& f, int32_t leadPasses, AdjustProgressProc cb)
 {
   const ImageDesc& plane = f.plane;
-  const int32_t rows = plane.rows, columns = plane.columns;
+  const int32_t rows = plane.rows, columns = plane.columns, samples = C * columns;
   const int n = f.kernel.n;
   const uint16_t* w = f.kernel.w;
-  const size_t span = size_t(columns) + 2 * size_t(n);
+  const size_t span = size_t(samples) + 2 * size_t(C) * size_t(n);
   // The accumulator ring and one row of horizontal sums, in one block.
   Buffer<int32_t> block;
-  if (!block.Allocate(span * size_t(n + 1) + size_t(columns)))
+  if (!block.Allocate(span * size_t(n + 1) + size_t(samples)))
     return kStatusNoMemory;
-  auto accumulator = [&](int32_t sourceRow) { return block.data() + span * size_t(sourceRow % (n + 1)) + n; };
+  auto accumulator = [&](int32_t sourceRow) { return block.data() + span * size_t(sourceRow % (n + 1)) + C * n; };
   uint32_t* B = reinterpret_cast<uint32_t*>(block.data() + span * size_t(n + 1));
 
   const bool pureBlur = !f.strength.Allocated() && f.A == -256;
@@ -80,59 +103,74 @@ int RunFilter(const Filter& f, int32_t leadPasses, AdjustProgressProc cb)
     if (task.Poll())
       return kStatusCancelled;
 
-  return WithPixelStride(plane.pixelStride, [&](auto step) {
+  auto run = [&](auto step) {
     for (int32_t t = 0; t < rows + n; ++t) {
       if (t < rows) {
         int32_t* a = accumulator(t);
         const uint8_t* centre = plane.Row(t);
-        for (int32_t x = 0; x < columns; ++x)
-          a[x] = int32_t(w[0]) * centre[x * step];
+        const int32_t w0 = w[0];
+        ForSamples<C>(columns, step, [&](int32_t i, ptrdiff_t o) { a[i] = w0 * centre[o]; });
         for (int k = 1; k <= n; ++k) {
           const uint8_t* up = plane.Row(std::max(t - k, 0));
           const uint8_t* down = plane.Row(std::min(t + k, rows - 1));
           const int32_t wk = w[k];
-          for (int32_t x = 0; x < columns; ++x)
-            a[x] += wk * (up[x * step] + down[x * step]);
+          ForSamples<C>(columns, step, [&](int32_t i, ptrdiff_t o) { a[i] += wk * (up[o] + down[o]); });
         }
       }
       if (t >= n) {
         const int32_t y = t - n;
         int32_t* a = accumulator(y);
-        for (int k = 1; k <= n; ++k) {
-          a[-k] = a[0];
-          a[columns - 1 + k] = a[columns - 1];
-        }
-        for (int32_t x = 0; x < columns; ++x)
-          B[x] = uint32_t(w[0]) * uint32_t(a[x]);
+        for (int k = 1; k <= n; ++k)
+          for (int c = 0; c < C; ++c) {
+            a[c - C * k] = a[c];
+            a[samples - C + c + C * k] = a[samples - C + c];
+          }
+        for (int32_t i = 0; i < samples; ++i)
+          B[i] = uint32_t(w[0]) * uint32_t(a[i]);
         for (int k = 1; k <= n; ++k) {
           const uint32_t wk = w[k];
-          for (int32_t x = 0; x < columns; ++x)
-            B[x] += wk * uint32_t(a[x - k] + a[x + k]);
+          for (int32_t i = 0; i < samples; ++i)
+            B[i] += wk * uint32_t(a[i - C * k] + a[i + C * k]);
         }
         uint8_t* row = plane.Row(y);
         if (pureBlur) {
-          for (int32_t x = 0; x < columns; ++x)
-            row[x * step] = uint8_t((B[x] + blurRound) >> f.s);
-        } else if (!f.strength.Allocated()) {
-          if (Fits32(f.A))
-            SharpenRow<int32_t, false>(row, step, nullptr, 0, B, columns, f.A, lo, hi);
-          else
-            SharpenRow<int64_t, false>(row, step, nullptr, 0, B, columns, f.A, lo, hi);
-        } else {
-          const uint8_t* m = f.strength.Row(y);
-          WithPixelStride(f.strength.pixelStride, [&](auto mStep) {
+          ForSamples<C>(columns, step, [&](int32_t i, ptrdiff_t o) { row[o] = uint8_t((B[i] + blurRound) >> f.s); });
+        } else if constexpr (C == 1) {
+          if (!f.strength.Allocated()) {
             if (Fits32(f.A))
-              SharpenRow<int32_t, true>(row, step, m, mStep, B, columns, f.A, lo, hi);
+              SharpenRow<int32_t, false>(row, step, nullptr, 0, B, columns, f.A, lo, hi);
             else
-              SharpenRow<int64_t, true>(row, step, m, mStep, B, columns, f.A, lo, hi);
-          });
+              SharpenRow<int64_t, false>(row, step, nullptr, 0, B, columns, f.A, lo, hi);
+          } else {
+            const uint8_t* m = f.strength.Row(y);
+            WithPixelStride(f.strength.pixelStride, [&](auto mStep) {
+              if (Fits32(f.A))
+                SharpenRow<int32_t, true>(row, step, m, mStep, B, columns, f.A, lo, hi);
+              else
+                SharpenRow<int64_t, true>(row, step, m, mStep, B, columns, f.A, lo, hi);
+            });
+          }
         }
       }
       if (task.Poll())
         return kStatusCancelled;
     }
     return kStatusOk;
-  });
+  };
+  return WithPixelStrideOf<C>(plane.pixelStride, run);
+}
+
+// j with w[0] + 2 (w[1] + ... + w[n]) = 2^j, or -1 when the sum is no power
+// of two up to 2^31.
+int KernelExponent(const HalfKernel& kernel)
+{
+  uint64_t sum = kernel.w[0];
+  for (int k = 1; k <= kernel.n; ++k)
+    sum += 2 * uint64_t(kernel.w[k]);
+  for (int j = 0; j < 32; ++j)
+    if ((uint64_t(1) << j) == sum)
+      return j;
+  return -1;
 }
 
 // The checks shared by both forms once there is something to do.
@@ -183,19 +221,14 @@ int UnsharpMaskWithKernel(const ImageDesc& plane, const ImageDesc& strength, con
   const int n = kernel.n;
   if (n < 0 || n > kMaxHalfWidth)
     return kStatusBadArgument;
-  uint64_t sum = kernel.w[0];
-  for (int k = 1; k <= n; ++k)
-    sum += 2 * uint64_t(kernel.w[k]);
-  int j = 0;
-  while (j < 32 && (uint64_t(1) << j) != sum)
-    ++j;
-  if (j == 32 || 2 * j > 24)
+  const int j = KernelExponent(kernel);
+  if (j < 0 || 2 * j > 24)
     return kStatusBadArgument;
   if (n == 0 || amount == 0)
     return kStatusOk;
   if (int s = CheckPlanes(plane, strength))
     return s;
-  return RunFilter(Filter{plane, strength, kernel, amount * 256 / 100, 2 * j}, 0, cb);
+  return RunFilter<1>(Filter{plane, strength, kernel, amount * 256 / 100, 2 * j}, 0, cb);
 }
 
 int UnsharpMask(const ImageDesc& plane, const ImageDesc& strength, double x, int16_t amount, AdjustProgressProc cb)
@@ -230,7 +263,20 @@ int IntegerOrderUnsharpMask(const ImageDesc& plane, const ImageDesc& strength, i
   kernel.n = radius;
   for (int k = 0; k <= radius; ++k)
     kernel.w[k] = row[radius + k];
-  return RunFilter(Filter{plane, strength, kernel, amount * 256 / 100, 4 * radius}, radius, cb);
+  return RunFilter<1>(Filter{plane, strength, kernel, amount * 256 / 100, 4 * radius}, radius, cb);
+}
+
+int BlurColourInPlace(const ImageDesc& colour, double x, AdjustProgressProc cb)
+{
+  HalfKernel kernel;
+  if (int s = KernelFromParameter(x, kernel))
+    return s;
+  if (kernel.n == 0)
+    return kStatusOk;
+  if (colour.kind != kKindColour)
+    return kStatusBadArgument;
+  const ImageDesc none = EmptyImage();
+  return RunFilter<3>(Filter{colour, none, kernel, -256, 2 * KernelExponent(kernel)}, 0, cb);
 }
 
 } // namespace lvx

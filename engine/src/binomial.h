@@ -1,5 +1,6 @@
 #pragma once
-// Separable integer binomial blur and unsharp mask, in place on 8-bit planes.
+// Separable integer binomial blur and unsharp mask, in place on 8-bit planes
+// (the blur also on the three channels of a colour image at once).
 //
 // The blur parameter x is twice the kernel's variance (x = 2 sigma^2): the
 // binomial kernel of order 2d has variance d / 2, and a fractional x mixes
@@ -52,6 +53,10 @@ int UnsharpMaskWithKernel(const ImageDesc& plane, const ImageDesc& strength, con
 int UnsharpMask(const ImageDesc& plane, const ImageDesc& strength, double x, int16_t amount, AdjustProgressProc cb);
 // The rounded blur: UnsharpMask without strength plane, amount -100.
 int BlurInPlace(const ImageDesc& plane, double x, AdjustProgressProc cb);
+// The rounded blur of all three channels of a colour image (kind 3) in one
+// pass over its rows: the same result as BlurInPlace on each channel view,
+// in one task of max(rows, 2) ticks with rows + n ticks delivered.
+int BlurColourInPlace(const ImageDesc& colour, double x, AdjustProgressProc cb);
 // The same rule with the binomial kernel of order 2 radius (2-D shift
 // 4 radius). -200 for a radius outside 0..6; radius 0 or amount 0 returns 0
 // touching nothing.

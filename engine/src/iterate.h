@@ -13,18 +13,25 @@
 #include <cstddef>
 #include <cstdint>
 #include <type_traits>
+#include <utility>
 
 namespace lvx {
 
 // Calls f(stride) with the pixel stride as a compile-time 1 when it is 1, so
 // that row loops written once over `row[x * stride]` become plain contiguous
 // loops the compiler can vectorise.
+// WithPixelStrideOf<3> does the same for packed colour pixels.
+template <ptrdiff_t K, class F>
+decltype(auto) WithPixelStrideOf(ptrdiff_t stride, F&& f)
+{
+  if (stride == K)
+    return f(std::integral_constant<ptrdiff_t, K>{});
+  return f(stride);
+}
 template <class F>
 decltype(auto) WithPixelStride(ptrdiff_t stride, F&& f)
 {
-  if (stride == 1)
-    return f(std::integral_constant<ptrdiff_t, 1>{});
-  return f(stride);
+  return WithPixelStrideOf<1>(stride, std::forward<F>(f));
 }
 
 using PixelKernel = FunctionRef<void(uint8_t* element)>;

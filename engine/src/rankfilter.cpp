@@ -72,43 +72,19 @@ int CountingFilter(const ImageDesc& plane, int radius, int percentage, AdjustPro
   const int32_t columns = plane.columns;
   const uint8_t threshold = uint8_t((2 * r + 1) * (2 * r + 1) - 1 - RankIndex(r, percentage));
   Task task(cb, std::max(plane.rows / 8, 2));
-  WindowFrame frame;
-  Buffer<uint8_t> sums; // entry c + r is column c, c = -r .. columns + r - 1
-  if (!frame.Prepare(plane, r, r + 2) || !sums.Allocate(size_t(columns) + 2 * r))
-    return kStatusNoMemory;
-  uint8_t* S = sums.data() + r;
-
-  return WithPixelStride(plane.pixelStride, [&](auto step) {
-    auto count = [](uint8_t p) { return uint8_t(kCounting == Counting::Values ? p : p != 0); };
-    return frame.Run(r + 1, task, [&](int32_t y, uint8_t* out) {
-      if (y == 0) {
-        std::memset(S, 0, size_t(columns));
-        for (int i = -r; i <= r; ++i) {
-          const uint8_t* row = frame.Row(i);
-          for (int32_t c = 0; c < columns; ++c)
-            S[c] = uint8_t(S[c] + count(row[c * step]));
-        }
-      } else {
-        const uint8_t* in = frame.Row(y + r);
-        const uint8_t* gone = frame.Row(y - r - 1);
-        for (int32_t c = 0; c < columns; ++c)
-          S[c] = uint8_t(S[c] + count(in[c * step]) - count(gone[c * step]));
-      }
-      std::memset(S - r, S[0], size_t(r));
-      std::memset(S + columns, S[columns - 1], size_t(r));
-
-      const uint8_t* own = plane.Row(y);
-      uint8_t w = 0;
-      for (int j = -r; j <= r; ++j)
-        w = uint8_t(w + S[j]);
-      for (int32_t x = 0;;) {
-        const uint8_t keep = kCounting == Counting::Values ? 1 : own[x * step];
-        out[x] = w > threshold ? keep : 0;
-        if (++x == columns)
-          break;
-        w = uint8_t(w + S[x + r] - S[x - r - 1]);
-      }
-    });
+  auto count = [](uint8_t p) { return uint8_t(kCounting == Counting::Values ? p : p != 0); };
+  return SlidingColumnSums<uint8_t>(plane, r, task, count, [&](int32_t y, const uint8_t* S, uint8_t* out, auto step) {
+    const uint8_t* own = plane.Row(y);
+    uint8_t w = 0;
+    for (int j = -r; j <= r; ++j)
+      w = uint8_t(w + S[j]);
+    for (int32_t x = 0;;) {
+      const uint8_t keep = kCounting == Counting::Values ? 1 : own[x * step];
+      out[x] = w > threshold ? keep : 0;
+      if (++x == columns)
+        break;
+      w = uint8_t(w + S[x + r] - S[x - r - 1]);
+    }
   });
 }
 

@@ -20,9 +20,11 @@
 // rows + r passes, the counting filters rows + r + 1.
 #include "alloc.h"
 #include "image.h"
+#include "iterate.h"
 #include "progress.h"
 #include "status.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -137,5 +139,45 @@ private:
   Buffer<ptrdiff_t> columnTable_;
   Buffer<uint8_t> ring_;
 };
+
+// The frame of the counting filters and the box mean: column sums S[c] of
+// count(value) over the 2r + 1 window rows of output row y, held as Sum
+// (c = -r .. columns + r - 1; the clamped columns hold copies of the edge
+// columns' sums), built from scratch for row 0 and then updated by one row
+// in and one row out. rowOut(y, S, out, step) makes output row y from them
+// (S[c] for column c, step the plane's pixel stride). The ring holds r + 2
+// rows: the row leaving the sums is written back only after the pass that
+// subtracts it, so it still holds its unfiltered values. -108 when the frame
+// or the sums cannot be allocated.
+template <class Sum, class Count, class RowOut>
+int SlidingColumnSums(const ImageDesc& plane, int r, const Task& task, Count count, RowOut rowOut)
+{
+  const int32_t columns = plane.columns;
+  WindowFrame frame;
+  Buffer<Sum> sums;
+  if (!frame.Prepare(plane, r, r + 2) || !sums.Allocate(size_t(columns) + 2 * size_t(r)))
+    return kStatusNoMemory;
+  Sum* S = sums.data() + r;
+  return WithPixelStride(plane.pixelStride, [&](auto step) {
+    return frame.Run(r + 1, task, [&](int32_t y, uint8_t* out) {
+      if (y == 0) {
+        std::fill(S, S + columns, Sum(0));
+        for (int i = -r; i <= r; ++i) {
+          const uint8_t* row = frame.Row(i);
+          for (int32_t c = 0; c < columns; ++c)
+            S[c] = Sum(S[c] + count(row[c * step]));
+        }
+      } else {
+        const uint8_t* in = frame.Row(y + r);
+        const uint8_t* gone = frame.Row(y - r - 1);
+        for (int32_t c = 0; c < columns; ++c)
+          S[c] = Sum(S[c] + count(in[c * step]) - count(gone[c * step]));
+      }
+      std::fill(S - r, S, S[0]);
+      std::fill(S + columns, S + columns + r, S[columns - 1]);
+      rowOut(y, static_cast<const Sum*>(S), out, step);
+    });
+  });
+}
 
 } // namespace lvx

@@ -4,6 +4,7 @@
 #include "contrast.h"
 #include "gamma.h"
 #include "levels.h"
+#include "sharpen.h"
 #include "skintone.h"
 
 namespace lvx {
@@ -14,7 +15,7 @@ void InstallStages(EngineControl& control)
   control.stages[kSlotGamma] = GammaStage;
   control.stages[kSlotContrast] = ContrastStage;
   control.stages[kSlotSkin] = SkinToneStage;
-  // The skin-tone and sharpening slots stay empty until those stages exist.
+  control.stages[kSlotSharpen] = control.sharpening = SharpenStage;
   control.borderFlag = 1;
   control.borderPrePass = BorderPrePass;
   control.finalFlag = 1;

@@ -245,21 +245,27 @@ int GradientMap(const ImageDesc& plane, ImageDesc& out, int shift, AdjustProgres
     const uint8_t* above = plane.Row(y > 0 ? y - 1 : 0);
     const uint8_t* here = plane.Row(y);
     const uint8_t* below = plane.Row(y + 1 < rows ? y + 1 : y);
-    for (int32_t x = 0; x < cols; ++x) {
-      ptrdiff_t o = x * plane.pixelStride;
-      across[x + 1] = above[o] + 2 * here[o] + below[o];
-      down[x + 1] = above[o] - below[o];
-    }
-    across[0] = across[1];
-    down[0] = down[1];
-    across[cols + 1] = across[cols];
-    down[cols + 1] = down[cols];
+    int32_t* A = across.data();
+    int32_t* D = down.data();
+    WithPixelStride(plane.pixelStride, [&](auto step) {
+      for (int32_t x = 0; x < cols; ++x) {
+        const int32_t a = above[x * step], h = here[x * step], b = below[x * step];
+        A[x + 1] = a + 2 * h + b;
+        D[x + 1] = a - b;
+      }
+    });
+    A[0] = A[1];
+    D[0] = D[1];
+    A[cols + 1] = A[cols];
+    D[cols + 1] = D[cols];
     uint8_t* target = out.Row(y);
-    for (int32_t x = 0; x < cols; ++x) {
-      int32_t sum = std::abs(across[x] - across[x + 2]) + std::abs(down[x] + 2 * down[x + 1] + down[x + 2]);
-      sum >>= shift;
-      target[x * out.pixelStride] = uint8_t(sum > 255 ? 255 : sum);
-    }
+    WithPixelStride(out.pixelStride, [&](auto step) {
+      for (int32_t x = 0; x < cols; ++x) {
+        int32_t sum = std::abs(A[x] - A[x + 2]) + std::abs(D[x] + 2 * D[x + 1] + D[x + 2]);
+        sum >>= shift;
+        target[x * step] = uint8_t(sum > 255 ? 255 : sum);
+      }
+    });
     if (y % 8 == 0 && task.Poll()) {
       FreeImageIf(out, true, made);
       return kStatusCancelled;

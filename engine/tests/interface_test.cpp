@@ -133,12 +133,13 @@ TEST(Interface, DefaultRecordValues)
     const int c[3] = {233, 200, 181};
     EXPECT_EQ(m.skin.targetColour[i], int(std::floor(255.0 * std::pow(c[i] / 255.0, 2.2) + 0.5)));
   }
-  // The tone and skin-tone stages are installed; sharpening is not built yet.
+  // All five stages are installed, with the border pre-pass and the final step.
   EXPECT_NE(m.control.stages[kSlotLevels], nullptr);
   EXPECT_NE(m.control.stages[kSlotGamma], nullptr);
   EXPECT_NE(m.control.stages[kSlotContrast], nullptr);
   EXPECT_NE(m.control.stages[kSlotSkin], nullptr);
-  EXPECT_EQ(m.control.stages[kSlotSharpen], nullptr);
+  EXPECT_NE(m.control.stages[kSlotSharpen], nullptr);
+  EXPECT_EQ(m.control.sharpening, m.control.stages[kSlotSharpen]);
   EXPECT_NE(m.control.borderPrePass, nullptr);
   EXPECT_NE(m.control.finalStep, nullptr);
   EXPECT_EQ(m.control.borderFlag, 1);

@@ -1,0 +1,153 @@
+// The sharpening stage and its two variants.
+#include "sharpen.h"
+
+#include "alloc.h"
+#include "binomial.h"
+#include "colorspace.h"
+#include "iterate.h"
+#include "module.h"
+#include "progress.h"
+#include "rect.h"
+#include "stats.h"
+#include "status.h"
+
+namespace lvx {
+namespace {
+
+// A plane the variant allocates, freed on every path.
+struct Plane {
+  ImageDesc desc;
+  Plane() = default;
+  Plane(const Plane&) = delete;
+  Plane& operator=(const Plane&) = delete;
+  ~Plane() { FreeImage(desc); }
+};
+
+} // namespace
+
+int AdaptiveSharpen(const ImageDesc& colour, const AdjustRect& rect, const SharpenAdaptiveSettings& settings,
+                    SharpenMeasures& m, AdjustProgressProc cb)
+{
+  if (int s = CheckKind(colour, kKindColour))
+    return s;
+  const AdjustRect area = ClipRect(rect, colour.rows, colour.columns);
+  Task task(cb, 12);
+  Plane Y, E;
+
+  // Measurements, inside the analysis rectangle.
+  if (int s = ExtractLuminance(colour, Y.desc, cb))
+    return s;
+  if (task.Poll())
+    return kStatusCancelled;
+  if (int s = GradientMap(Y.desc, E.desc, 1, cb))
+    return s;
+  if (task.Poll())
+    return kStatusCancelled;
+  {
+    Buffer<uint32_t> gradientHistogram;
+    if (!gradientHistogram.Allocate(256))
+      return kStatusNoMemory;
+    if (int s = EstimateEdgeBlur(Y.desc, E.desc, area, settings, gradientHistogram.data(), m.edgeBlur, cb))
+      return s;
+    if (task.Poll())
+      return kStatusCancelled;
+    m.combScore = CombScore(gradientHistogram.data(), settings);
+    if (task.Poll())
+      return kStatusCancelled;
+  }
+  if (int s = EstimateNoiseFloor(E.desc, area, settings, m.noiseFloor, cb))
+    return s;
+  if (task.Poll())
+    return kStatusCancelled;
+  DeriveSharpenParameters(settings, m);
+  if (m.amount == 0)
+    return kStatusOk;
+
+  // The box-filtered gradient becomes the strength plane.
+  uint8_t curve[256];
+  BuildStrengthCurve(m, curve);
+  if (int s = ApplyTable8(E.desc, curve, cb))
+    return s;
+  if (task.Poll())
+    return kStatusCancelled;
+
+  // Corrections, on the whole picture. The derived parameters stay below
+  // the blur's limit, so neither kernel can fail.
+  HalfKernel kernel;
+  if (int s = KernelFromParameter(m.sharpenBlur, kernel))
+    return s;
+  if (m.sharpenBlur != 0) {
+    // The three channels in one pass; the three polls stand for one channel each.
+    if (int s = BlurColourInPlace(colour, m.preBlur, cb))
+      return s;
+    for (int channel = 0; channel < 3; ++channel)
+      if (task.Poll())
+        return kStatusCancelled;
+  }
+  // A mask without width changes nothing, and the merge of an unchanged
+  // luminance gives every pixel back as it was, so both are left out then.
+  const bool masks = kernel.n > 0;
+  // The analysis filtered part of Y in place: take it afresh.
+  if (masks)
+    if (int s = ExtractLuminance(colour, Y.desc, cb))
+      return s;
+  if (task.Poll())
+    return kStatusCancelled;
+  if (masks)
+    if (int s = UnsharpMaskWithKernel(Y.desc, E.desc, kernel, m.amount, cb))
+      return s;
+  FreeImage(E.desc);
+  if (task.Poll())
+    return kStatusCancelled;
+  if (masks)
+    if (int s = MergeLuminance(colour, Y.desc, cb))
+      return s;
+  return task.Poll() ? kStatusCancelled : kStatusOk;
+}
+
+int PlainSharpen(const ImageDesc& colour, const SharpenSettings& settings, AdjustProgressProc cb)
+{
+  Task task(cb, 3);
+  if (!(settings.plainBlurParameter > 0) || settings.plainAmount == 0)
+    return kStatusOk;
+  Plane Y;
+  if (int s = ExtractLuminance(colour, Y.desc, cb))
+    return s;
+  if (task.Poll())
+    return kStatusCancelled;
+  if (int s = UnsharpMask(Y.desc, EmptyImage(), settings.plainBlurParameter, settings.plainAmount, cb))
+    return s;
+  if (task.Poll())
+    return kStatusCancelled;
+  if (int s = MergeLuminance(colour, Y.desc, cb))
+    return s;
+  return task.Poll() ? kStatusCancelled : kStatusOk;
+}
+
+int SharpenStage(CorrectionImage& image, EngineControl& control, AdjustProgressProc cb)
+{
+  const SharpenSettings& settings = SharpenSettingsOf(control);
+  Task task(cb, 2);
+  if (int s = EnsureColour(image, cb))
+    return s;
+  if (task.Poll())
+    return kStatusCancelled;
+  int status;
+  if (settings.variant) {
+    SharpenMeasures measures;
+    status = AdaptiveSharpen(image.colour, image.rect, settings.adaptive, measures, cb);
+  } else {
+    status = PlainSharpen(image.colour, settings, cb);
+  }
+  // Either way the working image no longer matches; after a failure the
+  // colour image may be half written.
+  if (status != kStatusOk)
+    image.ColourStale();
+  else
+    image.workingValid = 0;
+  if (task.Poll())
+    status = kStatusCancelled;
+  return status;
+}
+
+} // namespace lvx
