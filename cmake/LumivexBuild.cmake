@@ -76,3 +76,16 @@ function(lvx_add_gtest)
 endfunction()
 
 include(${CMAKE_CURRENT_LIST_DIR}/LumivexResources.cmake)
+
+# lvx_add_benchmark(NAME target SMOKE_TEST test SOURCES ... [LIBS ...])
+# A Google Benchmark program in build/bin. The test suite runs it only as
+# SMOKE_TEST (label bench-smoke): every benchmark once, with --smoke.
+function(lvx_add_benchmark)
+  cmake_parse_arguments(B "" "NAME;SMOKE_TEST" "SOURCES;LIBS" ${ARGN})
+  find_package(benchmark REQUIRED)
+  add_executable(${B_NAME} ${B_SOURCES})
+  target_link_libraries(${B_NAME} PRIVATE ${B_LIBS} LvxBenchSupport benchmark::benchmark)
+  lvx_executable(${B_NAME})
+  add_test(NAME ${B_SMOKE_TEST} COMMAND ${B_NAME} --smoke)
+  set_tests_properties(${B_SMOKE_TEST} PROPERTIES LABELS bench-smoke TIMEOUT 120)
+endfunction()

@@ -8,6 +8,7 @@
 //   build/bin/lumivex-bench --smoke                every case once on a tiny picture
 //   build/bin/lumivex-bench --write-image PATH     writes the picture as binary PPM
 #include "photo.h"
+#include "lvxtest/benchargs.h"
 
 #include "binomial.h"
 #include "colorspace.h"
@@ -339,12 +340,11 @@ void BlurBench(benchmark::State& state, double x)
 
 int main(int argc, char** argv)
 {
+  g_smoke = lvxbench::TakeFlag(argc, argv, "--smoke");
   std::vector<char*> args;
   std::string imagePath;
   for (int i = 0; i < argc; ++i) {
-    if (std::strcmp(argv[i], "--smoke") == 0) {
-      g_smoke = true;
-    } else if (std::strcmp(argv[i], "--write-image") == 0 || std::strncmp(argv[i], "--write-image=", 14) == 0) {
+    if (std::strcmp(argv[i], "--write-image") == 0 || std::strncmp(argv[i], "--write-image=", 14) == 0) {
       if (argv[i][13] == '=') {
         imagePath = argv[i] + 14;
       } else if (i + 1 < argc) {

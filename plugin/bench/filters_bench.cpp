@@ -8,6 +8,7 @@
 // Figures worth comparing come from a Release build at -O2 (configure with
 // -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_FLAGS_RELEASE="-O2 -DNDEBUG").
 #include "lumivexdescreen.h"
+#include "lvxtest/benchargs.h"
 #include "lumivexdespeckle.h"
 
 #include <benchmark/benchmark.h>
@@ -138,16 +139,8 @@ template <int32_t blur, int32_t sharpen> void DescreenApply(benchmark::State& st
 
 int main(int argc, char** argv)
 {
-  bool smoke = false;
-  std::vector<char*> args;
-  for (int i = 0; i < argc; ++i) {
-    if (std::strcmp(argv[i], "--smoke") == 0)
-      smoke = true;
-    else
-      args.push_back(argv[i]);
-  }
-  int count = static_cast<int>(args.size());
-  benchmark::Initialize(&count, args.data());
+  const bool smoke = lvxbench::TakeFlag(argc, argv, "--smoke");
+  benchmark::Initialize(&argc, argv);
   for (auto* b : {benchmark::RegisterBenchmark("Despeckle/Apply", DespeckleApply),
                   benchmark::RegisterBenchmark("Descreen/Analyze", DescreenAnalyze),
                   benchmark::RegisterBenchmark("Descreen/Apply/analysed", DescreenApply<-1, 0>),

@@ -3,6 +3,7 @@
 //
 //   build/bin/bench_qvimage            full-size runs
 //   build/bin/bench_qvimage --smoke    every benchmark once on a tiny image
+#include "lvxtest/benchargs.h"
 #include "qvcommon/qvimage.h"
 
 #include <benchmark/benchmark.h>
@@ -47,18 +48,10 @@ template <void (QVImage::*Filter)(int32_t)> void BlurBench(benchmark::State& sta
 
 int main(int argc, char** argv)
 {
-  bool smoke = false;
-  std::vector<char*> args;
-  for (int i = 0; i < argc; ++i) {
-    if (std::strcmp(argv[i], "--smoke") == 0)
-      smoke = true;
-    else
-      args.push_back(argv[i]);
-  }
+  const bool smoke = lvxbench::TakeFlag(argc, argv, "--smoke");
   if (smoke)
     g_side = 16;
-  int count = static_cast<int>(args.size());
-  benchmark::Initialize(&count, args.data());
+  benchmark::Initialize(&argc, argv);
   for (auto* b : {benchmark::RegisterBenchmark("Blur", BlurBench<&QVImage::Blur>),
                   benchmark::RegisterBenchmark("SquareBlur", BlurBench<&QVImage::SquareBlur>)}) {
     b->Arg(1)->Arg(8)->Arg(24)->Unit(benchmark::kMillisecond);
