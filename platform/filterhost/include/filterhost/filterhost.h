@@ -24,46 +24,36 @@ constexpr uint32_t FourCC(const char (&code)[5])
 static_assert(FourCC("lvAU") == 0x6C764155u);
 
 // ---- Codes ------------------------------------------------------------------
-enum : int16_t {
-  filterSelectorAbout = 0,
-  filterSelectorParameters = 1,
-  filterSelectorPrepare = 2,
-  filterSelectorStart = 3,
-  filterSelectorContinue = 4,
-  filterSelectorFinish = 5,
-};
+constexpr int16_t filterSelectorAbout = 0;
+constexpr int16_t filterSelectorParameters = 1;
+constexpr int16_t filterSelectorPrepare = 2;
+constexpr int16_t filterSelectorStart = 3;
+constexpr int16_t filterSelectorContinue = 4;
+constexpr int16_t filterSelectorFinish = 5;
 
 // Results of the entry point and of the host's procedures.
-enum : int16_t {
-  noErr = 0,
-  memFullErr = -108,         // out of memory
-  nilHandleErr = -109,       // a null or unknown handle
-  nilHandleResizeErr = -111, // a null handle given to a resize
-  userCanceledErr = -128,    // cancelled, or the plug-in cannot run here
-  filterBadParameters = -30100,
-};
+constexpr int16_t noErr = 0;
+constexpr int16_t memFullErr = -108;         // out of memory
+constexpr int16_t nilHandleErr = -109;       // a null or unknown handle
+constexpr int16_t nilHandleResizeErr = -111; // a null handle given to a resize
+constexpr int16_t userCanceledErr = -128;    // cancelled, or the plug-in cannot run here
+constexpr int16_t filterBadParameters = -30100;
 
 // Image modes the plug-in works in (others exist and are refused).
-enum : int16_t {
-  plugInModeGrayScale = 1,
-  plugInModeRGBColor = 3,
-  plugInModeCMYKColor = 4,
-};
+constexpr int16_t plugInModeGrayScale = 1;
+constexpr int16_t plugInModeRGBColor = 3;
+constexpr int16_t plugInModeCMYKColor = 4;
 
 // Colour services: what to do, and the colour spaces of a conversion.
-enum : int16_t {
-  colorServicesChooseColor = 0,
-  colorServicesConvertColor = 1,
-  colorSpaceRGB = 0,
-  colorSpaceCMYK = 2,
-};
+constexpr int16_t colorServicesChooseColor = 0;
+constexpr int16_t colorServicesConvertColor = 1;
+constexpr int16_t colorSpaceRGB = 0;
+constexpr int16_t colorSpaceCMYK = 2;
 
 // What the host wants of the plug-in's dialog when it replays a recording.
-enum : int16_t {
-  playInfoDontDisplay = 0,
-  playInfoDisplay = 1,
-  playInfoSilent = 2,
-};
+constexpr int16_t playInfoDontDisplay = 0;
+constexpr int16_t playInfoDisplay = 1;
+constexpr int16_t playInfoSilent = 2;
 
 // ---- Rectangles -------------------------------------------------------------
 struct Rect16 {
@@ -95,7 +85,8 @@ struct HandleProcs {
   void (*unlockProc)(Handle h);
   void (*reservedProc)(); // never called by this system
 };
-enum : int16_t { kHandleProcsVersion = 1, kHandleProcsCount = 7 };
+constexpr int16_t kHandleProcsVersion = 1;
+constexpr int16_t kHandleProcsCount = 7;
 
 // ---- Descriptors (scripting parameters) -------------------------------------
 // Tokens are opaque: the host knows what they stand for, the plug-in only
@@ -129,13 +120,16 @@ struct WriteDescriptorProcs {
   int16_t (*putBooleanProc)(PIWriteDescriptor token, uint32_t key, uint8_t value);
   UnusedDescriptorProc unusedProcs[11];
 };
-enum : int16_t {
-  kDescriptorParametersVersion = 0,
-  kReadDescriptorProcsVersion = 0,
-  kReadDescriptorProcsCount = 18,
-  kWriteDescriptorProcsVersion = 0,
-  kWriteDescriptorProcsCount = 16,
-};
+constexpr int16_t kDescriptorParametersVersion = 0;
+constexpr int16_t kReadDescriptorProcsVersion = 0;
+constexpr int16_t kReadDescriptorProcsCount = 18;
+constexpr int16_t kWriteDescriptorProcsVersion = 0;
+constexpr int16_t kWriteDescriptorProcsCount = 16;
+
+// Types of descriptor entries.
+constexpr uint32_t typeBoolean = FourCC("bool");
+constexpr uint32_t typeInteger = FourCC("long");
+constexpr uint32_t typeFloat = FourCC("doub");
 
 struct PIDescriptorParameters {
   int16_t descriptorParametersVersion; // 0
