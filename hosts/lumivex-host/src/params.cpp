@@ -62,7 +62,8 @@ bool ParseValue(const std::string& text, DescriptorEntry* entry)
   if (text.empty() || text.find_first_not_of("0123456789+-.eE") != std::string::npos)
     return false;
   entry->number = std::strtod(text.c_str(), &end);
-  return *end == '\0' && errno != ERANGE;
+  // Underflow still reads (subnormal numbers are written too); overflow does not.
+  return *end == '\0' && !(errno == ERANGE && std::isinf(entry->number));
 }
 
 std::string ValueText(const DescriptorEntry& entry)
