@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <vector>
 
 namespace {
 
@@ -40,16 +39,6 @@ std::string Bytes(const filterhost::PiplProperty* p)
 
 TEST_F(PluginResources, PropertyListIsFoundParsedAndResolved)
 {
-  std::vector<WORD> ids;
-  EnumResourceNamesA(
-      module, "PIPL",
-      [](HMODULE, LPCSTR, LPSTR name, LONG_PTR ids) -> BOOL {
-        reinterpret_cast<std::vector<WORD>*>(ids)->push_back(static_cast<WORD>(reinterpret_cast<uintptr_t>(name)));
-        return TRUE;
-      },
-      reinterpret_cast<LONG_PTR>(&ids));
-  EXPECT_EQ(ids, std::vector<WORD>{16000});
-
   const Block block = Resource(module, "PIPL");
   ASSERT_EQ(block.size, 334u);
   // Header: int16 1, int32 version 0, int32 9 properties.

@@ -1,5 +1,6 @@
 // The host's images: PAM in every mode, the library formats, and refusals.
 #include "filterhost/filterhost.h"
+#include "hosttest.h"
 #include "image.h"
 #include "lvxtest/testenv.h"
 
@@ -13,15 +14,7 @@ namespace {
 
 HostImage Gradient(int16_t mode, bool alpha, int32_t width = 5, int32_t height = 3)
 {
-  HostImage image;
-  image.width = width;
-  image.height = height;
-  image.mode = mode;
-  image.alpha = alpha;
-  image.pixels.resize(image.RowBytes() * static_cast<size_t>(height));
-  for (size_t i = 0; i < image.pixels.size(); ++i)
-    image.pixels[i] = static_cast<uint8_t>(i * 7 + 3);
-  return image;
+  return TestImage(mode, alpha, width, height);
 }
 
 std::string Path(const std::string& name) { return lvxtest::TempDir() + "/" + name; }

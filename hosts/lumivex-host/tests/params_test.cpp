@@ -82,19 +82,3 @@ TEST(ParameterFile, BadLinesAreReportedWithTheirNumber)
   Descriptor d;
   EXPECT_FALSE(ReadParameterFile(lvxtest::TempDir() + "/none.txt", &d, &error));
 }
-
-TEST(ParameterFile, PackedFormIsCheckedWhenUnpacked)
-{
-  const Descriptor d{DescriptorEntry{FourCC("lvSA"), typeInteger, false, -7, 0}, Number(FourCC("lvGA"), 1.8)};
-  std::string bytes = PackDescriptor(d);
-  ASSERT_EQ(bytes.size(), 8u + 32u);
-  Descriptor back;
-  ASSERT_TRUE(UnpackDescriptor(bytes.data(), bytes.size(), &back));
-  EXPECT_EQ(back, d);
-  EXPECT_FALSE(UnpackDescriptor(bytes.data(), bytes.size() - 1, &back));
-  bytes[4] = 3; // count against size
-  EXPECT_FALSE(UnpackDescriptor(bytes.data(), bytes.size(), &back));
-  bytes[4] = 2;
-  bytes[12] = 'x'; // an unknown type
-  EXPECT_FALSE(UnpackDescriptor(bytes.data(), bytes.size(), &back));
-}
