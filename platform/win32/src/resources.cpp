@@ -296,3 +296,28 @@ BOOL DestroyCursor(HCURSOR cursor)
 }
 
 } // extern "C"
+
+// ---- Enumeration ------------------------------------------------------------
+
+extern "C" BOOL EnumResourceNamesA(HMODULE module, LPCSTR type, ENUMRESNAMEPROCA proc, LONG_PTR param)
+{
+  if (!proc)
+    return Fail(ERROR_INVALID_PARAMETER, FALSE);
+  auto it = Modules().find(Resolve(module));
+  const ResName wanted = ParseArgument(type);
+  bool found = false;
+  if (it != Modules().end()) {
+    for (const ResourceTable* table : it->second) {
+      for (size_t i = 0; i < table->count; ++i) {
+        const ResourceEntry& entry = table->entries[i];
+        if (!SameName(ParseName(entry.typeName, entry.typeId), wanted))
+          continue;
+        found = true;
+        LPSTR name = entry.name ? const_cast<LPSTR>(entry.name) : MAKEINTRESOURCEA(entry.id);
+        if (!proc(module, type, name, param))
+          return Fail(ERROR_RESOURCE_ENUM_USER_STOP, FALSE);
+      }
+    }
+  }
+  return found ? TRUE : Fail(ERROR_RESOURCE_TYPE_NOT_FOUND, FALSE);
+}

@@ -296,3 +296,21 @@ LVX_WIN32_API void SetFontDirectory(const char* folder);
 // stand-in: the recorded failures, one after another, then cleared; null
 // when there are none.
 extern "C" LVX_WIN32_API const char* LvxStandinFailureReport(void);
+// ==== Modules, the command line and version information ======================
+namespace standin {
+
+// Why the last LoadLibraryA or GetProcAddress failed (the dynamic linker's
+// message); empty after a success.
+LVX_WIN32_API const std::string& LastLoadError();
+
+// What GetCommandLineA returns from now on; null goes back to the process's
+// own arguments.
+LVX_WIN32_API void SetCommandLine(const char* line);
+
+// Replaces the executable's version record by `text` (the form described at
+// GetFileVersionInfoSizeA); null means the executable has none.
+// ResetVersionRecord goes back to its RT_VERSION 1 resource.
+LVX_WIN32_API void SetVersionRecord(const char* text);
+LVX_WIN32_API void ResetVersionRecord();
+
+} // namespace standin

@@ -1,0 +1,47 @@
+// Whole-file reads and writes (see files.h).
+#include "files.h"
+
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <unistd.h>
+
+namespace lvhost {
+
+bool ReadWholeFile(const std::string& path, std::string* bytes, std::string* error)
+{
+  std::ifstream in(path, std::ios::binary);
+  if (in)
+    bytes->assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  if (!in && !in.eof()) {
+    if (error)
+      *error = "cannot read " + path;
+    return false;
+  }
+  return true;
+}
+
+bool WriteFileAtomically(const std::string& path, const std::string& bytes, std::string* error)
+{
+  std::string temp = path + ".XXXXXX";
+  const int fd = mkstemp(temp.data());
+  bool ok = fd >= 0;
+  size_t written = 0;
+  while (ok && written < bytes.size()) {
+    const ssize_t n = write(fd, bytes.data() + written, bytes.size() - written);
+    ok = n > 0;
+    written += ok ? static_cast<size_t>(n) : 0;
+  }
+  if (fd >= 0) {
+    ok = fsync(fd) == 0 && ok;
+    ok = close(fd) == 0 && ok;
+    ok = ok && std::rename(temp.c_str(), path.c_str()) == 0;
+    if (!ok)
+      unlink(temp.c_str());
+  }
+  if (!ok && error)
+    *error = "cannot write " + path;
+  return ok;
+}
+
+} // namespace lvhost

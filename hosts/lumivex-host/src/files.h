@@ -1,0 +1,12 @@
+#pragma once
+// Whole-file reads and writes for the host's own formats.
+#include <string>
+
+namespace lvhost {
+
+bool ReadWholeFile(const std::string& path, std::string* bytes, std::string* error);
+// Writes `bytes` next to `path` and renames the copy into place, so a failed
+// write leaves an earlier file as it was.
+bool WriteFileAtomically(const std::string& path, const std::string& bytes, std::string* error);
+
+} // namespace lvhost

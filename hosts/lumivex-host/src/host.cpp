@@ -1,0 +1,226 @@
+// The selector sequence, request serving and the commit rules (see host.h).
+#include "host.h"
+
+#include "procs.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace lvhost {
+namespace {
+
+Host* g_current = nullptr;
+
+bool Empty(const Rect16& r) { return r.right <= r.left || r.bottom <= r.top; }
+
+} // namespace
+
+std::string RectText(const Rect16& r)
+{
+  return "(" + std::to_string(r.top) + "," + std::to_string(r.left) + "," + std::to_string(r.bottom) + "," +
+         std::to_string(r.right) + ")";
+}
+
+Host::Host() { InstallProcedures(&handleProcs_, &readProcs_, &writeProcs_); }
+
+Host::~Host()
+{
+  if (g_current == this)
+    g_current = nullptr;
+}
+
+intptr_t& Host::PluginData()
+{
+  static intptr_t data = 0;
+  return data;
+}
+
+Host* Host::Current() { return g_current; }
+
+int Host::Count(const std::string& prefix) const
+{
+  return static_cast<int>(
+      std::count_if(log_.begin(), log_.end(), [&](const std::string& e) { return e.rfind(prefix, 0) == 0; }));
+}
+
+void Host::Prepare(HostImage& image, const RunOptions& options)
+{
+  image_ = &image;
+  advanceCalls_ = 0;
+  lastPercent_ = -1;
+  input_ = output_ = Served{};
+  outputServed_ = false;
+  paddingIntact_ = true;
+  window_ = CreateHostWindow();
+  platform_.hwnd = window_;
+
+  record_ = FilterRecord{};
+  InstallRecordProcedures(&record_);
+  record_.planes = image.Planes();
+  record_.filterRect = options.filterRect ? *options.filterRect
+                                          : Rect16{0, 0, static_cast<int16_t>(image.height),
+                                                   static_cast<int16_t>(image.width)};
+  record_.bufferSpace = 64 << 20;
+  record_.imageMode = image.mode;
+  record_.platformData = &platform_;
+  record_.inTransparencyMask = image.alpha ? 1 : 0;
+  record_.handleProcs = &handleProcs_;
+
+  descriptorParameters_ = PIDescriptorParameters{0, options.playInfo, 0, nullptr, &writeProcs_, &readProcs_};
+  if (options.descriptor) {
+    const std::string bytes = PackDescriptor(*options.descriptor);
+    Handle handle = Allocate(static_cast<int32_t>(bytes.size()));
+    std::memcpy(*handle, bytes.data(), bytes.size());
+    descriptorParameters_.descriptor = handle;
+  }
+  record_.descriptorParameters = &descriptorParameters_;
+}
+
+int16_t Host::Call(FilterEntryProc entry, int16_t selector)
+{
+  int16_t result = noErr;
+  entry(selector, &record_, &PluginData(), &result);
+  Note("ENTRYPOINT(" + std::to_string(selector) + ") = " + std::to_string(result));
+  return result;
+}
+
+RunResult Host::Run(FilterEntryProc entry, HostImage& image, const RunOptions& options)
+{
+  Host* const previous = g_current;
+  g_current = this;
+  const size_t failuresBefore = RecordedWindowFailures();
+  Prepare(image, options);
+  RunResult result;
+  if (options.about) {
+    result.result = Call(entry, filterSelectorAbout);
+  } else {
+    int16_t code = noErr;
+    if (options.playInfo == playInfoDisplay || PluginData() == 0)
+      code = Call(entry, filterSelectorParameters);
+    if (code == noErr)
+      code = Call(entry, filterSelectorPrepare);
+    if (code == noErr)
+      code = Call(entry, filterSelectorStart);
+    int continues = 0;
+    while (code == noErr && (!Empty(record_.inRect) || !Empty(record_.outRect) || !Empty(record_.maskRect))) {
+      if (continues++ == controls_.continueLimit) {
+        result.continueLimit = true;
+        Note("error: the plug-in kept requesting past " + std::to_string(controls_.continueLimit) + " Continue calls");
+        break;
+      }
+      code = Serve();
+      if (code == noErr)
+        code = Call(entry, filterSelectorContinue);
+    }
+    if (code == noErr && !result.continueLimit)
+      code = Call(entry, filterSelectorFinish);
+    result.result = code;
+    result.outputRequested = outputServed_;
+  }
+  result.deadlock = RecordedWindowFailures() > failuresBefore;
+  const bool success = !options.about && result.result == noErr && !result.continueLimit && !result.deadlock;
+  if (success && outputServed_) {
+    Commit();
+    result.committed = true;
+  }
+  Finish(&result);
+  g_current = previous;
+  return result;
+}
+
+bool Host::ServeArea(const Rect16& rect, int16_t lo, int16_t hi, bool output, Served* served)
+{
+  if (rect.right < rect.left || rect.bottom < rect.top)
+    return false;
+  if (Empty(rect))
+    return true;
+  if (rect.left < 0 || rect.top < 0 || rect.right > image_->width || rect.bottom > image_->height || lo < 0 ||
+      hi < lo || hi >= image_->Planes())
+    return false;
+  const int32_t width = rect.right - rect.left, height = rect.bottom - rect.top, planes = hi - lo + 1;
+  served->rect = rect;
+  served->lo = lo;
+  served->hi = hi;
+  served->rowBytes = width * planes + std::max(controls_.rowPadding, 0);
+  served->buffer.assign(static_cast<size_t>(served->rowBytes) * static_cast<size_t>(height), controls_.paddingMarker);
+  for (int32_t y = 0; y < height; ++y) {
+    uint8_t* row = served->buffer.data() + static_cast<size_t>(y) * served->rowBytes;
+    for (int32_t x = 0; x < width; ++x) {
+      const uint8_t* pixel = image_->At(rect.left + x, rect.top + y);
+      for (int32_t p = 0; p < planes; ++p)
+        row[x * planes + p] = output && controls_.sentinelPrefill ? controls_.sentinel : pixel[lo + p];
+    }
+  }
+  return true;
+}
+
+int16_t Host::Serve()
+{
+  Served input, output;
+  const bool outputAsked = !Empty(record_.outRect);
+  if (!Empty(record_.maskRect) || !ServeArea(record_.inRect, record_.inLoPlane, record_.inHiPlane, false, &input) ||
+      !ServeArea(record_.outRect, record_.outLoPlane, record_.outHiPlane, true, &output)) {
+    Note("error: request outside the image, bad planes, or a mask request");
+    return filterBadParameters;
+  }
+  input_ = std::move(input);
+  record_.inData = input_.buffer.empty() ? nullptr : input_.buffer.data();
+  record_.inRowBytes = input_.rowBytes;
+  // The last output buffer stays until the run ends, for the commit.
+  if (outputAsked) {
+    output_ = std::move(output);
+    outputServed_ = true;
+  }
+  record_.outData = outputAsked ? output_.buffer.data() : nullptr;
+  record_.outRowBytes = outputAsked ? output_.rowBytes : 0;
+  return noErr;
+}
+
+int16_t Host::AdvanceState()
+{
+  const FilterRecord& r = record_;
+  const std::string args = "in=" + RectText(r.inRect) + " " + std::to_string(r.inLoPlane) + ".." +
+                           std::to_string(r.inHiPlane) + " out=" + RectText(r.outRect) + " " +
+                           std::to_string(r.outLoPlane) + ".." + std::to_string(r.outHiPlane) +
+                           " mask=" + RectText(r.maskRect);
+  const int16_t code = ++advanceCalls_ == controls_.failCall ? controls_.failCode : Serve();
+  Note("advanceState(" + args + ") = " + std::to_string(code));
+  return code;
+}
+
+void Host::Commit()
+{
+  const Served& out = output_;
+  const int32_t width = out.rect.right - out.rect.left, height = out.rect.bottom - out.rect.top;
+  const int32_t planes = out.hi - out.lo + 1;
+  for (int32_t y = 0; y < height; ++y) {
+    const uint8_t* row = out.buffer.data() + static_cast<size_t>(y) * out.rowBytes;
+    for (int32_t x = 0; x < width; ++x)
+      std::copy(row + x * planes, row + (x + 1) * planes, image_->At(out.rect.left + x, out.rect.top + y) + out.lo);
+    paddingIntact_ = paddingIntact_ && std::all_of(row + width * planes, row + out.rowBytes,
+                                                   [&](uint8_t b) { return b == controls_.paddingMarker; });
+  }
+}
+
+void Host::Finish(RunResult* result)
+{
+  Handle descriptor = descriptorParameters_.descriptor;
+  Descriptor recorded;
+  if (descriptor && written_.count(descriptor) && handles_.count(descriptor) &&
+      UnpackDescriptor(*descriptor, static_cast<size_t>(SizeOf(descriptor)), &recorded))
+    result->recorded = std::move(recorded);
+  // Whatever the plug-in disposed or not, nothing handed out outlives the run.
+  handles_.clear();
+  written_.clear();
+  readers_.clear();
+  writers_.clear();
+  input_ = output_ = Served{};
+  if (lastPercent_ >= 0)
+    EndProgress();
+  DestroyHostWindow(window_);
+  window_ = nullptr;
+  platform_.hwnd = nullptr;
+  image_ = nullptr;
+}
+
+} // namespace lvhost

@@ -1,0 +1,46 @@
+#pragma once
+// Scripting parameters: the entries of a descriptor, as the host keeps them,
+// packs them into a handle for the plug-in, and stores them in its own
+// parameter file format:
+//
+//   lumivex-host parameters 1
+//   # comments and blank lines are skipped
+//   KEY TYPE VALUE
+//
+// KEY and TYPE are four printable ASCII characters or 0xHHHHHHHH; TYPE is
+// bool (true/false), long (a decimal 32-bit integer) or doub (a number
+// written so that it reads back bit for bit; nan, inf and -inf allowed).
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace lvhost {
+
+struct DescriptorEntry {
+  uint32_t key = 0;
+  uint32_t type = 0; // typeBoolean, typeInteger or typeFloat
+  bool boolean = false;
+  int32_t integer = 0;
+  double number = 0;
+
+  bool operator==(const DescriptorEntry& other) const;
+};
+using Descriptor = std::vector<DescriptorEntry>;
+
+// Parses a parameter file's text; an error names the line ("line 3: ...").
+bool ParseParameters(const std::string& text, Descriptor* descriptor, std::string* error);
+std::string FormatParameters(const Descriptor& descriptor);
+bool ReadParameterFile(const std::string& path, Descriptor* descriptor, std::string* error);
+// Through a temporary file renamed into place.
+bool WriteParameterFile(const std::string& path, const Descriptor& descriptor, std::string* error);
+
+// The bytes of a descriptor handle: the tag 'lvDS', a 32-bit count, then 16
+// bytes per entry (key, type, value), all little-endian.
+std::string PackDescriptor(const Descriptor& descriptor);
+// False for bytes that are not a packed descriptor.
+bool UnpackDescriptor(const char* bytes, size_t size, Descriptor* descriptor);
+
+// A code as the file writes it: its characters, or 0xHHHHHHHH.
+std::string CodeText(uint32_t code);
+
+} // namespace lvhost

@@ -1,0 +1,110 @@
+// The lumivex-host program without its option parsing (see program.h).
+#include "program.h"
+
+#include "host.h"
+#include "files.h"
+#include "plugin.h"
+#include "win32/automation.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <unistd.h>
+
+namespace lvhost {
+namespace {
+
+int Fail(int status, const std::string& message)
+{
+  std::fprintf(stderr, "lumivex-host: %s\n", message.c_str());
+  return status;
+}
+
+bool WriteLog(const std::string& path, const std::vector<std::string>& log, std::string* error)
+{
+  std::string text;
+  for (const std::string& entry : log)
+    text += entry + "\n";
+  return WriteFileAtomically(path, text, error);
+}
+
+} // namespace
+
+std::string DefaultPluginPath()
+{
+  if (const char* env = std::getenv("LUMIVEX_PLUGIN"); env && *env)
+    return env;
+  char exe[4096] = "";
+  const DWORD n = GetModuleFileNameA(nullptr, exe, sizeof exe);
+  if (n == 0 || n >= sizeof exe)
+    return "";
+  std::string dir(exe);
+  dir.erase(dir.find_last_of('/') + 1);
+  for (const char* candidate : {"../lib/LumivexPI.so", "../lib/libLumivexPI.so", "LumivexPI.so", "libLumivexPI.so"})
+    if (access((dir + candidate).c_str(), R_OK) == 0)
+      return dir + candidate;
+  return "";
+}
+
+int RunProgram(const ProgramOptions& options)
+{
+  standin::EchoDialogs(true);
+  InstallInterruptHandler();
+  const std::string pluginPath = options.plugin.empty() ? DefaultPluginPath() : options.plugin;
+  if (pluginPath.empty())
+    return Fail(kExitHostError, "no plug-in found: give --plugin PATH or set LUMIVEX_PLUGIN");
+
+  HostImage image;
+  std::string error;
+  RunOptions run;
+  run.about = options.about;
+  run.playInfo = options.playInfo;
+  run.filterRect = options.rect;
+  if (!options.about) {
+    if (!ReadImage(options.input, &image, &error) || !CanWrite(options.output, image, &error))
+      return Fail(kExitHostError, error);
+    if (const auto& r = options.rect; r && (r->left < 0 || r->top < 0 || r->right < r->left ||
+                                            r->bottom < r->top || r->right > image.width || r->bottom > image.height))
+      return Fail(kExitHostError, "--rect must lie inside the " + std::to_string(image.width) + "x" +
+                                      std::to_string(image.height) + " image");
+    Descriptor descriptor;
+    if (options.replay && !ReadParameterFile(*options.replay, &descriptor, &error))
+      return Fail(kExitHostError, error);
+    if (options.automatic)
+      descriptor.push_back(DescriptorEntry{FourCC("lvAU"), typeBoolean, true, 0, 0});
+    if (options.replay || options.automatic)
+      run.descriptor = descriptor;
+  }
+  LoadedPlugin plugin;
+  if (!LoadPlugin(pluginPath, options.about ? 0 : image.mode, &plugin, &error))
+    return Fail(kExitHostError, error);
+
+  Host host;
+  const RunResult result = host.Run(plugin.entry, image, run);
+  if (options.log && !WriteLog(*options.log, host.Log(), &error))
+    Fail(kExitHostError, error);
+  if (result.deadlock)
+    return Fail(kExitPluginFailed, "the plug-in waited for input that never came (a deadlocked message loop)");
+  if (result.continueLimit)
+    return Fail(kExitPluginFailed, "the plug-in kept requesting pixels; the run was stopped");
+  if (result.result == userCanceledErr)
+    return Fail(kExitCancelled, "the plug-in was cancelled or cannot run here (-128); nothing was written");
+  if (result.result != noErr)
+    return Fail(kExitPluginFailed, "the plug-in failed with code " + std::to_string(result.result) +
+                                       "; nothing was written");
+  if (options.about)
+    return kExitDone;
+  if (!result.outputRequested)
+    std::fprintf(stderr, "lumivex-host: warning: the plug-in requested no output; the image is unchanged\n");
+  if (!WriteImage(options.output, image, &error))
+    return Fail(kExitHostError, error);
+  if (options.record) {
+    if (!result.recorded)
+      std::fprintf(stderr, "lumivex-host: the plug-in recorded no parameters; %s was not written\n",
+                   options.record->c_str());
+    else if (!WriteParameterFile(*options.record, *result.recorded, &error))
+      return Fail(kExitHostError, error);
+  }
+  return kExitDone;
+}
+
+} // namespace lvhost

@@ -1,0 +1,37 @@
+#pragma once
+// The lumivex-host program without its option parsing: load the plug-in,
+// read the image, run, commit, write and record.
+#include "filterhost/filterhost.h"
+
+#include <optional>
+#include <string>
+
+namespace lvhost {
+
+// Exit statuses.
+constexpr int kExitDone = 0;          // committed, or About finished
+constexpr int kExitCancelled = 1;     // the plug-in answered -128
+constexpr int kExitPluginFailed = 2;  // any other plug-in code, a deadlock or endless requests
+constexpr int kExitHostError = 3;     // options, files, loading, property list, unsupported mode
+
+struct ProgramOptions {
+  std::string plugin; // empty: DefaultPluginPath()
+  std::string input;
+  std::string output;
+  bool about = false;
+  int16_t playInfo = playInfoDisplay;
+  std::optional<std::string> replay; // parameter file given to the plug-in
+  bool automatic = false;            // the descriptor {'lvAU': true}
+  std::optional<std::string> record;
+  std::optional<Rect16> rect;
+  std::optional<std::string> log;
+};
+
+// $LUMIVEX_PLUGIN, else LumivexPI in the build tree's library folder or next
+// to the executable; empty when none is found.
+std::string DefaultPluginPath();
+
+// Messages go to stderr. Returns the exit status.
+int RunProgram(const ProgramOptions& options);
+
+} // namespace lvhost

@@ -1,0 +1,110 @@
+// The host's images: PAM in every mode, the library formats, and refusals.
+#include "filterhost/filterhost.h"
+#include "hosttest.h"
+#include "image.h"
+#include "lvxtest/testenv.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+using namespace lvhost;
+
+namespace {
+
+HostImage Gradient(int16_t mode, bool alpha, int32_t width = 5, int32_t height = 3)
+{
+  return TestImage(mode, alpha, width, height);
+}
+
+std::string Path(const std::string& name) { return lvxtest::TempDir() + "/" + name; }
+
+void WriteBytes(const std::string& path, const std::string& bytes)
+{
+  std::ofstream(path, std::ios::binary) << bytes;
+}
+
+bool Same(const HostImage& a, const HostImage& b)
+{
+  return a.width == b.width && a.height == b.height && a.mode == b.mode && a.alpha == b.alpha && a.pixels == b.pixels;
+}
+
+} // namespace
+
+TEST(HostImages, PamRoundTripsEveryModeThroughAFile)
+{
+  for (int16_t mode : {plugInModeGrayScale, plugInModeRGBColor, plugInModeCMYKColor}) {
+    for (bool alpha : {false, true}) {
+      const HostImage image = Gradient(mode, alpha);
+      std::string error;
+      ASSERT_TRUE(WriteImage(Path("round.pam"), image, &error)) << error;
+      HostImage back;
+      ASSERT_TRUE(ReadImage(Path("round.pam"), &back, &error)) << error;
+      EXPECT_TRUE(Same(image, back)) << mode << alpha;
+    }
+  }
+  // Grey and RGB also through the imaging library, in host order.
+  for (int16_t mode : {plugInModeGrayScale, plugInModeRGBColor}) {
+    for (const char* name : {"round.png", "round.bmp", "round.tif", "round.ppm"}) {
+      const HostImage image = Gradient(mode, false);
+      std::string error;
+      if (mode == plugInModeGrayScale && std::string(name) == "round.ppm")
+        continue;
+      ASSERT_TRUE(WriteImage(Path(name), image, &error)) << name << error;
+      HostImage back;
+      ASSERT_TRUE(ReadImage(Path(name), &back, &error)) << name << error;
+      EXPECT_TRUE(Same(image, back)) << name << mode;
+    }
+  }
+}
+
+TEST(HostImages, MalformedPamIsRefused)
+{
+  const std::string good = FormatPam(Gradient(plugInModeRGBColor, true, 2, 2));
+  const std::string header = good.substr(0, good.size() - 16);
+  HostImage image;
+  std::string error;
+  ASSERT_TRUE(ParsePam(good, &image, &error)) << error;
+  auto swap = [&](const std::string& from, const std::string& to) {
+    std::string bytes = good;
+    bytes.replace(bytes.find(from), from.size(), to);
+    return bytes;
+  };
+  const std::string bad[] = {
+      good.substr(0, good.size() - 1),        // truncated data
+      good + "x",                             // data beyond WIDTH x HEIGHT x DEPTH
+      swap("MAXVAL 255", "MAXVAL 65535"),     // 16-bit samples
+      swap("DEPTH 4", "DEPTH 3"),             // depth against the tuple type
+      swap("RGB_ALPHA", "RGBA"),              // unknown tuple type
+      swap("ENDHDR", "ENDHEADER"),            // no end of header
+      swap("WIDTH 2", "WIDTH 2\nWIDTH 2"),    // a field twice
+      swap("WIDTH 2", "WIDTH 40000"),         // beyond 16-bit coordinates
+      swap("HEIGHT 2", "HEIGHT 0"),           // no pixels
+      swap("WIDTH 2", "WIDTH -2"),            // not a number
+      swap("P7", "P8"),                       // not a PAM file
+      header,                                 // header alone
+  };
+  for (const std::string& bytes : bad) {
+    EXPECT_FALSE(ParsePam(bytes, &image, &error)) << bytes.substr(0, 60);
+    EXPECT_FALSE(error.empty());
+  }
+  WriteBytes(Path("bad.pam"), bad[0]);
+  EXPECT_FALSE(ReadImage(Path("bad.pam"), &image, &error));
+  EXPECT_NE(error.find("bad.pam"), std::string::npos);
+  EXPECT_FALSE(ReadImage(Path("missing.png"), &image, &error));
+}
+
+TEST(HostImages, OutputFormatMustCarryTheMode)
+{
+  std::string error;
+  EXPECT_TRUE(CanWrite("x.PAM", Gradient(plugInModeCMYKColor, true), &error));
+  EXPECT_TRUE(CanWrite("x.jpeg", Gradient(plugInModeRGBColor, false), &error));
+  EXPECT_FALSE(CanWrite("x.png", Gradient(plugInModeCMYKColor, false), &error));
+  EXPECT_FALSE(CanWrite("x.tif", Gradient(plugInModeGrayScale, true), &error));
+  EXPECT_FALSE(CanWrite("x.pgm", Gradient(plugInModeRGBColor, false), &error));
+  EXPECT_FALSE(CanWrite("x.gif", Gradient(plugInModeRGBColor, false), &error));
+  EXPECT_FALSE(CanWrite("dir.v2/x", Gradient(plugInModeRGBColor, false), &error));
+  // A refused write leaves no file behind.
+  EXPECT_FALSE(WriteImage(Path("refused.png"), Gradient(plugInModeCMYKColor, false), &error));
+  EXPECT_FALSE(std::ifstream(Path("refused.png")).good());
+}

@@ -1,0 +1,84 @@
+// The parameter file: bit-exact numbers, codes, and errors with line numbers.
+#include "filterhost/filterhost.h"
+#include "lvxtest/testenv.h"
+#include "params.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+using namespace lvhost;
+
+namespace {
+
+DescriptorEntry Number(uint32_t key, double value)
+{
+  DescriptorEntry e;
+  e.key = key;
+  e.type = typeFloat;
+  e.number = value;
+  return e;
+}
+
+} // namespace
+
+TEST(ParameterFile, RoundTripKeepsEveryDoubleBitForBit)
+{
+  Descriptor d;
+  d.push_back(DescriptorEntry{FourCC("lvAU"), typeBoolean, true, 0, 0});
+  d.push_back(DescriptorEntry{FourCC("lvCT"), typeInteger, false, INT32_MIN, 0});
+  d.push_back(DescriptorEntry{FourCC("#ImR"), typeInteger, false, INT32_MAX, 0}); // '#' would read as a comment
+  d.push_back(DescriptorEntry{FourCC("STR "), typeBoolean, false, 0, 0});         // a blank cannot be a token
+  for (double v : {0.1, -0.0, 1.0 / 3.0, 5e-324, 1.7976931348623157e308, -2.5, std::numeric_limits<double>::infinity(),
+                   -std::numeric_limits<double>::infinity()})
+    d.push_back(Number(FourCC("lvGA"), v));
+  const std::string path = lvxtest::TempDir() + "/params.txt";
+  std::string error;
+  ASSERT_TRUE(WriteParameterFile(path, d, &error)) << error;
+  Descriptor back;
+  ASSERT_TRUE(ReadParameterFile(path, &back, &error)) << error;
+  EXPECT_EQ(back, d);
+
+  const std::string text = FormatParameters(d);
+  EXPECT_EQ(text.substr(0, text.find('\n', 27)), "lumivex-host parameters 1\nlvAU bool true");
+  EXPECT_NE(text.find("0x23496D52 long 2147483647"), std::string::npos);
+  EXPECT_NE(text.find("0x53545220 bool false"), std::string::npos);
+
+  // NaN, comments, blank lines, CRLF and hex codes read back.
+  ASSERT_TRUE(ParseParameters("lumivex-host parameters 1\r\n# note\n\n  lvGA doub nan\r\n0x6C764155 0x626F6F6C false\n",
+                              &back, &error))
+      << error;
+  ASSERT_EQ(back.size(), 2u);
+  EXPECT_TRUE(std::isnan(back[0].number));
+  EXPECT_EQ(back[1].key, FourCC("lvAU"));
+  EXPECT_FALSE(back[1].boolean);
+}
+
+TEST(ParameterFile, BadLinesAreReportedWithTheirNumber)
+{
+  const std::pair<const char*, const char*> cases[] = {
+      {"", "line 0"},
+      {"lumivex-host parameters 2\n", "line 1"},
+      {"lumivex-host parameters 1\nlvAU bool yes\n", "line 2"},
+      {"lumivex-host parameters 1\n\nlvCT long 2147483648\n", "line 3"},
+      {"lumivex-host parameters 1\nlvCT long 12.5\n", "line 2"},
+      {"lumivex-host parameters 1\nlvGA doub 0x1p3\n", "line 2"},
+      {"lumivex-host parameters 1\nlvGA doub 1e999\n", "line 2"},
+      {"lumivex-host parameters 1\nlvGA text 1\n", "line 2"},
+      {"lumivex-host parameters 1\nlvG doub 1\n", "line 2"},
+      {"lumivex-host parameters 1\n0x6C76415 bool true\n", "line 2"},
+      {"lumivex-host parameters 1\nlvAU bool true extra\n", "line 2"},
+      {"lumivex-host parameters 1\nlvAU bool\n", "line 2"},
+  };
+  for (const auto& [text, where] : cases) {
+    Descriptor d{DescriptorEntry{}};
+    std::string error;
+    EXPECT_FALSE(ParseParameters(text, &d, &error)) << text;
+    EXPECT_EQ(error.rfind(where, 0), 0u) << text << " -> " << error;
+    EXPECT_EQ(d.size(), 1u); // untouched
+  }
+  std::string error;
+  Descriptor d;
+  EXPECT_FALSE(ReadParameterFile(lvxtest::TempDir() + "/none.txt", &d, &error));
+}

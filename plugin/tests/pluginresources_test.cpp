@@ -1,0 +1,129 @@
+// The plug-in's generated property list and terminology, as a host finds
+// them: in a module loaded with LoadLibraryA.
+#include "filterhost/pipl.h"
+#include "scriptingkeys.h"
+#include "win32/automation.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+namespace {
+
+struct Block {
+  const uint8_t* data = nullptr;
+  size_t size = 0;
+};
+
+Block Resource(HMODULE module, LPCSTR type)
+{
+  HRSRC found = FindResourceA(module, MAKEINTRESOURCEA(16000), type);
+  if (!found)
+    return {};
+  return {static_cast<const uint8_t*>(LockResource(LoadResource(module, found))), SizeofResource(module, found)};
+}
+
+class PluginResources : public ::testing::Test {
+protected:
+  void SetUp() override { ASSERT_NE(module, nullptr) << standin::LastLoadError(); }
+  void TearDown() override { FreeLibrary(module); }
+  HMODULE module = LoadLibraryA(STUBMODULE_PATH);
+};
+
+std::string Bytes(const filterhost::PiplProperty* p)
+{
+  return p ? std::string(reinterpret_cast<const char*>(p->data), p->length) : "<missing>";
+}
+
+} // namespace
+
+TEST_F(PluginResources, PropertyListIsFoundParsedAndResolved)
+{
+  const Block block = Resource(module, "PIPL");
+  ASSERT_EQ(block.size, 334u);
+  // Header: int16 1, int32 version 0, int32 9 properties.
+  EXPECT_EQ(std::memcmp(block.data, "\1\0\0\0\0\0\11\0\0\0", 10), 0);
+  filterhost::Pipl pipl;
+  std::string error;
+  ASSERT_TRUE(pipl.Parse(block.data, block.size, &error)) << error;
+  ASSERT_EQ(pipl.Properties().size(), 9u);
+  std::vector<std::string> keys;
+  for (const auto& p : pipl.Properties()) {
+    EXPECT_EQ(p.vendor, FourCC("8BIM"));
+    EXPECT_EQ(p.length % 4, 0u);
+    const char key[5] = {char(p.key >> 24), char(p.key >> 16), char(p.key >> 8), char(p.key), 0};
+    keys.push_back(key);
+  }
+  EXPECT_EQ(keys, (std::vector<std::string>{"kind", "name", "catg", "vers", "wx86", "hstm", "mode", "enbl", "fici"}));
+  EXPECT_EQ(std::memcmp(block.data + 10, "MIB8dnik", 8), 0); // codes stored little-endian
+
+  EXPECT_EQ(pipl.Kind(), FourCC("8BFM"));
+  EXPECT_EQ(pipl.Version(), 0x00040000u);
+  std::vector<int> modes;
+  for (int m = 0; m < 32; ++m)
+    if (pipl.SupportsMode(m))
+      modes.push_back(m);
+  EXPECT_EQ(modes, (std::vector<int>{1, 3, 4}));
+  ASSERT_EQ(pipl.EntryName(), "ENTRYPOINT");
+  EXPECT_NE(GetProcAddress(module, pipl.EntryName()->c_str()), nullptr);
+
+  EXPECT_EQ(Bytes(pipl.Find(FourCC("name"))), std::string("\12Lumivex...\0", 12));
+  EXPECT_EQ(Bytes(pipl.Find(FourCC("catg"))), std::string("\10Tarnwell\0\0\0", 12));
+  // 'hstm': version 0, class and event as the bytes "Lumx", id 16000, scope.
+  const std::string hstm = Bytes(pipl.Find(FourCC("hstm")));
+  ASSERT_EQ(hstm.size(), 48u);
+  EXPECT_EQ(hstm.substr(0, 16), std::string("\0\0\0\0LumxLumx\x80\x3e\0\0", 16));
+  EXPECT_EQ(hstm.substr(16), std::string("Tarnwell Corporation Lumivex\0\0\0\0", 32));
+  const std::string enbl = Bytes(pipl.Find(FourCC("enbl")));
+  EXPECT_EQ(enbl, std::string("in (PSHOP_ImageMode, GrayScaleMode, RGBMode, CMYKMode)\0\0", 56));
+  std::string fici;
+  for (int i = 0; i < 7; ++i)
+    fici += std::string("\4\1\7\0", 4);
+  EXPECT_EQ(Bytes(pipl.Find(FourCC("fici"))), fici);
+}
+
+TEST_F(PluginResources, TerminologyNamesTheFifteenParametersInItsOrder)
+{
+  const Block block = Resource(module, "AETE");
+  ASSERT_EQ(block.size, 433u);
+  filterhost::Aete aete;
+  std::string error;
+  ASSERT_TRUE(filterhost::ReadAete(block.data, block.size, &aete, &error)) << error;
+  EXPECT_EQ(aete.end, 433u);
+  EXPECT_EQ(aete.format, 1);
+  EXPECT_EQ(aete.major, 1);
+  EXPECT_EQ(aete.minor, 0);
+  ASSERT_EQ(aete.suites.size(), 1u);
+  const filterhost::AeteSuite& suite = aete.suites[0];
+  EXPECT_EQ(suite.name, "Tarnwell Corporation");
+  EXPECT_EQ(suite.description, "Lumivex Filter Plug-In");
+  EXPECT_EQ(suite.id, FourCC("Lumx"));
+  ASSERT_EQ(suite.events.size(), 1u);
+  const filterhost::AeteEvent& event = suite.events[0];
+  EXPECT_EQ(event.name, "Lumivex");
+  EXPECT_EQ(event.eventClass, FourCC("Lumx"));
+  EXPECT_EQ(event.id, FourCC("Lumx"));
+  EXPECT_EQ(event.replyType, FourCC("null"));
+  EXPECT_EQ(event.directType, FourCC("#ImR"));
+  EXPECT_EQ(event.directFlags, 0x000d);
+
+  const char* order[] = {"Automatic",  "Sub-Detail", "Sub-Detail Amount", "Contrast", "Color",
+                         "Sharpen",    "Saturation", "Anti-Noise",        "Brightness", "Tonal Rangle",
+                         "Red",        "Green",      "Blue",              "AntiMoire",  "Despeckle"};
+  ASSERT_EQ(event.parameters.size(), 15u);
+  for (size_t i = 0; i < 15; ++i) {
+    const filterhost::AeteParameter& p = event.parameters[i];
+    EXPECT_EQ(p.name, order[i]);
+    const ScriptingKey* key = nullptr;
+    for (const ScriptingKey& k : kScriptingKeys)
+      if (p.name == k.name)
+        key = &k;
+    ASSERT_NE(key, nullptr) << p.name;
+    EXPECT_EQ(p.key, key->key);
+    EXPECT_EQ(p.type, key->type);
+    EXPECT_EQ(p.flags, 0);
+    EXPECT_TRUE(p.description.empty());
+  }
+  EXPECT_EQ(event.parameters[9].type, FourCC("doub"));
+  EXPECT_EQ(event.parameters[0].key, FourCC("lvAU"));
+}
