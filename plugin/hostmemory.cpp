@@ -2,7 +2,6 @@
 // own (see hostmemory.h).
 #include "hostmemory.h"
 
-#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <set>
@@ -228,12 +227,7 @@ bool PtInRect(Point16 point, const Rect16* rect)
   return rect && rect->left <= point.h && point.h < rect->right && rect->top <= point.v && point.v < rect->bottom;
 }
 
-int32_t TickCount()
-{
-  const auto now = std::chrono::steady_clock::now().time_since_epoch();
-  const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(now).count();
-  return static_cast<int32_t>(static_cast<uint32_t>(ms) / 17);
-}
+int32_t TickCount() { return static_cast<int32_t>(GetTickCount() / 17); }
 
 int32_t Random() { return std::rand(); }
 

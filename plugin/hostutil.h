@@ -188,6 +188,34 @@ int AlertFromStrings(HMODULE module, HWND owner, int16_t id);
 int AlertWithValues(HMODULE module, HWND owner, int16_t id, const char* text1, const char* text2,
                     int severity = 0);
 
+// ---- Dialogs ----------------------------------------------------------------
+// Items are addressed by their id in the dialog. An item that is missing is
+// left alone (and reads as unchecked or empty).
+bool GetCheckBox(HWND dialog, int item);
+void SetCheckBox(HWND dialog, int item, bool checked);
+// Flips the box; returns its new state.
+bool ToggleCheckBox(HWND dialog, int item);
+// Selects the whole text of an edit item and gives it the focus.
+void SelectTextItem(HWND dialog, int item);
+void ShowDialogItem(HWND dialog, int item);
+void HideDialogItem(HWND dialog, int item);
+void EnableDialogItem(HWND dialog, int item);
+void DisableDialogItem(HWND dialog, int item);
+// The item's text (at most 255 characters).
+std::string GetItemText(HWND dialog, int item);
+void SetItemText(HWND dialog, int item, const std::string& text);
+// Centres the dialog over its parent (or owner), else over the desktop.
+void CenterDialog(HWND dialog);
+
+// Numeric fields. The item's text is read as TextToInteger reads it (or as
+// a decimal number: blanks around it, anything else counts as 0). Inside
+// [low, high] it is stored in *value and true returned. Outside, the
+// dialog beeps, the item gets the nearest bound (a decimal one with
+// `precision` decimals), which *value takes too, its text is selected, and
+// message 16990 (16991 for decimals) names the bounds; false.
+bool FetchIntegerItem(HWND dialog, int item, int32_t low, int32_t high, int32_t* value);
+bool FetchNumberItem(HWND dialog, int item, double low, double high, int precision, double* value);
+
 // ---- Host identification ----------------------------------------------------
 // The running host's version word (major << 24 | minor << 16 | system code)
 // when its InternalName (compared whole, ignoring the case of A-Z) names the

@@ -28,7 +28,14 @@ std::deque<std::optional<std::string>>& FileAnswers()
   static auto* answers = new std::deque<std::optional<std::string>>;
   return *answers;
 }
+// A colour answer, or nothing for Cancel.
+std::deque<std::optional<COLORREF>>& ColorAnswers()
+{
+  static auto* answers = new std::deque<std::optional<COLORREF>>;
+  return *answers;
+}
 bool g_echo = false;
+long g_beeps = 0;
 DWORD g_commDlgError = 0;
 
 // Whether a box of the given button set can answer `id`.
@@ -170,6 +177,9 @@ namespace standin {
 void QueueMessageBoxAnswer(int id) { BoxAnswers().push_back(id); }
 void QueueFileDialogAnswer(const char* path) { FileAnswers().push_back(std::string(path ? path : "")); }
 void QueueFileDialogCancel() { FileAnswers().push_back(std::nullopt); }
+void QueueColorDialogAnswer(COLORREF color) { ColorAnswers().push_back(color); }
+void QueueColorDialogCancel() { ColorAnswers().push_back(std::nullopt); }
+long BeepCount() { return g_beeps; }
 const std::vector<DialogRequest>& DialogLog() { return Log(); }
 void ClearDialogLog() { Log().clear(); }
 void EchoDialogs(bool on) { g_echo = on; }
@@ -219,5 +229,41 @@ int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type)
 BOOL GetOpenFileNameA(OPENFILENAMEA* ofn) { return ScriptedFileDialog(ofn, "GetOpenFileName", ofn ? ofn->Flags : 0); }
 BOOL GetSaveFileNameA(OPENFILENAMEA* ofn) { return ScriptedFileDialog(ofn, "GetSaveFileName", ofn ? ofn->Flags : 0); }
 DWORD CommDlgExtendedError(void) { return g_commDlgError; }
+
+BOOL ChooseColorA(CHOOSECOLORA* cc)
+{
+  g_commDlgError = 0;
+  if (!cc || cc->lStructSize != sizeof(CHOOSECOLORA)) {
+    g_commDlgError = CDERR_STRUCTSIZE;
+    return FALSE;
+  }
+  standin::DialogRequest request;
+  request.kind = "ChooseColor";
+  request.owner = cc->hwndOwner;
+  request.style = cc->Flags;
+  request.instance = cc->hInstance;
+  request.initialColor = (cc->Flags & CC_RGBINIT) ? cc->rgbResult : 0;
+  request.answer = IDCANCEL;
+  if (!ColorAnswers().empty()) {
+    const std::optional<COLORREF> scripted = ColorAnswers().front();
+    ColorAnswers().pop_front();
+    request.scripted = true;
+    if (scripted) {
+      request.answer = IDOK;
+      request.chosenColor = *scripted & 0x00FFFFFFu;
+      cc->rgbResult = request.chosenColor;
+    }
+  }
+  if (g_echo)
+    std::fprintf(stderr, "ChooseColor: %s\n", request.answer == IDOK ? "chosen" : "(cancelled)");
+  Log().push_back(request);
+  return request.answer == IDOK ? TRUE : FALSE;
+}
+
+BOOL MessageBeep(UINT)
+{
+  ++g_beeps;
+  return TRUE;
+}
 
 } // extern "C"

@@ -62,13 +62,20 @@ MSG Make(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
   return msg;
 }
 
+// Whether a paint or timer message of `window` passes a retrieval's window
+// filter (none: every window; -1: thread messages only).
+bool WindowPasses(HWND window, HWND filter)
+{
+  return filter != kThreadMessagesOnly && (!filter || filter == window || IsChild(filter, window));
+}
+
 // The first window in paint order with something to paint.
 HWND FindPaint(HWND filter)
 {
   for (HWND top : std::vector<HWND>(ZOrder()))
     for (HWND h : Subtree(top)) {
       const WindowRecord* w = Find(h);
-      if (w && !w->update.empty() && Showing(h) && (!filter || filter == h || IsChild(filter, h)))
+      if (w && !w->update.empty() && Showing(h) && WindowPasses(h, filter))
         return h;
     }
   return nullptr;
@@ -128,7 +135,7 @@ Got Retrieve(MSG* msg, HWND filter, UINT first, UINT last, bool remove)
     Timer* next = nullptr;
     const DWORD now = Now();
     for (Timer& t : q.timers)
-      if (DWORD(now - t.due) < 0x80000000u && (!filter || filter == t.window || IsChild(filter, t.window)) &&
+      if (DWORD(now - t.due) < 0x80000000u && WindowPasses(t.window, filter) &&
           (!next || DWORD(t.due - next->due) >= 0x80000000u))
         next = &t;
     if (next) {
@@ -261,6 +268,8 @@ bool LastRetrievalWasDeadlock() { return Q().deadlock; }
 
 bool PassesFilter(const MSG& msg, HWND window, UINT first, UINT last)
 {
+  if (window == kThreadMessagesOnly)
+    return InRange(msg.message, first, last) && !msg.hwnd;
   return InRange(msg.message, first, last) && (!window || msg.hwnd == window || IsChild(window, msg.hwnd));
 }
 

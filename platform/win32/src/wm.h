@@ -162,6 +162,9 @@ enum : int { kMoveActivation = 1, kMoveFocus = 2, kMoveCapture = 4 };
 void MoveStateOff(HWND window, int what);
 void ResetInput();
 bool KeyIsDown(int key);
+// The window filter that retrieves thread messages only (posted without a
+// window), as in Win32.
+inline const HWND kThreadMessagesOnly = reinterpret_cast<HWND>(intptr_t{-1});
 // Whether a message passes a GetMessageA / PeekMessageA filter.
 bool PassesFilter(const MSG& msg, HWND window, UINT first, UINT last);
 // The next injected input as a message, processed (activation, WM_SETCURSOR,

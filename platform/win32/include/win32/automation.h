@@ -100,6 +100,10 @@ struct DialogRequest {
   std::string fileName;   // the name the dialog started with
   std::string defaultExt;
   std::string chosenPath; // the file answered, as returned to the caller
+  // Colour dialogs ("ChooseColor") only: the colour it started with and the
+  // one answered (0x00BBGGRR).
+  COLORREF initialColor = 0;
+  COLORREF chosenColor = 0;
   int answer = 0;         // the button: IDOK or IDCANCEL for file dialogs
   bool scripted = false;     // the answer came from the script
   bool scriptError = false;  // the scripted answer could not be given
@@ -111,6 +115,12 @@ LVX_WIN32_API void QueueMessageBoxAnswer(int id);
 // empty queue a file dialog cancels.
 LVX_WIN32_API void QueueFileDialogAnswer(const char* path);
 LVX_WIN32_API void QueueFileDialogCancel();
+// The next colour dialog chooses `color`, or cancels. With an empty queue a
+// colour dialog cancels.
+LVX_WIN32_API void QueueColorDialogAnswer(COLORREF color);
+LVX_WIN32_API void QueueColorDialogCancel();
+// MessageBeep calls since the process started.
+LVX_WIN32_API long BeepCount();
 LVX_WIN32_API const std::vector<DialogRequest>& DialogLog();
 LVX_WIN32_API void ClearDialogLog();
 // Also print each request to stderr (message boxes as "caption: text").

@@ -417,6 +417,37 @@ LVX_WIN32_API BOOL GetOpenFileNameA(OPENFILENAMEA* ofn);
 LVX_WIN32_API BOOL GetSaveFileNameA(OPENFILENAMEA* ofn);
 LVX_WIN32_API DWORD CommDlgExtendedError(void);
 
+// ---- Colour dialog ----------------------------------------------------------
+typedef UINT_PTR(CALLBACK* LPCCHOOKPROC)(HWND, UINT, WPARAM, LPARAM);
+
+// The fields of the classic 36-byte record, in order; pointer-sized where
+// they hold pointers. lStructSize must be sizeof(CHOOSECOLORA).
+typedef struct CHOOSECOLORA {
+  DWORD lStructSize;
+  HWND hwndOwner;
+  HINSTANCE hInstance;
+  COLORREF rgbResult;     // the initial colour with CC_RGBINIT; the chosen one on OK
+  COLORREF* lpCustColors; // 16 custom colours
+  DWORD Flags;
+  LPARAM lCustData;
+  LPCCHOOKPROC lpfnHook;
+  LPCSTR lpTemplateName;
+} CHOOSECOLORA;
+
+enum : DWORD {
+  CC_RGBINIT = 0x00000001u,
+  CC_FULLOPEN = 0x00000002u,
+  CC_ANYCOLOR = 0x00000100u,
+};
+
+// Nothing is shown: the answer comes from the dialog script, else the
+// dialog cancels. FALSE (CDERR_STRUCTSIZE) for a wrong record size.
+LVX_WIN32_API BOOL ChooseColorA(CHOOSECOLORA* cc);
+
+// ---- Sounds -----------------------------------------------------------------
+// Nothing is heard; the automation API counts the beeps.
+LVX_WIN32_API BOOL MessageBeep(UINT type);
+
 // ---- Display ----------------------------------------------------------------
 enum : int {
   SM_CXSCREEN = 0,

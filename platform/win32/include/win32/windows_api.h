@@ -354,7 +354,8 @@ LVX_WIN32_API void PostQuitMessage(int code);
 // left, records a deadlock and returns 0 as for WM_QUIT with code -1.
 // Returns 0 for WM_QUIT, else 1.
 LVX_WIN32_API BOOL GetMessageA(MSG* msg, HWND window, UINT first, UINT last);
-// As GetMessageA, but FALSE at once when nothing waits.
+// As GetMessageA, but FALSE at once when nothing waits. A window of
+// (HWND)-1 takes thread messages only (posted without a window, and WM_QUIT).
 LVX_WIN32_API BOOL PeekMessageA(MSG* msg, HWND window, UINT first, UINT last, UINT remove);
 // Posts WM_CHAR (WM_SYSCHAR with Alt) for a key-down of a US-layout
 // character key. TRUE when it posted.
