@@ -1,12 +1,19 @@
 // The lumivex-host program: option errors, exit statuses and files, run as
-// a separate process with the stub plug-in.
+// a separate process with the stub plug-in, the pass-through test module and
+// LumivexPI.
+#include "host.h"
+#include "hosttest.h"
 #include "image.h"
 #include "lvxtest/testenv.h"
+#include "params.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <iterator>
 #include <sys/wait.h>
 
 namespace {
@@ -22,7 +29,15 @@ int RunHost(const std::string& arguments, const std::string& environment = "")
 
 bool Exists(const std::string& path) { return std::ifstream(path).good(); }
 
+std::string Contents(const std::string& path)
+{
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
 const std::string kPlugin = std::string("--plugin '") + STUBMODULE_PATH + "' ";
+const std::string kPassthrough = std::string("--plugin '") + PASSTHROUGH_PATH + "' ";
+const std::string kLumivexPI = std::string("--plugin '") + LUMIVEXPI_PATH + "' ";
 
 } // namespace
 
@@ -74,4 +89,71 @@ TEST(HostProgram, ExitStatusFollowsThePluginsResult)
   EXPECT_EQ(RunHost(kPlugin + in + " " + Temp("failed.png"), "STUB_START_RESULT=-5"), 2);
   EXPECT_FALSE(Exists(Temp("cancelled.png")));
   EXPECT_FALSE(Exists(Temp("failed.png")));
+}
+
+TEST(HostProgram, PassthroughGivesEveryImageBackAndEchoesItsParameters)
+{
+  const std::string params = Temp("p.txt"), record = Temp("r.txt");
+  ASSERT_TRUE(lvhost::WriteParameterFile(params,
+                                         {lvhost::DescriptorEntry{FourCC("lvAU"), typeBoolean, false, 0, 0},
+                                          lvhost::DescriptorEntry{FourCC("lvCT"), typeInteger, false, -12, 0},
+                                          lvhost::DescriptorEntry{FourCC("lvGA"), typeFloat, false, 0, 1.8}},
+                                         nullptr));
+  const std::string replay = kPassthrough + "--replay " + params + " --record " + record + " ";
+
+  // A bundled PNG: the same pixels come back, and the parameters unchanged.
+  const std::string png = lvxtest::Source("samples/coffee.png");
+  ASSERT_EQ(RunHost(replay + png + " " + Temp("out.png")), 0);
+  lvhost::HostImage original, written;
+  ASSERT_TRUE(lvhost::ReadImage(png, &original, nullptr));
+  ASSERT_TRUE(lvhost::ReadImage(Temp("out.png"), &written, nullptr));
+  EXPECT_EQ(written.pixels, original.pixels);
+  EXPECT_EQ(Contents(record), Contents(params));
+
+  // PAM grey and RGB with alpha: byte for byte; with --rect too.
+  for (const int16_t mode : {plugInModeGrayScale, plugInModeRGBColor}) {
+    ASSERT_TRUE(lvhost::WriteImage(Temp("in.pam"), TestImage(mode, true, 5, 4), nullptr));
+    std::remove(record.c_str());
+    ASSERT_EQ(RunHost(replay + Temp("in.pam") + " " + Temp("out.pam")), 0) << mode;
+    EXPECT_EQ(Contents(Temp("out.pam")), Contents(Temp("in.pam"))) << mode;
+    EXPECT_EQ(Contents(record), Contents(params)) << mode;
+    ASSERT_EQ(RunHost(kPassthrough + "--auto --rect 1,1,3,2 --log " + Temp("log.txt") + " " + Temp("in.pam") + " " +
+                      Temp("out.pam")),
+              0);
+    EXPECT_EQ(Contents(Temp("out.pam")), Contents(Temp("in.pam")));
+    EXPECT_NE(Contents(Temp("log.txt")).find("in=(1,1,2,3)"), std::string::npos);
+  }
+
+  // CMYK with alpha goes through the host's conversion both ways: the inks
+  // may change, the colour they make and the alpha may not.
+  const lvhost::HostImage cmyk = TestImage(plugInModeCMYKColor, true, 5, 4);
+  ASSERT_TRUE(lvhost::WriteImage(Temp("in.pam"), cmyk, nullptr));
+  ASSERT_EQ(RunHost(replay + Temp("in.pam") + " " + Temp("out.pam")), 0);
+  ASSERT_TRUE(lvhost::ReadImage(Temp("out.pam"), &written, nullptr));
+  ASSERT_EQ(written.pixels.size(), cmyk.pixels.size());
+  for (size_t i = 0; i < cmyk.pixels.size(); i += 5) {
+    const int16_t in[4] = {cmyk.pixels[i], cmyk.pixels[i + 1], cmyk.pixels[i + 2], cmyk.pixels[i + 3]};
+    const int16_t out[4] = {written.pixels[i], written.pixels[i + 1], written.pixels[i + 2], written.pixels[i + 3]};
+    int16_t a[3], b[3];
+    lvhost::CmykToRgb(in, a);
+    lvhost::CmykToRgb(out, b);
+    EXPECT_TRUE(std::equal(a, a + 3, b)) << i / 5;
+    EXPECT_EQ(written.pixels[i + 4], cmyk.pixels[i + 4]) << i / 5;
+  }
+}
+
+TEST(HostProgram, CancelsDeadlocksAndLumivexPIWithoutAnApplication)
+{
+  const std::string in = lvxtest::Source("samples/coffee.png");
+  EXPECT_EQ(RunHost(kPassthrough + in + " " + Temp("cancelled.png"), "LUMIVEX_PASSTHROUGH='acquire deliver quit=1'"), 1);
+  EXPECT_FALSE(Exists(Temp("cancelled.png")));
+  // Waiting for a window nobody uses.
+  EXPECT_EQ(RunHost(kPassthrough + "--dialog " + in + " " + Temp("waited.png"), "LUMIVEX_PASSTHROUGH=quit=none"), 2);
+  EXPECT_FALSE(Exists(Temp("waited.png")));
+
+  EXPECT_EQ(RunHost(kLumivexPI + "--about"), 0);
+  EXPECT_EQ(RunHost(kLumivexPI + "--auto --log " + Temp("log.txt") + " " + in + " " + Temp("auto.png")), 1);
+  EXPECT_EQ(Contents(Temp("log.txt")).find("advanceState"), std::string::npos);
+  EXPECT_EQ(RunHost(kLumivexPI + "--screen 1024x768x8 --auto " + in + " " + Temp("auto.png")), 1);
+  EXPECT_FALSE(Exists(Temp("auto.png")));
 }

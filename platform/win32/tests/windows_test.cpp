@@ -67,6 +67,24 @@ TEST_F(Queue, PeekFiltersByWindowAndRangeAndQuitIsRemovedOnlyWhenAsked)
   EXPECT_FALSE(PostMessageA(reinterpret_cast<HWND>(0x999), WM_USER, 0, 0));
 }
 
+TEST_F(Queue, WindowMinusOneTakesThreadMessagesOnly)
+{
+  HWND w = Top(0, 0, 10, 10); // visible and invalid: a paint waits too
+  PostMessageA(w, WM_USER, 1, 0);
+  PostMessageA(nullptr, WM_USER, 2, 0);
+  PostQuitMessage(4);
+  const HWND threadOnly = reinterpret_cast<HWND>(intptr_t{-1});
+  MSG msg;
+  ASSERT_TRUE(PeekMessageA(&msg, threadOnly, 0, 0, PM_REMOVE));
+  EXPECT_EQ(msg.wParam, 2u);
+  ASSERT_TRUE(PeekMessageA(&msg, threadOnly, 0, 0, PM_REMOVE));
+  EXPECT_EQ(msg.message, UINT(WM_QUIT));
+  EXPECT_FALSE(PeekMessageA(&msg, threadOnly, 0, 0, PM_REMOVE));
+  ASSERT_TRUE(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE));
+  EXPECT_EQ(msg.hwnd, w);
+  EXPECT_EQ(msg.wParam, 1u);
+}
+
 TEST_F(Queue, TranslateMessageGivesUsLayoutCharactersWithShiftCtrlAndAlt)
 {
   HWND w = Top(0, 0, 10, 10);
