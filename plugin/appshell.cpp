@@ -11,6 +11,7 @@
 #include "qvcommon/qvsystem.h"
 #include "qvcommon/qvwindow.h"
 
+#include <algorithm>
 #include <cstring>
 #include <new>
 #include <string>

@@ -34,9 +34,9 @@ public:
   bool AcquireImage(int unused, QVWindow* owner) override;
   // Requests the whole filterRect for output and writes the current image
   // (and the mask) into it, calling progressProc before each row. False,
-  // with no request, when the current image is missing or does not match
-  // filterRect; false with the transfer status set when the request, the
-  // host's buffer or a colour conversion fails. The arguments are unused.
+  // with the transfer status set, when the request, the host's buffer or a
+  // colour conversion fails, and without any request when the current image
+  // is missing or does not match filterRect. The arguments are unused.
   bool DeliverImage(QVImage* source, QVFileSpec* file, QVWindow* owner) override;
   // The "Save Image" dialog (all files); on OK the image saves itself there.
   bool SaveImageAs(QVImage* source, QVFileSpec* start, QVWindow* owner) override;

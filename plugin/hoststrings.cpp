@@ -54,14 +54,14 @@ int16_t ModeToColorSpace(int16_t mode)
   return mode >= 0 && mode < 12 ? kSpaces[mode] : -1;
 }
 
-int16_t ConvertColor(ColorServicesProc colorServices, int16_t sourceSpace, int16_t resultSpace,
-                     int16_t components[4])
+int16_t CallColorServices(ColorServicesProc colorServices, int16_t selector, int16_t sourceSpace,
+                          int16_t resultSpace, int16_t components[4])
 {
   if (!colorServices || !components)
     return filterBadParameters;
   ColorServicesInfo info{};
   info.infoSize = sizeof info;
-  info.selector = colorServicesConvertColor;
+  info.selector = selector;
   info.sourceSpace = sourceSpace;
   info.resultSpace = resultSpace;
   std::copy(components, components + 4, info.colorComponents);
@@ -69,6 +69,12 @@ int16_t ConvertColor(ColorServicesProc colorServices, int16_t sourceSpace, int16
   if (result == noErr)
     std::copy(info.colorComponents, info.colorComponents + 4, components);
   return result;
+}
+
+int16_t ConvertColor(ColorServicesProc colorServices, int16_t sourceSpace, int16_t resultSpace,
+                     int16_t components[4])
+{
+  return CallColorServices(colorServices, colorServicesConvertColor, sourceSpace, resultSpace, components);
 }
 
 // ---- Strings with a length byte ---------------------------------------------

@@ -128,9 +128,13 @@ void CopyRect(const Rect16* source, Rect16* target);
 int16_t ModeToPlanes(int16_t mode, int16_t fallback);
 // Colour-services space of image modes 0..11; -1 where there is none.
 int16_t ModeToColorSpace(int16_t mode);
-// One conversion of four components; they change only when the host
-// returns 0. Returns the host's result (filterBadParameters without the
-// procedure).
+// One colour-services call on four components (selector 0 picks a colour,
+// 1 converts), reserved fields and prompt null; the components change only
+// when the host returns 0. Returns the host's result (filterBadParameters
+// without the procedure).
+int16_t CallColorServices(ColorServicesProc colorServices, int16_t selector, int16_t sourceSpace,
+                          int16_t resultSpace, int16_t components[4]);
+// CallColorServices with selector 1.
 int16_t ConvertColor(ColorServicesProc colorServices, int16_t sourceSpace, int16_t resultSpace,
                      int16_t components[4]);
 

@@ -247,18 +247,11 @@ bool FilterPlugInShell::ChooseColor(QVWindow* owner, QVColor* colour)
     return AppShell::ChooseColor(owner, colour);
   if (!colour)
     return false;
-  ColorServicesInfo info{};
-  info.infoSize = sizeof info;
-  info.selector = colorServicesChooseColor;
-  info.sourceSpace = colorSpaceRGB;
-  info.resultSpace = colorSpaceRGB;
-  info.colorComponents[0] = colour->R();
-  info.colorComponents[1] = colour->G();
-  info.colorComponents[2] = colour->B();
-  const int16_t code = filterRecord->colorServices(&info);
+  int16_t components[4] = {colour->R(), colour->G(), colour->B(), 0};
+  const int16_t code = hostif::CallColorServices(filterRecord->colorServices, colorServicesChooseColor,
+                                                 colorSpaceRGB, colorSpaceRGB, components);
   if (code == noErr)
-    colour->SetRGB(ComponentByte(info.colorComponents[0]), ComponentByte(info.colorComponents[1]),
-                   ComponentByte(info.colorComponents[2]));
+    colour->SetRGB(ComponentByte(components[0]), ComponentByte(components[1]), ComponentByte(components[2]));
   if (owner && owner->GetWnd())
     SetFocus(owner->GetWnd());
   return code == noErr;

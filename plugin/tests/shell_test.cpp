@@ -269,6 +269,16 @@ TEST_F(Bridge, ShellStateParentWindowAndColours)
   EXPECT_EQ(asked.style, DWORD(CC_RGBINIT | CC_ANYCOLOR));
   EXPECT_EQ(asked.initialColor, RGB(7, 8, 9));
   shell.SetCall(nullptr, nullptr);
+
+  // Save as: the image saves itself where the dialog says, in that kind.
+  QVImage picture(4, 3, 3, &colour);
+  const std::string path = lvxtest::TempDir() + "/saved.bmp";
+  standin::QueueFileDialogAnswer(path.c_str());
+  EXPECT_TRUE(shell.SaveImageAs(&picture, nullptr, nullptr));
+  EXPECT_EQ(standin::DialogLog().back().filters.at(0).second, "*.*");
+  QVFileSpec file(path.c_str());
+  EXPECT_FALSE(QVImage(file, 24, false).error);
+  EXPECT_FALSE(shell.SaveImageAs(&picture, nullptr, nullptr)); // cancelled
 }
 
 TEST_F(Bridge, StandaloneRunOpensAndSavesARealFile)
