@@ -108,34 +108,6 @@ TEST(FileDialogs, AnswersTheRequestCannotGive)
   EXPECT_EQ(CommDlgExtendedError(), DWORD(CDERR_STRUCTSIZE));
 }
 
-TEST(ColorDialog, ScriptedAnswerOrCancelAndBeeps)
-{
-  standin::ClearDialogLog();
-  COLORREF custom[16] = {};
-  CHOOSECOLORA cc{};
-  cc.lStructSize = sizeof cc;
-  cc.rgbResult = RGB(1, 2, 3);
-  cc.lpCustColors = custom;
-  cc.Flags = CC_RGBINIT | CC_ANYCOLOR;
-  EXPECT_FALSE(ChooseColorA(&cc)); // nothing answers: cancelled
-  EXPECT_EQ(cc.rgbResult, RGB(1, 2, 3));
-  standin::QueueColorDialogAnswer(RGB(40, 50, 60));
-  EXPECT_TRUE(ChooseColorA(&cc));
-  EXPECT_EQ(cc.rgbResult, RGB(40, 50, 60));
-  const auto& log = standin::DialogLog();
-  ASSERT_EQ(log.size(), 2u);
-  EXPECT_EQ(log[1].kind, "ChooseColor");
-  EXPECT_EQ(log[1].initialColor, RGB(1, 2, 3));
-  EXPECT_EQ(log[1].chosenColor, RGB(40, 50, 60));
-  cc.lStructSize = 36;
-  EXPECT_FALSE(ChooseColorA(&cc));
-  EXPECT_EQ(CommDlgExtendedError(), DWORD(CDERR_STRUCTSIZE));
-
-  const long beeps = standin::BeepCount();
-  EXPECT_TRUE(MessageBeep(MB_OK));
-  EXPECT_EQ(standin::BeepCount(), beeps + 1);
-}
-
 TEST(Display, ScreenSizeAndDepth)
 {
   EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), 1280);
