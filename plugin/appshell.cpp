@@ -215,15 +215,15 @@ bool StandaloneAppShell::AcquireImage(int, QVWindow* owner)
     return false;
   QVFileSpec file(path.c_str());
   auto* loaded = new (std::nothrow) QVImage(file, 24, false);
-  auto* spec = new (std::nothrow) QVFileSpec(path.c_str());
-  if (!loaded || loaded->error || !loaded->HasPixels() || !spec) {
+  auto* remembered = new (std::nothrow) QVFileSpec(path.c_str());
+  if (!loaded || loaded->error || !loaded->HasPixels() || !remembered) {
     delete loaded;
-    delete spec;
+    delete remembered;
     return false;
   }
   SetImage(loaded);
   delete openedFile;
-  openedFile = spec;
+  openedFile = remembered;
   RememberFolder(openDirectory, path);
   return true;
 }
