@@ -53,6 +53,17 @@ function(lvx_executable target)
   set_target_properties(${target} PROPERTIES INSTALL_RPATH "$ORIGIN/../lib")
 endfunction()
 
+# lvx_add_test_and_bench_dirs(): adds the calling folder's tests/ and (when
+# benchmarks are built) bench/ sub-folders, each when it has a CMakeLists.txt.
+function(lvx_add_test_and_bench_dirs)
+  if(EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/tests/CMakeLists.txt)
+    add_subdirectory(tests)
+  endif()
+  if(LUMIVEX_BENCHMARKS AND EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/bench/CMakeLists.txt)
+    add_subdirectory(bench)
+  endif()
+endfunction()
+
 find_package(GTest REQUIRED)
 include(GoogleTest)
 

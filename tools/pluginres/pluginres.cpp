@@ -8,6 +8,7 @@
 // starts with '#' followed by a blank (so "#ImR" is a code). Parameter keys
 // and types come from the plug-in's scripting keys. Any error names the
 // line and fails the build.
+#include "lvxtext/linetokens.h"
 #include "scriptingkeys.h"
 
 #include <cstdio>
@@ -24,36 +25,24 @@ struct Failure {
 
 [[noreturn]] void Fail(const std::string& message) { throw Failure{message}; }
 
-struct Token {
-  std::string text;
-  bool quoted = false;
+using lvxtext::Token;
+
+// Blanks are spaces, tabs and carriage returns; '#' starts a comment only
+// when a blank or the line's end follows it; quoted text has no escapes.
+const lvxtext::LineSyntax kSyntax = {
+    .blanks = " \t\r",
+    .startsComment = [](const std::string& line, size_t at) {
+      return line[at] == '#' && (at + 1 == line.size() || line[at + 1] == ' ' || line[at + 1] == '\t');
+    },
+    .unterminated = "unterminated string",
 };
 
 std::vector<Token> Tokenize(const std::string& line)
 {
   std::vector<Token> tokens;
-  size_t i = 0;
-  while (i < line.size()) {
-    const char c = line[i];
-    if (c == ' ' || c == '\t' || c == '\r') {
-      ++i;
-      continue;
-    }
-    if (c == '#' && (i + 1 == line.size() || line[i + 1] == ' ' || line[i + 1] == '\t'))
-      break;
-    Token token;
-    if (c == '"') {
-      token.quoted = true;
-      for (++i; i < line.size() && line[i] != '"'; ++i)
-        token.text += line[i];
-      if (i++ >= line.size())
-        Fail("unterminated string");
-    } else {
-      while (i < line.size() && line[i] != ' ' && line[i] != '\t' && line[i] != '\r')
-        token.text += line[i++];
-    }
-    tokens.push_back(token);
-  }
+  std::string error;
+  if (!lvxtext::Tokenize(line, kSyntax, tokens, error))
+    Fail(error);
   return tokens;
 }
 

@@ -21,6 +21,8 @@
 // (little-endian).
 // Relative file names resolve against the list's folder, then the --search
 // folders. Any error names the list file and line and fails the build.
+#include "lvxtext/linetokens.h"
+
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -64,73 +66,49 @@ const std::map<std::string, unsigned> kStandardTypes = {
     {"RT_MANIFEST", 24},
 };
 
-struct Token {
-  std::string text;
-  bool quoted = false;
-};
+using lvxtext::HexDigit;
+using lvxtext::Token;
 
-int HexDigit(char c)
+// The escapes of a quoted string: \n \t \\ \" \xHH.
+bool Unescape(const std::string& line, size_t& i, std::string& text, std::string& error)
 {
-  if (c >= '0' && c <= '9')
-    return c - '0';
-  if (c >= 'a' && c <= 'f')
-    return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F')
-    return c - 'A' + 10;
-  return -1;
+  if (i >= line.size()) {
+    error = "a backslash ends the line";
+    return false;
+  }
+  const char e = line[i++];
+  switch (e) {
+  case 'n': text += '\n'; return true;
+  case 't': text += '\t'; return true;
+  case '\\': text += '\\'; return true;
+  case '"': text += '"'; return true;
+  case 'x':
+    if (i + 1 >= line.size() || HexDigit(line[i]) < 0 || HexDigit(line[i + 1]) < 0) {
+      error = "\\x needs two hex digits";
+      return false;
+    }
+    text += static_cast<char>(HexDigit(line[i]) * 16 + HexDigit(line[i + 1]));
+    i += 2;
+    return true;
+  default: error = std::string("unknown escape \\") + e; return false;
+  }
 }
+
+// Blanks are spaces, tabs and carriage returns; '#' outside quotes starts a
+// comment; a quote ends an unquoted word.
+const lvxtext::LineSyntax kSyntax = {
+    .blanks = " \t\r",
+    .startsComment = [](const std::string& line, size_t at) { return line[at] == '#'; },
+    .quoteEndsWord = true,
+    .unescape = Unescape,
+};
 
 std::vector<Token> Tokenize(const std::string& line)
 {
   std::vector<Token> tokens;
-  size_t i = 0;
-  while (i < line.size()) {
-    const char c = line[i];
-    if (c == ' ' || c == '\t' || c == '\r') {
-      ++i;
-      continue;
-    }
-    if (c == '#')
-      break;
-    Token token;
-    if (c != '"') {
-      while (i < line.size() && line[i] != ' ' && line[i] != '\t' && line[i] != '\r' && line[i] != '"')
-        token.text += line[i++];
-      tokens.push_back(token);
-      continue;
-    }
-    token.quoted = true;
-    ++i;
-    bool closed = false;
-    while (i < line.size() && !closed) {
-      const char d = line[i++];
-      if (d == '"') {
-        closed = true;
-      } else if (d != '\\') {
-        token.text += d;
-      } else if (i >= line.size()) {
-        Fail("a backslash ends the line");
-      } else {
-        const char e = line[i++];
-        switch (e) {
-        case 'n': token.text += '\n'; break;
-        case 't': token.text += '\t'; break;
-        case '\\': token.text += '\\'; break;
-        case '"': token.text += '"'; break;
-        case 'x':
-          if (i + 1 >= line.size() || HexDigit(line[i]) < 0 || HexDigit(line[i + 1]) < 0)
-            Fail("\\x needs two hex digits");
-          token.text += static_cast<char>(HexDigit(line[i]) * 16 + HexDigit(line[i + 1]));
-          i += 2;
-          break;
-        default: Fail(std::string("unknown escape \\") + e);
-        }
-      }
-    }
-    if (!closed)
-      Fail("unterminated quoted string");
-    tokens.push_back(token);
-  }
+  std::string error;
+  if (!lvxtext::Tokenize(line, kSyntax, tokens, error))
+    Fail(error);
   return tokens;
 }
 

@@ -3,6 +3,7 @@
 // survive a reload of the store.
 #include "handles.h"
 #include "text.h"
+#include "lvxtext/linetokens.h"
 #include "win32/automation.h"
 
 #include <cerrno>
@@ -17,6 +18,8 @@
 
 namespace {
 
+using lvxtext::HexDigit;
+using lvxtext::Token;
 using standin::detail::EqualNoCase;
 
 struct Value {
@@ -195,74 +198,28 @@ std::string Serialize(const Store& store)
   return out;
 }
 
-int HexDigit(char c)
+// The escapes of a quoted string: \\ \" \xHH, as Quote writes them.
+bool Unescape(const std::string& line, size_t& i, std::string& text, std::string& error)
 {
-  if (c >= '0' && c <= '9')
-    return c - '0';
-  if (c >= 'a' && c <= 'f')
-    return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F')
-    return c - 'A' + 10;
-  return -1;
-}
-
-// One line split into words; quoted words are unescaped.
-struct Token {
-  std::string text;
-  bool quoted = false;
-};
-
-bool Tokenize(const std::string& line, std::vector<Token>& tokens, std::string& error)
-{
-  size_t i = 0;
-  while (i < line.size()) {
-    if (line[i] == ' ') {
-      ++i;
-      continue;
-    }
-    Token token;
-    if (line[i] != '"') {
-      while (i < line.size() && line[i] != ' ')
-        token.text += line[i++];
-      tokens.push_back(token);
-      continue;
-    }
-    token.quoted = true;
-    ++i;
-    bool closed = false;
-    while (i < line.size()) {
-      const char c = line[i++];
-      if (c == '"') {
-        closed = true;
-        break;
-      }
-      if (c != '\\') {
-        token.text += c;
-        continue;
-      }
-      if (i < line.size() && (line[i] == '\\' || line[i] == '"')) {
-        token.text += line[i++];
-      } else if (i + 2 < line.size() && line[i] == 'x' && HexDigit(line[i + 1]) >= 0 &&
-                 HexDigit(line[i + 2]) >= 0) {
-        token.text += static_cast<char>(HexDigit(line[i + 1]) * 16 + HexDigit(line[i + 2]));
-        i += 3;
-      } else {
-        error = "bad escape in a quoted string";
-        return false;
-      }
-    }
-    if (!closed) {
-      error = "unterminated quoted string";
-      return false;
-    }
-    if (i < line.size() && line[i] != ' ') {
-      error = "text right after a quoted string";
-      return false;
-    }
-    tokens.push_back(token);
+  if (i < line.size() && (line[i] == '\\' || line[i] == '"')) {
+    text += line[i++];
+  } else if (i + 2 < line.size() && line[i] == 'x' && HexDigit(line[i + 1]) >= 0 && HexDigit(line[i + 2]) >= 0) {
+    text += static_cast<char>(HexDigit(line[i + 1]) * 16 + HexDigit(line[i + 2]));
+    i += 3;
+  } else {
+    error = "bad escape in a quoted string";
+    return false;
   }
   return true;
 }
+
+// Only spaces separate words (a tab belongs to a word), as Serialize writes
+// them; a quoted word must end at a space or the line's end.
+const lvxtext::LineSyntax kSyntax = {
+    .blanks = " ",
+    .unescape = Unescape,
+    .blankAfterQuote = true,
+};
 
 bool ParseType(const std::string& word, DWORD& type)
 {
@@ -305,7 +262,7 @@ bool Parse(const std::string& text, Store& store, int& errorLine, std::string& e
       continue;
     }
     std::vector<Token> tokens;
-    if (!Tokenize(line, tokens, error))
+    if (!lvxtext::Tokenize(line, kSyntax, tokens, error))
       return false;
     if (tokens.empty())
       continue;
