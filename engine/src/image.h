@@ -112,6 +112,15 @@ ImageDesc ThreeQuarterTurn(const ImageDesc& image);
 void FreeImage(ImageDesc& image);
 // Frees only when asked and when `made` says the caller made the buffer.
 void FreeImageIf(ImageDesc& image, bool ask, bool made);
+// An image description freed when it goes out of scope (a view is only
+// reset), so that a working plane is given back on every path.
+struct ScopedImage {
+  ImageDesc desc;
+  ScopedImage() = default;
+  ScopedImage(const ScopedImage&) = delete;
+  ScopedImage& operator=(const ScopedImage&) = delete;
+  ~ScopedImage() { FreeImage(desc); }
+};
 // 0, or -200 when the kinds differ.
 int CheckKind(const ImageDesc& image, int32_t kind);
 // Prepares `dst` to receive a result computed from `src`. An allocated dst

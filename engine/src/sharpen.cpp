@@ -12,18 +12,6 @@
 #include "status.h"
 
 namespace lvx {
-namespace {
-
-// A plane the variant allocates, freed on every path.
-struct Plane {
-  ImageDesc desc;
-  Plane() = default;
-  Plane(const Plane&) = delete;
-  Plane& operator=(const Plane&) = delete;
-  ~Plane() { FreeImage(desc); }
-};
-
-} // namespace
 
 int AdaptiveSharpen(const ImageDesc& colour, const AdjustRect& rect, const SharpenAdaptiveSettings& settings,
                     SharpenMeasures& m, AdjustProgressProc cb)
@@ -32,7 +20,7 @@ int AdaptiveSharpen(const ImageDesc& colour, const AdjustRect& rect, const Sharp
     return s;
   const AdjustRect area = ClipRect(rect, colour.rows, colour.columns);
   Task task(cb, 12);
-  Plane Y, E;
+  ScopedImage Y, E;
 
   // Measurements, inside the analysis rectangle.
   if (int s = ExtractLuminance(colour, Y.desc, cb))
@@ -110,7 +98,7 @@ int PlainSharpen(const ImageDesc& colour, const SharpenSettings& settings, Adjus
   Task task(cb, 3);
   if (!(settings.plainBlurParameter > 0) || settings.plainAmount == 0)
     return kStatusOk;
-  Plane Y;
+  ScopedImage Y;
   if (int s = ExtractLuminance(colour, Y.desc, cb))
     return s;
   if (task.Poll())

@@ -27,15 +27,6 @@ double g_shift[256];
 // Pixel-cache sentinels of the hue rewrite (saturation, hue).
 constexpr uint8_t kSentinelSaturation = 0, kSentinelHue = 192;
 
-// An image description freed when it goes out of scope (a view is only reset).
-struct ScopedImage {
-  ImageDesc desc;
-  ScopedImage() = default;
-  ScopedImage(const ScopedImage&) = delete;
-  ScopedImage& operator=(const ScopedImage&) = delete;
-  ~ScopedImage() { FreeImage(desc); }
-};
-
 // Releases the skin model when the detection ends, on every path.
 struct ModelRelease {
   ~ModelRelease() { ReleaseSkinModel(); }
