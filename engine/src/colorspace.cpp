@@ -177,7 +177,7 @@ Rgb WorkingToRgbLinear(WorkingPixel w)
 WorkingPixel LoadWorking(const uint8_t* e)
 {
   WorkingPixel w;
-  std::memcpy(&w.L, e, 2);
+  w.L = Load16(e);
   w.S = e[2];
   w.H = e[3];
   return w;
@@ -185,7 +185,7 @@ WorkingPixel LoadWorking(const uint8_t* e)
 
 void StoreWorking(uint8_t* e, WorkingPixel w)
 {
-  std::memcpy(e, &w.L, 2);
+  Store16(e, w.L);
   e[2] = w.S;
   e[3] = w.H;
 }

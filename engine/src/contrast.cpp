@@ -234,10 +234,7 @@ bool CurveTable(const float* curve, int16_t* table)
 
 void ContrastOp(uint8_t* p)
 {
-  uint16_t l;
-  std::memcpy(&l, p, 2);
-  l = uint16_t(g_contrastTable[std::min<int>(l, kContrastTableSize - 1)]);
-  std::memcpy(p, &l, 2);
+  Store16(p, uint16_t(g_contrastTable[std::min<int>(Load16(p), kContrastTableSize - 1)]));
 }
 
 const int16_t* ContrastTable() { return g_contrastTable; }

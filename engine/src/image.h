@@ -9,6 +9,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 namespace lvx {
 
@@ -41,6 +42,15 @@ struct ImageDesc {
   uint8_t* At(int64_t y, int64_t x) const { return data + y * rowStride + x * pixelStride; }
   int64_t PixelCount() const { return rows > 0 && columns > 0 ? int64_t(rows) * columns : 0; }
 };
+
+// One 16-bit element (a lightness, a label) read or written at any alignment.
+inline uint16_t Load16(const uint8_t* p)
+{
+  uint16_t v;
+  std::memcpy(&v, p, 2);
+  return v;
+}
+inline void Store16(uint8_t* p, uint16_t v) { std::memcpy(p, &v, 2); }
 
 // ---- Constructors and views (none checks its arguments unless stated) ------
 ImageDesc EmptyImage();

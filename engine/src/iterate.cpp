@@ -86,10 +86,8 @@ int ApplyTable16(const ImageDesc& plane, const int16_t* table, size_t length, Ad
     return kStatusBadArgument;
   return ForEachRow(plane, [&](uint8_t* row, int32_t n, ptrdiff_t step) {
     for (int32_t x = 0; x < n; ++x, row += step) {
-      uint16_t v;
-      std::memcpy(&v, row, 2);
-      uint16_t out = uint16_t(table[v < length ? v : length - 1]);
-      std::memcpy(row, &out, 2);
+      const uint16_t v = Load16(row);
+      Store16(row, uint16_t(table[v < length ? v : length - 1]));
     }
   }, cb);
 }

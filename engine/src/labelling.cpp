@@ -12,15 +12,6 @@
 namespace lvx {
 namespace {
 
-uint16_t Load16(const uint8_t* p)
-{
-  uint16_t v;
-  std::memcpy(&v, p, 2);
-  return v;
-}
-
-void Store16(uint8_t* p, uint16_t v) { std::memcpy(p, &v, 2); }
-
 // The provisional labels of one scan. Labels that meet in the scan are
 // joined in sets whose representative is the set's smallest label, so that
 // renumbering the sets in order of their representatives numbers the regions

@@ -136,8 +136,7 @@ int RemoveSmallRegions(const ImageDesc& S, double fraction, AdjustProgressProc c
   if (status == kStatusOk)
     status = ForEachRowPair(S, labels, [&](uint8_t* s, uint8_t* l, int32_t n, ptrdiff_t ss, ptrdiff_t ls) {
       for (int32_t x = 0; x < n; ++x) {
-        uint16_t label;
-        std::memcpy(&label, l + x * ls, 2);
+        const uint16_t label = Load16(l + x * ls);
         if (label == 0 || sizes[label] < minimum)
           s[x * ss] = 0;
       }

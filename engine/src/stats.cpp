@@ -205,11 +205,7 @@ int GatherPlane8Histogram(const ImageDesc& plane, uint32_t*& bins, int32_t n, Ad
 
 int GatherPlane16Histogram(const ImageDesc& plane, uint32_t*& bins, int32_t n, AdjustProgressProc cb)
 {
-  return GatherPlaneHistogram(plane, kKindPlane16, bins, n, cb, [](const uint8_t* p) {
-    uint16_t v;
-    std::memcpy(&v, p, 2);
-    return uint32_t(v);
-  });
+  return GatherPlaneHistogram(plane, kKindPlane16, bins, n, cb, [](const uint8_t* p) { return uint32_t(Load16(p)); });
 }
 
 int GatherSaturationBrightness(const ImageDesc& colour, uint32_t*& brightness, uint32_t*& saturation,
