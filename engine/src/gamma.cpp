@@ -73,10 +73,7 @@ int ApplyColourGamma(const ImageDesc& colour, double ratio, bool& changed, Adjus
   if (!PowerTable(ratio, g_colourGamma))
     return kStatusOk;
   changed = true;
-  return ForEachRow(colour, [](uint8_t* px, int32_t n, ptrdiff_t step) {
-    for (int32_t x = 0; x < n; ++x, px += step)
-      ColourGammaPixel(px, g_colourGamma);
-  }, cb);
+  return ForEachPixel(colour, [](uint8_t* px) { ColourGammaPixel(px, g_colourGamma); }, cb);
 }
 
 void ColourGammaOp(uint8_t* p) { ColourGammaPixel(p, g_colourGamma); }

@@ -37,14 +37,6 @@ bool Pairable(const ImageDesc& a, const ImageDesc& b) { return SameSize(a, b) &&
 
 } // namespace
 
-int ForEachPixel(const ImageDesc& image, PixelKernel kernel, AdjustProgressProc cb)
-{
-  return Walk(image, nullptr, cb, [&](uint8_t* row, uint8_t*) {
-    for (int32_t x = 0; x < image.columns; ++x)
-      kernel(row + x * image.pixelStride);
-  });
-}
-
 int ForEachRow(const ImageDesc& image, RowKernel kernel, AdjustProgressProc cb)
 {
   return Walk(image, nullptr, cb, [&](uint8_t* row, uint8_t*) { kernel(row, image.columns, image.pixelStride); });
@@ -72,10 +64,7 @@ int ApplyTable8(const ImageDesc& plane, const uint8_t* table, AdjustProgressProc
 {
   if (int s = CheckKind(plane, kKindPlane8))
     return s;
-  return ForEachRow(plane, [&](uint8_t* row, int32_t n, ptrdiff_t step) {
-    for (int32_t x = 0; x < n; ++x, row += step)
-      *row = table[*row];
-  }, cb);
+  return ForEachPixel(plane, [&](uint8_t* p) { *p = table[*p]; }, cb);
 }
 
 int ApplyTable16(const ImageDesc& plane, const int16_t* table, size_t length, AdjustProgressProc cb)
@@ -84,11 +73,9 @@ int ApplyTable16(const ImageDesc& plane, const int16_t* table, size_t length, Ad
     return s;
   if (length == 0)
     return kStatusBadArgument;
-  return ForEachRow(plane, [&](uint8_t* row, int32_t n, ptrdiff_t step) {
-    for (int32_t x = 0; x < n; ++x, row += step) {
-      const uint16_t v = Load16(row);
-      Store16(row, uint16_t(table[v < length ? v : length - 1]));
-    }
+  return ForEachPixel(plane, [&](uint8_t* p) {
+    const uint16_t v = Load16(p);
+    Store16(p, uint16_t(table[v < length ? v : length - 1]));
   }, cb);
 }
 
@@ -97,12 +84,10 @@ int ApplyColourTables(const ImageDesc& colour, const uint8_t* red, const uint8_t
 {
   if (int s = CheckKind(colour, kKindColour))
     return s;
-  return ForEachRow(colour, [&](uint8_t* px, int32_t n, ptrdiff_t step) {
-    for (int32_t x = 0; x < n; ++x, px += step) {
-      px[2] = red[px[2]];
-      px[1] = green[px[1]];
-      px[0] = blue[px[0]];
-    }
+  return ForEachPixel(colour, [&](uint8_t* px) {
+    px[2] = red[px[2]];
+    px[1] = green[px[1]];
+    px[0] = blue[px[0]];
   }, cb);
 }
 

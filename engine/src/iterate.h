@@ -34,14 +34,22 @@ decltype(auto) WithPixelStride(ptrdiff_t stride, F&& f)
   return WithPixelStrideOf<1>(stride, std::forward<F>(f));
 }
 
-using PixelKernel = FunctionRef<void(uint8_t* element)>;
 using RowKernel = FunctionRef<void(uint8_t* row, int32_t columns, ptrdiff_t pixelStride)>;
 using PixelPairKernel = FunctionRef<void(uint8_t* a, uint8_t* b)>;
 using RowPairKernel =
     FunctionRef<void(uint8_t* a, uint8_t* b, int32_t columns, ptrdiff_t pixelStrideA, ptrdiff_t pixelStrideB)>;
 
-int ForEachPixel(const ImageDesc& image, PixelKernel kernel, AdjustProgressProc cb);
 int ForEachRow(const ImageDesc& image, RowKernel kernel, AdjustProgressProc cb);
+// The row walk with kernel(element) called for each pixel of the row; the
+// kernel is inlined into the row loop, so per-pixel work pays no call.
+template <class Kernel>
+int ForEachPixel(const ImageDesc& image, Kernel&& kernel, AdjustProgressProc cb)
+{
+  return ForEachRow(image, [&](uint8_t* element, int32_t columns, ptrdiff_t pixelStride) {
+    for (int32_t x = 0; x < columns; ++x, element += pixelStride)
+      kernel(element);
+  }, cb);
+}
 // The two images must have the same rows, columns and channel count (else -200).
 int ForEachPixelPair(const ImageDesc& a, const ImageDesc& b, PixelPairKernel kernel, AdjustProgressProc cb);
 int ForEachRowPair(const ImageDesc& a, const ImageDesc& b, RowPairKernel kernel, AdjustProgressProc cb);

@@ -251,29 +251,27 @@ int Replay(CorrectionImage& full, const EngineControl& control, AdjustProgressPr
     key0[i] = 0xFFFFFFFFu; // no colour has a non-zero top byte
 
   full.workingValid = 0;
-  return ForEachRow(full.colour, [&](uint8_t* px, int32_t n, ptrdiff_t step) {
-    for (int32_t x = 0; x < n; ++x, px += step) {
-      uint32_t key = uint32_t(px[0]) | uint32_t(px[1]) << 8 | uint32_t(px[2]) << 16;
-      size_t slot = size_t(px[2] & 31) << 10 | size_t(px[1] & 31) << 5 | size_t(px[0] & 31);
-      uint32_t result;
-      if (key0[slot] == key) {
-        result = value0[slot];
-      } else if (key1[slot] == key) {
-        result = value1[slot];
-      } else {
-        uint8_t pixel[4] = {px[0], px[1], px[2], 0};
-        for (int i = 0; i < count; ++i)
-          ops[i](pixel);
-        result = uint32_t(pixel[0]) | uint32_t(pixel[1]) << 8 | uint32_t(pixel[2]) << 16;
-        key1[slot] = key0[slot];
-        key0[slot] = key;
-        value1[slot] = value0[slot];
-        value0[slot] = result;
-      }
-      px[0] = uint8_t(result);
-      px[1] = uint8_t(result >> 8);
-      px[2] = uint8_t(result >> 16);
+  return ForEachPixel(full.colour, [&](uint8_t* px) {
+    uint32_t key = uint32_t(px[0]) | uint32_t(px[1]) << 8 | uint32_t(px[2]) << 16;
+    size_t slot = size_t(px[2] & 31) << 10 | size_t(px[1] & 31) << 5 | size_t(px[0] & 31);
+    uint32_t result;
+    if (key0[slot] == key) {
+      result = value0[slot];
+    } else if (key1[slot] == key) {
+      result = value1[slot];
+    } else {
+      uint8_t pixel[4] = {px[0], px[1], px[2], 0};
+      for (int i = 0; i < count; ++i)
+        ops[i](pixel);
+      result = uint32_t(pixel[0]) | uint32_t(pixel[1]) << 8 | uint32_t(pixel[2]) << 16;
+      key1[slot] = key0[slot];
+      key0[slot] = key;
+      value1[slot] = value0[slot];
+      value0[slot] = result;
     }
+    px[0] = uint8_t(result);
+    px[1] = uint8_t(result >> 8);
+    px[2] = uint8_t(result >> 16);
   }, cb);
 }
 

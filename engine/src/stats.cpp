@@ -44,15 +44,6 @@ private:
   int madeCount_ = 0;
 };
 
-template <class PixelFn>
-int WalkPixels(const ImageDesc& image, AdjustProgressProc cb, PixelFn&& fn)
-{
-  return ForEachRow(image, [&](uint8_t* p, int32_t n, ptrdiff_t step) {
-    for (int32_t x = 0; x < n; ++x, p += step)
-      fn(p);
-  }, cb);
-}
-
 int Clamp100(uint8_t v) { return v > 100 ? 100 : v; }
 
 bool Opposite(int64_t a, int64_t b) { return (a > 0 && b < 0) || (a < 0 && b > 0); }
@@ -152,11 +143,11 @@ int GatherColourHistograms(const ImageDesc& colour, uint32_t*& red, uint32_t*& g
   if (!slots.Prepare(red, 256) || !slots.Prepare(green, 256) || !slots.Prepare(blue, 256))
     return slots.Finish(kStatusNoMemory);
   uint32_t *r = red, *g = green, *b = blue;
-  return slots.Finish(WalkPixels(colour, cb, [&](const uint8_t* p) {
+  return slots.Finish(ForEachPixel(colour, [&](const uint8_t* p) {
     ++r[p[2]];
     ++g[p[1]];
     ++b[p[0]];
-  }));
+  }, cb));
 }
 
 int GatherBrightness(const ImageDesc& colour, uint32_t*& counts, uint32_t*& sumRed, uint32_t*& sumGreen,
@@ -169,13 +160,13 @@ int GatherBrightness(const ImageDesc& colour, uint32_t*& counts, uint32_t*& sumR
       !slots.Prepare(sumGreen, kBrightnessBins) || !slots.Prepare(sumBlue, kBrightnessBins))
     return slots.Finish(kStatusNoMemory);
   uint32_t *n = counts, *r = sumRed, *g = sumGreen, *b = sumBlue;
-  return slots.Finish(WalkPixels(colour, cb, [&](const uint8_t* p) {
+  return slots.Finish(ForEachPixel(colour, [&](const uint8_t* p) {
     int bin = p[0] + p[1] + p[2];
     ++n[bin];
     r[bin] += p[2];
     g[bin] += p[1];
     b[bin] += p[0];
-  }));
+  }, cb));
 }
 
 // n bins of a one-channel plane whose values `read` fetches.
@@ -191,11 +182,11 @@ int GatherPlaneHistogram(const ImageDesc& plane, int32_t kind, uint32_t*& bins, 
   if (!slots.Prepare(bins, size_t(n)))
     return slots.Finish(kStatusNoMemory);
   uint32_t* h = bins;
-  return slots.Finish(WalkPixels(plane, cb, [&](const uint8_t* p) {
+  return slots.Finish(ForEachPixel(plane, [&](const uint8_t* p) {
     uint32_t v = read(p);
     if (v < uint32_t(n))
       ++h[v];
-  }));
+  }, cb));
 }
 
 int GatherPlane8Histogram(const ImageDesc& plane, uint32_t*& bins, int32_t n, AdjustProgressProc cb)
@@ -217,11 +208,11 @@ int GatherSaturationBrightness(const ImageDesc& colour, uint32_t*& brightness, u
   if (!slots.Prepare(brightness, kBrightnessBins) || !slots.Prepare(saturation, 256))
     return slots.Finish(kStatusNoMemory);
   uint32_t *bright = brightness, *sat = saturation;
-  return slots.Finish(WalkPixels(colour, cb, [&](const uint8_t* p) {
+  return slots.Finish(ForEachPixel(colour, [&](const uint8_t* p) {
     ++bright[p[0] + p[1] + p[2]];
     int mx = std::max({p[0], p[1], p[2]}), mn = std::min({p[0], p[1], p[2]});
     ++sat[mx == 0 ? 0 : (mn == 0 ? 255 : 256 * (mx - mn) / mx)];
-  }));
+  }, cb));
 }
 
 int GradientMap(const ImageDesc& plane, ImageDesc& out, int shift, AdjustProgressProc cb)
