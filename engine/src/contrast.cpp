@@ -263,13 +263,9 @@ int ContrastStage(CorrectionImage& image, EngineControl& control, AdjustProgress
     if (int s = BuildContrastCurve(global, selected, settings, curve))
       return s;
     if (CurveTable(curve, g_contrastTable)) {
-      if (int s = ApplyTable16(LightnessPlane(image.working), g_contrastTable, kContrastTableSize, cb)) {
-        image.WorkingStale();
-        return s;
-      }
-      image.WorkingWritten();
-      if (int s = QueueStep(control, ContrastOp, true, true))
-        return s;
+      const int s = ApplyTable16(LightnessPlane(image.working), g_contrastTable, kContrastTableSize, cb);
+      if (int q = FinishRewrite(image, control, s, ContrastOp, true))
+        return q;
     }
   }
   return task.Poll() ? kStatusCancelled : kStatusOk;

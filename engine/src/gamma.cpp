@@ -118,12 +118,8 @@ int GammaStage(CorrectionImage& image, EngineControl& control, AdjustProgressPro
   if (ratio != 1.0) {
     bool changed = false;
     int s = ApplyColourGamma(image.colour, ratio, changed, cb);
-    if (changed && s == kStatusOk) {
-      image.ColourWritten();
-      s = QueueStep(control, ColourGammaOp, false, false);
-    } else if (changed) {
-      image.ColourStale();
-    }
+    if (changed)
+      s = FinishRewrite(image, control, s, ColourGammaOp, false);
     if (s != kStatusOk)
       return s;
   }
@@ -149,13 +145,9 @@ int DisplayGammaStep(CorrectionImage& image, EngineControl& control, AdjustProgr
     if (!(ratio > 0) || !std::isfinite(ratio))
       return kStatusBadArgument;
     if (PowerTable(ratio, g_displayGamma)) {
-      if (int s = ApplyColourTables(image.colour, g_displayGamma, g_displayGamma, g_displayGamma, cb)) {
-        image.ColourStale();
-        return s;
-      }
-      image.ColourWritten();
-      if (int s = QueueStep(control, DisplayGammaOp, false, false))
-        return s;
+      const int s = ApplyColourTables(image.colour, g_displayGamma, g_displayGamma, g_displayGamma, cb);
+      if (int q = FinishRewrite(image, control, s, DisplayGammaOp, false))
+        return q;
     }
   }
   return task.Poll() ? kStatusCancelled : kStatusOk;

@@ -151,15 +151,9 @@ int LevelsStage(CorrectionImage& image, EngineControl& control, AdjustProgressPr
   const LevelsHistograms measured{{channel[0], channel[1], channel[2]}, counts, {sums[0], sums[1], sums[2]}};
   const LevelPoints points = EstimateLevelPoints(measured, settings);
   int status = kStatusOk;
-  if (BuildLevelTables(points, g_levels[0], g_levels[1], g_levels[2])) {
-    status = ApplyColourTables(image.colour, g_levels[0], g_levels[1], g_levels[2], cb);
-    if (status == kStatusOk) {
-      image.ColourWritten();
-      status = QueueStep(control, LevelsLookupOp, false, false);
-    } else {
-      image.ColourStale();
-    }
-  }
+  if (BuildLevelTables(points, g_levels[0], g_levels[1], g_levels[2]))
+    status = FinishRewrite(image, control, ApplyColourTables(image.colour, g_levels[0], g_levels[1], g_levels[2], cb),
+                           LevelsLookupOp, false);
   // This poll also follows a failed application.
   if (task.Poll())
     status = kStatusCancelled;

@@ -165,6 +165,22 @@ int QueueStep(EngineControl& control, PixelOp op, bool inWorking, bool outWorkin
   return kStatusOk;
 }
 
+int FinishRewrite(CorrectionImage& image, EngineControl& control, int status, PixelOp op, bool working)
+{
+  if (status != kStatusOk) {
+    if (working)
+      image.WorkingStale();
+    else
+      image.ColourStale();
+    return status;
+  }
+  if (working)
+    image.WorkingWritten();
+  else
+    image.ColourWritten();
+  return QueueStep(control, op, working, working);
+}
+
 int Reduce(const ImageDesc& source, int64_t budget, ImageDesc& out, AdjustProgressProc cb, bool viewWhenSameSize)
 {
   out = EmptyImage();

@@ -12,9 +12,8 @@
 //     if (int s = EnsureColour(image, cb)) return s;
 //     if (task.Poll()) return kStatusCancelled;
 //     ... measure inside image.rect (RectView), buffers from alloc.h ...
-//     ... apply to the whole image.colour ...
-//     image.ColourWritten();                     // working copy now stale
-//     if (int s = QueueStep(control, LevelsLookupOp, false, false)) return s;
+//     int s = ApplyColourTables(image.colour, ...); // the whole picture
+//     if (int q = FinishRewrite(image, control, s, LevelsLookupOp, false)) return q;
 //     return task.Poll() ? kStatusCancelled : kStatusOk;
 //   }
 //
@@ -100,6 +99,13 @@ int EnsureColour(CorrectionImage& image, AdjustProgressProc cb);
 // colour-space converter its input needs (plain at working gamma 1.0, else
 // linearised). -200 when the queue cannot hold them, leaving it unchanged.
 int QueueStep(EngineControl& control, PixelOp op, bool inWorking, bool outWorking);
+// Ends a stage's rewrite of one representation (the working image when
+// `working`, else the colour image) by the point operation `op`, given the
+// rewrite's status: on success that representation becomes the current one
+// and `op` is queued (working in, working out, or colour in, colour out),
+// the queueing status returned; on failure (cancel included) it is marked
+// stale, since it may be half written, and `status` is passed on.
+int FinishRewrite(CorrectionImage& image, EngineControl& control, int status, PixelOp op, bool working);
 
 // A nearest-sampled copy of a colour image of about `budget` pixels on a
 // centred grid. A source without pixels gives the empty description and 0.

@@ -248,12 +248,7 @@ int SkinToneStage(CorrectionImage& image, EngineControl& control, AdjustProgress
   c.saturationEdgeWeight = settings.saturationEdgeWeight;
   c.hueEdgeWeight = settings.hueEdgeWeight;
   int status = HueSelectiveCorrection(SaturationPlane(image.working), HuePlane(image.working), c, cb);
-  if (status == kStatusOk) {
-    image.WorkingWritten();
-    status = QueueStep(control, SkinHueOp, true, true);
-  } else {
-    image.WorkingStale(); // partly rewritten: must not be converted back
-  }
+  status = FinishRewrite(image, control, status, SkinHueOp, true);
   if (task.Poll())
     status = kStatusCancelled;
   return status;
