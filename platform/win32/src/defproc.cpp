@@ -89,7 +89,7 @@ extern "C" LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPAR
     SendMessageA(window, WM_SIZE, w->maximized ? SIZE_MAXIMIZED : w->minimized ? SIZE_MINIMIZED : SIZE_RESTORED,
                  MAKELPARAM(w->ClientWidth(), w->ClientHeight()));
     if ((w = Find(window)))
-      SendMessageA(window, WM_MOVE, 0, MAKELPARAM(w->rect.left + w->insets.left, w->rect.top + w->insets.top));
+      SendMessageA(window, WM_MOVE, 0, MAKELPARAM(w->ClientPosition().x, w->ClientPosition().y));
     return 0;
   case WM_CANCELMODE:
     if (GetCapture() == window)

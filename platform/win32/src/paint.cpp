@@ -171,7 +171,7 @@ void Invalidate(HWND window, const RECT* clientArea, bool erase)
     if (Empty(Intersect(area, c->rect)))
       continue;
     c->frameDirty = true;
-    const POINT o{c->rect.left + c->insets.left, c->rect.top + c->insets.top};
+    const POINT o = c->ClientPosition();
     const RECT inChild{area.left - o.x, area.top - o.y, area.right - o.x, area.bottom - o.y};
     Invalidate(child, &inChild, erase);
   }
