@@ -73,10 +73,7 @@ extern "C" LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPAR
     const COLORREF color = BrushColor(w->cls->brush);
     if (color == CLR_INVALID)
       return 0;
-    const RECT client{0, 0, w->ClientWidth(), w->ClientHeight()};
-    HBRUSH brush = CreateSolidBrush(color);
-    FillRect(reinterpret_cast<HDC>(wParam), &client, brush);
-    DeleteObject(brush);
+    FillSolid(reinterpret_cast<HDC>(wParam), RECT{0, 0, w->ClientWidth(), w->ClientHeight()}, color);
     return 1;
   }
   case WM_PAINT: {
