@@ -35,15 +35,6 @@ POINT SurfacePosition(HWND window)
   return p;
 }
 
-RECT Intersect(const RECT& a, const RECT& b)
-{
-  RECT r;
-  IntersectRect(&r, &a, &b);
-  return r;
-}
-
-RECT Shifted(const RECT& r, int dx, int dy) { return RECT{r.left + dx, r.top + dy, r.right + dx, r.bottom + dy}; }
-
 // Inserts a new or raised top-level window at the top of its band.
 void PlaceOnTop(HWND window, bool topmost)
 {
