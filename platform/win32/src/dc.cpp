@@ -18,17 +18,6 @@ standin::detail::HandleTable<DeviceContext>& Contexts()
   return *contexts;
 }
 
-// Only used on rectangles already cut to a surface, so nothing overflows.
-RECT Offset(const RECT& r, LONG dx, LONG dy) { return RECT{r.left + dx, r.top + dy, r.right + dx, r.bottom + dy}; }
-
-// The common part of two rectangles; empty (all zero) when there is none.
-RECT Common(const RECT& a, const RECT& b)
-{
-  RECT result;
-  IntersectRect(&result, &a, &b);
-  return result;
-}
-
 // Runs `change` on the context's state and returns what it returns, or
 // `failure` (ERROR_INVALID_HANDLE) for an unknown context.
 template <class R, class F>
@@ -105,7 +94,7 @@ bool ResolveTarget(const DeviceContext& dc, DrawTarget* target)
       target->limited = true;
       target->region.clear();
       for (const RECT& r : dc.region) {
-        const RECT piece = Common(Offset(r, target->origin.x, target->origin.y), target->clip);
+        const RECT piece = Intersect(Shifted(r, target->origin.x, target->origin.y), target->clip);
         if (piece.right > piece.left)
           target->region.push_back(piece);
       }
@@ -135,7 +124,7 @@ Canvas::Canvas(const DeviceContext& dc)
 
 RECT Canvas::Clip() const
 {
-  return Offset(target_.clip, -target_.origin.x, -target_.origin.y);
+  return Shifted(target_.clip, -target_.origin.x, -target_.origin.y);
 }
 
 bool Canvas::Contains(long long x, long long y) const

@@ -73,10 +73,7 @@ extern "C" LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPAR
     const COLORREF color = BrushColor(w->cls->brush);
     if (color == CLR_INVALID)
       return 0;
-    const RECT client{0, 0, w->ClientWidth(), w->ClientHeight()};
-    HBRUSH brush = CreateSolidBrush(color);
-    FillRect(reinterpret_cast<HDC>(wParam), &client, brush);
-    DeleteObject(brush);
+    FillSolid(reinterpret_cast<HDC>(wParam), RECT{0, 0, w->ClientWidth(), w->ClientHeight()}, color);
     return 1;
   }
   case WM_PAINT: {
@@ -89,7 +86,7 @@ extern "C" LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPAR
     SendMessageA(window, WM_SIZE, w->maximized ? SIZE_MAXIMIZED : w->minimized ? SIZE_MINIMIZED : SIZE_RESTORED,
                  MAKELPARAM(w->ClientWidth(), w->ClientHeight()));
     if ((w = Find(window)))
-      SendMessageA(window, WM_MOVE, 0, MAKELPARAM(w->rect.left + w->insets.left, w->rect.top + w->insets.top));
+      SendMessageA(window, WM_MOVE, 0, MAKELPARAM(w->ClientPosition().x, w->ClientPosition().y));
     return 0;
   case WM_CANCELMODE:
     if (GetCapture() == window)

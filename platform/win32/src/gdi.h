@@ -10,6 +10,19 @@
 
 namespace standin::detail {
 
+// ---- Rectangles -------------------------------------------------------------
+// The common part of two rectangles; empty (all zero) when there is none.
+inline RECT Intersect(const RECT& a, const RECT& b)
+{
+  RECT r;
+  IntersectRect(&r, &a, &b);
+  return r;
+}
+inline RECT Shifted(const RECT& r, LONG dx, LONG dy)
+{
+  return RECT{r.left + dx, r.top + dy, r.right + dx, r.bottom + dy};
+}
+
 // ---- Surfaces ---------------------------------------------------------------
 // width x height pixels of 4 bytes (B, G, R, unused), rows top-down.
 struct Surface {

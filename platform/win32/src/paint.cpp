@@ -12,13 +12,6 @@ using namespace standin::detail;
 
 bool Empty(const RECT& r) { return r.right <= r.left || r.bottom <= r.top; }
 
-RECT Intersect(const RECT& a, const RECT& b)
-{
-  RECT r;
-  IntersectRect(&r, &a, &b);
-  return r;
-}
-
 // The parts of `a` outside `b` (at most four rectangles).
 void Cut(const RECT& a, const RECT& b, std::vector<RECT>& out)
 {
@@ -171,8 +164,8 @@ void Invalidate(HWND window, const RECT* clientArea, bool erase)
     if (Empty(Intersect(area, c->rect)))
       continue;
     c->frameDirty = true;
-    const POINT o{c->rect.left + c->insets.left, c->rect.top + c->insets.top};
-    const RECT inChild{area.left - o.x, area.top - o.y, area.right - o.x, area.bottom - o.y};
+    const POINT o = c->ClientPosition();
+    const RECT inChild = Shifted(area, -o.x, -o.y);
     Invalidate(child, &inChild, erase);
   }
 }

@@ -27,22 +27,13 @@ POINT SurfacePosition(HWND window)
   const WindowRecord* parent = Find(w->parent);
   POINT p = SurfacePosition(w->parent);
   if (parent) {
-    p.x += parent->insets.left;
-    p.y += parent->insets.top;
+    p.x += parent->Insets().left;
+    p.y += parent->Insets().top;
   }
   p.x += w->rect.left;
   p.y += w->rect.top;
   return p;
 }
-
-RECT Intersect(const RECT& a, const RECT& b)
-{
-  RECT r;
-  IntersectRect(&r, &a, &b);
-  return r;
-}
-
-RECT Shifted(const RECT& r, int dx, int dy) { return RECT{r.left + dx, r.top + dy, r.right + dx, r.bottom + dy}; }
 
 // Inserts a new or raised top-level window at the top of its band.
 void PlaceOnTop(HWND window, bool topmost)
@@ -82,7 +73,7 @@ void PostOrder(HWND window, std::vector<HWND>& out)
 RECT MaximisedRect(const WindowRecord& w)
 {
   const RECT screen = ScreenBounds();
-  const int side = w.insets.left;
+  const int side = w.Insets().left;
   return RECT{-side, -side, screen.right + side, screen.bottom + side};
 }
 
@@ -163,8 +154,8 @@ FrameMetrics FrameOf(DWORD style, DWORD exStyle, bool dialogClass)
   return f;
 }
 
-int WindowRecord::ClientWidth() const { return std::max(0, Width() - insets.left - insets.right); }
-int WindowRecord::ClientHeight() const { return std::max(0, Height() - insets.top - insets.bottom); }
+int WindowRecord::ClientWidth() const { return std::max(0, Width() - Insets().left - Insets().right); }
+int WindowRecord::ClientHeight() const { return std::max(0, Height() - Insets().top - Insets().bottom); }
 
 HWND TopLevelOf(HWND window)
 {
@@ -223,7 +214,7 @@ POINT ClientOrigin(HWND window)
   if (!w)
     return POINT{0, 0};
   const RECT screen = ScreenRect(window);
-  return POINT{screen.left + w->insets.left, screen.top + w->insets.top};
+  return POINT{screen.left + w->Insets().left, screen.top + w->Insets().top};
 }
 
 RECT ScreenRect(HWND window)
@@ -245,7 +236,7 @@ bool WindowArea(HWND window, bool whole, Surface** surface, POINT* origin, RECT*
     return false;
   const POINT at = SurfacePosition(window);
   *surface = top->surface.get();
-  *origin = whole ? at : POINT{at.x + w->insets.left, at.y + w->insets.top};
+  *origin = whole ? at : POINT{at.x + w->Insets().left, at.y + w->Insets().top};
   RECT area = whole ? RECT{at.x, at.y, at.x + w->Width(), at.y + w->Height()}
                     : RECT{origin->x, origin->y, origin->x + w->ClientWidth(), origin->y + w->ClientHeight()};
   area = Intersect(area, top->surface->Bounds());
@@ -256,8 +247,9 @@ bool WindowArea(HWND window, bool whole, Surface** surface, POINT* origin, RECT*
     if (!parent)
       break;
     const POINT p = SurfacePosition(parentHandle);
-    const RECT client{p.x + parent->insets.left, p.y + parent->insets.top,
-                      p.x + parent->insets.left + parent->ClientWidth(), p.y + parent->insets.top + parent->ClientHeight()};
+    const RECT insets = parent->Insets();
+    const RECT client{p.x + insets.left, p.y + insets.top, p.x + insets.left + parent->ClientWidth(),
+                      p.y + insets.top + parent->ClientHeight()};
     area = Intersect(area, client);
     c = parent;
   }
@@ -325,8 +317,7 @@ HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR title, DWORD style,
   record.instance = instance;
   record.proc = cls->proc;
   record.rect = RECT{x, y, x + std::max(0, width), y + std::max(0, height)};
-  record.frame = FrameOf(style, exStyle, cls->name == kDialogClass);
-  record.insets = record.frame.Insets();
+  record.frame = FrameOf(style, exStyle, DialogClass(record));
   record.minimized = (style & WS_MINIMIZE) != 0;
   if (style & WS_CHILD) {
     record.parent = parent;
@@ -361,7 +352,7 @@ HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR title, DWORD style,
     return nullptr;
   Deliver(window, WM_SIZE, SIZE_RESTORED, MAKELPARAM(w->ClientWidth(), w->ClientHeight()));
   if ((w = Find(window)))
-    Deliver(window, WM_MOVE, 0, MAKELPARAM(w->rect.left + w->insets.left, w->rect.top + w->insets.top));
+    Deliver(window, WM_MOVE, 0, MAKELPARAM(w->ClientPosition().x, w->ClientPosition().y));
   if ((w = Find(window)) && (style & WS_MAXIMIZE) && !w->IsChild()) {
     // Maximised even while hidden; the request becomes the restore rectangle.
     w->restore = w->rect;
@@ -561,7 +552,6 @@ BOOL SetWindowPos(HWND window, HWND insertAfter, int x, int y, int width, int he
   const bool sized = w->Width() != old.right - old.left || w->Height() != old.bottom - old.top;
   if (moved || sized || (position.flags & SWP_FRAMECHANGED)) {
     w->frame = FrameOf(w->style, w->exStyle, DialogClass(*w));
-    w->insets = w->frame.Insets();
     w->frameDirty = true;
   }
   if (!w->IsChild())

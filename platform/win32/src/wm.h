@@ -81,7 +81,6 @@ struct WindowRecord {
   WNDPROC proc = nullptr;
   RECT rect{};   // parent-client coordinates for a child, else screen
   FrameMetrics frame; // as of the last frame change
-  RECT insets{};      // frame.Insets ()
   RECT restore{};
   bool minimized = false;
   bool maximized = false;
@@ -103,6 +102,13 @@ struct WindowRecord {
   bool Enabled() const { return (style & WS_DISABLED) == 0; }
   int Width() const { return rect.right - rect.left; }
   int Height() const { return rect.bottom - rect.top; }
+  RECT Insets() const { return frame.Insets(); }
+  // The client area's top left, in the coordinates of `rect`.
+  POINT ClientPosition() const
+  {
+    const RECT insets = Insets();
+    return POINT{rect.left + insets.left, rect.top + insets.top};
+  }
   int ClientWidth() const;
   int ClientHeight() const;
 };
