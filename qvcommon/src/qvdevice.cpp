@@ -4,6 +4,7 @@
 #include "qvcommon/qvmemory.h"
 #include "qvcommon/qvwindow.h"
 #include "qvdib.h"
+#include "qvimage_internal.h"
 
 #include <utility>
 
@@ -320,7 +321,7 @@ int32_t QVDevice::QVImageBlt(int32_t x, int32_t y, const QVImage* image, const Q
   const COLORREF key = static_cast<COLORREF>(transparent.GetRGB());
   const bool grey = image->bytesPerPixel == 1;
   for (int32_t row = 0; row < image->height; ++row) {
-    const unsigned char* pixel = image->pixels + static_cast<ptrdiff_t>(row) * image->rowBytes;
+    const unsigned char* pixel = ImageRow(*image, row);
     for (int32_t column = 0; column < image->width; ++column, pixel += image->bytesPerPixel) {
       const COLORREF colour = grey ? RGB(pixel[0], pixel[0], pixel[0]) : RGB(pixel[2], pixel[1], pixel[0]);
       if (colour != key)

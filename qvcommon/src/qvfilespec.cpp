@@ -6,6 +6,7 @@
 #include "qvimage_internal.h"
 
 #include <cstring>
+#include <strings.h>
 
 namespace {
 
@@ -495,10 +496,7 @@ void QVFileSpec::SaveToRegistry()
 void QVFileSpec::GetFromRegistry()
 {
   ForEachValue(kLastPathKey, [&](const char* name, DWORD, char* data, DWORD) {
-    char lower[kRegistryText];
-    std::memcpy(lower, name, sizeof lower);
-    LowerInPlace(lower);
-    if (std::strcmp(lower, "lastpath") != 0)
+    if (strcasecmp(name, "lastpath") != 0)
       return true;
     SetFullPath(data);
     return false;

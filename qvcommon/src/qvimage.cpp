@@ -99,7 +99,7 @@ QVImage::QVImage(int32_t newWidth, int32_t newHeight, int32_t bytes, const QVCol
   const QVColor& c = colour ? *colour : black;
   const unsigned char bgr[3] = {c.B(), c.G(), c.R()};
   for (int32_t y = 0; y < height; ++y) {
-    unsigned char* d = pixels + static_cast<ptrdiff_t>(y) * rowBytes;
+    unsigned char* d = ImageRow(*this, y);
     for (int32_t x = 0; x < width; ++x, d += bytesPerPixel)
       std::memcpy(d, bytesPerPixel == 3 ? bgr : bgr + 2, static_cast<size_t>(bytesPerPixel));
   }
@@ -199,8 +199,8 @@ void QVImage::LoadFromBuffer(const unsigned char* buffer, int32_t pixelBytes, in
   const bool toMask = pixelBytes == 4 && MaskCovers(mask, width, height);
   for (int32_t y = 0; y < height; ++y) {
     const unsigned char* s = buffer + static_cast<ptrdiff_t>(y) * bufferRowBytes;
-    unsigned char* d = pixels + static_cast<ptrdiff_t>(y) * rowBytes;
-    unsigned char* m = toMask ? mask->pixels + static_cast<ptrdiff_t>(y) * mask->rowBytes : nullptr;
+    unsigned char* d = ImageRow(*this, y);
+    unsigned char* m = toMask ? ImageRow(*mask, y) : nullptr;
     for (int32_t x = 0; x < width; ++x, s += pixelBytes, d += 3) {
       if (pixelBytes == 1) {
         d[0] = d[1] = d[2] = s[0];
@@ -231,9 +231,9 @@ void QVImage::SaveToBuffer(unsigned char* buffer, int32_t pixelBytes, int32_t bu
   const int red = bytesPerPixel == 3 ? 2 : 0;
   const int green = bytesPerPixel == 3 ? 1 : 0;
   for (int32_t y = 0; y < height; ++y) {
-    const unsigned char* s = pixels + static_cast<ptrdiff_t>(y) * rowBytes;
+    const unsigned char* s = ImageRow(*this, y);
     unsigned char* d = buffer + static_cast<ptrdiff_t>(y) * bufferRowBytes;
-    const unsigned char* m = fromMask ? mask->pixels + static_cast<ptrdiff_t>(y) * mask->rowBytes : nullptr;
+    const unsigned char* m = fromMask ? ImageRow(*mask, y) : nullptr;
     for (int32_t x = 0; x < width; ++x, s += bytesPerPixel, d += pixelBytes) {
       d[0] = s[red];
       if (pixelBytes == 1)
@@ -257,7 +257,7 @@ void QVImage::WriteRect(const QVRect& rect, unsigned char value)
   if (left >= right)
     return;
   for (int32_t y = std::max(rect.Top(), 0); y < std::min(rect.Bottom(), height); ++y)
-    std::memset(pixels + static_cast<ptrdiff_t>(y) * rowBytes + static_cast<ptrdiff_t>(left) * bytesPerPixel, value,
+    std::memset(ImagePixel(*this, left, y), value,
                 static_cast<size_t>(right - left) * static_cast<size_t>(bytesPerPixel));
 }
 
@@ -279,8 +279,7 @@ void QVImage::WriteCircle(const QVRect& rect, unsigned char value)
     for (int32_t x = std::max(rect.Left(), 0); x < std::min(rect.Right(), width); ++x) {
       const int64_t dx = x - centreX;
       if (std::llabs(dx) < reach && dx * dx + dy * dy < r * r)
-        std::memset(pixels + static_cast<ptrdiff_t>(y) * rowBytes + static_cast<ptrdiff_t>(x) * bytesPerPixel, value,
-                    static_cast<size_t>(bytesPerPixel));
+        std::memset(ImagePixel(*this, x, y), value, static_cast<size_t>(bytesPerPixel));
     }
   }
 }
@@ -297,7 +296,7 @@ int32_t QVImage::Save(QVFileSpec* file, int32_t bitsPerPixel)
     return 0;
   imaging::BeginRows(&picture);
   for (int32_t y = 0; y < height; ++y)
-    imaging::PutRow(&picture, pixels + static_cast<ptrdiff_t>(y) * rowBytes, y, picture.bytesPerLine);
+    imaging::PutRow(&picture, ImageRow(*this, y), y, picture.bytesPerLine);
   imaging::EndRows(&picture);
   const int32_t bits = bitsPerPixel == 0 ? bytesPerPixel * 8 : bitsPerPixel;
   return imaging::SaveFile(path, &picture, format, bits, kJpegQuality) == imaging::kSuccess ? 1 : 0;
@@ -342,7 +341,7 @@ void QVImage::LoadFromLeadBitmap()
     const int32_t count = rowBytes - rowPad;
     for (int32_t y = 0; y < height; ++y) {
       const int32_t stored = record->BottomUp() ? height - 1 - y : y;
-      if (imaging::GetRow(record, pixels + static_cast<ptrdiff_t>(y) * rowBytes, stored, count) != count) {
+      if (imaging::GetRow(record, ImageRow(*this, y), stored, count) != count) {
         error = true;
         ImageFreeBuffer();
         break;

@@ -55,6 +55,12 @@ inline unsigned char* ImageRow(const QVImage& image, int32_t y)
   return image.pixels + static_cast<ptrdiff_t>(y) * image.rowBytes;
 }
 
+// Pixel (x, y) of the image.
+inline unsigned char* ImagePixel(const QVImage& image, int32_t x, int32_t y)
+{
+  return ImageRow(image, y) + static_cast<ptrdiff_t>(x) * image.bytesPerPixel;
+}
+
 // Any 64-bit value clamped to a byte through the clamp table's rule.
 inline uint8_t ClampWide(int64_t v)
 {

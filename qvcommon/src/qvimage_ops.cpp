@@ -463,7 +463,7 @@ int32_t QVImage::GetIntensity(int32_t x, int32_t y) const
   QV_ASSERT(inside, "GetIntensity: point outside the image");
   if (!inside)
     return 0;
-  const unsigned char* p = ImageRow(*this, y) + static_cast<ptrdiff_t>(x) * bytesPerPixel;
+  const unsigned char* p = ImagePixel(*this, x, y);
   int32_t sum = 0;
   for (int32_t k = 0; k < bytesPerPixel; ++k)
     sum += p[k];
@@ -476,7 +476,7 @@ void QVImage::GetPIXEL(int32_t x, int32_t y, QVColor* colour) const
   QV_ASSERT(inside, "GetPIXEL: point outside the image");
   if (!inside || !colour)
     return;
-  const unsigned char* p = ImageRow(*this, y) + static_cast<ptrdiff_t>(x) * bytesPerPixel;
+  const unsigned char* p = ImagePixel(*this, x, y);
   if (bytesPerPixel == 3)
     colour->SetRGB(p[2], p[1], p[0]);
   else if (bytesPerPixel == 1)
@@ -735,7 +735,7 @@ void QVImage::PolygonFill(QVPoint** points, int32_t count, uint32_t colour)
   const int32_t bytes = std::min(bytesPerPixel, 3);
   for (int32_t y = minY; y <= maxY; ++y) {
     const uint32_t* row = cells + (y - minY) * boxWidth;
-    unsigned char* p = ImageRow(*this, y) + static_cast<ptrdiff_t>(minX) * bytesPerPixel;
+    unsigned char* p = ImagePixel(*this, minX, y);
     int64_t winding = 0;
     for (int64_t x = 0; x < boxWidth; ++x, p += bytesPerPixel) {
       winding += int64_t{row[x] & 0xFFFF} - int64_t{row[x] >> 16};

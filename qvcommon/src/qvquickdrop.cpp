@@ -1,6 +1,7 @@
 #include "qvcommon/qvquickdrop.h"
 
 #include "qvcommon/qvdevice.h"
+#include "qvimage_internal.h"
 
 namespace {
 QVQuickDrop* g_currentShadow = nullptr;
@@ -27,7 +28,7 @@ void QVQuickDrop::Initialize()
     return;
   const int32_t rowLength = width * bytesPerPixel;
   for (int32_t y = 0; y < height; ++y) {
-    unsigned char* row = pixels + static_cast<ptrdiff_t>(y) * rowBytes;
+    unsigned char* row = ImageRow(*this, y);
     // The inside is marked first, then the whole image becomes two levels:
     // 20 inside, 160 in the 8-pixel border band.
     if (y >= 8 && y < height - 8)

@@ -22,11 +22,6 @@ QVRect Around(int64_t x, int64_t y, int64_t s)
   return QVRect(Saturate(x - s), Saturate(y - s), Saturate(x + s), Saturate(y + s));
 }
 
-unsigned char* PixelOf(const QVImage& image, int32_t x, int32_t y)
-{
-  return ImageRow(image, y) + static_cast<ptrdiff_t>(x) * image.bytesPerPixel;
-}
-
 } // namespace
 
 QVStroke::QVStroke(int32_t strokeValue, int32_t brushRadius, int32_t brushEdge)
@@ -71,7 +66,7 @@ unsigned char QVStroke::PtSetInImage(int32_t x, int32_t y) const
 {
   if (!mask || !mask->HasPixels() || x < 0 || y < 0 || x >= mask->width || y >= mask->height)
     return 0;
-  return *PixelOf(*mask, x, y);
+  return *ImagePixel(*mask, x, y);
 }
 
 int32_t QVStroke::PtInCircle(int32_t r, int32_t dx, int32_t dy) const
@@ -157,7 +152,7 @@ void QVStroke::DoSquare(const QVRect& square, QVViewImage* view, const QVColor& 
   ForEachStampPixel(view, square, [&](int32_t x, int32_t y, int32_t m) {
     if (m == 0)
       return;
-    unsigned char* p = PixelOf(*view, x, y);
+    unsigned char* p = ImagePixel(*view, x, y);
     for (int32_t k = 0; k < std::min(view->bytesPerPixel, 3); ++k)
       p[k] = QVPixelClamp::Clamp(((p[k] * (255 - m)) >> 8) + ((paint[k] * (m + 1)) >> 8));
   });
@@ -188,7 +183,7 @@ void QVStroke::DoSquare(const QVRect& square, QVViewImage* view, unsigned char e
   if (!cube || !cells || !source)
     return;
   ForEachStampPixel(view, square, [&](int32_t x, int32_t y, int32_t m) {
-    unsigned char* p = PixelOf(*view, x, y);
+    unsigned char* p = ImagePixel(*view, x, y);
     const unsigned char* s = view->SourcePixel(source, x, y);
     const int32_t v = erase == 0 ? 255 - m : m;
     const bool writes = erase == 0 ? v != 255 && p[0] >= v : v != 0 && v >= p[0];

@@ -6,6 +6,7 @@
 
 #include "qvcommon/qvfilespec.h"
 #include "qvcommon/qvimage.h"
+#include "qvimage_internal.h"
 
 #include "imaging/imaging.h"
 #include "win32/automation.h"
@@ -178,9 +179,9 @@ int16_t ReadTWLPreview(const char* path, imaging::Bitmap* bitmap)
   const size_t bytesPerPixel = grey ? 1 : 3;
   const size_t rowBytes = kPreviewSide * bytesPerPixel;
   const size_t size = rowBytes * kPreviewSide;
-  const HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, size);
-  auto* stored = static_cast<uint8_t*>(block ? GlobalLock(block) : nullptr);
-  int16_t result = stored ? kTWLSuccess : kTWLNoMemory;
+  const GlobalBlock block(static_cast<int64_t>(size));
+  uint8_t* stored = block.As<uint8_t>();
+  int16_t result = block ? kTWLSuccess : kTWLNoMemory;
   if (result == kTWLSuccess) {
     OpenedFile file(path);
     if (!file.IsOpen())
@@ -203,9 +204,5 @@ int16_t ReadTWLPreview(const char* path, imaging::Bitmap* bitmap)
     }
     *bitmap = std::move(preview);
   }
-  if (stored)
-    GlobalUnlock(block);
-  if (block)
-    GlobalFree(block);
   return result;
 }

@@ -265,8 +265,7 @@ void QVViewImage::CropRect2(QVRect* r) const
 void QVViewImage::WritePixel(int32_t x, int32_t y, unsigned char value)
 {
   if (HasPixels() && x >= 0 && y >= 0 && x < width && y < height)
-    std::memset(ImageRow(*this, y) + static_cast<ptrdiff_t>(x) * bytesPerPixel, value,
-                static_cast<size_t>(bytesPerPixel));
+    std::memset(ImagePixel(*this, x, y), value, static_cast<size_t>(bytesPerPixel));
 }
 
 const unsigned char* QVViewImage::SourcePixel(const QVImage* source, int32_t x, int32_t y) const
@@ -277,7 +276,7 @@ const unsigned char* QVViewImage::SourcePixel(const QVImage* source, int32_t x, 
   viewToBase.Transform(x, y, &bx, &by);
   if (bx < 0 || by < 0 || bx >= source->width || by >= source->height)
     return nullptr;
-  return ImageRow(*source, by) + static_cast<ptrdiff_t>(bx) * source->bytesPerPixel;
+  return ImagePixel(*source, bx, by);
 }
 
 namespace {
@@ -362,8 +361,8 @@ void QVViewImage::MergePattern(QVViewImage* mask, int32_t mode, int32_t opacity,
   }
   const Span span(rect, std::min(width, mask->width), std::min(height, mask->height));
   for (int32_t y = span.top; y < span.bottom; ++y) {
-    unsigned char* p = ImageRow(*this, y) + static_cast<ptrdiff_t>(span.left) * bytesPerPixel;
-    const unsigned char* m = ImageRow(*mask, y) + static_cast<ptrdiff_t>(span.left) * mask->bytesPerPixel;
+    unsigned char* p = ImagePixel(*this, span.left, y);
+    const unsigned char* m = ImagePixel(*mask, span.left, y);
     for (int32_t x = span.left; x < span.right; ++x, p += bytesPerPixel, m += mask->bytesPerPixel) {
       if (mode == 7) {
         MixPixel(p, m, 255);
