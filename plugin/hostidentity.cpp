@@ -4,7 +4,6 @@
 
 #include <cstdio>
 #include <cstring>
-#include <strings.h>
 #include <vector>
 
 namespace hostif {
@@ -32,6 +31,15 @@ const KnownHost kHosts[] = {
 };
 constexpr size_t kBasicHosts = 8;
 constexpr size_t kAllHosts = sizeof kHosts / sizeof kHosts[0];
+
+bool SameNoCase(const char* a, const char* b)
+{
+  auto fold = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+  for (; *a && *b; ++a, ++b)
+    if (fold(*a) != fold(*b))
+      return false;
+  return *a == *b;
+}
 
 // Whether the running host (table index `running`) answers for `signature`:
 // the same host, or a later member of its group.
@@ -78,7 +86,7 @@ uint32_t Identify(uint32_t signature, bool extended)
   const size_t hosts = extended ? kAllHosts : kBasicHosts;
   size_t running = hosts;
   for (size_t i = 0; i < hosts && running == hosts; ++i)
-    if (strcasecmp(internalName, kHosts[i].internalName) == 0)
+    if (SameNoCase(internalName, kHosts[i].internalName))
       running = i;
   if (running == hosts || !Answers(running, signature, hosts))
     return 0;

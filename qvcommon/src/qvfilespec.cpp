@@ -6,7 +6,6 @@
 #include "qvimage_internal.h"
 
 #include <cstring>
-#include <strings.h>
 
 namespace {
 
@@ -496,7 +495,10 @@ void QVFileSpec::SaveToRegistry()
 void QVFileSpec::GetFromRegistry()
 {
   ForEachValue(kLastPathKey, [&](const char* name, DWORD, char* data, DWORD) {
-    if (strcasecmp(name, "lastpath") != 0)
+    char lower[kRegistryText];
+    std::memcpy(lower, name, sizeof lower);
+    LowerInPlace(lower);
+    if (std::strcmp(lower, "lastpath") != 0)
       return true;
     SetFullPath(data);
     return false;

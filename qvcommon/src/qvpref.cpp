@@ -3,12 +3,22 @@
 #include <cstdio>
 #include <cstring>
 #include <new>
-#include <strings.h>
 
 namespace {
 
 const char* const kBaseKey = "SOFTWARE\\TarnwellTest\\";
 const DWORD kNameSize = 256;
+
+bool SameName(const char* a, const char* b)
+{
+  for (; *a && *b; ++a, ++b) {
+    const char x = (*a >= 'A' && *a <= 'Z') ? static_cast<char>(*a - 'A' + 'a') : *a;
+    const char y = (*b >= 'A' && *b <= 'Z') ? static_cast<char>(*b - 'A' + 'a') : *b;
+    if (x != y)
+      return false;
+  }
+  return *a == *b;
+}
 
 } // namespace
 
@@ -112,7 +122,7 @@ int32_t QVPref::FindValue(HKEY key, const char* name, DWORD wantedType, unsigned
       continue; // a name of 256 bytes or more cannot be the one asked for
     if (listed != ERROR_SUCCESS)
       return -1;
-    if (type != wantedType || strcasecmp(found, name) != 0)
+    if (type != wantedType || !SameName(found, name))
       continue;
     nameLength = kNameSize;
     return RegEnumValueA(key, index, found, &nameLength, nullptr, &type, data, size);
