@@ -248,5 +248,11 @@ TEST_F(Scenario, AWindowAControlAndADialogRunHeadlessInWellUnderASecond)
   EXPECT_EQ(screen.At(100 + 3 + 4, 80 + 22 + 4), RGB(255, 0, 0)) << "the main window's tiles on the screen";
   EXPECT_EQ(screen.At(410, 310), standin::ReadPixel(standin::SurfaceTarget::Whole(dialog.GetWnd()), 10, 10))
       << "the dialog on top";
+#ifndef __SANITIZE_ADDRESS__
+  // About 70 ms in a plain build. Under the sanitizers on a busy CI machine
+  // the wall time says nothing about the window layer, so it is not checked.
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
+#else
+  (void)start;
+#endif
 }
