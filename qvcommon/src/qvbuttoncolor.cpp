@@ -1,0 +1,31 @@
+#include "qvcommon/qvbuttoncolor.h"
+
+QVButtonColor::QVButtonColor(QVWindow* parent, QVRect& rect, QVResourceFile* resources, int32_t controlMessage)
+    : QVButton(parent, rect, resources, controlMessage)
+{
+  m_TextAlignment = 0;
+}
+
+bool QVButtonColor::HandlePaint(QVEvent&)
+{
+  QVPaintDevice device(this);
+  const QVRect client = GetClientRect();
+  const QVColor grey(187, 187, 187);
+  device.SetDeviceBrush(&grey);
+  device.PaintRect(client);
+  QVRect swatch(client);
+  swatch.SetLeft(client.Right() - client.Height());
+  device.SetDeviceBrush(&m_Color);
+  device.PaintRect(swatch);
+  device.DestroyBrush();
+  if (!m_Flat) {
+    if (!m_MouseInside)
+      DrawStateOff(device);
+    else if (m_ButtonDown)
+      DrawStateDown(device);
+    else
+      DrawStateOver(device);
+  }
+  RenderText(device);
+  return true;
+}
