@@ -4,6 +4,7 @@
 #include "qvnumeric.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <new>
@@ -66,7 +67,7 @@ int32_t QVSlider::GetPosFromValue() const
     return Inset();
   const double span = double(m_Maximum) - double(m_Minimum);
   const double f = span == 0 ? 0.0 : (double(m_Value) - double(m_Minimum)) / span;
-  return qvnumeric::Saturate(int64_t{qvnumeric::Trunc(range * f)} + Inset());
+  return qvnumeric::Trunc(std::trunc(range * f) + Inset());
 }
 
 int32_t QVSlider::GetValueFromPos() const
@@ -77,7 +78,7 @@ int32_t QVSlider::GetValueFromPos() const
   if (range <= 0)
     return m_Minimum;
   const double f = (double(m_Position) - double(Inset())) / range;
-  return qvnumeric::Saturate(int64_t{qvnumeric::Trunc(f * (double(m_Maximum) - double(m_Minimum)))} + m_Minimum);
+  return qvnumeric::Trunc(std::trunc(f * (double(m_Maximum) - double(m_Minimum))) + m_Minimum);
 }
 
 void QVSlider::SetPosition(int32_t position)
