@@ -513,3 +513,65 @@ TEST_F(Buttons, TheColourSwatchFillsTheRightEndSquare)
   standin::Pump();
   EXPECT_EQ(standin::ReadPixel(flat.GetWnd(), 0, 10), kClassGrey) << "flat: no frame";
 }
+
+TEST_F(Buttons, TheGalleryShowsEveryKindAtRestHoveredPressedAndOn)
+{
+  Probe parent(QVRect(20, 20, 300, 260), QVWindow::eQVWindowStyleStaticMainCaption);
+  standin::Pump();
+  // One row per kind, one column per state. The poses are set with messages
+  // sent straight to each button (a pointer can be over only one of them):
+  // a move in (hovered), a move in and a press (pressed), or a click (on).
+  std::vector<std::unique_ptr<QVButton>> gallery;
+  for (int state = 0; state < 4; ++state) {
+    const int x = 10 + 60 * state;
+    const auto rect = [x](int row) { return QVRect(x, 10 + 35 * row, x + 50, 35 + 35 * row); };
+    QVRect r0 = rect(0), r1 = rect(1), r2 = rect(2), r3 = rect(3), r4 = rect(4), r5 = rect(5);
+    QVRect face = r1;
+    face.SetWidth(24);
+    gallery.emplace_back(QVButton::CreateTextStringButton(&parent, r0, 1, &TestResources(), "OK", false));
+    auto* toggle = new OpenButton(&parent, face, 2);
+    toggle->SetControlBitmap(kToggleA, 0, 0, 0);
+    toggle->SetButtonAlternatePicture(kToggleB);
+    gallery.emplace_back(toggle);
+    gallery.emplace_back(QVButton::CreateCheckBoxButton(&parent, r2, 3, nullptr, 0, 0, 0));
+    gallery.back()->SetCheck(0);
+    QVRect stateFace = r3;
+    stateFace.SetWidth(24);
+    gallery.emplace_back(
+        QVButton::CreateTriStateButton(&parent, stateFace, 4, &TestResources(), kStateOne, kStateTwo, kStateThree, 0));
+    QVRect toolFace = r4;
+    toolFace.SetWidth(24);
+    auto* tool = new OpenButton(&parent, toolFace, 5);
+    tool->SetControlBitmap(kStateTwo, 0, 0, 0);
+    tool->SetToolButton();
+    gallery.emplace_back(tool);
+    auto* swatch = new QVButtonColor(&parent, r5, &TestResources(), 6);
+    QVColor blue(0, 0, 255);
+    swatch->SetButtonColor(blue);
+    gallery.emplace_back(swatch);
+  }
+  standin::Pump();
+  const size_t kinds = gallery.size() / 4;
+  for (size_t state = 1; state < 4; ++state)
+    for (size_t kind = 0; kind < kinds; ++kind) {
+      const HWND w = gallery[state * kinds + kind]->GetWnd();
+      SendMessageA(w, WM_MOUSEMOVE, 0, MAKELPARAM(8, 8));
+      if (state >= 2)
+        SendMessageA(w, WM_LBUTTONDOWN, 0, MAKELPARAM(8, 8));
+      if (state == 3)
+        SendMessageA(w, WM_LBUTTONUP, 0, MAKELPARAM(8, 8));
+    }
+  ReleaseCapture();
+  ASSERT_TRUE(standin::SnapshotPng(parent.GetWnd(), SnapshotPath("buttons.png").c_str()));
+  // The toggle face (row 1) at its left edge: plain, raised, sunken, and on
+  // (the second picture, sunken).
+  const COLORREF left[] = {kToggleAColour, Shift(kToggleAColour, 50), Shift(kToggleAColour, -50),
+                           Shift(kToggleBColour, -50)};
+  for (size_t state = 0; state < 4; ++state)
+    EXPECT_EQ(standin::ReadPixel(gallery[state * kinds + 1]->GetWnd(), 0, 12), left[state]) << state;
+  // The check box on shows the tick; the three-state button its second face.
+  EXPECT_EQ(standin::ReadPixel(gallery[3 * kinds + 2]->GetWnd(), 6, 14), kAccent);
+  EXPECT_EQ(standin::ReadPixel(gallery[0 * kinds + 2]->GetWnd(), 6, 14), RGB(40, 40, 40));
+  EXPECT_EQ(standin::ReadPixel(gallery[3 * kinds + 3]->GetWnd(), 12, 12), kStateTwoColour);
+  EXPECT_EQ(parent.commands.size(), kinds) << "each 'on' pose was a click";
+}

@@ -251,3 +251,38 @@ TEST_F(Sliders, AVerticalSliderSwapsTheAxesWithItsMinimumAtTheTop)
   EXPECT_EQ(standin::ReadPixel(w, 35, 32), kThumbColour);
   EXPECT_EQ(standin::ReadPixel(w, 35, 31), kClassGrey);
 }
+
+TEST_F(Sliders, TheGalleryShowsBothOrientationsTheMarkTheValueAndADisabledSlider)
+{
+  Probe parent(QVRect(20, 20, 340, 300), QVWindow::eQVWindowStyleStaticMainCaption);
+  standin::Pump();
+  auto plain = Horizontal(&parent, QVRect(10, 10, 160, 40), 4, 0, 100, 30);
+  plain->SetControlText("Contrast", 0, 0);
+  auto marked = Horizontal(&parent, QVRect(10, 50, 160, 80), 4, -50, 50, 25);
+  marked->SetCenterPoint(true);
+  marked->SetRenderPosText(true);
+  auto disabled = Horizontal(&parent, QVRect(10, 90, 160, 120), 4, 0, 100, 70);
+  disabled->Enable(false);
+  QVRect tall(200, 10, 260, 200);
+  std::unique_ptr<QVSlider> vertical(QVSlider::CreateVertSlider(&parent, tall, &TestResources(), 9, 4, kTrack, kThumb,
+                                                                nullptr, 0, 10, 1, 4));
+  vertical->SetRenderPosText(true);
+  vertical->SetCenterPoint(true);
+  standin::Pump();
+  ASSERT_TRUE(standin::SnapshotPng(parent.GetWnd(), SnapshotPath("sliders.png").c_str()));
+  // 150 wide, inset 4: range 150 - 4 - 28 = 118; 30 of 100 at 4 + 35 = 39.
+  EXPECT_EQ(ThumbColumns(plain->GetWnd(), 150, 12), std::pair(39, 46));
+  int caption = 0; // white caption pixels at (0, 2) onwards
+  for (int y = 2; y < 16; ++y)
+    for (int x = 0; x < 60; ++x)
+      caption += standin::ReadPixel(plain->GetWnd(), x, y) == kWhite;
+  EXPECT_GT(caption, 20);
+  EXPECT_EQ(ThumbColumns(marked->GetWnd(), 150, 12), std::pair(92, 99)) << "25 of -50..50 at 4 + 88";
+  EXPECT_EQ(standin::ReadPixel(marked->GetWnd(), 66, 11), RGB(128, 128, 128)) << "the mark at 4 + 63 - 1";
+  EXPECT_EQ(ThumbColumns(disabled->GetWnd(), 150, 12), std::pair(-1, -1));
+  EXPECT_EQ(standin::ReadPixel(disabled->GetWnd(), 20, 15), kTrackColour) << "the track still shows";
+  // Vertical, 190 high with inset 4: range 190 - 4 - 35 = 151; 4 of 10 at
+  // 4 + 60 = 64; the thumb's column 60 / 2 - 4 - 1 = 25.
+  EXPECT_EQ(standin::ReadPixel(vertical->GetWnd(), 25, 64), kThumbColour);
+  EXPECT_EQ(standin::ReadPixel(vertical->GetWnd(), 25, 63), kClassGrey);
+}
