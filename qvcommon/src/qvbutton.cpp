@@ -239,17 +239,22 @@ void QVButton::DrawButton(QVDevice& device)
   }
   if (picture)
     m_Picture->Draw(&device, 0, m_CheckBox ? 5 : 0);
-  if (!m_Flat) {
-    if (m_On && m_Toggle)
-      DrawStateDown(device);
-    else if (m_MouseInside && m_ButtonDown)
-      DrawStateDown(device);
-    else if (m_MouseInside)
-      DrawStateOver(device);
-    else
-      DrawStateOff(device);
-  }
+  DrawStateFrame(device, true);
   RenderText(device);
+}
+
+void QVButton::DrawStateFrame(QVDevice& device, bool toggleCase)
+{
+  if (m_Flat)
+    return;
+  if (toggleCase && m_On && m_Toggle)
+    DrawStateDown(device);
+  else if (m_MouseInside && m_ButtonDown)
+    DrawStateDown(device);
+  else if (m_MouseInside)
+    DrawStateOver(device);
+  else
+    DrawStateOff(device);
 }
 
 void QVButton::RenderText(QVDevice& device)
@@ -308,26 +313,34 @@ void QVButton::DrawBumpedState(QVPicture& picture, int16_t a, int16_t b)
 
 // ---- Factories ------------------------------------------------------------------------
 
-QVButton* QVButton::CreateTextStringButton(QVWindow* parent, QVRect& rect, int32_t controlMessage,
-                                           QVResourceFile* resources, const char* text, bool toggle)
+namespace {
+
+// A new button with the toggle flag and the caption (text or string id),
+// fitted to it; null without memory.
+template <class Caption>
+QVButton* NewTextButton(QVWindow* parent, QVRect& rect, int32_t controlMessage, QVResourceFile* resources,
+                        Caption caption, bool toggle)
 {
   QVButton* button = new (std::nothrow) QVButton(parent, rect, resources, controlMessage);
   if (!button)
     return nullptr;
   button->SetToggleButton(toggle);
-  button->SetControlText(text, 1, 0);
+  button->SetControlText(caption, 1, 0);
   return button;
+}
+
+} // namespace
+
+QVButton* QVButton::CreateTextStringButton(QVWindow* parent, QVRect& rect, int32_t controlMessage,
+                                           QVResourceFile* resources, const char* text, bool toggle)
+{
+  return NewTextButton(parent, rect, controlMessage, resources, text, toggle);
 }
 
 QVButton* QVButton::CreateTextStringButton(QVWindow* parent, QVRect& rect, int32_t controlMessage,
                                            QVResourceFile* resources, int32_t stringId, bool toggle)
 {
-  QVButton* button = new (std::nothrow) QVButton(parent, rect, resources, controlMessage);
-  if (!button)
-    return nullptr;
-  button->SetToggleButton(toggle);
-  button->SetControlText(stringId, 1, 0);
-  return button;
+  return NewTextButton(parent, rect, controlMessage, resources, stringId, toggle);
 }
 
 QVButton* QVButton::CreateCheckBoxButton(QVWindow* parent, QVRect& rect, int32_t controlMessage,

@@ -18,14 +18,7 @@ bool QVButtonColor::HandlePaint(QVEvent&)
   device.SetDeviceBrush(&m_Color);
   device.PaintRect(swatch);
   device.DestroyBrush();
-  if (!m_Flat) {
-    if (!m_MouseInside)
-      DrawStateOff(device);
-    else if (m_ButtonDown)
-      DrawStateDown(device);
-    else
-      DrawStateOver(device);
-  }
+  DrawStateFrame(device, false);
   RenderText(device);
   return true;
 }

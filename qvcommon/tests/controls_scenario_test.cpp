@@ -8,7 +8,6 @@
 #include "qvcommon/qvmenuitem.h"
 #include "qvcommon/qvmenuwnd.h"
 #include "qvcommon/qvslider.h"
-#include "qvcommon/qvtoolbar.h"
 
 #include <memory>
 #include <vector>
@@ -16,13 +15,6 @@
 using ControlsScenario = WindowLayer;
 
 namespace {
-
-class PanelBar : public QVToolbar {
-public:
-  PanelBar(QVWindow* parent, QVRect rect) : QVToolbar(parent, rect, &TestResources()) {}
-  void ProcessMenuEvent(QVEvent& event) override { log.push_back(int64_t(event.m_Command) * 1000 + event.m_Value); }
-  std::vector<int64_t> log;
-};
 
 std::vector<int64_t> Commands(const Probe& probe)
 {
@@ -53,7 +45,7 @@ TEST_F(ControlsScenario, APanelOfControlsRunsHeadlessOnInjectedInput)
 
   Probe main(QVRect(100, 80, 700, 480), QVWindow::eQVWindowStyleStaticMainCaption);
   standin::Pump();
-  PanelBar bar(&main, QVRect(0, 0, 560, 30));
+  LoggingToolbar bar(&main, QVRect(0, 0, 560, 30));
   const char* titles[] = {"File", "View", "Help"};
   for (int m = 1; m <= 3; ++m) {
     QVRect rect(10 + 80 * (m - 1), 2, 60, 27);

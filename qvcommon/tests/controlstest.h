@@ -4,10 +4,12 @@
 #include "windowtest.h"
 
 #include "lvxtest/testenv.h"
+#include "qvcommon/qvtoolbar.h"
 
 #include <algorithm>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 // Pictures, each one flat colour: three-state faces and toggle faces 24 x 24,
 // a 60 x 3 track, an 8 x 15 thumb, a 9 x 6 marker, a 16 x 16 tile (white,
@@ -43,3 +45,12 @@ inline std::string SnapshotPath(const char* name)
   std::filesystem::create_directories(folder);
   return folder + "/" + name;
 }
+
+// A menu bar that logs every command reaching ProcessMenuEvent as
+// command * 1000 + value.
+class LoggingToolbar : public QVToolbar {
+public:
+  LoggingToolbar(QVWindow* parent, QVRect rect) : QVToolbar(parent, rect, &TestResources()) {}
+  void ProcessMenuEvent(QVEvent& event) override { log.push_back(int64_t(event.m_Command) * 1000 + event.m_Value); }
+  std::vector<int64_t> log;
+};

@@ -5,7 +5,6 @@
 #include "qvcommon/qvmenu.h"
 #include "qvcommon/qvmenuitem.h"
 #include "qvcommon/qvmenuwnd.h"
-#include "qvcommon/qvtoolbar.h"
 
 #include <algorithm>
 #include <memory>
@@ -14,15 +13,6 @@
 using Toolbars = WindowLayer;
 
 namespace {
-
-// A bar that logs every command reaching ProcessMenuEvent as
-// command * 1000 + value.
-class LoggingToolbar : public QVToolbar {
-public:
-  LoggingToolbar(QVWindow* parent, QVRect rect) : QVToolbar(parent, rect, &TestResources()) {}
-  void ProcessMenuEvent(QVEvent& event) override { log.push_back(int64_t(event.m_Command) * 1000 + event.m_Value); }
-  std::vector<int64_t> log;
-};
 
 // A main window with a bar of three menus (File 1, Edit 2, View 3), each
 // with two items (messages 10 m + 1 and 10 m + 2).

@@ -139,6 +139,10 @@ public:
   enum { kCheckOnPicture = 206, kCheckOffPicture = 207 };
 
 protected:
+  // The frame of DrawButton's third step (nothing when flat): sunken while
+  // pressed inside, raised while the pointer is inside, and with toggleCase
+  // sunken too whenever a toggle button is on.
+  void DrawStateFrame(QVDevice& device, bool toggleCase);
   // The state change and toggle swap of a release inside (steps shared by
   // HandleButtonUp and ExecuteButtonUp).
   void ChangeStateOnRelease();

@@ -27,8 +27,6 @@ public:
   // as it was while no menu button window is set.
   virtual void GetMainWndOffset();
 
-  QVPoint GetAnchor() const { return m_Anchor; }
-
 protected:
   QVPoint m_Anchor;
   QVWindow* m_MenuButtonWnd = nullptr;
