@@ -5,6 +5,7 @@
 #include "qvcommon/qvresourcefile.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <new>
 
@@ -28,7 +29,7 @@ QVButton::~QVButton()
   QVPicture* const owned[] = {m_Picture, m_AltPicture, m_StatePictures[0], m_StatePictures[1], m_StatePictures[2]};
   m_Picture = m_AltPicture = nullptr;
   std::fill(std::begin(m_StatePictures), std::end(m_StatePictures), nullptr);
-  LetGo({owned[0], owned[1], owned[2], owned[3], owned[4]});
+  LetGo(owned);
 }
 
 void QVButton::Initialize()
@@ -49,7 +50,7 @@ bool QVButton::Owns(const QVPicture* picture) const
                          std::end(m_StatePictures));
 }
 
-void QVButton::LetGo(std::initializer_list<QVPicture*> pictures)
+void QVButton::LetGo(std::span<QVPicture* const> pictures)
 {
   for (auto it = pictures.begin(); it != pictures.end(); ++it) {
     QVPicture* picture = *it;
@@ -70,7 +71,7 @@ bool QVButton::SetControlBitmap(int32_t pictureId, int32_t resize, int32_t extra
   QVPicture* old = m_Picture;
   m_Picture = nullptr;
   const bool made = QVControl::SetControlBitmap(pictureId, resize, extra, pictureOffset);
-  LetGo({old});
+  LetGo({&old, 1});
   return made;
 }
 
@@ -78,7 +79,7 @@ int16_t QVButton::SetButtonAlternatePicture(int32_t pictureId)
 {
   QVPicture* old = m_AltPicture;
   m_AltPicture = nullptr;
-  LetGo({old});
+  LetGo({&old, 1});
   m_Toggle = true;
   m_AltPicture = new (std::nothrow) QVPicture(pictureId, m_ResourceFile);
   return m_AltPicture ? 1 : 0;
@@ -89,7 +90,7 @@ int16_t QVButton::SetStatePictures(int32_t id1, int32_t id2, int32_t id3)
   QVPicture* const old[] = {m_AltPicture, m_StatePictures[0], m_StatePictures[1], m_StatePictures[2], m_Picture};
   m_AltPicture = m_Picture = nullptr;
   std::fill(std::begin(m_StatePictures), std::end(m_StatePictures), nullptr);
-  LetGo({old[0], old[1], old[2], old[3], old[4]});
+  LetGo(old);
   const int32_t ids[] = {id1, id2, id3};
   bool all = true;
   for (int i = 0; i < 3; ++i) {
@@ -114,7 +115,7 @@ void QVButton::SetCheck(int32_t check)
     QVPicture* const oldAlternate = m_AltPicture;
     m_Picture = m_On ? m_CheckOnPicture : m_CheckOffPicture;
     m_AltPicture = m_On ? m_CheckOffPicture : m_CheckOnPicture;
-    LetGo({oldPicture, oldAlternate});
+    LetGo(std::array{oldPicture, oldAlternate});
   }
   UpdateControl(false);
 }
@@ -129,14 +130,14 @@ void QVButton::DeleteAltPicture()
 {
   QVPicture* old = m_AltPicture;
   m_AltPicture = nullptr;
-  LetGo({old});
+  LetGo({&old, 1});
 }
 
 void QVButton::DeleteStatePictures()
 {
   QVPicture* const old[] = {m_StatePictures[0], m_StatePictures[1], m_StatePictures[2]};
   std::fill(std::begin(m_StatePictures), std::end(m_StatePictures), nullptr);
-  LetGo({old[0], old[1], old[2]});
+  LetGo(old);
 }
 
 void QVButton::SwapStateButtonPics()

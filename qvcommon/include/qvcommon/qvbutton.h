@@ -1,7 +1,7 @@
 #pragma once
 #include "qvcommon/qvcontrol.h"
 
-#include <initializer_list>
+#include <span>
 
 class QVButtonGroup;
 class QVPicture;
@@ -148,7 +148,7 @@ protected:
   void ChangeStateOnRelease();
   // Deletes each distinct picture of the list that no owning field holds,
   // once, and nulls the check aliases of what it deleted.
-  void LetGo(std::initializer_list<QVPicture*> pictures);
+  void LetGo(std::span<QVPicture* const> pictures);
   bool Owns(const QVPicture* picture) const;
 
   bool m_Toggle = false;
