@@ -47,7 +47,7 @@ int Write(const artgen::ArtSet& set, const std::string& folder)
       std::fprintf(stderr, "artgen: picture %d is not drawn at its listed size\n", picture.id);
       return 1;
     }
-    if (!artgen::WriteBmp24(folder + "/" + picture.file, canvas, &problem)) {
+    if (!artgen::WriteBmp(folder + "/" + picture.file, canvas, picture.bitsPerPixel, &problem)) {
       std::fprintf(stderr, "artgen: %s\n", problem.c_str());
       return 1;
     }
