@@ -70,10 +70,12 @@ bool WriteImage(const std::string& path, const QVImage& image, int quality, std:
   return true;
 }
 
+double ViewSide(int32_t side, double zoom) { return std::max(1.0, std::floor(side * zoom)); }
+
 std::unique_ptr<QVViewImage> MakeView(QVVirtualImage* source, double zoom, std::string* error)
 {
-  const double w = std::max(1.0, std::floor(source->baseWidth * zoom));
-  const double h = std::max(1.0, std::floor(source->baseHeight * zoom));
+  const double w = ViewSide(source->baseWidth, zoom);
+  const double h = ViewSide(source->baseHeight, zoom);
   std::unique_ptr<QVViewImage> view;
   if (w <= INT32_MAX && h <= INT32_MAX)
     view.reset(new (std::nothrow)

@@ -22,6 +22,8 @@ std::unique_ptr<QVImage> ReadImage(const std::string& path, bool grey, std::stri
 // Writes the image's pixels (through a temporary name, so a failed write
 // leaves an earlier file as it was); `quality` is read by JPEG only.
 bool WriteImage(const std::string& path, const QVImage& image, int quality, std::string* error);
+// A view's side for a base side at the zoom: max(1, floor(side * zoom)).
+double ViewSide(int32_t side, double zoom);
 // The view of the source at the zoom: max(1, floor(W * zoom)) by
 // max(1, floor(H * zoom)) pixels from the top left. Null, with the reason,
 // when it cannot be made (too large, or no memory).

@@ -4,6 +4,7 @@
 #include "imagefiles.h"
 #include "report.h"
 #include "session.h"
+#include "windows.h"
 
 #include "qvcommon/qvviewimage.h"
 #include "qvcommon/qvvirtualimage.h"
@@ -81,6 +82,9 @@ int RunProgram(const ProgramOptions& options)
     return Fail(kExitHostError, error);
   if (!std::isfinite(options.zoom) || options.zoom <= 0)
     return Fail(kExitHostError, "the zoom must be a finite number above 0");
+  uiscript::Script script;
+  if (options.uiScript && !uiscript::Load(*options.uiScript, WindowTargets(nullptr, nullptr), &script, &error))
+    return Fail(kExitHostError, error);
 
   EffectModule module;
   if (!module.Load(options.module, &error))
@@ -133,6 +137,20 @@ int RunProgram(const ProgramOptions& options)
     }
     if (!ok)
       return finish(Fail(kExitEffectFailed, session.Failure()));
+    if (options.uiScript || options.snapshotDir) {
+      WindowsRun windows{module.Handle(), document.get(), &source, options.zoom,
+                         options.uiScript ? &script : nullptr, options.snapshotDir};
+      std::string message;
+      switch (RunWindows(&session, windows, &message)) {
+      case WindowsOutcome::Cancelled: return finish(Fail(kExitCancelled, "cancelled; nothing was written"));
+      case WindowsOutcome::Failed: return finish(Fail(kExitEffectFailed, message));
+      case WindowsOutcome::NotWritten: return finish(Fail(kExitHostError, message));
+      default:
+        if (!message.empty())
+          std::fprintf(stderr, "effects-host: %s\n", message.c_str());
+        break;
+      }
+    }
 
     // The run: a fresh view, prepared again, then the effect.
     view = MakeView(&source, options.zoom, &error);

@@ -15,7 +15,8 @@
 //   answer ok|cancel|yes|no          the next message box's answer
 //   file PATH                        the next file dialog chooses PATH
 //   file-cancel                      the next file dialog is cancelled
-//   snapshot T PATH                  T's whole window (or the screen) as PNG
+//   snapshot T PATH                  T's whole window (or the screen) as PNG, its
+//                                    folder made when missing
 // A target T is `screen` (screen coordinates), the title of a visible
 // top-level window in double quotes (the topmost of that title), or a name
 // the host defines.
