@@ -5,6 +5,7 @@
 #include "qvcommon/qvstroke.h"
 #include "qvcommon/qvviewimage.h"
 
+#include <cstdlib>
 #include <new>
 
 using namespace effectids;
@@ -19,7 +20,13 @@ bool g_failNextCreation = false;
 
 class TestEffect : public Effect {
 public:
-  TestEffect() : Effect(77, "testmodule.dll", kFirst, kSecond) { EnableMaskBrush(kShapeLabels, 3); }
+  // TESTEFFECT_FILTER_FAILS in the environment makes the filter fail, for
+  // tests that run effects-host as a program.
+  TestEffect() : Effect(77, "testmodule.dll", kFirst, kSecond)
+  {
+    EnableMaskBrush(kShapeLabels, 3);
+    filterResult = std::getenv("TESTEFFECT_FILTER_FAILS") ? 0 : 1;
+  }
 
   void State(TestBrushState* s) const
   {

@@ -1,7 +1,8 @@
 #pragma once
 // The test module: the effect frame with a test effect that enables the
 // mask brush (three shapes, labels 20, 21 and 22). Its filter inverts every
-// byte, so restored pixels are easy to tell from filtered ones. Besides the
+// byte, so restored pixels are easy to tell from filtered ones; with
+// TESTEFFECT_FILTER_FAILS set in the environment it fails instead. Besides the
 // seventeen entry functions it exports these, for the tests only.
 #include <cstdint>
 

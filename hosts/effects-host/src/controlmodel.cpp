@@ -92,6 +92,12 @@ ControlModel::Change ControlModel::Apply(const EffectControlRecord& record)
   return kCreated;
 }
 
+void ControlModel::SetSliderValue(int32_t id, int32_t value)
+{
+  if (Control* c = FindMutable(id); c && c->Kind() == kEffectSlider)
+    c->values[0] = value;
+}
+
 const Control* ControlModel::SliderLabelled(const std::string& name) const
 {
   for (const Control& c : controls_)

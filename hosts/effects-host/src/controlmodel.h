@@ -33,6 +33,10 @@ public:
   // arrays are read only for at most 200 items.
   Change Apply(const EffectControlRecord& record);
 
+  // The host's own change of a slider's value (the user moved it); nothing
+  // for another kind or an unknown id.
+  void SetSliderValue(int32_t id, int32_t value);
+
   // The control of the id; null when there is none.
   const Control* Find(int32_t id) const;
   // The slider whose label is `name` (any case); null when none is.

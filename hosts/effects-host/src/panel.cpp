@@ -26,6 +26,8 @@ EffectPanel::EffectPanel(Session* session, const std::string& title, QVResourceF
   QVRect rect = CaptionedWindowRect(x, y, kClientWidth, kClientHeight);
   SetWindowPos(rect, 0);
   LoadBackgroundImage(kTile, art_);
+  // Made at no size, the window has nothing to paint until it is sized.
+  InvalidateRect(m_hWnd, nullptr, TRUE);
   for (const Control& control : session_->Controls().Controls())
     CreateWidget(control);
   int32_t left = 5;
@@ -128,6 +130,14 @@ bool EffectPanel::HandlePaint(QVEvent& event)
   device.SetTextColor(QVColor(24, 24, 24));
   for (const auto& [id, label] : labels_)
     device.TextOutA(label.x, label.y, label.text.c_str(), static_cast<int32_t>(label.text.size()));
+  // The tile covered the widgets where they stand: they paint again after.
+  const auto repaint = [](QVWindow* widget) { InvalidateRect(widget->GetWnd(), nullptr, TRUE); };
+  for (auto& [id, slider] : sliders_)
+    repaint(slider);
+  for (auto& [id, menu] : menus_)
+    repaint(menu);
+  for (QVButton* button : buttons_)
+    repaint(button);
   return true;
 }
 

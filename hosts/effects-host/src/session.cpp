@@ -199,6 +199,8 @@ bool Session::ControlEvent(int32_t controlId, int32_t value)
   }
   event.controlId = controlId;
   event.newValue = &value;
+  // The host's slider shows what it sends; the effect may correct it.
+  controls_.SetSliderValue(controlId, value);
   const std::string call = "Control_Event(" + Num(index_) + ", id " + Num(controlId) + ", value " + Num(value) + ")";
   return Check(call, exports_.Control_Event(index_, &event));
 }

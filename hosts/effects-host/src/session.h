@@ -46,7 +46,7 @@ public:
   bool Open(HINSTANCE module, QVImage* document);
   bool Prepare(QVImage* document, QVViewImage* view, int32_t maskMode, int32_t key);
   // A control event for the control's id, with the fields of its model
-  // entry when there is one.
+  // entry when there is one; a slider's model value takes the value first.
   bool ControlEvent(int32_t controlId, int32_t value);
   // A popup choice: the code as the control id (and as the value), the
   // other fields of the presets popup.
