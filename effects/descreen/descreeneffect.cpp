@@ -35,22 +35,9 @@ int32_t DescreenEffect::Prepare(QVImage* document, QVViewImage*)
     RememberImage(document);
     presetCode_ = kAuto;
   }
-  switch (presetCode_) {
-  case kAuto:
-    parameterA_ = autoAmount_, parameterB_ = autoSharpen_;
-    break;
-  case kCoarse:
-    parameterA_ = 20, parameterB_ = 5;
-    break;
-  case kMedium:
-    parameterA_ = 15, parameterB_ = 4;
-    break;
-  case kFine:
-    parameterA_ = 9, parameterB_ = 2;
-    break;
-  default: // set by hand
-    break;
-  }
+  // Amount and Sharpen of Auto (the analysis's), Coarse, Medium and Fine.
+  const PresetTable presets = {{autoAmount_, autoSharpen_}, {20, 5}, {15, 4}, {9, 2}};
+  TakePreset(presetCode_, presets);
   UpdateSliders();
   return 1;
 }

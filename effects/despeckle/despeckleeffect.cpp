@@ -11,6 +11,8 @@ namespace {
 
 constexpr SliderSpec kSize{kSliderA, 5, 50, 4, 1, 15, 1};
 constexpr SliderSpec kThreshold{kSliderB, 5, 85, 9, 0, 100, 5};
+// Size and Threshold of Auto (the Medium values), Coarse, Medium and Fine.
+constexpr PresetTable kPresets = {{7, 37}, {12, 60}, {7, 37}, {2, 25}};
 
 } // namespace
 
@@ -23,29 +25,13 @@ void DespeckleEffect::ResetParameters()
   toggle_ = 1;
 }
 
-void DespeckleEffect::SetPreset(int32_t code)
-{
-  switch (code) {
-  case kCoarse:
-    parameterA_ = 12, parameterB_ = 60;
-    break;
-  case kFine:
-    parameterA_ = 2, parameterB_ = 25;
-    break;
-  default: // Auto and Medium
-    parameterA_ = 7, parameterB_ = 37;
-    break;
-  }
-}
-
 int32_t DespeckleEffect::Prepare(QVImage* document, QVViewImage*)
 {
   if (IsNewImage(document)) {
-    SetPreset(kMedium);
+    TakePreset(kMedium, kPresets);
     RememberImage(document);
   }
-  if (presetCode_ != kByHand)
-    SetPreset(presetCode_);
+  TakePreset(presetCode_, kPresets);
   UpdateSliders();
   return 1;
 }
@@ -69,7 +55,7 @@ bool DespeckleEffect::OwnControl(int32_t controlId, int32_t)
 void DespeckleEffect::PresetChosen(int32_t code)
 {
   if (code != kAuto)
-    SetPreset(code);
+    TakePreset(code, kPresets);
 }
 
 Effect* CreateModuleEffect() { return new (std::nothrow) DespeckleEffect; }

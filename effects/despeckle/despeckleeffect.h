@@ -22,8 +22,5 @@ protected:
   void PresetChosen(int32_t code) override;
 
 private:
-  // Size and Threshold of a preset code 12..15.
-  void SetPreset(int32_t code);
-
   int32_t toggle_ = 1;
 };

@@ -174,6 +174,14 @@ void Effect::EnableMaskBrush(const int32_t* shapeLabelIds, int32_t count)
   }
 }
 
+void Effect::TakePreset(int32_t code, const PresetTable& table)
+{
+  if (code < kAuto || code > kFine)
+    return;
+  parameterA_ = table[code - kAuto][0];
+  parameterB_ = table[code - kAuto][1];
+}
+
 bool Effect::IsNewImage(const QVImage* document) const
 {
   return document != cachedImage_ || document->width != cachedWidth_ || document->height != cachedHeight_;

@@ -50,6 +50,9 @@ struct SliderSpec {
   int32_t Limit(int32_t value) const;
 };
 
+// Parameters A and B of the presets Auto, Coarse, Medium and Fine.
+using PresetTable = int32_t[4][2];
+
 class Effect {
 public:
   static constexpr int32_t kMaxMarkers = 256;
@@ -118,6 +121,9 @@ protected:
   void EnableMaskBrush(const int32_t* shapeLabelIds, int32_t count);
   // The cached mask of the key; null when there is none.
   QVViewImage* CachedMask(int32_t key) const { return cache_.Find(key); }
+  // Parameters A and B := the table's values for a code 12..15; any other
+  // code (16, set by hand) keeps them.
+  void TakePreset(int32_t code, const PresetTable& table);
   // Both sliders' values sent as updates (redraw-now 0).
   void UpdateSliders();
   // Whether the document differs from the cached one (pointer, width or

@@ -239,27 +239,20 @@ bool Session::CallUndo(const QVUndo_Item& item, int32_t isUndo)
                exports_.Undo(index_, &copy, isUndo));
 }
 
-bool Session::UndoLast(bool* done)
+bool Session::MoveNewest(std::vector<QVUndo_Item>* from, std::vector<QVUndo_Item>* to, int32_t isUndo, bool* done)
 {
-  *done = !undo_.empty();
+  *done = !from->empty();
   if (!*done)
     return true;
-  const QVUndo_Item item = undo_.back();
-  undo_.pop_back();
-  redo_.push_back(item);
-  return CallUndo(item, 1);
+  const QVUndo_Item item = from->back();
+  from->pop_back();
+  to->push_back(item);
+  return CallUndo(item, isUndo);
 }
 
-bool Session::RedoLast(bool* done)
-{
-  *done = !redo_.empty();
-  if (!*done)
-    return true;
-  const QVUndo_Item item = redo_.back();
-  redo_.pop_back();
-  undo_.push_back(item);
-  return CallUndo(item, 0);
-}
+bool Session::UndoLast(bool* done) { return MoveNewest(&undo_, &redo_, 1, done); }
+
+bool Session::RedoLast(bool* done) { return MoveNewest(&redo_, &undo_, 0, done); }
 
 bool Session::RevertAll()
 {

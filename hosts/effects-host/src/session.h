@@ -96,6 +96,8 @@ private:
   // Logs the export's call and checks its result.
   bool Check(const std::string& call, int32_t result, int32_t expected = 1);
   bool CallUndo(const QVUndo_Item& item, int32_t isUndo);
+  // Moves the newest item of one stack onto the other and gives it to Undo.
+  bool MoveNewest(std::vector<QVUndo_Item>* from, std::vector<QVUndo_Item>* to, int32_t isUndo, bool* done);
 
   EffectExports exports_;
   Session* previous_ = nullptr;
