@@ -166,11 +166,11 @@ TEST_F(Level, NothingIsDrawnWithoutAPictureAndKnobsNeedTheirs)
   auto knobless = std::unique_ptr<QVLevelControl>(QVLevelControl::CreateLevelControl(
       &parent, other, &TestResources(), kLevelMessage, kTestLevelBackground, 0));
   standin::Pump();
-  EXPECT_EQ(standin::ReadPixel(bare.GetWnd(), 11, 10), kGrey);
-  EXPECT_EQ(standin::ReadPixel(bare.GetWnd(), 30, 12), kGrey) << "no curve either";
+  EXPECT_EQ(standin::ReadPixel(bare.GetWnd(), 11, 10), kClassGrey);
+  EXPECT_EQ(standin::ReadPixel(bare.GetWnd(), 30, 12), kClassGrey) << "no curve either";
   // The picture and the curve, without knobs: the curve starts at (11, 10).
   EXPECT_EQ(standin::ReadPixel(knobless->GetWnd(), 11, 10), RGB(0, 0, 0));
-  EXPECT_EQ(standin::ReadPixel(knobless->GetWnd(), 11, 30), Ref(kLevelColor));
+  EXPECT_EQ(standin::ReadPixel(knobless->GetWnd(), 11, 30), kLevelColour);
 }
 
 TEST_F(Level, SnapshotOfACurveWithOneKnobDragged)
@@ -179,16 +179,17 @@ TEST_F(Level, SnapshotOfACurveWithOneKnobDragged)
   auto level = MakeLevel(&parent);
   level->SetControlText("Mid", 0, 0);
   const HWND hwnd = level->GetWnd();
+  standin::Pump(); // the first paint, the parent's included
   Hover(hwnd, 25, 10);
   standin::Press(hwnd, 25, 10);
   standin::Move(hwnd, 25, 50); // knob 1 to stored y 40, displayed at (25, 50)
   standin::Release(hwnd, 25, 50);
   standin::Pump();
   ASSERT_TRUE(standin::SnapshotPng(parent.GetWnd(), SnapshotPath("level.png").c_str()));
-  EXPECT_EQ(standin::ReadPixel(hwnd, 25, 50), Ref(kKnobColor));
-  EXPECT_EQ(standin::ReadPixel(hwnd, 25 + 3, 50 + 3), Ref(kKnobColor));
-  EXPECT_EQ(standin::ReadPixel(hwnd, 11, 10), Ref(kKnobColor)) << "knob 0 where it was";
-  EXPECT_EQ(standin::ReadPixel(hwnd, 60, 5), Ref(kLevelColor));
+  EXPECT_EQ(standin::ReadPixel(hwnd, 25, 50), kKnobColour);
+  EXPECT_EQ(standin::ReadPixel(hwnd, 25 + 3, 50 + 3), kKnobColour);
+  EXPECT_EQ(standin::ReadPixel(hwnd, 11, 10), kKnobColour) << "knob 0 where it was";
+  EXPECT_EQ(standin::ReadPixel(hwnd, 60, 5), kLevelColour);
   // The curve dips between the end knobs: some black below row 20.
   int below = 0;
   for (int y = 20; y < 60; ++y)

@@ -51,9 +51,9 @@ TEST_F(Nudge, TheArrowsLieAroundAGapAtNaturalAndDoubleSize)
   // The stretched pictures fill them: the top arrow's apex, columns 7-8 of
   // row 1, covers (2 * (12 + 7), 2 * 1) to (2 * (12 + 8) + 1, 3).
   standin::Pump();
-  EXPECT_EQ(standin::ReadPixel(big->GetWnd(), 38, 2), Ref(art::kFace));
-  EXPECT_EQ(standin::ReadPixel(big->GetWnd(), 41, 3), Ref(art::kFace));
-  EXPECT_EQ(standin::ReadPixel(big->GetWnd(), 37, 2), Ref(art::kControlGrey));
+  EXPECT_EQ(standin::ReadPixel(big->GetWnd(), 38, 2), kFaceColour);
+  EXPECT_EQ(standin::ReadPixel(big->GetWnd(), 41, 3), kFaceColour);
+  EXPECT_EQ(standin::ReadPixel(big->GetWnd(), 37, 2), kClassGrey);
 }
 
 TEST_F(Nudge, EachArrowPointsAwayFromTheGap)
@@ -62,7 +62,7 @@ TEST_F(Nudge, EachArrowPointsAwayFromTheGap)
   auto pad = MakePad(&parent, QVRect(10, 10, 50, 50));
   standin::Pump();
   const HWND hwnd = pad->GetWnd();
-  auto face = [&](int x, int y) { return standin::ReadPixel(hwnd, x, y) == Ref(art::kFace); };
+  auto face = [&](int x, int y) { return standin::ReadPixel(hwnd, x, y) == kFaceColour; };
   // Up: the apex (columns 7-8 of row 1) at the top, the base (row 10,
   // columns 1-14) near the gap.
   EXPECT_TRUE(face(12 + 7, 1) && face(12 + 8, 1) && !face(12 + 6, 1));
@@ -76,7 +76,7 @@ TEST_F(Nudge, EachArrowPointsAwayFromTheGap)
   // Right, turned clockwise: the apex in column 10.
   EXPECT_TRUE(face(28 + 10, 12 + 7) && face(28 + 10, 12 + 8) && !face(28 + 10, 12 + 6));
   EXPECT_TRUE(face(28 + 1, 12 + 1) && face(28 + 1, 12 + 14));
-  EXPECT_EQ(standin::ReadPixel(hwnd, 20, 20), kGrey) << "the gap";
+  EXPECT_EQ(standin::ReadPixel(hwnd, 20, 20), kClassGrey) << "the gap";
 }
 
 TEST_F(Nudge, TheArrowUnderThePointerIsHotUntilTheGapOrLeaving)
@@ -85,18 +85,22 @@ TEST_F(Nudge, TheArrowUnderThePointerIsHotUntilTheGapOrLeaving)
   auto pad = MakePad(&parent, QVRect(10, 10, 50, 50));
   const HWND hwnd = pad->GetWnd();
   // An inner pixel of each arrow: accent when hot, face otherwise.
-  auto hot = [&](int x, int y) { return standin::ReadPixel(hwnd, x, y) == Ref(art::kAccent); };
+  auto hot = [&](int x, int y) { return standin::ReadPixel(hwnd, x, y) == kAccent; };
   const int topX = 20, topY = 8, rightX = 32, rightY = 20;
   standin::Pump(); // the first paint, the parent's included
   Hover(hwnd, 20, 5);
+  standin::Pump();
   EXPECT_TRUE(hot(topX, topY));
   EXPECT_FALSE(hot(rightX, rightY));
   Hover(hwnd, 35, 20);
+  standin::Pump();
   EXPECT_FALSE(hot(topX, topY));
   EXPECT_TRUE(hot(rightX, rightY));
   Hover(hwnd, 20, 20); // the gap
+  standin::Pump();
   EXPECT_FALSE(hot(rightX, rightY));
   Hover(hwnd, 35, 20);
+  standin::Pump();
   EXPECT_TRUE(hot(rightX, rightY));
   standin::Move(parent.GetWnd(), 150, 150); // off the pad
   standin::Pump();
@@ -130,6 +134,22 @@ TEST_F(Nudge, AReleaseOverAnArrowReportsItsNumber)
   }
 }
 
+TEST_F(Nudge, TheDefaultPadUsesTheFrameworksArrows)
+{
+  Probe parent(QVRect(0, 0, 200, 200), QVWindow::eQVWindowStyleStaticMainCaption);
+  QVRect rect(10, 10, 50, 50);
+  // Picture id 0: arrows 701 and 702 of the framework's module, whatever
+  // resources the caller gives.
+  std::unique_ptr<QVNudgeControl> pad(
+      QVNudgeControl::CreateNudgeControl(&parent, rect, &TestResources(), kNudgeMessage, 0, 12345));
+  EXPECT_EQ(Hit(*pad, 20, 5), 1);
+  EXPECT_EQ(Hit(*pad, 35, 20), 4);
+  EXPECT_EQ(Hit(*pad, 20, 20), -1);
+  standin::Pump();
+  EXPECT_EQ(standin::ReadPixel(pad->GetWnd(), 12 + 7, 1), kFaceColour) << "the top arrow's apex";
+  EXPECT_EQ(standin::ReadPixel(pad->GetWnd(), 28 + 10, 12 + 7), kFaceColour) << "the right arrow's apex";
+}
+
 TEST_F(Nudge, APadWithoutPicturesHitsAndDrawsNothing)
 {
   Probe parent(QVRect(0, 0, 200, 200), QVWindow::eQVWindowStyleStaticMainCaption);
@@ -146,7 +166,7 @@ TEST_F(Nudge, APadWithoutPicturesHitsAndDrawsNothing)
   for (QVNudgeControl* pad : {&bare, missing.get()}) {
     for (int y = 0; y < 40; y += 3)
       for (int x = 0; x < 40; x += 3)
-        ASSERT_EQ(standin::ReadPixel(pad->GetWnd(), x, y), kGrey) << x << "," << y;
+        ASSERT_EQ(standin::ReadPixel(pad->GetWnd(), x, y), kClassGrey) << x << "," << y;
     Hover(pad->GetWnd(), 0, 0);
     standin::Click(pad->GetWnd(), 0, 0);
     standin::Pump();
@@ -161,12 +181,16 @@ TEST_F(Nudge, APadWithoutPicturesHitsAndDrawsNothing)
 TEST_F(Nudge, SnapshotOfThePadWithTheRightArrowHot)
 {
   Probe parent(QVRect(0, 0, 160, 120), QVWindow::eQVWindowStyleStaticMainCaption);
-  auto pad = MakePad(&parent, QVRect(10, 10, 50, 50));
-  auto big = MakePad(&parent, QVRect(60, 10, 140, 90));
+  QVRect natural(10, 10, 50, 50), twice(60, 10, 140, 90);
+  std::unique_ptr<QVNudgeControl> pad(
+      QVNudgeControl::CreateNudgeControl(&parent, natural, nullptr, kNudgeMessage, 0, 0));
+  std::unique_ptr<QVNudgeControl> big(
+      QVNudgeControl::CreateNudgeControl(&parent, twice, nullptr, kNudgeMessage, 0, 0));
   standin::Pump();
   Hover(pad->GetWnd(), 35, 20);
+  standin::Pump();
   ASSERT_TRUE(standin::SnapshotPng(parent.GetWnd(), SnapshotPath("nudge.png").c_str()));
-  EXPECT_EQ(standin::ReadPixel(pad->GetWnd(), 32, 20), Ref(art::kAccent));
-  EXPECT_EQ(standin::ReadPixel(pad->GetWnd(), 20, 8), Ref(art::kFace));
-  EXPECT_EQ(standin::ReadPixel(big->GetWnd(), 64, 40), Ref(art::kFace));
+  EXPECT_EQ(standin::ReadPixel(pad->GetWnd(), 32, 20), kAccent);
+  EXPECT_EQ(standin::ReadPixel(pad->GetWnd(), 20, 8), kFaceColour);
+  EXPECT_EQ(standin::ReadPixel(big->GetWnd(), 64, 40), kFaceColour);
 }

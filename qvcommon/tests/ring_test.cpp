@@ -2,6 +2,7 @@
 // reports once, and rings without a picture or a size.
 #include "peripheraltest.h"
 
+#include "qvcommon/qvpicture.h"
 #include "qvcommon/qvring.h"
 
 #include <memory>
@@ -69,11 +70,11 @@ TEST_F(Ring, TheDialRidesItsCircleFromTheRingsCentre)
   // The dial is drawn centred there, over the ring at the picture offset.
   ring->SetRingAngle(0);
   ring->UpdateControl(false);
-  EXPECT_EQ(standin::ReadPixel(ring->GetWnd(), 68, 40), Ref(kDialColor));
-  EXPECT_EQ(standin::ReadPixel(ring->GetWnd(), 68 + 4, 40 + 4), Ref(kDialColor));
-  EXPECT_EQ(standin::ReadPixel(ring->GetWnd(), 68 + 5, 40), Ref(art::kFace)) << "just right of the dial";
-  EXPECT_EQ(standin::ReadPixel(ring->GetWnd(), 5 + 39, 40), Ref(art::kFace)) << "the ring's middle";
-  EXPECT_EQ(standin::ReadPixel(ring->GetWnd(), 2, 40), kGrey) << "left of the offset ring";
+  EXPECT_EQ(standin::ReadPixel(ring->GetWnd(), 68, 40), kDialColour);
+  EXPECT_EQ(standin::ReadPixel(ring->GetWnd(), 68 + 4, 40 + 4), kDialColour);
+  EXPECT_EQ(standin::ReadPixel(ring->GetWnd(), 68 + 5, 40), kFaceColour) << "just right of the dial";
+  EXPECT_EQ(standin::ReadPixel(ring->GetWnd(), 5 + 39, 40), kFaceColour) << "the ring's middle";
+  EXPECT_EQ(standin::ReadPixel(ring->GetWnd(), 2, 40), kClassGrey) << "left of the offset ring";
 }
 
 TEST_F(Ring, ADragAroundTheCentreReportsOneAngleOnRelease)
@@ -82,6 +83,7 @@ TEST_F(Ring, ADragAroundTheCentreReportsOneAngleOnRelease)
   auto ring = MakeRing(&parent, QVRect(20, 20, 101, 101));
   ring->SetDialBitmap(kTestDial);
   const HWND hwnd = ring->GetWnd();
+  standin::Pump(); // the first paint, the parent's included
   Hover(hwnd, 70, 32);
   standin::Press(hwnd, 70, 32); // 0 degrees
   standin::Move(hwnd, 40, 10);  // 90
@@ -92,7 +94,7 @@ TEST_F(Ring, ADragAroundTheCentreReportsOneAngleOnRelease)
   EXPECT_EQ(GetCapture(), hwnd) << "the drag keeps the capture outside the control";
   // The dial drawn at 270 degrees: centre (39, 39 + 23 + 1), as
   // trunc (24 sin 270 + 0.5) is -23.
-  EXPECT_EQ(standin::ReadPixel(hwnd, 39, 63), Ref(kDialColor));
+  EXPECT_EQ(standin::ReadPixel(hwnd, 39, 63), kDialColour);
   standin::Release(hwnd, 40, 120);
   standin::Pump();
   ASSERT_EQ(parent.commands.size(), 1u);
@@ -105,6 +107,30 @@ TEST_F(Ring, ADragAroundTheCentreReportsOneAngleOnRelease)
   standin::Pump();
   ASSERT_EQ(parent.commands.size(), 2u);
   EXPECT_EQ(parent.commands[1].m_Value, 90) << "a click sets the angle where it presses";
+}
+
+TEST_F(Ring, TheDefaultRingIsTheFrameworksWithADialFromTheCallersResources)
+{
+  std::unique_ptr<QVResourceFile> module(CreateModuleResourceFile());
+  const QVPicture own(208, module.get());
+  ASSERT_TRUE(own.ValidPicture());
+  EXPECT_EQ(own.Width() * 1000 + own.Height(), 81081);
+  Probe parent(QVRect(0, 0, 300, 300), QVWindow::eQVWindowStyleStaticMainCaption);
+  auto ring = MakeRing(&parent, QVRect(10, 10, 91, 91), 0);
+  int32_t x = 0, y = 0;
+  // Ring id 0 and radius 0: radius 24 around (39, 39).
+  ring->GetXYFromAngle(&x, &y);
+  EXPECT_EQ(x * 1000 + y, 63040);
+  // The dial comes from the caller's resources, which hold it, and keeps
+  // the radius: 81 / 2 - 9 / 2 - 12 = 24.
+  EXPECT_TRUE(ring->SetDialBitmap(kTestDial));
+  ring->SetRingAngle(90);
+  ring->GetXYFromAngle(&x, &y);
+  EXPECT_EQ(x * 1000 + y, 39016);
+  standin::Pump();
+  EXPECT_EQ(standin::ReadPixel(ring->GetWnd(), 39, 16), kDialColour);
+  EXPECT_EQ(standin::ReadPixel(ring->GetWnd(), 39 + 32, 40), kAccent) << "the right tick of ring 208";
+  EXPECT_EQ(standin::ReadPixel(ring->GetWnd(), 39 + 24, 40), kShadowColour) << "the track";
 }
 
 TEST_F(Ring, RingsWithoutPictureOrSizeDoNotFail)
@@ -125,7 +151,7 @@ TEST_F(Ring, RingsWithoutPictureOrSizeDoNotFail)
   missing->SetControlText("Hue", 0, 0);
   standin::Pump(); // the first paint, the parent's included
   missing->UpdateControl(true);
-  EXPECT_EQ(standin::ReadPixel(missing->GetWnd(), 70, 10), kGrey) << "no ring drawn";
+  EXPECT_EQ(standin::ReadPixel(missing->GetWnd(), 70, 10), kClassGrey) << "no ring drawn";
   Hover(missing->GetWnd(), 40, 40);
   standin::Click(missing->GetWnd(), 40, 40);
   standin::Pump();
@@ -139,17 +165,18 @@ TEST_F(Ring, SnapshotOfRingsAtSeveralAngles)
   std::vector<std::unique_ptr<QVRing>> rings;
   const int32_t angles[] = {0, 45, 135, 270};
   for (int i = 0; i < 4; ++i) {
-    rings.push_back(MakeRing(&parent, QVRect(5 + 90 * i, 5, 5 + 90 * i + 81, 86 + 20)));
+    rings.push_back(MakeRing(&parent, QVRect(5 + 90 * i, 5, 5 + 90 * i + 81, 86 + 20), 0));
     rings.back()->SetDialBitmap(kTestDial);
     rings.back()->SetRingAngle(angles[i]);
     rings.back()->SetControlText(std::to_string(angles[i]).c_str(), 0, 0);
   }
   standin::Pump();
   ASSERT_TRUE(standin::SnapshotPng(parent.GetWnd(), SnapshotPath("ring.png").c_str()));
-  // The dial of the first ring at (63, 40), of the last at (39, 63).
-  EXPECT_EQ(standin::ReadPixel(rings[0]->GetWnd(), 63, 40), Ref(kDialColor));
-  EXPECT_EQ(standin::ReadPixel(rings[3]->GetWnd(), 39, 63), Ref(kDialColor));
-  EXPECT_EQ(standin::ReadPixel(rings[1]->GetWnd(), 39, 40 + 34), Ref(art::kAccent)) << "the bottom tick";
+  // The default rings, radius 24: the dial of the first at (63, 40), of the
+  // last at (39, 63).
+  EXPECT_EQ(standin::ReadPixel(rings[0]->GetWnd(), 63, 40), kDialColour);
+  EXPECT_EQ(standin::ReadPixel(rings[3]->GetWnd(), 39, 63), kDialColour);
+  EXPECT_EQ(standin::ReadPixel(rings[1]->GetWnd(), 39, 40 + 34), kAccent) << "the bottom tick";
   // Each caption is black, centred under its ring.
   bool black = false;
   for (int x = 30; x < 50; ++x)
