@@ -4,6 +4,8 @@
 // (peripheral.res, drawn by tools/artgen).
 #include "controlstest.h"
 
+#include "qvcommon/qvlist.h"
+
 // The framework's own pictures under ids of the test list: the 81 x 81 ring
 // (208) and the 16 x 12 up arrow, normal and hot (701, 702).
 constexpr int32_t kTestRing = 400;
@@ -24,3 +26,38 @@ constexpr COLORREF kFaceColour = RGB(40, 40, 40), kFrameColour = RGB(160, 160, 1
                    kShadowColour = RGB(24, 24, 24);
 
 using PeripheralControls = WindowLayer;
+
+// The window and everything in it painted afresh, parents before children
+// (a window does not clip its children, so a parent painted late would
+// cover them).
+inline void RepaintAll(QVWindow& window)
+{
+  InvalidateRect(window.GetWnd(), nullptr, TRUE);
+  standin::Pump();
+}
+
+// The colour at (x, y) of a window, read through an ancestor: a window
+// scrolled past its parent's top shows no pixels of its own.
+inline COLORREF ReadThrough(QVWindow& ancestor, HWND window, int x, int y)
+{
+  POINT p{x, y};
+  ClientToScreen(window, &p);
+  ScreenToClient(ancestor.GetWnd(), &p);
+  return standin::ReadPixel(ancestor.GetWnd(), p.x, p.y);
+}
+
+// A list that shows its rows, row window and scrollbar to the tests, with
+// the row tile as the rows' background (the row window keeps the class
+// grey) and the test art's check boxes and three-state faces.
+class ListProbe : public QVList {
+public:
+  static constexpr int32_t kMessage = 4140, kCheckMessage = 4141, kStateMessage = 4142;
+  ListProbe(QVWindow* parent, QVRect rect) : QVList(parent, rect, &TestResources(), kMessage, 0)
+  {
+    Init(kCheckOn, kCheckOff, kStateOne, kStateTwo, kStateThree, kCheckMessage, kStateMessage);
+    LoadBackgroundImage(kRowTile);
+  }
+  QVListItem* Row(int32_t slot) { return m_Items[slot]; }
+  QVWindow* RowWindow() { return m_RowWindow; }
+  QVScrollbar* Bar() { return m_Scrollbar; }
+};
