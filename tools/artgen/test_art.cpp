@@ -25,6 +25,8 @@ Canvas ToggleA() { return Face(kToggleA); }
 Canvas ToggleB() { return Face(kToggleB); }
 Canvas Track() { return Canvas(60, 3, kTrack); }
 Canvas Thumb() { return Canvas(8, 15, kThumb); }
+Canvas VerticalTrack() { return Canvas(3, 60, kTrack); }
+Canvas VerticalThumb() { return Canvas(15, 8, kThumb); }
 Canvas Marker() { return Canvas(9, 6, kMarker); }
 
 Canvas Dial() { return Canvas(9, 9, kDial); }
@@ -71,6 +73,8 @@ const std::array kTest = {
     ArtPicture{407, "407-scroll-down.bmp", 15, 9, "scroll arrow down: flat (100,0,200)", ScrollDown},
     ArtPicture{408, "408-row.bmp", 16, 20, "list row tile: flat (230,230,200)", RowTile},
     ArtPicture{409, "409-brush-face.bmp", 24, 24, "brush-size face: flat (150,60,120)", BrushFace},
+    ArtPicture{410, "410-track-vertical.bmp", 3, 60, "vertical slider track: flat (30,30,200)", VerticalTrack},
+    ArtPicture{411, "411-thumb-vertical.bmp", 15, 8, "vertical slider thumb: flat (230,120,0)", VerticalThumb},
 };
 
 } // namespace
