@@ -165,6 +165,10 @@ TEST_F(Level, NothingIsDrawnWithoutAPictureAndKnobsNeedTheirs)
   QVRect other(100, 10, 164, 70);
   auto knobless = std::unique_ptr<QVLevelControl>(QVLevelControl::CreateLevelControl(
       &parent, other, &TestResources(), kLevelMessage, kTestLevelBackground, 0));
+  // A knob picture that does not load replaces the one before and counts
+  // as none.
+  knobless->SetLevelBitmap(kTestKnob);
+  knobless->SetLevelBitmap(9999);
   standin::Pump();
   EXPECT_EQ(standin::ReadPixel(bare.GetWnd(), 11, 10), kClassGrey);
   EXPECT_EQ(standin::ReadPixel(bare.GetWnd(), 30, 12), kClassGrey) << "no curve either";
