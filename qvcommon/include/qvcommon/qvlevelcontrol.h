@@ -81,7 +81,8 @@ private:
   virtual int32_t ScaleFromHeight(int32_t value);
 
 protected:
-  QVPoint m_Points[kPointCount];
+  // The default points for picture offset 0.
+  QVPoint m_Points[kPointCount] = {QVPoint(7, 0), QVPoint(21, 0), QVPoint(36, 0), QVPoint(50, 0)};
   int32_t m_DraggedPoint = -1;
   QVPicture* m_KnobPicture = nullptr;
 };
