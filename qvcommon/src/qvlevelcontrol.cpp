@@ -3,7 +3,6 @@
 #include "qvcommon/qvpicture.h"
 
 #include <algorithm>
-#include <cstring>
 #include <new>
 
 namespace {
@@ -137,16 +136,7 @@ void QVLevelControl::DrawLevelControl(QVDevice& device)
   if (m_KnobPicture && m_KnobPicture->ValidPicture())
     for (const POINT& p : curve)
       m_KnobPicture->Draw(&device, p.x - m_KnobPicture->Width() / 2, p.y - m_KnobPicture->Height() / 2);
-  if (m_Text[0]) {
-    device.SetBkMode(TRANSPARENT);
-    device.SetTextColor(QVColor(0, 0, 0));
-    device.SetTextAlign(QVDevice::qvdCenter);
-    ApplyControlFont(device);
-    device.TextOutA(m_Width / 2, m_Height - 20, m_Text, int32_t(std::strlen(m_Text)));
-    device.RestoreTextAlign();
-    device.RestoreTextColor();
-    device.RestoreBkMode();
-  }
+  DrawCaption(device, m_Width / 2, m_Height - 20, QVColor(0, 0, 0), QVDevice::qvdCenter);
 }
 
 bool QVLevelControl::SetLevelBitmap(int32_t pictureId)

@@ -2,7 +2,6 @@
 
 #include "qvcommon/qvbutton.h"
 
-#include <cstring>
 
 QVListItem::QVListItem(QVWindow* parent, QVRect& rect, QVResourceFile* resources, int32_t controlMessage,
                        const char* text, int32_t backgroundId)
@@ -34,16 +33,7 @@ bool QVListItem::HandlePaint(QVEvent&)
     device.DrawFrameRect(frame);
     device.DestroyBrush();
   }
-  if (m_Text[0]) {
-    device.SetBkMode(TRANSPARENT);
-    device.SetTextColor(QVColor(0, 0, 0));
-    device.SetTextAlign(QVDevice::qvdLeft);
-    ApplyControlFont(device);
-    device.TextOutA(4, 2, m_Text, int32_t(std::strlen(m_Text)));
-    device.RestoreTextAlign();
-    device.RestoreTextColor();
-    device.RestoreBkMode();
-  }
+  DrawCaption(device, 4, 2, QVColor(0, 0, 0), QVDevice::qvdLeft);
   return true;
 }
 

@@ -4,7 +4,6 @@
 #include "qvcommon/qvresourcefile.h"
 
 #include <cmath>
-#include <cstring>
 #include <new>
 
 namespace {
@@ -105,17 +104,8 @@ void QVRing::DrawRing(QVDevice& device)
     GetXYFromAngle(&x, &y);
     m_DialPicture->Draw(&device, x - m_DialPicture->Width() / 2, y - m_DialPicture->Height() / 2);
   }
-  if (m_Text[0]) {
-    const QVRect client = GetClientRect();
-    ApplyControlFont(device);
-    device.SetBkMode(TRANSPARENT);
-    device.SetTextColor(QVColor(0, 0, 0));
-    device.SetTextAlign(QVDevice::qvdCenter);
-    device.TextOutA(client.Width() / 2, client.Height() - 20, m_Text, int32_t(std::strlen(m_Text)));
-    device.RestoreTextAlign();
-    device.RestoreTextColor();
-    device.RestoreBkMode();
-  }
+  const QVRect client = GetClientRect();
+  DrawCaption(device, client.Width() / 2, client.Height() - 20, QVColor(0, 0, 0), QVDevice::qvdCenter);
 }
 
 void QVRing::GetXYFromAngle(int32_t* x, int32_t* y)

@@ -131,9 +131,7 @@ TEST_F(BrushSize, AClickBeforeInitOpensNothing)
     BrushProbe control(&parent, QVRect(100, 100, 124, 124));
     standin::Pump();
     const std::string tree = standin::DumpWindowTree();
-    Hover(control.GetWnd(), 12, 12);
-    standin::Click(control.GetWnd(), 12, 12);
-    standin::Pump();
+    HoverClick(control.GetWnd(), 12, 12);
     EXPECT_EQ(GetActiveWindow(), parent.GetWnd());
     EXPECT_EQ(standin::DumpWindowTree(), tree);
     EXPECT_EQ(standin::ReadPixel(control.GetWnd(), 5, 5), kBrushFaceColour);

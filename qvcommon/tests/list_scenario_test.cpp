@@ -48,13 +48,6 @@ public:
   std::vector<int64_t> commands;
 };
 
-void ClickAt(HWND window, int x, int y)
-{
-  Hover(window, x, y);
-  standin::Click(window, x, y);
-  standin::Pump();
-}
-
 } // namespace
 
 TEST_F(ListScenario, ScrollingClickingDeletingAndMovingAPresetList)
@@ -77,15 +70,15 @@ TEST_F(ListScenario, ScrollingClickingDeletingAndMovingAPresetList)
   //    -198 + 22 + 22 - 22 = -176. Row k then lies at list y 20k - 172.
   QVScrollbar& bar = *list.Bar();
   const HWND barWindow = bar.GetWnd();
-  ClickAt(barWindow, 14, 4);
-  ClickAt(barWindow, 14, 4);
-  ClickAt(barWindow, 14, 106);
+  HoverClick(barWindow, 14, 4);
+  HoverClick(barWindow, 14, 4);
+  HoverClick(barWindow, 14, 106);
   EXPECT_EQ(list.RowWindow()->Top(), -176);
   EXPECT_TRUE(window.commands.empty()) << "scrolling reports nothing";
 
   // 2. Row 9 ("Preset 10", list y 8..28) and row 10's check box.
-  ClickAt(list.Row(9)->GetWnd(), 60, 10);
-  ClickAt(list.Row(10)->GetCheckButton()->GetWnd(), 7, 10);
+  HoverClick(list.Row(9)->GetWnd(), 60, 10);
+  HoverClick(list.Row(10)->GetCheckButton()->GetWnd(), 7, 10);
   EXPECT_STREQ(list.GetCurrentItem(), "Preset 10");
 
   // 3. Delete: "Preset 10" goes, "Preset 9" above it becomes current and

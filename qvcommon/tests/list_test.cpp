@@ -57,13 +57,6 @@ struct Fixture {
   }
 };
 
-void ClickOn(QVWindow* window, int x, int y)
-{
-  Hover(window->GetWnd(), x, y);
-  standin::Click(window->GetWnd(), x, y);
-  standin::Pump();
-}
-
 constexpr int64_t kListReport = int64_t(ListProbe::kMessage) * 100000 + ListProbe::kMessage;
 
 } // namespace
@@ -155,7 +148,7 @@ TEST_F(List, ARowClickedInsideBecomesCurrentAndTheListReports)
   Fixture f;
   f.Add({"a", "b", "c"});
   standin::Pump();
-  ClickOn(f.list->Row(0), 60, 10);
+  HoverClick(f.list->Row(0)->GetWnd(), 60, 10);
   EXPECT_EQ(f.list->GetCurrentItemIndex(), 0);
   EXPECT_EQ(f.Reports(), (std::vector<int64_t>{kListReport}));
   // Pressed on row 1, released off the list: nothing.
@@ -207,9 +200,9 @@ TEST_F(List, RowButtonsReportToTheListsParentWithTheRowInTheHighHalf)
   standin::Pump();
   // A check box starts off showing its first picture (206); a release turns
   // it on and shows the second, whose id it sends: 207 + (row << 16).
-  ClickOn(f.list->Row(2)->GetCheckButton(), 7, 10);
+  HoverClick(f.list->Row(2)->GetCheckButton()->GetWnd(), 7, 10);
   // A three-state button moves to its second face: 301 + (row << 16).
-  ClickOn(f.list->Row(1)->GetStateButton(), 6, 6);
+  HoverClick(f.list->Row(1)->GetStateButton()->GetWnd(), 6, 6);
   EXPECT_EQ(f.Reports(), (std::vector<int64_t>{int64_t(ListProbe::kCheckMessage) * 100000 + 207 + (2 << 16),
                                                  int64_t(ListProbe::kStateMessage) * 100000 + 301 + (1 << 16)}));
   EXPECT_EQ(f.list->GetCurrentItemIndex(), 2) << "a row's button does not change the current row";
@@ -240,7 +233,7 @@ TEST_F(List, ButtonsFollowTheirRows)
   check(0);
   check(1);
   standin::Pump();
-  ClickOn(f.list->Row(1)->GetCheckButton(), 7, 10);
+  HoverClick(f.list->Row(1)->GetCheckButton()->GetWnd(), 7, 10);
   ASSERT_EQ(f.parent.commands.size(), 1u);
   EXPECT_EQ(f.parent.commands[0].m_Value, 207 + (1 << 16)) << "the moved row's box reports its new slot";
 }
@@ -269,9 +262,7 @@ TEST_F(List, TheRowWindowGrowsAndScrollsAsRowsAreAdded)
   // column (the row window covers its first three), moves them down 22.
   standin::Pump();
   QVWindow* up = f.list->Bar();
-  Hover(up->GetWnd(), 14, 4);
-  standin::Click(up->GetWnd(), 14, 4);
-  standin::Pump();
+  HoverClick(up->GetWnd(), 14, 4);
   EXPECT_EQ(f.list->RowWindow()->Top(), -110);
   // Deleting down to 3 rows hides the scrollbar.
   for (int i = 0; i < 9; ++i) {
@@ -296,15 +287,12 @@ TEST_F(List, RowsOutsideTheListAreNeitherDrawnNorHit)
   list.SetCurrentItem(int32_t(0));
   standin::Pump();
   EXPECT_EQ(standin::ReadPixel(parent.GetWnd(), 100, 40), RGB(205, 205, 205)) << "the parent shows there";
-  Hover(parent.GetWnd(), 100, 40);
-  standin::Click(parent.GetWnd(), 100, 40);
-  Hover(parent.GetWnd(), 30, 40); // where row 5's check box would be
-  standin::Click(parent.GetWnd(), 30, 40);
-  standin::Pump();
+  HoverClick(parent.GetWnd(), 100, 40);
+  HoverClick(parent.GetWnd(), 30, 40); // where row 5's check box would be
   EXPECT_EQ(list.GetCurrentItemIndex(), 0);
   EXPECT_TRUE(parent.commands.empty());
   // Row 6 straddles the list's top edge: its visible part takes clicks.
-  ClickOn(list.Row(6), 60, 15);
+  HoverClick(list.Row(6)->GetWnd(), 60, 15);
   EXPECT_EQ(list.GetCurrentItemIndex(), 6);
 }
 

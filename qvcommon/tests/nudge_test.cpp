@@ -115,13 +115,9 @@ TEST_F(Nudge, AReleaseOverAnArrowReportsItsNumber)
   auto pad = MakePad(&parent, QVRect(10, 10, 50, 50));
   const HWND hwnd = pad->GetWnd();
   const std::pair<int, int> arrows[] = {{20, 5}, {20, 35}, {5, 20}, {35, 20}};
-  for (const auto& [x, y] : arrows) {
-    Hover(hwnd, x, y);
-    standin::Click(hwnd, x, y);
-    standin::Pump();
-  }
-  Hover(hwnd, 20, 20);
-  standin::Click(hwnd, 20, 20); // the gap: nothing
+  for (const auto& [x, y] : arrows)
+    HoverClick(hwnd, x, y);
+  HoverClick(hwnd, 20, 20); // the gap: nothing
   // Pressed on the right arrow and released off the pad: nothing either.
   Hover(hwnd, 35, 20);
   standin::Press(hwnd, 35, 20);
@@ -167,9 +163,7 @@ TEST_F(Nudge, APadWithoutPicturesHitsAndDrawsNothing)
     for (int y = 0; y < 40; y += 3)
       for (int x = 0; x < 40; x += 3)
         ASSERT_EQ(standin::ReadPixel(pad->GetWnd(), x, y), kClassGrey) << x << "," << y;
-    Hover(pad->GetWnd(), 0, 0);
-    standin::Click(pad->GetWnd(), 0, 0);
-    standin::Pump();
+    HoverClick(pad->GetWnd(), 0, 0);
   }
   EXPECT_TRUE(parent.commands.empty());
   // Pictures set again replace the ones before (freed, as ASan checks).

@@ -152,9 +152,7 @@ TEST_F(Ring, RingsWithoutPictureOrSizeDoNotFail)
   standin::Pump(); // the first paint, the parent's included
   missing->UpdateControl(true);
   EXPECT_EQ(standin::ReadPixel(missing->GetWnd(), 70, 10), kClassGrey) << "no ring drawn";
-  Hover(missing->GetWnd(), 40, 40);
-  standin::Click(missing->GetWnd(), 40, 40);
-  standin::Pump();
+  HoverClick(missing->GetWnd(), 40, 40);
   ASSERT_EQ(parent.commands.size(), 1u);
   EXPECT_EQ(parent.commands[0].m_Value, 270);
 }

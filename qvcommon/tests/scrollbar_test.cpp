@@ -21,12 +21,7 @@ public:
 
 QVRect Placed(QVWindow* w) { return QVRect(w->Left(), w->Top(), w->Right(), w->Bottom()); }
 
-void Press(QVButton* button)
-{
-  Hover(button->GetWnd(), button->Width() - 1, 4);
-  standin::Click(button->GetWnd(), button->Width() - 1, 4);
-  standin::Pump();
-}
+void Press(QVButton* button) { HoverClick(button->GetWnd(), button->Width() - 1, 4); }
 
 } // namespace
 
@@ -88,9 +83,7 @@ TEST_F(Scrollbar, TheTrackTakesEveryMouseMessageAndDoesNothing)
   standin::Pump();
   for (UINT message : {UINT(WM_LBUTTONDOWN), UINT(WM_MOUSEMOVE), UINT(WM_LBUTTONUP), UINT(WM_LBUTTONDBLCLK)})
     EXPECT_EQ(SendMessageA(bar.GetWnd(), message, 0, MAKELPARAM(5, 50)), 1) << message;
-  Hover(bar.GetWnd(), 5, 50);
-  standin::Click(bar.GetWnd(), 5, 50);
-  standin::Pump();
+  HoverClick(bar.GetWnd(), 5, 50);
   EXPECT_EQ(target.Top(), -40);
   EXPECT_EQ(standin::ReadPixel(bar.GetWnd(), 5, 50), RGB(192, 192, 192));
 }
