@@ -5,6 +5,7 @@
 #include "qvcommon/qvslider.h"
 
 #include <new>
+#include <utility>
 
 namespace {
 
@@ -29,15 +30,13 @@ QVBrushSizeCtrl::~QVBrushSizeCtrl()
 
 void QVBrushSizeCtrl::DeletePopups()
 {
-  // The sliders are the popups' children: they go first.
-  delete m_BlurSlider;
-  m_BlurSlider = nullptr;
-  delete m_SizeSlider;
-  m_SizeSlider = nullptr;
-  delete m_BlurPopup;
-  m_BlurPopup = nullptr;
-  delete m_SizePopup;
-  m_SizePopup = nullptr;
+  // The sliders are the popups' children: they go first. Each pointer is
+  // cleared before its window goes, so an activation change on the way
+  // finds no popup to ask about.
+  for (QVSlider** slider : {&m_BlurSlider, &m_SizeSlider})
+    delete std::exchange(*slider, nullptr);
+  for (BrushSizePopup** popup : {&m_BlurPopup, &m_SizePopup})
+    delete std::exchange(*popup, nullptr);
 }
 
 void QVBrushSizeCtrl::Init(int32_t blurTrackId, int32_t blurThumbId, int32_t sizeTrackId, int32_t sizeThumbId,
