@@ -8,7 +8,6 @@
 #include "qvcommon/qvscrollbar.h"
 
 #include <algorithm>
-#include <chrono>
 #include <memory>
 
 using ListScenario = PeripheralControls;
@@ -52,7 +51,6 @@ public:
 
 TEST_F(ListScenario, ScrollingClickingDeletingAndMovingAPresetList)
 {
-  const auto start = std::chrono::steady_clock::now();
   PresetWindow window;
   window.ShowWindow(QVWindow::eQVShowNormal);
   ListProbe& list = *window.list;
@@ -115,12 +113,4 @@ TEST_F(ListScenario, ScrollingClickingDeletingAndMovingAPresetList)
   const std::string tree = standin::DumpWindowTree();
   EXPECT_EQ(std::count(tree.begin(), tree.end(), '\n'), 1) << tree;
   EXPECT_NE(tree.find("\"Presets\""), std::string::npos);
-#ifndef __SANITIZE_ADDRESS__
-  // Well under a second in a plain build; under the sanitizers on a busy
-  // CI machine the wall time says nothing about the list, so it is not
-  // checked there.
-  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
-#else
-  (void)start;
-#endif
 }
