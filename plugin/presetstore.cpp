@@ -1,6 +1,8 @@
 #include "presetstore.h"
 
 #include "presetrecord.h"
+#include "qvcommon/qvmessage.h"
+#include "savepresetdialog.h"
 
 #include <cstring>
 
@@ -9,6 +11,10 @@ namespace presetstore {
 const char* const kPresetsKey = "Software\\Tarnwell\\Lumivex\\Presets";
 const char* const kProductKey = "Software\\Tarnwell\\Lumivex\\";
 const char* const kDefaultName = "Default";
+const char* const kDuplicateMessage = "There is already a preset with that name.  Please choose another name.";
+const char* const kSaveFailedMessage = "The preset could not be saved.";
+const char* const kInvalidFileMessage = "This file is not a valid preset file.";
+const char* const kWriteFailedMessage = "The preset file could not be written.";
 
 namespace {
 
@@ -29,6 +35,12 @@ std::vector<uint8_t> ReadRecordValue(HKEY key, const char* name, bool& missing)
       size != PresetRecord::kSize)
     return {};
   return data;
+}
+
+bool CloseAndFail(HKEY key)
+{
+  RegCloseKey(key);
+  return false;
 }
 
 } // namespace
@@ -110,6 +122,38 @@ bool WritePreset(HKEY presets, const char* name, const uint8_t* data, size_t siz
   if (!presets || !name || (!data && size > 0) || size > 0xFFFFFFFFu)
     return false;
   return RegSetValueExA(presets, name, 0, REG_BINARY, data, static_cast<DWORD>(size)) == ERROR_SUCCESS;
+}
+
+void ShowMessage(const char* text) { QVMessage(text, "", QVMessage::qvMessageOK); }
+
+bool StorePreset(const char* name, const uint8_t* data, size_t size, char* nameBuffer, QVResourceFile* resources,
+                 bool givenName, QVWindow* owner)
+{
+  HKEY key = OpenPresetsKey(true);
+  if (!key) {
+    ShowMessage(kSaveFailedMessage);
+    return false;
+  }
+  char candidate[kNameSize] = "";
+  if (!name) {
+    if (givenName && nameBuffer)
+      std::strncpy(candidate, nameBuffer, kNameSize - 1);
+    else if (!SavePresetDialog(resources, owner, false).Run(candidate, sizeof candidate))
+      return CloseAndFail(key);
+    // Ask again, with the duplicate message first, until a free name is
+    // typed or the dialog is cancelled.
+    while (NameTaken(key, candidate))
+      if (!SavePresetDialog(resources, owner, true).Run(candidate, sizeof candidate))
+        return CloseAndFail(key);
+    if (nameBuffer)
+      std::memcpy(nameBuffer, candidate, std::strlen(candidate) + 1);
+    name = candidate;
+  }
+  const bool written = WritePreset(key, name, data, size);
+  RegCloseKey(key);
+  if (!written)
+    ShowMessage(kSaveFailedMessage);
+  return written;
 }
 
 } // namespace presetstore

@@ -62,4 +62,28 @@ bool NameTaken(HKEY presets, const char* name);
 // Stores the data as the REG_BINARY value `name`. True when written.
 bool WritePreset(HKEY presets, const char* name, const uint8_t* data, size_t size);
 
+// ---- Messages -----------------------------------------------------------------
+extern const char* const kDuplicateMessage;   // "There is already a preset with that name.  Please choose another name."
+extern const char* const kSaveFailedMessage;  // "The preset could not be saved."
+extern const char* const kInvalidFileMessage; // "This file is not a valid preset file."
+extern const char* const kWriteFailedMessage; // "The preset file could not be written."
+// An OK box with an empty title.
+void ShowMessage(const char* text);
+
+// ---- The store loop -------------------------------------------------------------
+// Stores a preset, asking for its name when none is passed:
+// - with `name`, the value of that name is written at once;
+// - otherwise the candidate is the text in `nameBuffer` when `givenName` is
+//   set (an import), else what the user types into the "Save Preset"
+//   dialog (owned by `owner`, built from `resources`). While the candidate
+//   cannot be taken (see NameTaken: a duplicate in any letter case, "",
+//   "Default", over 255 characters) the duplicate message is shown and the
+//   dialog asks again. Cancelling the dialog writes nothing.
+// The accepted name is copied back into `nameBuffer` (kNameSize bytes) when
+// one is given. The Presets key is created when missing; when it cannot be
+// opened or created, or the value cannot be written, the save-failure
+// message is shown. True only when the value was written.
+bool StorePreset(const char* name, const uint8_t* data, size_t size, char* nameBuffer, QVResourceFile* resources,
+                 bool givenName, QVWindow* owner);
+
 } // namespace presetstore
