@@ -85,7 +85,7 @@ void PrefsWindow::CreateControls()
   m_Edit = CreateWindowExA(0, "EDIT", record.SaveNameExt, WS_CHILD | WS_VISIBLE | WS_BORDER | ES_AUTOHSCROLL, 150,
                            40, 80, 20, GetWnd(), nullptr, GetModuleInstance(), nullptr);
   if (m_Edit) {
-    SendMessageA(m_Edit, EM_LIMITTEXT, PrefsRecord::kPrefixLength, 0);
+    ::SendMessageA(m_Edit, EM_LIMITTEXT, PrefsRecord::kPrefixLength, 0);
     ::EnableWindow(m_Edit, record.AutoSave != 0 ? TRUE : FALSE);
   }
   ShowWindow(eQVShowNormal);

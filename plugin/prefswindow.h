@@ -47,6 +47,7 @@ private:
   // Hides the window, enables the parent and posts the deferred delete.
   void Close();
 
+protected:
   QVButton* m_OK = nullptr;
   QVButton* m_Cancel = nullptr;
   QVButton* m_AutoSave = nullptr;

@@ -45,7 +45,7 @@ SavePresetDialog::SavePresetDialog(QVResourceFile* resources, QVWindow* owner, b
   m_Edit = CreateWindowExA(0, "EDIT", "", WS_CHILD | WS_VISIBLE | WS_BORDER | ES_AUTOHSCROLL, 5, 40, 175, 20,
                            GetWnd(), nullptr, GetModuleInstance(), nullptr);
   if (m_Edit)
-    SendMessageA(m_Edit, EM_LIMITTEXT, presetstore::kNameSize - 1, 0);
+    ::SendMessageA(m_Edit, EM_LIMITTEXT, presetstore::kNameSize - 1, 0);
   QVRect ok = LTWH(50, 70, 25, 25);
   m_OK = QVButton::CreateTextStringButton(this, ok, kOK, resources, "OK", false);
   CaptionFont(m_OK, "OK");

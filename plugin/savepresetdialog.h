@@ -36,7 +36,7 @@ public:
   // The edit field (null when it could not be made).
   HWND EditWindow() const { return m_Edit; }
 
-private:
+protected:
   QVButton* m_Label = nullptr;
   QVButton* m_OK = nullptr;
   QVButton* m_Cancel = nullptr;
