@@ -2,6 +2,7 @@
 // Helpers shared by the application's tests: a fresh registry for every
 // test, and one-line ways to put values into it and read its file back.
 #include "lvxtest/testenv.h"
+#include "presetrecord.h"
 #include "win32/automation.h"
 
 #include <gtest/gtest.h>
@@ -100,6 +101,31 @@ inline std::vector<std::string> RegistryLinesUnder(const std::string& keyLine)
       lines.push_back(line);
   }
   return lines;
+}
+
+// A record in which every field but the version differs from the main
+// window's defaults (and Anti-Moire from off), some fields at the ends of
+// their ranges, some negative.
+inline PresetRecord DistinctRecord()
+{
+  PresetRecord r;
+  r.version = 1;
+  r.enhance = 1;
+  r.colors = 12;
+  r.saturate = -100;
+  r.contrast = 3;
+  r.sharpen = 11;
+  r.antiNoise = 35;
+  r.brightness = -25;
+  r.tonalRange = 9;
+  r.red = -40;
+  r.green = 17;
+  r.blue = 40;
+  r.despeckle = 1;
+  r.antiMoire = 1;
+  r.subDetail = 1;
+  r.subDetailAmount = 5;
+  return r;
 }
 
 class Registry : public ::testing::Test {

@@ -6,28 +6,6 @@
 
 namespace {
 
-// A record unlike the test panel's initial settings in every field.
-PresetRecord Distinct()
-{
-  PresetRecord r;
-  r.enhance = 1;
-  r.colors = 12;
-  r.saturate = -60;
-  r.contrast = 3;
-  r.sharpen = 10;
-  r.antiNoise = 35;
-  r.brightness = -20;
-  r.tonalRange = 9;
-  r.red = -33;
-  r.green = 17;
-  r.blue = 40;
-  r.despeckle = 1;
-  r.antiMoire = 1;
-  r.subDetail = 1;
-  r.subDetailAmount = 5;
-  return r;
-}
-
 class PresetPanel : public apptest::Registry {
 protected:
   void TearDown() override { standin::Reset(); }
@@ -39,9 +17,11 @@ TEST_F(PresetPanel, ARecordCarriesEverySettingToAnotherPanel)
 {
   TestPanel from;
   // The controls set one by one, as a user would leave them.
-  const PresetRecord wanted = Distinct();
+  const PresetRecord wanted = apptest::DistinctRecord();
+  const int32_t values[] = {wanted.colors, wanted.saturate,   wanted.contrast, wanted.sharpen, wanted.antiNoise,
+                            wanted.brightness, wanted.tonalRange, wanted.red,     wanted.green,   wanted.blue};
   for (int i = 0; i < PresetControls::kSliderCount; ++i)
-    from.sliders[i]->SetValue(std::vector<int32_t>{12, -60, 3, 10, 35, -20, 9, -33, 17, 40}[i]);
+    from.sliders[i]->SetValue(values[i]);
   from.despeckle->SetCheck(1);
   from.antiMoire->SetCheck(1);
   from.subDetail->SetCheck(1);
@@ -63,7 +43,7 @@ TEST_F(PresetPanel, EnhanceOffKeepsTheEnhancementSettingsButAppliesTheRest)
 {
   TestPanel panel;
   const PresetRecord before = panel.Shown();
-  PresetRecord r = Distinct();
+  PresetRecord r = apptest::DistinctRecord();
   r.enhance = 0;
   ApplyPresetRecord(panel.Controls(), &r);
   const PresetRecord after = panel.Shown();
@@ -78,7 +58,7 @@ TEST_F(PresetPanel, EnhanceOffKeepsTheEnhancementSettingsButAppliesTheRest)
   EXPECT_EQ(after.tonalRange, before.tonalRange);
   EXPECT_EQ(after.subDetail, 0);
   // ...while the colour shifts and the filters follow the record.
-  EXPECT_EQ(after.red, -33);
+  EXPECT_EQ(after.red, -40);
   EXPECT_EQ(after.green, 17);
   EXPECT_EQ(after.blue, 40);
   EXPECT_EQ(after.despeckle, 1);
@@ -92,7 +72,7 @@ TEST_F(PresetPanel, SubDetailOffLeavesTheAmountMenu)
 {
   TestPanel panel;
   panel.amount->SetSelectedNum(3);
-  PresetRecord r = Distinct();
+  PresetRecord r = apptest::DistinctRecord();
   r.subDetail = 0;
   r.subDetailAmount = 6;
   ApplyPresetRecord(panel.Controls(), &r);
@@ -103,12 +83,13 @@ TEST_F(PresetPanel, SubDetailOffLeavesTheAmountMenu)
 TEST_F(PresetPanel, OutOfRangeFieldsAreClampedBeforeTheyReachAControl)
 {
   TestPanel panel;
-  PresetRecord r = Distinct();
+  PresetRecord r = apptest::DistinctRecord();
   r.version = 77; // never examined
   r.tonalRange = 13; // would index past the 13-entry gamma table
   r.colors = -4;
   r.antiNoise = 1000;
   r.red = -41;
+  r.saturate = 101;
   r.subDetailAmount = 40; // forty Sub-Detail passes
   r.despeckle = 9;
   ApplyPresetRecord(panel.Controls(), &r);
@@ -116,6 +97,7 @@ TEST_F(PresetPanel, OutOfRangeFieldsAreClampedBeforeTheyReachAControl)
   EXPECT_EQ(panel.sliders[0]->GetValue(), 1);
   EXPECT_EQ(panel.sliders[4]->GetValue(), 40);
   EXPECT_EQ(panel.sliders[7]->GetValue(), -40);
+  EXPECT_EQ(panel.sliders[1]->GetValue(), 100);
   EXPECT_EQ(panel.amount->GetSelectedNum(), 5) << "amount 6, the menu's last item";
   EXPECT_TRUE(panel.despeckle->ButtonOn());
 }
@@ -135,7 +117,7 @@ TEST_F(PresetPanel, NullRecordsAndMissingControlsAreSkipped)
   partial.sliders[9] = nullptr;
   partial.enableEnhance = nullptr;
   partial.settingsFromControls = nullptr;
-  const PresetRecord r = Distinct();
+  const PresetRecord r = apptest::DistinctRecord();
   ApplyPresetRecord(partial, &r);
   EXPECT_EQ(panel.sliders[9]->GetValue(), 0);
   EXPECT_EQ(panel.amount->GetSelectedNum(), 1);
@@ -147,7 +129,7 @@ TEST_F(PresetPanel, NullRecordsAndMissingControlsAreSkipped)
 
 TEST_F(PresetPanel, ApplyingByNameNeedsARecordOfThatName)
 {
-  apptest::PutBytes(presetstore::kPresetsKey, "Warm", Distinct().Bytes());
+  apptest::PutBytes(presetstore::kPresetsKey, "Warm", apptest::DistinctRecord().Bytes());
   apptest::PutBytes(presetstore::kPresetsKey, "Cut", std::vector<uint8_t>(60, 1));
   TestPanel panel;
   const PresetRecord before = panel.Shown();
@@ -158,7 +140,7 @@ TEST_F(PresetPanel, ApplyingByNameNeedsARecordOfThatName)
   EXPECT_EQ(panel.settingsCalls, 0) << "nothing applied, nothing rebuilt";
 
   EXPECT_TRUE(ApplyPresetByName(panel.Controls(), "warm"));
-  EXPECT_EQ(panel.Shown(), Distinct());
+  EXPECT_EQ(panel.Shown(), apptest::DistinctRecord());
   EXPECT_EQ(panel.settingsCalls, 1);
 
   // "Default" without an installed one is the main window's defaults.

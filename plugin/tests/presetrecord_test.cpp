@@ -1,5 +1,6 @@
 // The preset record: its stored bytes, the field helpers and the clamping
 // that keeps stored values inside the controls' ranges.
+#include "apptest.h"
 #include "presetrecord.h"
 
 #include <gtest/gtest.h>
@@ -8,29 +9,6 @@
 #include <limits>
 
 namespace {
-
-// A record whose sixteen fields are all different, some negative.
-PresetRecord Distinct()
-{
-  PresetRecord r;
-  r.version = 1;
-  r.enhance = 1;
-  r.colors = 12;
-  r.saturate = -100;
-  r.contrast = 3;
-  r.sharpen = 11;
-  r.antiNoise = 35;
-  r.brightness = -25;
-  r.tonalRange = 9;
-  r.red = -40;
-  r.green = 17;
-  r.blue = 40;
-  r.despeckle = 1;
-  r.antiMoire = 0;
-  r.subDetail = 1;
-  r.subDetailAmount = 5;
-  return r;
-}
 
 int32_t WordAt(const std::array<uint8_t, PresetRecord::kSize>& bytes, size_t offset)
 {
@@ -43,12 +21,12 @@ int32_t WordAt(const std::array<uint8_t, PresetRecord::kSize>& bytes, size_t off
 
 TEST(PresetRecordBytes, SixteenLittleEndianWordsInTableOrder)
 {
-  const auto bytes = Distinct().Encode();
+  const auto bytes = apptest::DistinctRecord().Encode();
   ASSERT_EQ(bytes.size(), 64u);
   // Offsets 0, 4, ... 60 hold version, Enhance, Colors, Saturate, Contrast,
   // Sharpen, Anti-Noise, Brightness, Tonal Range, Red, Green, Blue,
   // Despeckle, Anti-Moire, Enhance SubDetail, SubDetail amount.
-  const int32_t expected[16] = {1, 1, 12, -100, 3, 11, 35, -25, 9, -40, 17, 40, 1, 0, 1, 5};
+  const int32_t expected[16] = {1, 1, 12, -100, 3, 11, 35, -25, 9, -40, 17, 40, 1, 1, 1, 5};
   for (size_t i = 0; i < 16; ++i)
     EXPECT_EQ(WordAt(bytes, 4 * i), expected[i]) << "offset " << 4 * i;
   // Little-endian whatever the machine: -100 is 9c ff ff ff, 12 is 0c 00 00 00.
@@ -60,10 +38,10 @@ TEST(PresetRecordBytes, SixteenLittleEndianWordsInTableOrder)
 
 TEST(PresetRecordBytes, DecodeTakesExactlySixtyFourBytes)
 {
-  const std::vector<uint8_t> bytes = Distinct().Bytes();
+  const std::vector<uint8_t> bytes = apptest::DistinctRecord().Bytes();
   PresetRecord decoded;
   ASSERT_TRUE(PresetRecord::Decode(bytes.data(), bytes.size(), decoded));
-  EXPECT_EQ(decoded, Distinct());
+  EXPECT_EQ(decoded, apptest::DistinctRecord());
 
   PresetRecord untouched = PresetRecord::Defaults();
   for (size_t size : {size_t{0}, size_t{63}, size_t{65}})
@@ -158,5 +136,5 @@ TEST(PresetRecordClamp, EveryFieldIsKeptToItsControlsRange)
   EXPECT_EQ(wild.Clamped().tonalRange, 0);
   EXPECT_EQ(wild.Clamped().subDetailAmount, 6);
   EXPECT_EQ(wild.Clamped().antiNoise, 7);
-  EXPECT_EQ(Distinct().Clamped(), Distinct()) << "values in range stay as they are";
+  EXPECT_EQ(apptest::DistinctRecord().Clamped(), apptest::DistinctRecord()) << "values in range stay as they are";
 }
