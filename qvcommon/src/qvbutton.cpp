@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cstring>
 #include <new>
 
 unsigned char* AdjustPixelClamped(unsigned char* pixel, int16_t delta)
@@ -260,17 +259,9 @@ void QVButton::DrawStateFrame(QVDevice& device, bool toggleCase)
 
 void QVButton::RenderText(QVDevice& device)
 {
-  if (!m_Text[0])
-    return;
-  device.SetBkMode(TRANSPARENT);
-  device.SetTextColor(m_TextColor);
-  ApplyControlFont(device);
   const bool centred = m_TextAlignment == 2;
-  device.SetTextAlign(centred ? QVDevice::qvdCenter : QVDevice::qvdLeft);
-  device.TextOutA(centred ? GetClientRect().Width() / 2 : m_TextOffset, 3, m_Text, int32_t(std::strlen(m_Text)));
-  device.RestoreBkMode();
-  device.RestoreTextColor();
-  device.RestoreTextAlign();
+  DrawCaption(device, centred ? GetClientRect().Width() / 2 : m_TextOffset, 3, m_TextColor,
+              centred ? QVDevice::qvdCenter : QVDevice::qvdLeft);
 }
 
 void QVButton::DrawStateOver(QVDevice& device)

@@ -24,12 +24,6 @@ std::vector<int64_t> Commands(const Probe& probe)
   return out;
 }
 
-void Click(HWND window, int x, int y)
-{
-  Hover(window, x, y);
-  standin::Click(window, x, y);
-  standin::Pump();
-}
 
 } // namespace
 
@@ -81,7 +75,7 @@ TEST_F(ControlsScenario, APanelOfControlsRunsHeadlessOnInjectedInput)
   EXPECT_STREQ(presets.GetControlText(), "Auto");
 
   // The check box, the toggle button and the slider.
-  Click(box->GetWnd(), 7, 12);
+  HoverClick(box->GetWnd(), 7, 12);
   EXPECT_TRUE(box->ButtonOn());
   Hover(toggle.GetWnd(), 5, 5);
   standin::Press(toggle.GetWnd(), 5, 5);
@@ -95,20 +89,20 @@ TEST_F(ControlsScenario, APanelOfControlsRunsHeadlessOnInjectedInput)
   EXPECT_EQ(slider->GetValue(), 50);
 
   // The bar: File opened by a click, View by hovering, an item chosen.
-  Click(bar.GetMenu(1)->GetWnd(), 8, 8);
+  HoverClick(bar.GetMenu(1)->GetWnd(), 8, 8);
   EXPECT_TRUE(bar.GetMenu(1)->GetMenuItemWnd()->Visible());
   Hover(bar.GetMenu(2)->GetWnd(), 8, 8);
   standin::Pump();
   EXPECT_FALSE(bar.GetMenu(1)->GetMenuItemWnd()->Visible());
   ASSERT_TRUE(bar.GetMenu(2)->GetMenuItemWnd()->Visible());
-  Click(bar.GetMenu(2)->GetItem(1)->GetWnd(), 20, 10);
+  HoverClick(bar.GetMenu(2)->GetItem(1)->GetWnd(), 20, 10);
   EXPECT_EQ(bar.GetMenu(2)->GetSelectedNum(), 1);
   EXPECT_FALSE(bar.IsMenuOpen());
 
   // The dropdown: opened, a preset chosen, its name on the button.
-  Click(presets.GetWnd(), 20, 10);
+  HoverClick(presets.GetWnd(), 20, 10);
   ASSERT_TRUE(presets.GetMenuItemWnd()->Visible());
-  Click(presets.GetItem(2)->GetWnd(), 20, 10);
+  HoverClick(presets.GetItem(2)->GetWnd(), 20, 10);
   EXPECT_STREQ(presets.GetControlText(), "Fine");
   EXPECT_FALSE(presets.GetMenuItemWnd()->Visible());
 

@@ -106,3 +106,11 @@ inline void Hover(HWND window, int x, int y)
   standin::Move(window, x, y);
   standin::Move(window, x, y);
 }
+
+// Hover, then a click on the same point, delivered.
+inline void HoverClick(HWND window, int x, int y)
+{
+  Hover(window, x, y);
+  standin::Click(window, x, y);
+  standin::Pump();
+}

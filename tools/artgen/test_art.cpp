@@ -14,6 +14,8 @@ constexpr Rgb kToggleA{200, 60, 60}, kToggleB{60, 160, 60};
 constexpr Rgb kTrack{30, 30, 200}, kThumb{230, 120, 0}, kMarker{200, 0, 200};
 constexpr Rgb kTileSeam{0, 0, 128}, kTile{255, 255, 255};
 constexpr Rgb kSplash{30, 90, 160}, kSplashFrame{249, 229, 0};
+constexpr Rgb kDial{0, 120, 255}, kKnob{220, 0, 0}, kLevel{120, 200, 120};
+constexpr Rgb kScrollUp{200, 100, 0}, kScrollDown{100, 0, 200}, kRow{230, 230, 200}, kBrushFace{150, 60, 120};
 
 Canvas Face(Rgb colour) { return Canvas(24, 24, colour); }
 Canvas StateOne() { return Face(kStateOne); }
@@ -23,7 +25,17 @@ Canvas ToggleA() { return Face(kToggleA); }
 Canvas ToggleB() { return Face(kToggleB); }
 Canvas Track() { return Canvas(60, 3, kTrack); }
 Canvas Thumb() { return Canvas(8, 15, kThumb); }
+Canvas VerticalTrack() { return Canvas(3, 60, kTrack); }
+Canvas VerticalThumb() { return Canvas(15, 8, kThumb); }
 Canvas Marker() { return Canvas(9, 6, kMarker); }
+
+Canvas Dial() { return Canvas(9, 9, kDial); }
+Canvas Knob() { return Canvas(7, 7, kKnob); }
+Canvas LevelBackground() { return Canvas(64, 60, kLevel); }
+Canvas ScrollUp() { return Canvas(15, 9, kScrollUp); }
+Canvas ScrollDown() { return Canvas(15, 9, kScrollDown); }
+Canvas RowTile() { return Canvas(16, 20, kRow); }
+Canvas BrushFace() { return Face(kBrushFace); }
 
 // White with its top row and left column dark: every seam of the tiling
 // shows where a tile starts.
@@ -54,6 +66,15 @@ const std::array kTest = {
     ArtPicture{330, "330-marker.bmp", 9, 6, "menu marker: flat (200,0,200)", Marker},
     ArtPicture{340, "340-tile.bmp", 16, 16, "tile: white, top row and left column (0,0,128)", Tile},
     ArtPicture{350, "350-splash.bmp", 40, 30, "splash: (30,90,160) in a 2-pixel accent frame", Splash},
+    ArtPicture{401, "401-dial.bmp", 9, 9, "ring dial: flat (0,120,255)", Dial},
+    ArtPicture{402, "402-knob.bmp", 7, 7, "level knob: flat (220,0,0)", Knob},
+    ArtPicture{403, "403-level.bmp", 64, 60, "level background: flat (120,200,120)", LevelBackground},
+    ArtPicture{406, "406-scroll-up.bmp", 15, 9, "scroll arrow up: flat (200,100,0)", ScrollUp},
+    ArtPicture{407, "407-scroll-down.bmp", 15, 9, "scroll arrow down: flat (100,0,200)", ScrollDown},
+    ArtPicture{408, "408-row.bmp", 16, 20, "list row tile: flat (230,230,200)", RowTile},
+    ArtPicture{409, "409-brush-face.bmp", 24, 24, "brush-size face: flat (150,60,120)", BrushFace},
+    ArtPicture{410, "410-track-vertical.bmp", 3, 60, "vertical slider track: flat (30,30,200)", VerticalTrack},
+    ArtPicture{411, "411-thumb-vertical.bmp", 15, 8, "vertical slider thumb: flat (230,120,0)", VerticalThumb},
 };
 
 } // namespace

@@ -141,6 +141,78 @@ TEST(Artgen, CheckBoxesDifferOnlyByATwoPixelAccentTickInsideTheFace)
   EXPECT_GE(tick, 20) << "a visible tick";
 }
 
+TEST(Artgen, TheRingIsSymmetricAboutItsCentreWithTicksOnTheAxes)
+{
+  const std::string folder = lvxtest::TempDir() + "/ring";
+  ASSERT_EQ(Artgen("--set framework " + folder).status, 0);
+  const Bmp ring(Bytes(folder + "/208-ring.bmp"));
+  ASSERT_EQ(ring.width * 1000 + ring.height, 81081);
+  // About column 39 (columns 0..78; 79 and 80 lie beyond the disc) and row 40.
+  for (int y = 0; y < 81; ++y) {
+    for (int x = 0; x <= 78; ++x) {
+      ASSERT_TRUE(ring.At(x, y) == ring.At(78 - x, y)) << x << "," << y;
+      ASSERT_TRUE(ring.At(x, y) == ring.At(x, 80 - y)) << x << "," << y;
+    }
+    EXPECT_TRUE(ring.At(79, y) == palette::kControlGrey && ring.At(80, y) == palette::kControlGrey) << y;
+  }
+  // Along the ray to the right: face, the track (the dial's circle, radius
+  // 24, runs in it), face, the tick, face, the rim, grey beyond.
+  const std::vector<std::pair<int, Rgb>> ray = {
+      {0, palette::kFace},    {19, palette::kFace},   {20, palette::kShadow}, {24, palette::kShadow},
+      {28, palette::kShadow}, {29, palette::kFace},   {31, palette::kAccent}, {34, palette::kAccent},
+      {35, palette::kFace},   {36, palette::kFrame},  {37, palette::kControlGrey}};
+  for (const auto& [r, colour] : ray) {
+    EXPECT_TRUE(ring.At(39 + r, 40) == colour) << "right " << r;
+    EXPECT_TRUE(ring.At(39, 40 - r) == colour) << "up " << r;
+  }
+  EXPECT_TRUE(ring.At(39 + 23, 40 - 23) == palette::kFace) << "no tick on a diagonal";
+  EXPECT_TRUE(ring.At(0, 0) == palette::kControlGrey);
+}
+
+TEST(Artgen, TheNudgeArrowsAreOneUpwardTriangleNormalAndHot)
+{
+  const std::string folder = lvxtest::TempDir() + "/arrows";
+  ASSERT_EQ(Artgen("--set framework " + folder).status, 0);
+  const Bmp arrow(Bytes(folder + "/701-nudge-arrow.bmp")), hot(Bytes(folder + "/702-nudge-arrow-hot.bmp"));
+  ASSERT_EQ(arrow.width * 100 + arrow.height, 1612);
+  ASSERT_EQ(hot.width * 100 + hot.height, 1612);
+  for (int y = 0; y < 12; ++y)
+    for (int x = 0; x < 16; ++x) {
+      SCOPED_TRACE(testing::Message() << x << "," << y);
+      ASSERT_TRUE(arrow.At(x, y) == arrow.At(15 - x, y)) << "mirror-symmetric";
+      ASSERT_TRUE(hot.At(x, y) == hot.At(15 - x, y));
+      ASSERT_TRUE(arrow.At(x, y) == palette::kFace || arrow.At(x, y) == palette::kControlGrey);
+      ASSERT_EQ(arrow.At(x, y) == palette::kControlGrey, hot.At(x, y) == palette::kControlGrey) << "one shape";
+    }
+  // The apex in columns 7-8 of row 1, the base along row 10 from 1 to 14,
+  // and rows that widen in between.
+  int previous = 0;
+  for (int y = 0; y < 12; ++y) {
+    int width = 0;
+    for (int x = 0; x < 16; ++x) {
+      const bool face = arrow.At(x, y) == palette::kFace;
+      width += face;
+      if (y == 1) {
+        EXPECT_EQ(face, x == 7 || x == 8) << x;
+      }
+      if (y == 10) {
+        EXPECT_EQ(face, x >= 1 && x <= 14) << x;
+      }
+    }
+    if (y >= 1 && y <= 10)
+      EXPECT_GE(width, previous) << y;
+    else
+      EXPECT_EQ(width, 0) << y;
+    previous = width;
+  }
+  // Hot: the accent inside a 1-pixel face outline.
+  EXPECT_TRUE(hot.At(7, 1) == palette::kFace);
+  EXPECT_TRUE(hot.At(1, 10) == palette::kFace);
+  EXPECT_TRUE(hot.At(2, 9) == palette::kFace) << "its left neighbour is outside";
+  EXPECT_TRUE(hot.At(3, 9) == palette::kAccent);
+  EXPECT_TRUE(hot.At(7, 8) == palette::kAccent);
+}
+
 TEST(Artgen, ListNamesEveryPictureAndBadArgumentsExitWithTheUsage)
 {
   const ToolRun list = Artgen("--list");
@@ -148,6 +220,9 @@ TEST(Artgen, ListNamesEveryPictureAndBadArgumentsExitWithTheUsage)
   EXPECT_NE(list.output.find("framework    206  15x15  check box, checked"), std::string::npos) << list.output;
   EXPECT_NE(list.output.find("framework    207  15x15  check box, unchecked"), std::string::npos);
   EXPECT_NE(list.output.find("test         340  16x16  tile"), std::string::npos);
+  EXPECT_NE(list.output.find("framework    208  81x81  ring control"), std::string::npos);
+  EXPECT_NE(list.output.find("framework    701  16x12  nudge arrow, pointing up"), std::string::npos);
+  EXPECT_NE(list.output.find("framework    702  16x12  nudge arrow, hot"), std::string::npos);
   for (const char* bad : {"", "--bogus", "--set nonsense /tmp/x", "--set framework", "--list extra"}) {
     const ToolRun run = Artgen(bad);
     EXPECT_EQ(run.status, 2) << bad;
