@@ -185,14 +185,19 @@ TEST_F(NameDialog, LayoutAndSnapshot)
   EXPECT_EQ(frame.Height(), 125);
   const std::string path = SnapshotPath("save-preset.png");
   bool written = false;
+  int title = 0;
   standin::AddIdleStep([&] { standin::Type("Evening light"); });
-  standin::AddIdleStep([&] { written = standin::SnapshotPng(standin::SurfaceTarget::Whole(dialog.GetWnd()), path.c_str()); });
+  standin::AddIdleStep([&] {
+    written = standin::SnapshotPng(standin::SurfaceTarget::Whole(dialog.GetWnd()), path.c_str());
+    title = TitleInk(dialog.GetWnd());
+  });
   QueueName("", true);
   char name[kNameSize];
   EXPECT_TRUE(dialog.Run(name, sizeof name));
   EXPECT_STREQ(name, "Evening light");
   EXPECT_TRUE(written);
   EXPECT_TRUE(std::filesystem::exists(path));
+  EXPECT_GT(title, 20) << "\"Save Preset\" in the caption";
   // The label keeps its corner and is wide enough for its caption; OK and
   // Cancel keep theirs, OK as wide as its caption in the buttons' font
   // needs (so it reaches a pixel under Cancel, which lies on top).
