@@ -20,28 +20,12 @@ namespace {
 enum { kRenameSlot = 0, kRemoveSlot = 1, kImportSlot = 2, kExportSlot = 3, kDoneSlot = 4 };
 enum { kApplySlot = 0, kApplyDoneSlot = 1 };
 
-std::vector<uint8_t> Record(int32_t colors)
-{
-  PresetRecord r = PresetRecord::Defaults();
-  r.colors = colors;
-  return r.Bytes();
-}
-
 std::vector<std::string> Rows(PresetManager& manager)
 {
   std::vector<std::string> rows;
   for (int i = 0; i < manager.List()->GetNumItems(); ++i)
     rows.push_back(manager.List()->GetItemName(i));
   return rows;
-}
-
-std::vector<std::string> Messages()
-{
-  std::vector<std::string> texts;
-  for (const standin::DialogRequest& r : standin::DialogLog())
-    if (r.kind == "MessageBox")
-      texts.push_back(r.text);
-  return texts;
 }
 
 std::string Temp(const std::string& name) { return lvxtest::TempDir() + "/" + name; }
@@ -81,9 +65,9 @@ using ApplyMode = Manager;
 
 TEST_F(Manager, DefaultComesFirstThenTheStoreOrderAndANameThatDoesNotFitIsSkipped)
 {
-  Put("Warm", Record(1));
-  Put(std::string(260, 'x').c_str(), Record(2));
-  Put("Cool", Record(3));
+  Put("Warm", apptest::Record(1));
+  Put(std::string(260, 'x').c_str(), apptest::Record(2));
+  Put("Cool", apptest::Record(3));
   PresetManager manager(&AppResources(), PresetManager::eManageMode, nullptr);
   EXPECT_EQ(Rows(manager), (std::vector<std::string>{"Default", "Warm", "Cool"}));
   EXPECT_EQ(manager.List()->GetItemExtraData(0), 0);
@@ -102,8 +86,8 @@ TEST_F(Manager, ThePresetsKeyIsCreatedWhenMissing)
 
 TEST_F(Manager, ARowClickMakesItCurrentAndKeepsTheDialogOpen)
 {
-  Put("Warm", Record(1));
-  Put("Cool", Record(2));
+  Put("Warm", apptest::Record(1));
+  Put("Cool", apptest::Record(2));
   PresetManager manager(&AppResources(), PresetManager::eManageMode, nullptr);
   int current = -1;
   bool running = false;
@@ -122,8 +106,8 @@ TEST_F(Manager, ARowClickMakesItCurrentAndKeepsTheDialogOpen)
 
 TEST_F(Manager, RenameMovesTheRecordToTheNewName)
 {
-  Put("Warm", Record(1));
-  Put("Cool", Record(2));
+  Put("Warm", apptest::Record(1));
+  Put("Cool", apptest::Record(2));
   PresetManager manager(&AppResources(), PresetManager::eManageMode, nullptr);
   bool hiddenWhileNaming = false;
   ClickRow(1);
@@ -135,12 +119,12 @@ TEST_F(Manager, RenameMovesTheRecordToTheNewName)
   EXPECT_TRUE(hiddenWhileNaming);
   EXPECT_EQ(Rows(manager), (std::vector<std::string>{"Default", "Sunset", "Cool"}));
   EXPECT_EQ(apptest::ValueNames(kPresetsKey), (std::vector<std::string>{"Cool", "Sunset"}));
-  EXPECT_EQ(apptest::GetBytes(kPresetsKey, "Sunset"), Record(1));
+  EXPECT_EQ(apptest::GetBytes(kPresetsKey, "Sunset"), apptest::Record(1));
 }
 
 TEST_F(Manager, ACaseOnlyRenameIsRefusedAndNeverDeletesThePreset)
 {
-  Put("Warm", Record(1));
+  Put("Warm", apptest::Record(1));
   PresetManager manager(&AppResources(), PresetManager::eManageMode, nullptr);
   ClickRow(1);
   ClickButton(kRenameSlot);
@@ -148,16 +132,16 @@ TEST_F(Manager, ACaseOnlyRenameIsRefusedAndNeverDeletesThePreset)
   QueueName("", false); // then cancelled
   ClickButton(kDoneSlot);
   manager.DoDialog();
-  EXPECT_EQ(Messages(), std::vector<std::string>{kDuplicateMessage});
+  EXPECT_EQ(apptest::Messages(), std::vector<std::string>{kDuplicateMessage});
   EXPECT_EQ(apptest::ValueNames(kPresetsKey), std::vector<std::string>{"Warm"});
-  EXPECT_EQ(apptest::GetBytes(kPresetsKey, "Warm"), Record(1));
+  EXPECT_EQ(apptest::GetBytes(kPresetsKey, "Warm"), apptest::Record(1));
   EXPECT_EQ(Rows(manager), (std::vector<std::string>{"Default", "Warm"}));
 }
 
 TEST_F(Manager, RemoveAsksFirstAndLeavesNoCurrentRow)
 {
-  Put("Warm", Record(1));
-  Put("Cool", Record(2));
+  Put("Warm", apptest::Record(1));
+  Put("Cool", apptest::Record(2));
   PresetManager manager(&AppResources(), PresetManager::eManageMode, nullptr);
   ClickRow(1);
   Step([] { standin::QueueMessageBoxAnswer(IDNO); });
@@ -189,16 +173,16 @@ TEST_F(Manager, RemoveAsksFirstAndLeavesNoCurrentRow)
 
 TEST_F(Manager, RemovingTheDefaultRowLeavesAUsersDefault)
 {
-  Put("default", Record(5));
-  apptest::PutBytes(kProductKey, "Default", Record(4));
+  Put("default", apptest::Record(5));
+  apptest::PutBytes(kProductKey, "Default", apptest::Record(4));
   PresetManager manager(&AppResources(), PresetManager::eManageMode, nullptr);
   ClickRow(0);
   ClickButton(kRemoveSlot);
   ClickButton(kDoneSlot);
   manager.DoDialog();
   EXPECT_EQ(Rows(manager), std::vector<std::string>{"default"});
-  EXPECT_EQ(apptest::GetBytes(kPresetsKey, "default"), Record(5));
-  EXPECT_EQ(apptest::GetBytes(kProductKey, "Default"), Record(4));
+  EXPECT_EQ(apptest::GetBytes(kPresetsKey, "default"), apptest::Record(5));
+  EXPECT_EQ(apptest::GetBytes(kProductKey, "Default"), apptest::Record(4));
   // Filled again, the list has its "Default" back.
   PresetManager again(&AppResources(), PresetManager::eManageMode, nullptr);
   EXPECT_EQ(Rows(again), (std::vector<std::string>{"Default", "default"}));
@@ -206,7 +190,7 @@ TEST_F(Manager, RemovingTheDefaultRowLeavesAUsersDefault)
 
 TEST_F(ManagerFiles, ExportWritesTheRecordAsItIs)
 {
-  Put("Warm", Record(6));
+  Put("Warm", apptest::Record(6));
   PresetManager manager(&AppResources(), PresetManager::eManageMode, nullptr);
   const std::string path = Temp("warm.cxp");
   ClickRow(1);
@@ -216,7 +200,7 @@ TEST_F(ManagerFiles, ExportWritesTheRecordAsItIs)
   Step([&] { shownAgain = manager.Visible(); });
   ClickButton(kDoneSlot);
   manager.DoDialog();
-  EXPECT_EQ(ReadBytes(path), Record(6));
+  EXPECT_EQ(ReadBytes(path), apptest::Record(6));
   EXPECT_TRUE(shownAgain);
   ASSERT_EQ(standin::DialogLog().size(), 1u);
   const standin::DialogRequest& d = standin::DialogLog()[0];
@@ -230,7 +214,7 @@ TEST_F(ManagerFiles, ExportWritesTheRecordAsItIs)
 
 TEST_F(ManagerFiles, ExportToAFullDeviceIsReportedAndTheDeviceStays)
 {
-  Put("Warm", Record(6));
+  Put("Warm", apptest::Record(6));
   // The dialog adds ".cxp" to a name without one, so the device is reached
   // through a link.
   const std::string link = Temp("full.cxp");
@@ -241,7 +225,7 @@ TEST_F(ManagerFiles, ExportToAFullDeviceIsReportedAndTheDeviceStays)
   ClickButton(kExportSlot);
   ClickButton(kDoneSlot);
   manager.DoDialog();
-  EXPECT_EQ(Messages(), std::vector<std::string>{kWriteFailedMessage});
+  EXPECT_EQ(apptest::Messages(), std::vector<std::string>{kWriteFailedMessage});
   struct stat st;
   ASSERT_EQ(stat("/dev/full", &st), 0);
   EXPECT_TRUE(S_ISCHR(st.st_mode));
@@ -250,7 +234,7 @@ TEST_F(ManagerFiles, ExportToAFullDeviceIsReportedAndTheDeviceStays)
 
 TEST_F(ManagerFiles, AnExportCutShortIsReportedAndLeavesNoFile)
 {
-  Put("Warm", Record(6));
+  Put("Warm", apptest::Record(6));
   const std::string path = Temp("cut.cxp");
   const pid_t child = fork();
   ASSERT_GE(child, 0);
@@ -267,7 +251,7 @@ TEST_F(ManagerFiles, AnExportCutShortIsReportedAndLeavesNoFile)
     ClickButton(kDoneSlot);
     manager.DoDialog();
     struct stat st;
-    const bool told = Messages() == std::vector<std::string>{kWriteFailedMessage};
+    const bool told = apptest::Messages() == std::vector<std::string>{kWriteFailedMessage};
     _exit(!told ? 1 : (stat(path.c_str(), &st) == 0 ? 2 : 0));
   }
   int status = 0;
@@ -280,7 +264,7 @@ TEST_F(ManagerFiles, ExportOverAReadOnlyFileLeavesItIntact)
 {
   if (geteuid() == 0)
     GTEST_SKIP() << "root may write any file";
-  Put("Warm", Record(6));
+  Put("Warm", apptest::Record(6));
   const std::string path = Temp("locked.cxp");
   apptest::WriteText(path, "keep me");
   chmod(path.c_str(), 0444);
@@ -290,13 +274,13 @@ TEST_F(ManagerFiles, ExportOverAReadOnlyFileLeavesItIntact)
   ClickButton(kExportSlot);
   ClickButton(kDoneSlot);
   manager.DoDialog();
-  EXPECT_EQ(Messages(), std::vector<std::string>{kWriteFailedMessage});
+  EXPECT_EQ(apptest::Messages(), std::vector<std::string>{kWriteFailedMessage});
   EXPECT_EQ(apptest::ReadText(path), "keep me");
 }
 
 TEST_F(ManagerFiles, ImportTakesWholeRecordsOnly)
 {
-  WriteBytes(Temp("Evening.cxp"), Record(7));
+  WriteBytes(Temp("Evening.cxp"), apptest::Record(7));
   apptest::WriteText(Temp("empty.cxp"), "");
   apptest::WriteText(Temp("short.cxp"), std::string(63, 's'));
   apptest::WriteText(Temp("long.cxp"), std::string(65, 'l'));
@@ -308,10 +292,10 @@ TEST_F(ManagerFiles, ImportTakesWholeRecordsOnly)
   }
   ClickButton(kDoneSlot);
   manager.DoDialog();
-  EXPECT_EQ(Messages(), std::vector<std::string>(3, kInvalidFileMessage));
+  EXPECT_EQ(apptest::Messages(), std::vector<std::string>(3, kInvalidFileMessage));
   EXPECT_EQ(Rows(manager), (std::vector<std::string>{"Default", "Evening"}));
   EXPECT_EQ(apptest::ValueNames(kPresetsKey), std::vector<std::string>{"Evening"});
-  EXPECT_EQ(apptest::GetBytes(kPresetsKey, "Evening"), Record(7));
+  EXPECT_EQ(apptest::GetBytes(kPresetsKey, "Evening"), apptest::Record(7));
   const standin::DialogRequest& open = standin::DialogLog()[0];
   EXPECT_EQ(open.kind, "GetOpenFileName");
   EXPECT_EQ(open.caption, "Import a preset");
@@ -320,25 +304,25 @@ TEST_F(ManagerFiles, ImportTakesWholeRecordsOnly)
 
 TEST_F(ManagerFiles, ImportingATakenNameAsksForAnother)
 {
-  Put("Evening", Record(1));
-  WriteBytes(Temp("Evening.cxp"), Record(8));
+  Put("Evening", apptest::Record(1));
+  WriteBytes(Temp("Evening.cxp"), apptest::Record(8));
   PresetManager manager(&AppResources(), PresetManager::eManageMode, nullptr);
   Step([&] { standin::QueueFileDialogAnswer(Temp("Evening.cxp").c_str()); });
   ClickButton(kImportSlot);
   QueueName("Evening 2");
   ClickButton(kDoneSlot);
   manager.DoDialog();
-  EXPECT_EQ(Messages(), std::vector<std::string>{kDuplicateMessage});
+  EXPECT_EQ(apptest::Messages(), std::vector<std::string>{kDuplicateMessage});
   EXPECT_EQ(Rows(manager), (std::vector<std::string>{"Default", "Evening", "Evening 2"}));
-  EXPECT_EQ(apptest::GetBytes(kPresetsKey, "Evening"), Record(1));
-  EXPECT_EQ(apptest::GetBytes(kPresetsKey, "Evening 2"), Record(8));
+  EXPECT_EQ(apptest::GetBytes(kPresetsKey, "Evening"), apptest::Record(1));
+  EXPECT_EQ(apptest::GetBytes(kPresetsKey, "Evening 2"), apptest::Record(8));
 }
 
 TEST_F(Manager, AFullListStopsWhileTheRegistryKeepsEveryPreset)
 {
   HKEY key = OpenPresetsKey(true);
   ASSERT_NE(key, nullptr);
-  const std::vector<uint8_t> bytes = Record(2);
+  const std::vector<uint8_t> bytes = apptest::Record(2);
   for (int i = 0; i < 205; ++i)
     WritePreset(key, ("Preset " + std::to_string(i)).c_str(), bytes.data(), bytes.size());
   RegCloseKey(key);
@@ -350,13 +334,13 @@ TEST_F(Manager, AFullListStopsWhileTheRegistryKeepsEveryPreset)
 
 TEST_F(ApplyMode, ApplyReturnsTheChosenRecordAndDoneNone)
 {
-  Put("Warm", Record(9));
-  Put("Cool", Record(10));
+  Put("Warm", apptest::Record(9));
+  Put("Cool", apptest::Record(10));
   PresetManager applying(&AppResources(), PresetManager::eApplyMode, nullptr);
   ClickRow(1);
   ClickButton(kApplySlot);
   applying.DoDialog();
-  EXPECT_EQ(applying.ChosenData(), Record(9));
+  EXPECT_EQ(applying.ChosenData(), apptest::Record(9));
 
   PresetManager done(&AppResources(), PresetManager::eApplyMode, nullptr);
   ClickRow(1);
@@ -392,9 +376,9 @@ TEST_F(ApplyMode, LoadingAppliesThePickedPresetAndRefreshesThePreviewEitherWay)
 
 TEST_F(Manager, Snapshots)
 {
-  Put("Warm", Record(1));
-  Put("Cool", Record(2));
-  Put("Evening light", Record(3));
+  Put("Warm", apptest::Record(1));
+  Put("Cool", apptest::Record(2));
+  Put("Evening light", apptest::Record(3));
   for (const auto mode : {PresetManager::eManageMode, PresetManager::eApplyMode}) {
     const bool manage = mode == PresetManager::eManageMode;
     const std::string path = SnapshotPath(manage ? "preset-manager-manage.png" : "preset-manager-apply.png");

@@ -111,11 +111,7 @@ TEST_F(Presets, SavedListedRenamedRemovedExportedImportedAndLoaded)
                                       "value \"Dawn again\" binary" + Hex(morning.Bytes())}));
   // The messages: only the duplicate name at the import and the question
   // before removing.
-  std::vector<std::string> boxes;
-  for (const standin::DialogRequest& r : standin::DialogLog())
-    if (r.kind == "MessageBox")
-      boxes.push_back(r.text);
-  EXPECT_EQ(boxes, (std::vector<std::string>{"Are you sure you want to delete this preset?",
+  EXPECT_EQ(apptest::Messages(), (std::vector<std::string>{"Are you sure you want to delete this preset?",
                                              presetstore::kDuplicateMessage}));
   EXPECT_EQ(rowsAtOpen, (std::vector<std::string>{"Default", "Morning", "Evening"}));
   EXPECT_EQ(rowsAtEnd, (std::vector<std::string>{"Default", "Dawn", "Dawn again"}));
