@@ -57,6 +57,9 @@ int main(int argc, char** argv)
     if (!std::getenv("LVX_TEST_SHARED_REGISTRY"))
       setenv("LUMIVEX_REGISTRY", (lvxtest::g_tempDir + "/registry").c_str(), 1);
   }
+  // No test opens a browser or viewer on a person's desktop: tests of the
+  // opener point LUMIVEX_OPENER at a recording program of their own.
+  setenv("LUMIVEX_OPENER", "", 1);
   testing::InitGoogleTest(&argc, argv);
   testing::UnitTest::GetInstance()->listeners().Append(new lvxtest::StandinFailures);
   return RUN_ALL_TESTS();

@@ -183,6 +183,7 @@ long BeepCount() { return g_beeps; }
 const std::vector<DialogRequest>& DialogLog() { return Log(); }
 void ClearDialogLog() { Log().clear(); }
 void EchoDialogs(bool on) { g_echo = on; }
+bool EchoingDialogs() { return g_echo; }
 
 BOOL RunFileDialog(OPENFILENAMEA* ofn, const char* kind, UINT style)
 {

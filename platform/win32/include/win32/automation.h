@@ -123,14 +123,36 @@ LVX_WIN32_API void QueueColorDialogCancel();
 LVX_WIN32_API long BeepCount();
 LVX_WIN32_API const std::vector<DialogRequest>& DialogLog();
 LVX_WIN32_API void ClearDialogLog();
-// Also print each request to stderr (message boxes as "caption: text").
+// Also print each request to stderr (message boxes as "caption: text"), and
+// one line for each request to open a document that opened nothing.
 LVX_WIN32_API void EchoDialogs(bool on);
+LVX_WIN32_API bool EchoingDialogs();
 // For the imaging library's dialogs, which share this script and log. The
 // first runs a file dialog exactly as GetOpenFileNameA does, but logs it as
 // `kind` with `style` in place of the record's flags. The second logs a
 // request that no script answers (a scanner dialog with nothing to offer).
 LVX_WIN32_API BOOL RunFileDialog(OPENFILENAMEA* ofn, const char* kind, UINT style);
 LVX_WIN32_API void LogDialogRequest(const DialogRequest& request);
+
+// ---- Opening documents ------------------------------------------------------
+// One request to open a document or address (ShellExecuteA) or a help file
+// (WinHelpA).
+struct ShellRequest {
+  std::string kind;       // "ShellExecute" or "WinHelp"
+  HWND owner = nullptr;
+  std::string verb;       // ShellExecute: the verb ("" for none)
+  UINT command = 0;       // WinHelp: the command
+  std::string target;     // the file or address as given
+  std::string argument;   // what the viewer was given; empty when none was started
+  std::string viewer;     // the viewer's path; empty when there is none
+  std::string parameters; // ShellExecute: logged only
+  std::string directory;  // ShellExecute: logged only
+  int show = 0;           // ShellExecute: logged only
+  intptr_t result = 0;    // what the call returned
+  bool started = false;   // the viewer was started
+};
+LVX_WIN32_API const std::vector<ShellRequest>& ShellRequests();
+LVX_WIN32_API void ClearShellRequests();
 
 // ---- Display ----------------------------------------------------------------
 // The screen that GetSystemMetrics and GetDeviceCaps report (default

@@ -270,6 +270,10 @@ LVX_WIN32_API UINT GetDriveTypeA(LPCSTR root);
 // The length copied (without the terminator), or the size needed (with it)
 // when the buffer is too small.
 LVX_WIN32_API UINT GetWindowsDirectoryA(LPSTR buffer, UINT size);
+// Removes a regular file (the path is mapped as by CreateFileA). A folder, a
+// device or anything else that is not a regular file is left alone: FALSE
+// with ERROR_ACCESS_DENIED. A missing file: FALSE with ERROR_FILE_NOT_FOUND.
+LVX_WIN32_API BOOL DeleteFileA(LPCSTR path);
 
 // ---- Registry ---------------------------------------------------------------
 #define HKEY_CURRENT_USER ((HKEY)(uintptr_t)0x80000001u)
@@ -443,6 +447,35 @@ enum : DWORD {
 // Nothing is shown: the answer comes from the dialog script, else the
 // dialog cancels. FALSE (CDERR_STRUCTSIZE) for a wrong record size.
 LVX_WIN32_API BOOL ChooseColorA(CHOOSECOLORA* cc);
+
+// ---- Opening documents with the desktop -------------------------------------
+// The desktop's viewer is the program named by the environment variable
+// LUMIVEX_OPENER when it is set and not empty (a path, or a name searched on
+// PATH); set but empty means there is none; unset, it is xdg-open found on
+// PATH. The viewer gets exactly two arguments, its own name and the target,
+// and is never waited for; no command string is ever given to a shell.
+// Every request is logged (standin::ShellRequests).
+enum : int {
+  SE_ERR_NOASSOC = 31,
+};
+enum : UINT {
+  HELP_QUIT = 2,
+  HELP_CONTENTS = 3,
+};
+
+// Opens `file` with the viewer. The verb must be null or "open". A target
+// that starts with a URL scheme ("scheme://", or "mailto:") is passed as it
+// is; anything else is a path, mapped like CreateFileA's, that must exist
+// and is passed made absolute. `parameters`, `directory` and `show` are
+// logged and otherwise ignored. Returns a value above 32 when the viewer
+// started; ERROR_FILE_NOT_FOUND (2) for a missing path; SE_ERR_NOASSOC for
+// another verb, when there is no viewer or when it could not be started.
+LVX_WIN32_API HINSTANCE ShellExecuteA(HWND owner, LPCSTR verb, LPCSTR file, LPCSTR parameters, LPCSTR directory,
+                                      int show);
+// HELP_CONTENTS opens the help file as ShellExecuteA "open" does: TRUE when
+// the viewer started. HELP_QUIT does nothing and returns TRUE. Any other
+// command: FALSE.
+LVX_WIN32_API BOOL WinHelpA(HWND owner, LPCSTR helpFile, UINT command, ULONG_PTR data);
 
 // ---- Sounds -----------------------------------------------------------------
 // Nothing is heard; the automation API counts the beeps.
