@@ -8,20 +8,17 @@
 
 namespace lvhost {
 
-bool ReadWholeFile(const std::string& path, std::string* bytes, std::string* error)
+bool ReadWholeFile(const std::string& path, std::string* bytes, lvxtext::Error* error)
 {
   std::ifstream in(path, std::ios::binary);
   if (in)
     bytes->assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  if (!in && !in.eof()) {
-    if (error)
-      *error = "cannot read " + path;
-    return false;
-  }
+  if (!in && !in.eof())
+    return lvxtext::Fail(error, "cannot read " + path);
   return true;
 }
 
-bool WriteFileAtomically(const std::string& path, const std::string& bytes, std::string* error)
+bool WriteFileAtomically(const std::string& path, const std::string& bytes, lvxtext::Error* error)
 {
   std::string temp = path + ".XXXXXX";
   const int fd = mkstemp(temp.data());
@@ -39,9 +36,7 @@ bool WriteFileAtomically(const std::string& path, const std::string& bytes, std:
     if (!ok)
       unlink(temp.c_str());
   }
-  if (!ok && error)
-    *error = "cannot write " + path;
-  return ok;
+  return ok || lvxtext::Fail(error, "cannot write " + path);
 }
 
 } // namespace lvhost

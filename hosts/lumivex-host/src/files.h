@@ -1,12 +1,14 @@
 #pragma once
 // Whole-file reads and writes for the host's own formats.
+#include "lvxtext/error.h"
+
 #include <string>
 
 namespace lvhost {
 
-bool ReadWholeFile(const std::string& path, std::string* bytes, std::string* error);
+bool ReadWholeFile(const std::string& path, std::string* bytes, lvxtext::Error* error);
 // Writes `bytes` next to `path` and renames the copy into place, so a failed
 // write leaves an earlier file as it was.
-bool WriteFileAtomically(const std::string& path, const std::string& bytes, std::string* error);
+bool WriteFileAtomically(const std::string& path, const std::string& bytes, lvxtext::Error* error);
 
 } // namespace lvhost

@@ -4,6 +4,8 @@
 // packed without padding. PAM files are read and written here for every
 // mode; PNG, JPEG, TIFF, BMP and binary PGM/PPM go through the imaging
 // library (grey and RGB only).
+#include "lvxtext/error.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -33,17 +35,17 @@ struct HostImage {
 
 // Reads any image file this host knows; the type comes from the content.
 // False with a reason for anything malformed, truncated or too large.
-bool ReadImage(const std::string& path, HostImage* image, std::string* error);
+bool ReadImage(const std::string& path, HostImage* image, lvxtext::Error* error);
 // Whether the output's extension names a format that can carry the image's
 // mode (CMYK and alpha only in PAM). Checked before the plug-in runs.
-bool CanWrite(const std::string& path, const HostImage& image, std::string* error);
+bool CanWrite(const std::string& path, const HostImage& image, lvxtext::Error* error);
 // Writes the image in the format of the path's extension, through a
 // temporary file renamed into place.
-bool WriteImage(const std::string& path, const HostImage& image, std::string* error);
+bool WriteImage(const std::string& path, const HostImage& image, lvxtext::Error* error);
 
 // PAM from and to memory (MAXVAL 255, TUPLTYPE GRAYSCALE, RGB or CMYK, each
 // optionally _ALPHA, DEPTH matching, exactly the data the header asks for).
-bool ParsePam(const std::string& bytes, HostImage* image, std::string* error);
+bool ParsePam(const std::string& bytes, HostImage* image, lvxtext::Error* error);
 std::string FormatPam(const HostImage& image);
 
 } // namespace lvhost

@@ -121,17 +121,13 @@ std::string CodeText(uint32_t code)
   return hex;
 }
 
-bool ParseParameters(const std::string& text, Descriptor* descriptor, std::string* error)
+bool ParseParameters(const std::string& text, Descriptor* descriptor, lvxtext::Error* error)
 {
   std::istringstream in(text);
   std::string line;
   Descriptor out;
   int number = 0;
-  auto fail = [&](const std::string& why) {
-    if (error)
-      *error = "line " + std::to_string(number) + ": " + why;
-    return false;
-  };
+  auto fail = [&](const std::string& why) { return lvxtext::Fail(error, "line " + std::to_string(number) + ": " + why); };
   while (std::getline(in, line)) {
     ++number;
     if (!line.empty() && line.back() == '\r')
@@ -171,19 +167,16 @@ std::string FormatParameters(const Descriptor& descriptor)
   return text;
 }
 
-bool ReadParameterFile(const std::string& path, Descriptor* descriptor, std::string* error)
+bool ReadParameterFile(const std::string& path, Descriptor* descriptor, lvxtext::Error* error)
 {
-  std::string text, why;
+  std::string text;
+  lvxtext::Error why;
   if (!ReadWholeFile(path, &text, error))
     return false;
-  if (ParseParameters(text, descriptor, &why))
-    return true;
-  if (error)
-    *error = path + ": " + why;
-  return false;
+  return ParseParameters(text, descriptor, &why) || lvxtext::Fail(error, path + ": " + why.message);
 }
 
-bool WriteParameterFile(const std::string& path, const Descriptor& descriptor, std::string* error)
+bool WriteParameterFile(const std::string& path, const Descriptor& descriptor, lvxtext::Error* error)
 {
   return WriteFileAtomically(path, FormatParameters(descriptor), error);
 }

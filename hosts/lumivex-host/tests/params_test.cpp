@@ -34,10 +34,10 @@ TEST(ParameterFile, RoundTripKeepsEveryDoubleBitForBit)
                    -std::numeric_limits<double>::infinity()})
     d.push_back(Number(FourCC("lvGA"), v));
   const std::string path = lvxtest::TempDir() + "/params.txt";
-  std::string error;
-  ASSERT_TRUE(WriteParameterFile(path, d, &error)) << error;
+  lvxtext::Error error;
+  ASSERT_TRUE(WriteParameterFile(path, d, &error)) << error.message;
   Descriptor back;
-  ASSERT_TRUE(ReadParameterFile(path, &back, &error)) << error;
+  ASSERT_TRUE(ReadParameterFile(path, &back, &error)) << error.message;
   EXPECT_EQ(back, d);
 
   const std::string text = FormatParameters(d);
@@ -48,7 +48,7 @@ TEST(ParameterFile, RoundTripKeepsEveryDoubleBitForBit)
   // NaN, comments, blank lines, CRLF and hex codes read back.
   ASSERT_TRUE(ParseParameters("lumivex-host parameters 1\r\n# note\n\n  lvGA doub nan\r\n0x6C764155 0x626F6F6C false\n",
                               &back, &error))
-      << error;
+      << error.message;
   ASSERT_EQ(back.size(), 2u);
   EXPECT_TRUE(std::isnan(back[0].number));
   EXPECT_EQ(back[1].key, FourCC("lvAU"));
@@ -73,12 +73,12 @@ TEST(ParameterFile, BadLinesAreReportedWithTheirNumber)
   };
   for (const auto& [text, where] : cases) {
     Descriptor d{DescriptorEntry{}};
-    std::string error;
+    lvxtext::Error error;
     EXPECT_FALSE(ParseParameters(text, &d, &error)) << text;
-    EXPECT_EQ(error.rfind(where, 0), 0u) << text << " -> " << error;
+    EXPECT_EQ(error.message.rfind(where, 0), 0u) << text << " -> " << error.message;
     EXPECT_EQ(d.size(), 1u); // untouched
   }
-  std::string error;
+  lvxtext::Error error;
   Descriptor d;
   EXPECT_FALSE(ReadParameterFile(lvxtest::TempDir() + "/none.txt", &d, &error));
 }
