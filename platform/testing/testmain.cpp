@@ -44,6 +44,15 @@ std::string BuildDir() { return LVX_BUILD_DIR; }
 
 std::string Source(const std::string& relative) { return SourceDir() + "/" + relative; }
 
+std::set<std::string> FolderEntries(const std::string& folder)
+{
+  std::set<std::string> names;
+  std::error_code ec;
+  for (const auto& entry : std::filesystem::directory_iterator(folder, ec))
+    names.insert(entry.path().filename().string());
+  return names;
+}
+
 } // namespace lvxtest
 
 int main(int argc, char** argv)

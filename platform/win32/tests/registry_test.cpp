@@ -5,8 +5,8 @@
 
 #include <gtest/gtest.h>
 
-#include <dirent.h>
 #include <fstream>
+#include <set>
 #include <sstream>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -166,12 +166,11 @@ TEST_F(Registry, ExactBytesAndOddNamesSurviveAReload)
   EXPECT_NE(text.find("type:7 00 00"), std::string::npos);
   for (const char c : text)
     EXPECT_TRUE(c == '\n' || (c >= 0x20 && c <= 0x7E)) << int(c);
-  DIR* dir = opendir((folder + "/nested").c_str());
-  int entries = 0;
-  while (const dirent* e = readdir(dir))
-    entries += std::string(e->d_name) != "." && std::string(e->d_name) != "..";
-  closedir(dir);
-  EXPECT_EQ(entries, 1) << "no temporary file remains";
+  EXPECT_EQ(lvxtest::FolderEntries(folder + "/nested"), (std::set<std::string>{"registry", "registry.lock"}))
+      << "no temporary file remains";
+  struct stat file;
+  ASSERT_EQ(stat(path.c_str(), &file), 0);
+  EXPECT_EQ(file.st_mode & 0777, 0600u) << "a user's private settings";
   struct stat st;
   ASSERT_EQ(stat((folder + "/nested").c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 0777, 0700u);

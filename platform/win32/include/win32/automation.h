@@ -47,6 +47,9 @@ LVX_WIN32_API void RegistryReload();
 // The store file: $LUMIVEX_REGISTRY, else $XDG_CONFIG_HOME/lumivex/registry,
 // else ~/.config/lumivex/registry.
 LVX_WIN32_API std::string RegistryPath();
+// How long a change waits for another process's lock on the store before it
+// fails with ERROR_WRITE_FAULT (default 10000 ms; negative restores it).
+LVX_WIN32_API void SetRegistryLockTimeout(int milliseconds);
 
 // ---- Module resources -------------------------------------------------------
 // One resource of a module. Type and name are each either a string (typeName,
