@@ -10,7 +10,7 @@
 // line and fails the build.
 #include "lvxtext/error.h"
 #include "lvxtext/linetokens.h"
-#include "scriptingkeys.h"
+#include "filterhost/scriptingkeys.h"
 
 #include <cstdio>
 #include <cstring>

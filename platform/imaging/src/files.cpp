@@ -2,7 +2,7 @@
 // replacement of the destination file.
 #include "codecs.h"
 
-#include "win32/automation.h"
+#include "win32/paths.h"
 
 
 #include <cerrno>

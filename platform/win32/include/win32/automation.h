@@ -1,6 +1,7 @@
 #pragma once
 // Test and host control of the headless Windows stand-in. Not thread-safe:
 // everything in this system runs on one thread.
+#include "win32/paths.h"
 #include "win32/win32.h"
 
 #include <cstdio>
@@ -26,14 +27,7 @@ LVX_WIN32_API void ResetAllocationFaults();
 LVX_WIN32_API long LiveBlocks();
 
 // ---- Paths and drives -------------------------------------------------------
-// Maps a Windows-style or native path to the host path, resolving every
-// existing component without regard to letter case (the exact name first,
-// else the first match in byte order); components that do not exist keep
-// the case they were given. False, with GetLastError ERROR_PATH_NOT_FOUND,
-// for an empty path or an unconfigured drive letter.
-LVX_WIN32_API bool MapPath(const char* path, std::string& native);
-// fopen on the mapped path; null (errno ENOENT) when the path cannot be mapped.
-LVX_WIN32_API std::FILE* OpenFile(const char* path, const char* mode);
+// MapPath and OpenFile: win32/paths.h.
 // Configures drive `letter` to map onto the host folder `hostRoot` with the
 // given DRIVE_* type; DRIVE_NO_ROOT_DIR or a null root removes the drive.
 LVX_WIN32_API void SetDrive(char letter, const char* hostRoot, UINT driveType);
