@@ -1,8 +1,8 @@
 // The registry's key tree and its text format (see registry_store.h).
 #include "registry_store.h"
 
-#include "text.h"
 #include "lvxtext/linetokens.h"
+#include "text.h"
 
 #include <cstdlib>
 #include <sys/stat.h>
@@ -60,10 +60,22 @@ void AppendKey(std::string& out, int root, const std::vector<const RegKey*>& pat
     out += "value ";
     AppendQuoted(out, value.name);
     switch (value.type) {
-    case REG_SZ: out += " sz "; AppendQuoted(out, value.data); break;
-    case REG_DWORD: out += " dword"; AppendHexBytes(out, value.data); break;
-    case REG_BINARY: out += " binary"; AppendHexBytes(out, value.data); break;
-    default: out += " type:" + std::to_string(value.type); AppendHexBytes(out, value.data); break;
+    case REG_SZ:
+      out += " sz ";
+      AppendQuoted(out, value.data);
+      break;
+    case REG_DWORD:
+      out += " dword";
+      AppendHexBytes(out, value.data);
+      break;
+    case REG_BINARY:
+      out += " binary";
+      AppendHexBytes(out, value.data);
+      break;
+    default:
+      out += " type:" + std::to_string(value.type);
+      AppendHexBytes(out, value.data);
+      break;
     }
     out += '\n';
   }
@@ -123,7 +135,7 @@ std::string Lowered(const std::string& text)
 // Indexes built while parsing, so that a file with many keys or values
 // under one key still reads in time linear in its size.
 struct ParseIndex {
-  std::unordered_map<std::string, RegKey*> keys;                                  // by lowered path
+  std::unordered_map<std::string, RegKey*> keys;                                     // by lowered path
   std::unordered_map<const RegKey*, std::unordered_map<std::string, size_t>> values; // by lowered name
 };
 

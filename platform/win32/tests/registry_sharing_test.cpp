@@ -35,15 +35,13 @@ off_t SizeOf(const std::string& path)
 
 bool SetDword(HKEY key, const std::string& name, uint32_t value)
 {
-  return RegSetValueExA(key, name.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), 4) ==
-         ERROR_SUCCESS;
+  return RegSetValueExA(key, name.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), 4) == ERROR_SUCCESS;
 }
 
 bool GetDword(HKEY key, const std::string& name, uint32_t* value)
 {
   DWORD size = sizeof *value;
-  return RegQueryValueExA(key, name.c_str(), nullptr, nullptr, reinterpret_cast<BYTE*>(value), &size) ==
-         ERROR_SUCCESS;
+  return RegQueryValueExA(key, name.c_str(), nullptr, nullptr, reinterpret_cast<BYTE*>(value), &size) == ERROR_SUCCESS;
 }
 
 // Runs `body` in a forked child, which ends with status 0 when body returns
@@ -158,9 +156,9 @@ TEST_F(RegistrySharing, CallsRefuseKeysAndNamesBeyondTheLimits)
   for (int i = 0; i < 513; ++i)
     deep += "k\\";
   DWORD disposition = 0;
-  EXPECT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, deep.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
-                            &disposition),
-            ERROR_INVALID_PARAMETER);
+  EXPECT_EQ(
+      RegCreateKeyExA(HKEY_CURRENT_USER, deep.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, &disposition),
+      ERROR_INVALID_PARAMETER);
   EXPECT_EQ(SizeOf(path), -1) << "nothing was written";
 
   // Relative to an open key, the whole path still counts.
