@@ -74,15 +74,18 @@ bool CheckSize(int64_t width, int64_t height, lvxtext::Error* error)
 bool ReadFromLibrary(const std::string& path, HostImage* image, lvxtext::Error* error)
 {
   imaging::Bitmap bitmap;
+  imaging::LoadInfo info;
   std::string why;
-  if (imaging::LoadFile(path.c_str(), &bitmap, 0, &why) != imaging::kSuccess)
-    return Fail(error, path + ": " + why);
+  // The library's reason already names the file.
+  if (imaging::LoadFile(path.c_str(), &bitmap, 0, &why, &info) != imaging::kSuccess)
+    return Fail(error, why);
   if (!CheckSize(bitmap.width, bitmap.height, error))
     return false;
   HostImage out;
   out.width = bitmap.width;
   out.height = bitmap.height;
   out.mode = bitmap.bitsPerPixel == 8 ? plugInModeGrayScale : plugInModeRGBColor;
+  out.fileBitsPerSample = info.fileBitsPerSample;
   out.pixels.resize(out.RowBytes() * static_cast<size_t>(out.height));
   for (int32_t y = 0; y < out.height; ++y) {
     const uint8_t* row = bitmap.PictureRow(y);
@@ -112,11 +115,17 @@ bool ParsePam(const std::string& bytes, HostImage* image, lvxtext::Error* error)
 {
   std::istringstream in(bytes);
   std::string line;
-  if (!std::getline(in, line) || line != "P7")
+  // Header lines may end in CR LF: the carriage return is white space.
+  auto trimmed = [](std::string& text) {
+    if (!text.empty() && text.back() == '\r')
+      text.pop_back();
+  };
+  if (!std::getline(in, line) || (trimmed(line), line != "P7"))
     return Fail(error, "not a PAM file");
   std::map<std::string, std::string> fields;
   bool ended = false;
   while (!ended && std::getline(in, line)) {
+    trimmed(line);
     std::istringstream words(line);
     std::string key, value, extra;
     if (!(words >> key) || key[0] == '#')
@@ -134,9 +143,15 @@ bool ParsePam(const std::string& bytes, HostImage* image, lvxtext::Error* error)
   }
   if (!ended || fields.size() != 5)
     return Fail(error, "the PAM header lacks a field or ENDHDR");
+  for (const char* key : {"WIDTH", "HEIGHT", "DEPTH", "MAXVAL"}) {
+    const std::string& v = fields[key];
+    if (v.find_first_not_of("0123456789") != std::string::npos)
+      return Fail(error, std::string("PAM header field ") + key + " is not a number ('" + v + "')");
+  }
+  // Digits only; longer than 9 digits is beyond any size we accept.
   auto number = [&](const char* key) -> int64_t {
     const std::string& v = fields[key];
-    return v.size() <= 9 && v.find_first_not_of("0123456789") == std::string::npos ? std::stoll(v) : -1;
+    return v.size() <= 9 ? std::stoll(v) : INT64_MAX;
   };
   const int64_t width = number("WIDTH"), height = number("HEIGHT"), depth = number("DEPTH");
   if (number("MAXVAL") != 255)

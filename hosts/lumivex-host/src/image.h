@@ -22,6 +22,9 @@ struct HostImage {
   int16_t mode = 0; // plugInModeGrayScale, plugInModeRGBColor or plugInModeCMYKColor
   bool alpha = false;
   std::vector<uint8_t> pixels;
+  // Bits per sample of the file it was read from; above 8 the samples were
+  // reduced to 8 bits on reading.
+  int32_t fileBitsPerSample = 8;
 
   int16_t ColorPlanes() const;
   int16_t Planes() const { return static_cast<int16_t>(ColorPlanes() + (alpha ? 1 : 0)); }
@@ -34,7 +37,8 @@ struct HostImage {
 };
 
 // Reads any image file this host knows; the type comes from the content.
-// False with a reason for anything malformed, truncated or too large.
+// False with a reason for anything malformed, truncated or too large; the
+// reason names the path once.
 bool ReadImage(const std::string& path, HostImage* image, lvxtext::Error* error);
 // Whether the output's extension names a format that can carry the image's
 // mode (CMYK and alpha only in PAM). Checked before the plug-in runs.

@@ -29,7 +29,10 @@ struct DescriptorEntry {
 };
 using Descriptor = std::vector<DescriptorEntry>;
 
-// Parses a parameter file's text; an error names the line ("line 3: ...").
+// Parses a parameter file's text; an error names the line ("line 3: ...")
+// except for an empty file, and quotes at most 80 characters of a word. A
+// key given twice is refused, with both lines: the plug-in would see only
+// one of the two.
 bool ParseParameters(const std::string& text, Descriptor* descriptor, lvxtext::Error* error);
 std::string FormatParameters(const Descriptor& descriptor);
 bool ReadParameterFile(const std::string& path, Descriptor* descriptor, lvxtext::Error* error);

@@ -62,6 +62,9 @@ int RunProgram(const ProgramOptions& options)
   if (!options.about) {
     if (!ReadImage(options.input, &image, &error) || !CanWrite(options.output, image, &error))
       return Fail(kExitHostError, error.message);
+    if (image.fileBitsPerSample > 8)
+      std::fprintf(stderr, "lumivex-host: %s has %d-bit samples; the picture was reduced to 8 bits\n",
+                   options.input.c_str(), image.fileBitsPerSample);
     if (const auto& r = options.rect; r && (r->left < 0 || r->top < 0 || r->right < r->left ||
                                             r->bottom < r->top || r->right > image.width || r->bottom > image.height))
       return Fail(kExitHostError, "--rect must lie inside the " + std::to_string(image.width) + "x" +

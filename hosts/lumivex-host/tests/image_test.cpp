@@ -92,6 +92,42 @@ TEST(HostImages, MalformedPamIsRefused)
   EXPECT_FALSE(ReadImage(Path("bad.pam"), &image, &error));
   EXPECT_NE(error.message.find("bad.pam"), std::string::npos);
   EXPECT_FALSE(ReadImage(Path("missing.png"), &image, &error));
+
+  // A field that is not a number says which.
+  EXPECT_FALSE(ParsePam(swap("WIDTH 2", "WIDTH +2"), &image, &error));
+  EXPECT_EQ(error.message, "PAM header field WIDTH is not a number ('+2')");
+  EXPECT_FALSE(ParsePam(swap("MAXVAL 255", "MAXVAL 0x10"), &image, &error));
+  EXPECT_EQ(error.message, "PAM header field MAXVAL is not a number ('0x10')");
+}
+
+TEST(HostImages, PamHeadersWithCarriageReturnsRead)
+{
+  const HostImage original = Gradient(plugInModeRGBColor, true, 2, 2);
+  const std::string good = FormatPam(original);
+  const size_t data = good.size() - original.pixels.size();
+  std::string crlf;
+  for (size_t i = 0; i < data; ++i)
+    crlf += good[i] == '\n' ? std::string("\r\n") : std::string(1, good[i]);
+  HostImage image;
+  lvxtext::Error error;
+  ASSERT_TRUE(ParsePam(crlf + good.substr(data), &image, &error)) << error.message;
+  EXPECT_EQ(image.pixels, original.pixels);
+}
+
+TEST(HostImages, LibraryFilesNameThePathOnceAndTellTheirDepth)
+{
+  WriteBytes(Path("x.ppm"), std::string("P6\nx"));
+  HostImage image;
+  lvxtext::Error error;
+  ASSERT_FALSE(ReadImage(Path("x.ppm"), &image, &error));
+  const size_t first = error.message.find(Path("x.ppm"));
+  ASSERT_NE(first, std::string::npos) << error.message;
+  EXPECT_EQ(error.message.find(Path("x.ppm"), first + 1), std::string::npos) << error.message;
+
+  WriteBytes(Path("g16.pgm"), std::string("P5\n1 1\n65535\n\x80\x80", 15));
+  ASSERT_TRUE(ReadImage(Path("g16.pgm"), &image, &error)) << error.message;
+  EXPECT_EQ(image.fileBitsPerSample, 16);
+  EXPECT_EQ(image.pixels, (std::vector<uint8_t>{128}));
 }
 
 TEST(HostImages, OutputFormatMustCarryTheMode)

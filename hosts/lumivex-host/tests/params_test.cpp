@@ -30,9 +30,12 @@ TEST(ParameterFile, RoundTripKeepsEveryDoubleBitForBit)
   d.push_back(DescriptorEntry{FourCC("lvCT"), typeInteger, false, INT32_MIN, 0});
   d.push_back(DescriptorEntry{FourCC("#ImR"), typeInteger, false, INT32_MAX, 0}); // '#' would read as a comment
   d.push_back(DescriptorEntry{FourCC("STR "), typeBoolean, false, 0, 0});         // a blank cannot be a token
+  char key[] = "lvG0"; // one key per number: a file gives each key once
   for (double v : {0.1, -0.0, 1.0 / 3.0, 5e-324, 1.7976931348623157e308, -2.5, std::numeric_limits<double>::infinity(),
-                   -std::numeric_limits<double>::infinity()})
-    d.push_back(Number(FourCC("lvGA"), v));
+                   -std::numeric_limits<double>::infinity()}) {
+    d.push_back(Number(FourCC(key), v));
+    ++key[3];
+  }
   const std::string path = lvxtest::TempDir() + "/params.txt";
   lvxtext::Error error;
   ASSERT_TRUE(WriteParameterFile(path, d, &error)) << error.message;
@@ -58,7 +61,7 @@ TEST(ParameterFile, RoundTripKeepsEveryDoubleBitForBit)
 TEST(ParameterFile, BadLinesAreReportedWithTheirNumber)
 {
   const std::pair<const char*, const char*> cases[] = {
-      {"", "line 0"},
+      {"", "the file is empty; the first line must be"},
       {"lumivex-host parameters 2\n", "line 1"},
       {"lumivex-host parameters 1\nlvAU bool yes\n", "line 2"},
       {"lumivex-host parameters 1\n\nlvCT long 2147483648\n", "line 3"},
@@ -81,4 +84,27 @@ TEST(ParameterFile, BadLinesAreReportedWithTheirNumber)
   lvxtext::Error error;
   Descriptor d;
   EXPECT_FALSE(ReadParameterFile(lvxtest::TempDir() + "/none.txt", &d, &error));
+}
+
+TEST(ParameterFile, AKeyGivenTwiceIsRefusedWithBothLines)
+{
+  Descriptor d;
+  lvxtext::Error error;
+  EXPECT_TRUE(ParseParameters("lumivex-host parameters 1\nlvCT long 1\nlvSH long 2\n# again\nLVCT long 3\n", &d,
+                              &error))
+      << "codes are exact: LVCT is another key";
+  EXPECT_FALSE(ParseParameters("lumivex-host parameters 1\nlvCT long 1\nlvSH long 2\n# again\nlvCT long 3\n", &d,
+                               &error));
+  EXPECT_EQ(error.message, "line 5: the key lvCT is given twice (first on line 2)");
+}
+
+TEST(ParameterFile, LongWordsAreShownCutTo80Characters)
+{
+  Descriptor d;
+  lvxtext::Error error;
+  const std::string value(5000, '7');
+  EXPECT_FALSE(ParseParameters("lumivex-host parameters 1\nlvCT long " + value + "\n", &d, &error));
+  EXPECT_EQ(error.message, "line 2: '" + value.substr(0, 80) + "\u2026' is not a long value");
+  EXPECT_FALSE(ParseParameters("lumivex-host parameters 1\nlvAU bool true " + value + "\n", &d, &error));
+  EXPECT_EQ(error.message, "line 2: unexpected '" + value.substr(0, 80) + "\u2026' after the value");
 }

@@ -344,8 +344,12 @@ int Run(const Options& o)
   const double t0 = Seconds();
   imaging::Bitmap bitmap;
   std::string error;
-  if (imaging::LoadFile(o.in.c_str(), &bitmap, 24, &error) != imaging::kSuccess)
+  imaging::LoadInfo info;
+  if (imaging::LoadFile(o.in.c_str(), &bitmap, 24, &error, &info) != imaging::kSuccess)
     return Report({error, kExitIo});
+  if (info.Reduced())
+    std::fprintf(stderr, "lumivex-correct: %s has %d-bit samples; the picture was reduced to 8 bits\n", o.in.c_str(),
+                 info.fileBitsPerSample);
   const double t1 = Seconds();
 
   int32_t status = LUMIVEX_OK;
