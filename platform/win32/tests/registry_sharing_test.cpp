@@ -11,21 +11,12 @@
 #include <fcntl.h>
 #include <fstream>
 #include <random>
-#include <sstream>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
-
-std::string ReadAll(const std::string& path)
-{
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
 
 off_t SizeOf(const std::string& path)
 {
@@ -126,7 +117,7 @@ TEST_F(RegistrySharing, FilesBeyondTheLimitsAreDamagedNotFatal)
     const std::string report = testing::internal::GetCapturedStderr();
     EXPECT_NE(report.find(c.why), std::string::npos) << report;
     EXPECT_EQ(report.find(path), report.rfind(path)) << "reported once";
-    EXPECT_EQ(ReadAll(path), c.text) << "never overwritten";
+    EXPECT_EQ(lvxtest::FileContents(path), c.text) << "never overwritten";
   }
 
   // The largest names the limits allow still read.
@@ -293,7 +284,7 @@ TEST_F(RegistrySharing, KilledWritersLoseNothingAndBlockNobody)
 
     for (const std::string& name : lvxtest::FolderEntries(folder))
       EXPECT_TRUE(name == "registry" || name == "registry.lock" || name == "registry.tmp") << name;
-    EXPECT_EQ(ReadAll(path).rfind("lumivex-registry 1\n", 0), 0u) << "the store is always a whole file";
+    EXPECT_EQ(lvxtest::FileContents(path).rfind("lumivex-registry 1\n", 0), 0u) << "the store is always a whole file";
     uint32_t kept = 0;
     ASSERT_TRUE(GetDword(key, "Kept", &kept));
     EXPECT_EQ(kept, 7u);
@@ -307,13 +298,13 @@ TEST_F(RegistrySharing, ALockHeldTooLongFailsTheChangeAndChangesNothing)
 {
   HKEY key = Create("Software\\Locked");
   ASSERT_TRUE(SetDword(key, "Before", 1));
-  const std::string before = ReadAll(path);
+  const std::string before = lvxtest::FileContents(path);
   const int holder = open((folder + "/registry.lock").c_str(), O_RDWR);
   ASSERT_GE(holder, 0);
   ASSERT_EQ(flock(holder, LOCK_EX), 0);
   standin::SetRegistryLockTimeout(20);
   EXPECT_EQ(RegSetValueExA(key, "During", 0, REG_SZ, nullptr, 0), ERROR_WRITE_FAULT);
-  EXPECT_EQ(ReadAll(path), before);
+  EXPECT_EQ(lvxtest::FileContents(path), before);
   uint32_t value = 0;
   EXPECT_EQ(RegQueryValueExA(key, "During", nullptr, nullptr, nullptr, nullptr), ERROR_FILE_NOT_FOUND);
   EXPECT_TRUE(GetDword(key, "Before", &value)) << "reads need no lock";

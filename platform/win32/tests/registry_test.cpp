@@ -7,20 +7,11 @@
 
 #include <fstream>
 #include <set>
-#include <sstream>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
-
-std::string ReadAll(const std::string& path)
-{
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
 
 // Every registry test starts from its own empty store file.
 class Registry : public ::testing::Test {
@@ -160,7 +151,7 @@ TEST_F(Registry, ExactBytesAndOddNamesSurviveAReload)
 
   // The store file reads as text, starts with its header, holds no raw
   // control bytes, and nothing else is left in its folder.
-  const std::string text = ReadAll(path);
+  const std::string text = lvxtest::FileContents(path);
   EXPECT_EQ(text.rfind("lumivex-registry 1\n", 0), 0u);
   EXPECT_NE(text.find("key \"HKEY_LOCAL_MACHINE\" \"Software\" \"Empty Key\"\n"), std::string::npos);
   EXPECT_NE(text.find("type:7 00 00"), std::string::npos);
@@ -182,7 +173,7 @@ TEST_F(Registry, ExactBytesAndOddNamesSurviveAReload)
   EXPECT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "software\\empty key", 0, KEY_READ, &reopened), ERROR_SUCCESS);
   RegCloseKey(reopened);
   RegCloseKey(key);
-  EXPECT_EQ(ReadAll(path), text) << "reading does not rewrite";
+  EXPECT_EQ(lvxtest::FileContents(path), text) << "reading does not rewrite";
 }
 
 TEST_F(Registry, ValuesPersistBetweenProcesses)
@@ -228,7 +219,7 @@ TEST_F(Registry, CorruptFileIsReportedOnceAndNeverOverwritten)
   const std::string report = testing::internal::GetCapturedStderr();
   EXPECT_NE(report.find(path + ":3:"), std::string::npos) << report;
   EXPECT_EQ(report.find(path), report.rfind(path)) << "reported once";
-  EXPECT_EQ(ReadAll(path), corrupt);
+  EXPECT_EQ(lvxtest::FileContents(path), corrupt);
 
   for (const char* bad : {"", "not a registry\n", "lumivex-registry 1\nvalue \"a\" sz \"b\"\n",
                           "lumivex-registry 1\nkey \"HKEY_NOWHERE\"\n",
@@ -239,6 +230,6 @@ TEST_F(Registry, CorruptFileIsReportedOnceAndNeverOverwritten)
     testing::internal::CaptureStderr();
     EXPECT_EQ(RegCreateKeyA(HKEY_CURRENT_USER, "x", &key), ERROR_REGISTRY_CORRUPT) << bad;
     testing::internal::GetCapturedStderr();
-    EXPECT_EQ(ReadAll(path), bad);
+    EXPECT_EQ(lvxtest::FileContents(path), bad);
   }
 }
