@@ -1,6 +1,7 @@
 #pragma once
 // Test and host control of the headless Windows stand-in. Not thread-safe:
 // everything in this system runs on one thread.
+#include "win32/internal/dialogs.h"
 #include "win32/paths.h"
 #include "win32/win32.h"
 
@@ -80,31 +81,7 @@ struct CursorInfo {
 LVX_WIN32_API CursorInfo CurrentCursor();
 
 // ---- Dialogs ----------------------------------------------------------------
-// One request made to a message box or a file dialog.
-struct DialogRequest {
-  std::string kind;      // "MessageBox", "GetOpenFileName", "GetSaveFileName", or the
-                         // imaging library's "open-image", "twain-select", "twain-acquire"
-  HWND owner = nullptr;
-  std::string text;      // message boxes: the text
-  std::string caption;   // message boxes: the caption; file dialogs: the title
-  UINT style = 0;        // message boxes: the style; file dialogs: the flags (the
-                         // imaging library's own flags for "open-image")
-  // File dialogs only:
-  HINSTANCE instance = nullptr;
-  std::vector<std::pair<std::string, std::string>> filters; // (label, pattern)
-  DWORD filterIndex = 0;
-  std::string initialDir;
-  std::string fileName;   // the name the dialog started with
-  std::string defaultExt;
-  std::string chosenPath; // the file answered, as returned to the caller
-  // Colour dialogs ("ChooseColor") only: the colour it started with and the
-  // one answered (0x00BBGGRR).
-  COLORREF initialColor = 0;
-  COLORREF chosenColor = 0;
-  int answer = 0;         // the button: IDOK or IDCANCEL for file dialogs
-  bool scripted = false;     // the answer came from the script
-  bool scriptError = false;  // the scripted answer could not be given
-};
+// DialogRequest, RunFileDialog and LogDialogRequest: win32/internal/dialogs.h.
 
 // The next message box answers `id` instead of its default (its first button).
 LVX_WIN32_API void QueueMessageBoxAnswer(int id);
@@ -122,12 +99,6 @@ LVX_WIN32_API const std::vector<DialogRequest>& DialogLog();
 LVX_WIN32_API void ClearDialogLog();
 // Also print each request to stderr (message boxes as "caption: text").
 LVX_WIN32_API void EchoDialogs(bool on);
-// For the imaging library's dialogs, which share this script and log. The
-// first runs a file dialog exactly as GetOpenFileNameA does, but logs it as
-// `kind` with `style` in place of the record's flags. The second logs a
-// request that no script answers (a scanner dialog with nothing to offer).
-LVX_WIN32_API BOOL RunFileDialog(OPENFILENAMEA* ofn, const char* kind, UINT style);
-LVX_WIN32_API void LogDialogRequest(const DialogRequest& request);
 
 // ---- Display ----------------------------------------------------------------
 // The screen that GetSystemMetrics and GetDeviceCaps report (default
