@@ -11,6 +11,7 @@
 #include <fcntl.h>
 #include <fstream>
 #include <random>
+#include <set>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -310,5 +311,24 @@ TEST_F(RegistrySharing, ALockHeldTooLongFailsTheChangeAndChangesNothing)
   EXPECT_TRUE(GetDword(key, "Before", &value)) << "reads need no lock";
   close(holder);
   EXPECT_TRUE(SetDword(key, "After", 2));
+  RegCloseKey(key);
+}
+
+TEST_F(RegistrySharing, ASaveThatFailsKeepsNeitherTheChangeNorATemporaryFile)
+{
+  HKEY key = Create("Software\\Unsaved");
+  ASSERT_TRUE(SetDword(key, "Kept", 1));
+  const std::string before = lvxtest::FileContents(path);
+  // The temporary name taken by a folder: the save cannot write it.
+  ASSERT_EQ(mkdir((folder + "/registry.tmp").c_str(), 0700), 0);
+  EXPECT_EQ(RegSetValueExA(key, "Lost", 0, REG_SZ, nullptr, 0), ERROR_WRITE_FAULT);
+  EXPECT_EQ(RegQueryValueExA(key, "Lost", nullptr, nullptr, nullptr, nullptr), ERROR_FILE_NOT_FOUND)
+      << "the process does not keep what it could not save";
+  EXPECT_EQ(lvxtest::FileContents(path), before);
+  rmdir((folder + "/registry.tmp").c_str());
+  EXPECT_TRUE(SetDword(key, "Saved", 2));
+  uint32_t kept = 0;
+  EXPECT_TRUE(GetDword(key, "Kept", &kept));
+  EXPECT_EQ(lvxtest::FolderEntries(folder), (std::set<std::string>{"registry", "registry.lock"}));
   RegCloseKey(key);
 }
