@@ -136,7 +136,6 @@ void MakeFolders(const std::string& folder)
   }
 }
 
-
 // Reads the store file at `state.path` into a fresh tree. A file that cannot
 // be read, is too large or is damaged is reported on stderr, left untouched,
 // and leaves the process with an empty store that refuses changes.
