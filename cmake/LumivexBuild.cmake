@@ -91,12 +91,19 @@ function(lvx_add_gtest)
   if(NOT T_TIMEOUT)
     set(T_TIMEOUT 300)
   endif()
-  set(props TIMEOUT ${T_TIMEOUT})
-  if(T_LABELS)
-    list(APPEND props LABELS "${T_LABELS}")
-  endif()
   gtest_discover_tests(${T_NAME} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
-                       PROPERTIES ${props})
+                       PROPERTIES TIMEOUT ${T_TIMEOUT})
+  if(T_LABELS)
+    # The discovery script would split a list of labels into separate
+    # properties, so the labels are set by a script of their own, run after
+    # it on the tests it found.
+    set(script ${CMAKE_CURRENT_BINARY_DIR}/${T_NAME}_labels.cmake)
+    file(WRITE ${script}
+         "foreach(t IN LISTS ${T_NAME}_TESTS)\n"
+         "  set_tests_properties(\"\${t}\" PROPERTIES LABELS \"${T_LABELS}\")\n"
+         "endforeach()\n")
+    set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${script})
+  endif()
 endfunction()
 
 include(${CMAKE_CURRENT_LIST_DIR}/LumivexResources.cmake)

@@ -6,6 +6,7 @@
 #include "qvcommon/qvcolor.h"
 #include "qvcommon/qvimage.h"
 #include "qvcommon/qvfilespec.h"
+#include "qvcommon/qvsplashwin.h"
 #include "qvcommon/qvwindow.h"
 #include "win32/automation.h"
 
@@ -222,6 +223,29 @@ TEST_F(Bridge, DeferredDeletesAreThreadMessagesAndNeverRepeat)
                           [&](const standin::TracedMessage& m) { return m.message == WM_NULL && m.window == b->GetWnd(); }),
             1);
   delete b;
+}
+
+TEST_F(Bridge, AboutShowsASplashThatOneClickDeletesOnce)
+{
+  // A splash that counts its deletions; the about window an application
+  // builds on the framework's splash window.
+  struct CountedSplash : QVSplashWin {
+    CountedSplash(QVRect rect, int* deletes) : QVSplashWin(&rect, nullptr, nullptr, 0), deletes(deletes) {}
+    ~CountedSplash() override { ++*deletes; }
+    int* deletes;
+  };
+  int deletes = 0;
+  HWND shown = nullptr;
+  app.about = [&] {
+    auto* splash = new CountedSplash(QVRect(300, 200, 500, 350), &deletes);
+    shown = splash->GetWnd();
+    standin::AddIdleStep([&] { standin::Click(shown, 20, 20); });
+    return splash->Visible();
+  };
+  EXPECT_EQ(About().result, noErr);
+  EXPECT_EQ(deletes, 1);
+  EXPECT_FALSE(IsWindow(shown));
+  EXPECT_EQ(standin::IdleStepsLeft(), 0u);
 }
 
 TEST_F(Bridge, ShellStateParentWindowAndColours)

@@ -188,6 +188,21 @@ void QVControl::SetTextOffset(int32_t offset) { m_TextOffset = offset; }
 void QVControl::SetTextAlignment(int32_t alignment) { m_TextAlignment = alignment; }
 void QVControl::SetTextColor(QVColor& color) { m_TextColor = color; }
 
+void QVControl::DrawCaption(QVDevice& device, int32_t x, int32_t y, const QVColor& color,
+                            QVDevice::qvdTextAlign align)
+{
+  if (!m_Text[0])
+    return;
+  device.SetBkMode(TRANSPARENT);
+  device.SetTextColor(color);
+  device.SetTextAlign(align);
+  ApplyControlFont(device);
+  device.TextOutA(x, y, m_Text, int32_t(std::strlen(m_Text)));
+  device.RestoreBkMode();
+  device.RestoreTextColor();
+  device.RestoreTextAlign();
+}
+
 void QVControl::CommonPaint(QVPaintDevice& device)
 {
   QVRect area;

@@ -21,4 +21,10 @@ inline int32_t Trunc(double v)
   return static_cast<int32_t>(v);
 }
 
+// A 64-bit result held within the int32 limits.
+inline int32_t Saturate(int64_t v)
+{
+  return static_cast<int32_t>(v < INT32_MIN ? INT32_MIN : v > INT32_MAX ? INT32_MAX : v);
+}
+
 } // namespace qvnumeric

@@ -51,15 +51,6 @@ private:
   QVRect rect_;
 };
 
-SIZE TextSize(const char* text)
-{
-  HDC dc = GetDC(nullptr);
-  SIZE size{};
-  GetTextExtentPoint32A(dc, text, int(std::strlen(text)), &size);
-  ReleaseDC(nullptr, dc);
-  return size;
-}
-
 } // namespace
 
 TEST_F(Controls, NotificationsGoToTheDestinationElseTheTargetElseTheParentAtOnce)

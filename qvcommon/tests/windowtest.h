@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <vector>
 
 // windows.res: picture 300 (16 x 12: a red square at 1..4, 1..4 on white),
@@ -85,3 +86,31 @@ protected:
 };
 
 constexpr COLORREF kClassGrey = RGB(187, 187, 187);
+
+// The size of the text in a device context's initial font (the GUI default
+// font, which controls without a font of their own use).
+inline SIZE TextSize(const char* text)
+{
+  HDC dc = GetDC(nullptr);
+  SIZE size{};
+  GetTextExtentPoint32A(dc, text, int(std::strlen(text)), &size);
+  ReleaseDC(nullptr, dc);
+  return size;
+}
+
+// Moves the pointer onto the point twice: whoever held the capture sees the
+// first move (and lets go), so the control under the point sees the second
+// and the pointer enters it. Queued only; pump to deliver.
+inline void Hover(HWND window, int x, int y)
+{
+  standin::Move(window, x, y);
+  standin::Move(window, x, y);
+}
+
+// Hover, then a click on the same point, delivered.
+inline void HoverClick(HWND window, int x, int y)
+{
+  Hover(window, x, y);
+  standin::Click(window, x, y);
+  standin::Pump();
+}

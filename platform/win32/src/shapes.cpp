@@ -1,4 +1,5 @@
-// Lines, rectangles, ellipses and single pixels, with exact pixel rules.
+// Lines, Bezier curves, rectangles, ellipses and single pixels, with exact
+// pixel rules.
 // Coordinates are worked in 64 bits (and squares of sizes in 128), so no
 // int argument can overflow; loops run only over what the clip can show.
 #include "gdi.h"
@@ -13,21 +14,24 @@ using ll = long long;
 using u128 = unsigned __int128;
 
 // The points a pen draws, each stamped as a width x width square. A 1-pixel
-// pen writes each point at once (the shapes below never give a point twice);
-// a wider pen's squares overlap, so they are gathered in a mask first and
-// each pixel is written once, which keeps R2_NOTXORPEN reversible.
+// pen writes each point at once (the straight shapes below never give a
+// point twice); a wider pen's squares overlap, and a curve's pieces may
+// meet, so those are gathered in a mask first and each pixel is written
+// once, which keeps R2_NOTXORPEN reversible.
 class PenStroke {
 public:
   // Pixels land only inside [left, right) x [top, bottom) and the clip.
-  PenStroke(Canvas& canvas, const Pen& pen, int rop, ll left, ll top, ll right, ll bottom)
-      : canvas_(canvas), color_(pen.color), rop_(rop), width_(pen.width), before_(pen.width / 2)
+  // With `gather`, even a 1-pixel pen collects its points first.
+  PenStroke(Canvas& canvas, const Pen& pen, int rop, ll left, ll top, ll right, ll bottom, bool gather = false)
+      : canvas_(canvas), color_(pen.color), rop_(rop), width_(pen.width), before_(pen.width / 2),
+        gather_(gather || pen.width > 1)
   {
     const RECT clip = canvas.Clip();
     left_ = std::max<ll>(left, clip.left);
     top_ = std::max<ll>(top, clip.top);
     right_ = std::max(left_, std::min<ll>(right, clip.right));
     bottom_ = std::max(top_, std::min<ll>(bottom, clip.bottom));
-    if (width_ > 1)
+    if (gather_)
       mask_.assign(size_t((right_ - left_) * (bottom_ - top_)), 0);
   }
 
@@ -39,7 +43,7 @@ public:
 
   void Point(ll x, ll y)
   {
-    if (width_ == 1) {
+    if (!gather_) {
       if (x >= left_ && x < right_ && y >= top_ && y < bottom_)
         canvas_.Put(x, y, color_, rop_);
       return;
@@ -84,6 +88,7 @@ private:
   int rop_;
   ll width_;
   ll before_; // how far a square reaches left of and above its point
+  bool gather_;
   ll left_ = 0, top_ = 0, right_ = 0, bottom_ = 0;
   std::vector<BYTE> mask_;
 };
@@ -118,6 +123,58 @@ void DrawLine(PenStroke& stroke, ll x0, ll y0, ll x1, ll y1)
     else
       stroke.Point(major, minor);
   }
+}
+
+// A cubic Bezier segment as four control points.
+struct Cubic {
+  double x[4];
+  double y[4];
+};
+
+long long RoundHalfUp(double v) { return ll(std::floor(v + 0.5)); }
+
+// Whether the segment's control points' box, grown by the pen's reach, misses
+// the clip: then nothing of the curve can show.
+bool Invisible(const Cubic& c, const RECT& clip, ll reach)
+{
+  const double minX = std::min({c.x[0], c.x[1], c.x[2], c.x[3]}), maxX = std::max({c.x[0], c.x[1], c.x[2], c.x[3]});
+  const double minY = std::min({c.y[0], c.y[1], c.y[2], c.y[3]}), maxY = std::max({c.y[0], c.y[1], c.y[2], c.y[3]});
+  return maxX + double(reach) < double(clip.left) || minX - double(reach) >= double(clip.right) ||
+         maxY + double(reach) < double(clip.top) || minY - double(reach) >= double(clip.bottom);
+}
+
+// Flattens the segment by halving it (de Casteljau) until its control
+// polygon is at most 2 px long in each axis and so are the pieces between
+// its rounded end points; each piece is a line without its end.
+// Where the pieces fall depends only on the control points, never on the
+// clip: halves that cannot show are skipped, not flattened differently.
+void DrawCubic(PenStroke& stroke, const Cubic& c, const RECT& clip, ll reach, int depth)
+{
+  if (Invisible(c, clip, reach))
+    return;
+  double legX = 0, legY = 0;
+  for (int i = 0; i < 3; ++i) {
+    legX += std::fabs(c.x[i + 1] - c.x[i]);
+    legY += std::fabs(c.y[i + 1] - c.y[i]);
+  }
+  const ll x0 = RoundHalfUp(c.x[0]), y0 = RoundHalfUp(c.y[0]), x1 = RoundHalfUp(c.x[3]), y1 = RoundHalfUp(c.y[3]);
+  // 64 halvings bring any two int coordinates within a pixel.
+  if ((legX <= 2.0 && legY <= 2.0 && std::llabs(x1 - x0) <= 2 && std::llabs(y1 - y0) <= 2) || depth >= 64) {
+    DrawLine(stroke, x0, y0, x1, y1);
+    return;
+  }
+  Cubic first, second;
+  for (int axis = 0; axis < 2; ++axis) {
+    const double* p = axis == 0 ? c.x : c.y;
+    const double a = (p[0] + p[1]) / 2, b = (p[1] + p[2]) / 2, d = (p[2] + p[3]) / 2;
+    const double ab = (a + b) / 2, bd = (b + d) / 2, mid = (ab + bd) / 2;
+    double* f = axis == 0 ? first.x : first.y;
+    double* s = axis == 0 ? second.x : second.y;
+    f[0] = p[0], f[1] = a, f[2] = ab, f[3] = mid;
+    s[0] = mid, s[1] = bd, s[2] = d, s[3] = p[3];
+  }
+  DrawCubic(stroke, first, clip, reach, depth + 1);
+  DrawCubic(stroke, second, clip, reach, depth + 1);
 }
 
 // Row y of the ellipse inscribed in [left, left + w) x [top, top + h): the
@@ -193,6 +250,42 @@ BOOL LineTo(HDC hdc, int x, int y)
   PenStroke stroke(canvas, *pen, dc->rop, std::min<ll>(from.x, x) - w, std::min<ll>(from.y, y) - w,
                    std::max<ll>(from.x, x) + w, std::max<ll>(from.y, y) + w);
   DrawLine(stroke, from.x, from.y, x, y);
+  stroke.Finish();
+  return TRUE;
+}
+
+BOOL PolyBezier(HDC hdc, const POINT* points, DWORD count)
+{
+  DeviceContext* dc = FindDC(hdc);
+  if (!dc)
+    return Fail(ERROR_INVALID_HANDLE, FALSE);
+  if (!points || count < 4 || (count - 1) % 3 != 0)
+    return Fail(ERROR_INVALID_PARAMETER, FALSE);
+  const Pen* pen = FindObject<Pen>(dc->pen);
+  Canvas canvas(*dc);
+  if (!pen || pen->null || !canvas.Ready())
+    return TRUE;
+  ll left = points[0].x, top = points[0].y, right = left, bottom = top;
+  for (DWORD i = 1; i < count; ++i) {
+    left = std::min<ll>(left, points[i].x);
+    right = std::max<ll>(right, points[i].x);
+    top = std::min<ll>(top, points[i].y);
+    bottom = std::max<ll>(bottom, points[i].y);
+  }
+  const ll w = pen->width;
+  // One stroke for the whole curve: where its pieces meet, a pixel is still
+  // written once.
+  PenStroke stroke(canvas, *pen, dc->rop, left - w, top - w, right + w + 1, bottom + w + 1, true);
+  const RECT clip = canvas.Clip();
+  for (DWORD i = 0; i + 3 < count; i += 3) {
+    Cubic c;
+    for (int k = 0; k < 4; ++k) {
+      c.x[k] = double(points[i + k].x);
+      c.y[k] = double(points[i + k].y);
+    }
+    DrawCubic(stroke, c, clip, w, 0);
+  }
+  stroke.Point(points[count - 1].x, points[count - 1].y);
   stroke.Finish();
   return TRUE;
 }

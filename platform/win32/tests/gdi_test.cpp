@@ -115,6 +115,107 @@ TEST_F(Drawing, AWidePenStampsASquareOnEachPoint)
   // Points x = 10..19 on row 10, each a 3 x 3 square centred on it.
   EXPECT_EQ(Where(kBlue), Box(9, 9, 21, 12));
 }
+TEST_F(Drawing, BezierCurvesDrawBothEndsAndStayInTheirControlBox)
+{
+  struct Case {
+    std::vector<POINT> points;
+    int penWidth;
+  };
+  const std::vector<Case> cases = {
+      {{{4, 40}, {10, 2}, {50, 2}, {60, 40}}, 1},                       // an arch
+      {{{5, 5}, {60, 45}, {5, 45}, {58, 6}}, 1},                        // an S that crosses itself
+      {{{10, 30}, {10, 30}, {10, 30}, {11, 31}}, 1},                    // all but one point equal
+      {{{3, 24}, {20, 4}, {30, 44}, {32, 24}, {40, 4}, {52, 44}, {61, 20}}, 3}, // two segments
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << "first point " << c.points[0].x << "," << c.points[0].y);
+    Clear();
+    SelectObject(dc, CreatePen(PS_SOLID, c.penWidth, kBlue));
+    MoveToEx(dc, 1, 1, nullptr);
+    ASSERT_TRUE(PolyBezier(dc, c.points.data(), DWORD(c.points.size())));
+    const PixelSet ink = Ink();
+    EXPECT_TRUE(ink.count({c.points.front().x, c.points.front().y}));
+    EXPECT_TRUE(ink.count({c.points.back().x, c.points.back().y}));
+    EXPECT_FALSE(ink.count({1, 1})) << "the current position is not a start";
+    int left = c.points[0].x, right = left, top = c.points[0].y, bottom = top;
+    for (const POINT& p : c.points) {
+      left = std::min(left, int(p.x)), right = std::max(right, int(p.x));
+      top = std::min(top, int(p.y)), bottom = std::max(bottom, int(p.y));
+    }
+    for (const auto& [x, y] : ink)
+      EXPECT_TRUE(x >= left - c.penWidth && x <= right + c.penWidth && y >= top - c.penWidth &&
+                  y <= bottom + c.penWidth)
+          << x << "," << y;
+    POINT at;
+    MoveToEx(dc, 0, 0, &at);
+    EXPECT_EQ(at.x * 100 + at.y, 101) << "the current position is not moved";
+    // The same curve again gives the same pixels.
+    Clear();
+    PolyBezier(dc, c.points.data(), DWORD(c.points.size()));
+    EXPECT_EQ(Ink(), ink);
+    DeleteObject(SelectObject(dc, GetStockObject(BLACK_PEN)));
+  }
+}
+
+TEST_F(Drawing, ABezierWithCollinearControlPointsIsTheStraightLine)
+{
+  const POINT points[] = {{5, 10}, {20, 16}, {35, 22}, {55, 30}};
+  PolyBezier(dc, points, 4);
+  const PixelSet curve = Ink();
+  Clear();
+  MoveToEx(dc, 5, 10, nullptr);
+  LineTo(dc, 55, 30);
+  SetPixel(dc, 55, 30, kBlack);
+  const PixelSet line = Ink();
+  // Every pixel of either lies within 1 px of a pixel of the other, and the
+  // curve has one pixel per column, as the line does.
+  auto near = [](const PixelSet& set, int x, int y) {
+    for (int dy = -1; dy <= 1; ++dy)
+      for (int dx = -1; dx <= 1; ++dx)
+        if (set.count({x + dx, y + dy}))
+          return true;
+    return false;
+  };
+  for (const auto& [x, y] : curve)
+    EXPECT_TRUE(near(line, x, y)) << x << "," << y;
+  for (const auto& [x, y] : line)
+    EXPECT_TRUE(near(curve, x, y)) << x << "," << y;
+  std::set<int> columns;
+  for (const auto& [x, y] : curve)
+    columns.insert(x);
+  EXPECT_EQ(columns.size(), curve.size());
+  EXPECT_EQ(curve.size(), size_t(55 - 5 + 1));
+}
+
+TEST_F(Drawing, ABezierDrawsEachPixelOnceAndRefusesBadCounts)
+{
+  // Drawn twice in R2_NOTXORPEN, every pixel is back: none was drawn twice
+  // by one call, not even where the curve crosses itself.
+  const std::vector<COLORREF> before = Snapshot();
+  const POINT loop[] = {{5, 5}, {60, 45}, {5, 45}, {58, 6}, {30, 0}, {2, 30}, {40, 40}};
+  SetROP2(dc, R2_NOTXORPEN);
+  for (int width : {1, 4}) {
+    SelectObject(dc, CreatePen(PS_SOLID, width, RGB(12, 34, 56)));
+    PolyBezier(dc, loop, 7);
+    EXPECT_EQ(At(5, 5), RGB(12, 34, 56));
+    PolyBezier(dc, loop, 7);
+    EXPECT_EQ(Snapshot(), before) << "pen width " << width;
+    DeleteObject(SelectObject(dc, GetStockObject(BLACK_PEN)));
+  }
+  SetROP2(dc, R2_COPYPEN);
+  for (DWORD count : {0u, 1u, 3u, 5u, 6u}) {
+    SetLastError(0);
+    EXPECT_FALSE(PolyBezier(dc, loop, count)) << count;
+    EXPECT_EQ(GetLastError(), DWORD(ERROR_INVALID_PARAMETER));
+  }
+  EXPECT_FALSE(PolyBezier(dc, nullptr, 4));
+  EXPECT_FALSE(PolyBezier(reinterpret_cast<HDC>(uintptr_t(0x5151)), loop, 4));
+  EXPECT_TRUE(Ink().empty());
+  // Extreme coordinates finish quickly and draw only what the surface shows.
+  const POINT huge[] = {{INT_MIN, INT_MIN}, {INT_MAX, INT_MIN}, {INT_MIN, INT_MAX}, {INT_MAX, INT_MAX}};
+  EXPECT_TRUE(PolyBezier(dc, huge, 4));
+}
+
 TEST_F(Drawing, RectangleFillRectAndFrameRectCoverExactlyTheirPixels)
 {
   HPEN pen = CreatePen(PS_SOLID, 0, kRed); // width 0 counts as 1

@@ -45,6 +45,28 @@ TEST_F(Input, AClickActivatesBeforeThePressArrives)
   EXPECT_EQ(standin::CurrentCursor().id, 32515) << "the class cursor (IDC_CROSS) in the client area";
 }
 
+TEST_F(Input, AChildReachingPastItsParentIsNotHitThere)
+{
+  HWND top = Top(0, 0, 200, 100);
+  // The container comes first, so among the siblings it would win the hit;
+  // its child reaches 30 px past its client area, over the sibling beside it.
+  HWND container = Child(top, 0, 0, 40, 60);
+  HWND wide = Child(container, 0, 0, 70, 20);
+  HWND beside = Child(top, 40, 0, 40, 60);
+  standin::Pump();
+  standin::ClearMessageTrace();
+  standin::Click(top, 50, 10);
+  standin::Pump();
+  EXPECT_EQ(MessagesTo(wide, {WM_LBUTTONDOWN}).size(), 0u);
+  EXPECT_EQ(MessagesTo(container, {WM_LBUTTONDOWN}).size(), 0u);
+  ASSERT_EQ(MessagesTo(beside, {WM_LBUTTONDOWN}).size(), 1u);
+  EXPECT_EQ(LastTo(beside, WM_LBUTTONDOWN)->lParam, MAKELPARAM(10, 10));
+  // Inside its parent the wide child is hit as usual.
+  standin::Click(top, 30, 10);
+  standin::Pump();
+  EXPECT_EQ(MessagesTo(wide, {WM_LBUTTONDOWN}).size(), 1u);
+}
+
 TEST_F(Input, HidingOrDestroyingTheActiveWindowPassesActivationOn)
 {
   HWND owner = Top(0, 0, 100, 100);

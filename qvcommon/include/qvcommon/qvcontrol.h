@@ -68,6 +68,11 @@ public:
   char* GetControlText() { return m_Text; }
 
 protected:
+  // The caption at (x, y) with the alignment, in the colour, on a
+  // transparent background and in the control font; the device's text
+  // state is put back. Nothing for an empty caption.
+  void DrawCaption(QVDevice& device, int32_t x, int32_t y, const QVColor& color, QVDevice::qvdTextAlign align);
+
   bool m_RollOver = true;
   bool m_ButtonDown = false;
   bool m_MouseInside = false;

@@ -564,7 +564,7 @@ LVX_WIN32_API COLORREF SetTextColor(HDC dc, COLORREF color);
 // GDI_ERROR on failure.
 LVX_WIN32_API UINT SetTextAlign(HDC dc, UINT align);
 // R2_COPYPEN or R2_NOTXORPEN; 0 on failure. The mode applies to the pen and
-// brush of LineTo, Rectangle and Ellipse only.
+// brush of LineTo, PolyBezier, Rectangle and Ellipse only.
 LVX_WIN32_API int SetROP2(HDC dc, int mode);
 // Any mode from BLACKONWHITE to HALFTONE is kept; stretching is always
 // nearest-neighbour. 0 on failure.
@@ -576,6 +576,14 @@ LVX_WIN32_API BOOL MoveToEx(HDC dc, int x, int y, POINT* previous);
 // A Bresenham line from the current position to (x, y), leaving out (x, y),
 // which becomes the current position.
 LVX_WIN32_API BOOL LineTo(HDC dc, int x, int y);
+// Cubic Bezier segments through count = 3n + 1 points (n >= 1): each starts
+// where the last ended and runs through two control points to its end. The
+// curve is halved until its pieces are at most 2 px long, each piece drawn
+// as LineTo draws it, then the last end point itself; both ends are drawn
+// and no pixel is drawn twice. The current position is neither used nor
+// moved. FALSE, drawing nothing, for another count, no points or an unknown
+// context.
+LVX_WIN32_API BOOL PolyBezier(HDC dc, const POINT* points, DWORD count);
 // The pen draws columns left and right - 1 and rows top and bottom - 1; the
 // brush fills what lies inside them (the whole rectangle under NULL_PEN).
 LVX_WIN32_API BOOL Rectangle(HDC dc, int left, int top, int right, int bottom);
