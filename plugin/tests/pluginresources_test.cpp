@@ -1,7 +1,7 @@
 // The plug-in's generated property list and terminology, as a host finds
 // them: in a module loaded with LoadLibraryA.
 #include "filterhost/pipl.h"
-#include "scriptingkeys.h"
+#include "filterhost/scriptingkeys.h"
 #include "win32/automation.h"
 
 #include <gtest/gtest.h>

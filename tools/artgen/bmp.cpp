@@ -59,21 +59,15 @@ std::vector<uint8_t> EncodeBmp24(const Canvas& canvas)
   return out;
 }
 
-bool WriteBmp24(const std::string& path, const Canvas& canvas, std::string* error)
+bool WriteBmp24(const std::string& path, const Canvas& canvas, lvxtext::Error* error)
 {
   const std::vector<uint8_t> bytes = EncodeBmp24(canvas);
-  if (bytes.empty()) {
-    *error = path + ": the picture is empty";
-    return false;
-  }
+  if (bytes.empty())
+    return lvxtext::Fail(error, path + ": the picture is empty");
   std::ofstream file(path, std::ios::binary | std::ios::trunc);
   file.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
   file.close();
-  if (!file) {
-    *error = path + ": cannot be written";
-    return false;
-  }
-  return true;
+  return file || lvxtext::Fail(error, path + ": cannot be written");
 }
 
 } // namespace artgen
