@@ -7,6 +7,7 @@
 // not be written, 2 a usage error (unknown option or set).
 #include "artset.h"
 #include "bmp.h"
+#include "text.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -43,6 +44,10 @@ int Write(const artgen::ArtSet& set, const std::string& folder)
   for (const artgen::ArtPicture& picture : set.pictures) {
     const artgen::Canvas canvas = picture.draw();
     std::string problem;
+    if (!artgen::TextProblem().empty()) {
+      std::fprintf(stderr, "artgen: picture %d: %s\n", picture.id, artgen::TextProblem().c_str());
+      return 1;
+    }
     if (canvas.Width() != picture.width || canvas.Height() != picture.height) {
       std::fprintf(stderr, "artgen: picture %d is not drawn at its listed size\n", picture.id);
       return 1;
