@@ -345,6 +345,12 @@ bool ControlPanel::HandleSizeEvent(QVEvent&)
     QVRect side(0, 0, kBarThickness, client.Bottom());
     m_SideBar->SetWindowPos(side, 1);
   }
+  // A bar that moves repaints itself (and its menus) at once, before the
+  // panel's own paint that is still waiting; no window clips its children,
+  // so that paint would cover them. They paint once more after it.
+  for (QVWindow* bar : {static_cast<QVWindow*>(m_TopBar), static_cast<QVWindow*>(m_SideBar)})
+    if (bar)
+      InvalidateRect(bar->GetWnd(), nullptr, TRUE);
   LayoutPreview();
   return true;
 }

@@ -49,6 +49,8 @@ public:
   // "DPI: X x Y", "Size: K KB" (the file size shifted right by 10). An
   // inch value is 0.00 for a resolution of 0. Each line is cut to fit.
   static void Lines(const FileInfoRecord& record, const QVFileSpec* file, char (&lines)[kLineCount][kLineSize]);
+  const FileInfoRecord* Record() const { return m_Record; }
+  const QVFileSpec* File() const { return m_File; }
 
 protected:
   QVButton* m_OK = nullptr;

@@ -76,6 +76,8 @@ bool QVButtonMouseOver::HandleButtonUp(QVEvent& event)
   const bool clicked = m_MouseInside && !m_Locked;
   const int32_t message = m_ControlMessage;
   QVControl::HandleButtonUp(event);
+  // The pointer counts as outside now: the pressed picture goes.
+  UpdateControl(false);
   // The receiver may delete the button: nothing of it is touched after.
   if (clicked)
     SendControlMessage(message, nullptr);

@@ -34,9 +34,9 @@ public:
   bool HandlePaint(QVEvent& event) override;
 
 protected:
-  // The control's release; then, when the pointer was inside and the button
-  // is not locked, the control message is sent as the value, last of all.
-  // False.
+  // The control's release and a repaint (the pointer counts as outside);
+  // then, when the pointer was inside and the button is not locked, the
+  // control message is sent as the value, last of all. False.
   bool HandleButtonUp(QVEvent& event) override;
 
 public:
