@@ -1,5 +1,6 @@
 #include "presetcontrols.h"
 
+#include "presetmanager.h"
 #include "presetstore.h"
 #include "qvcommon/qvbutton.h"
 #include "qvcommon/qvmenu.h"
@@ -87,6 +88,20 @@ bool SavePresetFromControls(const PresetControls& controls)
   const std::vector<uint8_t> bytes = BuildPresetRecord(controls).Bytes();
   return presetstore::StorePreset(nullptr, bytes.data(), bytes.size(), nullptr, controls.resources, false,
                                   controls.owner);
+}
+
+void LoadPresetIntoControls(const PresetControls& controls)
+{
+  PresetManager manager(controls.resources, PresetManager::eApplyMode, controls.owner);
+  manager.DoDialog();
+  ApplyBytes(controls, manager.ChosenData());
+  Call(controls.refreshPreview);
+}
+
+void ManagePresets(const PresetControls& controls)
+{
+  PresetManager manager(controls.resources, PresetManager::eManageMode, controls.owner);
+  manager.DoDialog();
 }
 
 bool ApplyPresetByName(const PresetControls& controls, const char* name)

@@ -55,6 +55,13 @@ void ApplyPresetRecord(const PresetControls& controls, const PresetRecord* recor
 // (the store loop). True when it was written.
 bool SavePresetFromControls(const PresetControls& controls);
 
+// The Preset Manager in apply mode; the chosen preset, when Apply was
+// pressed, is applied. The preview is refreshed in every case.
+void LoadPresetIntoControls(const PresetControls& controls);
+
+// The Preset Manager in manage mode; nothing is applied.
+void ManagePresets(const PresetControls& controls);
+
 // Applies the preset of that name (the automatic road's remembered one).
 // True only when a record was read and applied; an unknown name or a value
 // that is not a record leaves the controls unchanged.

@@ -128,6 +128,25 @@ inline PresetRecord DistinctRecord()
   return r;
 }
 
+// The main window's defaults with Colors set: records told apart by one
+// field.
+inline std::vector<uint8_t> Record(int32_t colors)
+{
+  PresetRecord r = PresetRecord::Defaults();
+  r.colors = colors;
+  return r.Bytes();
+}
+
+// The texts of the message boxes shown since the dialog log was cleared.
+inline std::vector<std::string> Messages()
+{
+  std::vector<std::string> texts;
+  for (const standin::DialogRequest& r : standin::DialogLog())
+    if (r.kind == "MessageBox")
+      texts.push_back(r.text);
+  return texts;
+}
+
 class Registry : public ::testing::Test {
 protected:
   void SetUp() override { FreshRegistry(); }

@@ -14,13 +14,6 @@ namespace {
 const char* const kPresets = "Software\\Tarnwell\\Lumivex\\Presets";
 const char* const kProduct = "Software\\Tarnwell\\Lumivex";
 
-std::vector<uint8_t> Record(int32_t colors)
-{
-  PresetRecord r = PresetRecord::Defaults();
-  r.colors = colors;
-  return r.Bytes();
-}
-
 class PresetRegistry : public apptest::Registry {
 protected:
   void TearDown() override
@@ -57,7 +50,7 @@ TEST_F(PresetRegistry, TheKeyIsCreatedOnlyWhenAsked)
 
 TEST_F(PresetRegistry, DefaultComesFromTheProductKeyElseTheBuiltInRecord)
 {
-  apptest::PutBytes(kPresets, "Default", Record(2));
+  apptest::PutBytes(kPresets, "Default", apptest::Record(2));
   ASSERT_NE(Open(), nullptr);
   // No product "Default" yet: the built-in record, not the Presets key's.
   EXPECT_EQ(ReadPreset(key, "Default"), PresetRecord::Defaults().Bytes());
@@ -65,13 +58,13 @@ TEST_F(PresetRegistry, DefaultComesFromTheProductKeyElseTheBuiltInRecord)
 
   // The key "Software\Tarnwell\Lumivex\" is the same as without the
   // trailing separator.
-  apptest::PutBytes(kProduct, "Default", Record(4));
-  EXPECT_EQ(ReadPreset(key, "Default"), Record(4));
+  apptest::PutBytes(kProduct, "Default", apptest::Record(4));
+  EXPECT_EQ(ReadPreset(key, "Default"), apptest::Record(4));
   // Any other spelling is a user's preset.
-  apptest::PutBytes(kPresets, "default", Record(9));
-  EXPECT_EQ(ReadPreset(key, "default"), Record(9));
-  EXPECT_EQ(ReadPreset(key, "DEFAULT"), Record(9)) << "value names ignore letter case";
-  EXPECT_EQ(ReadPreset(key, "Default"), Record(4));
+  apptest::PutBytes(kPresets, "default", apptest::Record(9));
+  EXPECT_EQ(ReadPreset(key, "default"), apptest::Record(9));
+  EXPECT_EQ(ReadPreset(key, "DEFAULT"), apptest::Record(9)) << "value names ignore letter case";
+  EXPECT_EQ(ReadPreset(key, "Default"), apptest::Record(4));
 
   // An installed value of the wrong size is no data, not the built-in one.
   apptest::PutBytes(kProduct, "Default", std::vector<uint8_t>(63, 1));
@@ -80,11 +73,11 @@ TEST_F(PresetRegistry, DefaultComesFromTheProductKeyElseTheBuiltInRecord)
 
 TEST_F(PresetRegistry, ValuesOfAnyOtherSizeYieldNoData)
 {
-  apptest::PutBytes(kPresets, "Warm", Record(10));
+  apptest::PutBytes(kPresets, "Warm", apptest::Record(10));
   for (size_t size : {size_t{0}, size_t{4}, size_t{63}, size_t{65}, size_t{1000}})
     apptest::PutBytes(kPresets, ("Size " + std::to_string(size)).c_str(), std::vector<uint8_t>(size, 7));
   ASSERT_NE(Open(), nullptr);
-  EXPECT_EQ(ReadPreset(key, "warm"), Record(10));
+  EXPECT_EQ(ReadPreset(key, "warm"), apptest::Record(10));
   for (size_t size : {size_t{0}, size_t{4}, size_t{63}, size_t{65}, size_t{1000}})
     EXPECT_TRUE(ReadPreset(key, ("Size " + std::to_string(size)).c_str()).empty()) << size;
   EXPECT_TRUE(ReadPreset(key, "Missing").empty());
@@ -97,7 +90,7 @@ TEST_F(PresetRegistry, EnumerationKeepsStoreOrderAndSkipsNamesThatDoNotFit)
   const std::string tooLong(260, 'x'); // 260 characters need 261 bytes
   const std::string longest(259, 'y');
   for (const std::string& name : {std::string("Warm"), tooLong, std::string("Cool"), longest, std::string("b")})
-    apptest::PutBytes(kPresets, name.c_str(), Record(3));
+    apptest::PutBytes(kPresets, name.c_str(), apptest::Record(3));
   ASSERT_NE(Open(), nullptr);
   const std::vector<Entry> entries = EnumeratePresets(key);
   EXPECT_EQ(Names(entries), (std::vector<std::string>{"Warm", "Cool", longest, "b"}));
@@ -108,17 +101,17 @@ TEST_F(PresetRegistry, EnumerationKeepsStoreOrderAndSkipsNamesThatDoNotFit)
 
 TEST_F(PresetRegistry, DeletingDefaultSparesAUsersDefault)
 {
-  apptest::PutBytes(kPresets, "default", Record(5));
-  apptest::PutBytes(kProduct, "Default", Record(4));
+  apptest::PutBytes(kPresets, "default", apptest::Record(5));
+  apptest::PutBytes(kProduct, "Default", apptest::Record(4));
   ASSERT_NE(Open(), nullptr);
   EXPECT_FALSE(DeletePreset(key, "Default"));
   EXPECT_EQ(apptest::ValueNames(kPresets), (std::vector<std::string>{"default"}));
-  EXPECT_EQ(apptest::GetBytes(kProduct, "Default"), Record(4)) << "the product key is never touched";
+  EXPECT_EQ(apptest::GetBytes(kProduct, "Default"), apptest::Record(4)) << "the product key is never touched";
 
   RegCloseKey(key);
   apptest::FreshRegistry();
-  apptest::PutBytes(kPresets, "Default", Record(6));
-  apptest::PutBytes(kPresets, "Other", Record(7));
+  apptest::PutBytes(kPresets, "Default", apptest::Record(6));
+  apptest::PutBytes(kPresets, "Other", apptest::Record(7));
   ASSERT_NE(Open(), nullptr);
   EXPECT_TRUE(DeletePreset(key, "Default"));
   EXPECT_EQ(apptest::ValueNames(kPresets), (std::vector<std::string>{"Other"}));
@@ -130,7 +123,7 @@ TEST_F(PresetRegistry, DeletingDefaultSparesAUsersDefault)
 
 TEST_F(PresetRegistry, NamesThatCannotBeTaken)
 {
-  apptest::PutBytes(kPresets, "Warm", Record(1));
+  apptest::PutBytes(kPresets, "Warm", apptest::Record(1));
   ASSERT_NE(Open(), nullptr);
   EXPECT_TRUE(NameTaken(key, "Warm"));
   EXPECT_TRUE(NameTaken(key, "WARM")) << "a duplicate in any letter case";
@@ -150,10 +143,10 @@ TEST_F(PresetRegistry, WritingStoresABinaryValueAsGiven)
   HKEY created = OpenPresetsKey(true);
   ASSERT_NE(created, nullptr);
   key = created;
-  EXPECT_TRUE(WritePreset(key, "Warm", Record(8).data(), 64));
+  EXPECT_TRUE(WritePreset(key, "Warm", apptest::Record(8).data(), 64));
   DWORD type = 0;
-  EXPECT_EQ(apptest::GetBytes(kPresets, "Warm", &type), Record(8));
+  EXPECT_EQ(apptest::GetBytes(kPresets, "Warm", &type), apptest::Record(8));
   EXPECT_EQ(type, DWORD(REG_BINARY));
-  EXPECT_FALSE(WritePreset(nullptr, "Warm", Record(8).data(), 64));
-  EXPECT_FALSE(WritePreset(key, nullptr, Record(8).data(), 64));
+  EXPECT_FALSE(WritePreset(nullptr, "Warm", apptest::Record(8).data(), 64));
+  EXPECT_FALSE(WritePreset(key, nullptr, apptest::Record(8).data(), 64));
 }

@@ -11,23 +11,6 @@ using namespace presetstore;
 
 namespace {
 
-std::vector<uint8_t> Record(int32_t colors)
-{
-  PresetRecord r = PresetRecord::Defaults();
-  r.colors = colors;
-  return r.Bytes();
-}
-
-// The message boxes shown, by text.
-std::vector<std::string> Messages()
-{
-  std::vector<std::string> texts;
-  for (const standin::DialogRequest& r : standin::DialogLog())
-    if (r.kind == "MessageBox")
-      texts.push_back(r.text);
-  return texts;
-}
-
 bool Store(const std::vector<uint8_t>& data, char* name = nullptr, bool given = false)
 {
   return StorePreset(nullptr, data.data(), data.size(), name, &AppResources(), given, nullptr);
@@ -57,19 +40,19 @@ public:
 
 TEST_F(StoreLoop, ADuplicateInAnyCaseIsRefusedAndAskedAgain)
 {
-  apptest::PutBytes(kPresetsKey, "Warm", Record(1));
+  apptest::PutBytes(kPresetsKey, "Warm", apptest::Record(1));
   QueueName("WARM");
   QueueName("Cool");
   char name[kNameSize] = "junk";
-  EXPECT_TRUE(Store(Record(2), name));
+  EXPECT_TRUE(Store(apptest::Record(2), name));
   EXPECT_STREQ(name, "Cool") << "the accepted name comes back";
-  EXPECT_EQ(Messages(), std::vector<std::string>{kDuplicateMessage});
+  EXPECT_EQ(apptest::Messages(), std::vector<std::string>{kDuplicateMessage});
   const standin::DialogRequest& box = standin::DialogLog().back();
   EXPECT_EQ(box.caption, "");
   EXPECT_EQ(box.style & 0xF, UINT(MB_OK));
   EXPECT_EQ(apptest::ValueNames(kPresetsKey), (std::vector<std::string>{"Warm", "Cool"}));
-  EXPECT_EQ(apptest::GetBytes(kPresetsKey, "Warm"), Record(1)) << "never overwritten";
-  EXPECT_EQ(apptest::GetBytes(kPresetsKey, "Cool"), Record(2));
+  EXPECT_EQ(apptest::GetBytes(kPresetsKey, "Warm"), apptest::Record(1)) << "never overwritten";
+  EXPECT_EQ(apptest::GetBytes(kPresetsKey, "Cool"), apptest::Record(2));
 }
 
 TEST_F(StoreLoop, EmptyAndDefaultNamesAreRefusedOtherSpellingsAreNot)
@@ -77,53 +60,53 @@ TEST_F(StoreLoop, EmptyAndDefaultNamesAreRefusedOtherSpellingsAreNot)
   QueueName("");
   QueueName("Default");
   QueueName("default");
-  EXPECT_TRUE(Store(Record(3)));
-  EXPECT_EQ(Messages(), (std::vector<std::string>{kDuplicateMessage, kDuplicateMessage}));
+  EXPECT_TRUE(Store(apptest::Record(3)));
+  EXPECT_EQ(apptest::Messages(), (std::vector<std::string>{kDuplicateMessage, kDuplicateMessage}));
   EXPECT_EQ(apptest::ValueNames(kPresetsKey), std::vector<std::string>{"default"});
 }
 
 TEST_F(StoreLoop, CancellingWritesNothing)
 {
   QueueName("Half typed", false);
-  EXPECT_FALSE(Store(Record(4)));
+  EXPECT_FALSE(Store(apptest::Record(4)));
   EXPECT_TRUE(apptest::ValueNames(kPresetsKey).empty());
-  EXPECT_TRUE(Messages().empty());
+  EXPECT_TRUE(apptest::Messages().empty());
 
   // Cancelling the second ask after a duplicate as well.
-  apptest::PutBytes(kPresetsKey, "Warm", Record(1));
+  apptest::PutBytes(kPresetsKey, "Warm", apptest::Record(1));
   QueueName("Warm");
   QueueName("", false);
-  EXPECT_FALSE(Store(Record(4)));
+  EXPECT_FALSE(Store(apptest::Record(4)));
   EXPECT_EQ(apptest::ValueNames(kPresetsKey), std::vector<std::string>{"Warm"});
 }
 
 TEST_F(StoreLoop, AGivenNameIsTakenWithoutAskingWhenFree)
 {
   char name[kNameSize] = "Imported";
-  EXPECT_TRUE(Store(Record(5), name, true));
+  EXPECT_TRUE(Store(apptest::Record(5), name, true));
   EXPECT_STREQ(name, "Imported");
-  EXPECT_EQ(apptest::GetBytes(kPresetsKey, "Imported"), Record(5));
+  EXPECT_EQ(apptest::GetBytes(kPresetsKey, "Imported"), apptest::Record(5));
   EXPECT_TRUE(standin::DialogLog().empty());
   EXPECT_EQ(standin::IdleStepsLeft(), 0u);
 }
 
 TEST_F(StoreLoop, ATakenGivenNameShowsTheMessageBeforeTheDialog)
 {
-  apptest::PutBytes(kPresetsKey, "Warm", Record(1));
+  apptest::PutBytes(kPresetsKey, "Warm", apptest::Record(1));
   size_t shownBeforeDialog = 0;
-  standin::AddIdleStep([&] { shownBeforeDialog = Messages().size(); });
+  standin::AddIdleStep([&] { shownBeforeDialog = apptest::Messages().size(); });
   QueueName("Warm 2");
   char name[kNameSize] = "Warm";
-  EXPECT_TRUE(Store(Record(6), name, true));
+  EXPECT_TRUE(Store(apptest::Record(6), name, true));
   EXPECT_EQ(shownBeforeDialog, 1u) << "the message came first, then the dialog";
   EXPECT_STREQ(name, "Warm 2");
-  EXPECT_EQ(apptest::GetBytes(kPresetsKey, "Warm 2"), Record(6));
+  EXPECT_EQ(apptest::GetBytes(kPresetsKey, "Warm 2"), apptest::Record(6));
 }
 
 TEST_F(StoreLoop, AGivenNamePassedDirectlyIsWrittenAtOnce)
 {
-  EXPECT_TRUE(StorePreset("Direct", Record(7).data(), 64, nullptr, &AppResources(), false, nullptr));
-  EXPECT_EQ(apptest::GetBytes(kPresetsKey, "Direct"), Record(7));
+  EXPECT_TRUE(StorePreset("Direct", apptest::Record(7).data(), 64, nullptr, &AppResources(), false, nullptr));
+  EXPECT_EQ(apptest::GetBytes(kPresetsKey, "Direct"), apptest::Record(7));
   EXPECT_TRUE(standin::DialogLog().empty());
 }
 
@@ -132,8 +115,8 @@ TEST_F(StoreLoop, TheKeyIsCreatedWhenMissing)
   HKEY key = nullptr;
   ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, kPresetsKey, 0, KEY_READ, &key), ERROR_FILE_NOT_FOUND);
   QueueName("First");
-  EXPECT_TRUE(Store(Record(8)));
-  EXPECT_EQ(apptest::GetBytes(kPresetsKey, "First"), Record(8));
+  EXPECT_TRUE(Store(apptest::Record(8)));
+  EXPECT_EQ(apptest::GetBytes(kPresetsKey, "First"), apptest::Record(8));
 }
 
 TEST_F(StoreLoop, AStoreThatRefusesChangesIsReported)
@@ -141,9 +124,9 @@ TEST_F(StoreLoop, AStoreThatRefusesChangesIsReported)
   apptest::WriteText(standin::RegistryPath(), "lumivex-registry 1\nthis line is not understood\n");
   standin::RegistryReload();
   ::testing::internal::CaptureStderr();
-  EXPECT_FALSE(Store(Record(9)));
+  EXPECT_FALSE(Store(apptest::Record(9)));
   ::testing::internal::GetCapturedStderr();
-  EXPECT_EQ(Messages(), std::vector<std::string>{kSaveFailedMessage});
+  EXPECT_EQ(apptest::Messages(), std::vector<std::string>{kSaveFailedMessage});
   EXPECT_EQ(standin::IdleStepsLeft(), 0u) << "no name was asked for";
   EXPECT_EQ(apptest::ReadText(standin::RegistryPath()), "lumivex-registry 1\nthis line is not understood\n");
 }
@@ -185,14 +168,19 @@ TEST_F(NameDialog, LayoutAndSnapshot)
   EXPECT_EQ(frame.Height(), 125);
   const std::string path = SnapshotPath("save-preset.png");
   bool written = false;
+  int title = 0;
   standin::AddIdleStep([&] { standin::Type("Evening light"); });
-  standin::AddIdleStep([&] { written = standin::SnapshotPng(standin::SurfaceTarget::Whole(dialog.GetWnd()), path.c_str()); });
+  standin::AddIdleStep([&] {
+    written = standin::SnapshotPng(standin::SurfaceTarget::Whole(dialog.GetWnd()), path.c_str());
+    title = TitleInk(dialog.GetWnd());
+  });
   QueueName("", true);
   char name[kNameSize];
   EXPECT_TRUE(dialog.Run(name, sizeof name));
   EXPECT_STREQ(name, "Evening light");
   EXPECT_TRUE(written);
   EXPECT_TRUE(std::filesystem::exists(path));
+  EXPECT_GT(title, 20) << "\"Save Preset\" in the caption";
   // The label keeps its corner and is wide enough for its caption; OK and
   // Cancel keep theirs, OK as wide as its caption in the buttons' font
   // needs (so it reaches a pixel under Cancel, which lies on top).

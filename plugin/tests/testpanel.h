@@ -78,6 +78,33 @@ inline std::string SnapshotPath(const char* name)
   return path;
 }
 
+// How many pixels of the title's white ink lie in the caption band of a
+// captioned window, left of x = 150 (window coordinates).
+inline int TitleInk(HWND window)
+{
+  const standin::PixelView view = standin::ViewPixels(standin::SurfaceTarget::Whole(window));
+  RECT frame{};
+  GetWindowRect(window, &frame);
+  POINT client{0, 0};
+  ClientToScreen(window, &client);
+  int ink = 0;
+  for (int y = 0; y < client.y - frame.top; ++y)
+    for (int x = 0; x < 150; ++x)
+      ink += view.At(x, y) == RGB(255, 255, 255);
+  return ink;
+}
+
+// The Preset Manager's layout in its client area: the list at (3, 3), its
+// row window inside a 2-pixel client edge, row i at (43, 20 i + 2) there
+// (before any scrolling); the buttons 80 x 22 at (10 + 100 slot, 240).
+inline POINT ManagerRowCorner(int row) { return POINT{3 + 2 + 43, 3 + 2 + 20 * row + 2}; }
+inline void ClickManagerRow(HWND manager, int row)
+{
+  const POINT corner = ManagerRowCorner(row);
+  ClickAt(manager, corner.x + 20, corner.y + 10);
+}
+inline void ClickManagerButton(HWND manager, int slot) { ClickAt(manager, 10 + 100 * slot + 40, 240 + 11); }
+
 class TestPanel {
 public:
   struct SliderSpec {
