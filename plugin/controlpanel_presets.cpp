@@ -27,9 +27,9 @@ PresetControls ControlPanel::Controls()
 
 bool ControlPanel::SavePreset() { return SavePresetFromControls(Controls()); }
 
-void ControlPanel::LoadPreset() {}
+void ControlPanel::LoadPreset() { LoadPresetIntoControls(Controls()); }
 
-void ControlPanel::ManagePresets() {}
+void ControlPanel::ManagePresets() { ::ManagePresets(Controls()); }
 
 bool ControlPanel::ApplyPresetByName(const char* name)
 {

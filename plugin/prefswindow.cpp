@@ -1,5 +1,6 @@
 #include "prefswindow.h"
 
+#include "popupframe.h"
 #include "prefsrecord.h"
 #include "qvcommon/qvbutton.h"
 #include "qvcommon/qvdevice.h"
@@ -96,18 +97,7 @@ void PrefsWindow::CreateControls()
 bool PrefsWindow::HandlePaint(QVEvent&)
 {
   QVPaintDevice device(this);
-  const QVRect client = GetClientRect();
-  const QVColor black(0, 0, 0);
-  device.SetDeviceBrush(&black);
-  device.DrawFrameRect(client);
-  QVRect inside = client;
-  inside.Inset(1, 1);
-  device.DrawRaisedEdge(inside);
-  device.SetFontFace(QVDevice::qvdArial, 17, true, false);
-  device.SetTextColor(black);
-  device.SetBkMode(TRANSPARENT);
-  device.SetTextAlign(QVDevice::qvdLeft);
-  device.TextOutA(5, 5, "Lumivex Preferences", 19);
+  DrawPopupFrame(device, GetClientRect(), "Lumivex Preferences");
   return true;
 }
 
@@ -170,8 +160,5 @@ void PrefsWindow::Close()
   // The button whose release called in is still on the stack: the window
   // is deleted later, by the message loop.
   m_Closed = true;
-  HideWindow();
-  if (m_Parent)
-    m_Parent->EnableWindow(1);
-  PostMessageA(nullptr, WM_NULL, 0, reinterpret_cast<LPARAM>(static_cast<QVWindow*>(this)));
+  ClosePopup(*this);
 }

@@ -3,6 +3,7 @@
 // preview layout, its toolbars and closing it.
 #include "appshell.h"
 #include "lumivextoolbar.h"
+#include "presetcontrols.h"
 #include "qvcommon/qvimage.h"
 #include "qvcommon/qvmenu.h"
 #include "qvcommon/qvmenuitem.h"
@@ -332,4 +333,32 @@ TEST_F(Panel, TheTopBarPaintsTheSideBarsShadowAndABarWithoutShadowsOnlyItsFace)
   bar.InvalWindow(nullptr, 1); // its first paint came before its picture
   standin::Pump();
   EXPECT_EQ(Count(bar.GetWnd(), RECT{0, 0, 100, 40}, kFace), 100 * 40);
+}
+
+TEST_F(Panel, PresetsReachTheControlsAndTheMainWindowsHooks)
+{
+  PresetRecord record = apptest::DistinctRecord();
+  panel->ApplyPresetRecord(&record);
+  EXPECT_EQ(BuildPresetRecord(panel->Controls()), record);
+  EXPECT_EQ(Pending(), (std::vector<std::string>{"SetEnhance(true)", "SettingsFromControls()"}));
+  panel->ApplyPresetRecord(nullptr);
+  EXPECT_EQ(Pending().size(), 2u);
+
+  // By name: the registry's record; an unknown name changes nothing.
+  record.colors = 2;
+  record.enhance = 0;
+  apptest::PutBytes("Software\\Tarnwell\\Lumivex\\Presets", "Mine", record.Bytes());
+  ClearPendingCalls();
+  EXPECT_TRUE(panel->ApplyPresetByName("Unknown"));
+  EXPECT_TRUE(Pending().empty());
+  EXPECT_TRUE(panel->ApplyPresetByName("Mine"));
+  EXPECT_FALSE(panel->GetEnhanceBox()->ButtonOn());
+  EXPECT_EQ(panel->GetSlider(111)->GetValue(), 12) << "Enhance off keeps the enhancement sliders";
+  EXPECT_EQ(Pending(), (std::vector<std::string>{"SetEnhance(false)", "SettingsFromControls()"}));
+
+  // Loading and leaving the manager with Done applies nothing but redraws.
+  ClearPendingCalls();
+  standin::AddIdleStep([] { ClickAt(GetActiveWindow(), 110 + 5, 240 + 5); });
+  Notify(ControlPanel::kLoadPreset);
+  EXPECT_EQ(Pending(), std::vector<std::string>{"RefreshPreview()"});
 }
