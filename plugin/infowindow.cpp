@@ -27,13 +27,7 @@ InfoWindow::~InfoWindow() { delete m_OK; }
 
 void InfoWindow::CreateControls()
 {
-  if (m_Parent) {
-    const QVRect parent = m_Parent->GetWindowRect();
-    SetWindowPos(parent.Left() + (parent.Width() - kWidth) / 2, parent.Top() + (parent.Height() - kHeight) / 2,
-                 kWidth, kHeight, 1);
-  } else {
-    SetWindowPos(0, 0, kWidth, kHeight, 1);
-  }
+  CentreOnParent(*this, kWidth, kHeight);
   QVRect ok;
   ok.SetLTWH(215, 124, 50, 26);
   m_OK = QVButton::CreateTextStringButton(this, ok, kOK, GetResourceFile(), "OK", false);

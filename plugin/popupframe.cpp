@@ -5,6 +5,17 @@
 
 #include <cstring>
 
+void CentreOnParent(QVWindow& popup, int32_t width, int32_t height)
+{
+  QVWindow* parent = popup.GetParentWnd();
+  if (!parent) {
+    popup.SetWindowPos(0, 0, width, height, 1);
+    return;
+  }
+  const QVRect p = parent->GetWindowRect();
+  popup.SetWindowPos(p.Left() + (p.Width() - width) / 2, p.Top() + (p.Height() - height) / 2, width, height, 1);
+}
+
 void DrawPopupFrame(QVDevice& device, const QVRect& client, const char* title)
 {
   const QVColor black(0, 0, 0);

@@ -1,9 +1,16 @@
 #pragma once
 // What the application's small popups (the preferences and the file
-// attributes) share: their frame and title, and how they close.
+// attributes) share: their place, their frame and title, and how they
+// close.
+#include <cstdint>
+
 class QVDevice;
 class QVRect;
 class QVWindow;
+
+// Sizes the popup to width x height, centred on its parent's window
+// rectangle (halves truncated toward zero); at (0, 0) without a parent.
+void CentreOnParent(QVWindow& popup, int32_t width, int32_t height);
 
 // A black one-pixel frame round the client rectangle, a raised edge inside
 // it, and the title at (5, 5) in bold Arial 17, black, on a transparent

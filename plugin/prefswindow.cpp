@@ -43,13 +43,7 @@ PrefsWindow::~PrefsWindow()
 
 void PrefsWindow::CreateControls()
 {
-  if (m_Parent) {
-    const QVRect parent = m_Parent->GetWindowRect();
-    SetWindowPos(parent.Left() + (parent.Width() - kWidth) / 2, parent.Top() + (parent.Height() - kHeight) / 2,
-                 kWidth, kHeight, 1);
-  } else {
-    SetWindowPos(0, 0, kWidth, kHeight, 1);
-  }
+  CentreOnParent(*this, kWidth, kHeight);
   QVResourceFile* resources = GetResourceFile();
   QVRect ok = LTWH(140, 110, 50, 26);
   m_OK = QVButton::CreateTextStringButton(this, ok, kOK, resources, "OK", false);

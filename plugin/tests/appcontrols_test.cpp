@@ -10,34 +10,12 @@ using namespace wintest;
 
 namespace {
 
-// A visible window that records every command reaching it.
-class Owner : public QVWindow {
-public:
-  Owner() : QVWindow(&Rect(), "Owner", eQVWindowStyleStaticMainCaption, &Resources(), nullptr, nullptr)
-  {
-    // Painted now, so that its own paint never covers controls made later.
-    ShowWindow(eQVShowNormal);
-    standin::Pump();
-  }
-  bool HandleCommand(QVEvent& event) override
-  {
-    commands.push_back({static_cast<int32_t>(event.m_Command), event.m_Value, 0});
-    return true;
-  }
-  static const QVRect& Rect()
-  {
-    static const QVRect rect(100, 100, 600, 400);
-    return rect;
-  }
-  std::vector<Command> commands;
-};
-
 class Controls : public Windows {
 protected:
   void SetUp() override
   {
     Windows::SetUp();
-    owner = std::make_unique<Owner>();
+    owner = std::make_unique<RecordingWindow>(QVRect(100, 100, 600, 400));
   }
   void TearDown() override
   {
@@ -50,7 +28,7 @@ protected:
     r.SetLTWH(left, top, width, height);
     return r;
   }
-  std::unique_ptr<Owner> owner;
+  std::unique_ptr<RecordingWindow> owner;
 };
 
 constexpr int32_t kCustom = 16001;

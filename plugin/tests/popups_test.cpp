@@ -20,21 +20,8 @@ public:
   HWND OKButton() const { return m_OK->GetWnd(); }
 };
 
-// A visible window the popups open over.
-class Parent : public QVWindow {
-public:
-  Parent() : QVWindow(&Rect(), "Parent", eQVWindowStyleStaticMainCaption, &Resources(), nullptr, nullptr)
-  {
-    // Painted now, so that its own paint never covers controls made later.
-    ShowWindow(eQVShowNormal);
-    standin::Pump();
-  }
-  static const QVRect& Rect()
-  {
-    static const QVRect rect(100, 50, 700, 450);
-    return rect;
-  }
-};
+// Where the popups' parent stands.
+const QVRect kParentRect(100, 50, 700, 450);
 
 // Handles every waiting message as the application's loop does, except
 // that the deferred deletes of the object are only counted.
@@ -102,7 +89,7 @@ TEST(InfoLines, SizesResolutionsAndTheFileName)
 
 TEST_F(Popups, TheInfoWindowShowsItsLinesOnlyWithARecordAndClosesOnce)
 {
-  Parent parent;
+  RecordingWindow parent(kParentRect);
   FileInfoRecord record{1200, 800, 2048000, 300, 150};
   QVFileSpec file("C:\\Photos\\coffee.png");
   const RECT lineArea{15, 30, 200, 120};
@@ -150,7 +137,7 @@ TEST_F(Popups, TheAboutWindowIsCentredAndShowsPicture144)
   delete about;
 
   // Over an owner's client area, with the owner as its parent.
-  Parent parent;
+  RecordingWindow parent(kParentRect);
   about = ShowAboutWindow(&parent, nullptr);
   ASSERT_NE(about, nullptr);
   const QVRect client = parent.GetClientRect();

@@ -11,28 +11,16 @@ using namespace wintest;
 
 namespace {
 
-// A visible window that holds the pane and records the commands posted to
-// it.
-class Holder : public QVWindow {
-public:
-  Holder() : QVWindow(&Rect(), "Holder", eQVWindowStyleStaticMainCaption, &Resources(), nullptr, nullptr)
-  {
-    // Painted now, so that its own paint never covers controls made later.
-    ShowWindow(eQVShowNormal);
-    standin::Pump();
-  }
-  bool HandleCommand(QVEvent& event) override
-  {
-    commands.push_back(static_cast<int32_t>(event.m_Command));
-    return true;
-  }
-  static const QVRect& Rect()
-  {
-    static const QVRect rect(500, 300, 900, 600);
-    return rect;
-  }
-  std::vector<int32_t> commands;
-};
+// Where the panes' windows stand.
+const QVRect kHolderRect(500, 300, 900, 600);
+
+std::vector<int32_t> Ids(const std::vector<Command>& commands)
+{
+  std::vector<int32_t> ids;
+  for (const Command& c : commands)
+    ids.push_back(c.id);
+  return ids;
+}
 
 // An image whose pixel (x, y) is (x mod 256, x / 256, y): every column
 // tells where it came from.
@@ -55,7 +43,7 @@ protected:
   void SetUp() override
   {
     Windows::SetUp();
-    holder = std::make_unique<Holder>();
+    holder = std::make_unique<RecordingWindow>(kHolderRect);
     QVRect rect(10, 10, 110, 90);
     pane = std::make_unique<PreviewPane>(&rect, holder.get());
     standin::Pump();
@@ -101,7 +89,7 @@ protected:
     return standin::CurrentCursor();
   }
 
-  std::unique_ptr<Holder> holder;
+  std::unique_ptr<RecordingWindow> holder;
   std::unique_ptr<PreviewPane> pane;
 };
 
@@ -127,7 +115,7 @@ TEST_F(Pane, ADragReachesBothEndsExactlyAndSkipsStepsPastThem)
                          {0, 0},    // +1 would pass it
                          {-10, 0},
                      }));
-  EXPECT_EQ(holder->commands, std::vector<int32_t>{16032}) << "one command per drag";
+  EXPECT_EQ(Ids(holder->commands), std::vector<int32_t>{16032}) << "one command per drag";
   // Drawn at the offset: the pane's left column is image column 10.
   EXPECT_EQ(standin::ReadPixel(pane->GetWnd(), 0, 5), StripeColour(10, 5));
   EXPECT_EQ(standin::ReadPixel(pane->GetWnd(), 99, 79), StripeColour(109, 79));
@@ -150,7 +138,7 @@ TEST_F(Pane, EveryDragEndsWithOneCommandAClickIncluded)
   Show(image.get());
   Drag({50, 50}, {});
   Drag({50, 50}, {{40, 40}, {30, 30}});
-  EXPECT_EQ(holder->commands, (std::vector<int32_t>{16032, 16032}));
+  EXPECT_EQ(Ids(holder->commands), (std::vector<int32_t>{16032, 16032}));
   // An image that fits cannot be dragged: no capture, no command.
   auto small = Striped(100, 80);
   Show(small.get());
@@ -208,7 +196,7 @@ protected:
       SetApplicationAccess(&shell, nullptr);
       shell.AcquireImage(0, nullptr);
       {
-        Holder holder;
+        RecordingWindow holder(kHolderRect);
         QVRect rect(10, 10, 10 + image.width, 10 + image.height);
         PreviewPane pane(&rect, &holder);
         pane.SetImage(shell.GetImage());

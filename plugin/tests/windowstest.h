@@ -90,6 +90,25 @@ struct Command {
   friend void PrintTo(const Command& c, std::ostream* out) { *out << "{" << c.id << ", " << c.value << ", " << c.extra << "}"; }
 };
 
+// A visible captioned window at the rectangle (screen coordinates) that
+// records every command reaching it. It is painted at once, so that its own
+// paint never covers controls made in it later.
+class RecordingWindow : public QVWindow {
+public:
+  explicit RecordingWindow(const QVRect& rect)
+      : QVWindow(&rect, "Owner", eQVWindowStyleStaticMainCaption, &Resources(), nullptr, nullptr)
+  {
+    ShowWindow(eQVShowNormal);
+    standin::Pump();
+  }
+  bool HandleCommand(QVEvent& event) override
+  {
+    commands.push_back({static_cast<int32_t>(event.m_Command), event.m_Value, 0});
+    return true;
+  }
+  std::vector<Command> commands;
+};
+
 // The main window with its fields in reach and the commands that reach it
 // recorded (then handled as usual).
 class TestWindow : public LumivexWindow {
