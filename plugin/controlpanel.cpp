@@ -73,7 +73,7 @@ const SliderRow kSliderRows[ControlPanel::kSliderCount] = {
 ControlPanel::ControlPanel(QVRect* rect, QVResourceFile* resources, QVWindow* parent, LumivexWindow* main)
     : QVWindow(rect, "Lumivex", eQVWindowStyleMain, resources, parent, nullptr), m_MainWindow(main)
 {
-  LoadBackgroundImage(kFace, resources);
+  LoadBackgroundImage(kFace);
   m_CornerPicture = new (std::nothrow) QVPicture(kCorner, m_ResourceFile);
   // The newest drop-shadow image is the one every window paints through.
   if ((m_ShadowSource = new (std::nothrow) QVQuickDrop(64, 64, 3, nullptr)))

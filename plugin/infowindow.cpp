@@ -41,7 +41,9 @@ void InfoWindow::Lines(const FileInfoRecord& record, const QVFileSpec* file, cha
   char name[QVFileSpec::kPathSize] = "";
   if (file)
     file->ExtractNameOnly(name, true, sizeof name);
-  std::snprintf(lines[0], kLineSize, "Filename: %s", name);
+  // A name too long for the line is cut.
+  constexpr int kNameRoom = kLineSize - static_cast<int>(sizeof "Filename: ");
+  std::snprintf(lines[0], kLineSize, "Filename: %.*s", kNameRoom, name);
   std::snprintf(lines[1], kLineSize, "Width: %d pixels, %2.2f inches", record.width, Inches(record.width, record.xDpi));
   std::snprintf(lines[2], kLineSize, "Height: %d pixels, %2.2f inches", record.height,
                 Inches(record.height, record.yDpi));

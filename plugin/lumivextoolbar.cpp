@@ -6,7 +6,7 @@
 LumivexToolbar::LumivexToolbar(QVRect& rect, QVResourceFile* resources, QVWindow* parent)
     : QVToolbar(parent, rect, resources)
 {
-  LoadBackgroundImage(kBackgroundPicture, resources);
+  LoadBackgroundImage(kBackgroundPicture);
 }
 
 LumivexToolbar::~LumivexToolbar() = default;

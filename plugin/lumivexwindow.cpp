@@ -158,9 +158,8 @@ bool LumivexWindow::CreateControls()
   QVResourceFile* resources = GetResourceFile();
   // 1. The panel, on the plug-in's resources, built from copies of the
   // settings and the defaults.
-  const QVRect panelRect(0, 0, 800, 600);
-  QVRect panelArea(panelRect);
-  m_ControlPanel = new (std::nothrow) ControlPanel(&panelArea, PlugInResourceFile(), nullptr, this);
+  QVRect panelRect(0, 0, 800, 600);
+  m_ControlPanel = new (std::nothrow) ControlPanel(&panelRect, PlugInResourceFile(), nullptr, this);
   if (m_ControlPanel)
     m_ControlPanel->CreateControls(m_Settings, m_PanelDefaults);
   // 2., 3. The hint pane and the title strip.

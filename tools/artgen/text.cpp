@@ -15,9 +15,15 @@ struct Faces {
   std::string problem;
 };
 
+Faces& State()
+{
+  static Faces faces;
+  return faces;
+}
+
 Faces& Loaded()
 {
-  static Faces f;
+  Faces& f = State();
   if (f.tried)
     return f;
   f.tried = true;
@@ -102,6 +108,6 @@ void DrawTextCentred(Canvas& canvas, int centreX, int baseline, std::string_view
   DrawText(canvas, centreX - TextWidth(text, font) / 2, baseline, text, font, colour);
 }
 
-const std::string& TextProblem() { return Loaded().problem; }
+const std::string& TextProblem() { return State().problem; }
 
 } // namespace artgen

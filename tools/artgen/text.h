@@ -34,7 +34,8 @@ void DrawText(Canvas& canvas, int x, int baseline, std::string_view text, Font f
 void DrawTextCentred(Canvas& canvas, int centreX, int baseline, std::string_view text, Font font, Rgb colour);
 
 // Why text could not be drawn (a font file that cannot be read); empty
-// while every caption was drawn.
+// while every caption was drawn, and when none was asked for (the fonts
+// are read only for the first caption).
 const std::string& TextProblem();
 
 } // namespace artgen
