@@ -33,5 +33,6 @@ const ArtSet* FindArtSet(std::string_view name);
 // The sets' own tables.
 std::span<const ArtPicture> FrameworkArt();
 std::span<const ArtPicture> TestArt();
+std::span<const ArtPicture> PluginArt();
 
 } // namespace artgen

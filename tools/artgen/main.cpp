@@ -7,6 +7,7 @@
 // not be written, 2 a usage error (unknown option or set).
 #include "artset.h"
 #include "bmp.h"
+#include "text.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -47,6 +48,8 @@ int Write(const artgen::ArtSet& set, const std::string& folder)
   for (const artgen::ArtPicture& picture : set.pictures) {
     const artgen::Canvas canvas = picture.draw();
     lvxtext::Error problem;
+    if (!artgen::TextProblem().empty())
+      return Report({"picture " + std::to_string(picture.id) + ": " + artgen::TextProblem(), 1});
     if (canvas.Width() != picture.width || canvas.Height() != picture.height)
       return Report({"picture " + std::to_string(picture.id) + " is not drawn at its listed size", 1});
     if (!artgen::WriteBmp24(folder + "/" + picture.file, canvas, &problem))
