@@ -14,10 +14,21 @@ endif()
 option(LUMIVEX_WERROR "Treat compiler warnings as errors" OFF)
 option(LUMIVEX_SANITIZE "Build with AddressSanitizer and UndefinedBehaviorSanitizer" OFF)
 option(LUMIVEX_BENCHMARKS "Build the benchmarks" ON)
+option(LUMIVEX_TESTS "Build the tests" ON)
+option(LUMIVEX_FUZZ "Build the fuzz harnesses of fuzz/ (clang; implies the sanitizers)" OFF)
 
 add_compile_options(-Wall -Wextra)
 if(LUMIVEX_WERROR)
   add_compile_options(-Werror)
+endif()
+if(LUMIVEX_FUZZ)
+  if(NOT CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+    message(FATAL_ERROR "LUMIVEX_FUZZ needs clang (CMAKE_CXX_COMPILER=clang++)")
+  endif()
+  set(LUMIVEX_SANITIZE ON)
+  # Everything is instrumented for coverage; only the harnesses link the
+  # fuzzer's own main (see fuzz/CMakeLists.txt).
+  add_compile_options(-fsanitize=fuzzer-no-link)
 endif()
 if(LUMIVEX_SANITIZE)
   set(LVX_SAN_FLAGS -fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
@@ -53,10 +64,10 @@ function(lvx_executable target)
   set_target_properties(${target} PROPERTIES INSTALL_RPATH "$ORIGIN/../lib")
 endfunction()
 
-# lvx_add_test_and_bench_dirs(): adds the calling folder's tests/ and (when
-# benchmarks are built) bench/ sub-folders, each when it has a CMakeLists.txt.
+# lvx_add_test_and_bench_dirs(): adds the calling folder's tests/ and bench/
+# sub-folders (each when it is built and has a CMakeLists.txt).
 function(lvx_add_test_and_bench_dirs)
-  if(EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/tests/CMakeLists.txt)
+  if(LUMIVEX_TESTS AND EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/tests/CMakeLists.txt)
     add_subdirectory(tests)
   endif()
   if(LUMIVEX_BENCHMARKS AND EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/bench/CMakeLists.txt)
@@ -64,8 +75,10 @@ function(lvx_add_test_and_bench_dirs)
   endif()
 endfunction()
 
-find_package(GTest REQUIRED)
-include(GoogleTest)
+if(LUMIVEX_TESTS)
+  find_package(GTest REQUIRED)
+  include(GoogleTest)
+endif()
 
 # lvx_add_gtest(NAME n SOURCES ... [LIBS ...] [LABELS ...] [TIMEOUT s])
 # One GoogleTest executable; every test case runs as its own ctest test, in

@@ -6,7 +6,8 @@
 // StandaloneAppShell gets its image from a file and saves it back.
 //
 // The application reaches the shell only through Quit, AcquireImage,
-// SetImage, DeliverImage, GetImage, GetMode and GetParentWindow.
+// SetImage, DeliverImage, GetImage, GetMode, GetParentWindow and
+// GetOpenedFile.
 #include "win32/win32.h"
 
 #include <cstdint>
@@ -65,6 +66,11 @@ public:
   virtual void DeferredDelete(QVWindow* object);
   // Image, opened file and instance := 0.
   virtual void InitFields();
+
+  // ---- Non-virtual ----
+  // The file the stand-alone shell opened the image from; null in the
+  // filter plug-in and before a file was opened. The shell owns it.
+  QVFileSpec* GetOpenedFile() const { return openedFile; }
 
 protected:
   // Removes a pending quit request from the queue.

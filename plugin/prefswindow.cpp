@@ -1,5 +1,6 @@
 #include "prefswindow.h"
 
+#include "popupframe.h"
 #include "prefsrecord.h"
 #include "qvcommon/qvbutton.h"
 #include "qvcommon/qvdevice.h"
@@ -42,13 +43,7 @@ PrefsWindow::~PrefsWindow()
 
 void PrefsWindow::CreateControls()
 {
-  if (m_Parent) {
-    const QVRect parent = m_Parent->GetWindowRect();
-    SetWindowPos(parent.Left() + (parent.Width() - kWidth) / 2, parent.Top() + (parent.Height() - kHeight) / 2,
-                 kWidth, kHeight, 1);
-  } else {
-    SetWindowPos(0, 0, kWidth, kHeight, 1);
-  }
+  CentreOnParent(*this, kWidth, kHeight);
   QVResourceFile* resources = GetResourceFile();
   QVRect ok = LTWH(140, 110, 50, 26);
   m_OK = QVButton::CreateTextStringButton(this, ok, kOK, resources, "OK", false);
@@ -96,18 +91,7 @@ void PrefsWindow::CreateControls()
 bool PrefsWindow::HandlePaint(QVEvent&)
 {
   QVPaintDevice device(this);
-  const QVRect client = GetClientRect();
-  const QVColor black(0, 0, 0);
-  device.SetDeviceBrush(&black);
-  device.DrawFrameRect(client);
-  QVRect inside = client;
-  inside.Inset(1, 1);
-  device.DrawRaisedEdge(inside);
-  device.SetFontFace(QVDevice::qvdArial, 17, true, false);
-  device.SetTextColor(black);
-  device.SetBkMode(TRANSPARENT);
-  device.SetTextAlign(QVDevice::qvdLeft);
-  device.TextOutA(5, 5, "Lumivex Preferences", 19);
+  DrawPopupFrame(device, GetClientRect(), "Lumivex Preferences");
   return true;
 }
 
@@ -170,8 +154,5 @@ void PrefsWindow::Close()
   // The button whose release called in is still on the stack: the window
   // is deleted later, by the message loop.
   m_Closed = true;
-  HideWindow();
-  if (m_Parent)
-    m_Parent->EnableWindow(1);
-  PostMessageA(nullptr, WM_NULL, 0, reinterpret_cast<LPARAM>(static_cast<QVWindow*>(this)));
+  ClosePopup(*this);
 }

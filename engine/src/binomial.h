@@ -19,7 +19,7 @@
 // blur (B + 2^(s - 1)) >> s itself. Pixels beyond the edges repeat the edge.
 //
 // Statuses: 0; 1 cancelled (rows already output stay filtered, the others
-// keep their values); -108 (nothing written); -200 (nothing written).
+// keep their values); kStatusNoMemory (nothing written); kStatusBadArgument (nothing written).
 // Progress: one task of max(rows, 2) ticks, and one tick with a cancel poll
 // per pass: rows + n passes (rows + 2r for the integer-order form), so a
 // consumer sees more ticks than announced.
@@ -38,15 +38,16 @@ struct HalfKernel {
   int32_t n = 0;
 };
 
-// The kernel for blur parameter x: n = 0 (no blur) for x below about
-// 1 / 2048, and for any negative x; -200 for x >= 6.5 or x not a number. At
+// The kernel for blur parameter x: n = 0 (no blur) for x below about 1 / 2048,
+// and for any negative x; kStatusBadArgument for x >= 6.5 or x not a number. At
 // most 7 weights (n <= 6), summing to at most 4096.
 int KernelFromParameter(double x, HalfKernel& kernel);
 
-// The unsharp mask with a given kernel. -200 when w[0] + 2 (w[1] + ... +
-// w[n]) is not a power of two 2^j with 2j <= 24, or n is outside 0..20. n = 0
-// or amount 0 returns 0 touching nothing (no kind check); then the plane and
-// a given strength plane must be of kind 1 and the same size (-200).
+// The unsharp mask with a given kernel. kStatusBadArgument when w[0] + 2 (w[1]
+// + ... + w[n]) is not a power of two 2^j with 2j <= 24, or n is outside 0..20.
+// n = 0 or amount 0 returns 0 touching nothing (no kind check); then the plane
+// and a given strength plane must be of kind 1 and the same size
+// (kStatusBadArgument).
 int UnsharpMaskWithKernel(const ImageDesc& plane, const ImageDesc& strength, const HalfKernel& kernel,
                           int16_t amount, AdjustProgressProc cb);
 // KernelFromParameter(x), then UnsharpMaskWithKernel.
@@ -57,9 +58,9 @@ int BlurInPlace(const ImageDesc& plane, double x, AdjustProgressProc cb);
 // pass over its rows: the same result as BlurInPlace on each channel view,
 // in one task of max(rows, 2) ticks with rows + n ticks delivered.
 int BlurColourInPlace(const ImageDesc& colour, double x, AdjustProgressProc cb);
-// The same rule with the binomial kernel of order 2 radius (2-D shift
-// 4 radius). -200 for a radius outside 0..6; radius 0 or amount 0 returns 0
-// touching nothing.
+// The same rule with the binomial kernel of order 2 radius (2-D shift 4
+// radius). kStatusBadArgument for a radius outside 0..6; radius 0 or amount 0
+// returns 0 touching nothing.
 int IntegerOrderUnsharpMask(const ImageDesc& plane, const ImageDesc& strength, int radius, int16_t amount,
                             AdjustProgressProc cb);
 

@@ -11,10 +11,10 @@
 
 namespace lvx {
 
-// Scans a colour view from its top edge in bands of blocks and sets `width`
-// to the rows of uniform border found there (0 when there is none, or when
-// the view has no whole block or band). -200 for another image kind, -108
-// when the band buffer cannot be allocated.
+// Scans a colour view from its top edge in bands of blocks and sets `width` to
+// the rows of uniform border found there (0 when there is none, or when the
+// view has no whole block or band). kStatusBadArgument for another image kind,
+// kStatusNoMemory when the band buffer cannot be allocated.
 int ScanBorder(const ImageDesc& view, const BorderSettings& settings, int32_t& width);
 
 int BorderPrePass(CorrectionImage& image, EngineControl& control, AdjustProgressProc cb);

@@ -30,14 +30,14 @@ int ChooseTiles(double* flatness, int tiles, double limit, int quota, bool* chos
 // The blend percentage of histogram equalisation for a global flatness g.
 int BlendPercentage(double g, const ContrastSettings& settings);
 
-// Measures the lightness plane of `working` inside `rect` into the global
-// and the selected 257-entry histograms (256 bins, then the total), and
-// writes the blend percentage into the settings. -108, or 1 on cancel.
+// Measures the lightness plane of `working` inside `rect` into the global and
+// the selected 257-entry histograms (256 bins, then the total), and writes the
+// blend percentage into the settings. kStatusNoMemory, or 1 on cancel.
 int MeasureContrast(const ImageDesc& working, const AdjustRect& rect, ContrastSettings& settings, uint32_t* global,
                     uint32_t* selected, AdjustProgressProc cb);
 
-// The blended middle part of the curve over h[0..n], rising from 0 to
-// `span` in out[0..n]. -200 for spans that cannot arise from a measurement.
+// The blended middle part of the curve over h[0..n], rising from 0 to `span` in
+// out[0..n]. kStatusBadArgument for spans that cannot arise from a measurement.
 int MiddleCurve(const uint32_t* h, int n, int span, int percent, double lowerSlope, double upperSlope, float* out);
 
 struct ContrastCurveInfo {
@@ -47,7 +47,7 @@ struct ContrastCurveInfo {
 };
 // The 256-level curve from the global and the selected histograms (the
 // selected one's end bins are flattened in place), with the settings' blend
-// percentage. -200 for an empty global histogram.
+// percentage. kStatusBadArgument for an empty global histogram.
 int BuildContrastCurve(const uint32_t* global, uint32_t* selected, const ContrastSettings& settings, float* curve,
                        ContrastCurveInfo* info = nullptr);
 // The 4096-entry lightness table of the curve; true when some entry is more

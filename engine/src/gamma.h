@@ -25,7 +25,8 @@ double EstimateGamma(const uint32_t* brightness, const uint32_t* saturation, con
 void ColourGammaPixel(uint8_t* pixel, const uint8_t* table);
 // Builds the process-wide colour-gamma table for `ratio` and, when it is not
 // the identity, applies the colour gamma to every pixel (`changed` tells).
-// -200 for another image kind or a ratio that is not positive and finite.
+// kStatusBadArgument for another image kind or a ratio that is not positive and
+// finite.
 int ApplyColourGamma(const ImageDesc& colour, double ratio, bool& changed, AdjustProgressProc cb);
 
 // The queued operations on a B,G,R,0 pixel. Each reads its own process-wide

@@ -105,7 +105,8 @@ ImageDesc ColourReView(const ImageDesc& colour);
 ImageDesc PlanarView(const ImageDesc& colour);
 // An 8-bit plane as a one-channel kind-9 description.
 ImageDesc PlanarViewOfPlane(const ImageDesc& plane);
-// Channel k of a kind-9 description as an 8-bit plane; empty when k is out of range.
+// Channel k of a kind-9 description as an 8-bit plane; empty when k is out of
+// range.
 ImageDesc PlanarChannel(const ImageDesc& planes, int k);
 ImageDesc RectView(const ImageDesc& image, const AdjustRect& r);
 ImageDesc OffsetRectView(const ImageDesc& image, const AdjustRect& r, int32_t dx, int32_t dy);
@@ -131,12 +132,12 @@ struct ScopedImage {
   ScopedImage& operator=(const ScopedImage&) = delete;
   ~ScopedImage() { FreeImage(desc); }
 };
-// 0, or -200 when the kinds differ.
+// 0, or kStatusBadArgument when the kinds differ.
 int CheckKind(const ImageDesc& image, int32_t kind);
-// Prepares `dst` to receive a result computed from `src`. An allocated dst
-// must have dstKind and src's rows and columns (else -200) and is used as it
-// is; an empty dst is allocated at src's size (-108 on failure) and *made is
-// set. src must have srcKind (else -200).
+// Prepares `dst` to receive a result computed from `src`. An allocated dst must
+// have dstKind and src's rows and columns (else kStatusBadArgument) and is used
+// as it is; an empty dst is allocated at src's size (kStatusNoMemory on
+// failure) and *made is set. src must have srcKind (else kStatusBadArgument).
 int MakeLike(const ImageDesc& src, ImageDesc& dst, int32_t srcKind, int32_t dstKind, bool* made = nullptr);
 
 uint8_t* RowStart(const ImageDesc& image, int64_t y);

@@ -50,12 +50,13 @@ int ForEachPixel(const ImageDesc& image, Kernel&& kernel, AdjustProgressProc cb)
       kernel(element);
   }, cb);
 }
-// The two images must have the same rows, columns and channel count (else -200).
+// The two images must have the same rows, columns and channel count (else
+// kStatusBadArgument).
 int ForEachPixelPair(const ImageDesc& a, const ImageDesc& b, PixelPairKernel kernel, AdjustProgressProc cb);
 int ForEachRowPair(const ImageDesc& a, const ImageDesc& b, RowPairKernel kernel, AdjustProgressProc cb);
 
-// ---- Lookup-table drivers (each checks the kind first: -200) --------------
-// 8-bit plane through a 256-entry table.
+// ---- Lookup-table drivers (each checks the kind first: kStatusBadArgument)
+// -------------- 8-bit plane through a 256-entry table.
 int ApplyTable8(const ImageDesc& plane, const uint8_t* table, AdjustProgressProc cb);
 // 16-bit plane through a table of `length` entries; values past the end use
 // the last entry.
@@ -67,10 +68,10 @@ int ApplyColourTables(const ImageDesc& colour, const uint8_t* red, const uint8_t
 
 // Two 8-bit planes of the same size rewritten pixel pair by pixel pair. Two
 // 65536-byte caches, indexed by first * 256 + second and filled with the
-// sentinels, remember each pair's result: a pair whose cache entries still
-// hold both sentinels is computed by the kernel (so a genuine result equal to
-// both sentinels is computed again each time). -108 when the caches cannot be
-// allocated; -200 for other kinds or sizes.
+// sentinels, remember each pair's result: a pair whose cache entries still hold
+// both sentinels is computed by the kernel (so a genuine result equal to both
+// sentinels is computed again each time). kStatusNoMemory when the caches
+// cannot be allocated; kStatusBadArgument for other kinds or sizes.
 using PairKernel = FunctionRef<void(uint8_t& first, uint8_t& second)>;
 int ApplyPairCached(const ImageDesc& first, const ImageDesc& second, uint8_t sentinelFirst, uint8_t sentinelSecond,
                     PairKernel kernel, AdjustProgressProc cb);

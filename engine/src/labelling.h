@@ -26,8 +26,8 @@ enum : int { kMaxLabel = 32000 };
 // a 16-bit plane of the mask's size. On success `count` is n and the plane
 // belongs to the caller. On any failure `count` is 0, a plane made here is
 // freed and a plane passed in keeps what was written.
-// Statuses: 0; 1 cancelled; -108; -200 wrong kinds or sizes (nothing
-// written); -201 too many regions.
+// Statuses: 0; 1 cancelled; kStatusNoMemory; kStatusBadArgument wrong kinds or sizes (nothing
+// written); kStatusTooManyRegions too many regions.
 // Progress: one task of max(rows / 4, 2) ticks, polled after every row whose
 // index is a multiple of 8; each renumbering of the labels (when 32000
 // provisional labels are used up, and once at the end) nests a task of 2
@@ -35,11 +35,12 @@ enum : int { kMaxLabel = 32000 };
 int LabelRegions(const ImageDesc& mask, const ImageDesc& colour, int tolerance, ImageDesc& labels, int32_t& count,
                  AdjustProgressProc cb);
 
-// ---- Region statistics ---------------------------------------------------------
-// A table of 20 slots, each holding null or an array of n doubles (one entry
-// per label). Each statistics call fills four slots from the caller's slot
-// position and advances the position by 4. The arrays belong to the caller:
-// release them with FreeRegionTable.
+// ---- Region statistics
+// --------------------------------------------------------- A table of 20
+// slots, each holding null or an array of n doubles (one entry per label). Each
+// statistics call fills four slots from the caller's slot position and advances
+// the position by 4. The arrays belong to the caller: release them with
+// FreeRegionTable.
 enum : int { kRegionSlots = 20 };
 struct RegionTable {
   double* slot[kRegionSlots] = {};
@@ -50,16 +51,15 @@ void FreeRegionTable(RegionTable& table);
 enum : int { kRegionPixels = 0, kRegionRed = 1, kRegionGreen = 2, kRegionBlue = 3 };
 enum : int { kBorderTop = 0, kBorderBottom = 1, kBorderLeft = 2, kBorderRight = 3 };
 
-// Per label: pixel count, mean red, mean green and mean blue over the pixels
-// of the colour image (kind 3) that carry the label in `labels` (kind 2, the
+// Per label: pixel count, mean red, mean green and mean blue over the pixels of
+// the colour image (kind 3) that carry the label in `labels` (kind 2, the
 // colour image's size). Label 0 and labels without pixels keep 0 throughout;
-// labels at or above `count` are not counted.
-// Statuses: 0; 1 cancelled (the four arrays freed, the position kept); -108
-// (nothing kept); -200 (nothing changed) for wrong kinds, different sizes, a
-// negative count, a position outside 0..16, or a target slot still holding
-// an array.
-// Progress: one task of max(rows / 4, 2) ticks, polled after every row whose
-// index is a multiple of 4.
+// labels at or above `count` are not counted. Statuses: 0; 1 cancelled (the
+// four arrays freed, the position kept); kStatusNoMemory (nothing kept);
+// kStatusBadArgument (nothing changed) for wrong kinds, different sizes, a
+// negative count, a position outside 0..16, or a target slot still holding an
+// array. Progress: one task of max(rows / 4, 2) ticks, polled after every row
+// whose index is a multiple of 4.
 int RegionColourStatistics(const ImageDesc& colour, const ImageDesc& labels, int32_t count, RegionTable& table,
                            int32_t& position, AdjustProgressProc cb);
 

@@ -89,15 +89,16 @@ struct EngineControl {
   StageFn sharpening = nullptr;
 };
 
-// Makes the working image current: allocates it when empty (-108), converts
-// the colour image with the run's working gamma.
+// Makes the working image current: allocates it when empty (kStatusNoMemory),
+// converts the colour image with the run's working gamma.
 int EnsureWorking(CorrectionImage& image, AdjustProgressProc cb);
 // Makes the colour image current by converting the working image back, when
 // one exists.
 int EnsureColour(CorrectionImage& image, AdjustProgressProc cb);
 // Appends a point operation to the control's queue, preceded by the
 // colour-space converter its input needs (plain at working gamma 1.0, else
-// linearised). -200 when the queue cannot hold them, leaving it unchanged.
+// linearised). kStatusBadArgument when the queue cannot hold them, leaving it
+// unchanged.
 int QueueStep(EngineControl& control, PixelOp op, bool inWorking, bool outWorking);
 // Ends a stage's rewrite of one representation (the working image when
 // `working`, else the colour image) by the point operation `op`, given the
@@ -110,7 +111,7 @@ int FinishRewrite(CorrectionImage& image, EngineControl& control, int status, Pi
 // A nearest-sampled copy of a colour image of about `budget` pixels on a
 // centred grid. A source without pixels gives the empty description and 0.
 // With viewWhenSameSize, a source already within the budget comes back as a
-// plain view instead of a copy. -108, or 1 on cancel (nothing kept).
+// plain view instead of a copy. kStatusNoMemory, or 1 on cancel (nothing kept).
 int Reduce(const ImageDesc& source, int64_t budget, ImageDesc& out, AdjustProgressProc cb,
            bool viewWhenSameSize = false);
 // Replays the control's queue on every pixel of the full colour image, once

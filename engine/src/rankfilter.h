@@ -11,7 +11,7 @@
 // rectangle of a larger image.
 //
 // Statuses: 0, 1 (cancelled: rows already written back stay filtered, the
-// others keep their old values), -108, -200 (a plane of another kind, a
+// others keep their old values), kStatusNoMemory, kStatusBadArgument (a plane of another kind, a
 // radius outside 0..7 or a percentage outside 0..100; nothing is touched).
 // A radius of 0 or a plane without pixels returns 0 untouched.
 //
@@ -63,16 +63,15 @@ int RankFilter(const ImageDesc& plane, int radius, int percentage, AdjustProgres
 // when at least 3 of 9 are non-zero).
 int MaskCleanupFilter(const ImageDesc& plane, int radius, int percentage, AdjustProgressProc cb);
 
-// 0 when the filter arguments are acceptable, else -200 (see above).
+// 0 when the filter arguments are acceptable, else kStatusBadArgument (see
+// above).
 int CheckWindowArguments(const ImageDesc& plane, int radius, int percentage);
 
 // ---- The in-place window frame ----------------------------------------------
-// Clamped row and column tables for radius r and a ring of output rows.
-// Use:
-//   Task task(cb, std::max(plane.rows / 8, 2));
-//   WindowFrame frame;
-//   if (!frame.Prepare(plane, r, lag + 1)) return kStatusNoMemory;
-//   return frame.Run(lag, task, [&](int32_t y, uint8_t* out) { ... output row y ... });
+// Clamped row and column tables for radius r and a ring of output rows. Use:
+// Task task(cb, std::max(plane.rows / 8, 2)); WindowFrame frame; if
+// (!frame.Prepare(plane, r, lag + 1)) return kStatusNoMemory; return
+// frame.Run(lag, task, [&](int32_t y, uint8_t* out) { ... output row y ... });
 class WindowFrame {
 public:
   // False when a table or the ring cannot be allocated.
@@ -94,7 +93,8 @@ public:
 
   // Plane row i (i = -r .. rows + r - 1), clamped.
   const uint8_t* Row(int32_t i) const { return rowTable_[i + radius_]; }
-  // Byte offsets of columns -r .. columns + r - 1, clamped: entry j + r is column j.
+  // Byte offsets of columns -r .. columns + r - 1, clamped: entry j + r is
+  // column j.
   const ptrdiff_t* Columns() const { return columnTable_.data(); }
 
   // Passes y = 0 .. rows + lag - 1: compute(y, ringRow) fills output row y
@@ -141,14 +141,14 @@ private:
 };
 
 // The frame of the counting filters and the box mean: column sums S[c] of
-// count(value) over the 2r + 1 window rows of output row y, held as Sum
-// (c = -r .. columns + r - 1; the clamped columns hold copies of the edge
-// columns' sums), built from scratch for row 0 and then updated by one row
-// in and one row out. rowOut(y, S, out, step) makes output row y from them
-// (S[c] for column c, step the plane's pixel stride). The ring holds r + 2
-// rows: the row leaving the sums is written back only after the pass that
-// subtracts it, so it still holds its unfiltered values. -108 when the frame
-// or the sums cannot be allocated.
+// count(value) over the 2r + 1 window rows of output row y, held as Sum (c = -r
+// .. columns + r - 1; the clamped columns hold copies of the edge columns'
+// sums), built from scratch for row 0 and then updated by one row in and one
+// row out. rowOut(y, S, out, step) makes output row y from them (S[c] for
+// column c, step the plane's pixel stride). The ring holds r + 2 rows: the row
+// leaving the sums is written back only after the pass that subtracts it, so it
+// still holds its unfiltered values. kStatusNoMemory when the frame or the sums
+// cannot be allocated.
 template <class Sum, class Count, class RowOut>
 int SlidingColumnSums(const ImageDesc& plane, int r, const Task& task, Count count, RowOut rowOut)
 {

@@ -36,26 +36,26 @@ struct SharpenMeasures {
 // The stage operation of slot 5 (task of 2 ticks).
 int SharpenStage(CorrectionImage& image, EngineControl& control, AdjustProgressProc cb);
 
-// The adaptive variant on a colour image (kind 3), measuring inside `rect`
-// and sharpening every pixel. Task of 12 ticks: one poll after each step
-// that runs, 12 when every step runs. Statuses: 0, 1, -108, -200, and -1
-// when the peak list cannot allocate. The picture changes only through the
-// pre-blur, the unsharp mask and the merge; an amount of 0 leaves it as it
+// The adaptive variant on a colour image (kind 3), measuring inside `rect` and
+// sharpening every pixel. Task of 12 ticks: one poll after each step that runs,
+// 12 when every step runs. Statuses: 0, 1, kStatusNoMemory, kStatusBadArgument,
+// and -1 when the peak list cannot allocate. The picture changes only through
+// the pre-blur, the unsharp mask and the merge; an amount of 0 leaves it as it
 // was.
 int AdaptiveSharpen(const ImageDesc& colour, const AdjustRect& rect, const SharpenAdaptiveSettings& settings,
                     SharpenMeasures& measures, AdjustProgressProc cb);
 // The plain variant: the luminance unsharp-masked with the plain blur
 // parameter and amount, when the parameter is positive and the amount not
-// 0 (task of 3 ticks). -200 for a parameter of 6.5 or more.
+// 0 (task of 3 ticks). kStatusBadArgument for a parameter of 6.5 or more.
 int PlainSharpen(const ImageDesc& colour, const SharpenSettings& settings, AdjustProgressProc cb);
 
-// ---- Measurements (sharpen_measure.cpp) ---------------------------------------
-// The edge blur estimate on the luminance Y and its gradient map E (whole
-// picture, kind 1, same size), measured inside `rect`: fills the 256-bin
-// gradient histogram (of E inside the rectangle shrunk by median radius + 1)
-// and `edgeBlur`. Filters Y inside the rectangle in place (median, then the
-// luminance blur). -200 for profile steps outside 1..25 or a median or
-// cleanup radius outside 0..7.
+// ---- Measurements (sharpen_measure.cpp)
+// --------------------------------------- The edge blur estimate on the
+// luminance Y and its gradient map E (whole picture, kind 1, same size),
+// measured inside `rect`: fills the 256-bin gradient histogram (of E inside the
+// rectangle shrunk by median radius + 1) and `edgeBlur`. Filters Y inside the
+// rectangle in place (median, then the luminance blur). kStatusBadArgument for
+// profile steps outside 1..25 or a median or cleanup radius outside 0..7.
 int EstimateEdgeBlur(const ImageDesc& Y, const ImageDesc& E, const AdjustRect& rect,
                      const SharpenAdaptiveSettings& settings, uint32_t* gradientHistogram, double& edgeBlur,
                      AdjustProgressProc cb);
@@ -82,8 +82,8 @@ double EdgeBlurFromSharpness(const uint32_t* sharpnessHistogram, const SharpenAd
 // The comb score of a 256-bin gradient histogram.
 double CombScore(const uint32_t* gradientHistogram, const SharpenAdaptiveSettings& settings);
 // Box mean in place: every pixel becomes floor(sum / (2r + 1)^2) over its
-// window, edge pixels repeated. -200 for another kind or a radius outside
-// 0..7; radius 0 changes nothing. Task of max(rows / 8, 2) ticks.
+// window, edge pixels repeated. kStatusBadArgument for another kind or a radius
+// outside 0..7; radius 0 changes nothing. Task of max(rows / 8, 2) ticks.
 int BoxMean(const ImageDesc& plane, int radius, AdjustProgressProc cb);
 // The noise floor: box-filters E in place with the noise box radius, then
 // reads the significant peaks of E's histogram inside `rect` shrunk by

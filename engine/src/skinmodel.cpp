@@ -5,7 +5,7 @@
 #include "module.h"
 #include "status.h"
 
-#include "win32/automation.h"
+#include "win32/paths.h"
 #include "win32/win32.h"
 
 #include <cstring>

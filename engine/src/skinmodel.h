@@ -31,13 +31,14 @@ const SkinModel& LoadedSkinModel();
 // Reads up to `bytes` bytes of an open model file, like fread.
 using ModelReader = size_t (*)(void* buffer, size_t bytes, std::FILE* file);
 
-// Loads the table named by the settings: with an empty model path the
-// resource ("MPRO", "#1") of `module`, else the model file. Entries above
-// 100 are limited to 100. Any table loaded before is released first.
-// Statuses: 0; -108 resource missing or no memory; -200 a table of neither
-// size; -23 file cannot be opened, -200 file of the wrong size, -19 short
-// read, each after a task-modal error box captioned "Skin". After a failure
-// no table is held. `read` (null: fread) lets tests shorten reads.
+// Loads the table named by the settings: with an empty model path the resource
+// ("MPRO", "#1") of `module`, else the model file. Entries above 100 are
+// limited to 100. Any table loaded before is released first. Statuses: 0;
+// kStatusNoMemory resource missing or no memory; kStatusBadArgument a table of
+// neither size; kStatusModelOpen file cannot be opened, kStatusBadArgument file
+// of the wrong size, kStatusModelRead short read, each after a task-modal error
+// box captioned "Skin". After a failure no table is held. `read` (null: fread)
+// lets tests shorten reads.
 int LoadSkinModel(const SkinSettings& settings, void* module, ModelReader read = nullptr);
 // The same from this library's own module.
 int LoadSkinModel(const SkinSettings& settings);
@@ -50,10 +51,10 @@ void ReleaseSkinModel();
 // beyond the outermost centres use the edge cells. `bits` must be 4 or 5.
 uint8_t SkinLikelihood(const uint8_t* table, int bits, bool interpolate, uint8_t red, uint8_t green, uint8_t blue);
 
-// An 8-bit plane of the colour image's size (made like it when empty)
-// holding each pixel's likelihood, interpolated when the settings say so.
-// -200 for bits other than 4 or 5 or wrong kinds, -108, 1 on cancel (a plane
-// made here is then freed).
+// An 8-bit plane of the colour image's size (made like it when empty) holding
+// each pixel's likelihood, interpolated when the settings say so.
+// kStatusBadArgument for bits other than 4 or 5 or wrong kinds,
+// kStatusNoMemory, 1 on cancel (a plane made here is then freed).
 int LikelihoodPlane(const ImageDesc& colour, ImageDesc& plane, const uint8_t* table, int bits,
                     const SkinSettings& settings, AdjustProgressProc cb);
 

@@ -21,7 +21,7 @@ namespace lvx {
 // coherent regions, regions below the minimum area dropped, and all skin
 // refused when the regions together cover more than the border fraction of
 // any edge row or column. Too many regions count as no skin (status 0).
-// Statuses: 0, 1 cancelled, -108, and the model loader's errors.
+// Statuses: 0, 1 cancelled, kStatusNoMemory, and the model loader's errors.
 int DetectSkinColour(const ImageDesc& colour, SkinSettings& settings, Rgb& measured, AdjustProgressProc cb);
 
 // The colour whose hue the correction turns toward: the target moved toward
@@ -43,8 +43,9 @@ void BuildHueTables(const HueCorrection& c);
 // tables as they stand: (h + trunc(D[h] W[s] + 0.5)) mod 256.
 uint8_t CorrectedHue(uint8_t s, uint8_t h);
 // Fills the tables and rewrites the hue plane pixel by pixel (pairs cached,
-// sentinels 0 and 192). Both planes must be 8-bit planes of one size (-200);
-// -108 when the caches cannot be allocated; 1 on cancel.
+// sentinels 0 and 192). Both planes must be 8-bit planes of one size
+// (kStatusBadArgument); kStatusNoMemory when the caches cannot be allocated; 1
+// on cancel.
 int HueSelectiveCorrection(const ImageDesc& saturation, const ImageDesc& hue, const HueCorrection& c,
                            AdjustProgressProc cb);
 // The queued form: byte 3 (hue) of a working element from bytes 2 and 3.

@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <dlfcn.h>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <unistd.h>
 
 namespace lvxtest {
@@ -43,6 +45,21 @@ std::string SourceDir() { return LVX_SOURCE_DIR; }
 std::string BuildDir() { return LVX_BUILD_DIR; }
 
 std::string Source(const std::string& relative) { return SourceDir() + "/" + relative; }
+
+std::string FileContents(const std::string& path)
+{
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+std::set<std::string> FolderEntries(const std::string& folder)
+{
+  std::set<std::string> names;
+  std::error_code ec;
+  for (const auto& entry : std::filesystem::directory_iterator(folder, ec))
+    names.insert(entry.path().filename().string());
+  return names;
+}
 
 } // namespace lvxtest
 

@@ -13,6 +13,12 @@
 
 extern "C" void ENTRYPOINT(int16_t selector, FilterRecord* record, intptr_t* data, int16_t* result);
 
+// The executable's version record of the one host application that draws
+// the plug-in's pixels itself (standin::SetVersionRecord): with it the
+// bridge identifies its host as the '8BIM' application and uses its
+// displayPixels.
+inline constexpr const char* kDisplayingHostRecord = "InternalName=Photoshp\nFileVersion=5.0\nFileOS=0x40004\n";
+
 // An application whose start and about window are the test's to write.
 class TestApplication : public ApplicationHooks {
 public:

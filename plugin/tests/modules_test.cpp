@@ -24,9 +24,9 @@ class Modules : public ::testing::Test {
 protected:
   void SetUp() override
   {
-    std::string error;
-    ASSERT_TRUE(LoadPlugin(LUMIVEXPI_PATH, plugInModeRGBColor, &lumivex, &error)) << error;
-    ASSERT_TRUE(LoadPlugin(PASSTHROUGH_PATH, plugInModeRGBColor, &passthrough, &error)) << error;
+    lvxtext::Error error;
+    ASSERT_TRUE(LoadPlugin(LUMIVEXPI_PATH, plugInModeRGBColor, &lumivex, &error)) << error.message;
+    ASSERT_TRUE(LoadPlugin(PASSTHROUGH_PATH, plugInModeRGBColor, &passthrough, &error)) << error.message;
     Export(passthrough, "PassthroughConfigure", &configure);
     Export(passthrough, "PassthroughCount", &count);
     Export(passthrough, "PassthroughQuit", &quit);

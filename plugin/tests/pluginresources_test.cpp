@@ -1,12 +1,16 @@
-// The plug-in's generated property list and terminology, as a host finds
-// them: in a module loaded with LoadLibraryA.
+// The plug-in's generated property list and terminology, and its art,
+// cursor and strings, as a host finds them: in a module loaded with
+// LoadLibraryA.
 #include "filterhost/pipl.h"
-#include "scriptingkeys.h"
+#include "filterhost/scriptingkeys.h"
+#include "qvcommon/qvpicture.h"
+#include "qvcommon/qvresourcefile.h"
 #include "win32/automation.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <vector>
 
 namespace {
 
@@ -126,4 +130,57 @@ TEST_F(PluginResources, TerminologyNamesTheFifteenParametersInItsOrder)
   }
   EXPECT_EQ(event.parameters[9].type, FourCC("doub"));
   EXPECT_EQ(event.parameters[0].key, FourCC("lvAU"));
+}
+
+TEST(PluginArt, LumivexPICarriesEveryPictureAtItsSizeTheHandAndEveryString)
+{
+  HMODULE module = LoadLibraryA(LUMIVEXPI_PATH);
+  ASSERT_NE(module, nullptr) << standin::LastLoadError();
+  QVResourceFile resources(module);
+  struct Size {
+    int32_t id, width, height;
+  };
+  const Size pictures[] = {
+      {108, 61, 36},   {109, 161, 36},  {126, 87, 34},   {110, 87, 34},   {114, 87, 34},   {111, 128, 34},
+      {127, 128, 34},  {128, 128, 34},  {156, 26, 25},   {157, 26, 25},   {158, 26, 25},   {153, 58, 25},
+      {154, 58, 25},   {155, 58, 25},   {136, 347, 211}, {135, 347, 211}, {134, 347, 211}, {179, 15, 20},
+      {181, 9, 7},     {184, 400, 292}, {186, 400, 292}, {144, 331, 486}, {160, 32, 32},   {162, 8, 8},
+      {163, 139, 22},  {164, 28, 28},   {165, 28, 28},   {169, 15, 15},   {168, 15, 15},   {170, 9, 7},
+      {171, 8, 15},    {172, 8, 15},    {173, 32, 4},    {138, 64, 64},   {182, 15, 9},    {183, 15, 9},
+      {143, 15, 15},   {142, 15, 15}};
+  for (const Size& s : pictures) {
+    const QVPicture picture(s.id, &resources);
+    ASSERT_TRUE(picture.ValidPicture()) << s.id;
+    EXPECT_EQ(picture.Width() * 1000 + picture.Height(), s.width * 1000 + s.height) << s.id;
+  }
+  // The face tiles from any origin: one colour throughout.
+  QVPicture face(160, &resources);
+  const unsigned char* first = face.GetPictureRow(0);
+  ASSERT_NE(first, nullptr);
+  const std::vector<unsigned char> row(first, first + 3 * 32);
+  for (int y = 1; y < 32; ++y)
+    EXPECT_EQ(std::vector<unsigned char>(face.GetPictureRow(y), face.GetPictureRow(y) + 3 * 32), row) << y;
+  EXPECT_EQ(std::vector<unsigned char>(first, first + 3), (std::vector<unsigned char>{40, 40, 40}));
+
+  // The hand, its hot spot on the fingertip.
+  const HCURSOR hand = LoadCursorA(module, MAKEINTRESOURCEA(270));
+  ASSERT_NE(hand, nullptr);
+  SetCursor(hand);
+  EXPECT_EQ(standin::CurrentCursor().module, module);
+  EXPECT_EQ(standin::CurrentCursor().id, 270);
+  SetCursor(nullptr);
+
+  const std::pair<int32_t, const char*> strings[] = {
+      {2, "Cancel"},      {4, "File"},          {6, "Help"},         {7, "Enhance"},       {8, "Enhance SubDetail"},
+      {9, "Colors"},      {10, "Saturate"},     {11, "Contrast"},    {12, "Sharpen"},      {13, "Anti-Noise"},
+      {14, "Brightness"}, {15, "Tonal Range"},  {16, "Red"},         {17, "Green"},        {18, "Blue"},
+      {19, "Despeckle"},  {20, "Anti-Moire"},   {21, "Reset"},       {22, "1"},            {23, "2"},
+      {24, "3"},          {25, "4"},            {26, "5"},           {27, "6"},            {28, "Presets"},
+      {29, "Save Preset"}, {30, "Load Preset"}, {31, "Edit Preset"}, {32, "Default"},      {33, "Sep"}};
+  for (const auto& [id, text] : strings) {
+    char buffer[64] = "";
+    EXPECT_EQ(resources.LoadStringA(id, buffer, sizeof buffer), 0) << id;
+    EXPECT_STREQ(buffer, text);
+  }
+  FreeLibrary(module);
 }

@@ -1,8 +1,8 @@
 #pragma once
 // A stand-in for the control panel: a window holding real controls with
 // the panel's ids, ranges and pictures, and the hooks a PresetControls
-// needs, which record their calls. The pictures come from application.res
-// (the flat test art of tools/artgen).
+// needs, which record their calls. The pictures are LumivexPI's, from the
+// plug-in's resource list that the test executable carries.
 #include "apptest.h"
 #include "presetcontrols.h"
 #include "qvcommon/qvbutton.h"
@@ -16,14 +16,9 @@
 #include <string>
 #include <vector>
 
-// application.res: backgrounds 138 (white tile) and 160 (blue face), the
-// preference check boxes 143 on (red) and 142 off (green), the panel's 169
-// on and 168 off, the menu marker 170, thumbs 171 and 172, the track 173 and
-// the list's scroll bar pictures 182 and 183.
-constexpr int32_t kDialogBackground = 138, kButtonBackground = 160;
-constexpr COLORREF kTileColour = RGB(255, 255, 255), kTileSeamColour = RGB(0, 0, 128),
-                   kButtonColour = RGB(60, 60, 180), kCheckOnColour = RGB(200, 60, 60),
-                   kCheckOffColour = RGB(60, 160, 60), kRowFrameColour = RGB(255, 255, 0);
+// The plug-in's art: the Preset Manager's flat slate 138, the flat face 160
+// of buttons and menus, and the pure yellow that frames a chosen list row.
+constexpr COLORREF kButtonColour = RGB(40, 40, 40), kRowFrameColour = RGB(255, 255, 0);
 
 inline QVResourceFile& AppResources()
 {

@@ -222,7 +222,7 @@ TEST_F(Bridge, PreviewGoesThroughAnIdentifiedHostOnly)
     QVPaintDevice device(window);
     const QVRect whole(0, 0, 4, 3);
     EXPECT_FALSE(shell.DisplayPixels(device, whole, QVPoint(0, 0), picture, nullptr)); // not identified
-    standin::SetVersionRecord("InternalName=Photoshp\nFileVersion=5.0\nFileOS=0x40004\n");
+    standin::SetVersionRecord(kDisplayingHostRecord);
 
     FilterRecord& r = *shell.Record();
     const DisplayPixelsProc hostDisplay = r.displayPixels;

@@ -9,7 +9,7 @@
 #include "qvimage_internal.h"
 
 #include "imaging/imaging.h"
-#include "win32/automation.h"
+#include "win32/paths.h"
 
 #include <cstdio>
 #include <cstring>

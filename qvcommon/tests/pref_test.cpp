@@ -31,7 +31,15 @@ TEST(QVPref, TypedCaseInsensitiveLookups)
   QVPref pref("App");
   HKEY base = nullptr;
   ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\TarnwellTest\\App", 0, KEY_READ, &base), ERROR_SUCCESS);
-  EXPECT_EQ(pref.GetRealHkey(nullptr), pref.GetRealHkey(nullptr));
+  // The null key stands for the store's base key: what is written through it
+  // is read through the key opened here; an unknown holder stands for none.
+  const HKEY real = pref.GetRealHkey(nullptr);
+  ASSERT_NE(real, nullptr);
+  ASSERT_EQ(RegSetValueExA(real, "ThroughBase", 0, REG_SZ, reinterpret_cast<const BYTE*>("b"), 1), ERROR_SUCCESS);
+  EXPECT_EQ(RegQueryValueExA(base, "throughbase", nullptr, nullptr, nullptr, nullptr), ERROR_SUCCESS);
+  ASSERT_EQ(RegDeleteValueA(real, "ThroughBase"), ERROR_SUCCESS);
+  int unknown = 0;
+  EXPECT_EQ(pref.GetRealHkey(&unknown), nullptr);
 
   EXPECT_EQ(pref.SetKeyValue(nullptr, "MixedCase", uint32_t{5}), ERROR_SUCCESS);
   EXPECT_EQ(pref.SetKeyValue(nullptr, "MIXEDCASE", uint32_t{6}), ERROR_SUCCESS);

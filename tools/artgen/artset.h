@@ -34,6 +34,7 @@ const ArtSet* FindArtSet(std::string_view name);
 // The sets' own tables.
 std::span<const ArtPicture> FrameworkArt();
 std::span<const ArtPicture> TestArt();
+std::span<const ArtPicture> PluginArt();
 std::span<const ArtPicture> DespeckleArt();
 std::span<const ArtPicture> DescreenArt();
 std::span<const ArtPicture> EffectsHostArt();

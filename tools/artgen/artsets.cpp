@@ -9,6 +9,7 @@ std::span<const ArtSet> ArtSets()
   static const std::array kSets = {
       ArtSet{"framework", FrameworkArt()},
       ArtSet{"test", TestArt()},
+      ArtSet{"plugin", PluginArt()},
       ArtSet{"despeckle", DespeckleArt()},
       ArtSet{"descreen", DescreenArt()},
       ArtSet{"effects-host", EffectsHostArt()},

@@ -107,22 +107,16 @@ std::vector<uint8_t> EncodeBmp8(const Canvas& canvas)
   return out;
 }
 
-bool WriteBmp(const std::string& path, const Canvas& canvas, int bitsPerPixel, std::string* error)
+bool WriteBmp(const std::string& path, const Canvas& canvas, int bitsPerPixel, lvxtext::Error* error)
 {
   const std::vector<uint8_t> bytes = bitsPerPixel == 8 ? EncodeBmp8(canvas) : EncodeBmp24(canvas);
-  if (bytes.empty()) {
-    *error = path + (bitsPerPixel == 8 ? ": the picture is empty or has more than 256 colours"
-                                       : ": the picture is empty");
-    return false;
-  }
+  if (bytes.empty())
+    return lvxtext::Fail(error, path + (bitsPerPixel == 8 ? ": the picture is empty or has more than 256 colours"
+                                                          : ": the picture is empty"));
   std::ofstream file(path, std::ios::binary | std::ios::trunc);
   file.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
   file.close();
-  if (!file) {
-    *error = path + ": cannot be written";
-    return false;
-  }
-  return true;
+  return file || lvxtext::Fail(error, path + ": cannot be written");
 }
 
 } // namespace artgen

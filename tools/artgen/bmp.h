@@ -3,6 +3,7 @@
 // to 4 bytes, no resolution; 24 bits without a colour table, or 8 bits with
 // a 256-entry table of the picture's colours.
 #include "canvas.h"
+#include "lvxtext/error.h"
 
 #include <cstdint>
 #include <string>
@@ -18,6 +19,6 @@ std::vector<uint8_t> EncodeBmp24(const Canvas& canvas);
 std::vector<uint8_t> EncodeBmp8(const Canvas& canvas);
 // Writes the file at 24 or 8 bits; false (with the reason in *error) when
 // the canvas cannot be encoded so or the file cannot be written completely.
-bool WriteBmp(const std::string& path, const Canvas& canvas, int bitsPerPixel, std::string* error);
+bool WriteBmp(const std::string& path, const Canvas& canvas, int bitsPerPixel, lvxtext::Error* error);
 
 } // namespace artgen

@@ -3,6 +3,7 @@
 // crosshair cursor. Despeckle and Descreen share all but the icon.
 #include "artset.h"
 #include "palette.h"
+#include "shapes.h"
 
 #include <array>
 
@@ -79,8 +80,7 @@ Canvas DescreenIcon101()
 Canvas PopupArrow102()
 {
   Canvas arrow(11, 7, kFace);
-  for (int row = 0; row < 5; ++row)
-    arrow.FillRect(1 + row, 1 + row, 9 - 2 * row, 1, kAccent);
+  DownTriangle(arrow, 5, 1, 5, kAccent);
   return arrow;
 }
 

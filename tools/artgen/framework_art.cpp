@@ -2,6 +2,7 @@
 // for windows made without a resource file of their own.
 #include "artset.h"
 #include "palette.h"
+#include "shapes.h"
 
 #include <array>
 #include <cstdlib>
@@ -13,22 +14,11 @@ namespace {
 using namespace palette;
 
 // An empty check box: a frame-coloured 1-pixel border around a 13 x 13 face.
-Canvas CheckBoxOff207()
-{
-  Canvas box(15, 15, kFace);
-  box.FrameRect(0, 0, 15, 15, 1, kFrame);
-  return box;
-}
+Canvas CheckBoxOff207() { return CheckBox(false, kFace, kFrame, kAccent); }
 
 // The same box with an accent tick, 2 pixels thick, that stays inside the
 // face (columns 3..12, rows 4..10).
-Canvas CheckBoxOn206()
-{
-  Canvas box = CheckBoxOff207();
-  box.Line(3, 6, 6, 9, 2, kAccent);
-  box.Line(6, 9, 11, 4, 2, kAccent);
-  return box;
-}
+Canvas CheckBoxOn206() { return CheckBox(true, kFace, kFrame, kAccent); }
 
 // Whether (x, y) lies in the nudge arrow's triangle, which points up: rows
 // 1..10, widening from the two middle columns 7-8 to columns 1-14. A pixel

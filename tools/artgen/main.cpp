@@ -7,6 +7,7 @@
 // not be written, 2 a usage error (unknown option or set).
 #include "artset.h"
 #include "bmp.h"
+#include "text.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -24,6 +25,12 @@ int Usage(const std::string& problem)
   return 2;
 }
 
+int Report(const lvxtext::Error& error)
+{
+  std::fprintf(stderr, "artgen: %s\n", error.message.c_str());
+  return error.status;
+}
+
 void List()
 {
   for (const artgen::ArtSet& set : artgen::ArtSets())
@@ -36,21 +43,17 @@ int Write(const artgen::ArtSet& set, const std::string& folder)
 {
   std::error_code error;
   std::filesystem::create_directories(folder, error);
-  if (error) {
-    std::fprintf(stderr, "artgen: %s: %s\n", folder.c_str(), error.message().c_str());
-    return 1;
-  }
+  if (error)
+    return Report({folder + ": " + error.message(), 1});
   for (const artgen::ArtPicture& picture : set.pictures) {
     const artgen::Canvas canvas = picture.draw();
-    std::string problem;
-    if (canvas.Width() != picture.width || canvas.Height() != picture.height) {
-      std::fprintf(stderr, "artgen: picture %d is not drawn at its listed size\n", picture.id);
-      return 1;
-    }
-    if (!artgen::WriteBmp(folder + "/" + picture.file, canvas, picture.bitsPerPixel, &problem)) {
-      std::fprintf(stderr, "artgen: %s\n", problem.c_str());
-      return 1;
-    }
+    lvxtext::Error problem;
+    if (!artgen::TextProblem().empty())
+      return Report({"picture " + std::to_string(picture.id) + ": " + artgen::TextProblem(), 1});
+    if (canvas.Width() != picture.width || canvas.Height() != picture.height)
+      return Report({"picture " + std::to_string(picture.id) + " is not drawn at its listed size", 1});
+    if (!artgen::WriteBmp(folder + "/" + picture.file, canvas, picture.bitsPerPixel, &problem))
+      return Report(problem);
   }
   return 0;
 }

@@ -8,8 +8,9 @@
 // starts with '#' followed by a blank (so "#ImR" is a code). Parameter keys
 // and types come from the plug-in's scripting keys. Any error names the
 // line and fails the build.
+#include "lvxtext/error.h"
 #include "lvxtext/linetokens.h"
-#include "scriptingkeys.h"
+#include "filterhost/scriptingkeys.h"
 
 #include <cstdio>
 #include <cstring>
@@ -19,11 +20,7 @@
 
 namespace {
 
-struct Failure {
-  std::string message;
-};
-
-[[noreturn]] void Fail(const std::string& message) { throw Failure{message}; }
+[[noreturn]] void Fail(const std::string& message) { lvxtext::Throw(message); }
 
 using lvxtext::Token;
 
@@ -293,7 +290,7 @@ Description Parse(std::istream& in)
       } else {
         Fail("'" + t[0].text + "' is not a line of the " + (section.empty() ? "description" : section) + " section");
       }
-    } catch (const Failure& failure) {
+    } catch (const lvxtext::Error& failure) {
       Fail("line " + std::to_string(number) + ": " + failure.message);
     }
   }
@@ -354,7 +351,7 @@ int main(int argc, char** argv)
     const Description d = Parse(in);
     Write(pipl, PiplBytes(d));
     Write(aete, d.aete);
-  } catch (const Failure& failure) {
+  } catch (const lvxtext::Error& failure) {
     std::fprintf(stderr, "%s: %s\n", description.c_str(), failure.message.c_str());
     return 1;
   }

@@ -21,6 +21,7 @@
 // (little-endian).
 // Relative file names resolve against the list's folder, then the --search
 // folders. Any error names the list file and line and fails the build.
+#include "lvxtext/error.h"
 #include "lvxtext/linetokens.h"
 
 #include <cstdint>
@@ -35,11 +36,7 @@
 
 namespace {
 
-struct Failure {
-  std::string message;
-};
-
-[[noreturn]] void Fail(const std::string& message) { throw Failure{message}; }
+[[noreturn]] void Fail(const std::string& message) { lvxtext::Throw(message); }
 
 // A resource type or name: an id, or text (matched without regard to case).
 struct ResName {
@@ -522,7 +519,7 @@ int main(int argc, char** argv)
       if (!fresh)
         Fail("duplicate resource (type and name already used on line " + std::to_string(it->second) + ")");
       resources.push_back(std::move(r));
-    } catch (const Failure& failure) {
+    } catch (const lvxtext::Error& failure) {
       std::fprintf(stderr, "%s:%d: error: %s\n", list.c_str(), number, failure.message.c_str());
       return 1;
     }

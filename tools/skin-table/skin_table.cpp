@@ -9,6 +9,8 @@
 // mixtures below and a skin prior of 0.25. Evaluating at the centre (rather
 // than averaging over the cell) is what lets the engine's interpolating
 // lookup return a cell's entry exactly at its centre.
+#include "lvxtext/error.h"
+
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -101,11 +103,13 @@ std::vector<unsigned char> Table(int bits)
   return table;
 }
 
-int Usage()
+int Report(const lvxtext::Error& error)
 {
-  std::fprintf(stderr, "usage: skin-table [--bits 4|5] OUTPUT\n");
-  return 2;
+  std::fprintf(stderr, "%s\n", error.message.c_str());
+  return error.status;
 }
+
+const lvxtext::Error kUsage{"usage: skin-table [--bits 4|5] OUTPUT", 2};
 
 } // namespace
 
@@ -117,25 +121,24 @@ int main(int argc, char** argv)
     if (std::strcmp(argv[i], "--bits") == 0 && i + 1 < argc) {
       const std::string value = argv[++i];
       if (value != "4" && value != "5")
-        return Usage();
+        return Report(kUsage);
       bits = value[0] - '0';
     } else if (argv[i][0] != '-' && !output) {
       output = argv[i];
     } else {
-      return Usage();
+      return Report(kUsage);
     }
   }
   if (!output)
-    return Usage();
+    return Report(kUsage);
   const std::vector<unsigned char> table = Table(bits);
   std::FILE* file = std::fopen(output, "wb");
   bool written = file && std::fwrite(table.data(), 1, table.size(), file) == table.size();
   if (file && std::fclose(file) != 0)
     written = false;
   if (!written) {
-    std::fprintf(stderr, "skin-table: cannot write %s\n", output);
     std::remove(output);
-    return 1;
+    return Report({std::string("skin-table: cannot write ") + output, 1});
   }
   return 0;
 }

@@ -4,28 +4,42 @@
 #include <cstdio>
 #include <fstream>
 #include <iterator>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace lvhost {
 
-bool ReadWholeFile(const std::string& path, std::string* bytes, std::string* error)
+bool ReadWholeFile(const std::string& path, std::string* bytes, lvxtext::Error* error)
 {
   std::ifstream in(path, std::ios::binary);
   if (in)
     bytes->assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  if (!in && !in.eof()) {
-    if (error)
-      *error = "cannot read " + path;
-    return false;
-  }
+  if (!in && !in.eof())
+    return lvxtext::Fail(error, "cannot read " + path);
   return true;
 }
 
-bool WriteFileAtomically(const std::string& path, const std::string& bytes, std::string* error)
+namespace {
+
+// The mode an ordinary new file gets (0666 less the umask), or the mode of
+// the file being replaced.
+mode_t ModeFor(const std::string& path)
+{
+  struct stat st;
+  if (stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode))
+    return st.st_mode & 07777;
+  const mode_t mask = umask(0);
+  umask(mask);
+  return 0666 & ~mask;
+}
+
+} // namespace
+
+bool WriteFileAtomically(const std::string& path, const std::string& bytes, lvxtext::Error* error)
 {
   std::string temp = path + ".XXXXXX";
   const int fd = mkstemp(temp.data());
-  bool ok = fd >= 0;
+  bool ok = fd >= 0 && fchmod(fd, ModeFor(path)) == 0;
   size_t written = 0;
   while (ok && written < bytes.size()) {
     const ssize_t n = write(fd, bytes.data() + written, bytes.size() - written);
@@ -39,9 +53,7 @@ bool WriteFileAtomically(const std::string& path, const std::string& bytes, std:
     if (!ok)
       unlink(temp.c_str());
   }
-  if (!ok && error)
-    *error = "cannot write " + path;
-  return ok;
+  return ok || lvxtext::Fail(error, "cannot write " + path);
 }
 
 } // namespace lvhost

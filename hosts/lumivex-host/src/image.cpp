@@ -14,12 +14,7 @@
 namespace lvhost {
 namespace {
 
-bool Refuse(std::string* error, const std::string& why)
-{
-  if (error)
-    *error = why;
-  return false;
-}
+using lvxtext::Fail;
 
 struct TupleType {
   int16_t mode;
@@ -67,27 +62,30 @@ bool LibraryFormat(const std::string& ext, imaging::FileFormat* format)
   return true;
 }
 
-bool CheckSize(int64_t width, int64_t height, std::string* error)
+bool CheckSize(int64_t width, int64_t height, lvxtext::Error* error)
 {
   if (width <= 0 || height <= 0)
-    return Refuse(error, "the image has no pixels");
+    return Fail(error, "the image has no pixels");
   if (width > kMaxSide || height > kMaxSide)
-    return Refuse(error, "images over 32767 pixels in either dimension are not supported");
+    return Fail(error, "images over 32767 pixels in either dimension are not supported");
   return true;
 }
 
-bool ReadFromLibrary(const std::string& path, HostImage* image, std::string* error)
+bool ReadFromLibrary(const std::string& path, HostImage* image, lvxtext::Error* error)
 {
   imaging::Bitmap bitmap;
+  imaging::LoadInfo info;
   std::string why;
-  if (imaging::LoadFile(path.c_str(), &bitmap, 0, &why) != imaging::kSuccess)
-    return Refuse(error, path + ": " + why);
+  // The library's reason already names the file.
+  if (imaging::LoadFile(path.c_str(), &bitmap, 0, &why, &info) != imaging::kSuccess)
+    return Fail(error, why);
   if (!CheckSize(bitmap.width, bitmap.height, error))
     return false;
   HostImage out;
   out.width = bitmap.width;
   out.height = bitmap.height;
   out.mode = bitmap.bitsPerPixel == 8 ? plugInModeGrayScale : plugInModeRGBColor;
+  out.fileBitsPerSample = info.fileBitsPerSample;
   out.pixels.resize(out.RowBytes() * static_cast<size_t>(out.height));
   for (int32_t y = 0; y < out.height; ++y) {
     const uint8_t* row = bitmap.PictureRow(y);
@@ -113,15 +111,21 @@ int16_t HostImage::ColorPlanes() const
   return mode == plugInModeGrayScale ? 1 : mode == plugInModeCMYKColor ? 4 : 3;
 }
 
-bool ParsePam(const std::string& bytes, HostImage* image, std::string* error)
+bool ParsePam(const std::string& bytes, HostImage* image, lvxtext::Error* error)
 {
   std::istringstream in(bytes);
   std::string line;
-  if (!std::getline(in, line) || line != "P7")
-    return Refuse(error, "not a PAM file");
+  // Header lines may end in CR LF: the carriage return is white space.
+  auto trimmed = [](std::string& text) {
+    if (!text.empty() && text.back() == '\r')
+      text.pop_back();
+  };
+  if (!std::getline(in, line) || (trimmed(line), line != "P7"))
+    return Fail(error, "not a PAM file");
   std::map<std::string, std::string> fields;
   bool ended = false;
   while (!ended && std::getline(in, line)) {
+    trimmed(line);
     std::istringstream words(line);
     std::string key, value, extra;
     if (!(words >> key) || key[0] == '#')
@@ -131,32 +135,38 @@ bool ParsePam(const std::string& bytes, HostImage* image, std::string* error)
       continue;
     }
     if (!(words >> value) || (words >> extra))
-      return Refuse(error, "PAM header line '" + line + "' is not KEY VALUE");
+      return Fail(error, "PAM header line '" + line + "' is not KEY VALUE");
     if (key != "WIDTH" && key != "HEIGHT" && key != "DEPTH" && key != "MAXVAL" && key != "TUPLTYPE")
-      return Refuse(error, "unknown PAM header field " + key);
+      return Fail(error, "unknown PAM header field " + key);
     if (!fields.emplace(key, value).second)
-      return Refuse(error, "PAM header field " + key + " given twice");
+      return Fail(error, "PAM header field " + key + " given twice");
   }
   if (!ended || fields.size() != 5)
-    return Refuse(error, "the PAM header lacks a field or ENDHDR");
+    return Fail(error, "the PAM header lacks a field or ENDHDR");
+  for (const char* key : {"WIDTH", "HEIGHT", "DEPTH", "MAXVAL"}) {
+    const std::string& v = fields[key];
+    if (v.find_first_not_of("0123456789") != std::string::npos)
+      return Fail(error, std::string("PAM header field ") + key + " is not a number ('" + v + "')");
+  }
+  // Digits only; longer than 9 digits is beyond any size we accept.
   auto number = [&](const char* key) -> int64_t {
     const std::string& v = fields[key];
-    return v.size() <= 9 && v.find_first_not_of("0123456789") == std::string::npos ? std::stoll(v) : -1;
+    return v.size() <= 9 ? std::stoll(v) : INT64_MAX;
   };
   const int64_t width = number("WIDTH"), height = number("HEIGHT"), depth = number("DEPTH");
   if (number("MAXVAL") != 255)
-    return Refuse(error, "only PAM files with MAXVAL 255 are read");
+    return Fail(error, "only PAM files with MAXVAL 255 are read");
   auto type = kTupleTypes.find(fields["TUPLTYPE"]);
   if (type == kTupleTypes.end())
-    return Refuse(error, "unsupported PAM TUPLTYPE " + fields["TUPLTYPE"]);
+    return Fail(error, "unsupported PAM TUPLTYPE " + fields["TUPLTYPE"]);
   if (depth != type->second.depth)
-    return Refuse(error, "PAM DEPTH does not match TUPLTYPE " + type->first);
+    return Fail(error, "PAM DEPTH does not match TUPLTYPE " + type->first);
   if (!CheckSize(width, height, error))
     return false;
   const std::streamoff start = in.tellg();
   const uint64_t expected = static_cast<uint64_t>(width) * static_cast<uint64_t>(height) * static_cast<uint64_t>(depth);
   if (start < 0 || bytes.size() - static_cast<size_t>(start) != expected)
-    return Refuse(error, "PAM data is not exactly WIDTH x HEIGHT x DEPTH bytes");
+    return Fail(error, "PAM data is not exactly WIDTH x HEIGHT x DEPTH bytes");
   HostImage out;
   out.width = static_cast<int32_t>(width);
   out.height = static_cast<int32_t>(height);
@@ -177,11 +187,11 @@ std::string FormatPam(const HostImage& image)
   return bytes;
 }
 
-bool ReadImage(const std::string& path, HostImage* image, std::string* error)
+bool ReadImage(const std::string& path, HostImage* image, lvxtext::Error* error)
 {
   std::ifstream in(path, std::ios::binary);
   if (!in)
-    return Refuse(error, "cannot open " + path);
+    return Fail(error, "cannot open " + path);
   char magic[2] = {};
   in.read(magic, 2);
   if (magic[0] != 'P' || magic[1] != '7')
@@ -189,29 +199,29 @@ bool ReadImage(const std::string& path, HostImage* image, std::string* error)
   std::string bytes;
   if (!ReadWholeFile(path, &bytes, error))
     return false;
-  std::string why;
+  lvxtext::Error why;
   if (!ParsePam(bytes, image, &why))
-    return Refuse(error, path + ": " + why);
+    return Fail(error, path + ": " + why.message);
   return true;
 }
 
-bool CanWrite(const std::string& path, const HostImage& image, std::string* error)
+bool CanWrite(const std::string& path, const HostImage& image, lvxtext::Error* error)
 {
   const std::string ext = Extension(path);
   imaging::FileFormat format;
   if (ext == "pam")
     return true;
   if (!LibraryFormat(ext, &format))
-    return Refuse(error, "unknown output format '." + ext + "' (pam, png, jpg, tif, bmp, pgm or ppm)");
+    return Fail(error, "unknown output format '." + ext + "' (pam, png, jpg, tif, bmp, pgm or ppm)");
   if (image.mode == plugInModeCMYKColor || image.alpha)
-    return Refuse(error, "only PAM output can carry " +
+    return Fail(error, "only PAM output can carry " +
                              std::string(image.mode == plugInModeCMYKColor ? "CMYK" : "a transparency plane"));
   if (ext == "pgm" && image.mode != plugInModeGrayScale)
-    return Refuse(error, "a .pgm file holds grey images only (use .ppm)");
+    return Fail(error, "a .pgm file holds grey images only (use .ppm)");
   return true;
 }
 
-bool WriteImage(const std::string& path, const HostImage& image, std::string* error)
+bool WriteImage(const std::string& path, const HostImage& image, lvxtext::Error* error)
 {
   if (!CanWrite(path, image, error))
     return false;
@@ -222,7 +232,7 @@ bool WriteImage(const std::string& path, const HostImage& image, std::string* er
   imaging::Bitmap bitmap;
   std::string why;
   if (imaging::Create(&bitmap, image.width, image.height, grey ? 8 : 24, &why) != imaging::kSuccess)
-    return Refuse(error, why);
+    return Fail(error, why);
   for (int32_t y = 0; y < image.height; ++y) {
     const uint8_t* source = image.At(0, y);
     uint8_t* row = bitmap.Row(y);
@@ -236,7 +246,7 @@ bool WriteImage(const std::string& path, const HostImage& image, std::string* er
       }
   }
   if (imaging::SaveFile(path.c_str(), &bitmap, format, 95, &why) != imaging::kSuccess)
-    return Refuse(error, path + ": " + why);
+    return Fail(error, path + ": " + why);
   return true;
 }
 

@@ -4,6 +4,8 @@
 // packed without padding. PAM files are read and written here for every
 // mode; PNG, JPEG, TIFF, BMP and binary PGM/PPM go through the imaging
 // library (grey and RGB only).
+#include "lvxtext/error.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -20,6 +22,9 @@ struct HostImage {
   int16_t mode = 0; // plugInModeGrayScale, plugInModeRGBColor or plugInModeCMYKColor
   bool alpha = false;
   std::vector<uint8_t> pixels;
+  // Bits per sample of the file it was read from; above 8 the samples were
+  // reduced to 8 bits on reading.
+  int32_t fileBitsPerSample = 8;
 
   int16_t ColorPlanes() const;
   int16_t Planes() const { return static_cast<int16_t>(ColorPlanes() + (alpha ? 1 : 0)); }
@@ -32,18 +37,19 @@ struct HostImage {
 };
 
 // Reads any image file this host knows; the type comes from the content.
-// False with a reason for anything malformed, truncated or too large.
-bool ReadImage(const std::string& path, HostImage* image, std::string* error);
+// False with a reason for anything malformed, truncated or too large; the
+// reason names the path once.
+bool ReadImage(const std::string& path, HostImage* image, lvxtext::Error* error);
 // Whether the output's extension names a format that can carry the image's
 // mode (CMYK and alpha only in PAM). Checked before the plug-in runs.
-bool CanWrite(const std::string& path, const HostImage& image, std::string* error);
+bool CanWrite(const std::string& path, const HostImage& image, lvxtext::Error* error);
 // Writes the image in the format of the path's extension, through a
 // temporary file renamed into place.
-bool WriteImage(const std::string& path, const HostImage& image, std::string* error);
+bool WriteImage(const std::string& path, const HostImage& image, lvxtext::Error* error);
 
 // PAM from and to memory (MAXVAL 255, TUPLTYPE GRAYSCALE, RGB or CMYK, each
 // optionally _ALPHA, DEPTH matching, exactly the data the header asks for).
-bool ParsePam(const std::string& bytes, HostImage* image, std::string* error);
+bool ParsePam(const std::string& bytes, HostImage* image, lvxtext::Error* error);
 std::string FormatPam(const HostImage& image);
 
 } // namespace lvhost

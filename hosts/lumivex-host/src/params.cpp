@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <map>
 #include <sstream>
 
 namespace lvhost {
@@ -66,6 +67,14 @@ bool ParseValue(const std::string& text, DescriptorEntry* entry)
   return *end == '\0' && !(errno == ERANGE && std::isinf(entry->number));
 }
 
+// A word of the file as a message quotes it: at most 80 characters, a longer
+// one cut with "…".
+std::string Shown(const std::string& word)
+{
+  constexpr size_t kShown = 80;
+  return word.size() <= kShown ? word : word.substr(0, kShown) + "\u2026";
+}
+
 std::string ValueText(const DescriptorEntry& entry)
 {
   if (entry.type == typeBoolean)
@@ -121,17 +130,14 @@ std::string CodeText(uint32_t code)
   return hex;
 }
 
-bool ParseParameters(const std::string& text, Descriptor* descriptor, std::string* error)
+bool ParseParameters(const std::string& text, Descriptor* descriptor, lvxtext::Error* error)
 {
   std::istringstream in(text);
   std::string line;
   Descriptor out;
+  std::map<uint32_t, int> keyLines; // the line each key was given on
   int number = 0;
-  auto fail = [&](const std::string& why) {
-    if (error)
-      *error = "line " + std::to_string(number) + ": " + why;
-    return false;
-  };
+  auto fail = [&](const std::string& why) { return lvxtext::Fail(error, "line " + std::to_string(number) + ": " + why); };
   while (std::getline(in, line)) {
     ++number;
     if (!line.empty() && line.back() == '\r')
@@ -147,18 +153,22 @@ bool ParseParameters(const std::string& text, Descriptor* descriptor, std::strin
       continue;
     DescriptorEntry entry;
     if (!ParseCode(key, &entry.key))
-      return fail("'" + key + "' is not a key (four printable characters or 0xHHHHHHHH)");
+      return fail("'" + Shown(key) + "' is not a key (four printable characters or 0xHHHHHHHH)");
     if (!(words >> type) || !ParseCode(type, &entry.type) ||
         (entry.type != typeBoolean && entry.type != typeInteger && entry.type != typeFloat))
       return fail("the type must be bool, long or doub");
     if (!(words >> value) || !ParseValue(value, &entry))
-      return fail("'" + value + "' is not a " + CodeText(entry.type) + " value");
+      return fail("'" + Shown(value) + "' is not a " + CodeText(entry.type) + " value");
     if (words >> extra)
-      return fail("unexpected '" + extra + "' after the value");
+      return fail("unexpected '" + Shown(extra) + "' after the value");
+    // The plug-in would see only one of two entries with the same key.
+    if (auto [first, fresh] = keyLines.emplace(entry.key, number); !fresh)
+      return fail("the key " + CodeText(entry.key) + " is given twice (first on line " +
+                  std::to_string(first->second) + ")");
     out.push_back(entry);
   }
   if (number == 0)
-    return fail(std::string("the file is empty; the first line must be \"") + kFirstLine + "\"");
+    return lvxtext::Fail(error, std::string("the file is empty; the first line must be \"") + kFirstLine + "\"");
   *descriptor = std::move(out);
   return true;
 }
@@ -171,19 +181,16 @@ std::string FormatParameters(const Descriptor& descriptor)
   return text;
 }
 
-bool ReadParameterFile(const std::string& path, Descriptor* descriptor, std::string* error)
+bool ReadParameterFile(const std::string& path, Descriptor* descriptor, lvxtext::Error* error)
 {
-  std::string text, why;
+  std::string text;
+  lvxtext::Error why;
   if (!ReadWholeFile(path, &text, error))
     return false;
-  if (ParseParameters(text, descriptor, &why))
-    return true;
-  if (error)
-    *error = path + ": " + why;
-  return false;
+  return ParseParameters(text, descriptor, &why) || lvxtext::Fail(error, path + ": " + why.message);
 }
 
-bool WriteParameterFile(const std::string& path, const Descriptor& descriptor, std::string* error)
+bool WriteParameterFile(const std::string& path, const Descriptor& descriptor, lvxtext::Error* error)
 {
   return WriteFileAtomically(path, FormatParameters(descriptor), error);
 }

@@ -10,6 +10,8 @@
 // KEY and TYPE are four printable ASCII characters or 0xHHHHHHHH; TYPE is
 // bool (true/false), long (a decimal 32-bit integer) or doub (a number
 // written so that it reads back bit for bit; nan, inf and -inf allowed).
+#include "lvxtext/error.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -27,12 +29,15 @@ struct DescriptorEntry {
 };
 using Descriptor = std::vector<DescriptorEntry>;
 
-// Parses a parameter file's text; an error names the line ("line 3: ...").
-bool ParseParameters(const std::string& text, Descriptor* descriptor, std::string* error);
+// Parses a parameter file's text; an error names the line ("line 3: ...")
+// except for an empty file, and quotes at most 80 characters of a word. A
+// key given twice is refused, with both lines: the plug-in would see only
+// one of the two.
+bool ParseParameters(const std::string& text, Descriptor* descriptor, lvxtext::Error* error);
 std::string FormatParameters(const Descriptor& descriptor);
-bool ReadParameterFile(const std::string& path, Descriptor* descriptor, std::string* error);
+bool ReadParameterFile(const std::string& path, Descriptor* descriptor, lvxtext::Error* error);
 // Through a temporary file renamed into place.
-bool WriteParameterFile(const std::string& path, const Descriptor& descriptor, std::string* error);
+bool WriteParameterFile(const std::string& path, const Descriptor& descriptor, lvxtext::Error* error);
 
 // The bytes of a descriptor handle: the tag 'lvDS', a 32-bit count, then 16
 // bytes per entry (key, type, value), all little-endian.

@@ -8,12 +8,7 @@
 namespace lvhost {
 namespace {
 
-bool Refuse(std::string* error, const std::string& why)
-{
-  if (error)
-    *error = why;
-  return false;
-}
+using lvxtext::Fail;
 
 std::string Named(LPCSTR name)
 {
@@ -22,11 +17,11 @@ std::string Named(LPCSTR name)
 
 } // namespace
 
-bool LoadPlugin(const std::string& path, int16_t mode, LoadedPlugin* plugin, std::string* error)
+bool LoadPlugin(const std::string& path, int16_t mode, LoadedPlugin* plugin, lvxtext::Error* error)
 {
   HMODULE module = LoadLibraryA(path.c_str());
   if (!module)
-    return Refuse(error, "cannot load the plug-in " + path + ": " + standin::LastLoadError());
+    return Fail(error, "cannot load the plug-in " + path + ": " + standin::LastLoadError());
   std::vector<LPCSTR> names;
   EnumResourceNamesA(
       module, "PIPL",
@@ -36,7 +31,7 @@ bool LoadPlugin(const std::string& path, int16_t mode, LoadedPlugin* plugin, std
       },
       reinterpret_cast<LONG_PTR>(&names));
   if (names.empty())
-    return Refuse(error, path + " has no property list (PIPL resource): not a plug-in");
+    return Fail(error, path + " has no property list (PIPL resource): not a plug-in");
   std::string problems;
   for (LPCSTR name : names) {
     HRSRC resource = FindResourceA(module, name, "PIPL");
@@ -51,25 +46,25 @@ bool LoadPlugin(const std::string& path, int16_t mode, LoadedPlugin* plugin, std
       continue;
     const uint32_t version = pipl.Version().value_or(0);
     if (version >> 16 != 4)
-      return Refuse(error, "the plug-in's interface version is " + std::to_string(version >> 16) + "." +
+      return Fail(error, "the plug-in's interface version is " + std::to_string(version >> 16) + "." +
                                std::to_string(version & 0xFFFF) + "; this host speaks 4");
     if (mode != 0 && !pipl.SupportsMode(mode))
-      return Refuse(error, "the plug-in does not work on images of mode " + std::to_string(mode));
+      return Fail(error, "the plug-in does not work on images of mode " + std::to_string(mode));
     const auto entryName = pipl.EntryName();
     if (!entryName)
-      return Refuse(error, "the plug-in's property list names no entry point ('wx86')");
+      return Fail(error, "the plug-in's property list names no entry point ('wx86')");
     // Through void (*)(), the function type that converts to any other.
     auto entry = reinterpret_cast<FilterEntryProc>(
         reinterpret_cast<void (*)()>(GetProcAddress(module, entryName->c_str())));
     if (!entry)
-      return Refuse(error, "the plug-in does not export " + *entryName + ": " + standin::LastLoadError());
+      return Fail(error, "the plug-in does not export " + *entryName + ": " + standin::LastLoadError());
     plugin->module = module;
     plugin->pipl = pipl;
     plugin->entryName = *entryName;
     plugin->entry = entry;
     return true;
   }
-  return Refuse(error, path + " has no filter property list (kind '8BFM')" + problems);
+  return Fail(error, path + " has no filter property list (kind '8BFM')" + problems);
 }
 
 } // namespace lvhost

@@ -3,6 +3,8 @@
 // (resources of type "PIPL"), the first of kind '8BFM', interface version 4,
 // the image mode's bit, and the entry point named by 'wx86'. The module is
 // never unloaded.
+#include "lvxtext/error.h"
+
 #include "filterhost/filterhost.h"
 #include "filterhost/pipl.h"
 
@@ -19,6 +21,6 @@ struct LoadedPlugin {
 
 // `mode` is the image mode the plug-in must support; 0 skips the check
 // (for About). False with a reason for anything missing or malformed.
-bool LoadPlugin(const std::string& path, int16_t mode, LoadedPlugin* plugin, std::string* error);
+bool LoadPlugin(const std::string& path, int16_t mode, LoadedPlugin* plugin, lvxtext::Error* error);
 
 } // namespace lvhost

@@ -19,7 +19,7 @@ int Fail(int status, const std::string& message)
   return status;
 }
 
-bool WriteLog(const std::string& path, const std::vector<std::string>& log, std::string* error)
+bool WriteLog(const std::string& path, const std::vector<std::string>& log, lvxtext::Error* error)
 {
   std::string text;
   for (const std::string& entry : log)
@@ -54,21 +54,24 @@ int RunProgram(const ProgramOptions& options)
     return Fail(kExitHostError, "no plug-in found: give --plugin PATH or set LUMIVEX_PLUGIN");
 
   HostImage image;
-  std::string error;
+  lvxtext::Error error;
   RunOptions run;
   run.about = options.about;
   run.playInfo = options.playInfo;
   run.filterRect = options.rect;
   if (!options.about) {
     if (!ReadImage(options.input, &image, &error) || !CanWrite(options.output, image, &error))
-      return Fail(kExitHostError, error);
+      return Fail(kExitHostError, error.message);
+    if (image.fileBitsPerSample > 8)
+      std::fprintf(stderr, "lumivex-host: %s has %d-bit samples; the picture was reduced to 8 bits\n",
+                   options.input.c_str(), image.fileBitsPerSample);
     if (const auto& r = options.rect; r && (r->left < 0 || r->top < 0 || r->right < r->left ||
                                             r->bottom < r->top || r->right > image.width || r->bottom > image.height))
       return Fail(kExitHostError, "--rect must lie inside the " + std::to_string(image.width) + "x" +
                                       std::to_string(image.height) + " image");
     Descriptor descriptor;
     if (options.replay && !ReadParameterFile(*options.replay, &descriptor, &error))
-      return Fail(kExitHostError, error);
+      return Fail(kExitHostError, error.message);
     if (options.automatic)
       descriptor.push_back(DescriptorEntry{FourCC("lvAU"), typeBoolean, true, 0, 0});
     if (options.replay || options.automatic)
@@ -76,12 +79,12 @@ int RunProgram(const ProgramOptions& options)
   }
   LoadedPlugin plugin;
   if (!LoadPlugin(pluginPath, options.about ? 0 : image.mode, &plugin, &error))
-    return Fail(kExitHostError, error);
+    return Fail(kExitHostError, error.message);
 
   Host host;
   const RunResult result = host.Run(plugin.entry, image, run);
   if (options.log && !WriteLog(*options.log, host.Log(), &error))
-    Fail(kExitHostError, error);
+    Fail(kExitHostError, error.message);
   if (result.deadlock)
     return Fail(kExitPluginFailed, "the plug-in waited for input that never came (a deadlocked message loop)");
   if (result.continueLimit)
@@ -96,13 +99,13 @@ int RunProgram(const ProgramOptions& options)
   if (!result.outputRequested)
     std::fprintf(stderr, "lumivex-host: warning: the plug-in requested no output; the image is unchanged\n");
   if (!WriteImage(options.output, image, &error))
-    return Fail(kExitHostError, error);
+    return Fail(kExitHostError, error.message);
   if (options.record) {
     if (!result.recorded)
       std::fprintf(stderr, "lumivex-host: the plug-in recorded no parameters; %s was not written\n",
                    options.record->c_str());
     else if (!WriteParameterFile(*options.record, *result.recorded, &error))
-      return Fail(kExitHostError, error);
+      return Fail(kExitHostError, error.message);
   }
   return kExitDone;
 }

@@ -354,16 +354,16 @@ TEST_F(HostRun, DisplayPixelsDrawsTheClippedSourceAtItsDestination)
 TEST(HostLoading, FindsTheFilterAndChecksTheMode)
 {
   LoadedPlugin plugin;
-  std::string error;
-  ASSERT_TRUE(LoadPlugin(STUBMODULE_PATH, plugInModeCMYKColor, &plugin, &error)) << error;
+  lvxtext::Error error;
+  ASSERT_TRUE(LoadPlugin(STUBMODULE_PATH, plugInModeCMYKColor, &plugin, &error)) << error.message;
   EXPECT_EQ(plugin.entryName, "ENTRYPOINT");
   EXPECT_NE(plugin.entry, nullptr);
   EXPECT_FALSE(LoadPlugin(STUBMODULE_PATH, 2, &plugin, &error)); // indexed colour
-  EXPECT_NE(error.find("mode 2"), std::string::npos);
+  EXPECT_NE(error.message.find("mode 2"), std::string::npos);
   EXPECT_FALSE(LoadPlugin("/no/such/plugin.so", 0, &plugin, &error));
-  EXPECT_NE(error.find("/no/such/plugin.so"), std::string::npos);
+  EXPECT_NE(error.message.find("/no/such/plugin.so"), std::string::npos);
   // A module without a property list.
   const std::string stub = STUBMODULE_PATH;
   EXPECT_FALSE(LoadPlugin(stub.substr(0, stub.rfind('/')) + "/libLvxWin32.so", 0, &plugin, &error));
-  EXPECT_NE(error.find("no property list"), std::string::npos);
+  EXPECT_NE(error.message.find("no property list"), std::string::npos);
 }

@@ -36,10 +36,10 @@ TEST(HostImages, PamRoundTripsEveryModeThroughAFile)
   for (int16_t mode : {plugInModeGrayScale, plugInModeRGBColor, plugInModeCMYKColor}) {
     for (bool alpha : {false, true}) {
       const HostImage image = Gradient(mode, alpha);
-      std::string error;
-      ASSERT_TRUE(WriteImage(Path("round.pam"), image, &error)) << error;
+      lvxtext::Error error;
+      ASSERT_TRUE(WriteImage(Path("round.pam"), image, &error)) << error.message;
       HostImage back;
-      ASSERT_TRUE(ReadImage(Path("round.pam"), &back, &error)) << error;
+      ASSERT_TRUE(ReadImage(Path("round.pam"), &back, &error)) << error.message;
       EXPECT_TRUE(Same(image, back)) << mode << alpha;
     }
   }
@@ -47,12 +47,12 @@ TEST(HostImages, PamRoundTripsEveryModeThroughAFile)
   for (int16_t mode : {plugInModeGrayScale, plugInModeRGBColor}) {
     for (const char* name : {"round.png", "round.bmp", "round.tif", "round.ppm"}) {
       const HostImage image = Gradient(mode, false);
-      std::string error;
+      lvxtext::Error error;
       if (mode == plugInModeGrayScale && std::string(name) == "round.ppm")
         continue;
-      ASSERT_TRUE(WriteImage(Path(name), image, &error)) << name << error;
+      ASSERT_TRUE(WriteImage(Path(name), image, &error)) << name << error.message;
       HostImage back;
-      ASSERT_TRUE(ReadImage(Path(name), &back, &error)) << name << error;
+      ASSERT_TRUE(ReadImage(Path(name), &back, &error)) << name << error.message;
       EXPECT_TRUE(Same(image, back)) << name << mode;
     }
   }
@@ -63,8 +63,8 @@ TEST(HostImages, MalformedPamIsRefused)
   const std::string good = FormatPam(Gradient(plugInModeRGBColor, true, 2, 2));
   const std::string header = good.substr(0, good.size() - 16);
   HostImage image;
-  std::string error;
-  ASSERT_TRUE(ParsePam(good, &image, &error)) << error;
+  lvxtext::Error error;
+  ASSERT_TRUE(ParsePam(good, &image, &error)) << error.message;
   auto swap = [&](const std::string& from, const std::string& to) {
     std::string bytes = good;
     bytes.replace(bytes.find(from), from.size(), to);
@@ -86,17 +86,53 @@ TEST(HostImages, MalformedPamIsRefused)
   };
   for (const std::string& bytes : bad) {
     EXPECT_FALSE(ParsePam(bytes, &image, &error)) << bytes.substr(0, 60);
-    EXPECT_FALSE(error.empty());
+    EXPECT_FALSE(error.message.empty());
   }
   WriteBytes(Path("bad.pam"), bad[0]);
   EXPECT_FALSE(ReadImage(Path("bad.pam"), &image, &error));
-  EXPECT_NE(error.find("bad.pam"), std::string::npos);
+  EXPECT_NE(error.message.find("bad.pam"), std::string::npos);
   EXPECT_FALSE(ReadImage(Path("missing.png"), &image, &error));
+
+  // A field that is not a number says which.
+  EXPECT_FALSE(ParsePam(swap("WIDTH 2", "WIDTH +2"), &image, &error));
+  EXPECT_EQ(error.message, "PAM header field WIDTH is not a number ('+2')");
+  EXPECT_FALSE(ParsePam(swap("MAXVAL 255", "MAXVAL 0x10"), &image, &error));
+  EXPECT_EQ(error.message, "PAM header field MAXVAL is not a number ('0x10')");
+}
+
+TEST(HostImages, PamHeadersWithCarriageReturnsRead)
+{
+  const HostImage original = Gradient(plugInModeRGBColor, true, 2, 2);
+  const std::string good = FormatPam(original);
+  const size_t data = good.size() - original.pixels.size();
+  std::string crlf;
+  for (size_t i = 0; i < data; ++i)
+    crlf += good[i] == '\n' ? std::string("\r\n") : std::string(1, good[i]);
+  HostImage image;
+  lvxtext::Error error;
+  ASSERT_TRUE(ParsePam(crlf + good.substr(data), &image, &error)) << error.message;
+  EXPECT_EQ(image.pixels, original.pixels);
+}
+
+TEST(HostImages, LibraryFilesNameThePathOnceAndTellTheirDepth)
+{
+  WriteBytes(Path("x.ppm"), std::string("P6\nx"));
+  HostImage image;
+  lvxtext::Error error;
+  ASSERT_FALSE(ReadImage(Path("x.ppm"), &image, &error));
+  const size_t first = error.message.find(Path("x.ppm"));
+  ASSERT_NE(first, std::string::npos) << error.message;
+  EXPECT_EQ(error.message.find(Path("x.ppm"), first + 1), std::string::npos) << error.message;
+
+  WriteBytes(Path("g16.pgm"), std::string("P5\n1 1\n65535\n\x80\x80", 15));
+  ASSERT_TRUE(ReadImage(Path("g16.pgm"), &image, &error)) << error.message;
+  EXPECT_EQ(image.fileBitsPerSample, 16);
+  EXPECT_EQ(image.pixels, (std::vector<uint8_t>{128}));
 }
 
 TEST(HostImages, OutputFormatMustCarryTheMode)
 {
-  std::string error;
+  lvxtext::Error error;
   EXPECT_TRUE(CanWrite("x.PAM", Gradient(plugInModeCMYKColor, true), &error));
   EXPECT_TRUE(CanWrite("x.jpeg", Gradient(plugInModeRGBColor, false), &error));
   EXPECT_FALSE(CanWrite("x.png", Gradient(plugInModeCMYKColor, false), &error));

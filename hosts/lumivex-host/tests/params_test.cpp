@@ -30,14 +30,17 @@ TEST(ParameterFile, RoundTripKeepsEveryDoubleBitForBit)
   d.push_back(DescriptorEntry{FourCC("lvCT"), typeInteger, false, INT32_MIN, 0});
   d.push_back(DescriptorEntry{FourCC("#ImR"), typeInteger, false, INT32_MAX, 0}); // '#' would read as a comment
   d.push_back(DescriptorEntry{FourCC("STR "), typeBoolean, false, 0, 0});         // a blank cannot be a token
+  char key[] = "lvG0"; // one key per number: a file gives each key once
   for (double v : {0.1, -0.0, 1.0 / 3.0, 5e-324, 1.7976931348623157e308, -2.5, std::numeric_limits<double>::infinity(),
-                   -std::numeric_limits<double>::infinity()})
-    d.push_back(Number(FourCC("lvGA"), v));
+                   -std::numeric_limits<double>::infinity()}) {
+    d.push_back(Number(FourCC(key), v));
+    ++key[3];
+  }
   const std::string path = lvxtest::TempDir() + "/params.txt";
-  std::string error;
-  ASSERT_TRUE(WriteParameterFile(path, d, &error)) << error;
+  lvxtext::Error error;
+  ASSERT_TRUE(WriteParameterFile(path, d, &error)) << error.message;
   Descriptor back;
-  ASSERT_TRUE(ReadParameterFile(path, &back, &error)) << error;
+  ASSERT_TRUE(ReadParameterFile(path, &back, &error)) << error.message;
   EXPECT_EQ(back, d);
 
   const std::string text = FormatParameters(d);
@@ -48,7 +51,7 @@ TEST(ParameterFile, RoundTripKeepsEveryDoubleBitForBit)
   // NaN, comments, blank lines, CRLF and hex codes read back.
   ASSERT_TRUE(ParseParameters("lumivex-host parameters 1\r\n# note\n\n  lvGA doub nan\r\n0x6C764155 0x626F6F6C false\n",
                               &back, &error))
-      << error;
+      << error.message;
   ASSERT_EQ(back.size(), 2u);
   EXPECT_TRUE(std::isnan(back[0].number));
   EXPECT_EQ(back[1].key, FourCC("lvAU"));
@@ -58,7 +61,7 @@ TEST(ParameterFile, RoundTripKeepsEveryDoubleBitForBit)
 TEST(ParameterFile, BadLinesAreReportedWithTheirNumber)
 {
   const std::pair<const char*, const char*> cases[] = {
-      {"", "line 0"},
+      {"", "the file is empty; the first line must be"},
       {"lumivex-host parameters 2\n", "line 1"},
       {"lumivex-host parameters 1\nlvAU bool yes\n", "line 2"},
       {"lumivex-host parameters 1\n\nlvCT long 2147483648\n", "line 3"},
@@ -73,12 +76,35 @@ TEST(ParameterFile, BadLinesAreReportedWithTheirNumber)
   };
   for (const auto& [text, where] : cases) {
     Descriptor d{DescriptorEntry{}};
-    std::string error;
+    lvxtext::Error error;
     EXPECT_FALSE(ParseParameters(text, &d, &error)) << text;
-    EXPECT_EQ(error.rfind(where, 0), 0u) << text << " -> " << error;
+    EXPECT_EQ(error.message.rfind(where, 0), 0u) << text << " -> " << error.message;
     EXPECT_EQ(d.size(), 1u); // untouched
   }
-  std::string error;
+  lvxtext::Error error;
   Descriptor d;
   EXPECT_FALSE(ReadParameterFile(lvxtest::TempDir() + "/none.txt", &d, &error));
+}
+
+TEST(ParameterFile, AKeyGivenTwiceIsRefusedWithBothLines)
+{
+  Descriptor d;
+  lvxtext::Error error;
+  EXPECT_TRUE(ParseParameters("lumivex-host parameters 1\nlvCT long 1\nlvSH long 2\n# again\nLVCT long 3\n", &d,
+                              &error))
+      << "codes are exact: LVCT is another key";
+  EXPECT_FALSE(ParseParameters("lumivex-host parameters 1\nlvCT long 1\nlvSH long 2\n# again\nlvCT long 3\n", &d,
+                               &error));
+  EXPECT_EQ(error.message, "line 5: the key lvCT is given twice (first on line 2)");
+}
+
+TEST(ParameterFile, LongWordsAreShownCutTo80Characters)
+{
+  Descriptor d;
+  lvxtext::Error error;
+  const std::string value(5000, '7');
+  EXPECT_FALSE(ParseParameters("lumivex-host parameters 1\nlvCT long " + value + "\n", &d, &error));
+  EXPECT_EQ(error.message, "line 2: '" + value.substr(0, 80) + "\u2026' is not a long value");
+  EXPECT_FALSE(ParseParameters("lumivex-host parameters 1\nlvAU bool true " + value + "\n", &d, &error));
+  EXPECT_EQ(error.message, "line 2: unexpected '" + value.substr(0, 80) + "\u2026' after the value");
 }

@@ -14,6 +14,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 namespace {
@@ -140,6 +141,30 @@ TEST(HostProgram, PassthroughGivesEveryImageBackAndEchoesItsParameters)
     EXPECT_TRUE(std::equal(a, a + 3, b)) << i / 5;
     EXPECT_EQ(written.pixels[i + 4], cmyk.pixels[i + 4]) << i / 5;
   }
+}
+
+TEST(HostProgram, WrittenFilesHaveTheModeOfOrdinaryFiles)
+{
+  const std::string params = Temp("p.txt"), record = Temp("r.txt"), out = Temp("out.pam");
+  ASSERT_TRUE(lvhost::WriteParameterFile(
+      params, {lvhost::DescriptorEntry{FourCC("lvCT"), typeInteger, false, 4, 0}}, nullptr));
+  // A 16-bit grey input, which the host reduces and says so.
+  {
+    std::ofstream file(Temp("in16.pgm"), std::ios::binary);
+    file << std::string("P5\n1 1\n65535\n\xFF\xFF", 15);
+  }
+  const mode_t before = umask(022);
+  const int status = RunHost(kPassthrough + "--replay " + params + " --record " + record + " " + Temp("in16.pgm") +
+                             " " + out);
+  umask(before);
+  ASSERT_EQ(status, 0) << Contents(Temp("stderr.txt"));
+  for (const std::string& path : {out, record}) {
+    struct stat st;
+    ASSERT_EQ(stat(path.c_str(), &st), 0) << path;
+    EXPECT_EQ(st.st_mode & 0777, 0644u) << path;
+  }
+  EXPECT_NE(Contents(Temp("stderr.txt")).find("in16.pgm has 16-bit samples; the picture was reduced to 8 bits"),
+            std::string::npos);
 }
 
 TEST(HostProgram, CancelsDeadlocksAndLumivexPIWithoutAnApplication)

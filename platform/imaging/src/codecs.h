@@ -37,15 +37,16 @@ uint8_t GreyOf(const uint8_t* bgr);
 int32_t Convert(const Bitmap& src, int32_t bitsPerPixel, bool keepOrder, Bitmap* out, std::string* error);
 
 // Readers fill an empty bitmap at the file's natural depth (8 bits for grey
-// files, else 24) or, where they take wantBits (0 or 24), at that depth. The
-// stream readers get the file positioned at its first byte; the memory
+// files, else 24) or, where they take wantBits (0 or 24), at that depth.
+// Those that can hold more than 8 bits per sample store the file's bits per
+// sample in *sampleBits (the others leave it at 8). The stream readers get the file positioned at its first byte; the memory
 // readers check every length against `size`. Writers get a freshly created
 // file and a top-down bitmap.
-int32_t ReadPng(FILE* file, int32_t wantBits, Bitmap* out, std::string* error);
+int32_t ReadPng(FILE* file, int32_t wantBits, Bitmap* out, int32_t* sampleBits, std::string* error);
 int32_t ReadJpeg(FILE* file, int32_t wantBits, Bitmap* out, std::string* error);
-int32_t ReadPnm(FILE* file, int32_t wantBits, Bitmap* out, std::string* error);
+int32_t ReadPnm(FILE* file, int32_t wantBits, Bitmap* out, int32_t* sampleBits, std::string* error);
 int32_t ReadBmp(const uint8_t* data, size_t size, Bitmap* out, std::string* error);
-int32_t ReadTiff(const uint8_t* data, size_t size, Bitmap* out, std::string* error);
+int32_t ReadTiff(const uint8_t* data, size_t size, Bitmap* out, int32_t* sampleBits, std::string* error);
 
 int32_t WritePng(FILE* file, const Bitmap& bitmap, std::string* error);
 int32_t WriteJpeg(FILE* file, const Bitmap& bitmap, int32_t quality, std::string* error);

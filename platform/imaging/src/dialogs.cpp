@@ -3,7 +3,7 @@
 // logs its request there; scanners do not exist on this machine.
 #include "imaging/imaging.h"
 
-#include "win32/automation.h"
+#include "win32/internal/dialogs.h"
 
 namespace imaging {
 

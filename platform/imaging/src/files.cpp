@@ -2,7 +2,7 @@
 // replacement of the destination file.
 #include "codecs.h"
 
-#include "win32/automation.h"
+#include "win32/paths.h"
 
 
 #include <cerrno>
@@ -111,15 +111,17 @@ private:
 };
 
 // Decodes a whole image file held in memory at the depth asked for.
-int32_t Decode(const uint8_t* data, size_t size, int32_t wantBits, Bitmap* bitmap, std::string* error)
+int32_t Decode(const uint8_t* data, size_t size, int32_t wantBits, Bitmap* bitmap, LoadInfo* info,
+               std::string* error)
 {
   Bitmap loaded;
+  int32_t sampleBits = 8;
   int32_t status = kSuccess;
   const Kind kind = Sniff(data, size);
   if (kind == Kind::kBmp) {
     status = detail::ReadBmp(data, size, &loaded, error);
   } else if (kind == Kind::kTiff) {
-    status = detail::ReadTiff(data, size, &loaded, error);
+    status = detail::ReadTiff(data, size, &loaded, &sampleBits, error);
   } else if (kind == Kind::kUnknown) {
     status = Fail(error, kErrorFormat, size == 0 ? "the file is empty" : "not a PNG, JPEG, BMP, TIFF, PPM or PGM file");
   } else {
@@ -129,9 +131,9 @@ int32_t Decode(const uint8_t* data, size_t size, int32_t wantBits, Bitmap* bitma
       return Fail(error, kErrorNoMemory, "out of memory for a memory stream");
     const int32_t streamBits = wantBits == 24 ? 24 : 0;
     switch (kind) {
-    case Kind::kPng: status = detail::ReadPng(stream, streamBits, &loaded, error); break;
+    case Kind::kPng: status = detail::ReadPng(stream, streamBits, &loaded, &sampleBits, error); break;
     case Kind::kJpeg: status = detail::ReadJpeg(stream, streamBits, &loaded, error); break;
-    default: status = detail::ReadPnm(stream, streamBits, &loaded, error); break;
+    default: status = detail::ReadPnm(stream, streamBits, &loaded, &sampleBits, error); break;
     }
     std::fclose(stream);
   }
@@ -143,6 +145,8 @@ int32_t Decode(const uint8_t* data, size_t size, int32_t wantBits, Bitmap* bitma
       return status;
   }
   *bitmap = std::move(loaded);
+  if (info)
+    info->fileBitsPerSample = sampleBits;
   return kSuccess;
 }
 
@@ -153,7 +157,7 @@ int32_t CheckWantBits(int32_t wantBits, std::string* error)
   return kSuccess;
 }
 
-int32_t Load(const char* path, Bitmap* bitmap, int32_t wantBits, std::string* error)
+int32_t Load(const char* path, Bitmap* bitmap, int32_t wantBits, LoadInfo* info, std::string* error)
 {
   if (!path || !bitmap)
     return Fail(error, kErrorBadArgument, "no path or no bitmap");
@@ -181,17 +185,18 @@ int32_t Load(const char* path, Bitmap* bitmap, int32_t wantBits, std::string* er
     status = Fail(&why, kErrorOpen, "cannot read: " + ErrnoText(errno));
   std::fclose(file);
   if (status == kSuccess)
-    status = Decode(bytes.data(), n, wantBits, bitmap, &why);
+    status = Decode(bytes.data(), n, wantBits, bitmap, info, &why);
   return status == kSuccess ? kSuccess : Fail(error, status, Quoted(path) + ": " + why);
 }
 
-int32_t LoadBytes(const void* data, size_t size, Bitmap* bitmap, int32_t wantBits, std::string* error)
+int32_t LoadBytes(const void* data, size_t size, Bitmap* bitmap, int32_t wantBits, LoadInfo* info,
+                  std::string* error)
 {
   if ((!data && size > 0) || !bitmap)
     return Fail(error, kErrorBadArgument, "no data or no bitmap");
   if (CheckWantBits(wantBits, error) != kSuccess)
     return kErrorBadArgument;
-  return Decode(static_cast<const uint8_t*>(data), size, wantBits, bitmap, error);
+  return Decode(static_cast<const uint8_t*>(data), size, wantBits, bitmap, info, error);
 }
 
 int32_t Save(const char* path, const Bitmap* bitmap, FileFormat format, int32_t bitsPerPixel, int32_t quality,
@@ -241,14 +246,15 @@ int32_t Save(const char* path, const Bitmap* bitmap, FileFormat format, int32_t 
 
 } // namespace
 
-int32_t LoadFile(const char* path, Bitmap* bitmap, int32_t wantBits, std::string* error)
+int32_t LoadFile(const char* path, Bitmap* bitmap, int32_t wantBits, std::string* error, LoadInfo* info)
 {
-  return detail::NoThrow(error, [&] { return Load(path, bitmap, wantBits, error); });
+  return detail::NoThrow(error, [&] { return Load(path, bitmap, wantBits, info, error); });
 }
 
-int32_t LoadMemory(const void* data, size_t size, Bitmap* bitmap, int32_t wantBits, std::string* error)
+int32_t LoadMemory(const void* data, size_t size, Bitmap* bitmap, int32_t wantBits, std::string* error,
+                   LoadInfo* info)
 {
-  return detail::NoThrow(error, [&] { return LoadBytes(data, size, bitmap, wantBits, error); });
+  return detail::NoThrow(error, [&] { return LoadBytes(data, size, bitmap, wantBits, info, error); });
 }
 
 int32_t SaveFile(const char* path, const Bitmap* bitmap, FileFormat format, int32_t bitsPerPixel,

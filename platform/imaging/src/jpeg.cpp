@@ -5,6 +5,7 @@
 
 #include <csetjmp>
 #include <cstdio>
+#include <string>
 
 #include <jpeglib.h>
 #include <jerror.h>
@@ -91,6 +92,14 @@ bool ChooseOutput(DecodeJob* job)
 void Decode(DecodeJob* job, FILE* file)
 {
   if (setjmp(job->err.jump)) {
+    if (job->err.base.msg_code == JERR_IMAGE_TOO_BIG) {
+      // The header was read: the picture is sound but beyond the decoder.
+      job->status = kErrorTooLarge;
+      job->message = "JPEG image of " + std::to_string(job->cinfo.image_width) + " x " +
+                     std::to_string(job->cinfo.image_height) + " pixels is too large (at most " +
+                     std::to_string(JPEG_MAX_DIMENSION) + " pixels a side)";
+      return;
+    }
     job->status = kErrorCorrupt;
     job->message = std::string("corrupt or truncated JPEG data (") + job->err.message + ")";
     return;

@@ -18,6 +18,7 @@ struct PngJob {
   Bitmap* bitmap = nullptr;       // read into
   const Bitmap* source = nullptr; // written from
   int passes = 1;
+  int32_t fileBits = 8; // bits per sample as the file holds them
   int32_t status = kErrorCorrupt;
   std::string message;
   char libMessage[200] = {};
@@ -43,6 +44,7 @@ bool PrepareRead(PngJob* job)
   const png_uint_32 height = png_get_image_height(png, info);
   const int colorType = png_get_color_type(png, info);
   const bool grey = (colorType & PNG_COLOR_MASK_COLOR) == 0;
+  job->fileBits = png_get_bit_depth(png, info);
 
   png_set_palette_to_rgb(png);
   png_set_expand_gray_1_2_4_to_8(png);
@@ -105,7 +107,7 @@ void Encode(PngJob* job, FILE* file)
 
 } // namespace
 
-int32_t ReadPng(FILE* file, int32_t wantBits, Bitmap* out, std::string* error)
+int32_t ReadPng(FILE* file, int32_t wantBits, Bitmap* out, int32_t* sampleBits, std::string* error)
 {
   PngJob job;
   job.wantBits = wantBits;
@@ -126,6 +128,7 @@ int32_t ReadPng(FILE* file, int32_t wantBits, Bitmap* out, std::string* error)
     Free(out);
     return Fail(error, job.status, job.message);
   }
+  *sampleBits = job.fileBits;
   return kSuccess;
 }
 

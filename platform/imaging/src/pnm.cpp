@@ -1,10 +1,12 @@
-// Binary PPM (P6) and PGM (P5), our own reader and writer. Samples of a
-// maxval below 255 are scaled to 0..255.
+// Binary PPM (P6) and PGM (P5), our own reader and writer. Samples are
+// scaled from 0..maxval to 0..255 with rounding; a maxval above 255 means two
+// bytes per sample, most significant first.
 #include "codecs.h"
 
 #include <algorithm>
 #include <cctype>
 #include <utility>
+#include <vector>
 
 namespace imaging::detail {
 namespace {
@@ -42,7 +44,7 @@ int64_t ReadHeaderNumber(FILE* file, int64_t limit)
 
 } // namespace
 
-int32_t ReadPnm(FILE* file, int32_t wantBits, Bitmap* out, std::string* error)
+int32_t ReadPnm(FILE* file, int32_t wantBits, Bitmap* out, int32_t* sampleBits, std::string* error)
 {
   char magic[2];
   if (std::fread(magic, 1, 2, file) != 2 || magic[0] != 'P')
@@ -55,8 +57,6 @@ int32_t ReadPnm(FILE* file, int32_t wantBits, Bitmap* out, std::string* error)
   const int64_t maxval = height > 0 ? ReadHeaderNumber(file, 65535) : -1;
   if (width <= 0 || height <= 0 || maxval <= 0)
     return Fail(error, kErrorCorrupt, "damaged PPM/PGM header");
-  if (maxval > 255)
-    return Fail(error, kErrorUnsupported, "16-bit PPM/PGM files are not supported");
 
   const int32_t bits = (grey && wantBits == 0) ? 8 : 24;
   Bitmap bitmap;
@@ -64,23 +64,30 @@ int32_t ReadPnm(FILE* file, int32_t wantBits, Bitmap* out, std::string* error)
   if (status != kSuccess)
     return status;
 
-  // Each row is read straight into the bitmap and converted in place: B,G,R
-  // from R,G,B by swapping, grey to B,G,R by widening from the right end.
-  const size_t fileRow = static_cast<size_t>(width) * (grey ? 1 : 3);
-  uint8_t scale[256];
-  for (int v = 0; v <= maxval; ++v)
-    scale[v] = static_cast<uint8_t>((v * 255 + maxval / 2) / maxval);
+  // Each row is read and scaled into the bitmap (8-bit rows straight into
+  // it), then converted in place: B,G,R from R,G,B by swapping, grey to
+  // B,G,R by widening from the right end. Scaling is v * 255 / maxval + 1/2,
+  // rounded down.
+  const bool wide = maxval > 255;
+  const size_t samples = static_cast<size_t>(width) * (grey ? 1 : 3);
+  std::vector<uint8_t> scale(static_cast<size_t>(maxval) + 1);
+  for (int64_t v = 0; v <= maxval; ++v)
+    scale[static_cast<size_t>(v)] = static_cast<uint8_t>((v * 255 * 2 + maxval) / (2 * maxval));
+  std::vector<uint8_t> wideRow(wide ? 2 * samples : 0);
   for (int32_t y = 0; y < bitmap.height; ++y) {
     uint8_t* row = bitmap.Row(y);
-    if (std::fread(row, 1, fileRow, file) != fileRow)
+    uint8_t* read = wide ? wideRow.data() : row;
+    const size_t bytes = wide ? 2 * samples : samples;
+    if (std::fread(read, 1, bytes, file) != bytes)
       return Fail(error, kErrorCorrupt, "truncated PPM/PGM data");
-    for (size_t i = 0; i < fileRow; ++i) {
-      if (row[i] > maxval)
+    for (size_t i = 0; i < samples; ++i) {
+      const int64_t v = wide ? (int64_t{read[2 * i]} << 8 | read[2 * i + 1]) : read[i];
+      if (v > maxval)
         return Fail(error, kErrorCorrupt, "PPM/PGM sample above maxval");
-      row[i] = scale[row[i]];
+      row[i] = scale[static_cast<size_t>(v)];
     }
     if (!grey) {
-      for (size_t i = 0; i < fileRow; i += 3)
+      for (size_t i = 0; i < samples; i += 3)
         std::swap(row[i], row[i + 2]);
     } else if (bits == 24) {
       for (int32_t x = bitmap.width - 1; x >= 0; --x)
@@ -88,6 +95,7 @@ int32_t ReadPnm(FILE* file, int32_t wantBits, Bitmap* out, std::string* error)
     }
   }
   *out = std::move(bitmap);
+  *sampleBits = wide ? 16 : 8;
   return kSuccess;
 }
 

@@ -215,14 +215,19 @@ int32_t WritePage(TIFF* tif, const Messages& messages, const Bitmap& bitmap, std
 
 } // namespace
 
-int32_t ReadTiff(const uint8_t* data, size_t size, Bitmap* out, std::string* error)
+int32_t ReadTiff(const uint8_t* data, size_t size, Bitmap* out, int32_t* sampleBits, std::string* error)
 {
   MemoryStream stream{data, size};
   Messages messages;
   Handle tif(Open("r", &stream, true, &messages), TIFFClose);
   if (!tif)
     return Fail(error, kErrorCorrupt, "damaged TIFF header (" + Why(messages, "cannot open") + ")");
-  return ReadPage(tif.get(), messages, out, error);
+  uint16_t bits = 8;
+  TIFFGetFieldDefaulted(tif.get(), TIFFTAG_BITSPERSAMPLE, &bits);
+  const int32_t status = ReadPage(tif.get(), messages, out, error);
+  if (status == kSuccess)
+    *sampleBits = bits;
+  return status;
 }
 
 int32_t WriteTiff(FILE* file, const Bitmap& bitmap, std::string* error)

@@ -361,7 +361,8 @@ TEST(ImagingDamaged, PnmHeadersAndSamples)
   };
   const Case cases[] = {
       {"P3\n1 1\n255\n0 0 0\n", imaging::kErrorUnsupported},   // ASCII PPM
-      {"P6\n1 1\n65535\n", imaging::kErrorUnsupported}, // 16-bit samples
+      {"P6\n1 1\n65535\n\1\2\3\4\5", imaging::kErrorCorrupt}, // 16-bit samples, 5 of 6 bytes
+      {std::string("P5\n1 1\n1000\n\x03\xe9", 14), imaging::kErrorCorrupt}, // 1001 > maxval
       {"P6\n1 1\n0\n", imaging::kErrorCorrupt},          // maxval 0
       {"P6\n0 1\n255\n", imaging::kErrorCorrupt},              // no width
       {"P6\n2 1\n255\nabc", imaging::kErrorCorrupt},           // 3 of 6 bytes
@@ -377,6 +378,53 @@ TEST(ImagingDamaged, PnmHeadersAndSamples)
     WriteBytes(Temp("bad.pnm"), c.content);
     ExpectRefused(Temp("bad.pnm"), c.status);
   }
+}
+
+TEST(ImagingSixteenBit, PnmSamplesAreRoundedToEightBitsAndTheLoadSaysSo)
+{
+  // maxval 65535: v * 255 / 65535 + 1/2 rounded down; 128 -> 0 (0.998),
+  // 129 -> 1 (1.002), 32767 -> 127, 32896 -> 128, 65535 -> 255.
+  const uint16_t grey[] = {0, 128, 129, 32767, 32896, 65535};
+  std::string pgm = "P5\n6 1\n65535\n";
+  for (const uint16_t v : grey)
+    pgm += std::string{char(v >> 8), char(v & 0xFF)};
+  WriteBytes(Temp("g16.pgm"), pgm);
+  Bitmap g16;
+  imaging::LoadInfo info;
+  ASSERT_EQ(imaging::LoadFile(Temp("g16.pgm").c_str(), &g16, 0, nullptr, &info), imaging::kSuccess);
+  EXPECT_EQ(g16.bitsPerPixel, 8);
+  EXPECT_EQ(AllBytes(g16), (std::vector<uint8_t>{0, 0, 1, 127, 128, 255, 0, 0}));
+  EXPECT_TRUE(info.Reduced());
+
+  // maxval 1000 in colour: R 1000 -> 255, G 2 -> 1 (1.01), B 1 -> 0 (0.755);
+  // rows come back B,G,R.
+  WriteBytes(Temp("c16.ppm"), std::string("P6\n1 1\n1000\n\x03\xe8\x00\x02\x00\x01", 18));
+  Bitmap c16;
+  ASSERT_EQ(imaging::LoadFile(Temp("c16.ppm").c_str(), &c16, 24, nullptr, &info), imaging::kSuccess);
+  EXPECT_EQ(AllBytes(c16), (std::vector<uint8_t>{0, 1, 255, 0}));
+
+  // Eight-bit files say so, PNG ones included; a failed load leaves the
+  // information as it was.
+  WriteBytes(Temp("g8.pgm"), std::string("P5\n1 1\n255\n\x07", 12));
+  ASSERT_EQ(imaging::LoadFile(Temp("g8.pgm").c_str(), &g16, 0, nullptr, &info), imaging::kSuccess);
+  EXPECT_FALSE(info.Reduced());
+  WritePngDirect(Temp("g16.png"), 1, 1, PNG_COLOR_TYPE_GRAY, 16, {{0x80, 0x80}});
+  ASSERT_EQ(imaging::LoadFile(Temp("g16.png").c_str(), &g16, 0, nullptr, &info), imaging::kSuccess);
+  EXPECT_EQ(info.fileBitsPerSample, 16);
+  EXPECT_NE(imaging::LoadFile(Temp("missing.pgm").c_str(), &g16, 0, nullptr, &info), imaging::kSuccess);
+  EXPECT_EQ(info.fileBitsPerSample, 16);
+}
+
+TEST(ImagingDamaged, JpegBeyondTheDecodersSizeIsTooLargeNotCorrupt)
+{
+  // Start of image, a baseline frame of 65535 x 65535 grey pixels, a scan.
+  const unsigned char jpeg[] = {0xFF, 0xD8, 0xFF, 0xC0, 0x00, 0x0B, 0x08, 0xFF, 0xFF, 0xFF, 0xFF, 0x01,
+                                0x01, 0x11, 0x00, 0xFF, 0xDA, 0x00, 0x08, 0x01, 0x01, 0x00, 0x00, 0x3F, 0x00};
+  Bitmap bitmap;
+  std::string why;
+  EXPECT_EQ(imaging::LoadMemory(jpeg, sizeof jpeg, &bitmap, 0, &why), imaging::kErrorTooLarge);
+  EXPECT_NE(why.find("65535 x 65535"), std::string::npos) << why;
+  EXPECT_EQ(bitmap.data, nullptr);
 }
 
 TEST(ImagingDamaged, OversizedPngIsRefusedBeforeAllocating)

@@ -1,57 +1,54 @@
-// The registry: one text file per user, read at first use and rewritten
-// atomically after every change. Key handles name their key by path, so they
-// survive a reload of the store.
+// The registry's Win32 calls. The store is one text file per user, shared
+// by every process that uses it: each change takes an exclusive lock on a
+// lock file beside the store, reads the file again when another process saved
+// it since, applies the one change and replaces the file atomically. Reads
+// look at the file's stamp first and read it again when it changed. Key
+// handles name their key by path, so they survive every reload.
 #include "handles.h"
+#include "registry_store.h"
 #include "text.h"
-#include "lvxtext/linetokens.h"
 #include "win32/automation.h"
 
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <memory>
 #include <pwd.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 
 namespace {
 
-using lvxtext::HexDigit;
-using lvxtext::Token;
 using standin::detail::EqualNoCase;
-
-struct Value {
-  std::string name;
-  DWORD type = REG_NONE;
-  std::string data;
-};
-
-struct Key {
-  std::string name;
-  std::vector<Key> children; // in insertion order
-  std::vector<Value> values; // in insertion order
-};
-
-const char* const kRootNames[] = {"HKEY_LOCAL_MACHINE", "HKEY_CURRENT_USER"};
-const char* const kHeader = "lumivex-registry 1";
-
-struct Store {
-  Key roots[2] = {Key{kRootNames[0], {}, {}}, Key{kRootNames[1], {}, {}}};
-};
+using standin::detail::FileStamp;
+using standin::detail::FindChild;
+using standin::detail::FindValue;
+using standin::detail::RegKey;
+using standin::detail::RegTree;
+using standin::detail::RegValue;
+using standin::detail::Walk;
 
 struct State {
-  bool loaded = false;
-  bool corrupt = false;
+  bool loaded = false;  // path and tree are current as of `stamp`
+  bool stale = false;   // the tree holds a change that was not saved
+  bool corrupt = false; // the file at `stamp` is damaged; changes are refused
   std::string path;
-  Store store;
+  FileStamp stamp;
+  std::unique_ptr<RegTree> tree = std::make_unique<RegTree>();
 };
 State& Registry()
 {
   static auto* state = new State;
   return *state;
 }
+
+int g_lockTimeoutMs = 10000;
 
 // An open key: its root, the stored names of its path, the access granted.
 struct OpenKey {
@@ -87,34 +84,6 @@ std::vector<std::string> SplitKeyPath(const char* subKey)
   return parts;
 }
 
-Key* FindChild(Key& key, const std::string& name)
-{
-  for (Key& child : key.children)
-    if (EqualNoCase(child.name, name))
-      return &child;
-  return nullptr;
-}
-
-Key* Walk(Store& store, int root, const std::vector<std::string>& path)
-{
-  Key* key = &store.roots[root];
-  for (const std::string& part : path) {
-    key = FindChild(*key, part);
-    if (!key)
-      return nullptr;
-  }
-  return key;
-}
-
-Value* FindValue(Key& key, const char* name)
-{
-  const std::string wanted = name ? name : "";
-  for (Value& value : key.values)
-    if (EqualNoCase(value.name, wanted))
-      return &value;
-  return nullptr;
-}
-
 // The key a handle stands for (roots have every right).
 bool Lookup(HKEY handle, OpenKey& key)
 {
@@ -128,217 +97,6 @@ bool Lookup(HKEY handle, OpenKey& key)
   if (open)
     key = *open;
   return open != nullptr;
-}
-
-// ---- The text format ---------------------------------------------------------
-
-std::string Quote(const std::string& text)
-{
-  static const char* const hex = "0123456789abcdef";
-  std::string out = "\"";
-  for (const char c : text) {
-    const unsigned char u = static_cast<unsigned char>(c);
-    if (c == '\\' || c == '"') {
-      out += '\\';
-      out += c;
-    } else if (u < 0x20 || u > 0x7E) {
-      out += "\\x";
-      out += hex[u >> 4];
-      out += hex[u & 15];
-    } else {
-      out += c;
-    }
-  }
-  return out + "\"";
-}
-
-std::string HexBytes(const std::string& data)
-{
-  static const char* const hex = "0123456789abcdef";
-  std::string out;
-  for (const char c : data) {
-    const unsigned char u = static_cast<unsigned char>(c);
-    out += ' ';
-    out += hex[u >> 4];
-    out += hex[u & 15];
-  }
-  return out;
-}
-
-void WriteKey(const Key& key, std::vector<std::string>& path, std::string& out)
-{
-  out += "key";
-  for (const std::string& part : path)
-    out += " " + Quote(part);
-  out += "\n";
-  for (const Value& value : key.values) {
-    out += "value " + Quote(value.name);
-    switch (value.type) {
-    case REG_SZ: out += " sz " + Quote(value.data); break;
-    case REG_DWORD: out += " dword" + HexBytes(value.data); break;
-    case REG_BINARY: out += " binary" + HexBytes(value.data); break;
-    default: out += " type:" + std::to_string(value.type) + HexBytes(value.data); break;
-    }
-    out += "\n";
-  }
-  for (const Key& child : key.children) {
-    path.push_back(child.name);
-    WriteKey(child, path, out);
-    path.pop_back();
-  }
-}
-
-std::string Serialize(const Store& store)
-{
-  std::string out = std::string(kHeader) + "\n";
-  for (const Key& root : store.roots) {
-    std::vector<std::string> path{root.name};
-    WriteKey(root, path, out);
-  }
-  return out;
-}
-
-// The escapes of a quoted string: \\ \" \xHH, as Quote writes them.
-bool Unescape(const std::string& line, size_t& i, std::string& text, std::string& error)
-{
-  if (i < line.size() && (line[i] == '\\' || line[i] == '"')) {
-    text += line[i++];
-  } else if (i + 2 < line.size() && line[i] == 'x' && HexDigit(line[i + 1]) >= 0 && HexDigit(line[i + 2]) >= 0) {
-    text += static_cast<char>(HexDigit(line[i + 1]) * 16 + HexDigit(line[i + 2]));
-    i += 3;
-  } else {
-    error = "bad escape in a quoted string";
-    return false;
-  }
-  return true;
-}
-
-// Only spaces separate words (a tab belongs to a word), as Serialize writes
-// them; a quoted word must end at a space or the line's end.
-const lvxtext::LineSyntax kSyntax = {
-    .blanks = " ",
-    .unescape = Unescape,
-    .blankAfterQuote = true,
-};
-
-bool ParseType(const std::string& word, DWORD& type)
-{
-  if (word == "sz")
-    type = REG_SZ;
-  else if (word == "dword")
-    type = REG_DWORD;
-  else if (word == "binary")
-    type = REG_BINARY;
-  else if (word.rfind("type:", 0) == 0 && word.size() > 5 && word.size() <= 15 &&
-           word.find_first_not_of("0123456789", 5) == std::string::npos) {
-    const unsigned long long n = std::strtoull(word.c_str() + 5, nullptr, 10);
-    if (n > 0xFFFFFFFFull)
-      return false;
-    type = static_cast<DWORD>(n);
-  } else {
-    return false;
-  }
-  return true;
-}
-
-// Parses the whole file into `store`; on failure names the line and why.
-bool Parse(const std::string& text, Store& store, int& errorLine, std::string& error)
-{
-  Key* current = nullptr;
-  size_t start = 0;
-  int lineNumber = 0;
-  while (start < text.size()) {
-    size_t end = text.find('\n', start);
-    if (end == std::string::npos)
-      end = text.size();
-    const std::string line = text.substr(start, end - start);
-    start = end + 1;
-    errorLine = ++lineNumber;
-    if (lineNumber == 1) {
-      if (line != kHeader) {
-        error = "not a registry file (the first line must be \"lumivex-registry 1\")";
-        return false;
-      }
-      continue;
-    }
-    std::vector<Token> tokens;
-    if (!lvxtext::Tokenize(line, kSyntax, tokens, error))
-      return false;
-    if (tokens.empty())
-      continue;
-    if (!tokens[0].quoted && tokens[0].text == "key") {
-      if (tokens.size() < 2) {
-        error = "a key line needs a root";
-        return false;
-      }
-      int root = -1;
-      for (int r = 0; r < 2; ++r)
-        if (tokens[1].quoted && tokens[1].text == kRootNames[r])
-          root = r;
-      if (root < 0) {
-        error = "unknown root key";
-        return false;
-      }
-      current = &store.roots[root];
-      for (size_t t = 2; t < tokens.size(); ++t) {
-        if (!tokens[t].quoted || tokens[t].text.empty() || tokens[t].text.find('\\') != std::string::npos ||
-            tokens[t].text.find('\0') != std::string::npos) {
-          error = "a key name must be a quoted, non-empty name without backslash or NUL";
-          return false;
-        }
-        Key* child = FindChild(*current, tokens[t].text);
-        if (!child) {
-          current->children.push_back(Key{tokens[t].text, {}, {}});
-          child = &current->children.back();
-        }
-        current = child;
-      }
-    } else if (!tokens[0].quoted && tokens[0].text == "value") {
-      Value value;
-      if (!current) {
-        error = "a value before any key";
-        return false;
-      }
-      if (tokens.size() < 3 || !tokens[1].quoted || tokens[2].quoted || !ParseType(tokens[2].text, value.type)) {
-        error = "a value line needs a quoted name and a type (sz, dword, binary or type:N)";
-        return false;
-      }
-      value.name = tokens[1].text;
-      if (value.name.find('\0') != std::string::npos) {
-        error = "a value name cannot hold NUL";
-        return false;
-      }
-      if (value.type == REG_SZ && tokens[2].text == "sz") {
-        if (tokens.size() != 4 || !tokens[3].quoted) {
-          error = "an sz value needs one quoted string";
-          return false;
-        }
-        value.data = tokens[3].text;
-      } else {
-        for (size_t t = 3; t < tokens.size(); ++t) {
-          const std::string& byte = tokens[t].text;
-          if (tokens[t].quoted || byte.size() != 2 || HexDigit(byte[0]) < 0 || HexDigit(byte[1]) < 0) {
-            error = "data must be hex bytes";
-            return false;
-          }
-          value.data += static_cast<char>(HexDigit(byte[0]) * 16 + HexDigit(byte[1]));
-        }
-      }
-      if (Value* existing = FindValue(*current, value.name.c_str()))
-        *existing = value;
-      else
-        current->values.push_back(value);
-    } else {
-      error = "unknown line";
-      return false;
-    }
-  }
-  if (lineNumber == 0) {
-    errorLine = 1;
-    error = "empty file";
-    return false;
-  }
-  return true;
 }
 
 // ---- The store file -----------------------------------------------------------
@@ -378,68 +136,117 @@ void MakeFolders(const std::string& folder)
   }
 }
 
-void Load()
+// Reads the store file at `state.path` into a fresh tree. A file that cannot
+// be read, is too large or is damaged is reported on stderr, left untouched,
+// and leaves the process with an empty store that refuses changes.
+void Load(State& state)
 {
-  State& state = Registry();
-  state = State{};
   state.loaded = true;
-  state.path = StorePath();
-  std::FILE* file = std::fopen(state.path.c_str(), "rb");
-  if (!file) {
-    if (errno != ENOENT) {
-      state.corrupt = true;
-      std::fprintf(stderr, "registry: %s: cannot be read (%s); it is left untouched and changes are refused\n",
-                   state.path.c_str(), std::strerror(errno));
-    }
+  state.stale = false;
+  state.corrupt = false;
+  state.stamp = FileStamp{};
+  state.tree = std::make_unique<RegTree>();
+  auto refuse = [&](const std::string& where, const std::string& why) {
+    state.corrupt = true;
+    std::fprintf(stderr, "registry: %s: %s; the file is left untouched and changes are refused\n", where.c_str(),
+                 why.c_str());
+  };
+  const int fd = open(state.path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    if (errno != ENOENT)
+      refuse(state.path, std::string("cannot be read (") + std::strerror(errno) + ")");
     return;
   }
+  struct stat st;
   std::string text;
+  bool readable = fstat(fd, &st) == 0;
+  if (readable) {
+    state.stamp = FileStamp{true, st.st_dev, st.st_ino, st.st_size, st.st_mtim};
+  }
+  if (readable && static_cast<unsigned long long>(st.st_size) > standin::detail::kMaxStoreBytes) {
+    close(fd);
+    refuse(state.path, "the file is larger than " + std::to_string(standin::detail::kMaxStoreBytes >> 20) + " MB");
+    return;
+  }
   char buffer[65536];
-  size_t n;
-  while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0)
-    text.append(buffer, n);
-  std::fclose(file);
-  Store parsed;
+  while (readable) {
+    const ssize_t n = read(fd, buffer, sizeof buffer);
+    if (n < 0 && errno == EINTR)
+      continue;
+    readable = n >= 0 && text.size() + static_cast<size_t>(n) <= standin::detail::kMaxStoreBytes;
+    if (n <= 0)
+      break;
+    text.append(buffer, static_cast<size_t>(n));
+  }
+  close(fd);
+  if (!readable) {
+    refuse(state.path, "cannot be read");
+    return;
+  }
   int line = 0;
   std::string error;
-  if (!Parse(text, parsed, line, error)) {
-    state.corrupt = true;
-    std::fprintf(stderr, "registry: %s:%d: %s; the file is left untouched and changes are refused\n",
-                 state.path.c_str(), line, error.c_str());
-    return;
+  if (!standin::detail::Parse(text, *state.tree, line, error)) {
+    state.tree = std::make_unique<RegTree>();
+    refuse(state.path + ":" + std::to_string(line), error);
   }
-  state.store = std::move(parsed);
 }
 
-void EnsureLoaded()
+// Brings the tree up to date with the store file: read at first use, after
+// RegistryReload, after a failed save, and whenever another process saved.
+void Refresh()
 {
-  if (!Registry().loaded)
-    Load();
+  State& state = Registry();
+  if (!state.loaded) {
+    state.path = StorePath();
+    Load(state);
+  } else if (state.stale || !(standin::detail::StampOf(state.path) == state.stamp)) {
+    Load(state);
+  }
 }
 
-// Temporary file in the same folder, fsync, rename: the store file is always
-// either the old or the new whole text.
-bool Save(const Store& store)
+// Takes the exclusive lock on `fd`, waiting up to the lock timeout. A lock
+// holder that dies releases the lock with its death.
+bool TakeLock(int fd)
 {
-  const std::string& path = Registry().path;
-  const std::string folder = FolderOf(path);
-  MakeFolders(folder);
-  std::string temp = folder + "/.registry-XXXXXX";
-  const int fd = mkstemp(temp.data());
-  if (fd < 0)
-    return false;
-  const std::string text = Serialize(store);
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(g_lockTimeoutMs);
+  for (;;) {
+    if (flock(fd, LOCK_EX | LOCK_NB) == 0)
+      return true;
+    if (errno != EWOULDBLOCK && errno != EINTR)
+      return false;
+    if (std::chrono::steady_clock::now() >= deadline)
+      return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+}
+
+bool WriteAll(int fd, const std::string& text)
+{
   size_t done = 0;
-  bool ok = true;
-  while (ok && done < text.size()) {
+  while (done < text.size()) {
     const ssize_t n = write(fd, text.data() + done, text.size() - done);
     if (n < 0 && errno == EINTR)
       continue;
-    ok = n > 0;
-    if (ok)
-      done += static_cast<size_t>(n);
+    if (n <= 0)
+      return false;
+    done += static_cast<size_t>(n);
   }
-  ok = ok && fchmod(fd, 0600) == 0 && fsync(fd) == 0;
+  return true;
+}
+
+// Under the lock: the whole text goes to the one temporary file beside the
+// store, is synced and renamed over the store, and the folder is synced, so
+// the store file is always either the old or the new whole text. A killed
+// save leaves at most that one temporary file, which the next save replaces.
+bool Save(const std::string& path, const std::string& folder, const std::string& text)
+{
+  if (text.size() > standin::detail::kMaxStoreBytes)
+    return false;
+  const std::string temp = folder + "/registry.tmp";
+  const int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+  if (fd < 0)
+    return false;
+  bool ok = WriteAll(fd, text) && fchmod(fd, 0600) == 0 && fsync(fd) == 0;
   ok = (close(fd) == 0) && ok;
   if (!ok || std::rename(temp.c_str(), path.c_str()) != 0) {
     unlink(temp.c_str());
@@ -453,57 +260,73 @@ bool Save(const Store& store)
   return true;
 }
 
-// Runs `change` on a copy of the store; when it changed something, the copy
-// is saved and only then becomes the store.
+// Runs one change under the store's lock on the freshest contents; when it
+// changed something, the store file is rewritten before the lock is let go.
+// A change that cannot be saved is dropped (the tree is read again).
 template <class Change>
 LONG Modify(Change change)
 {
   State& state = Registry();
-  if (state.corrupt)
-    return ERROR_REGISTRY_CORRUPT;
-  Store next = state.store;
-  bool changed = false;
-  const LONG result = change(next, changed);
-  if (result != ERROR_SUCCESS || !changed)
-    return result;
-  if (!Save(next))
+  const std::string folder = FolderOf(state.path);
+  MakeFolders(folder);
+  const int lock = open((folder + "/registry.lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+  if (lock < 0)
     return ERROR_WRITE_FAULT;
-  state.store = std::move(next);
-  return ERROR_SUCCESS;
+  if (!TakeLock(lock)) {
+    close(lock);
+    return ERROR_WRITE_FAULT;
+  }
+  Refresh();
+  LONG result = ERROR_REGISTRY_CORRUPT;
+  if (!state.corrupt) {
+    bool changed = false;
+    result = change(*state.tree, changed);
+    if (result == ERROR_SUCCESS && changed) {
+      if (Save(state.path, folder, standin::detail::Serialize(*state.tree))) {
+        state.stamp = standin::detail::StampOf(state.path);
+      } else {
+        state.stale = true;
+        result = ERROR_WRITE_FAULT;
+      }
+    }
+  }
+  close(lock); // releases the lock
+  return result;
 }
 
 HKEY NewKeyHandle(const OpenKey& key) { return reinterpret_cast<HKEY>(OpenKeys().Add(key)); }
 
-std::vector<std::string> StoredNames(const Store& store, int root, const std::vector<std::string>& path)
+// The names of `path` as the tree stores them (the case first given).
+std::vector<std::string> StoredNames(RegTree& tree, int root, const std::vector<std::string>& path)
 {
   std::vector<std::string> names;
-  const Key* key = &store.roots[root];
+  RegKey* key = &tree.roots[root];
   for (const std::string& part : path) {
-    for (const Key& child : key->children)
-      if (EqualNoCase(child.name, part)) {
-        key = &child;
-        break;
-      }
+    key = FindChild(*key, part);
+    if (!key)
+      break;
     names.push_back(key->name);
   }
   return names;
 }
 
 // The open key behind a handle, which must carry `right` (none when 0);
-// the store is loaded.
+// the tree is then up to date with the store file.
 LONG Use(HKEY handle, REGSAM right, OpenKey& key)
 {
   if (!Lookup(handle, key))
     return ERROR_INVALID_HANDLE;
   if (right && !(key.access & right))
     return ERROR_ACCESS_DENIED;
-  EnsureLoaded();
+  Refresh();
   return ERROR_SUCCESS;
 }
 
+RegTree& Tree() { return *Registry().tree; }
+
 // The value data under the Win32 size rules: ERROR_MORE_DATA with the size
 // needed, and the buffer untouched, when it does not fit.
-LONG CopyData(const Value& value, LPDWORD type, LPBYTE data, LPDWORD size)
+LONG CopyData(const RegValue& value, LPDWORD type, LPBYTE data, LPDWORD size)
 {
   if (type)
     *type = value.type;
@@ -519,11 +342,14 @@ LONG CopyData(const Value& value, LPDWORD type, LPBYTE data, LPDWORD size)
   return ERROR_SUCCESS;
 }
 
+std::string NameOrEmpty(LPCSTR name) { return name ? name : ""; }
+
 } // namespace
 
 namespace standin {
 void RegistryReload() { Registry().loaded = false; }
 std::string RegistryPath() { return Registry().loaded ? Registry().path : StorePath(); }
+void SetRegistryLockTimeout(int milliseconds) { g_lockTimeoutMs = milliseconds < 0 ? 10000 : milliseconds; }
 } // namespace standin
 
 extern "C" {
@@ -538,9 +364,9 @@ LONG RegOpenKeyExA(HKEY handle, LPCSTR subKey, DWORD, REGSAM access, PHKEY resul
   OpenKey opened{base.root, base.path, access};
   for (const std::string& part : SplitKeyPath(subKey))
     opened.path.push_back(part);
-  if (!Walk(Registry().store, opened.root, opened.path))
+  if (!Walk(Tree(), opened.root, opened.path))
     return ERROR_FILE_NOT_FOUND;
-  opened.path = StoredNames(Registry().store, opened.root, opened.path);
+  opened.path = StoredNames(Tree(), opened.root, opened.path);
   *result = NewKeyHandle(opened);
   return ERROR_SUCCESS;
 }
@@ -553,36 +379,41 @@ LONG RegCreateKeyExA(HKEY handle, LPCSTR subKey, DWORD, LPSTR, DWORD, REGSAM acc
     return ERROR_INVALID_PARAMETER;
   if (const LONG error = Use(handle, 0, base))
     return error;
-  if (!Walk(Registry().store, base.root, base.path))
-    return ERROR_KEY_DELETED;
   OpenKey opened{base.root, base.path, access};
   for (const std::string& part : SplitKeyPath(subKey))
     opened.path.push_back(part);
-  DWORD outcome = REG_OPENED_EXISTING_KEY;
-  if (!Walk(Registry().store, opened.root, opened.path)) {
+  // Windows' limits: the whole name from the root, and the depth.
+  if (opened.path.size() > standin::detail::kMaxDepth ||
+      standin::detail::KeyPathLength(opened.root, opened.path) > standin::detail::kMaxKeyPath)
+    return ERROR_INVALID_PARAMETER;
+  if (!Walk(Tree(), base.root, base.path))
+    return ERROR_KEY_DELETED;
+  bool created = false;
+  if (!Walk(Tree(), opened.root, opened.path)) {
     if (!(base.access & KEY_CREATE_SUB_KEY))
       return ERROR_ACCESS_DENIED;
-    const LONG made = Modify([&](Store& store, bool& changed) {
-      Key* key = &store.roots[opened.root];
-      for (const std::string& part : opened.path) {
-        Key* child = FindChild(*key, part);
+    const LONG made = Modify([&](RegTree& tree, bool& changed) {
+      RegKey* key = Walk(tree, base.root, base.path);
+      if (!key)
+        return LONG(ERROR_KEY_DELETED);
+      for (size_t i = base.path.size(); i < opened.path.size(); ++i) {
+        RegKey* child = FindChild(*key, opened.path[i]);
         if (!child) {
-          key->children.push_back(Key{part, {}, {}});
-          child = &key->children.back();
+          key->children.push_back(std::make_unique<RegKey>(opened.path[i]));
+          child = key->children.back().get();
+          changed = created = true;
         }
         key = child;
       }
-      changed = true;
       return LONG(ERROR_SUCCESS);
     });
     if (made != ERROR_SUCCESS)
       return made;
-    outcome = REG_CREATED_NEW_KEY;
   }
-  opened.path = StoredNames(Registry().store, opened.root, opened.path);
+  opened.path = StoredNames(Tree(), opened.root, opened.path);
   *result = NewKeyHandle(opened);
   if (disposition)
-    *disposition = outcome;
+    *disposition = created ? REG_CREATED_NEW_KEY : REG_OPENED_EXISTING_KEY;
   return ERROR_SUCCESS;
 }
 
@@ -604,18 +435,19 @@ LONG RegSetValueExA(HKEY handle, LPCSTR name, DWORD, DWORD type, const BYTE* dat
   OpenKey target;
   if (const LONG error = Use(handle, KEY_SET_VALUE, target))
     return error;
-  if (!data && size > 0)
+  const std::string valueName = NameOrEmpty(name);
+  if ((!data && size > 0) || valueName.size() > standin::detail::kMaxValueName)
     return ERROR_INVALID_PARAMETER;
-  return Modify([&](Store& store, bool& changed) {
-    Key* found = Walk(store, target.root, target.path);
+  return Modify([&](RegTree& tree, bool& changed) {
+    RegKey* found = Walk(tree, target.root, target.path);
     if (!found)
       return LONG(ERROR_KEY_DELETED);
-    const std::string bytes(reinterpret_cast<const char*>(data), data ? size : 0);
-    if (Value* value = FindValue(*found, name)) {
+    std::string bytes(reinterpret_cast<const char*>(data), data ? size : 0);
+    if (RegValue* value = FindValue(*found, valueName)) {
       value->type = type;
-      value->data = bytes;
+      value->data = std::move(bytes);
     } else {
-      found->values.push_back(Value{name ? name : "", type, bytes});
+      found->values.push_back(RegValue{valueName, type, std::move(bytes)});
     }
     changed = true;
     return LONG(ERROR_SUCCESS);
@@ -629,10 +461,10 @@ LONG RegQueryValueExA(HKEY handle, LPCSTR name, LPDWORD, LPDWORD type, LPBYTE da
     return error;
   if (data && !size)
     return ERROR_INVALID_PARAMETER;
-  Key* found = Walk(Registry().store, key.root, key.path);
+  RegKey* found = Walk(Tree(), key.root, key.path);
   if (!found)
     return ERROR_KEY_DELETED;
-  const Value* value = FindValue(*found, name);
+  const RegValue* value = FindValue(*found, NameOrEmpty(name));
   return value ? CopyData(*value, type, data, size) : LONG(ERROR_FILE_NOT_FOUND);
 }
 
@@ -644,12 +476,12 @@ LONG RegEnumValueA(HKEY handle, DWORD index, LPSTR name, LPDWORD nameLength, LPD
     return error;
   if (!name || !nameLength || (data && !dataSize))
     return ERROR_INVALID_PARAMETER;
-  Key* found = Walk(Registry().store, key.root, key.path);
+  RegKey* found = Walk(Tree(), key.root, key.path);
   if (!found)
     return ERROR_KEY_DELETED;
   if (index >= found->values.size())
     return ERROR_NO_MORE_ITEMS;
-  const Value& value = found->values[index];
+  const RegValue& value = found->values[index];
   if (*nameLength < value.name.size() + 1)
     return ERROR_MORE_DATA;
   std::memcpy(name, value.name.c_str(), value.name.size() + 1);
@@ -662,11 +494,11 @@ LONG RegDeleteValueA(HKEY handle, LPCSTR name)
   OpenKey target;
   if (const LONG error = Use(handle, KEY_SET_VALUE, target))
     return error;
-  return Modify([&](Store& store, bool& changed) {
-    Key* found = Walk(store, target.root, target.path);
+  const std::string wanted = NameOrEmpty(name);
+  return Modify([&](RegTree& tree, bool& changed) {
+    RegKey* found = Walk(tree, target.root, target.path);
     if (!found)
       return LONG(ERROR_KEY_DELETED);
-    const std::string wanted = name ? name : "";
     for (auto it = found->values.begin(); it != found->values.end(); ++it) {
       if (EqualNoCase(it->name, wanted)) {
         found->values.erase(it);

@@ -5,22 +5,13 @@
 
 #include <gtest/gtest.h>
 
-#include <dirent.h>
 #include <fstream>
-#include <sstream>
+#include <set>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
-
-std::string ReadAll(const std::string& path)
-{
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
 
 // Every registry test starts from its own empty store file.
 class Registry : public ::testing::Test {
@@ -160,18 +151,17 @@ TEST_F(Registry, ExactBytesAndOddNamesSurviveAReload)
 
   // The store file reads as text, starts with its header, holds no raw
   // control bytes, and nothing else is left in its folder.
-  const std::string text = ReadAll(path);
+  const std::string text = lvxtest::FileContents(path);
   EXPECT_EQ(text.rfind("lumivex-registry 1\n", 0), 0u);
   EXPECT_NE(text.find("key \"HKEY_LOCAL_MACHINE\" \"Software\" \"Empty Key\"\n"), std::string::npos);
   EXPECT_NE(text.find("type:7 00 00"), std::string::npos);
   for (const char c : text)
     EXPECT_TRUE(c == '\n' || (c >= 0x20 && c <= 0x7E)) << int(c);
-  DIR* dir = opendir((folder + "/nested").c_str());
-  int entries = 0;
-  while (const dirent* e = readdir(dir))
-    entries += std::string(e->d_name) != "." && std::string(e->d_name) != "..";
-  closedir(dir);
-  EXPECT_EQ(entries, 1) << "no temporary file remains";
+  EXPECT_EQ(lvxtest::FolderEntries(folder + "/nested"), (std::set<std::string>{"registry", "registry.lock"}))
+      << "no temporary file remains";
+  struct stat file;
+  ASSERT_EQ(stat(path.c_str(), &file), 0);
+  EXPECT_EQ(file.st_mode & 0777, 0600u) << "a user's private settings";
   struct stat st;
   ASSERT_EQ(stat((folder + "/nested").c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 0777, 0700u);
@@ -183,7 +173,7 @@ TEST_F(Registry, ExactBytesAndOddNamesSurviveAReload)
   EXPECT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "software\\empty key", 0, KEY_READ, &reopened), ERROR_SUCCESS);
   RegCloseKey(reopened);
   RegCloseKey(key);
-  EXPECT_EQ(ReadAll(path), text) << "reading does not rewrite";
+  EXPECT_EQ(lvxtest::FileContents(path), text) << "reading does not rewrite";
 }
 
 TEST_F(Registry, ValuesPersistBetweenProcesses)
@@ -229,7 +219,7 @@ TEST_F(Registry, CorruptFileIsReportedOnceAndNeverOverwritten)
   const std::string report = testing::internal::GetCapturedStderr();
   EXPECT_NE(report.find(path + ":3:"), std::string::npos) << report;
   EXPECT_EQ(report.find(path), report.rfind(path)) << "reported once";
-  EXPECT_EQ(ReadAll(path), corrupt);
+  EXPECT_EQ(lvxtest::FileContents(path), corrupt);
 
   for (const char* bad : {"", "not a registry\n", "lumivex-registry 1\nvalue \"a\" sz \"b\"\n",
                           "lumivex-registry 1\nkey \"HKEY_NOWHERE\"\n",
@@ -240,6 +230,6 @@ TEST_F(Registry, CorruptFileIsReportedOnceAndNeverOverwritten)
     testing::internal::CaptureStderr();
     EXPECT_EQ(RegCreateKeyA(HKEY_CURRENT_USER, "x", &key), ERROR_REGISTRY_CORRUPT) << bad;
     testing::internal::GetCapturedStderr();
-    EXPECT_EQ(ReadAll(path), bad);
+    EXPECT_EQ(lvxtest::FileContents(path), bad);
   }
 }

@@ -19,7 +19,7 @@
 #include "qvcommon/qvimage.h"
 #include "qvcommon/qvresourcefile.h"
 #include "qvcommon/qvwindow.h"
-#include "scriptingkeys.h"
+#include "filterhost/scriptingkeys.h"
 
 #include <cstdlib>
 #include <cstring>

@@ -229,6 +229,8 @@ TEST(Artgen, ListNamesEveryPictureAndBadArgumentsExitWithTheUsage)
   EXPECT_NE(list.output.find("framework    208  81x81  ring control"), std::string::npos);
   EXPECT_NE(list.output.find("framework    701  16x12  nudge arrow, pointing up"), std::string::npos);
   EXPECT_NE(list.output.find("framework    702  16x12  nudge arrow, hot"), std::string::npos);
+  EXPECT_NE(list.output.find("plugin       144 331x486 about window"), std::string::npos);
+  EXPECT_NE(list.output.find("plugin       270  32x32  preview pane's hand cursor"), std::string::npos);
   for (const char* bad : {"", "--bogus", "--set nonsense /tmp/x", "--set framework", "--list extra"}) {
     const ToolRun run = Artgen(bad);
     EXPECT_EQ(run.status, 2) << bad;

@@ -7,6 +7,7 @@
 
 #include "imaging/imaging.h"
 #include "lumivex.h"
+#include "lvxtext/error.h"
 #include "win32/automation.h"
 
 #include <cerrno>
@@ -68,15 +69,11 @@ struct Options {
 // Reads the command line; the first problem found is kept in `error`.
 class Parser {
 public:
-  std::string error;
+  lvxtext::Error error;
 
-  bool Failed() const { return !error.empty(); }
+  bool Failed() const { return error.Failed(); }
 
-  void Fail(const std::string& message)
-  {
-    if (error.empty())
-      error = message;
-  }
+  void Fail(const std::string& message) { error.Keep(message, kExitUsage); }
 
   // A whole decimal number within [lo, hi]; lo when it is not one.
   long Int(const std::string& option, const std::string& text, long lo, long hi)
@@ -140,8 +137,9 @@ std::optional<imaging::FileFormat> FormatOf(const std::string& path)
   return std::nullopt;
 }
 
-// Fills `o` from the command line; returns the usage error, empty when none.
-std::string ParseOptions(int argc, char** argv, Options& o)
+// Fills `o` from the command line; returns the usage error, none when the
+// command line is sound.
+lvxtext::Error ParseOptions(int argc, char** argv, Options& o)
 {
   o.params.contrastLevel = o.params.colorLevel = o.params.sharpenLevel = o.params.noiseLevel = 3;
   o.params.tonalGamma = o.params.targetGamma = 2.2;
@@ -227,14 +225,14 @@ std::string ParseOptions(int argc, char** argv, Options& o)
   if (p.Failed())
     return p.error;
   if (positional.size() != 2)
-    return "expected IN and OUT, got " + std::to_string(positional.size()) + " file name(s)";
+    return {"expected IN and OUT, got " + std::to_string(positional.size()) + " file name(s)", kExitUsage};
   o.in = positional[0];
   o.out = positional[1];
   const auto format = FormatOf(o.out);
   if (!format)
-    return "cannot tell the output format of '" + o.out + "': use .png, .jpg, .jpeg or .ppm";
+    return {"cannot tell the output format of '" + o.out + "': use .png, .jpg, .jpeg or .ppm", kExitUsage};
   o.format = *format;
-  return "";
+  return {};
 }
 
 const char* StatusName(int32_t status)
@@ -272,24 +270,25 @@ std::string DefaultEnginePath()
   return dir + "../lib/libLumivex.so";
 }
 
-bool LoadEngine(const std::string& path, Engine* engine, std::string* error)
+bool LoadEngine(const std::string& path, Engine* engine, lvxtext::Error* error)
 {
   engine->handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
   if (!engine->handle) {
     const char* why = dlerror();
-    *error = "cannot load the engine: " + std::string(why ? why : path);
-    return false;
+    return lvxtext::Fail(error, "cannot load the engine: " + std::string(why ? why : path), kExitIo);
   }
+  lvxtext::Error missing;
   auto resolve = [&](const char* name, auto* slot) {
     *slot = reinterpret_cast<std::remove_pointer_t<decltype(slot)>>(dlsym(engine->handle, name));
-    if (!*slot && error->empty())
-      *error = "the engine '" + path + "' does not export " + name;
+    if (!*slot)
+      missing.Keep("the engine '" + path + "' does not export " + name, kExitIo);
   };
-  error->clear();
   resolve("DoAdjustments", &engine->doAdjustments);
   resolve("SetParams", &engine->setParams);
   resolve("doAllAutoAdjustments", &engine->doAllAuto);
-  return error->empty();
+  if (missing.Failed() && error)
+    *error = missing;
+  return !missing.Failed();
 }
 
 // ---- Interrupt and progress -------------------------------------------------------
@@ -318,6 +317,12 @@ double Seconds()
   return duration<double>(steady_clock::now().time_since_epoch()).count();
 }
 
+int Report(const lvxtext::Error& error)
+{
+  std::fprintf(stderr, "lumivex-correct: %s\n", error.message.c_str());
+  return error.status;
+}
+
 int Interrupted(const Options& o)
 {
   std::fprintf(stderr, "lumivex-correct: interrupted; '%s' not written\n", o.out.c_str());
@@ -331,20 +336,20 @@ int Run(const Options& o)
 
   Engine engine;
   if (o.correct) {
-    std::string error;
-    if (!LoadEngine(o.engine.empty() ? DefaultEnginePath() : o.engine, &engine, &error)) {
-      std::fprintf(stderr, "lumivex-correct: %s\n", error.c_str());
-      return kExitIo;
-    }
+    lvxtext::Error error;
+    if (!LoadEngine(o.engine.empty() ? DefaultEnginePath() : o.engine, &engine, &error))
+      return Report(error);
   }
 
   const double t0 = Seconds();
   imaging::Bitmap bitmap;
   std::string error;
-  if (imaging::LoadFile(o.in.c_str(), &bitmap, 24, &error) != imaging::kSuccess) {
-    std::fprintf(stderr, "lumivex-correct: %s\n", error.c_str());
-    return kExitIo;
-  }
+  imaging::LoadInfo info;
+  if (imaging::LoadFile(o.in.c_str(), &bitmap, 24, &error, &info) != imaging::kSuccess)
+    return Report({error, kExitIo});
+  if (info.Reduced())
+    std::fprintf(stderr, "lumivex-correct: %s has %d-bit samples; the picture was reduced to 8 bits\n", o.in.c_str(),
+                 info.fileBitsPerSample);
   const double t1 = Seconds();
 
   int32_t status = LUMIVEX_OK;
@@ -366,10 +371,8 @@ int Run(const Options& o)
     return kExitEngineStatus;
   }
 
-  if (imaging::SaveFile(o.out.c_str(), &bitmap, o.format, o.quality, &error) != imaging::kSuccess) {
-    std::fprintf(stderr, "lumivex-correct: %s\n", error.c_str());
-    return kExitIo;
-  }
+  if (imaging::SaveFile(o.out.c_str(), &bitmap, o.format, o.quality, &error) != imaging::kSuccess)
+    return Report({error, kExitIo});
   const double t3 = Seconds();
 
   std::printf("output: %s\n", o.out.c_str());
@@ -390,11 +393,11 @@ int main(int argc, char** argv)
 {
   using namespace lvxcorrect;
   Options options;
-  const std::string usageError = ParseOptions(argc, argv, options);
-  if (!usageError.empty()) {
+  const lvxtext::Error usageError = ParseOptions(argc, argv, options);
+  if (usageError.Failed()) {
     std::fprintf(stderr, "lumivex-correct: %s\nUsage: lumivex-correct [options] IN OUT (--help lists the options)\n",
-                 usageError.c_str());
-    return kExitUsage;
+                 usageError.message.c_str());
+    return usageError.status;
   }
   if (options.help) {
     std::fputs(kUsage, stdout);

@@ -9,6 +9,7 @@
 
 #include <chrono>
 #include <csignal>
+#include <fstream>
 #include <thread>
 
 namespace lvxtest {
@@ -235,6 +236,26 @@ TEST(CorrectFiles, NoCorrectNeedsNoEngineAndKeepsThePixels)
   EXPECT_EQ(ReadFile(out), ReadFile(in));
   EXPECT_NE(r.out.find("not run"), std::string::npos) << r.out;
   EXPECT_NE(r.err.find("times: load"), std::string::npos) << r.err;
+}
+
+TEST(CorrectFiles, SixteenBitInputIsReducedToEightBitsAndSaysSo)
+{
+  // 2 x 1 pixels with maxval 65535: (65535, 32896, 0) and (257, 0, 65535).
+  const std::string in = Temp("in16.ppm");
+  {
+    std::ofstream file(in, std::ios::binary);
+    file << "P6\n2 1\n65535\n";
+    for (const int v : {65535, 32896, 0, 257, 0, 65535})
+      file << char(v >> 8) << char(v & 0xFF);
+  }
+  const std::string out = Temp("out16.ppm");
+  const ToolResult r = RunTool({"--no-correct", in, out});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_NE(r.err.find("16-bit samples; the picture was reduced to 8 bits"), std::string::npos) << r.err;
+  EXPECT_EQ(ReadFile(out), std::string("P6\n2 1\n255\n\xFF\x80\x00\x01\x00\xFF", 17));
+  // With the engine, too; an eight-bit file says nothing of depth.
+  ASSERT_EQ(RunTool({in, out}, WithFake()).exitCode, 0);
+  EXPECT_EQ(RunTool({"--no-correct", MakeInput("in8.ppm", 24), out}).err.find("reduced"), std::string::npos);
 }
 
 TEST(CorrectFiles, FormatFollowsTheExtension)

@@ -115,19 +115,30 @@ LVX_IMAGING_API int32_t PutRow(Bitmap* bitmap, const void* buffer, int32_t row, 
 
 // ---- Files ---------------------------------------------------------------------
 
+// What a load found in the file beyond the pixels it delivers.
+struct LoadInfo {
+  // Bits per sample as the file holds them (8 for JPEG and BMP files). Above
+  // 8 the samples were reduced to 8 bits, each rounded to the nearest value.
+  int32_t fileBitsPerSample = 0;
+
+  bool Reduced() const { return fileBitsPerSample > 8; }
+};
+
 // Reads a PNG, JPEG, BMP, TIFF or binary PPM/PGM image; the type comes from
 // the first bytes, never from the name. wantBits 0 gives grey files 8 bits
 // and everything else 24; 8 turns colour into grey (0.1 B + 0.6 G + 0.3 R,
 // truncated); 24 turns grey into B = G = R; other values fail. PNG palettes
-// are expanded, 16-bit samples reduced to 8 bits and alpha dropped; CMYK JPEG
-// and RLE-compressed BMP files are refused; a TIFF gives its first page. The
-// result is top-down with colour order 1. On failure the record is unchanged
-// and `error` (when given) says why.
+// are expanded, 16-bit samples (PNG, TIFF, PPM/PGM with a maxval above 255)
+// reduced to 8 bits and alpha dropped; CMYK JPEG and RLE-compressed BMP files
+// are refused; a JPEG larger than the decoder allows is kErrorTooLarge; a
+// TIFF gives its first page. The result is top-down with colour order 1.
+// `info` (when given) tells what the file held. On failure the record and
+// `info` are unchanged and `error` (when given) says why.
 LVX_IMAGING_API int32_t LoadFile(const char* path, Bitmap* bitmap, int32_t wantBits,
-                                 std::string* error = nullptr);
+                                 std::string* error = nullptr, LoadInfo* info = nullptr);
 // The same for an image file held in memory (`size` bytes at `data`).
 LVX_IMAGING_API int32_t LoadMemory(const void* data, size_t size, Bitmap* bitmap, int32_t wantBits,
-                                   std::string* error = nullptr);
+                                   std::string* error = nullptr, LoadInfo* info = nullptr);
 
 // Writes the picture upright in the given format at bitsPerPixel 8 or 24,
 // converting as LoadFile does (0 keeps the bitmap's depth); quality (1..100)

@@ -1,6 +1,8 @@
 #pragma once
 // Test and host control of the headless Windows stand-in. Not thread-safe:
 // everything in this system runs on one thread.
+#include "win32/internal/dialogs.h"
+#include "win32/paths.h"
 #include "win32/win32.h"
 
 #include <cstdio>
@@ -26,14 +28,7 @@ LVX_WIN32_API void ResetAllocationFaults();
 LVX_WIN32_API long LiveBlocks();
 
 // ---- Paths and drives -------------------------------------------------------
-// Maps a Windows-style or native path to the host path, resolving every
-// existing component without regard to letter case (the exact name first,
-// else the first match in byte order); components that do not exist keep
-// the case they were given. False, with GetLastError ERROR_PATH_NOT_FOUND,
-// for an empty path or an unconfigured drive letter.
-LVX_WIN32_API bool MapPath(const char* path, std::string& native);
-// fopen on the mapped path; null (errno ENOENT) when the path cannot be mapped.
-LVX_WIN32_API std::FILE* OpenFile(const char* path, const char* mode);
+// MapPath and OpenFile: win32/paths.h.
 // Configures drive `letter` to map onto the host folder `hostRoot` with the
 // given DRIVE_* type; DRIVE_NO_ROOT_DIR or a null root removes the drive.
 LVX_WIN32_API void SetDrive(char letter, const char* hostRoot, UINT driveType);
@@ -47,6 +42,9 @@ LVX_WIN32_API void RegistryReload();
 // The store file: $LUMIVEX_REGISTRY, else $XDG_CONFIG_HOME/lumivex/registry,
 // else ~/.config/lumivex/registry.
 LVX_WIN32_API std::string RegistryPath();
+// How long a change waits for another process's lock on the store before it
+// fails with ERROR_WRITE_FAULT (default 10000 ms; negative restores it).
+LVX_WIN32_API void SetRegistryLockTimeout(int milliseconds);
 
 // ---- Module resources -------------------------------------------------------
 // One resource of a module. Type and name are each either a string (typeName,
@@ -83,31 +81,7 @@ struct CursorInfo {
 LVX_WIN32_API CursorInfo CurrentCursor();
 
 // ---- Dialogs ----------------------------------------------------------------
-// One request made to a message box or a file dialog.
-struct DialogRequest {
-  std::string kind;      // "MessageBox", "GetOpenFileName", "GetSaveFileName", or the
-                         // imaging library's "open-image", "twain-select", "twain-acquire"
-  HWND owner = nullptr;
-  std::string text;      // message boxes: the text
-  std::string caption;   // message boxes: the caption; file dialogs: the title
-  UINT style = 0;        // message boxes: the style; file dialogs: the flags (the
-                         // imaging library's own flags for "open-image")
-  // File dialogs only:
-  HINSTANCE instance = nullptr;
-  std::vector<std::pair<std::string, std::string>> filters; // (label, pattern)
-  DWORD filterIndex = 0;
-  std::string initialDir;
-  std::string fileName;   // the name the dialog started with
-  std::string defaultExt;
-  std::string chosenPath; // the file answered, as returned to the caller
-  // Colour dialogs ("ChooseColor") only: the colour it started with and the
-  // one answered (0x00BBGGRR).
-  COLORREF initialColor = 0;
-  COLORREF chosenColor = 0;
-  int answer = 0;         // the button: IDOK or IDCANCEL for file dialogs
-  bool scripted = false;     // the answer came from the script
-  bool scriptError = false;  // the scripted answer could not be given
-};
+// DialogRequest, RunFileDialog and LogDialogRequest: win32/internal/dialogs.h.
 
 // The next message box answers `id` instead of its default (its first button).
 LVX_WIN32_API void QueueMessageBoxAnswer(int id);
@@ -127,12 +101,6 @@ LVX_WIN32_API void ClearDialogLog();
 // one line for each request to open a document that opened nothing.
 LVX_WIN32_API void EchoDialogs(bool on);
 LVX_WIN32_API bool EchoingDialogs();
-// For the imaging library's dialogs, which share this script and log. The
-// first runs a file dialog exactly as GetOpenFileNameA does, but logs it as
-// `kind` with `style` in place of the record's flags. The second logs a
-// request that no script answers (a scanner dialog with nothing to offer).
-LVX_WIN32_API BOOL RunFileDialog(OPENFILENAMEA* ofn, const char* kind, UINT style);
-LVX_WIN32_API void LogDialogRequest(const DialogRequest& request);
 
 // ---- Opening documents ------------------------------------------------------
 // One request to open a document or address (ShellExecuteA) or a help file

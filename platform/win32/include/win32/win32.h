@@ -301,6 +301,14 @@ enum : DWORD {
 // All return a Win32 error code (ERROR_SUCCESS on success). Key paths use
 // '\' between components; key and value names compare without regard to the
 // case of ASCII letters and keep the case first given.
+// Limits as Windows has them: a key's name with its whole path from the root
+// key ("HKEY_CURRENT_USER\Software\...") at most 255 characters, at most 512
+// levels, a value name at most 16,383 characters; RegCreateKeyExA and
+// RegSetValueExA refuse more with ERROR_INVALID_PARAMETER and change nothing.
+// Changes are shared with other processes using the same store: a change
+// that cannot take the store's lock within 10 seconds, or cannot be saved,
+// fails with ERROR_WRITE_FAULT and changes nothing; a damaged store refuses
+// every change with ERROR_REGISTRY_CORRUPT.
 LVX_WIN32_API LONG RegOpenKeyExA(HKEY key, LPCSTR subKey, DWORD options, REGSAM access, PHKEY result);
 LVX_WIN32_API LONG RegCreateKeyA(HKEY key, LPCSTR subKey, PHKEY result);
 LVX_WIN32_API LONG RegCreateKeyExA(HKEY key, LPCSTR subKey, DWORD reserved, LPSTR keyClass, DWORD options,

@@ -1,5 +1,6 @@
 #pragma once
-// The plug-in's scripting parameters: each key, the name the terminology
+// The filter plug-in's scripting parameters, shared by the plug-in and the
+// tool that builds its terminology resource: each key, the name the terminology
 // resource gives it and the type of its value. The order is the one in
 // which the parameters are written and the keys offered to the host; the
 // terminology lists them in an order of its own.

@@ -1,0 +1,239 @@
+#pragma once
+// The application's main window and command centre. In the interactive run
+// it starts as a small window of 347 x 290 client pixels: a hint pane, the
+// title strip, a custom and an automatic roll-over button and the preset
+// drop-down. It owns the control panel (with the preview pane) that the
+// custom button leads to, holds the correction settings the controls edit
+// and receives every command of the application: the panel hands its
+// control notifications straight to HandleCommand, and as the framework's
+// key window it sees every key message of every framework window.
+//
+// Child objects are made with allocations that may fail: a missing child
+// skips whatever would use it. The current image belongs to the host bridge
+// and is never deleted here.
+//
+// The correction run, the scripting parameters, the finishing roads and the
+// view modes are members of this class kept in files of their own
+// (lumivexwindow_correction.cpp, lumivexwindow_scripting.cpp,
+// lumivexwindow_roads.cpp, lumivexwindow_views.cpp).
+#include "controlpanel.h"
+#include "infowindow.h"
+#include "lumivex.h"
+#include "qvcommon/qvfilespec.h"
+#include "qvcommon/qvwindow.h"
+
+class AppShell;
+class PreviewPane;
+class ProgressBar;
+class QVButtonMouseOver;
+class QVImage;
+class QVMenu;
+class QVPictureDisplay;
+class QVResourceFile;
+class QVSplashWin;
+
+class LumivexWindow : public QVWindow {
+public:
+  // The commands of the application.
+  enum eCommand : int32_t {
+    kDefaultPreset = 32,   // the preset menu's "Default"
+    kSeparator = 33,       // the preset menu's separator (does nothing)
+    kSubDetailCheck = 107, // "Enhance SubDetail", with the amount as the extra value
+    kReset = 108,
+    kSubDetailAmount = 109,
+    kColors = 111,
+    kSaturate = 112,
+    kContrast = 113,
+    kSharpen = 114,
+    kAntiNoise = 115,
+    kBrightness = 116,
+    kTonalRange = 117,
+    kRed = 118,
+    kGreen = 119,
+    kBlue = 120,
+    kDespeckle = 121,
+    kAntiMoire = 122,
+    kApplyKeepOpen = 130, // correct, hand back and go on
+    kTwainAcquire = 131,
+    kTwainSelect = 132,
+    kPresetChosen = 1006, // the preset menu's registry items
+    kCustom = 16001,
+    kAutomatic = 16002,
+    kFullSizeView = 16007,
+    kFittedView = 16008,
+    kColorsAlias = 16010,
+    kContrastAlias = 16011,
+    kSharpenAlias = 16012,
+    kSaturateAlias = 16013,
+    kBrightnessAlias = 16014,
+    kTonalRangeAlias = 16015,
+    kDragEnded = 16032,
+    kAntiMoireAlias = 16035,
+    kDespeckleAlias = 16036,
+    kApply = 16040,
+    kCancel = 16041,
+    kHelp = 16100,
+    kWebHome = 16101,
+    kAbout = 16103,
+    kPreferences = 16104,
+    kFileAttributes = 16105,
+    kOnlineFAQ = 16106,
+  };
+  // Start-window sizes: the whole window, the busy strip and the window of
+  // a run without a dialog.
+  enum { kStartWidth = 347, kStartHeight = 290, kBusyHeight = 49, kHiddenHeight = 10 };
+  enum { kGammaCount = 13, kDefaultGammaIndex = 6 };
+  static constexpr double kGammaTable[kGammaCount] = {1.0, 1.3, 1.5, 1.6, 1.7, 1.75, 1.8,
+                                                      1.9, 2.0, 2.1, 2.3, 2.6, 3.0};
+
+  // A hidden captioned popup (window type 3) "Tarnwell Corporation" of the
+  // host's window `parent`, on the resource file (the plug-in's own,
+  // PlugInResourceFile, when null), with the defaults and whatever the
+  // host's scripting parameters say.
+  LumivexWindow(QVRect* rect, QVResourceFile* resources, HWND parent);
+  // Deletes, each when there is one: the corrected preview, title strip,
+  // help menu, progress bar, the four buttons, hint pane, preset menu, the
+  // two picture displays, the uncorrected preview and last the control
+  // panel; then unregisters every framework window class.
+  ~LumivexWindow() override;
+  // Every pointer null, the defaults, this window the key window; then the
+  // scripting parameters are read over them.
+  void Initialize() override;
+  // The client area filled black. True.
+  bool HandlePaint(QVEvent& event) override;
+  // The command table (see lumivexwindow_commands.cpp). True.
+  bool HandleCommand(QVEvent& event) override;
+  // The window was closed: the bridge's Quit (1). True.
+  bool HandleDestroyEvent(QVEvent& event) override;
+  // Shift and Control, down and up (true); every other key goes to the
+  // base (false).
+  bool HandleKeyEvent(QVEvent& event) override;
+
+  // ---- New virtual operation ----
+  // Builds the panel, the hint pane, the title strip, the pictures, the
+  // progress bar, the buttons and the preset menu, sizes the window
+  // (347 x 290 when a dialog is wanted, else 347 x 10, centred on the
+  // screen) and shows it. True.
+  virtual bool CreateControls();
+
+  // ---- Non-virtual ----
+  // Makes the client area width x height: the window rectangle widened for
+  // window type 3's frame, centred on the screen or kept at its top left.
+  void PlaceWindow(int width, int height, bool centre);
+  // The help menu of a stand-alone run (kept in the help-menu field;
+  // nothing calls it in the plug-in): "Help", "Tarnwell on the web",
+  // "About Lumivex 1.0", and in the stand-alone mode "Preferences" and
+  // "File Attributes". Null when it cannot be made.
+  QVMenu* CreateHelpMenu();
+
+  // The index of the first gamma table entry equal to the value; the
+  // default index 6 when none is.
+  static int32_t FindGammaIndex(double value);
+  // The table's entry at the index held to 0..12.
+  static double GammaForIndex(int32_t index);
+
+  // ---- The correction run and the settings (lumivexwindow_correction.cpp) ----
+  // Current image := image; with redraw the pane shows it and the first
+  // preview runs. True.
+  bool SetImage(QVImage* image, bool redraw);
+  void RunPreviewCorrection(bool correct, bool redraw);
+  void RunFullCorrection(bool reapplyPreset);
+  void SettingsFromControls();
+  void RefreshPreview();
+  void ResetSettings();
+  void SetEnhance(bool on);
+  void SetSubDetail(bool on, int amount);
+
+  // ---- Scripting parameters (lumivexwindow_scripting.cpp) ----
+  bool ReadScriptParameters();
+
+  // ---- Finishing roads, current preset, TWAIN (lumivexwindow_roads.cpp) ----
+  void ApplyAndDeliver(bool quit);
+  void FinishAutomatic();
+  // A copy of the remembered preset's name, freed with delete[]; null when
+  // none is remembered.
+  char* GetCurrentPreset();
+  long SetCurrentPreset(const char* name);
+  void TwainAcquire();
+  void TwainSelectSource();
+
+  // ---- View modes (lumivexwindow_views.cpp) ----
+  void ShowCustomView();
+  void ShowBusyView();
+  void ShowNormalView();
+  void ShowEmptyView();
+  void SetReducedPreview(bool on);
+
+private:
+  // The bridge of the run; null when none is set.
+  static AppShell* Bridge();
+  // The bridge's mode; 1 (the filter plug-in) without a bridge.
+  static int BridgeMode();
+  // The start window's preset menu, filled and with the remembered preset
+  // selected.
+  void CreatePresetMenu(QVResourceFile* resources);
+  // Shows picture `pictureId` in the hint pane and redraws it.
+  void ShowHint(int32_t pictureId);
+  // Commands 16007 and 16008: into or out of the full-size view.
+  void SwitchView(QVEvent& event, bool fullSize);
+  // Command 16100: the help file the registry names, when it names one.
+  void OpenHelpFile();
+  // Command 16105: the file-attributes window on the current image.
+  void ShowFileAttributes();
+  // The key handler's Shift: the uncorrected or the corrected picture.
+  void ShowInPane(QVImage* image);
+
+protected:
+  QVImage* m_CurrentImage = nullptr;       // not owned: the bridge's
+  QVImage* m_CorrectedPreview = nullptr;   // owned
+  QVImage* m_UncorrectedPreview = nullptr; // owned
+  QVColor m_SkinColour;
+  QVWindow* m_TitleStrip = nullptr;
+  QVMenu* m_HelpMenu = nullptr;
+  PreviewPane* m_PreviewPane = nullptr; // the panel's
+  ProgressBar* m_ProgressBar = nullptr;
+  QVButtonMouseOver* m_CustomButton = nullptr;
+  QVButtonMouseOver* m_AutomaticButton = nullptr;
+  QVButtonMouseOver* m_ApplyButton = nullptr;
+  QVButtonMouseOver* m_CancelButton = nullptr;
+  int32_t m_ViewMode = 0;
+  AdjustParams m_Settings{};
+  int32_t m_Saturation = 0;
+  int32_t m_Brightness = 0;
+  int32_t m_DescreenOn = 0;
+  int32_t m_DespeckleOn = 0;
+  ControlPanel* m_ControlPanel = nullptr;
+  int32_t m_Red = 0;
+  int32_t m_Green = 0;
+  int32_t m_Blue = 0;
+  PanelDefaults m_PanelDefaults;
+  uint8_t m_EnhanceOn = 1;
+  uint8_t m_SubDetailOn = 0;
+  int32_t m_SubDetailAmount = 2;
+  QVWindow* m_HintPane = nullptr;
+  QVMenu* m_PresetMenu = nullptr;
+  QVPictureDisplay* m_BusyPicture = nullptr;
+  QVPictureDisplay* m_EmptyPicture = nullptr;
+  uint8_t m_FullSizeView = 0;
+  uint8_t m_ControlDown = 0;
+  int32_t m_AutomaticMode = 0;
+  int32_t m_DialogWanted = 1;
+  int32_t m_ReducedPreview = 1;
+  // What the file-attributes window shows (command 16105).
+  FileInfoRecord m_FileInfo;
+  QVFileSpec m_FileSpec;
+};
+
+// The plug-in's own resource file: one process-wide QVResourceFile on the
+// module the host bridge handed the framework (GetHostInstance), pointed at
+// it afresh at every call. Windows that are given no resource file of their
+// own find the application's art, strings and cursor through it; nothing
+// owns or deletes it.
+QVResourceFile* PlugInResourceFile();
+
+// Opens the about window, a 331 x 486 splash window showing picture 144 of
+// the resource file (the plug-in's when null) that closes itself when
+// clicked: centred over the owner's client area (the owner is also its
+// parent) or, without an owner, on the screen. The window, or null when it
+// cannot be made.
+QVSplashWin* ShowAboutWindow(QVWindow* owner, QVResourceFile* resources);

@@ -1,0 +1,72 @@
+#pragma once
+// The application's windows in a real host run: lumivex-host's library
+// drives this executable's own ENTRYPOINT, whose plug-in shell starts a test
+// application that builds the main window as the application object will.
+#include "bridgetest.h"
+#include "prefsrecord.h"
+#include "windowstest.h"
+
+#include <functional>
+
+namespace wintest {
+
+// Starts as the plug-in road does: the bridge and the preferences made
+// reachable, the main window over the host's window with its controls, the
+// host's image acquired and handed to it. Ends by deleting the window.
+class WindowsApplication : public ApplicationHooks {
+public:
+  bool StartApplication(AppShell* bridge) override
+  {
+    preferences.Load();
+    SetApplicationAccess(bridge, &preferences);
+    window = new TestWindow(true, bridge->GetParentWindow());
+    window->CreateControls();
+    bridge->AcquireImage(0, window);
+    window->SetImage(bridge->GetImage(), true);
+    return true;
+  }
+  void EndApplication() override
+  {
+    if (window && atEnd)
+      atEnd(*window);
+    delete window;
+    window = nullptr;
+    SetApplicationAccess(nullptr, nullptr);
+  }
+  bool ShowAboutWindow() override { return ::ShowAboutWindow(nullptr, nullptr) != nullptr; }
+
+  PrefsRecord preferences;
+  TestWindow* window = nullptr;
+  // Looks at the window just before it goes.
+  std::function<void(TestWindow&)> atEnd;
+};
+
+class HostRun : public Bridge {
+protected:
+  void SetUp() override
+  {
+    Bridge::SetUp();
+    apptest::FreshRegistry();
+    standin::SetScreen(1024, 768, 32);
+    ClearPendingCalls();
+    SetPendingCurrentPreset(nullptr);
+    InstallApplicationHooks(&application);
+  }
+  void TearDown() override
+  {
+    Bridge::TearDown();
+    standin::Reset();
+  }
+  // An idle step that runs against the main window.
+  void Step(std::function<void(TestWindow&)> step)
+  {
+    standin::AddIdleStep([this, step] {
+      if (application.window)
+        step(*application.window);
+    });
+  }
+
+  WindowsApplication application;
+};
+
+} // namespace wintest
