@@ -2,6 +2,7 @@
 // effects-host's windows: the control panel and the preview, both framework
 // windows, worked by the UI script from the idle points of their message
 // loop (see panel.h and preview.h).
+#include "lvxtext/error.h"
 #include "qvcommon/qvrect.h"
 #include "uiscript/uiscript.h"
 
@@ -45,7 +46,8 @@ uiscript::NamedTargets WindowTargets(const HWND* panel, const HWND* preview);
 // with the script as its idle script, until Apply, Cancel, a close box, or
 // the script failing or running out while the loop waits. Without a script
 // the windows only render. Snapshots are written after the last render.
-// *message says why the run failed or what was left over.
-WindowsOutcome RunWindows(Session* session, const WindowsRun& run, std::string* message);
+// *error says why the run failed (Failed or NotWritten); after Applied or
+// Cancelled, *note says what of the script was left over, if anything.
+WindowsOutcome RunWindows(Session* session, const WindowsRun& run, lvxtext::Error* error, std::string* note);
 
 } // namespace lvfx

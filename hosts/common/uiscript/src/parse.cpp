@@ -223,7 +223,7 @@ bool Step::IsInput() const
          action != Action::Snapshot;
 }
 
-bool Parse(const std::string& text, const NamedTargets& names, Script* script, std::string* error)
+bool Parse(const std::string& text, const NamedTargets& names, Script* script, lvxtext::Error* error)
 {
   script->steps.clear();
   std::istringstream in(text);
@@ -244,26 +244,22 @@ bool Parse(const std::string& text, const NamedTargets& names, Script* script, s
       if (!parser.Problem().empty())
         problem = parser.Problem();
     }
-    *error = "line " + std::to_string(number) + ": " + problem;
     script->steps.clear();
-    return false;
+    return lvxtext::Fail(error, "line " + std::to_string(number) + ": " + problem);
   }
   return true;
 }
 
-bool Load(const std::string& path, const NamedTargets& names, Script* script, std::string* error)
+bool Load(const std::string& path, const NamedTargets& names, Script* script, lvxtext::Error* error)
 {
   std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    *error = path + ": cannot be read";
-    return false;
-  }
+  if (!in)
+    return lvxtext::Fail(error, path + ": cannot be read");
   std::ostringstream text;
   text << in.rdbuf();
-  if (!Parse(text.str(), names, script, error)) {
-    *error = path + ": " + *error;
-    return false;
-  }
+  lvxtext::Error problem;
+  if (!Parse(text.str(), names, script, &problem))
+    return lvxtext::Fail(error, path + ": " + problem.message);
   return true;
 }
 
