@@ -18,6 +18,7 @@ struct ArtPicture {
   int height;
   const char* description;
   Canvas (*draw)();
+  int bitsPerPixel = 24; // 24, or 8 with a colour table
 };
 
 struct ArtSet {
@@ -34,5 +35,8 @@ const ArtSet* FindArtSet(std::string_view name);
 std::span<const ArtPicture> FrameworkArt();
 std::span<const ArtPicture> TestArt();
 std::span<const ArtPicture> PluginArt();
+std::span<const ArtPicture> DespeckleArt();
+std::span<const ArtPicture> DescreenArt();
+std::span<const ArtPicture> EffectsHostArt();
 
 } // namespace artgen

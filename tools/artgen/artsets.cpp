@@ -10,6 +10,9 @@ std::span<const ArtSet> ArtSets()
       ArtSet{"framework", FrameworkArt()},
       ArtSet{"test", TestArt()},
       ArtSet{"plugin", PluginArt()},
+      ArtSet{"despeckle", DespeckleArt()},
+      ArtSet{"descreen", DescreenArt()},
+      ArtSet{"effects-host", EffectsHostArt()},
   };
   return kSets;
 }

@@ -52,7 +52,7 @@ int Write(const artgen::ArtSet& set, const std::string& folder)
       return Report({"picture " + std::to_string(picture.id) + ": " + artgen::TextProblem(), 1});
     if (canvas.Width() != picture.width || canvas.Height() != picture.height)
       return Report({"picture " + std::to_string(picture.id) + " is not drawn at its listed size", 1});
-    if (!artgen::WriteBmp24(folder + "/" + picture.file, canvas, &problem))
+    if (!artgen::WriteBmp(folder + "/" + picture.file, canvas, picture.bitsPerPixel, &problem))
       return Report(problem);
   }
   return 0;

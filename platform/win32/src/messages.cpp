@@ -322,6 +322,15 @@ std::string DumpWindowTree()
   return out.empty() ? "(no windows)\n" : out;
 }
 
+std::vector<TopLevelWindow> TopLevelWindows()
+{
+  std::vector<TopLevelWindow> out;
+  for (HWND top : ZOrder())
+    if (const WindowRecord* w = Find(top))
+      out.push_back(TopLevelWindow{top, w->cls ? w->cls->name : std::string(), w->text, w->Visible(), w->owner});
+  return out;
+}
+
 std::vector<RECT> UpdateRegion(HWND window)
 {
   const WindowRecord* w = Find(window);

@@ -325,3 +325,34 @@ TEST_F(Queue, SendsNestedTooDeepAreCutOffWithAFailure)
   ASSERT_EQ(standin::Failures().size(), 1u);
   standin::ClearFailures();
 }
+
+TEST_F(Lifecycle, TopLevelWindowsListsTheZOrderWithClassTitleVisibilityAndOwner)
+{
+  HWND back = Top(0, 0, 50, 50);
+  SetWindowTextA(back, "Back");
+  HWND hidden = Top(10, 10, 50, 50, WS_POPUP, nullptr, 0, "Plain");
+  HWND owned = Top(20, 20, 50, 50, WS_POPUP | WS_VISIBLE, back);
+  Child(back, 0, 0, 10, 10); // children are not top-level
+  HWND topmost = Top(30, 30, 50, 50, WS_POPUP | WS_VISIBLE, nullptr, WS_EX_TOPMOST);
+
+  const std::vector<standin::TopLevelWindow> list = standin::TopLevelWindows();
+  std::vector<HWND> order;
+  for (const auto& w : list)
+    order.push_back(w.handle);
+  // The topmost band first, then the newest window above the older ones.
+  EXPECT_EQ(order, (std::vector<HWND>{topmost, owned, hidden, back}));
+  for (const auto& w : list) {
+    if (w.handle == back) {
+      EXPECT_EQ(w.title, "Back");
+      EXPECT_EQ(w.className, "Probe");
+      EXPECT_TRUE(w.visible);
+    } else if (w.handle == hidden) {
+      EXPECT_EQ(w.className, "Plain");
+      EXPECT_FALSE(w.visible);
+    } else if (w.handle == owned) {
+      EXPECT_EQ(w.owner, back);
+    }
+  }
+  DestroyWindow(back);
+  EXPECT_EQ(standin::TopLevelWindows().size(), 2u) << "the owned window went with its owner";
+}

@@ -54,15 +54,18 @@ struct Bmp {
     width = int(U32(bytes, 18));
     height = int(U32(bytes, 22));
     offset = U32(bytes, 10);
-    rowBytes = (size_t(width) * 3 + 3) / 4 * 4;
+    bits = U16(bytes, 28);
+    rowBytes = (size_t(width) * bits / 8 + 3) / 4 * 4;
   }
   Rgb At(int x, int y) const
   {
-    const size_t at = offset + size_t(height - 1 - y) * rowBytes + size_t(x) * 3;
-    return Rgb{bytes[at + 2], bytes[at + 1], bytes[at]};
+    const size_t at = offset + size_t(height - 1 - y) * rowBytes + size_t(x) * bits / 8;
+    // An 8-bit pixel is an index into the colour table after the headers.
+    const size_t colour = bits == 8 ? 54 + 4 * size_t(bytes[at]) : at;
+    return Rgb{bytes[colour + 2], bytes[colour + 1], bytes[colour]};
   }
   std::vector<uint8_t> bytes;
-  int width = 0, height = 0;
+  int width = 0, height = 0, bits = 0;
   size_t offset = 0, rowBytes = 0;
 };
 
@@ -83,17 +86,20 @@ TEST(Artgen, EverySetIsWrittenByteIdenticalAsWellFormedBmpsOfTheListedSizes)
       const Bmp bmp(bytes);
       EXPECT_EQ(bytes[0] * 256 + bytes[1], 'B' * 256 + 'M');
       EXPECT_EQ(U32(bytes, 2), bytes.size());
-      EXPECT_EQ(bmp.offset, 54u) << "no colour table";
+      // 24 bits without a colour table, or 8 with all 256 entries.
+      const size_t table = picture.bitsPerPixel == 8 ? 256 : 0;
+      EXPECT_EQ(bmp.offset, 54 + 4 * table);
+      EXPECT_EQ(U32(bytes, 46), table) << "colours used";
       EXPECT_EQ(U32(bytes, 14), 40u) << "BITMAPINFOHEADER";
       EXPECT_EQ(bmp.width * 1000 + bmp.height, picture.width * 1000 + picture.height);
       EXPECT_EQ(U16(bytes, 26), 1) << "planes";
-      EXPECT_EQ(U16(bytes, 28), 24) << "bits per pixel";
+      EXPECT_EQ(bmp.bits, picture.bitsPerPixel) << "bits per pixel";
       EXPECT_EQ(U32(bytes, 30), 0u) << "BI_RGB";
       // Rows padded to 4 bytes with zeros, and nothing after the last.
-      ASSERT_EQ(bytes.size(), 54 + bmp.rowBytes * size_t(bmp.height));
+      ASSERT_EQ(bytes.size(), bmp.offset + bmp.rowBytes * size_t(bmp.height));
       for (int row = 0; row < bmp.height; ++row)
-        for (size_t pad = size_t(bmp.width) * 3; pad < bmp.rowBytes; ++pad)
-          EXPECT_EQ(bytes[54 + size_t(row) * bmp.rowBytes + pad], 0) << row;
+        for (size_t pad = size_t(bmp.width) * bmp.bits / 8; pad < bmp.rowBytes; ++pad)
+          EXPECT_EQ(bytes[bmp.offset + size_t(row) * bmp.rowBytes + pad], 0) << row;
     }
   }
 }
@@ -232,4 +238,41 @@ TEST(Artgen, ListNamesEveryPictureAndBadArgumentsExitWithTheUsage)
   }
   EXPECT_EQ(FindArtSet("nonsense"), nullptr);
   EXPECT_EQ(Artgen("--set test /proc/not-writable").status, 1);
+}
+
+TEST(Artgen, TheEffectModulesShareAllButTheirIcons)
+{
+  const std::string despeckle = lvxtest::TempDir() + "/despeckle", descreen = lvxtest::TempDir() + "/descreen";
+  ASSERT_EQ(Artgen("--set despeckle " + despeckle).status, 0);
+  ASSERT_EQ(Artgen("--set descreen " + descreen).status, 0);
+  for (const ArtPicture& picture : DespeckleArt()) {
+    const bool same = Bytes(despeckle + "/" + picture.file) == Bytes(descreen + "/" + picture.file);
+    EXPECT_EQ(same, picture.id != 101) << picture.file;
+  }
+}
+
+TEST(Artgen, TheMarkerIsAnAccentRingInADarkOutlineOnTheWhiteKey)
+{
+  const std::string folder = lvxtest::TempDir() + "/marker";
+  ASSERT_EQ(Artgen("--set despeckle " + folder).status, 0);
+  const Bmp marker(Bytes(folder + "/106-marker.bmp"));
+  ASSERT_EQ(marker.width * 100 + marker.height, 1111);
+  const Rgb white{255, 255, 255};
+  // The corners and the middle let the picture under the marker show.
+  EXPECT_TRUE(marker.At(0, 0) == white);
+  EXPECT_TRUE(marker.At(10, 10) == white);
+  EXPECT_TRUE(marker.At(5, 5) == white);
+  // Along the middle row from the left: outline, ring, outline, then the key.
+  EXPECT_TRUE(marker.At(0, 5) == palette::kShadow);
+  EXPECT_TRUE(marker.At(2, 5) == palette::kAccent);
+  EXPECT_TRUE(marker.At(3, 5) == palette::kShadow);
+  EXPECT_TRUE(marker.At(4, 5) == white);
+  int ring = 0;
+  for (int y = 0; y < 11; ++y)
+    for (int x = 0; x < 11; ++x) {
+      const Rgb p = marker.At(x, y);
+      EXPECT_TRUE(p == white || p == palette::kAccent || p == palette::kShadow) << x << "," << y;
+      ring += p == palette::kAccent;
+    }
+  EXPECT_GT(ring, 20);
 }

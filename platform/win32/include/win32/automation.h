@@ -262,6 +262,16 @@ LVX_WIN32_API void ClearFailures();
 // One indented line per window: handle, class, title, styles, rectangles,
 // flags, owner, and the active, focus and capture marks.
 LVX_WIN32_API std::string DumpWindowTree();
+// One top-level window as TopLevelWindows reports it.
+struct TopLevelWindow {
+  HWND handle = nullptr;
+  std::string className;
+  std::string title;
+  bool visible = false;
+  HWND owner = nullptr; // null when it has none
+};
+// Every top-level window, top of the z-order first (the topmost band first).
+LVX_WIN32_API std::vector<TopLevelWindow> TopLevelWindows();
 // The exact update region in client coordinates, and whether erase is due.
 LVX_WIN32_API std::vector<RECT> UpdateRegion(HWND window);
 LVX_WIN32_API bool ErasePending(HWND window);
