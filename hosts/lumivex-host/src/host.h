@@ -10,6 +10,7 @@
 #include "image.h"
 #include "params.h"
 
+#include <chrono>
 #include <map>
 #include <memory>
 #include <optional>
@@ -36,6 +37,10 @@ struct HostControls {
   int16_t colorFailure = 0;
   // The most Continue calls of one run.
   int continueLimit = 10000;
+  // Descriptor parameters a plug-in cannot use: none at all, no read suite,
+  // a read suite one procedure short, or parameters of version 1.
+  enum class Descriptors { Usable, None, NullSuite, ShortCount, WrongVersion };
+  Descriptors descriptors = Descriptors::Usable;
 };
 
 struct RunOptions {
@@ -52,6 +57,12 @@ struct RunResult {
   bool outputRequested = false;  // some output request was served
   bool committed = false;        // the last output buffer went into the image
   std::optional<Descriptor> recorded; // the descriptor the plug-in wrote, if any
+  // Seconds from the start of the Start selector's call: when the first
+  // input was served, when the first output was requested (both -1 when it
+  // never happened) and when the call returned.
+  double inputServedAt = -1;
+  double outputRequestedAt = -1;
+  double startEndedAt = 0;
 };
 
 class Host {
@@ -144,10 +155,16 @@ private:
   PlatformData platform_{};
   HandleProcs handleProcs_{};
   ReadDescriptorProcs readProcs_{};
+  ReadDescriptorProcs shortReadProcs_{}; // readProcs_ with one procedure less
   WriteDescriptorProcs writeProcs_{};
   PIDescriptorParameters descriptorParameters_{};
+  // Seconds since the Start selector was called.
+  double SinceStart() const;
+
   HostImage* image_ = nullptr;
   HWND window_ = nullptr;
+  std::chrono::steady_clock::time_point startCalled_{};
+  double inputServedAt_ = -1, outputRequestedAt_ = -1;
   int advanceCalls_ = 0;
   int lastPercent_ = -1;
   Served input_, output_;
