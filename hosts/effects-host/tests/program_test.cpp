@@ -140,6 +140,12 @@ TEST_F(Program, TheToolsOptionsAndExitStatuses)
   const auto [status, output] = RunTool("Nonesuch " + flat + " " + Temp("b.png"));
   EXPECT_EQ(status, 3);
   EXPECT_NE(output.find("Nonesuch.so"), std::string::npos) << output;
+  // Without a display the windows cannot wait for a person.
+  unsetenv("DISPLAY");
+  const auto headless = RunTool("--interactive Despeckle " + flat + " " + Temp("b.png"));
+  EXPECT_EQ(headless.first, 3);
+  EXPECT_NE(headless.second.find("needs an X display, and there is none: DISPLAY is not set"), std::string::npos)
+      << headless.second;
   // An export giving 0 where 1 is due stops the run with 2: the test
   // effect's filter fails when asked to.
   const auto failed = RunTool("--times " + std::string(TESTMODULE_PATH) + " " + flat + " " + Temp("c.png"));
