@@ -179,6 +179,19 @@ void EngineInputs()
   }
 }
 
+// effects-host's event files and the host programs' UI scripts: every line
+// kind, comments, quoting and escapes.
+void EffectsHostInputs()
+{
+  Write(Folder("fuzz-fx-events") + "/every-line.txt",
+        "# edits\npreset coarse\nslider 7 9\ncontrol 11 14\nmarker 10 20  # a marker\n"
+        "mouse 1 -3 4\nundo\nredo\n\nrevert\n");
+  Write(Folder("fuzz-ui-script") + "/every-step.ui",
+        "# steps\nclick panel 1 2\npress \"Preview\" 3 4\nmove screen 5 6\nrelease panel 7 8\n"
+        "drag panel 0 0 30 -12\nkey down Ctrl\nkey press z\nkey up ctrl\ntype \"a \\\"b\\\"\\n\"\n"
+        "close \"Preview\"\nanswer yes\nfile /tmp/x.png\nfile-cancel\nsnapshot panel out/p.png\n");
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -194,5 +207,6 @@ int main(int argc, char** argv)
   PluginDescription();
   TwlFiles();
   EngineInputs();
+  EffectsHostInputs();
   return 0;
 }

@@ -121,8 +121,9 @@ public:
   void LoadPreset();
   // The Preset Manager in manage mode.
   void ManagePresets();
-  // Applies the stored preset of that name. True; an unknown name leaves
-  // the controls as they are.
+  // Applies the stored preset of that name (an unstored "Default" is the
+  // built-in one). True only when a record was read and applied; an unknown
+  // name leaves the controls as they are.
   bool ApplyPresetByName(const char* name);
   // Applies the record to the controls (null: nothing).
   void ApplyPresetRecord(const PresetRecord* record);

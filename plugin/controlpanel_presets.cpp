@@ -31,10 +31,6 @@ void ControlPanel::LoadPreset() { LoadPresetIntoControls(Controls()); }
 
 void ControlPanel::ManagePresets() { ::ManagePresets(Controls()); }
 
-bool ControlPanel::ApplyPresetByName(const char* name)
-{
-  ::ApplyPresetByName(Controls(), name);
-  return true;
-}
+bool ControlPanel::ApplyPresetByName(const char* name) { return ::ApplyPresetByName(Controls(), name); }
 
 void ControlPanel::ApplyPresetRecord(const PresetRecord* record) { ::ApplyPresetRecord(Controls(), record); }

@@ -3,9 +3,9 @@
 // lumivexwindow_commands.cpp).
 #include "lumivexwindow.h"
 
-#include "appaccess.h"
 #include "appshell.h"
 #include "controlpanel.h"
+#include "lumivexapp.h"
 #include "previewpane.h"
 #include "progressbar.h"
 #include "qvbuttonmouseover.h"
@@ -14,7 +14,6 @@
 #include "qvcommon/qvmenu.h"
 #include "qvcommon/qvpicturedisplay.h"
 #include "qvcommon/qvresourcefile.h"
-#include "qvcommon/qvsplashwin.h"
 
 #include <algorithm>
 #include <cstring>
@@ -47,40 +46,19 @@ enum : int32_t {
   kTitlePicture = 109,
   kBusyPicture = 184,
   kEmptyPicture = 186,
-  kAboutPicture = 144,
-  kAboutWidth = 331,
-  kAboutHeight = 486,
 };
 
 const char* const kPresetsKey = "Software\\Tarnwell\\Lumivex\\Presets";
 
 } // namespace
 
-// ---- The plug-in's resources and the about window ----------------------------
+// ---- The plug-in's resources ----------------------------
 
 QVResourceFile* PlugInResourceFile()
 {
   static QVResourceFile resources;
   resources.SetResFile(GetHostInstance());
   return &resources;
-}
-
-QVSplashWin* ShowAboutWindow(QVWindow* owner, QVResourceFile* resources)
-{
-  QVRect rect;
-  if (owner) {
-    const QVRect client = owner->GetClientRect();
-    rect.SetLTWH(owner->Left() + (client.Width() - kAboutWidth) / 2,
-                 owner->Top() + (client.Height() - kAboutHeight) / 2, kAboutWidth, kAboutHeight);
-  } else {
-    rect.SetLTWH((GetSystemMetrics(SM_CXSCREEN) - kAboutWidth) / 2,
-                 (GetSystemMetrics(SM_CYSCREEN) - kAboutHeight) / 2, kAboutWidth, kAboutHeight);
-  }
-  auto* about = new (std::nothrow)
-      QVSplashWin(&rect, resources ? resources : PlugInResourceFile(), owner, kAboutPicture);
-  if (about)
-    about->InvalWindow(nullptr, 0);
-  return about;
 }
 
 // ---- Construction -----------------------------------------------------------------
@@ -314,7 +292,11 @@ int32_t LumivexWindow::FindGammaIndex(double value)
 
 double LumivexWindow::GammaForIndex(int32_t index) { return kGammaTable[std::clamp(index, 0, kGammaCount - 1)]; }
 
-AppShell* LumivexWindow::Bridge() { return CurrentBridge(); }
+AppShell* LumivexWindow::Bridge()
+{
+  LumivexApp* app = LumivexApp::Current();
+  return app ? app->GetBridge() : nullptr;
+}
 
 int LumivexWindow::BridgeMode()
 {

@@ -16,6 +16,7 @@
 // view modes are members of this class kept in files of their own
 // (lumivexwindow_correction.cpp, lumivexwindow_scripting.cpp,
 // lumivexwindow_roads.cpp, lumivexwindow_views.cpp).
+#include "aboutwindow.h"
 #include "controlpanel.h"
 #include "infowindow.h"
 #include "lumivex.h"
@@ -133,39 +134,101 @@ public:
   static double GammaForIndex(int32_t index);
 
   // ---- The correction run and the settings (lumivexwindow_correction.cpp) ----
-  // Current image := image; with redraw the pane shows it and the first
-  // preview runs. True.
+  // Current image := image (null: none). With redraw: the pane is hidden,
+  // takes the image, the first preview runs, the pane is redrawn and the
+  // normal view shown. True.
   bool SetImage(QVImage* image, bool redraw);
+  // The live preview: nothing while Control is held, without a preview
+  // pane, or without a current image with pixels. Otherwise the corrected
+  // preview is rebuilt (a reduced copy fitted into the pane, or at full
+  // size a copy of which only the part visible in the pane is corrected)
+  // and, with `correct`, corrected as the full run does, its last engine
+  // pass and the saturation and brightness step only with Enhance on. The
+  // pane takes it (redrawn with `redraw`). A copy that cannot be made
+  // deletes the old preview and leaves the pane without an image. Engine
+  // results are ignored here.
   void RunPreviewCorrection(bool correct, bool redraw);
-  void RunFullCorrection(bool reapplyPreset);
+  // The whole current image corrected in place: with `reapplyPreset` the
+  // preset selected in the preset menu first (remembered as the current
+  // preset; when it cannot be read, the engine's own defaults), then the
+  // Sub-Detail pre-pass, the engine record, the colour shift, descreen and
+  // despeckle when their boxes are on, one engine pass and the saturation
+  // and brightness step. The Control key does not stop it. False as soon as
+  // an engine pass fails (the rest is left undone); true otherwise, also
+  // when there is no current image with pixels (nothing is done).
+  bool RunFullCorrection(bool reapplyPreset);
+  // Applies the preset the preset menu shows, by name, to the panel's
+  // controls and so to the settings. False for no selection, the separator,
+  // no panel, or a preset that cannot be read.
+  bool ApplySelectedPreset();
+  // Every setting from its control (the panel's sliders, boxes and amount
+  // menu; a missing control keeps its setting). Sharpen is the larger of
+  // the slider and 2, at most 12, as the slider's command stores it.
   void SettingsFromControls();
   void RefreshPreview();
+  // The panel's defaults back into the settings, then a preview run.
   void ResetSettings();
   void SetEnhance(bool on);
   void SetSubDetail(bool on, int amount);
+  // The colour shift and the saturation and brightness step with this
+  // window's red, green, blue, saturation and brightness (see
+  // engineparams.h).
+  void ApplyColorShift(QVImage* source, QVImage* target, QVRect& area);
+  void ApplySaturationBrightness(QVImage* source, QVImage* target, QVRect& area);
 
   // ---- Scripting parameters (lumivexwindow_scripting.cpp) ----
+  // The host's recorded settings and its wish for a dialog, in the filter
+  // plug-in with usable descriptor suites: the dialog-wanted flag follows
+  // playInfo; without a dialog the recorded values replace the settings,
+  // each held to its range. True when the host's descriptor was opened.
   bool ReadScriptParameters();
+  // Records the run for the host: {lvAU true} alone for the automatic road,
+  // else lvAU false and the fourteen settings. False, with no descriptor
+  // left, when not in the filter plug-in, the suites are unusable or a put
+  // fails; true when the host gave no write token (nothing written).
+  bool WriteScriptParameters(bool automatic);
+  bool DialogWanted() const { return m_DialogWanted != 0; }
+  bool AutomaticMode() const { return m_AutomaticMode != 0; }
 
   // ---- Finishing roads, current preset, TWAIN (lumivexwindow_roads.cpp) ----
+  // The apply road: busy strip, full run, the image handed to the host and,
+  // only when that succeeded in the filter plug-in, the settings recorded;
+  // Quit (0) with `quit`. A failed correction delivers and records nothing
+  // (the interactive road first says so) and quits with 2.
   void ApplyAndDeliver(bool quit);
-  void FinishAutomatic();
-  // A copy of the remembered preset's name, freed with delete[]; null when
-  // none is remembered.
+  // The automatic road: busy strip, full run with the selected preset, then
+  // in the filter plug-in the image handed to the host and {lvAU true}
+  // recorded after a successful delivery; stand-alone the image saved by
+  // the preferences (over the opened file, beside it with the prefix, or
+  // through the save dialog). True without a current image with pixels
+  // (nothing done); false when the correction failed.
+  bool FinishAutomatic();
+  // A copy of the remembered preset's name (always terminated), freed with
+  // delete[]; null when the key or the value is missing.
   char* GetCurrentPreset();
+  // Stores the name as the remembered preset; the key is never created.
+  // The result of opening the key when that fails, else of closing it. A
+  // null name stores nothing.
   long SetCurrentPreset(const char* name);
+  // Command 131: an image from the scanner becomes the current one (the
+  // filter plug-in's bridge does not take it, and it is released).
   void TwainAcquire();
+  // Command 132: the scanner's source selection.
   void TwainSelectSource();
 
   // ---- View modes (lumivexwindow_views.cpp) ----
+  // From the start window to the panel: the pictures centred in the
+  // preview area, the start window hidden, the panel shown with the preview
+  // (or the no-image picture without a current image with pixels).
   void ShowCustomView();
   void ShowBusyView();
   void ShowNormalView();
   void ShowEmptyView();
+  // Reduced preview on or off; the pane's scroll offset is reset.
   void SetReducedPreview(bool on);
 
 private:
-  // The bridge of the run; null when none is set.
+  // The bridge of the current application object; null when there is none.
   static AppShell* Bridge();
   // The bridge's mode; 1 (the filter plug-in) without a bridge.
   static int BridgeMode();
@@ -182,6 +245,24 @@ private:
   void ShowFileAttributes();
   // The key handler's Shift: the uncorrected or the corrected picture.
   void ShowInPane(QVImage* image);
+  // Whether there is a current image with pixels.
+  bool HasImage() const;
+  // The busy strip: the window shrunk to 347 x 49 centred and painted.
+  void ShowBusyStrip();
+  // The interactive road's word that the correction failed.
+  void ReportCorrectionFailure();
+  // The Sub-Detail pre-pass, the engine record (null: the engine's
+  // defaults), the colour shift, descreen and despeckle, and with `finish`
+  // the last engine pass and the saturation and brightness step, on the
+  // area of the image. False when an engine pass failed.
+  bool Correct(QVImage* image, QVRect& area, const AdjustParams* settings, bool finish);
+  // Stand-alone automatic road: saves the current image by the preferences.
+  void SaveAutomatic();
+  // A scripting key's setting as a 32-bit value (switches 0/1; 0 for lvGA
+  // and unknown keys), and a replayed value stored into it, held to the
+  // key's range.
+  int32_t ScriptInteger(uint32_t key) const;
+  void StoreScriptInteger(uint32_t key, int32_t value);
 
 protected:
   QVImage* m_CurrentImage = nullptr;       // not owned: the bridge's
@@ -230,10 +311,3 @@ protected:
 // own find the application's art, strings and cursor through it; nothing
 // owns or deletes it.
 QVResourceFile* PlugInResourceFile();
-
-// Opens the about window, a 331 x 486 splash window showing picture 144 of
-// the resource file (the plug-in's when null) that closes itself when
-// clicked: centred over the owner's client area (the owner is also its
-// parent) or, without an owner, on the screen. The window, or null when it
-// cannot be made.
-QVSplashWin* ShowAboutWindow(QVWindow* owner, QVResourceFile* resources);

@@ -2,9 +2,9 @@
 // file-attributes commands.
 #include "lumivexwindow.h"
 
-#include "appaccess.h"
 #include "appshell.h"
 #include "controlpanel.h"
+#include "lumivexapp.h"
 #include "lumivexutils.h"
 #include "prefswindow.h"
 #include "previewpane.h"
@@ -85,9 +85,9 @@ bool LumivexWindow::HandleCommand(QVEvent& event)
   case kAutomatic:
     ShowHint(value == 1 ? kHintAutomatic : kHintNormal);
     if (value == kAutomatic) {
-      FinishAutomatic();
+      const bool corrected = FinishAutomatic();
       if (AppShell* bridge = Bridge())
-        bridge->Quit(0);
+        bridge->Quit(corrected ? 0 : 2);
     }
     break;
   case kFullSizeView: SwitchView(event, true); break;
@@ -170,8 +170,10 @@ bool LumivexWindow::HandleCommand(QVEvent& event)
     ShowBusyView();
     if (m_ControlPanel)
       m_ControlPanel->LayoutPreview();
-    RunFullCorrection(false);
-    if (AppShell* bridge = Bridge()) {
+    // A correction that failed is not handed to the host.
+    if (!RunFullCorrection(false))
+      ReportCorrectionFailure();
+    else if (AppShell* bridge = Bridge()) {
       QVFileSpec none;
       bridge->DeliverImage(m_PreviewPane ? m_PreviewPane->GetImage() : nullptr, &none, this);
     }
@@ -194,7 +196,7 @@ bool LumivexWindow::HandleCommand(QVEvent& event)
   case kOnlineFAQ: LumivexUtils::ShellOpen((std::string(kWebServer) + kSupportPage).c_str()); break;
   case kAbout: ShowAboutWindow(m_ControlPanel, nullptr); break;
   case kPreferences:
-    if (PrefsRecord* preferences = CurrentPreferences())
+    if (PrefsRecord* preferences = LumivexApp::Current() ? LumivexApp::Current()->GetPreferences() : nullptr)
       if (auto* prefs = new (std::nothrow) PrefsWindow(this, preferences))
         prefs->CreateControls();
     break;

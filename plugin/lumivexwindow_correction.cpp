@@ -1,45 +1,234 @@
-// The correction run and the engine settings taken from the controls.
-//
-// Interim: until the correction run is built, each operation only notes
-// its call (pendingcalls.h); SetImage also makes the image the current one.
+// The correction run: the live preview, the full run on the host's image,
+// the engine settings taken from the controls and the pixel steps around
+// the engine.
 #include "lumivexwindow.h"
 
-#include "pendingcalls.h"
+#include "controlpanel.h"
+#include "engineparams.h"
+#include "lumivexdescreen.h"
+#include "lumivexdespeckle.h"
+#include "lumivexutils.h"
+#include "previewpane.h"
+#include "qvcommon/qvbutton.h"
+#include "qvcommon/qvimage.h"
+#include "qvcommon/qvmenu.h"
+#include "qvcommon/qvmenuitem.h"
+#include "qvcommon/qvslider.h"
 
-#include <string>
+#include <algorithm>
+#include <new>
 
 namespace {
 
-const char* Flag(bool on) { return on ? "true" : "false"; }
+void WaitCursor() { SetCursor(LoadCursorA(nullptr, IDC_WAIT)); }
+
+int32_t Checked(QVButton* box, int32_t otherwise) { return box ? (box->ButtonOn() ? 1 : 0) : otherwise; }
 
 } // namespace
+
+bool LumivexWindow::HasImage() const { return m_CurrentImage && m_CurrentImage->HasPixels(); }
 
 bool LumivexWindow::SetImage(QVImage* image, bool redraw)
 {
   m_CurrentImage = image;
-  RecordPendingCall(std::string("SetImage(") + (image ? "image" : "null") + ", " + Flag(redraw) + ")");
+  if (!redraw)
+    return true;
+  if (m_PreviewPane) {
+    m_PreviewPane->HideWindow();
+    m_PreviewPane->SetImage(image);
+  }
+  RunPreviewCorrection(true, false);
+  if (m_PreviewPane)
+    m_PreviewPane->InvalWindow(nullptr, 0);
+  // The panel has no controls that depend on the image.
+  ShowNormalView();
+  return true;
+}
+
+bool LumivexWindow::Correct(QVImage* image, QVRect& area, const AdjustParams* settings, bool finish)
+{
+  uint8_t* buffer = image->pixels + static_cast<int64_t>(area.Top()) * image->rowBytes +
+                    static_cast<int64_t>(area.Left()) * image->bytesPerPixel;
+  const auto pass = [&] {
+    return DoAdjustments(buffer, area.Height(), area.Width(), image->rowBytes, image->bytesPerPixel, nullptr,
+                         nullptr) == LUMIVEX_OK;
+  };
+  if (m_SubDetailOn) {
+    const AdjustParams preparatory = engineparams::PreparatoryRecord(m_Settings);
+    SetParams(&preparatory);
+    for (int32_t i = 0; i < m_SubDetailAmount; ++i)
+      if (!pass())
+        return false;
+  }
+  SetParams(settings);
+  ApplyColorShift(image, image, area);
+  if (m_DescreenOn) {
+    LumivexDescreen descreen;
+    descreen.Analyze(image);
+    descreen.Apply(image);
+  }
+  if (m_DespeckleOn) {
+    LumivexDespeckle despeckle;
+    despeckle.Apply(image);
+  }
+  if (!finish)
+    return true;
+  if (!pass())
+    return false;
+  ApplySaturationBrightness(image, image, area);
   return true;
 }
 
 void LumivexWindow::RunPreviewCorrection(bool correct, bool redraw)
 {
-  RecordPendingCall(std::string("RunPreviewCorrection(") + Flag(correct) + ", " + Flag(redraw) + ")");
+  if (m_ControlDown || !HasImage() || !m_PreviewPane)
+    return;
+  WaitCursor();
+  delete m_CorrectedPreview;
+  m_CorrectedPreview = nullptr;
+  const QVRect client = m_PreviewPane->GetClientRect();
+  QVRect area;
+  QVImage* preview = nullptr;
+  if (m_ReducedPreview) {
+    QVRect fitted = client;
+    const QVRect whole(0, 0, m_CurrentImage->width, m_CurrentImage->height);
+    double factor = 1.0;
+    LumivexUtils::FitImageRect(&whole, &fitted, &factor);
+    if (fitted.Width() > 0 && fitted.Height() > 0)
+      preview = new (std::nothrow) QVImage(fitted.Width(), fitted.Height(), m_CurrentImage->bytesPerPixel, nullptr);
+    if (preview && preview->HasPixels()) {
+      LumivexUtils::ResampleImage(m_CurrentImage, preview);
+      delete m_UncorrectedPreview;
+      m_UncorrectedPreview = new (std::nothrow) QVImage(preview);
+    }
+    area.SetLTWH(0, 0, fitted.Width(), fitted.Height());
+  } else {
+    preview = new (std::nothrow) QVImage(m_CurrentImage);
+    // Only the part the pane shows: the offset is where the image's corner
+    // is drawn (0 or less), so the visible part starts at its negation.
+    const QVPoint offset = m_PreviewPane->GetScrollOffset();
+    const int32_t x = std::min(offset.X(), 0), y = std::min(offset.Y(), 0);
+    const int32_t columns = m_CurrentImage->width + x <= client.Width() ? m_CurrentImage->width + x : client.Width();
+    const int32_t rows = m_CurrentImage->height + y <= client.Height() ? m_CurrentImage->height + y : client.Height();
+    area.SetLTRB(-x, -y, columns - x, rows - y);
+  }
+  if (!preview || !preview->HasPixels()) {
+    // Nothing to show: the pane keeps no pointer to the deleted preview.
+    delete preview;
+    m_PreviewPane->SetImage(nullptr);
+    if (redraw)
+      m_PreviewPane->InvalWindow(nullptr, 0);
+    SetCursorArrow();
+    return;
+  }
+  m_CorrectedPreview = preview;
+  QVRect inside;
+  if (correct && engineparams::UsableArea(preview, preview, area, &inside)) {
+    const AdjustParams record = engineparams::EngineRecord(m_Settings);
+    Correct(preview, inside, &record, m_EnhanceOn != 0);
+  }
+  m_PreviewPane->SetImage(m_CorrectedPreview);
+  if (redraw)
+    m_PreviewPane->InvalWindow(nullptr, 0);
+  SetCursorArrow();
 }
 
-void LumivexWindow::RunFullCorrection(bool reapplyPreset)
+bool LumivexWindow::RunFullCorrection(bool reapplyPreset)
 {
-  RecordPendingCall(std::string("RunFullCorrection(") + Flag(reapplyPreset) + ")");
+  if (!HasImage())
+    return true;
+  WaitCursor();
+  // The preset comes first, so that its Sub-Detail settings take part.
+  bool engineDefaults = false;
+  if (reapplyPreset) {
+    if (ApplySelectedPreset())
+      SetCurrentPreset(m_PresetMenu->GetItemName(m_PresetMenu->GetSelectedNum()));
+    else
+      engineDefaults = true;
+  }
+  QVRect area(0, 0, m_CurrentImage->width, m_CurrentImage->height);
+  const AdjustParams record = engineparams::EngineRecord(m_Settings);
+  const bool corrected = Correct(m_CurrentImage, area, engineDefaults ? nullptr : &record, true);
+  SetCursorArrow();
+  return corrected;
 }
 
-void LumivexWindow::SettingsFromControls() { RecordPendingCall("SettingsFromControls()"); }
+bool LumivexWindow::ApplySelectedPreset()
+{
+  if (!m_PresetMenu || !m_ControlPanel)
+    return false;
+  const int32_t selected = m_PresetMenu->GetSelectedNum();
+  const QVMenuItem* item = m_PresetMenu->GetItem(selected);
+  const char* name = m_PresetMenu->GetItemName(selected);
+  if (!item || item->IsSeparator() || !name || !*name)
+    return false;
+  return m_ControlPanel->ApplyPresetByName(name);
+}
 
-void LumivexWindow::RefreshPreview() { RecordPendingCall("RefreshPreview()"); }
+void LumivexWindow::SettingsFromControls()
+{
+  if (!m_ControlPanel)
+    return;
+  const auto value = [this](int32_t id, int32_t otherwise) {
+    const QVSlider* slider = m_ControlPanel->GetSlider(id);
+    return slider ? slider->GetValue() : otherwise;
+  };
+  m_Settings.colorLevel = static_cast<int16_t>(value(kColors, m_Settings.colorLevel));
+  m_Settings.contrastLevel = static_cast<int16_t>(value(kContrast, m_Settings.contrastLevel));
+  m_Settings.sharpenLevel =
+      static_cast<int16_t>(std::clamp(value(kSharpen, m_Settings.sharpenLevel), 2, int32_t{ControlPanel::kSharpenCap}));
+  m_Settings.noiseLevel = static_cast<int16_t>(value(kAntiNoise, m_Settings.noiseLevel));
+  if (m_ControlPanel->GetSlider(kTonalRange))
+    m_Settings.tonalGamma = GammaForIndex(value(kTonalRange, kDefaultGammaIndex));
+  m_Saturation = value(kSaturate, m_Saturation);
+  m_Brightness = value(kBrightness, m_Brightness);
+  m_Red = value(kRed, m_Red);
+  m_Green = value(kGreen, m_Green);
+  m_Blue = value(kBlue, m_Blue);
+  m_DespeckleOn = Checked(m_ControlPanel->GetDespeckleBox(), m_DespeckleOn);
+  m_DescreenOn = Checked(m_ControlPanel->GetAntiMoireBox(), m_DescreenOn);
+  m_SubDetailOn = static_cast<uint8_t>(Checked(m_ControlPanel->GetSubDetailBox(), m_SubDetailOn));
+  if (const QVMenu* amount = m_ControlPanel->GetAmountMenu())
+    m_SubDetailAmount = amount->GetSelectedNum() + 1;
+}
 
-void LumivexWindow::ResetSettings() { RecordPendingCall("ResetSettings()"); }
+void LumivexWindow::RefreshPreview() { RunPreviewCorrection(true, true); }
 
-void LumivexWindow::SetEnhance(bool on) { RecordPendingCall(std::string("SetEnhance(") + Flag(on) + ")"); }
+void LumivexWindow::ResetSettings()
+{
+  m_Settings.colorLevel = m_PanelDefaults.colour;
+  m_Settings.contrastLevel = m_PanelDefaults.contrast;
+  m_Settings.sharpenLevel = m_PanelDefaults.sharpen;
+  m_Settings.noiseLevel = m_PanelDefaults.noise;
+  m_Saturation = m_PanelDefaults.saturation;
+  m_Brightness = m_PanelDefaults.brightness;
+  m_Settings.tonalGamma = GammaForIndex(m_PanelDefaults.tonalRange);
+  m_Red = m_Green = m_Blue = 0;
+  m_DespeckleOn = m_DescreenOn = 0;
+  m_SubDetailOn = 0;
+  m_SubDetailAmount = 2;
+  RunPreviewCorrection(true, true);
+}
+
+void LumivexWindow::SetEnhance(bool on)
+{
+  m_EnhanceOn = on ? 1 : 0;
+  RunPreviewCorrection(true, true);
+}
 
 void LumivexWindow::SetSubDetail(bool on, int amount)
 {
-  RecordPendingCall(std::string("SetSubDetail(") + Flag(on) + ", " + std::to_string(amount) + ")");
+  m_SubDetailOn = on ? 1 : 0;
+  m_SubDetailAmount = amount;
+  RunPreviewCorrection(true, true);
+}
+
+void LumivexWindow::ApplyColorShift(QVImage* source, QVImage* target, QVRect& area)
+{
+  engineparams::ColorShift(source, target, area, m_Red, m_Green, m_Blue);
+}
+
+void LumivexWindow::ApplySaturationBrightness(QVImage* source, QVImage* target, QVRect& area)
+{
+  engineparams::SaturationBrightness(source, target, area, m_Saturation, m_Brightness);
 }

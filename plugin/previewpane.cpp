@@ -1,7 +1,7 @@
 #include "previewpane.h"
 
-#include "appaccess.h"
 #include "filterpluginshell.h"
+#include "lumivexapp.h"
 #include "lumivexwindow.h"
 #include "qvcommon/qvdevice.h"
 #include "qvcommon/qvimage.h"
@@ -71,7 +71,7 @@ bool PreviewPane::HandlePaint(QVEvent& event)
     ResetScrollOffset();
   ClampOffset();
   // The host draws it when it is the one application that offers to.
-  auto* host = dynamic_cast<FilterPlugInShell*>(CurrentBridge());
+  auto* host = dynamic_cast<FilterPlugInShell*>(LumivexApp::Current() ? LumivexApp::Current()->GetBridge() : nullptr);
   if (!host || !host->DisplayPixels(device, source, QVPoint(m_OffsetX, m_OffsetY), m_Image, nullptr))
     m_Image->Display(&device, source, static_cast<int16_t>(m_OffsetX), static_cast<int16_t>(m_OffsetY));
   return true;

@@ -140,6 +140,8 @@ protected:
   int32_t parameterA_ = 0;
   int32_t parameterB_ = 0;
   int32_t presetCode_ = effectids::kAuto;
+  // Set at creation and cleared when a slider moves; nothing reads it.
+  bool changedByHand_ = true;
   int32_t maskMode_ = 0;
 
   // ---- The mask brush's state (read by the test effect) ----

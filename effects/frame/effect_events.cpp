@@ -53,6 +53,7 @@ bool Effect::SliderEvent(int32_t controlId, int32_t value)
   parameter = limited;
   PushUndo(controlId);
   presetCode_ = kByHand;
+  changedByHand_ = false;
   // A value the slider could not hold is shown as the one kept.
   if (limited != value)
     SendSlider(slider, limited, 0);

@@ -54,18 +54,18 @@ TEST(Exports, EachModuleExportsExactlyTheSeventeenEntryFunctions)
 TEST(Exports, AModuleWithoutAnEntryFunctionIsRefusedByName)
 {
   lvfx::EffectModule module;
-  std::string error;
+  lvxtext::Error error;
   EXPECT_FALSE(module.Load(LUMIVEXPI_PATH, &error));
-  EXPECT_NE(error.find("does not export AddInstance"), std::string::npos) << error;
+  EXPECT_NE(error.message.find("does not export AddInstance"), std::string::npos) << error.message;
   EXPECT_EQ(module.Handle(), nullptr);
 }
 
 TEST(Exports, TwoModulesInOneProcessKeepTablesOfTheirOwn)
 {
   lvfx::EffectModule despeckle, descreen;
-  std::string error;
-  ASSERT_TRUE(despeckle.Load(DESPECKLE_PATH, &error)) << error;
-  ASSERT_TRUE(descreen.Load(DESCREEN_PATH, &error)) << error;
+  lvxtext::Error error;
+  ASSERT_TRUE(despeckle.Load(DESPECKLE_PATH, &error)) << error.message;
+  ASSERT_TRUE(descreen.Load(DESCREEN_PATH, &error)) << error.message;
   int32_t index = -1;
   for (int32_t i = 0; i < 3; ++i) {
     ASSERT_EQ(despeckle.Exports().AddInstance(&index), 1);
@@ -86,8 +86,8 @@ TEST(Exports, TwoModulesInOneProcessKeepTablesOfTheirOwn)
 TEST(Exports, TheHundredAndFirstInstanceIsRefusedEvenAfterClearing)
 {
   lvfx::EffectModule module;
-  std::string error;
-  ASSERT_TRUE(module.Load(DESPECKLE_PATH, &error)) << error;
+  lvxtext::Error error;
+  ASSERT_TRUE(module.Load(DESPECKLE_PATH, &error)) << error.message;
   const lvfx::EffectExports& x = module.Exports();
   int32_t index = -1;
   for (int32_t i = 0; i < 100; ++i)
@@ -106,8 +106,8 @@ TEST(Exports, TheHundredAndFirstInstanceIsRefusedEvenAfterClearing)
 TEST(Exports, EveryEntryOnADeletedSlotOrBadIndexGivesZeroAndNoCallback)
 {
   lvfx::EffectModule module;
-  std::string error;
-  ASSERT_TRUE(module.Load(DESPECKLE_PATH, &error)) << error;
+  lvxtext::Error error;
+  ASSERT_TRUE(module.Load(DESPECKLE_PATH, &error)) << error.message;
   const lvfx::EffectExports& x = module.Exports();
   int32_t index = -1;
   ASSERT_EQ(x.AddInstance(&index), 1);
@@ -149,8 +149,8 @@ TEST(Exports, EveryEntryOnADeletedSlotOrBadIndexGivesZeroAndNoCallback)
 TEST(Exports, AFailedCreationLeavesTheCountAsItWas)
 {
   lvfx::EffectModule module;
-  std::string error;
-  ASSERT_TRUE(module.Load(TESTMODULE_PATH, &error)) << error;
+  lvxtext::Error error;
+  ASSERT_TRUE(module.Load(TESTMODULE_PATH, &error)) << error.message;
   auto failNext = fxtest::Export<int32_t (*)()>(module, "TestFailNextCreation");
   ASSERT_NE(failNext, nullptr);
   int32_t index = -5;
@@ -167,8 +167,8 @@ TEST(Exports, GetInfoDescribesTheEffectAndRefusesANullRecord)
 {
   for (const auto& [path, id] : {std::pair{DESPECKLE_PATH, 31}, std::pair{DESCREEN_PATH, 30}}) {
     lvfx::EffectModule module;
-    std::string error;
-    ASSERT_TRUE(module.Load(path, &error)) << error;
+    lvxtext::Error error;
+    ASSERT_TRUE(module.Load(path, &error)) << error.message;
     int32_t index = -1;
     ASSERT_EQ(module.Exports().AddInstance(&index), 1);
     EffectInfo info{-1, -1, -1, -1, -1, -1, -1};

@@ -24,8 +24,8 @@ class ModuleTest : public ::testing::Test {
 protected:
   void Load(const char* path)
   {
-    std::string error;
-    ASSERT_TRUE(module.Load(path, &error)) << error;
+    lvxtext::Error error;
+    ASSERT_TRUE(module.Load(path, &error)) << error.message;
     session = std::make_unique<lvfx::Session>(module.Exports());
   }
   // AddInstance, GetInfo, Initialize and SetImageInfo on the document.

@@ -176,33 +176,41 @@ bool XServer::WaitUntilUnmapped(Window window, double seconds)
   return false;
 }
 
-std::vector<uint32_t> XServer::Grab(Window window, int* width, int* height)
+bool XServer::Size(Window window, int* width, int* height)
 {
   XWindowAttributes attributes{};
   if (!display_ || !XGetWindowAttributes(display_, window, &attributes))
+    return false;
+  *width = attributes.width;
+  *height = attributes.height;
+  return true;
+}
+
+std::vector<uint32_t> XServer::Grab(Window window, int left, int top, int width, int height)
+{
+  if (width == 0 && !Size(window, &width, &height))
     return {};
-  XImage* image = XGetImage(display_, window, 0, 0, unsigned(attributes.width), unsigned(attributes.height),
-                            AllPlanes, ZPixmap);
+  XImage* image = display_ && width > 0 && height > 0
+                      ? XGetImage(display_, window, left, top, unsigned(width), unsigned(height), AllPlanes, ZPixmap)
+                      : nullptr;
   if (!image)
     return {};
   std::vector<uint32_t> pixels;
   for (int y = 0; y < image->height; ++y)
     for (int x = 0; x < image->width; ++x)
       pixels.push_back(uint32_t(XGetPixel(image, x, y)) & 0xFFFFFFu);
-  *width = image->width;
-  *height = image->height;
   XDestroyImage(image);
   return pixels;
 }
 
-bool XServer::WaitForPixels(Window window, const std::vector<uint32_t>& expected, int width,
-                            std::vector<uint32_t>* shown, int* shownWidth, std::string* why, double seconds)
+bool XServer::WaitForPixels(Window window, int left, int top, const std::vector<uint32_t>& expected, int width,
+                            std::vector<uint32_t>* shown, std::string* why, double seconds)
 {
+  const int height = width > 0 ? int(expected.size()) / width : 0;
   const auto deadline = Deadline(seconds);
   do {
-    int height = 0;
-    *shown = Grab(window, shownWidth, &height);
-    if (SamePixels(*shown, *shownWidth, expected, width, why))
+    *shown = Grab(window, left, top, width, height);
+    if (SamePixels(*shown, width, expected, width, why))
       return true;
     Breathe();
   } while (Clock::now() < deadline);

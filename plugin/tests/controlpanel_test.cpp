@@ -2,6 +2,7 @@
 // notifications into the main window's commands, Enhance and Reset, the
 // preview layout, its toolbars and closing it.
 #include "appshell.h"
+#include "lumivexapp.h"
 #include "lumivextoolbar.h"
 #include "presetcontrols.h"
 #include "qvcommon/qvimage.h"
@@ -28,7 +29,6 @@ protected:
     standin::Pump();
     client = panel->GetClientRect();
     window->commands.clear();
-    ClearPendingCalls();
   }
   void TearDown() override
   {
@@ -182,7 +182,7 @@ TEST_F(Panel, EnhanceOffDisablesOnlyTheEnhancementSliders)
   EXPECT_FALSE(panel->GetEnhanceBox()->ButtonOn());
   for (int32_t id = 111; id <= 120; ++id)
     EXPECT_EQ(ThumbPixels(id) > 0, id >= 118) << id;
-  EXPECT_EQ(Pending(), std::vector<std::string>{"SetEnhance(false)"});
+  EXPECT_EQ(window->m_EnhanceOn, 0);
   EXPECT_TRUE(window->commands.empty()) << "Enhance is the panel's own";
   panel->EnableEnhance(true);
   for (int32_t id = 111; id <= 117; ++id)
@@ -196,6 +196,9 @@ TEST_F(Panel, ResetPutsTheControlsBackThenResetsTheSettings)
   for (QVButton* box : {panel->GetDespeckleBox(), panel->GetAntiMoireBox(), panel->GetSubDetailBox()})
     box->SetCheck(1);
   panel->GetAmountMenu()->SetSelectedNum(4);
+  window->m_Settings.contrastLevel = 3;
+  window->m_Red = 40;
+  window->m_SubDetailOn = 1;
   ClickAt(panel->GetResetButton()->GetWnd(), 5, 5);
   standin::Pump();
   // The defaults copy: colour 7, saturation 0, contrast 7, sharpen 6, noise
@@ -209,7 +212,9 @@ TEST_F(Panel, ResetPutsTheControlsBackThenResetsTheSettings)
   EXPECT_STREQ(panel->GetAmountMenu()->GetControlText(), "2");
   ASSERT_EQ(window->commands.size(), 1u);
   EXPECT_EQ(window->commands[0].id, 108);
-  EXPECT_EQ(Pending(), std::vector<std::string>{"ResetSettings()"});
+  EXPECT_EQ(window->m_Settings.contrastLevel, 7);
+  EXPECT_EQ(window->m_Red, 0);
+  EXPECT_EQ(window->m_SubDetailOn, 0);
 }
 
 TEST_F(Panel, LayoutCentresThePaneOnTheAreaAndRedrawsTheShadows)
@@ -306,7 +311,7 @@ TEST_F(Panel, MenusOfTheBarsReachTheMainWindow)
 TEST_F(Panel, ClosingThePanelCancelsTheRun)
 {
   StandaloneAppShell shell(standin::MainModule());
-  SetApplicationAccess(&shell, nullptr);
+  LumivexApp app(&shell);
   standin::CloseBox(panel->GetWnd());
   standin::Pump();
   MSG quit{};
@@ -337,28 +342,37 @@ TEST_F(Panel, TheTopBarPaintsTheSideBarsShadowAndABarWithoutShadowsOnlyItsFace)
 
 TEST_F(Panel, PresetsReachTheControlsAndTheMainWindowsHooks)
 {
+  auto image = Image(40, 30);
+  window->SetImage(image.get(), false);
   PresetRecord record = apptest::DistinctRecord();
+  window->m_EnhanceOn = 0;
   panel->ApplyPresetRecord(&record);
   EXPECT_EQ(BuildPresetRecord(panel->Controls()), record);
-  EXPECT_EQ(Pending(), (std::vector<std::string>{"SetEnhance(true)", "SettingsFromControls()"}));
+  // The main window took the record's settings from the controls.
+  EXPECT_EQ(window->m_EnhanceOn, 1);
+  EXPECT_EQ(window->m_Settings.colorLevel, panel->GetSlider(111)->GetValue());
+  EXPECT_EQ(window->m_Red, panel->GetSlider(118)->GetValue());
+  EXPECT_EQ(window->m_DespeckleOn, record.despeckle);
+  const AdjustParams applied = window->m_Settings;
   panel->ApplyPresetRecord(nullptr);
-  EXPECT_EQ(Pending().size(), 2u);
+  EXPECT_EQ(std::memcmp(&applied, &window->m_Settings, sizeof applied), 0);
 
   // By name: the registry's record; an unknown name changes nothing.
   record.colors = 2;
   record.enhance = 0;
   apptest::PutBytes("Software\\Tarnwell\\Lumivex\\Presets", "Mine", record.Bytes());
-  ClearPendingCalls();
-  EXPECT_TRUE(panel->ApplyPresetByName("Unknown"));
-  EXPECT_TRUE(Pending().empty());
+  EXPECT_FALSE(panel->ApplyPresetByName("Unknown"));
+  EXPECT_EQ(std::memcmp(&applied, &window->m_Settings, sizeof applied), 0);
   EXPECT_TRUE(panel->ApplyPresetByName("Mine"));
   EXPECT_FALSE(panel->GetEnhanceBox()->ButtonOn());
   EXPECT_EQ(panel->GetSlider(111)->GetValue(), 12) << "Enhance off keeps the enhancement sliders";
-  EXPECT_EQ(Pending(), (std::vector<std::string>{"SetEnhance(false)", "SettingsFromControls()"}));
+  EXPECT_EQ(window->m_EnhanceOn, 0);
 
   // Loading and leaving the manager with Done applies nothing but redraws.
-  ClearPendingCalls();
+  window->ForgetPreview();
   standin::AddIdleStep([] { ClickAt(GetActiveWindow(), 110 + 5, 240 + 5); });
   Notify(ControlPanel::kLoadPreset);
-  EXPECT_EQ(Pending(), std::vector<std::string>{"RefreshPreview()"});
+  EXPECT_TRUE(window->PreviewRan());
+  window->ForgetPreview();
+  window->SetImage(nullptr, false);
 }

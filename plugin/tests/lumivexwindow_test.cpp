@@ -4,12 +4,14 @@
 #include "appshell.h"
 #include "filterpluginshell.h"
 #include "infowindow.h"
+#include "lumivexapp.h"
 #include "lvxtest/testenv.h"
 #include "prefsrecord.h"
 #include "prefswindow.h"
 #include "qvcommon/qvimage.h"
 #include "qvcommon/qvmenu.h"
 #include "qvcommon/qvmenuitem.h"
+#include "qvcommon/qvpicturedisplay.h"
 #include "windowstest.h"
 
 #include <cstdlib>
@@ -21,7 +23,6 @@ namespace {
 
 const char* const kProductKey = "Software\\Tarnwell\\Lumivex\\";
 const char* const kPresetsKey = "Software\\Tarnwell\\Lumivex\\Presets";
-const std::string kPreview = "RunPreviewCorrection(true, true)";
 
 // The framework window whose object a handle carries.
 template <class T> T* ObjectOf(HWND window) { return reinterpret_cast<T*>(GetWindowLongA(window, GWL_USERDATA)); }
@@ -57,7 +58,7 @@ TEST_F(MainWindow, StartsWithTheDefaultsAsTheKeyWindowAndReadsTheScriptingParame
             229 * 65536 + 190 * 256 + 168);
   EXPECT_EQ(window.m_ReducedPreview, 1);
   EXPECT_FALSE(window.Visible()) << "hidden until its controls are made";
-  EXPECT_EQ(Pending(), std::vector<std::string>{"ReadScriptParameters()"});
+  EXPECT_EQ(window.m_DialogWanted, 1) << "no host, no recorded settings: the dialog";
 }
 
 TEST_F(MainWindow, ItsArtAndStringsComeFromThePlugInsModuleNeverTheFrameworks)
@@ -85,6 +86,9 @@ TEST_F(MainWindow, ItsArtAndStringsComeFromThePlugInsModuleNeverTheFrameworks)
 TEST_F(MainWindow, SliderAndBoxCommandsSetTheirFieldAndRunThePreview)
 {
   TestWindow window;
+  window.CreateControls();
+  auto image = Image(40, 30);
+  window.SetImage(image.get(), false);
   struct Case {
     int32_t id;
     LPARAM value;
@@ -119,10 +123,10 @@ TEST_F(MainWindow, SliderAndBoxCommandsSetTheirFieldAndRunThePreview)
       {16035, 0, [](TestWindow& w) { return w.m_DescreenOn; }, 0},
   };
   for (const Case& c : cases) {
-    ClearPendingCalls();
+    window.ForgetPreview();
     window.Send(c.id, c.value);
     EXPECT_EQ(c.field(window), c.expected) << c.id << " " << c.value;
-    EXPECT_EQ(Pending(), std::vector<std::string>{kPreview}) << c.id;
+    EXPECT_TRUE(window.PreviewRan()) << c.id;
   }
   // Tonal Range: gamma A from the table (index 9 is 2.1), gamma B kept; an
   // index past the table takes its last entry.
@@ -132,34 +136,63 @@ TEST_F(MainWindow, SliderAndBoxCommandsSetTheirFieldAndRunThePreview)
   window.Send(16015, 40);
   EXPECT_EQ(window.m_Settings.tonalGamma, 3.0);
   // An id outside the table changes nothing and runs nothing.
-  ClearPendingCalls();
+  window.ForgetPreview();
   const AdjustParams before = window.m_Settings;
   window.Send(4242, 7);
   window.Send(LumivexWindow::kSeparator, 1);
   EXPECT_EQ(std::memcmp(&before, &window.m_Settings, sizeof before), 0);
-  EXPECT_TRUE(Pending().empty());
+  EXPECT_FALSE(window.PreviewRan());
+  window.ForgetPreview();
 }
 
-TEST_F(MainWindow, SubDetailResetAndPresetCommandsCallTheirOperations)
+TEST_F(MainWindow, SubDetailResetPresetAndScannerCommandsReachTheirOperations)
 {
+  apptest::PutBytes(kPresetsKey, "Warm", apptest::DistinctRecord().Bytes());
   TestWindow window;
   window.CreateControls();
-  ClearPendingCalls();
-  window.Send(107, 1, 4);  // the box on, the amount menu at item 3
-  window.Send(107, 0, 3);
-  window.Send(109, 5);     // amount item "5"
+  auto image = Image(40, 30);
+  window.SetImage(image.get(), false);
+  struct Case {
+    int32_t id;
+    LPARAM value;
+    int32_t extra;
+    int on, amount;
+  };
+  // The box on with the amount menu at item 3, off at item 2, amount item "5".
+  for (const Case& c : {Case{107, 1, 4, 1, 4}, Case{107, 0, 3, 0, 3}, Case{109, 5, 0, 1, 5}}) {
+    window.ForgetPreview();
+    window.Send(c.id, c.value, c.extra);
+    EXPECT_EQ(window.m_SubDetailOn, c.on) << c.id;
+    EXPECT_EQ(window.m_SubDetailAmount, c.amount) << c.id;
+    EXPECT_TRUE(window.PreviewRan()) << c.id;
+  }
+  // Reset: the panel's defaults, every shift 0, the boxes off.
+  window.Send(113, 11);
+  window.Send(118, 30);
+  window.Send(121, 1);
   window.Send(108);
-  window.Send(32, 0);      // "Default"
-  window.Send(33, 1);      // the separator: nothing
-  window.m_PresetMenu->SetSelectedNum(0);
-  window.Send(1006, 0);
-  window.Send(16032);      // a drag ended
+  EXPECT_EQ(window.m_Settings.contrastLevel, 7);
+  EXPECT_EQ(window.m_Red, 0);
+  EXPECT_EQ(window.m_DespeckleOn, 0);
+  EXPECT_EQ(window.m_SubDetailAmount, 2);
+  // "Default" and the registry items are remembered; the separator is not.
+  window.Send(32, 0);
+  EXPECT_EQ(CurrentPreset(window), "Default");
+  window.m_PresetMenu->SetSelectedNum(2);
+  window.Send(33, 1);
+  EXPECT_EQ(CurrentPreset(window), "Default");
+  window.Send(1006, 2);
+  EXPECT_EQ(CurrentPreset(window), "Warm");
+  window.ForgetPreview();
+  window.Send(16032); // a drag ended
+  EXPECT_TRUE(window.PreviewRan());
+  // The scanner: no source on this machine, so nothing changes.
   window.Send(131);
   window.Send(132);
-  EXPECT_EQ(Pending(), (std::vector<std::string>{"SetSubDetail(true, 4)", "SetSubDetail(false, 3)",
-                                                 "SetSubDetail(true, 5)", "ResetSettings()",
-                                                 "SetCurrentPreset(\"Default\")", "SetCurrentPreset(\"Default\")",
-                                                 kPreview, "TwainAcquire()", "TwainSelectSource()"}));
+  ASSERT_EQ(standin::DialogLog().size(), 2u);
+  EXPECT_EQ(standin::DialogLog()[0].kind, "twain-acquire");
+  EXPECT_EQ(standin::DialogLog()[1].kind, "twain-select");
+  EXPECT_EQ(window.m_CurrentImage, image.get());
 }
 
 TEST_F(MainWindow, TheRollOverCommandsChangeTheHintAndSwitchOrFinish)
@@ -172,65 +205,73 @@ TEST_F(MainWindow, TheRollOverCommandsChangeTheHintAndSwitchOrFinish)
     int32_t id;
     LPARAM value;
     int32_t hint;
-    std::vector<std::string> pending;
+    bool panelShown;
   };
   const Case cases[] = {
-      {16001, 1, 135, {}},  // entering the custom button
-      {16001, 0, 136, {}},  // leaving it
-      {16002, 1, 134, {}},  // entering the automatic button
-      {16002, 0, 136, {}},
-      {16001, 16001, 136, {"ShowCustomView()"}}, // a click: the normal hint and the custom view
-      {16002, 16002, 136, {"FinishAutomatic()"}}, // no bridge: no quit to ask for
+      {16001, 1, 135, false},  // entering the custom button
+      {16001, 0, 136, false},  // leaving it
+      {16002, 1, 134, false},  // entering the automatic button
+      {16002, 0, 136, false},
+      {16001, 16001, 136, true}, // a click: the normal hint and the custom view
+      {16002, 16002, 136, true}, // no image: the automatic road does nothing
   };
   for (const Case& c : cases) {
-    ClearPendingCalls();
     window.Send(c.id, c.value);
     EXPECT_EQ(PixelsUnlike(hint, c.hint), 0) << c.id << " " << c.value;
-    EXPECT_EQ(Pending(), c.pending) << c.id << " " << c.value;
+    EXPECT_EQ(window.m_ControlPanel->Visible(), c.panelShown) << c.id << " " << c.value;
+    EXPECT_NE(window.Visible(), c.panelShown) << c.id << " " << c.value;
   }
-  // After the custom click the pane waits behind the busy picture.
-  window.m_PreviewPane->SetWindowPos(400, 100, 400, 292, 1);
-  window.m_ControlPanel->ShowWindow(QVWindow::eQVShowNormal);
-  standin::Pump();
-  EXPECT_EQ(PixelsUnlike(window.m_PreviewPane->GetWnd(), 184), 0);
+  EXPECT_EQ(window.GetClientRect().Height(), 290) << "no busy strip without an image";
+  // Without an image the custom view shows the no-image picture, and the
+  // pane waits with the busy picture as its background.
+  EXPECT_TRUE(window.m_EmptyPicture->Visible());
+  EXPECT_FALSE(Shown(window.m_PreviewPane));
+  EXPECT_FALSE(Shown(window.m_BusyPicture));
 }
 
 TEST_F(MainWindow, TheViewCommandsNeedAnImageAndAChange)
 {
   TestWindow window;
   window.CreateControls();
-  ClearPendingCalls();
   window.Send(16007);
-  window.Send(16008);
-  EXPECT_TRUE(Pending().empty()) << "no current image";
-  auto image = Image(40, 30);
+  EXPECT_EQ(window.m_FullSizeView, 0) << "no current image";
+  EXPECT_EQ(window.m_ReducedPreview, 1);
+  auto image = Image(1000, 800);
   window.SetImage(image.get(), false);
-  ClearPendingCalls();
-  window.Send(16007); // into the full-size view
+  window.Send(16007); // into the full-size view: the preview is the image's size
   window.Send(16007); // already there
   EXPECT_EQ(window.m_FullSizeView, 1);
-  window.Send(16008); // back
+  EXPECT_EQ(window.m_ReducedPreview, 0);
+  ASSERT_TRUE(window.PreviewRan());
+  EXPECT_EQ(window.m_CorrectedPreview->width, 1000);
+  window.Send(16008); // back: a reduced preview again
   window.Send(16008);
   EXPECT_EQ(window.m_FullSizeView, 0);
-  EXPECT_EQ(Pending(), (std::vector<std::string>{"SetReducedPreview(false)", kPreview, kPreview,
-                                                 "SetReducedPreview(true)", kPreview, kPreview}));
+  EXPECT_EQ(window.m_ReducedPreview, 1);
+  EXPECT_LT(window.m_CorrectedPreview->width, 1000);
 }
 
 TEST_F(MainWindow, ApplyAndCancelCommands)
 {
   StandaloneAppShell shell(standin::MainModule());
-  SetApplicationAccess(&shell, nullptr);
+  LumivexApp app(&shell);
   TestWindow window;
   window.CreateControls();
-  ClearPendingCalls();
+  // Apply: the busy strip, the shell asks where to save (and is cancelled),
+  // the loop is asked to end with 0.
   window.Send(16040);
-  // Without a current image the run goes on to the empty view; the shell
-  // asks where to save (and is cancelled).
+  EXPECT_EQ(window.GetClientRect().Height(), 49);
+  EXPECT_TRUE(Shown(window.m_BusyPicture));
+  MSG applied{};
+  ASSERT_TRUE(PeekMessageA(&applied, reinterpret_cast<HWND>(intptr_t{-1}), WM_QUIT, WM_QUIT, PM_REMOVE));
+  EXPECT_EQ(applied.wParam, 0u);
+  // 130 without a current image goes on to the empty view.
   window.Send(130);
-  EXPECT_EQ(Pending(), (std::vector<std::string>{"ShowBusyView()", "ApplyAndDeliver(true)", "ShowBusyView()",
-                                                 "RunFullCorrection(false)", "ShowEmptyView()"}));
-  ASSERT_EQ(standin::DialogLog().size(), 1u);
+  EXPECT_TRUE(Shown(window.m_EmptyPicture));
+  EXPECT_FALSE(Shown(window.m_BusyPicture));
+  ASSERT_EQ(standin::DialogLog().size(), 2u);
   EXPECT_EQ(standin::DialogLog()[0].kind, "GetSaveFileName");
+  EXPECT_EQ(standin::DialogLog()[1].kind, "GetSaveFileName");
   // Cancel, and closing the window, quit with 1.
   for (int closing = 0; closing < 2; ++closing) {
     if (closing)
@@ -314,8 +355,7 @@ TEST_F(MainWindow, AboutPreferencesAndFileAttributesOpenTheirPopups)
   // Preferences: only with a record to edit.
   window.Send(16104);
   EXPECT_EQ(GetActiveWindow(), window.GetWnd()) << "nothing opened";
-  PrefsRecord preferences;
-  SetApplicationAccess(nullptr, &preferences);
+  auto app = std::make_unique<LumivexApp>(nullptr);
   window.Send(16104);
   const HWND prefs = GetActiveWindow();
   ASSERT_NE(prefs, window.GetWnd());
@@ -335,7 +375,8 @@ TEST_F(MainWindow, AboutPreferencesAndFileAttributesOpenTheirPopups)
   // the file's name and size, no resolution.
   const std::string path = lvxtest::Source("samples/coffee.png");
   StandaloneAppShell shell(standin::MainModule());
-  SetApplicationAccess(&shell, &preferences);
+  app.reset();
+  app = std::make_unique<LumivexApp>(&shell);
   standin::QueueFileDialogAnswer(path.c_str());
   ASSERT_TRUE(shell.AcquireImage(0, &window));
   window.SetImage(shell.GetImage(), false);
@@ -368,7 +409,7 @@ TEST_F(MainWindow, TheHelpMenuOffersPreferencesAndAttributesOnlyStandAlone)
   all.insert(all.end(), {"Preferences", "File Attributes"});
   const Case cases[] = {{&standalone, all}, {&plugin, common}, {nullptr, common}};
   for (const Case& c : cases) {
-    SetApplicationAccess(c.bridge, nullptr);
+    std::unique_ptr<LumivexApp> app(c.bridge ? new LumivexApp(c.bridge) : nullptr);
     QVMenu* menu = window.CreateHelpMenu();
     ASSERT_NE(menu, nullptr);
     std::vector<std::string> items;
@@ -411,16 +452,19 @@ TEST_F(MainWindow, ShiftAndControlFromAnyFrameworkWindow)
   EXPECT_EQ(pane->GetImage(), current.get()) << "the full-size view shows the image itself";
   press(VK_SHIFT, false);
 
-  ClearPendingCalls();
+  // While Control is held no preview runs; releasing it runs one.
+  window.ForgetPreview();
   press(VK_CONTROL, true);
   EXPECT_EQ(window.m_ControlDown, 1);
-  EXPECT_TRUE(Pending().empty());
+  window.RunPreviewCorrection(true, true);
+  EXPECT_FALSE(window.PreviewRan());
   press(VK_CONTROL, false);
   EXPECT_EQ(window.m_ControlDown, 0);
-  EXPECT_EQ(Pending(), std::vector<std::string>{kPreview});
+  EXPECT_TRUE(window.PreviewRan());
+  window.ForgetPreview();
   press('A', true);
   press('A', false);
-  EXPECT_EQ(Pending(), std::vector<std::string>{kPreview}) << "other keys are not the window's";
+  EXPECT_FALSE(window.PreviewRan()) << "other keys are not the window's";
   window.m_CurrentImage = nullptr;
 }
 
@@ -466,7 +510,11 @@ TEST_F(MainWindow, ThePresetMenuListsTheRegistryAndSelectsTheRememberedName)
   };
   const Case cases[] = {{"Beta", 3}, {"Default", 0}, {"Gamma", 4}, {"Gone", 0}, {"", 0}, {nullptr, 0}};
   for (const Case& c : cases) {
-    SetPendingCurrentPreset(c.remembered);
+    apptest::FreshRegistry();
+    for (const char* name : {"Alpha", "Beta", "Gamma"})
+      apptest::PutBytes(kPresetsKey, name, apptest::DistinctRecord().Bytes());
+    if (c.remembered)
+      apptest::PutValue(kProductKey, "Current Preset", REG_SZ, c.remembered, std::strlen(c.remembered) + 1);
     TestWindow window;
     window.CreateControls();
     QVMenu* menu = window.m_PresetMenu;
@@ -490,15 +538,15 @@ TEST_F(MainWindow, AChosenRegistryItemIsRememberedByName)
   window.CreateControls();
   standin::Pump();
   QVMenu* menu = window.m_PresetMenu;
-  ClearPendingCalls();
   // A click on the menu opens it (its release sends 1006 too, so the item
   // selected at that moment is stored again), one on the item chooses it.
   ClickAt(menu->GetWnd(), 5, 5);
   standin::Pump();
+  EXPECT_EQ(CurrentPreset(window), "Default");
   ClickAt(menu->GetItem(2)->GetWnd(), 10, 10);
   standin::Pump();
   EXPECT_EQ(menu->GetSelectedNum(), 2);
-  EXPECT_EQ(Pending(), (std::vector<std::string>{"SetCurrentPreset(\"Default\")", "SetCurrentPreset(\"Warm\")"}));
+  EXPECT_EQ(CurrentPreset(window), "Warm");
   EXPECT_EQ(window.commands.back(), (Command{1006, 2, 0}));
 }
 

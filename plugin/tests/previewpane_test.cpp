@@ -4,6 +4,7 @@
 #include "appshell.h"
 #include "bridgetest.h"
 #include "hosttest.h"
+#include "lumivexapp.h"
 #include "qvcommon/qvimage.h"
 #include "windowstest.h"
 
@@ -193,7 +194,7 @@ protected:
   {
     std::vector<COLORREF> pixels;
     app.start = [&](AppShell& shell) {
-      SetApplicationAccess(&shell, nullptr);
+      LumivexApp application(&shell);
       shell.AcquireImage(0, nullptr);
       {
         RecordingWindow holder(kHolderRect);
@@ -207,7 +208,6 @@ protected:
           for (int x = 0; x < image.width; ++x)
             pixels.push_back(view.At(x, y));
       }
-      SetApplicationAccess(nullptr, nullptr);
       shell.Quit(1);
       return true;
     };

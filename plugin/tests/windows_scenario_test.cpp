@@ -65,25 +65,6 @@ TEST_F(HostRun, ThePanelIsDrivenByInjectedInputFromTheStartWindowToExit)
   step([](TestWindow& w) { ClickAt(w.m_CustomButton->GetWnd(), 40, 17); });
   step(noteHint);
 
-  // The view switch is still to come: the panel is shown here, with the
-  // photo fitted into its pane.
-  QVRect fittedRect;
-  step([&](TestWindow& w) {
-    w.HideWindow();
-    ControlPanel* p = w.m_ControlPanel;
-    p->ShowWindow(QVWindow::eQVShowNormal);
-    QVImage* photo = w.m_CurrentImage;
-    const QVRect imageRect(0, 0, photo->width, photo->height);
-    fittedRect = p->GetPreviewPane()->GetClientRect();
-    double factor = 0;
-    LumivexUtils::FitImageRect(&imageRect, &fittedRect, &factor);
-    auto* fitted = new QVImage(fittedRect.Width(), fittedRect.Height(), 3, nullptr);
-    LumivexUtils::ResampleImage(photo, fitted);
-    w.m_CorrectedPreview = fitted;
-    p->GetPreviewPane()->SetImage(fitted);
-    p->GetPreviewPane()->SetDisplay(true);
-    p->LayoutPreview();
-  });
   int paneMatches = -1;
   step([&](TestWindow& w) {
     ASSERT_TRUE(standin::SnapshotPng(standin::SurfaceTarget::Screen(), SnapshotPath("panel.png").c_str()));
@@ -133,10 +114,14 @@ TEST_F(HostRun, ThePanelIsDrivenByInjectedInputFromTheStartWindowToExit)
 
   AdjustParams settings{};
   uint8_t enhanceOn = 0;
+  std::pair<uint8_t, int32_t> subDetail;
+  std::string remembered;
   bool subDetailChecked = false, enhanceChecked = true;
   application.atEnd = [&](TestWindow& w) {
     settings = w.m_Settings;
     enhanceOn = w.m_EnhanceOn;
+    subDetail = {w.m_SubDetailOn, w.m_SubDetailAmount};
+    remembered = CurrentPreset(w);
     subDetailChecked = w.m_ControlPanel->GetSubDetailBox()->ButtonOn();
     enhanceChecked = w.m_ControlPanel->GetEnhanceBox()->ButtonOn();
   };
@@ -150,21 +135,17 @@ TEST_F(HostRun, ThePanelIsDrivenByInjectedInputFromTheStartWindowToExit)
   EXPECT_EQ(hints, (std::vector<int32_t>{135, 134, 136}));
   EXPECT_EQ(paneMatches, 0);
   EXPECT_TRUE(aboutGone);
-  // The window's settings: Colors as dragged, the rest as they started
-  // (Enhance and Sub-Detail reach operations that only note their call).
+  // The window's settings: Colors as dragged, Enhance off, Sub-Detail on
+  // with the amount chosen, the rest as they started.
   EXPECT_NE(dragged, 7);
   EXPECT_EQ(settings.colorLevel, dragged);
   EXPECT_EQ(settings.contrastLevel, 7);
   EXPECT_EQ(settings.sharpenLevel, 6);
-  EXPECT_EQ(enhanceOn, 1);
+  EXPECT_EQ(enhanceOn, 0);
+  EXPECT_EQ(subDetail, std::make_pair(uint8_t{1}, int32_t{4}));
   EXPECT_FALSE(enhanceChecked);
   EXPECT_TRUE(subDetailChecked);
-  EXPECT_EQ(PendingCalls(), (std::vector<std::string>{
-                                "ReadScriptParameters()", "GetCurrentPreset()", "SetImage(image, true)",
-                                // Opening the menu stores the item selected then, choosing
-                                // an item stores that one.
-                                "SetCurrentPreset(\"Default\")", "SetCurrentPreset(\"Landscape\")", "ShowCustomView()",
-                                "RunPreviewCorrection(true, true)", "SetEnhance(false)", "SetSubDetail(true, 4)"}));
+  EXPECT_EQ(remembered, "Landscape") << "the preset chosen in the start window";
   // The preset saved: the panel's settings of the moment.
   PresetRecord mine;
   const std::vector<uint8_t> bytes = apptest::GetBytes(kPresetsKey, "Mine");
@@ -191,8 +172,10 @@ TEST_F(HostRun, TheAutomaticButtonFinishesAndQuitsWithZero)
   lvhost::HostImage image = TestImage(plugInModeRGBColor, false, 12, 8);
   const lvhost::RunResult run = Run(image);
   EXPECT_EQ(run.result, noErr) << "Quit (0): the run counts as applied";
-  const std::vector<std::string>& calls = PendingCalls();
-  ASSERT_FALSE(calls.empty());
-  EXPECT_EQ(calls.back(), "FinishAutomatic()");
+  EXPECT_TRUE(run.committed) << "the corrected image went back to the host";
+  ASSERT_TRUE(run.recorded.has_value());
+  ASSERT_EQ(run.recorded->size(), 1u) << "the automatic road records its flag alone";
+  EXPECT_EQ((*run.recorded)[0].key, FourCC("lvAU"));
+  EXPECT_TRUE((*run.recorded)[0].boolean);
   EXPECT_EQ(standin::DumpWindowTree(), "(no windows)\n");
 }

@@ -1,24 +1,26 @@
 #pragma once
 // The application's windows in a real host run: lumivex-host's library
 // drives this executable's own ENTRYPOINT, whose plug-in shell starts a test
-// application that builds the main window as the application object will.
+// application: an application object over the shell, and a main window in
+// reach of the test built as the plug-in road builds its own.
 #include "bridgetest.h"
-#include "prefsrecord.h"
+#include "lumivexapp.h"
 #include "windowstest.h"
 
 #include <functional>
+#include <memory>
 
 namespace wintest {
 
-// Starts as the plug-in road does: the bridge and the preferences made
-// reachable, the main window over the host's window with its controls, the
-// host's image acquired and handed to it. Ends by deleting the window.
+// Starts as the plug-in road does: the application object over the shell,
+// the main window over the host's window with its controls, the host's
+// image acquired and handed to it. Ends by deleting the window and the
+// application object.
 class WindowsApplication : public ApplicationHooks {
 public:
   bool StartApplication(AppShell* bridge) override
   {
-    preferences.Load();
-    SetApplicationAccess(bridge, &preferences);
+    app = std::make_unique<LumivexApp>(bridge);
     window = new TestWindow(true, bridge->GetParentWindow());
     window->CreateControls();
     bridge->AcquireImage(0, window);
@@ -31,11 +33,11 @@ public:
       atEnd(*window);
     delete window;
     window = nullptr;
-    SetApplicationAccess(nullptr, nullptr);
+    app.reset();
   }
   bool ShowAboutWindow() override { return ::ShowAboutWindow(nullptr, nullptr) != nullptr; }
 
-  PrefsRecord preferences;
+  std::unique_ptr<LumivexApp> app;
   TestWindow* window = nullptr;
   // Looks at the window just before it goes.
   std::function<void(TestWindow&)> atEnd;
@@ -48,8 +50,6 @@ protected:
     Bridge::SetUp();
     apptest::FreshRegistry();
     standin::SetScreen(1024, 768, 32);
-    ClearPendingCalls();
-    SetPendingCurrentPreset(nullptr);
     InstallApplicationHooks(&application);
   }
   void TearDown() override

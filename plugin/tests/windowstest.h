@@ -3,10 +3,8 @@
 // executable carries LumivexPI's resource list, so the plug-in's art,
 // strings and cursor come from the executable's own module, as they come
 // from LumivexPI's when the host loads it.
-#include "appaccess.h"
 #include "controlpanel.h"
 #include "lumivexwindow.h"
-#include "pendingcalls.h"
 #include "previewpane.h"
 #include "qvbuttonmouseover.h"
 #include "qvcommon/qvimage.h"
@@ -134,6 +132,16 @@ public:
     static QVRect empty;
     return empty;
   }
+  // Drops the corrected preview, so that PreviewRan tells whether a
+  // preview run made a new one.
+  void ForgetPreview()
+  {
+    if (m_PreviewPane && m_PreviewPane->GetImage() == m_CorrectedPreview)
+      m_PreviewPane->SetImage(nullptr);
+    delete m_CorrectedPreview;
+    m_CorrectedPreview = nullptr;
+  }
+  bool PreviewRan() const { return m_CorrectedPreview != nullptr; }
 
   using LumivexWindow::m_AutomaticButton;
   using LumivexWindow::m_BusyPicture;
@@ -161,15 +169,33 @@ public:
   using LumivexWindow::m_Green;
   using LumivexWindow::m_Blue;
   using LumivexWindow::m_Settings;
+  using LumivexWindow::m_SubDetailAmount;
+  using LumivexWindow::m_SubDetailOn;
+  using LumivexWindow::m_AutomaticMode;
+  using LumivexWindow::m_ViewMode;
   using LumivexWindow::m_TitleStrip;
   using LumivexWindow::m_UncorrectedPreview;
 
   std::vector<Command> commands;
 };
 
-// Every test starts on a 1024 x 768 screen with an empty registry, no
-// bridge, no preferences and no calls noted; the framework's host module is
-// this executable.
+// Whether the window itself is shown (its parent may be hidden).
+inline bool Shown(const QVWindow* window)
+{
+  return window && (GetWindowLongA(window->GetWnd(), GWL_STYLE) & WS_VISIBLE) != 0;
+}
+
+// The remembered preset's name; "(none)" when none is remembered.
+inline std::string CurrentPreset(LumivexWindow& window)
+{
+  char* name = window.GetCurrentPreset();
+  const std::string text = name ? name : "(none)";
+  delete[] name;
+  return text;
+}
+
+// Every test starts on a 1024 x 768 screen with an empty registry and no
+// application object; the framework's host module is this executable.
 class Windows : public apptest::Registry {
 protected:
   void SetUp() override
@@ -177,18 +203,10 @@ protected:
     apptest::Registry::SetUp();
     standin::SetScreen(1024, 768, 32);
     SetHostInstance(standin::MainModule());
-    SetApplicationAccess(nullptr, nullptr);
-    ClearPendingCalls();
-    SetPendingCurrentPreset(nullptr);
     standin::ClearDialogLog();
     standin::ClearShellRequests();
   }
-  void TearDown() override
-  {
-    SetApplicationAccess(nullptr, nullptr);
-    standin::Reset();
-  }
-  static std::vector<std::string> Pending() { return PendingCalls(); }
+  void TearDown() override { standin::Reset(); }
 };
 
 // A 24-bit image of the size in one colour.

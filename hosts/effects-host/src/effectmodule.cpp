@@ -26,15 +26,13 @@ std::string ModulePath(const std::string& pathOrName)
 
 EffectModule::~EffectModule() { Unload(); }
 
-bool EffectModule::Load(const std::string& pathOrName, std::string* error)
+bool EffectModule::Load(const std::string& pathOrName, lvxtext::Error* error)
 {
   Unload();
   path_ = ModulePath(pathOrName);
   HMODULE module = LoadLibraryA(path_.c_str());
-  if (!module) {
-    *error = path_ + ": the module cannot be loaded: " + standin::LastLoadError();
-    return false;
-  }
+  if (!module)
+    return lvxtext::Fail(error, path_ + ": the module cannot be loaded: " + standin::LastLoadError());
   EffectExports e;
   // Resolving stops at the first export missing, so the linker's reason is
   // that export's.
@@ -61,9 +59,9 @@ bool EffectModule::Load(const std::string& pathOrName, std::string* error)
   get("Control_Event", &e.Control_Event);
   get("Preview_Event", &e.Preview_Event);
   if (missing) {
-    *error = path_ + ": the module does not export " + missing + " (" + standin::LastLoadError() + ")";
     FreeLibrary(module);
-    return false;
+    return lvxtext::Fail(error,
+                         path_ + ": the module does not export " + missing + " (" + standin::LastLoadError() + ")");
   }
   module_ = module;
   exports_ = e;

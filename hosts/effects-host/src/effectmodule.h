@@ -1,6 +1,7 @@
 #pragma once
 // Loading an effect module and resolving its seventeen exports by name.
 #include "effects/effectapi.h"
+#include "lvxtext/error.h"
 
 #include <string>
 
@@ -38,7 +39,7 @@ public:
   // Loads the module (see ModulePath) and resolves every export. False,
   // with nothing kept loaded, naming the module and the export that is
   // missing (with the dynamic linker's reason).
-  bool Load(const std::string& pathOrName, std::string* error);
+  bool Load(const std::string& pathOrName, lvxtext::Error* error);
   // FreeLibrary; true when there was nothing to free or it succeeded.
   bool Unload();
 

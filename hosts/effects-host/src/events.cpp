@@ -31,59 +31,46 @@ bool Numbers(const std::vector<std::string>& words, size_t from, std::initialize
 }
 
 // One event-file line; false with the reason.
-bool ParseLine(const std::vector<std::string>& w, HostEvent* e, std::string* error)
+bool ParseLine(const std::vector<std::string>& w, HostEvent* e, lvxtext::Error* error)
 {
   const std::string& verb = w[0];
   if (verb == "preset") {
     e->kind = HostEvent::Preset;
     e->id = w.size() == 2 ? PresetCode(w[1]) : 0;
-    if (e->id == 0)
-      *error = "preset needs auto, coarse, medium or fine";
-    return e->id != 0;
+    return e->id != 0 || lvxtext::Fail(error, "preset needs auto, coarse, medium or fine");
   }
   if (verb == "slider") {
     e->kind = HostEvent::Slider;
-    if (!Numbers(w, 1, {&e->id, &e->value}) || (e->id != 7 && e->id != 8)) {
-      *error = "slider needs the slider's id (7 or 8) and a value";
-      return false;
-    }
+    if (!Numbers(w, 1, {&e->id, &e->value}) || (e->id != 7 && e->id != 8))
+      return lvxtext::Fail(error, "slider needs the slider's id (7 or 8) and a value");
     return true;
   }
   if (verb == "control") {
     e->kind = HostEvent::Control;
-    if (!Numbers(w, 1, {&e->id, &e->value})) {
-      *error = "control needs a control id and a value";
-      return false;
-    }
+    if (!Numbers(w, 1, {&e->id, &e->value}))
+      return lvxtext::Fail(error, "control needs a control id and a value");
     return true;
   }
   if (verb == "marker") {
     e->kind = HostEvent::Mouse;
     e->id = 0;
-    if (!Numbers(w, 1, {&e->x, &e->y})) {
-      *error = "marker needs an image point X Y";
-      return false;
-    }
+    if (!Numbers(w, 1, {&e->x, &e->y}))
+      return lvxtext::Fail(error, "marker needs an image point X Y");
     return true;
   }
   if (verb == "mouse") {
     e->kind = HostEvent::Mouse;
-    if (!Numbers(w, 1, {&e->id, &e->x, &e->y})) {
-      *error = "mouse needs a kind and an image point X Y";
-      return false;
-    }
+    if (!Numbers(w, 1, {&e->id, &e->x, &e->y}))
+      return lvxtext::Fail(error, "mouse needs a kind and an image point X Y");
     return true;
   }
   if (verb == "undo" || verb == "redo" || verb == "revert") {
     e->kind = verb == "undo" ? HostEvent::Undo : verb == "redo" ? HostEvent::Redo : HostEvent::Revert;
-    if (w.size() != 1) {
-      *error = verb + " takes nothing after it";
-      return false;
-    }
+    if (w.size() != 1)
+      return lvxtext::Fail(error, verb + " takes nothing after it");
     return true;
   }
-  *error = "unknown event " + verb;
-  return false;
+  return lvxtext::Fail(error, "unknown event " + verb);
 }
 
 } // namespace
@@ -125,7 +112,7 @@ bool IsEventOption(const std::string& option, bool* takesValue)
   return false;
 }
 
-bool OptionEvent(const std::string& option, const std::string& value, HostEvent* e, std::string* error)
+bool OptionEvent(const std::string& option, const std::string& value, HostEvent* e, lvxtext::Error* error)
 {
   *e = HostEvent{};
   e->origin = option;
@@ -136,24 +123,18 @@ bool OptionEvent(const std::string& option, const std::string& value, HostEvent*
   if (option == "--preset") {
     e->kind = HostEvent::Preset;
     e->id = PresetCode(value);
-    if (e->id == 0)
-      *error = "--preset needs auto, coarse, medium or fine";
-    return e->id != 0;
+    return e->id != 0 || lvxtext::Fail(error, "--preset needs auto, coarse, medium or fine");
   }
   if (option == "--marker") {
     e->kind = HostEvent::Mouse;
     const size_t comma = value.find(',');
     if (comma == std::string::npos || !ParseInt(value.substr(0, comma), &e->x) ||
-        !ParseInt(value.substr(comma + 1), &e->y)) {
-      *error = "--marker needs X,Y";
-      return false;
-    }
+        !ParseInt(value.substr(comma + 1), &e->y))
+      return lvxtext::Fail(error, "--marker needs X,Y");
     return true;
   }
-  if (!ParseInt(value, &e->value)) {
-    *error = option + " needs a whole number";
-    return false;
-  }
+  if (!ParseInt(value, &e->value))
+    return lvxtext::Fail(error, option + " needs a whole number");
   if (option == "--a" || option == "--b") {
     e->kind = HostEvent::Slider;
     e->id = option == "--a" ? 7 : 8;
@@ -165,7 +146,7 @@ bool OptionEvent(const std::string& option, const std::string& value, HostEvent*
 }
 
 bool ParseEvents(const std::string& text, const std::string& origin, std::vector<HostEvent>* events,
-                 std::string* error)
+                 lvxtext::Error* error)
 {
   std::vector<HostEvent> parsed;
   std::istringstream in(text);
@@ -176,24 +157,20 @@ bool ParseEvents(const std::string& text, const std::string& origin, std::vector
       continue;
     HostEvent e;
     e.origin = origin + ":" + std::to_string(number);
-    std::string reason;
-    if (!ParseLine(words, &e, &reason)) {
-      *error = e.origin + ": " + reason;
-      return false;
-    }
+    lvxtext::Error reason;
+    if (!ParseLine(words, &e, &reason))
+      return lvxtext::Fail(error, e.origin + ": " + reason.message);
     parsed.push_back(std::move(e));
   }
   events->insert(events->end(), parsed.begin(), parsed.end());
   return true;
 }
 
-bool ReadEventFile(const std::string& path, std::vector<HostEvent>* events, std::string* error)
+bool ReadEventFile(const std::string& path, std::vector<HostEvent>* events, lvxtext::Error* error)
 {
   std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    *error = path + ": cannot be read";
-    return false;
-  }
+  if (!in)
+    return lvxtext::Fail(error, path + ": cannot be read");
   std::ostringstream text;
   text << in.rdbuf();
   return ParseEvents(text.str(), path, events, error);

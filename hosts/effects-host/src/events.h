@@ -8,6 +8,8 @@
 //   marker X Y                       a mouse-down at image point (X, Y)
 //   mouse KIND X Y                   a preview event of any kind
 //   undo | redo | revert
+#include "lvxtext/error.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -33,15 +35,15 @@ int32_t PresetCode(const std::string& name);
 // --revert; the last three take no value). A slider name stays a name
 // until the module's sliders are known. False, with the reason, for a bad
 // value.
-bool OptionEvent(const std::string& option, const std::string& value, HostEvent* event, std::string* error);
+bool OptionEvent(const std::string& option, const std::string& value, HostEvent* event, lvxtext::Error* error);
 // Whether the option is an event option, and whether it takes a value.
 bool IsEventOption(const std::string& option, bool* takesValue);
 
 // The events of a file's text, in order. False with "ORIGIN:LINE: reason"
 // for the first bad line, and no events.
 bool ParseEvents(const std::string& text, const std::string& origin, std::vector<HostEvent>* events,
-                 std::string* error);
-bool ReadEventFile(const std::string& path, std::vector<HostEvent>* events, std::string* error);
+                 lvxtext::Error* error);
+bool ReadEventFile(const std::string& path, std::vector<HostEvent>* events, lvxtext::Error* error);
 
 // A whole int32_t number; false for anything else.
 bool ParseInt(const std::string& text, int32_t* out);

@@ -13,7 +13,7 @@
 
 namespace lvfx {
 
-bool OutputFormat(const std::string& path, imaging::FileFormat* format, std::string* error)
+bool OutputFormat(const std::string& path, imaging::FileFormat* format, lvxtext::Error* error)
 {
   static const std::map<std::string, imaging::FileFormat> kFormats = {
       {"png", imaging::FileFormat::kPng},  {"jpg", imaging::FileFormat::kJpeg}, {"jpeg", imaging::FileFormat::kJpeg},
@@ -25,54 +25,48 @@ bool OutputFormat(const std::string& path, imaging::FileFormat* format, std::str
   std::string ext = dot == std::string::npos || (slash != std::string::npos && dot < slash) ? "" : path.substr(dot + 1);
   std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::tolower(c); });
   const auto it = kFormats.find(ext);
-  if (it == kFormats.end()) {
-    *error = path + ": give the output a .png, .jpg, .tif, .bmp, .ppm or .pgm name";
-    return false;
-  }
+  if (it == kFormats.end())
+    return lvxtext::Fail(error, path + ": give the output a .png, .jpg, .tif, .bmp, .ppm or .pgm name");
   *format = it->second;
   return true;
 }
 
-std::unique_ptr<QVImage> ReadImage(const std::string& path, bool grey, std::string* error)
+std::unique_ptr<QVImage> ReadImage(const std::string& path, bool grey, lvxtext::Error* error)
 {
   imaging::Bitmap bitmap;
   std::string why;
   if (imaging::LoadFile(path.c_str(), &bitmap, grey ? 8 : 0, &why) != imaging::kSuccess) {
-    *error = path + ": " + why;
+    lvxtext::Fail(error, path + ": " + why);
     return nullptr;
   }
   std::unique_ptr<QVImage> image(new (std::nothrow) QVImage(&bitmap));
   if (!image || image->error || !image->HasPixels()) {
-    *error = path + ": not enough memory for the picture";
+    lvxtext::Fail(error, path + ": not enough memory for the picture");
     return nullptr;
   }
   return image;
 }
 
-bool WriteImage(const std::string& path, const QVImage& image, int quality, std::string* error)
+bool WriteImage(const std::string& path, const QVImage& image, int quality, lvxtext::Error* error)
 {
   imaging::FileFormat format;
   if (!OutputFormat(path, &format, error))
     return false;
   imaging::Bitmap bitmap;
   std::string why;
-  if (imaging::Create(&bitmap, image.width, image.height, image.bytesPerPixel * 8, &why) != imaging::kSuccess) {
-    *error = path + ": " + why;
-    return false;
-  }
+  if (imaging::Create(&bitmap, image.width, image.height, image.bytesPerPixel * 8, &why) != imaging::kSuccess)
+    return lvxtext::Fail(error, path + ": " + why);
   const size_t rowBytes = static_cast<size_t>(image.width) * image.bytesPerPixel;
   for (int32_t y = 0; y < image.height; ++y)
     std::memcpy(bitmap.Row(y), image.pixels + static_cast<ptrdiff_t>(y) * image.rowBytes, rowBytes);
-  if (imaging::SaveFile(path.c_str(), &bitmap, format, quality, &why) != imaging::kSuccess) {
-    *error = path + ": " + why;
-    return false;
-  }
+  if (imaging::SaveFile(path.c_str(), &bitmap, format, quality, &why) != imaging::kSuccess)
+    return lvxtext::Fail(error, path + ": " + why);
   return true;
 }
 
 double ViewSide(int32_t side, double zoom) { return std::max(1.0, std::floor(side * zoom)); }
 
-std::unique_ptr<QVViewImage> MakeView(QVVirtualImage* source, double zoom, std::string* error)
+std::unique_ptr<QVViewImage> MakeView(QVVirtualImage* source, double zoom, lvxtext::Error* error)
 {
   const double w = ViewSide(source->baseWidth, zoom);
   const double h = ViewSide(source->baseHeight, zoom);
@@ -83,7 +77,7 @@ std::unique_ptr<QVViewImage> MakeView(QVVirtualImage* source, double zoom, std::
   if (!view || view->error || !view->HasPixels()) {
     char text[160];
     std::snprintf(text, sizeof text, "the %.0fx%.0f view at zoom %g cannot be made", w, h, zoom);
-    *error = text;
+    lvxtext::Fail(error, text);
     return nullptr;
   }
   return view;

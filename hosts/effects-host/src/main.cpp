@@ -57,12 +57,12 @@ int main(int argc, char** argv)
     if (takesValue && i + 1 >= argc)
       return Usage(arg + " needs a value");
     const std::string value = takesValue ? argv[++i] : "";
-    std::string error;
+    lvxtext::Error error;
     int32_t n = 0;
     if (event) {
       lvfx::EventSource source;
       if (!lvfx::OptionEvent(arg, value, &source.event, &error))
-        return Usage(error);
+        return Usage(error.message);
       options.events.push_back(source);
     } else if (arg == "--events") {
       options.events.push_back(lvfx::EventSource{{}, value});

@@ -15,8 +15,6 @@ constexpr int32_t kTile = 1001, kTrack = 1002, kThumb = 1003, kMenuBack = 1004;
 constexpr int32_t kWidgetOffset = 80, kLabelDrop = 4;
 constexpr int32_t kSliderWidth = 160, kMenuWidth = 100, kRowHeight = 25;
 
-
-
 } // namespace
 
 EffectPanel::EffectPanel(Session* session, const std::string& title, QVResourceFile* art, int32_t x, int32_t y)

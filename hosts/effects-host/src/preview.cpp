@@ -41,8 +41,7 @@ void PreviewWindow::Finish(WindowsOutcome outcome)
 
 void PreviewWindow::Render()
 {
-  std::string error;
-  std::unique_ptr<QVViewImage> view = MakeView(run_.source, run_.zoom, &error);
+  std::unique_ptr<QVViewImage> view = MakeView(run_.source, run_.zoom, nullptr);
   if (!view)
     return;
   session_->ClearDirty();

@@ -43,7 +43,7 @@ private:
 };
 
 // Every event of the options and event files, in command-line order.
-bool GatherEvents(const std::vector<EventSource>& sources, std::vector<HostEvent>* events, std::string* error)
+bool GatherEvents(const std::vector<EventSource>& sources, std::vector<HostEvent>* events, lvxtext::Error* error)
 {
   for (const EventSource& source : sources) {
     if (source.file.empty())
@@ -55,16 +55,15 @@ bool GatherEvents(const std::vector<EventSource>& sources, std::vector<HostEvent
 }
 
 // Gives each slider named by its label the id of the module's slider.
-bool ResolveSliderNames(std::vector<HostEvent>* events, const ControlModel& controls, std::string* error)
+bool ResolveSliderNames(std::vector<HostEvent>* events, const ControlModel& controls, lvxtext::Error* error)
 {
   for (HostEvent& e : *events) {
     if (e.kind != HostEvent::NamedSlider)
       continue;
     const Control* slider = controls.SliderLabelled(e.name);
     if (!slider) {
-      *error = e.origin + ": the effect has no slider \"" + e.name + "\" (its sliders: " + controls.SliderLabels() +
-               "; --a and --b set the first and second)";
-      return false;
+      return lvxtext::Fail(error, e.origin + ": the effect has no slider \"" + e.name + "\" (its sliders: " +
+                                      controls.SliderLabels() + "; --a and --b set the first and second)");
     }
     e.id = slider->Id();
   }
@@ -75,35 +74,35 @@ bool ResolveSliderNames(std::vector<HostEvent>* events, const ControlModel& cont
 
 int RunProgram(const ProgramOptions& options)
 {
-  std::string error;
+  lvxtext::Error error;
   std::vector<HostEvent> events;
   imaging::FileFormat format;
   if (!GatherEvents(options.events, &events, &error) || !OutputFormat(options.output, &format, &error))
-    return Fail(kExitHostError, error);
+    return Fail(kExitHostError, error.message);
   if (!std::isfinite(options.zoom) || options.zoom <= 0)
     return Fail(kExitHostError, "the zoom must be a finite number above 0");
   uiscript::Script script;
   if (options.uiScript && !uiscript::Load(*options.uiScript, WindowTargets(nullptr, nullptr), &script, &error))
-    return Fail(kExitHostError, error);
+    return Fail(kExitHostError, error.message);
 
   EffectModule module;
   if (!module.Load(options.module, &error))
-    return Fail(kExitHostError, error);
+    return Fail(kExitHostError, error.message);
   Times times;
   times.Start();
   std::unique_ptr<QVImage> document = ReadImage(options.input, false, &error);
   if (!document)
-    return Fail(kExitHostError, error);
+    return Fail(kExitHostError, error.message);
   times.Stop("load");
   QVVirtualImage source(document.get());
   std::unique_ptr<QVViewImage> view = MakeView(&source, options.zoom, &error);
   if (!view)
-    return Fail(kExitHostError, error);
+    return Fail(kExitHostError, error.message);
   std::unique_ptr<QVImage> mask;
   if (options.mask) {
     mask = ReadImage(*options.mask, true, &error);
     if (!mask)
-      return Fail(kExitHostError, error);
+      return Fail(kExitHostError, error.message);
     if (mask->width != view->width || mask->height != view->height)
       return Fail(kExitHostError, *options.mask + ": the mask must be " + std::to_string(view->width) + "x" +
                                       std::to_string(view->height) + ", the size of the view");
@@ -117,13 +116,13 @@ int RunProgram(const ProgramOptions& options)
       if (!session.Close() && result == kExitDone)
         result = Fail(kExitEffectFailed, session.Failure());
       if (options.report && !WriteReport(*options.report, session, &error))
-        result = Fail(kExitHostError, error);
+        result = Fail(kExitHostError, error.message);
       return result;
     };
     if (!session.Open(module.Handle(), document.get()))
       return finish(Fail(kExitEffectFailed, session.Failure()));
     if (!ResolveSliderNames(&events, session.Controls(), &error))
-      return finish(Fail(kExitHostError, error));
+      return finish(Fail(kExitHostError, error.message));
 
     times.Start();
     bool ok = session.Prepare(document.get(), view.get(), maskMode, 0);
@@ -140,14 +139,14 @@ int RunProgram(const ProgramOptions& options)
     if (options.uiScript || options.snapshotDir || options.interactive) {
       WindowsRun windows{module.Handle(), document.get(), &source, options.zoom,
                          options.uiScript ? &script : nullptr, options.snapshotDir, options.interactive};
-      std::string message;
-      switch (RunWindows(&session, windows, &message)) {
+      std::string note;
+      switch (RunWindows(&session, windows, &error, &note)) {
       case WindowsOutcome::Cancelled: return finish(Fail(kExitCancelled, "cancelled; nothing was written"));
-      case WindowsOutcome::Failed: return finish(Fail(kExitEffectFailed, message));
-      case WindowsOutcome::NotWritten: return finish(Fail(kExitHostError, message));
+      case WindowsOutcome::Failed: return finish(Fail(kExitEffectFailed, error.message));
+      case WindowsOutcome::NotWritten: return finish(Fail(kExitHostError, error.message));
       default:
-        if (!message.empty())
-          std::fprintf(stderr, "effects-host: %s\n", message.c_str());
+        if (!note.empty())
+          std::fprintf(stderr, "effects-host: %s\n", note.c_str());
         break;
       }
     }
@@ -155,7 +154,7 @@ int RunProgram(const ProgramOptions& options)
     // The run: a fresh view, prepared again, then the effect.
     view = MakeView(&source, options.zoom, &error);
     if (!view)
-      return finish(Fail(kExitHostError, error));
+      return finish(Fail(kExitHostError, error.message));
     times.Start();
     ok = session.Prepare(document.get(), view.get(), maskMode, 0);
     times.Stop("prepare");
@@ -167,7 +166,7 @@ int RunProgram(const ProgramOptions& options)
       return finish(Fail(kExitEffectFailed, session.Failure()));
     times.Start();
     if (!WriteImage(options.output, *view, options.quality, &error))
-      return finish(Fail(kExitHostError, error));
+      return finish(Fail(kExitHostError, error.message));
     times.Stop("write");
     status = finish(kExitDone);
   }

@@ -52,15 +52,13 @@ std::string FormatReport(const Session& session)
   return text + "\n";
 }
 
-bool WriteReport(const std::string& path, const Session& session, std::string* error)
+bool WriteReport(const std::string& path, const Session& session, lvxtext::Error* error)
 {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out << FormatReport(session);
   out.close();
-  if (!out) {
-    *error = path + ": the report cannot be written";
-    return false;
-  }
+  if (!out)
+    return lvxtext::Fail(error, path + ": the report cannot be written");
   return true;
 }
 

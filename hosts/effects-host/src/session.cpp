@@ -76,6 +76,21 @@ std::string DescribeRecord(const EffectControlRecord& r, const Control& c)
          Num(r.redrawNow) + " instance " + Num(r.instance);
 }
 
+// A control event carrying the control's own record fields (all zero without
+// a control), with the id and the new value given.
+EffectControlEvent EventFor(const Control* control, int32_t controlId, int32_t* newValue)
+{
+  EffectControlEvent event{};
+  if (control) {
+    const EffectControlRecord& r = control->record;
+    event = EffectControlEvent{r.hostId, r.effectId, r.controlId, r.x, r.y, r.kind, r.flag, r.bitmapId, r.labelId,
+                               nullptr};
+  }
+  event.controlId = controlId;
+  event.newValue = newValue;
+  return event;
+}
+
 } // namespace
 
 Session::Session(const EffectExports& exports) : exports_(exports), previous_(g_current) { g_current = this; }
@@ -191,14 +206,7 @@ bool Session::Prepare(QVImage* document, QVViewImage* view, int32_t maskMode, in
 
 bool Session::ControlEvent(int32_t controlId, int32_t value)
 {
-  EffectControlEvent event{};
-  if (const Control* c = controls_.Find(controlId)) {
-    const EffectControlRecord& r = c->record;
-    event = EffectControlEvent{r.hostId, r.effectId, r.controlId, r.x, r.y, r.kind, r.flag, r.bitmapId, r.labelId,
-                               nullptr};
-  }
-  event.controlId = controlId;
-  event.newValue = &value;
+  EffectControlEvent event = EventFor(controls_.Find(controlId), controlId, &value);
   // The host's slider shows what it sends; the effect may correct it.
   controls_.SetSliderValue(controlId, value);
   const std::string call = "Control_Event(" + Num(index_) + ", id " + Num(controlId) + ", value " + Num(value) + ")";
@@ -208,17 +216,13 @@ bool Session::ControlEvent(int32_t controlId, int32_t value)
 bool Session::Choose(int32_t code)
 {
   // The choice carries the popup's own fields with the item's code as the id.
-  EffectControlEvent event{};
+  const Control* popup = nullptr;
   for (const Control& c : controls_.Controls())
     for (int32_t item : c.codes)
-      if (item == code) {
-        const EffectControlRecord& r = c.record;
-        event = EffectControlEvent{r.hostId, r.effectId, r.controlId, r.x, r.y, r.kind, r.flag, r.bitmapId,
-                                   r.labelId, nullptr};
-      }
+      if (item == code)
+        popup = &c;
   int32_t value = code;
-  event.controlId = code;
-  event.newValue = &value;
+  EffectControlEvent event = EventFor(popup, code, &value);
   return Check("Control_Event(" + Num(index_) + ", choice " + Num(code) + ")", exports_.Control_Event(index_, &event));
 }
 

@@ -26,12 +26,10 @@ HWND OpenMenu(HWND panel)
   return nullptr;
 }
 
-bool Snapshot(HWND window, const std::string& path, std::string* message)
+bool Snapshot(HWND window, const std::string& path, lvxtext::Error* error)
 {
-  if (standin::SnapshotPng(standin::SurfaceTarget::Whole(window), path.c_str()))
-    return true;
-  *message = path + ": the snapshot cannot be written";
-  return false;
+  return standin::SnapshotPng(standin::SurfaceTarget::Whole(window), path.c_str()) ||
+         lvxtext::Fail(error, path + ": the snapshot cannot be written");
 }
 
 } // namespace
@@ -54,7 +52,7 @@ uiscript::NamedTargets WindowTargets(const HWND* panel, const HWND* preview)
   };
 }
 
-WindowsOutcome RunWindows(Session* session, const WindowsRun& run, std::string* message)
+WindowsOutcome RunWindows(Session* session, const WindowsRun& run, lvxtext::Error* error, std::string* note)
 {
   QVResourceFile art(standin::MainModule());
   QVResourceFile effect(run.module);
@@ -85,13 +83,13 @@ WindowsOutcome RunWindows(Session* session, const WindowsRun& run, std::string* 
     outcome = WindowsOutcome::Cancelled; // the display went away
   } else if (run.script && outcome == WindowsOutcome::Running) {
     outcome = WindowsOutcome::Failed;
-    *message = runner->Failed() ? "the UI script failed: " + runner->Failure()
-               : deadlock       ? "the UI script ran out while the windows waited for input (a deadlock)"
-                                : "the message loop ended without Apply or Cancel";
+    lvxtext::Fail(error, runner->Failed() ? "the UI script failed: " + runner->Failure()
+                         : deadlock       ? "the UI script ran out while the windows waited for input (a deadlock)"
+                                          : "the message loop ended without Apply or Cancel");
   } else if (outcome == WindowsOutcome::Failed) {
-    *message = session->Failure();
+    lvxtext::Fail(error, session->Failure());
   } else if (runner && runner->StepsLeft() > 0) {
-    *message = std::to_string(runner->StepsLeft()) + " steps of the UI script were left over";
+    *note = std::to_string(runner->StepsLeft()) + " steps of the UI script were left over";
   }
   if (deadlock)
     standin::ClearFailures();
@@ -101,8 +99,8 @@ WindowsOutcome RunWindows(Session* session, const WindowsRun& run, std::string* 
     UpdateWindow(previewWindow); // the last render, when one is due
     std::error_code ignored;
     std::filesystem::create_directories(*run.snapshotDir, ignored);
-    if (!Snapshot(panelWindow, *run.snapshotDir + "/panel.png", message) ||
-        !Snapshot(previewWindow, *run.snapshotDir + "/preview.png", message))
+    if (!Snapshot(panelWindow, *run.snapshotDir + "/panel.png", error) ||
+        !Snapshot(previewWindow, *run.snapshotDir + "/preview.png", error))
       outcome = WindowsOutcome::NotWritten;
   }
   session->onControl = nullptr;

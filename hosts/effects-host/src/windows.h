@@ -2,6 +2,7 @@
 // effects-host's windows: the control panel and the preview, both framework
 // windows, worked by the UI script from the idle points of their message
 // loop (see panel.h and preview.h).
+#include "lvxtext/error.h"
 #include "qvcommon/qvrect.h"
 #include "uiscript/uiscript.h"
 
@@ -48,7 +49,8 @@ uiscript::NamedTargets WindowTargets(const HWND* panel, const HWND* preview);
 // loop then waits for the person until Apply, Cancel or a close box; the
 // display failing counts as Cancel. Without either the windows only
 // render. Snapshots are written after the last render.
-// *message says why the run failed or what was left over.
-WindowsOutcome RunWindows(Session* session, const WindowsRun& run, std::string* message);
+// *error says why the run failed (Failed or NotWritten); after Applied or
+// Cancelled, *note says what of the script was left over, if anything.
+WindowsOutcome RunWindows(Session* session, const WindowsRun& run, lvxtext::Error* error, std::string* note);
 
 } // namespace lvfx

@@ -51,16 +51,16 @@ inline std::string Picture(const std::string& name, int32_t w, int32_t h,
     for (int32_t x = 0; x < w; ++x)
       paint(x, y, At(image, x, y));
   const std::string path = Temp(name);
-  std::string error;
-  EXPECT_TRUE(lvfx::WriteImage(path, image, 92, &error)) << error;
+  lvxtext::Error error;
+  EXPECT_TRUE(lvfx::WriteImage(path, image, 92, &error)) << error.message;
   return path;
 }
 
 inline std::unique_ptr<QVImage> Load(const std::string& path)
 {
-  std::string error;
+  lvxtext::Error error;
   std::unique_ptr<QVImage> image = lvfx::ReadImage(path, false, &error);
-  EXPECT_TRUE(image) << error;
+  EXPECT_TRUE(image) << error.message;
   return image;
 }
 
@@ -77,8 +77,8 @@ inline lvfx::ProgramOptions Options(const char* module, const std::string& in, c
 inline lvfx::EventSource Event(const std::string& option, const std::string& value = "")
 {
   lvfx::EventSource source;
-  std::string error;
-  EXPECT_TRUE(lvfx::OptionEvent(option, value, &source.event, &error)) << error;
+  lvxtext::Error error;
+  EXPECT_TRUE(lvfx::OptionEvent(option, value, &source.event, &error)) << error.message;
   return source;
 }
 

@@ -74,12 +74,10 @@ TEST_F(Interactive, TheWindowsShowTheHeadlessPixelsAndADragThenApplyWritesTheRes
   ASSERT_NE(server.WaitForWindow("Preview"), 0u) << program.Errors();
   // The pixels arrive as the loop pushes them; they must come to match.
   std::vector<uint32_t> shown;
-  int shownWidth = 0;
   std::string why;
-  EXPECT_TRUE(server.WaitForPixels(panel, expected, width, &shown, &shownWidth, &why)) << why;
+  EXPECT_TRUE(server.WaitForPixels(panel, 0, 0, expected, width, &shown, &why)) << why;
   std::filesystem::create_directories(lvxtest::BuildDir() + "/snapshots/x11");
-  lvxtest::WritePng(lvxtest::BuildDir() + "/snapshots/x11/effects-panel.png", shown, shownWidth,
-                    int(shown.size()) / std::max(shownWidth, 1));
+  lvxtest::WritePng(lvxtest::BuildDir() + "/snapshots/x11/effects-panel.png", shown, width, height);
 
   // The first slider's thumb (Size 7, at x 141 of the client) goes right,
   // then Apply.
@@ -102,7 +100,7 @@ TEST_F(Interactive, TheCloseBoxAndTheWindowManagersCloseWriteNothing)
     const Window panel = server.WaitForWindow("Despeckle");
     ASSERT_NE(panel, 0u) << program.Errors();
     int width = 0, height = 0;
-    server.Grab(panel, &width, &height);
+    ASSERT_TRUE(server.Size(panel, &width, &height));
     // The close box: 16 x 14 pixels, 2 inside the border's top right.
     ASSERT_EQ(server.Xdotool("mousemove --window " + std::to_string(panel) + " " + std::to_string(width - 13) +
                              " 12 click 1"),

@@ -38,11 +38,11 @@ std::string Flat() { return Picture("flat.png", 40, 30, Smooth); }
 TEST(Events, FileLinesAndOptionsBecomeEvents)
 {
   std::vector<lvfx::HostEvent> events;
-  std::string error;
+  lvxtext::Error error;
   ASSERT_TRUE(lvfx::ParseEvents("# comment\npreset fine\n\nslider 8 -3  # trailing\ncontrol 302 65538\n"
                                 "marker 4 5\nmouse 2 -1 7\nundo\nredo\nrevert\n",
                                 "f", &events, &error))
-      << error;
+      << error.message;
   ASSERT_EQ(events.size(), 8u);
   EXPECT_EQ(events[0].id, 15);
   EXPECT_EQ(events[0].origin, "f:2");
@@ -78,9 +78,9 @@ TEST(Events, ABadLineIsNamedWithItsNumberAndNothingIsKept)
   };
   for (const auto& [text, expected] : bad) {
     std::vector<lvfx::HostEvent> events;
-    std::string error;
+    lvxtext::Error error;
     EXPECT_FALSE(lvfx::ParseEvents(text, "f", &events, &error));
-    EXPECT_EQ(error, expected);
+    EXPECT_EQ(error.message, expected);
     EXPECT_TRUE(events.empty());
   }
 }
@@ -218,8 +218,8 @@ TEST_F(Program, DescreenLowersADotScreensTexture)
 TEST_F(Program, TheReportAgreesWithTheCallLog)
 {
   lvfx::EffectModule module;
-  std::string error;
-  ASSERT_TRUE(module.Load(DESPECKLE_PATH, &error)) << error;
+  lvxtext::Error error;
+  ASSERT_TRUE(module.Load(DESPECKLE_PATH, &error)) << error.message;
   auto document = Load(Flat());
   lvfx::Session session(module.Exports());
   ASSERT_TRUE(session.Open(module.Handle(), document.get()));

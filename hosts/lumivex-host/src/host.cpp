@@ -47,6 +47,7 @@ void Host::Prepare(HostImage& image, const RunOptions& options)
 {
   image_ = &image;
   advanceCalls_ = 0;
+  inputServedAt_ = outputRequestedAt_ = -1;
   lastPercent_ = -1;
   input_ = output_ = Served{};
   outputServed_ = false;
@@ -99,8 +100,11 @@ RunResult Host::Run(FilterEntryProc entry, HostImage& image, const RunOptions& o
       code = Call(entry, filterSelectorParameters);
     if (code == noErr)
       code = Call(entry, filterSelectorPrepare);
-    if (code == noErr)
+    if (code == noErr) {
+      startCalled_ = std::chrono::steady_clock::now();
       code = Call(entry, filterSelectorStart);
+      result.startEndedAt = SinceStart();
+    }
     int continues = 0;
     while (code == noErr && (!Empty(record_.inRect) || !Empty(record_.outRect) || !Empty(record_.maskRect))) {
       if (continues++ == controls_.continueLimit) {
@@ -116,6 +120,8 @@ RunResult Host::Run(FilterEntryProc entry, HostImage& image, const RunOptions& o
       code = Call(entry, filterSelectorFinish);
     result.result = code;
     result.outputRequested = outputServed_;
+    result.inputServedAt = inputServedAt_;
+    result.outputRequestedAt = outputRequestedAt_;
   }
   result.deadlock = RecordedWindowFailures() > failuresBefore;
   const bool success = !options.about && result.result == noErr && !result.continueLimit && !result.deadlock;
@@ -183,9 +189,19 @@ int16_t Host::AdvanceState()
                            std::to_string(r.inHiPlane) + " out=" + RectText(r.outRect) + " " +
                            std::to_string(r.outLoPlane) + ".." + std::to_string(r.outHiPlane) +
                            " mask=" + RectText(r.maskRect);
+  if (!Empty(r.outRect) && outputRequestedAt_ < 0)
+    outputRequestedAt_ = SinceStart();
+  const bool input = !Empty(r.inRect);
   const int16_t code = ++advanceCalls_ == controls_.failCall ? controls_.failCode : Serve();
+  if (input && code == noErr && inputServedAt_ < 0)
+    inputServedAt_ = SinceStart();
   Note("advanceState(" + args + ") = " + std::to_string(code));
   return code;
+}
+
+double Host::SinceStart() const
+{
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - startCalled_).count();
 }
 
 void Host::Commit()

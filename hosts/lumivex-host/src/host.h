@@ -10,6 +10,7 @@
 #include "image.h"
 #include "params.h"
 
+#include <chrono>
 #include <map>
 #include <memory>
 #include <optional>
@@ -52,6 +53,12 @@ struct RunResult {
   bool outputRequested = false;  // some output request was served
   bool committed = false;        // the last output buffer went into the image
   std::optional<Descriptor> recorded; // the descriptor the plug-in wrote, if any
+  // Seconds from the start of the Start selector's call: when the first
+  // input was served, when the first output was requested (both -1 when it
+  // never happened) and when the call returned.
+  double inputServedAt = -1;
+  double outputRequestedAt = -1;
+  double startEndedAt = 0;
 };
 
 class Host {
@@ -146,8 +153,13 @@ private:
   ReadDescriptorProcs readProcs_{};
   WriteDescriptorProcs writeProcs_{};
   PIDescriptorParameters descriptorParameters_{};
+  // Seconds since the Start selector was called.
+  double SinceStart() const;
+
   HostImage* image_ = nullptr;
   HWND window_ = nullptr;
+  std::chrono::steady_clock::time_point startCalled_{};
+  double inputServedAt_ = -1, outputRequestedAt_ = -1;
   int advanceCalls_ = 0;
   int lastPercent_ = -1;
   Served input_, output_;

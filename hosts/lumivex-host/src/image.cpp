@@ -221,7 +221,7 @@ bool CanWrite(const std::string& path, const HostImage& image, lvxtext::Error* e
   return true;
 }
 
-bool WriteImage(const std::string& path, const HostImage& image, lvxtext::Error* error)
+bool WriteImage(const std::string& path, const HostImage& image, lvxtext::Error* error, int jpegQuality)
 {
   if (!CanWrite(path, image, error))
     return false;
@@ -245,7 +245,7 @@ bool WriteImage(const std::string& path, const HostImage& image, lvxtext::Error*
         row[3 * x + 2] = source[3 * x];
       }
   }
-  if (imaging::SaveFile(path.c_str(), &bitmap, format, 95, &why) != imaging::kSuccess)
+  if (imaging::SaveFile(path.c_str(), &bitmap, format, jpegQuality, &why) != imaging::kSuccess)
     return Fail(error, path + ": " + why);
   return true;
 }

@@ -44,8 +44,10 @@ bool ReadImage(const std::string& path, HostImage* image, lvxtext::Error* error)
 // mode (CMYK and alpha only in PAM). Checked before the plug-in runs.
 bool CanWrite(const std::string& path, const HostImage& image, lvxtext::Error* error);
 // Writes the image in the format of the path's extension, through a
-// temporary file renamed into place.
-bool WriteImage(const std::string& path, const HostImage& image, lvxtext::Error* error);
+// temporary file renamed into place; JPEG at `jpegQuality` (1..100).
+constexpr int kDefaultJpegQuality = 92;
+bool WriteImage(const std::string& path, const HostImage& image, lvxtext::Error* error,
+                int jpegQuality = kDefaultJpegQuality);
 
 // PAM from and to memory (MAXVAL 255, TUPLTYPE GRAYSCALE, RGB or CMYK, each
 // optionally _ALPHA, DEPTH matching, exactly the data the header asks for).

@@ -23,7 +23,10 @@ const char kUsage[] =
     "  --rect L,T,R,B   filter only this rectangle of the image\n"
     "  --screen WxHxD   the screen's width, height and bits per pixel\n"
     "  --about          show the plug-in's about box only\n"
-    "  --log FILE       write the log of the plug-in's calls\n";
+    "  --log FILE       write the log of the plug-in's calls\n"
+    "  --ui-script FILE drive the plug-in's windows with the steps in FILE\n"
+    "  --times          print the time of each phase on stderr\n"
+    "  --quality N      JPEG quality of OUTPUT, 1..100 (default 92)\n";
 
 int Usage(const std::string& problem)
 {
@@ -60,7 +63,8 @@ int main(int argc, char** argv)
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     const bool takesValue = arg == "--plugin" || arg == "--replay" || arg == "--record" || arg == "--rect" ||
-                            arg == "--screen" || arg == "--log";
+                            arg == "--screen" || arg == "--log" || arg == "--ui-script" ||
+                            arg == "--quality";
     if (takesValue && i + 1 >= argc)
       return Usage(arg + " needs a value");
     const char* value = takesValue ? argv[++i] : nullptr;
@@ -91,6 +95,14 @@ int main(int argc, char** argv)
       options.about = true;
     } else if (arg == "--log") {
       options.log = value;
+    } else if (arg == "--ui-script") {
+      options.uiScript = value;
+    } else if (arg == "--times") {
+      options.times = true;
+    } else if (arg == "--quality") {
+      if (!Numbers(value, ',', 1, &n) || n[0] < 1 || n[0] > 100)
+        return Usage("--quality needs a number from 1 to 100");
+      options.jpegQuality = static_cast<int>(n[0]);
     } else if (arg.size() > 1 && arg[0] == '-') {
       return Usage("unknown option " + arg);
     } else {

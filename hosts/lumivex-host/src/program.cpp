@@ -4,10 +4,14 @@
 #include "host.h"
 #include "files.h"
 #include "plugin.h"
+#include "targets.h"
+#include "uiscript/uiscript.h"
 #include "win32/automation.h"
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <unistd.h>
 
 namespace lvhost {
@@ -17,6 +21,23 @@ int Fail(int status, const std::string& message)
 {
   std::fprintf(stderr, "lumivex-host: %s\n", message.c_str());
   return status;
+}
+
+using Clock = std::chrono::steady_clock;
+
+double Seconds(Clock::time_point from, Clock::time_point to) { return std::chrono::duration<double>(to - from).count(); }
+
+// The phases of the run on stderr, in milliseconds. The Start's parts end
+// where the host served the input and where the plug-in asked for output.
+void PrintTimes(double decode, const RunResult& run, double start, double encode, double total)
+{
+  const double input = run.inputServedAt >= 0 ? run.inputServedAt : 0;
+  const double output = run.outputRequestedAt >= 0 ? run.outputRequestedAt : run.startEndedAt;
+  std::fprintf(stderr,
+               "lumivex-host: times (ms): decode %.1f, start %.1f (until input served %.1f, until output requested "
+               "%.1f, then %.1f), encode %.1f, total %.1f\n",
+               decode * 1e3, start * 1e3, input * 1e3, (output - input) * 1e3, (run.startEndedAt - output) * 1e3,
+               encode * 1e3, total * 1e3);
 }
 
 bool WriteLog(const std::string& path, const std::vector<std::string>& log, lvxtext::Error* error)
@@ -47,6 +68,7 @@ std::string DefaultPluginPath()
 
 int RunProgram(const ProgramOptions& options)
 {
+  const Clock::time_point begin = Clock::now();
   standin::EchoDialogs(true);
   InstallInterruptHandler();
   const std::string pluginPath = options.plugin.empty() ? DefaultPluginPath() : options.plugin;
@@ -59,9 +81,19 @@ int RunProgram(const ProgramOptions& options)
   run.about = options.about;
   run.playInfo = options.playInfo;
   run.filterRect = options.rect;
+  std::unique_ptr<uiscript::Runner> runner;
+  if (options.uiScript) {
+    uiscript::Script script;
+    if (!uiscript::Load(*options.uiScript, PluginTargets(), &script, &error))
+      return Fail(kExitHostError, error.message);
+    runner = std::make_unique<uiscript::Runner>(std::move(script), PluginTargets());
+  }
+  double decode = 0;
   if (!options.about) {
+    const Clock::time_point decodeBegin = Clock::now();
     if (!ReadImage(options.input, &image, &error) || !CanWrite(options.output, image, &error))
       return Fail(kExitHostError, error.message);
+    decode = Seconds(decodeBegin, Clock::now());
     if (image.fileBitsPerSample > 8)
       std::fprintf(stderr, "lumivex-host: %s has %d-bit samples; the picture was reduced to 8 bits\n",
                    options.input.c_str(), image.fileBitsPerSample);
@@ -81,8 +113,18 @@ int RunProgram(const ProgramOptions& options)
   if (!LoadPlugin(pluginPath, options.about ? 0 : image.mode, &plugin, &error))
     return Fail(kExitHostError, error.message);
 
+  // On a display the person clicks the about window away.
+  if (runner)
+    runner->Install();
+  else if (options.about && !standin::Presenting())
+    ClickAboutWhenIdle();
   Host host;
   const RunResult result = host.Run(plugin.entry, image, run);
+  if (runner && runner->Failed())
+    std::fprintf(stderr, "lumivex-host: UI script %s: %s\n", options.uiScript->c_str(), runner->Failure().c_str());
+  else if (runner && runner->StepsLeft() > 0)
+    std::fprintf(stderr, "lumivex-host: UI script %s: %zu steps were left when the plug-in ended\n",
+                 options.uiScript->c_str(), runner->StepsLeft());
   if (options.log && !WriteLog(*options.log, host.Log(), &error))
     Fail(kExitHostError, error.message);
   if (result.deadlock)
@@ -98,8 +140,10 @@ int RunProgram(const ProgramOptions& options)
     return kExitDone;
   if (!result.outputRequested)
     std::fprintf(stderr, "lumivex-host: warning: the plug-in requested no output; the image is unchanged\n");
-  if (!WriteImage(options.output, image, &error))
+  const Clock::time_point encodeBegin = Clock::now();
+  if (!WriteImage(options.output, image, &error, options.jpegQuality))
     return Fail(kExitHostError, error.message);
+  const Clock::time_point encodeEnd = Clock::now();
   if (options.record) {
     if (!result.recorded)
       std::fprintf(stderr, "lumivex-host: the plug-in recorded no parameters; %s was not written\n",
@@ -107,6 +151,8 @@ int RunProgram(const ProgramOptions& options)
     else if (!WriteParameterFile(*options.record, *result.recorded, &error))
       return Fail(kExitHostError, error.message);
   }
+  if (options.times)
+    PrintTimes(decode, result, result.startEndedAt, Seconds(encodeBegin, encodeEnd), Seconds(begin, Clock::now()));
   return kExitDone;
 }
 

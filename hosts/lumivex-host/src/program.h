@@ -25,13 +25,22 @@ struct ProgramOptions {
   std::optional<std::string> record;
   std::optional<Rect16> rect;
   std::optional<std::string> log;
+  // A UI script run from the plug-in's idle points (see uiscript.h and
+  // targets.h); without one an About run clicks its window away.
+  std::optional<std::string> uiScript;
+  bool times = false;     // the phases' times on stderr
+  int jpegQuality = 92;   // for JPEG output, 1..100
 };
 
 // $LUMIVEX_PLUGIN, else LumivexPI in the build tree's library folder or next
 // to the executable; empty when none is found.
 std::string DefaultPluginPath();
 
-// Messages go to stderr. Returns the exit status.
+// Messages go to stderr. A UI script that does not parse ends the run at
+// once with kExitHostError; a step whose window is missing, or a script
+// that runs out while the plug-in still waits, ends it as a deadlock
+// (kExitPluginFailed); steps left over are reported. Returns the exit
+// status.
 int RunProgram(const ProgramOptions& options);
 
 } // namespace lvhost

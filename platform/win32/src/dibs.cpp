@@ -150,8 +150,10 @@ int SetDIBitsToDevice(HDC hdc, int x, int y, DWORD width, DWORD height, int xSrc
     const ll index = first + i;
     const ll bufferRow = format.topDown ? index : ll(lines) - 1 - index;
     const BYTE* row = buffer + size_t(bufferRow) * format.stride;
+    // The clip is the bounds of the update region, which may leave holes.
     for (ll j = colFrom; j < colTo; ++j)
-      ReadPixel(format, row, int(xSrc + j), canvas.PixelAt(x + j, y + i));
+      if (BYTE* pixel = canvas.PixelAt(x + j, y + i))
+        ReadPixel(format, row, int(xSrc + j), pixel);
   }
   return drawn;
 }
@@ -184,8 +186,9 @@ int StretchDIBits(HDC hdc, int xDest, int yDest, int destWidth, int destHeight, 
     const BYTE* row = buffer + size_t(bufferRow) * format.stride;
     for (ll j = colFrom; j < colTo; ++j) {
       const ll sourceColumn = xSrc + (2 * j + 1) * srcWidth / (2 * ll(destWidth));
-      if (sourceColumn >= 0 && sourceColumn < format.width)
-        ReadPixel(format, row, int(sourceColumn), canvas.PixelAt(xDest + j, yDest + i));
+      BYTE* pixel = canvas.PixelAt(xDest + j, yDest + i);
+      if (pixel && sourceColumn >= 0 && sourceColumn < format.width)
+        ReadPixel(format, row, int(sourceColumn), pixel);
     }
   }
   return destHeight;

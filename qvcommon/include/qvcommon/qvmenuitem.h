@@ -32,6 +32,7 @@ public:
   // value is stored; nothing repaints.
   void SetSelected(int32_t on);
   int32_t IsSelected() const { return m_Selected; }
+  bool IsSeparator() const { return m_Separator; }
 
 protected:
   int32_t m_ItemIndex = 0;

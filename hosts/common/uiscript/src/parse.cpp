@@ -72,7 +72,7 @@ public:
   {
   }
 
-  bool Parse(Step* step, std::string* error)
+  bool Parse(Step* step, lvxtext::Error* error)
   {
     const std::string verb = Word();
     if (verb == "click" || verb == "press" || verb == "move" || verb == "release") {
@@ -89,11 +89,11 @@ public:
       const std::string how = Word();
       step->action = how == "down" ? Action::KeyDown : how == "up" ? Action::KeyUp : Action::KeyPress;
       if (how != "down" && how != "up" && how != "press")
-        return Fail("key needs down, up or press", error);
+        return lvxtext::Fail(error, "key needs down, up or press");
       const std::string name = Word();
       step->key = KeyCode(name);
       if (step->key == 0)
-        return Fail(name.empty() ? "key needs a key name" : "unknown key " + name, error);
+        return lvxtext::Fail(error, name.empty() ? "key needs a key name" : "unknown key " + name);
       return End(error);
     }
     if (verb == "type") {
@@ -103,7 +103,7 @@ public:
     if (verb == "close") {
       step->action = Action::Close;
       if (TargetArg(&step->target) && step->target.kind == Target::Screen)
-        return Fail("the screen has no close box", error);
+        return lvxtext::Fail(error, "the screen has no close box");
       return End(error);
     }
     if (verb == "answer") {
@@ -111,7 +111,7 @@ public:
       const std::string how = Lower(Word());
       step->key = how == "ok" ? IDOK : how == "cancel" ? IDCANCEL : how == "yes" ? IDYES : how == "no" ? IDNO : 0;
       if (step->key == 0)
-        return Fail("answer needs ok, cancel, yes or no", error);
+        return lvxtext::Fail(error, "answer needs ok, cancel, yes or no");
       return End(error);
     }
     if (verb == "file") {
@@ -126,7 +126,7 @@ public:
       step->action = Action::Snapshot;
       return TargetArg(&step->target) && Rest(&step->text, "snapshot needs a target and a path", error);
     }
-    return Fail(verb.empty() ? "no step" : "unknown step " + verb, error);
+    return lvxtext::Fail(error, verb.empty() ? "no step" : "unknown step " + verb);
   }
 
   // Why the last argument was refused.
@@ -134,12 +134,6 @@ public:
 
 private:
   std::string Word() { return next_ < tokens_.size() ? tokens_[next_++].text : std::string(); }
-
-  bool Fail(const std::string& what, std::string* error)
-  {
-    *error = what;
-    return false;
-  }
 
   bool TargetArg(Target* target)
   {
@@ -177,28 +171,28 @@ private:
 
   // The remaining words as one text: a single quoted word as it is, else
   // the words joined by one blank.
-  bool Rest(std::string* out, const char* missing, std::string* error)
+  bool Rest(std::string* out, const char* missing, lvxtext::Error* error)
   {
     if (next_ >= tokens_.size())
-      return Fail(missing, error);
+      return lvxtext::Fail(error, missing);
     if (tokens_[next_].quoted && next_ + 1 == tokens_.size()) {
       *out = tokens_[next_++].text;
       return true;
     }
     for (; next_ < tokens_.size(); ++next_) {
       if (tokens_[next_].quoted)
-        return Fail("quote the whole text or none of it", error);
+        return lvxtext::Fail(error, "quote the whole text or none of it");
       *out += (out->empty() ? "" : " ") + tokens_[next_].text;
     }
     return true;
   }
 
-  bool End(std::string* error)
+  bool End(lvxtext::Error* error)
   {
     if (!problem_.empty())
-      return Fail(problem_, error);
+      return lvxtext::Fail(error, problem_);
     if (next_ < tokens_.size())
-      return Fail("unexpected " + tokens_[next_].text, error);
+      return lvxtext::Fail(error, "unexpected " + tokens_[next_].text);
     return true;
   }
 
@@ -223,7 +217,7 @@ bool Step::IsInput() const
          action != Action::Snapshot;
 }
 
-bool Parse(const std::string& text, const NamedTargets& names, Script* script, std::string* error)
+bool Parse(const std::string& text, const NamedTargets& names, Script* script, lvxtext::Error* error)
 {
   script->steps.clear();
   std::istringstream in(text);
@@ -237,33 +231,29 @@ bool Parse(const std::string& text, const NamedTargets& names, Script* script, s
       if (tokens.empty())
         continue;
       LineParser parser(std::move(tokens), names);
-      if (parser.Parse(&step, &problem)) {
+      lvxtext::Error refused;
+      if (parser.Parse(&step, &refused)) {
         script->steps.push_back(std::move(step));
         continue;
       }
-      if (!parser.Problem().empty())
-        problem = parser.Problem();
+      problem = parser.Problem().empty() ? refused.message : parser.Problem();
     }
-    *error = "line " + std::to_string(number) + ": " + problem;
     script->steps.clear();
-    return false;
+    return lvxtext::Fail(error, "line " + std::to_string(number) + ": " + problem);
   }
   return true;
 }
 
-bool Load(const std::string& path, const NamedTargets& names, Script* script, std::string* error)
+bool Load(const std::string& path, const NamedTargets& names, Script* script, lvxtext::Error* error)
 {
   std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    *error = path + ": cannot be read";
-    return false;
-  }
+  if (!in)
+    return lvxtext::Fail(error, path + ": cannot be read");
   std::ostringstream text;
   text << in.rdbuf();
-  if (!Parse(text.str(), names, script, error)) {
-    *error = path + ": " + *error;
-    return false;
-  }
+  lvxtext::Error problem;
+  if (!Parse(text.str(), names, script, &problem))
+    return lvxtext::Fail(error, path + ": " + problem.message);
   return true;
 }
 

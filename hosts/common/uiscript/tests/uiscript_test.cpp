@@ -16,18 +16,18 @@ namespace {
 Script Parsed(const std::string& text, const NamedTargets& names = {})
 {
   Script script;
-  std::string error;
-  EXPECT_TRUE(Parse(text, names, &script, &error)) << error;
+  lvxtext::Error error;
+  EXPECT_TRUE(Parse(text, names, &script, &error)) << error.message;
   return script;
 }
 
 std::string ParseError(const std::string& text, const NamedTargets& names = {})
 {
   Script script;
-  std::string error;
+  lvxtext::Error error;
   EXPECT_FALSE(Parse(text, names, &script, &error)) << text;
   EXPECT_TRUE(script.steps.empty());
-  return error;
+  return error.message;
 }
 
 // A visible captioned window whose messages the stand-in traces.
@@ -135,9 +135,9 @@ TEST(Parse, AnyBadLineIsNamedAndNothingIsKept)
 TEST(Parse, LoadNamesTheFile)
 {
   Script script;
-  std::string error;
+  lvxtext::Error error;
   EXPECT_FALSE(Load(lvxtest::TempDir() + "/missing.ui", {}, &script, &error));
-  EXPECT_EQ(error, lvxtest::TempDir() + "/missing.ui: cannot be read");
+  EXPECT_EQ(error.message, lvxtest::TempDir() + "/missing.ui: cannot be read");
 }
 
 TEST_F(Loop, EachIdlePointRunsUpToTheNextInputStep)

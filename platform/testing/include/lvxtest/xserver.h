@@ -37,17 +37,22 @@ public:
   void Kill();
 
   // The mapped top-level window whose _NET_WM_NAME (else WM_NAME) is
-  // `title`, once it appears; 0 when none did within `seconds`.
+  // `title` (empty: the first untitled one), once it appears; 0 when none
+  // did within `seconds`.
   Window WaitForWindow(const std::string& title, double seconds = 60);
   // Whether the window is gone or unmapped within `seconds`.
   bool WaitUntilUnmapped(Window window, double seconds = 60);
-  // The window's pixels as 0x00RRGGBB, rows top-down; empty when it
-  // cannot be read.
-  std::vector<uint32_t> Grab(Window window, int* width, int* height);
-  // Whether the window comes to show exactly `expected` (width `width`)
-  // within `seconds`; *shown gets the last look, *why the difference.
-  bool WaitForPixels(Window window, const std::vector<uint32_t>& expected, int width, std::vector<uint32_t>* shown,
-                     int* shownWidth, std::string* why, double seconds = 30);
+  // The window's size; false when it is gone.
+  bool Size(Window window, int* width, int* height);
+  // The pixels of a rectangle of the window (all of it when width is 0)
+  // as 0x00RRGGBB, rows top-down; empty when they cannot be read (the part
+  // must lie on the screen).
+  std::vector<uint32_t> Grab(Window window, int left, int top, int width, int height);
+  // Whether the rectangle of the window comes to show exactly `expected`
+  // (of `width` columns) within `seconds`; *shown gets the last look,
+  // *why the difference.
+  bool WaitForPixels(Window window, int left, int top, const std::vector<uint32_t>& expected, int width,
+                     std::vector<uint32_t>* shown, std::string* why, double seconds = 60);
   // Sends WM_DELETE_WINDOW, as a window manager's close button does.
   void RequestClose(Window window);
   // Runs xdotool with the words given, on this display; its exit status.

@@ -24,6 +24,7 @@
 // Input steps (all but answer, file, file-cancel and snapshot) are queued
 // when they run and take effect as the loop retrieves them; each idle point
 // runs the steps up to and including the next input step.
+#include "lvxtext/error.h"
 #include "win32/win32.h"
 
 #include <functional>
@@ -61,12 +62,12 @@ struct Script {
 // is not there).
 using NamedTargets = std::map<std::string, std::function<HWND()>>;
 
-// Parses the script's text. False, with "line N: what is wrong" in *error,
-// for the first bad line; the script is then left empty. `names` are the
-// host's target names.
-bool Parse(const std::string& text, const NamedTargets& names, Script* script, std::string* error);
+// Parses the script's text. False, with "line N: what is wrong" in *error
+// (which may be null), for the first bad line; the script is then left
+// empty. `names` are the host's target names.
+bool Parse(const std::string& text, const NamedTargets& names, Script* script, lvxtext::Error* error);
 // Reads and parses the file; errors start with the path.
-bool Load(const std::string& path, const NamedTargets& names, Script* script, std::string* error);
+bool Load(const std::string& path, const NamedTargets& names, Script* script, lvxtext::Error* error);
 
 // The visible top-level window with this title, topmost first; null when
 // there is none.
