@@ -101,7 +101,7 @@ void Show(HWND window)
     if (WindowRecord* d = Find(h))
       d->frameDirty = true;
   Invalidate(window, nullptr, true);
-  if (!w->IsChild())
+  if (const WindowRecord* shown = Find(window); shown && !shown->IsChild())
     Presentation().WindowShown(window);
 }
 
