@@ -84,6 +84,11 @@ void LumivexWindow::RunPreviewCorrection(bool correct, bool redraw)
   if (m_ControlDown || !HasImage() || !m_PreviewPane)
     return;
   WaitCursor();
+  // The pane never holds the preview about to go: until the new one is
+  // ready it holds the image itself (of the same size at full size, so the
+  // scroll offset keeps its range).
+  if (m_PreviewPane->GetImage() == m_CorrectedPreview)
+    m_PreviewPane->SetImage(m_CurrentImage);
   delete m_CorrectedPreview;
   m_CorrectedPreview = nullptr;
   const QVRect client = m_PreviewPane->GetClientRect();

@@ -166,9 +166,11 @@ void LumivexWindow::TwainAcquire()
     if (bridge->GetImage() == acquired.get())
       acquired.release();
   }
+  // The window takes the bridge's image before the pane draws again: a
+  // stand-alone bridge has just deleted the old one.
+  SetImage(bridge ? bridge->GetImage() : m_CurrentImage, true);
   if (m_PreviewPane)
     m_PreviewPane->SetDisplay(true);
-  SetImage(bridge ? bridge->GetImage() : m_CurrentImage, true);
 }
 
 void LumivexWindow::TwainSelectSource()

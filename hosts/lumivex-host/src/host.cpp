@@ -75,6 +75,17 @@ void Host::Prepare(HostImage& image, const RunOptions& options)
     descriptorParameters_.descriptor = handle;
   }
   record_.descriptorParameters = &descriptorParameters_;
+  switch (controls_.descriptors) {
+  case HostControls::Descriptors::Usable: break;
+  case HostControls::Descriptors::None: record_.descriptorParameters = nullptr; break;
+  case HostControls::Descriptors::NullSuite: descriptorParameters_.readDescriptorProcs = nullptr; break;
+  case HostControls::Descriptors::ShortCount:
+    shortReadProcs_ = readProcs_;
+    --shortReadProcs_.numReadDescriptorProcs;
+    descriptorParameters_.readDescriptorProcs = &shortReadProcs_;
+    break;
+  case HostControls::Descriptors::WrongVersion: descriptorParameters_.descriptorParametersVersion = 1; break;
+  }
 }
 
 int16_t Host::Call(FilterEntryProc entry, int16_t selector)

@@ -37,6 +37,10 @@ struct HostControls {
   int16_t colorFailure = 0;
   // The most Continue calls of one run.
   int continueLimit = 10000;
+  // Descriptor parameters a plug-in cannot use: none at all, no read suite,
+  // a read suite one procedure short, or parameters of version 1.
+  enum class Descriptors { Usable, None, NullSuite, ShortCount, WrongVersion };
+  Descriptors descriptors = Descriptors::Usable;
 };
 
 struct RunOptions {
@@ -151,6 +155,7 @@ private:
   PlatformData platform_{};
   HandleProcs handleProcs_{};
   ReadDescriptorProcs readProcs_{};
+  ReadDescriptorProcs shortReadProcs_{}; // readProcs_ with one procedure less
   WriteDescriptorProcs writeProcs_{};
   PIDescriptorParameters descriptorParameters_{};
   // Seconds since the Start selector was called.

@@ -6,6 +6,7 @@
 #include "image.h"
 #include "lvxtest/testenv.h"
 #include "params.h"
+#include "programtest.h"
 
 #include <gtest/gtest.h>
 
@@ -18,23 +19,6 @@
 #include <sys/wait.h>
 
 namespace {
-
-std::string Temp(const std::string& name) { return lvxtest::TempDir() + "/" + name; }
-
-int RunHost(const std::string& arguments, const std::string& environment = "")
-{
-  const std::string command = environment + " '" HOST_PATH "' " + arguments + " 2>>'" + Temp("stderr.txt") + "'";
-  const int status = std::system(command.c_str());
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
-bool Exists(const std::string& path) { return std::ifstream(path).good(); }
-
-std::string Contents(const std::string& path)
-{
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 const std::string kPlugin = std::string("--plugin '") + STUBMODULE_PATH + "' ";
 const std::string kPassthrough = std::string("--plugin '") + PASSTHROUGH_PATH + "' ";

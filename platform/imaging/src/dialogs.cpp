@@ -5,6 +5,9 @@
 
 #include "win32/internal/dialogs.h"
 
+#include <deque>
+#include <string>
+
 namespace imaging {
 
 int32_t OpenDialog(OPENFILENAMEA* ofn, OpenDialogParams* params)
@@ -23,6 +26,12 @@ int32_t OpenDialog(OPENFILENAMEA* ofn, OpenDialogParams* params)
 
 namespace {
 
+std::deque<std::string>& QueuedScans()
+{
+  static std::deque<std::string> queued;
+  return queued;
+}
+
 void LogScannerRequest(const char* kind, HWND owner)
 {
   standin::DialogRequest request;
@@ -40,10 +49,16 @@ int32_t TwainSelect(HWND owner)
   return kErrorNoSource;
 }
 
-int32_t TwainAcquire(HWND owner, Bitmap*)
+int32_t TwainAcquire(HWND owner, Bitmap* bitmap)
 {
   LogScannerRequest("twain-acquire", owner);
-  return kErrorNoSource;
+  if (QueuedScans().empty())
+    return kErrorNoSource;
+  const std::string path = QueuedScans().front();
+  QueuedScans().pop_front();
+  return bitmap ? LoadFile(path.c_str(), bitmap, 0) : kErrorBadArgument;
 }
+
+void QueueTwainImage(const char* path) { QueuedScans().push_back(path ? path : ""); }
 
 } // namespace imaging

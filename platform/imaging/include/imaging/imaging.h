@@ -223,8 +223,11 @@ LVX_IMAGING_API int32_t OpenDialog(OPENFILENAMEA* ofn, OpenDialogParams* params)
 
 // Scanner sources. This machine has none: both log their request
 // ("twain-select", "twain-acquire") and return kErrorNoSource; the bitmap
-// is not filled.
+// is not filled. A test source stands in for a scanner: each file queued
+// with QueueTwainImage is what one later TwainAcquire loads into the bitmap
+// (the load's status, kSuccess when it loaded), oldest first.
 LVX_IMAGING_API int32_t TwainSelect(HWND owner);
 LVX_IMAGING_API int32_t TwainAcquire(HWND owner, Bitmap* bitmap);
+LVX_IMAGING_API void QueueTwainImage(const char* path);
 
 } // namespace imaging
