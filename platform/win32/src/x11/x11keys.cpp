@@ -23,6 +23,10 @@ constexpr KeyPair kKeys[] = {
     {XK_Insert, VK_INSERT},     {XK_Delete, VK_DELETE},     {XK_KP_Delete, VK_DELETE},  {XK_BackSpace, VK_BACK},
     {XK_Return, VK_RETURN},     {XK_KP_Enter, VK_RETURN},   {XK_Escape, VK_ESCAPE},     {XK_Tab, VK_TAB},
     {XK_ISO_Left_Tab, VK_TAB},  {XK_space, VK_SPACE},
+    // The punctuation keys of the US layout, by their unshifted keysyms.
+    {XK_semicolon, VK_OEM_1},   {XK_equal, VK_OEM_PLUS},    {XK_comma, VK_OEM_COMMA},   {XK_minus, VK_OEM_MINUS},
+    {XK_period, VK_OEM_PERIOD}, {XK_slash, VK_OEM_2},       {XK_grave, VK_OEM_3},       {XK_bracketleft, VK_OEM_4},
+    {XK_backslash, VK_OEM_5},   {XK_bracketright, VK_OEM_6}, {XK_apostrophe, VK_OEM_7},
 };
 
 } // namespace

@@ -5,7 +5,8 @@ namespace standin::detail {
 
 // The virtual key of a keysym (letters in either case, digits, Shift,
 // Ctrl, Alt, arrows, Home, End, Page Up and Down, Insert, Delete,
-// Backspace, Return, Escape, Tab, Space, F1-F12); 0 for any other.
+// Backspace, Return, Escape, Tab, Space, F1-F12, the US layout's
+// punctuation keys); 0 for any other.
 int VirtualKeyFromKeysym(unsigned long keysym);
 // The keysym that VirtualKeyFromKeysym maps to the key (the lower-case
 // letter, the left Shift, Ctrl and Alt); 0 (NoSymbol) for any other key.

@@ -137,10 +137,10 @@ void X11Presenter::WindowDestroyed(HWND window)
   Shown* shown = Record(window);
   if (!shown)
     return;
-  if (!lost_) {
-    DropImages(shown);
+  // The images are the client's own memory, freed even without a display.
+  DropImages(shown);
+  if (!lost_)
     XDestroyWindow(display_, shown->window);
-  }
   shown_.erase(window);
 }
 
