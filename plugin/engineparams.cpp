@@ -99,6 +99,9 @@ void SaturationBrightness(const QVImage* source, QVImage* target, const QVRect& 
                           int32_t brightness)
 {
   const int32_t s = Limit(saturation), b = Limit(brightness);
+  // In place, no saturation and no brightness change nothing.
+  if (s == 0 && b == 0 && source == target)
+    return;
   const int32_t d = (255 - s) / 2 + 128;
   ForEachPixel(source, target, area, [&](const uint8_t* from, uint8_t* to, int32_t bpp) {
     const int32_t B = from[0], G = bpp >= 3 ? from[1] : B, R = bpp >= 3 ? from[2] : B;

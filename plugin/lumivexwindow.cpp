@@ -52,7 +52,7 @@ const char* const kPresetsKey = "Software\\Tarnwell\\Lumivex\\Presets";
 
 } // namespace
 
-// ---- The plug-in's resources ----------------------------
+// ---- The plug-in's resources -------------------------------------------------------
 
 QVResourceFile* PlugInResourceFile()
 {

@@ -183,9 +183,10 @@ public:
   // each held to its range. True when the host's descriptor was opened.
   bool ReadScriptParameters();
   // Records the run for the host: {lvAU true} alone for the automatic road,
-  // else lvAU false and the fourteen settings. False, with no descriptor
-  // left, when not in the filter plug-in, the suites are unusable or a put
-  // fails; true when the host gave no write token (nothing written).
+  // else lvAU false and the fourteen settings. False, with nothing written,
+  // outside the filter plug-in or with unusable suites; false, with the new
+  // descriptor discarded and none left, when a put or the close fails; true
+  // when the host gave no write token (nothing written).
   bool WriteScriptParameters(bool automatic);
   bool DialogWanted() const { return m_DialogWanted != 0; }
   bool AutomaticMode() const { return m_AutomaticMode != 0; }

@@ -149,6 +149,15 @@ TEST_F(WindowRoads, TheCustomViewCentresItsPicturesInAnyPreviewArea)
   TestWindow window;
   window.CreateControls();
   ControlPanel* panel = window.m_ControlPanel;
+  // Without an image: the no-image picture, centred in the preview area.
+  window.ShowCustomView();
+  EXPECT_TRUE(Shown(window.m_EmptyPicture));
+  EXPECT_FALSE(Shown(window.m_PreviewPane));
+  EXPECT_FALSE(window.Visible());
+  EXPECT_TRUE(panel->Visible());
+  standin::Pump();
+  ASSERT_TRUE(standin::SnapshotPng(standin::SurfaceTarget::Whole(panel->GetWnd()), Snapshot("custom-empty.png").c_str()));
+  EXPECT_EQ(PixelsUnlike(window.m_EmptyPicture->GetWnd(), 186), 0);
   // An area smaller than the pictures: they overhang it equally.
   panel->GetPreviewArea()->SetLTRB(275, 50, 575, 250);
   window.ShowCustomView();
@@ -161,17 +170,13 @@ TEST_F(WindowRoads, TheCustomViewCentresItsPicturesInAnyPreviewArea)
     EXPECT_EQ(corner.y, 50 + (200 - 292) / 2);
     EXPECT_EQ(r.right - r.left, 400);
   }
-  EXPECT_TRUE(Shown(window.m_EmptyPicture)) << "no image: the no-image picture";
-  EXPECT_FALSE(Shown(window.m_PreviewPane));
-  EXPECT_FALSE(window.Visible());
-  EXPECT_TRUE(panel->Visible());
-  standin::Pump();
-  ASSERT_TRUE(standin::SnapshotPng(standin::SurfaceTarget::Whole(panel->GetWnd()), Snapshot("custom-empty.png").c_str()));
-  EXPECT_EQ(PixelsUnlike(window.m_EmptyPicture->GetWnd(), 186), 0);
 
   // With an image the normal view: the pane shows the corrected preview.
-  auto image = Image(300, 200, QVColor(180, 120, 90));
+  QVFileSpec coffee(lvxtest::Source("samples/coffee.png").c_str());
+  auto image = std::make_unique<QVImage>(coffee, 24, false);
+  ASSERT_TRUE(image->HasPixels());
   window.SetImage(image.get(), true);
+  panel->LayoutPreview(); // as the view commands do; the panel was shown before the image came
   EXPECT_TRUE(Shown(window.m_PreviewPane));
   EXPECT_FALSE(Shown(window.m_EmptyPicture));
   EXPECT_EQ(window.m_PreviewPane->GetImage(), window.m_CorrectedPreview);

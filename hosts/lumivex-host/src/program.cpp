@@ -29,14 +29,14 @@ double Seconds(Clock::time_point from, Clock::time_point to) { return std::chron
 
 // The phases of the run on stderr, in milliseconds. The Start's parts end
 // where the host served the input and where the plug-in asked for output.
-void PrintTimes(double decode, const RunResult& run, double start, double encode, double total)
+void PrintTimes(double decode, const RunResult& run, double encode, double total)
 {
   const double input = run.inputServedAt >= 0 ? run.inputServedAt : 0;
   const double output = run.outputRequestedAt >= 0 ? run.outputRequestedAt : run.startEndedAt;
   std::fprintf(stderr,
                "lumivex-host: times (ms): decode %.1f, start %.1f (until input served %.1f, until output requested "
                "%.1f, then %.1f), encode %.1f, total %.1f\n",
-               decode * 1e3, start * 1e3, input * 1e3, (output - input) * 1e3, (run.startEndedAt - output) * 1e3,
+               decode * 1e3, run.startEndedAt * 1e3, input * 1e3, (output - input) * 1e3, (run.startEndedAt - output) * 1e3,
                encode * 1e3, total * 1e3);
 }
 
@@ -152,7 +152,7 @@ int RunProgram(const ProgramOptions& options)
       return Fail(kExitHostError, error.message);
   }
   if (options.times)
-    PrintTimes(decode, result, result.startEndedAt, Seconds(encodeBegin, encodeEnd), Seconds(begin, Clock::now()));
+    PrintTimes(decode, result, Seconds(encodeBegin, encodeEnd), Seconds(begin, Clock::now()));
   return kExitDone;
 }
 
