@@ -77,6 +77,10 @@ int main(int argc, char** argv)
   // No test opens a browser or viewer on a person's desktop: tests of the
   // opener point LUMIVEX_OPENER at a recording program of their own.
   setenv("LUMIVEX_OPENER", "", 1);
+  // No test shows windows on a person's desktop, and none needs a display:
+  // the tests of the X11 presenter give the programs they start a display
+  // of their own.
+  setenv("LUMIVEX_HEADLESS", "1", 1);
   testing::InitGoogleTest(&argc, argv);
   testing::UnitTest::GetInstance()->listeners().Append(new lvxtest::StandinFailures);
   return RUN_ALL_TESTS();

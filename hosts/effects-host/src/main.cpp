@@ -1,6 +1,7 @@
 // effects-host: applies an effect module's effect to an image file, as an
 // effects host would. This file only reads the options; see program.h.
 #include "program.h"
+#include "win32/automation.h"
 
 #include <cerrno>
 #include <cmath>
@@ -29,7 +30,9 @@ const char kUsage[] =
     "  --times            print the time of each step on stderr\n"
     "  --quality N        JPEG quality 1..100 (default 92)\n"
     "  --ui-script FILE   work the effect's panel and preview windows with FILE's input\n"
-    "  --snapshot DIR     save the windows as DIR/panel.png and DIR/preview.png\n";
+    "  --snapshot DIR     save the windows as DIR/panel.png and DIR/preview.png\n"
+    "  --interactive      show the panel and preview on the X display and wait for Apply\n"
+    "                     or Cancel (after the --ui-script, if any)\n";
 
 int Usage(const std::string& problem)
 {
@@ -87,6 +90,8 @@ int main(int argc, char** argv)
       options.uiScript = value;
     } else if (arg == "--snapshot") {
       options.snapshotDir = value;
+    } else if (arg == "--interactive") {
+      options.interactive = true;
     } else if (arg.size() > 1 && arg[0] == '-') {
       return Usage("unknown option " + arg);
     } else {
@@ -95,6 +100,8 @@ int main(int argc, char** argv)
   }
   if (files.size() != 3)
     return Usage("give a MODULE, an INPUT and an OUTPUT");
+  if (options.interactive && !standin::Presenting())
+    return Usage("--interactive needs an X display, and there is none: " + standin::WhyHeadless());
   options.module = files[0];
   options.input = files[1];
   options.output = files[2];

@@ -136,9 +136,9 @@ int RunProgram(const ProgramOptions& options)
     }
     if (!ok)
       return finish(Fail(kExitEffectFailed, session.Failure()));
-    if (options.uiScript || options.snapshotDir) {
+    if (options.uiScript || options.snapshotDir || options.interactive) {
       WindowsRun windows{module.Handle(), document.get(), &source, options.zoom,
-                         options.uiScript ? &script : nullptr, options.snapshotDir};
+                         options.uiScript ? &script : nullptr, options.snapshotDir, options.interactive};
       std::string note;
       switch (RunWindows(&session, windows, &error, &note)) {
       case WindowsOutcome::Cancelled: return finish(Fail(kExitCancelled, "cancelled; nothing was written"));

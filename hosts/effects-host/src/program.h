@@ -36,6 +36,7 @@ struct ProgramOptions {
   int quality = 92;
   std::optional<std::string> uiScript;
   std::optional<std::string> snapshotDir;
+  bool interactive = false; // the windows wait for a person at the display
 };
 
 // Messages go to stderr. Returns the exit status.

@@ -64,9 +64,11 @@ WindowsOutcome RunWindows(Session* session, const WindowsRun& run, lvxtext::Erro
 
   const size_t failuresBefore = standin::Failures().size();
   std::unique_ptr<uiscript::Runner> runner;
-  if (run.script) {
-    runner = std::make_unique<uiscript::Runner>(*run.script, WindowTargets(&panelWindow, &previewWindow));
-    runner->Install();
+  if (run.script || run.interactive) {
+    if (run.script) {
+      runner = std::make_unique<uiscript::Runner>(*run.script, WindowTargets(&panelWindow, &previewWindow));
+      runner->Install();
+    }
     MSG msg;
     while (GetMessageA(&msg, nullptr, 0, 0)) {
       TranslateMessage(&msg);
@@ -77,7 +79,9 @@ WindowsOutcome RunWindows(Session* session, const WindowsRun& run, lvxtext::Erro
   }
   WindowsOutcome outcome = panel->Outcome() != WindowsOutcome::Running ? panel->Outcome() : preview->Outcome();
   const bool deadlock = standin::Failures().size() > failuresBefore;
-  if (run.script && outcome == WindowsOutcome::Running) {
+  if (run.interactive && !deadlock && outcome == WindowsOutcome::Running) {
+    outcome = WindowsOutcome::Cancelled; // the display went away
+  } else if (run.script && outcome == WindowsOutcome::Running) {
     outcome = WindowsOutcome::Failed;
     lvxtext::Fail(error, runner->Failed() ? "the UI script failed: " + runner->Failure()
                          : deadlock       ? "the UI script ran out while the windows waited for input (a deadlock)"

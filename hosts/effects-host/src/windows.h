@@ -36,6 +36,7 @@ struct WindowsRun {
   double zoom = 1.0;
   const uiscript::Script* script = nullptr; // null: show, render and snapshot only
   std::optional<std::string> snapshotDir;   // panel.png and preview.png after the last render
+  bool interactive = false; // after the script, the loop waits for the person at the display
 };
 
 // The UI script's window names: `panel`, `preview` and `menu` (the panel's
@@ -44,8 +45,10 @@ uiscript::NamedTargets WindowTargets(const HWND* panel, const HWND* preview);
 
 // Opens the panel and the preview on the session and runs their message loop
 // with the script as its idle script, until Apply, Cancel, a close box, or
-// the script failing or running out while the loop waits. Without a script
-// the windows only render. Snapshots are written after the last render.
+// the script failing or running out while the loop waits. Interactive, the
+// loop then waits for the person until Apply, Cancel or a close box; the
+// display failing counts as Cancel. Without either the windows only
+// render. Snapshots are written after the last render.
 // *error says why the run failed (Failed or NotWritten); after Applied or
 // Cancelled, *note says what of the script was left over, if anything.
 WindowsOutcome RunWindows(Session* session, const WindowsRun& run, lvxtext::Error* error, std::string* note);

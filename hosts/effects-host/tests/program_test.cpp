@@ -140,6 +140,21 @@ TEST_F(Program, TheToolsOptionsAndExitStatuses)
   const auto [status, output] = RunTool("Nonesuch " + flat + " " + Temp("b.png"));
   EXPECT_EQ(status, 3);
   EXPECT_NE(output.find("Nonesuch.so"), std::string::npos) << output;
+  // Without a display the windows cannot wait for a person.
+  unsetenv("DISPLAY");
+  const auto headless = RunTool("--interactive Despeckle " + flat + " " + Temp("b.png"));
+  EXPECT_EQ(headless.first, 3);
+  EXPECT_NE(headless.second.find("needs an X display, and there is none: DISPLAY is not set"), std::string::npos)
+      << headless.second;
+  // A display that cannot be opened leaves the windows headless, said once.
+  setenv("DISPLAY", ":65000", 1);
+  setenv("LUMIVEX_HEADLESS", "0", 1);
+  const auto unopened = RunTool("--interactive Despeckle " + flat + " " + Temp("b.png"));
+  EXPECT_EQ(unopened.first, 3);
+  EXPECT_NE(unopened.second.find("lumivex: cannot open the display :65000; the windows stay headless\n"),
+            std::string::npos)
+      << unopened.second;
+  setenv("LUMIVEX_HEADLESS", "1", 1);
   // An export giving 0 where 1 is due stops the run with 2: the test
   // effect's filter fails when asked to.
   const auto failed = RunTool("--times " + std::string(TESTMODULE_PATH) + " " + flat + " " + Temp("c.png"));

@@ -113,9 +113,10 @@ int RunProgram(const ProgramOptions& options)
   if (!LoadPlugin(pluginPath, options.about ? 0 : image.mode, &plugin, &error))
     return Fail(kExitHostError, error.message);
 
+  // On a display the person clicks the about window away.
   if (runner)
     runner->Install();
-  else if (options.about)
+  else if (options.about && !standin::Presenting())
     ClickAboutWhenIdle();
   Host host;
   const RunResult result = host.Run(plugin.entry, image, run);

@@ -1,6 +1,7 @@
 // Device contexts: getting and ending them, their drawing state, and the
 // canvas that every drawing call writes through (origin and clip).
 #include "wm.h"
+#include "presenter.h"
 #include "win32/internal/surfacedc.h"
 #include "text.h"
 
@@ -89,6 +90,9 @@ bool ResolveTarget(const DeviceContext& dc, DrawTarget* target)
     if (!WindowArea(dc.window, dc.kind == DCKind::Frame, &drawn, &target->origin, &target->clip))
       return false;
     target->surface = drawn;
+    // Whatever draws here may change these pixels; the presenter shows
+    // them again at its next poll.
+    Presentation().SurfacePainted(TopLevelOf(dc.window), target->clip);
     if (dc.kind == DCKind::Paint) {
       // Painting draws only inside the update region.
       target->limited = true;

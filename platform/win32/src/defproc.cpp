@@ -1,5 +1,6 @@
 // The default window procedure.
 #include "wm.h"
+#include "presenter.h"
 
 #include <algorithm>
 #include <cstring>
@@ -40,6 +41,8 @@ extern "C" LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPAR
   case WM_SETTEXT:
     w->text = lParam ? reinterpret_cast<const char*>(lParam) : "";
     w->frameDirty = true;
+    if (!w->IsChild())
+      Presentation().TitleChanged(window);
     return TRUE;
   case WM_GETTEXT: {
     if (wParam == 0 || !lParam)

@@ -1,6 +1,7 @@
 // The display: screen size and depth, the screen's surface, and rectangle
 // intersection.
 #include "gdi.h"
+#include "presenter.h"
 #include "win32/automation.h"
 
 namespace {
@@ -12,9 +13,19 @@ struct Screen {
   COLORREF desktop = RGB(0, 128, 128);
   std::shared_ptr<standin::detail::Surface> surface; // made on first use
 };
+// The display's own size when windows are presented, until SetScreen
+// says otherwise.
 Screen& TheScreen()
 {
-  static auto* screen = new Screen;
+  static auto* screen = [] {
+    auto* made = new Screen;
+    int width = 0, height = 0;
+    if (standin::detail::Presentation().ScreenSize(&width, &height) && width > 0 && height > 0) {
+      made->width = width;
+      made->height = height;
+    }
+    return made;
+  }();
   return *screen;
 }
 

@@ -2,6 +2,7 @@
 // it, bold from weight 600, italic as FreeType's slanted outline. Advances
 // are hinted whole pixels without kerning, so extents are deterministic.
 #include "gdi.h"
+#include "text.h"
 #include "win32/automation.h"
 
 #include <cstdio>
@@ -71,18 +72,6 @@ FT_Face Face(bool bold)
     }
   }
   return files.faces[bold ? 1 : 0];
-}
-
-// Bytes 0x80..0x9F of Windows-1252; every other byte is its own code point.
-constexpr unsigned short kCp1252High[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-
-unsigned long CodePoint(char c)
-{
-  const unsigned char byte = static_cast<unsigned char>(c);
-  return byte >= 0x80 && byte < 0xA0 ? kCp1252High[byte - 0x80] : byte;
 }
 
 // A face sized for a font, with the cell it draws in.

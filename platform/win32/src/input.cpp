@@ -2,6 +2,7 @@
 // testing, click activation, WM_SETCURSOR, double clicks, key messages),
 // the key state and pointer, capture, focus and activation.
 #include "wm.h"
+#include "presenter.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -241,6 +242,7 @@ void Raise(HWND window)
     while (at != z.end() && Find(*at) && Find(*at)->topmost)
       ++at;
   z.insert(at, group.begin(), group.end());
+  Presentation().ZOrderChanged();
 }
 
 bool CanTakeActivation(HWND h, HWND leaving)

@@ -2,6 +2,7 @@
 // the virtual clock, the idle script, recorded failures and the loop guards,
 // and the inspection and reset calls of the automation API.
 #include "wm.h"
+#include "presenter.h"
 
 #include <chrono>
 #include <cstdio>
@@ -151,7 +152,9 @@ Got Retrieve(MSG* msg, HWND filter, UINT first, UINT last, bool remove)
 bool OverBudget()
 {
   Queue& q = Q();
-  if (q.retrieved <= q.budget)
+  // A person at a display may work the windows for hours: the guard is for
+  // loops that run by themselves.
+  if (q.retrieved <= q.budget || Presentation().Presenting())
     return false;
   if (!q.budgetReported) {
     q.budgetReported = true;
@@ -179,6 +182,21 @@ bool WaitForTimer()
     wait = std::min<DWORD>(wait, DWORD(t.due - Now()) >= 0x80000000u ? 0 : t.due - Now());
   std::this_thread::sleep_for(std::chrono::milliseconds(wait));
   return true;
+}
+
+// Waits on the display, while windows are presented, until it has events
+// or the earliest timer is due.
+PresenterWait WaitForDisplay()
+{
+  const Queue& q = Q();
+  DWORD due = 0;
+  bool any = false;
+  for (const Timer& t : q.timers)
+    if (!any || DWORD(t.due - due) >= 0x80000000u) {
+      due = t.due;
+      any = true;
+    }
+  return Presentation().Wait(any ? &due : nullptr);
 }
 
 void Describe(HWND h, int depth, std::string& out)
@@ -239,7 +257,9 @@ void RecordFailure(const std::string& text)
   std::fprintf(stderr, "stand-in failure: %s\n", text.c_str());
 }
 
-DWORD Now() { return Q().realTime ? RealNow() : Q().clock; }
+// While windows are presented the virtual clock also follows real time,
+// so that a person's double clicks and timers work as on a desktop.
+DWORD Now() { return Q().realTime ? RealNow() : Q().clock + Presentation().Elapsed(); }
 
 void ForgetWindow(HWND window)
 {
@@ -414,6 +434,7 @@ BOOL GetMessageA(MSG* msg, HWND window, UINT first, UINT last)
   Queue& q = Q();
   q.deadlock = false;
   for (;;) {
+    Presentation().Poll();
     if (OverBudget())
       return Stop(msg);
     switch (Retrieve(msg, window, first, last, true)) {
@@ -428,6 +449,14 @@ BOOL GetMessageA(MSG* msg, HWND window, UINT first, UINT last)
       step();
       continue;
     }
+    switch (WaitForDisplay()) {
+    case PresenterWait::Woken: continue;
+    case PresenterWait::Lost:
+      // The display is gone: the loop ends as a cancel would.
+      *msg = Make(nullptr, WM_QUIT, WPARAM(1), 0);
+      return FALSE;
+    case PresenterWait::Headless: break;
+    }
     if (WaitForTimer())
       continue;
     RecordFailure("GetMessageA would wait forever: nothing is queued and the idle script is empty. Windows:\n" +
@@ -440,8 +469,11 @@ BOOL PeekMessageA(MSG* msg, HWND window, UINT first, UINT last, UINT remove)
 {
   if (!msg)
     return Fail(ERROR_INVALID_PARAMETER, FALSE);
-  if ((remove & PM_REMOVE) && OverBudget())
-    return FALSE;
+  if (remove & PM_REMOVE) {
+    Presentation().Poll();
+    if (OverBudget())
+      return FALSE;
+  }
   return Retrieve(msg, window, first, last, (remove & PM_REMOVE) != 0) == Got::Message ? TRUE : FALSE;
 }
 

@@ -2,6 +2,7 @@
 // lookups search the table of the module asked for. Also the cursors and
 // icons made from those tables and the system's own.
 #include "handles.h"
+#include "presenter.h"
 #include "text.h"
 #include "win32/automation.h"
 
@@ -117,6 +118,7 @@ const ResourceTable* TableOf(HINSTANCE module, const ResourceEntry* entry)
 struct CursorObject {
   standin::CursorInfo info;
   const ResourceTable* table = nullptr; // null for the system's own
+  const ResourceEntry* entry = nullptr; // the cursor resource, for the presenter
 };
 standin::detail::HandleTable<CursorObject>& Cursors()
 {
@@ -163,6 +165,7 @@ HICON LoadShared(HINSTANCE module, LPCSTR nameArgument, bool icon)
     if (!entry)
       return nullptr;
     object.table = TableOf(module, entry);
+    object.entry = entry;
   }
   const uintptr_t handle = Cursors().Add(object);
   Cursors().Find(reinterpret_cast<void*>(handle))->info.handle = reinterpret_cast<HCURSOR>(handle);
@@ -287,6 +290,18 @@ HCURSOR SetCursor(HCURSOR cursor)
   if (!object)
     return Fail(ERROR_INVALID_CURSOR_HANDLE, HCURSOR(nullptr));
   Current() = object->info;
+  standin::detail::CursorSource source;
+  source.handle = cursor;
+  if (object->entry) {
+    source.resourceId = object->info.id;
+    source.dib = object->entry->data;
+    source.dibSize = object->entry->size;
+    source.hotX = object->entry->hotX;
+    source.hotY = object->entry->hotY;
+  } else {
+    source.systemId = object->info.id;
+  }
+  standin::detail::Presentation().CursorChanged(source);
   return previous;
 }
 

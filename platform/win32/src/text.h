@@ -1,6 +1,8 @@
 #pragma once
 // Internal to the stand-in: comparisons that ignore the case of ASCII
-// letters, as Windows does for file, registry and resource names.
+// letters, as Windows does for file, registry and resource names, and the
+// characters of the code page (Windows-1252).
+#include <string>
 #include <string_view>
 
 namespace standin::detail {
@@ -30,6 +32,38 @@ inline bool LessNoCase(std::string_view a, std::string_view b)
   if (a.size() != b.size())
     return a.size() < b.size();
   return a < b;
+}
+
+// The Unicode code point of a code-page byte: bytes 0x80..0x9F of
+// Windows-1252 are tabled, every other byte is its own code point.
+inline unsigned long CodePoint(char c)
+{
+  static constexpr unsigned short kHigh[32] = {
+      0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+      0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+      0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+  const unsigned char byte = static_cast<unsigned char>(c);
+  return byte >= 0x80 && byte < 0xA0 ? kHigh[byte - 0x80] : byte;
+}
+
+// Code-page text as UTF-8.
+inline std::string Utf8FromCodePage(std::string_view text)
+{
+  std::string out;
+  for (char c : text) {
+    const unsigned long u = CodePoint(c);
+    if (u < 0x80) {
+      out += char(u);
+    } else if (u < 0x800) {
+      out += char(0xC0 | (u >> 6));
+      out += char(0x80 | (u & 0x3F));
+    } else {
+      out += char(0xE0 | (u >> 12));
+      out += char(0x80 | ((u >> 6) & 0x3F));
+      out += char(0x80 | (u & 0x3F));
+    }
+  }
+  return out;
 }
 
 } // namespace standin::detail

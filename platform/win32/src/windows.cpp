@@ -1,6 +1,7 @@
 // Window records: creation and destruction, the window tree and z-order,
 // frames and geometry, SetWindowPos and ShowWindow, window longs and text.
 #include "wm.h"
+#include "presenter.h"
 
 #include <algorithm>
 #include <cstring>
@@ -45,6 +46,7 @@ void PlaceOnTop(HWND window, bool topmost)
     while (at != z.end() && Find(*at) && Find(*at)->topmost)
       ++at;
   z.insert(at, window);
+  Presentation().ZOrderChanged();
 }
 
 void Unlink(HWND window)
@@ -99,6 +101,8 @@ void Show(HWND window)
     if (WindowRecord* d = Find(h))
       d->frameDirty = true;
   Invalidate(window, nullptr, true);
+  if (const WindowRecord* shown = Find(window); shown && !shown->IsChild())
+    Presentation().WindowShown(window);
 }
 
 bool DialogClass(const WindowRecord& w) { return w.cls && w.cls->name == kDialogClass; }
@@ -287,6 +291,8 @@ void Hide(HWND window)
   if (!w || !w->Visible())
     return;
   w->style &= ~WS_VISIBLE;
+  if (!w->IsChild())
+    Presentation().WindowHidden(window);
   const RECT covered = w->rect;
   WINDOWPOS position = PositionOf(window, SWP_HIDEWINDOW | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER);
   Deliver(window, WM_WINDOWPOSCHANGED, 0, reinterpret_cast<LPARAM>(&position));
@@ -390,6 +396,8 @@ BOOL DestroyWindow(HWND window)
   post.clear();
   PostOrder(window, post);
   for (HWND h : post) {
+    if (const WindowRecord* d = Find(h); d && !d->IsChild())
+      Presentation().WindowDestroyed(h);
     ForgetWindow(h);
     if (WindowRecord* d = Find(h); d && d->ownDC)
       RemoveDC(d->ownDC);
@@ -554,8 +562,11 @@ BOOL SetWindowPos(HWND window, HWND insertAfter, int x, int y, int width, int he
     w->frame = FrameOf(w->style, w->exStyle, DialogClass(*w));
     w->frameDirty = true;
   }
-  if (!w->IsChild())
+  if (!w->IsChild()) {
     ResizeSurface(window);
+    if (moved || sized)
+      Presentation().WindowMoved(window);
+  }
   if (!(position.flags & SWP_NOREDRAW) && w->Visible()) {
     // No bits are copied: the window and the parent area it left repaint.
     Invalidate(window, nullptr, true);
@@ -594,6 +605,8 @@ BOOL ShowWindow(HWND window, int command)
       w->style |= WS_MINIMIZE;
       if (wasVisible)
         InvalidateParentArea(window, w->rect);
+      if (!w->IsChild())
+        Presentation().WindowHidden(window);
     }
     break;
   case SW_MAXIMIZE:
@@ -624,8 +637,11 @@ BOOL ShowWindow(HWND window, int command)
   Show(window);
   if ((w = Find(window)) && !w->IsChild())
     Activate(window, WA_ACTIVE);
-  if ((w = Find(window)) && wasVisible && wasMinimized && !w->minimized)
+  if ((w = Find(window)) && wasVisible && wasMinimized && !w->minimized) {
     Invalidate(window, nullptr, true);
+    if (!w->IsChild())
+      Presentation().WindowShown(window);
+  }
   return wasVisible;
 }
 

@@ -123,10 +123,19 @@ LVX_WIN32_API const std::vector<ShellRequest>& ShellRequests();
 LVX_WIN32_API void ClearShellRequests();
 
 // ---- Display ----------------------------------------------------------------
-// The screen that GetSystemMetrics and GetDeviceCaps report (default
-// 1280 x 1024 at 32 bits per pixel).
-// A new size gives the screen a new, white surface.
+// The screen that GetSystemMetrics and GetDeviceCaps report (default: the
+// display's size when windows are presented, else 1280 x 1024; 32 bits per
+// pixel). A new size gives the screen a new, white surface.
 LVX_WIN32_API void SetScreen(int width, int height, int bitsPerPixel);
+// Whether the top-level windows are shown as real windows on an X display:
+// DISPLAY is set, LUMIVEX_HEADLESS is not 1 and the display opened. Then a
+// message loop with nothing to do waits for the person instead of ending
+// as a recorded deadlock, and losing the display ends it as a cancel
+// (WM_QUIT with code 1). False when headless, and once the display failed.
+LVX_WIN32_API bool Presenting();
+// Why the windows are not presented ("DISPLAY is not set", ...); empty
+// while they are.
+LVX_WIN32_API std::string WhyHeadless();
 
 // ---- Surfaces ---------------------------------------------------------------
 // Drawing lands in surfaces of 32-bit pixels (bytes B, G, R, unused), rows

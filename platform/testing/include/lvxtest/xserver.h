@@ -1,0 +1,97 @@
+#pragma once
+// For the tests labelled x11 only: a virtual X server of the test's own,
+// programs started on it, and what a person would see and do there (the
+// windows by title, their pixels, xdotool's pointer and keys).
+//
+// Nothing here sleeps for a fixed time: every wait polls for its condition
+// and gives up after a generous bound.
+#include <cstdint>
+#include <string>
+#include <sys/types.h>
+#include <vector>
+
+struct _XDisplay;
+
+namespace lvxtest {
+
+// An X window id (Xlib's headers stay out of the tests, whose names they
+// would clash with).
+using Window = unsigned long;
+
+// An Xvfb server (1280 x 1024, 24-bit) on a display number it picks itself
+// among the free ones. Stopped when destroyed, and with the test process
+// if that dies first.
+class XServer {
+public:
+  XServer();
+  ~XServer();
+  XServer(const XServer&) = delete;
+  XServer& operator=(const XServer&) = delete;
+
+  // False, with Problem(), when the server did not start.
+  bool Ok() const { return display_ != nullptr; }
+  const std::string& Problem() const { return problem_; }
+  // ":N".
+  const std::string& Name() const { return name_; }
+  // Ends the server at once, as a crash would.
+  void Kill();
+
+  // The mapped top-level window whose _NET_WM_NAME (else WM_NAME) is
+  // `title` (empty: the first untitled one), once it appears; 0 when none
+  // did within `seconds`.
+  Window WaitForWindow(const std::string& title, double seconds = 60);
+  // Whether the window is gone or unmapped within `seconds`.
+  bool WaitUntilUnmapped(Window window, double seconds = 60);
+  // The window's size; false when it is gone.
+  bool Size(Window window, int* width, int* height);
+  // The pixels of a rectangle of the window (all of it when width is 0)
+  // as 0x00RRGGBB, rows top-down; empty when they cannot be read (the part
+  // must lie on the screen).
+  std::vector<uint32_t> Grab(Window window, int left, int top, int width, int height);
+  // Whether the rectangle of the window comes to show exactly `expected`
+  // (of `width` columns) within `seconds`; *shown gets the last look,
+  // *why the difference.
+  bool WaitForPixels(Window window, int left, int top, const std::vector<uint32_t>& expected, int width,
+                     std::vector<uint32_t>* shown, std::string* why, double seconds = 60);
+  // Sends WM_DELETE_WINDOW, as a window manager's close button does.
+  void RequestClose(Window window);
+  // Runs xdotool with the words given, on this display; its exit status.
+  int Xdotool(const std::string& words);
+
+private:
+  pid_t pid_ = -1;
+  std::string name_;
+  std::string problem_;
+  _XDisplay* display_ = nullptr;
+};
+
+// A program started with DISPLAY set to the server's (and
+// LUMIVEX_HEADLESS=0, so that it presents), its stderr kept in a file.
+class Program {
+public:
+  Program(const std::vector<std::string>& argv, const XServer& server);
+  ~Program();
+  Program(const Program&) = delete;
+  Program& operator=(const Program&) = delete;
+
+  // The exit status once the program ended within `seconds`; -1 when it
+  // had not (it is then killed), or ended by a signal.
+  int Wait(double seconds = 60);
+  // What the program wrote on stderr so far.
+  std::string Errors() const;
+
+private:
+  pid_t pid_ = -1;
+  std::string errors_;
+};
+
+// Whether two pictures of the same size hold the same pixels; else *why
+// names the size difference or the first pixel that differs.
+bool SamePixels(const std::vector<uint32_t>& a, int aWidth, const std::vector<uint32_t>& b, int bWidth,
+                std::string* why);
+// A PNG's pixels as 0x00RRGGBB; empty when it cannot be read.
+std::vector<uint32_t> ReadPng(const std::string& path, int* width, int* height);
+// Writes pixels as an RGB PNG; false when it cannot.
+bool WritePng(const std::string& path, const std::vector<uint32_t>& pixels, int width, int height);
+
+} // namespace lvxtest

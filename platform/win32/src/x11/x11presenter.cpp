@@ -1,0 +1,199 @@
+// The X11 presenter: opening the display, its screen, the faults that end
+// presenting, and taking events and waiting from the message loop.
+#include "x11/x11presenter.h"
+
+#include "wm.h"
+
+#include <cstdio>
+#include <poll.h>
+#include <sys/ipc.h>
+#include <sys/shm.h>
+
+namespace standin::detail {
+namespace {
+
+// Xlib's handlers are process-wide; they reach the one presenter here.
+X11Presenter* g_presenter = nullptr;
+// While the MIT-SHM attachment is tried, an error only means "no MIT-SHM".
+bool g_probing = false;
+bool g_probeFailed = false;
+
+int OnError(Display* display, XErrorEvent* error)
+{
+  if (g_probing) {
+    g_probeFailed = true;
+    return 0;
+  }
+  char text[160] = "";
+  XGetErrorText(display, error->error_code, text, sizeof text);
+  if (g_presenter)
+    g_presenter->RequestFailed(std::string(text) + " on request " + std::to_string(int(error->request_code)));
+  return 0;
+}
+
+int OnConnectionLost(Display*)
+{
+  if (g_presenter)
+    g_presenter->ConnectionLost();
+  return 0;
+}
+
+// Returning from here keeps the process alive; Xlib makes no further
+// requests on the broken connection, and the presenter makes none either.
+void OnConnectionLostExit(Display*, void*) {}
+
+// Whether the server takes shared-memory images from this process.
+bool ProbeShm(Display* display)
+{
+  if (!XShmQueryExtension(display) || ImageByteOrder(display) != LSBFirst)
+    return false;
+  XShmSegmentInfo segment{};
+  segment.shmid = shmget(IPC_PRIVATE, 4096, IPC_CREAT | 0600);
+  if (segment.shmid < 0)
+    return false;
+  segment.shmaddr = static_cast<char*>(shmat(segment.shmid, nullptr, 0));
+  bool attached = false;
+  if (segment.shmaddr != reinterpret_cast<char*>(-1)) {
+    g_probing = true;
+    g_probeFailed = false;
+    attached = XShmAttach(display, &segment) && (XSync(display, False), !g_probeFailed);
+    g_probing = false;
+    if (attached) {
+      XShmDetach(display, &segment);
+      XSync(display, False);
+    }
+    shmdt(segment.shmaddr);
+  }
+  shmctl(segment.shmid, IPC_RMID, nullptr);
+  return attached;
+}
+
+} // namespace
+
+std::unique_ptr<Presenter> OpenX11Presenter(std::string* why)
+{
+  const char* name = XDisplayName(nullptr);
+  Display* display = XOpenDisplay(nullptr);
+  if (!display) {
+    *why = std::string("cannot open the display ") + (name ? name : "");
+    return nullptr;
+  }
+  const int screen = DefaultScreen(display);
+  const Visual* visual = DefaultVisual(display, screen);
+  int formats = 0, bitsPerPixel = 0;
+  if (XPixmapFormatValues* list = XListPixmapFormats(display, &formats)) {
+    for (int i = 0; i < formats; ++i)
+      if (list[i].depth == DefaultDepth(display, screen))
+        bitsPerPixel = list[i].bits_per_pixel;
+    XFree(list);
+  }
+  if (DefaultDepth(display, screen) != 24 || bitsPerPixel != 32 || visual->red_mask != 0xFF0000 ||
+      visual->green_mask != 0xFF00 || visual->blue_mask != 0xFF) {
+    *why = std::string("the display ") + (name ? name : "") + " shows no 24-bit true colour";
+    XCloseDisplay(display);
+    return nullptr;
+  }
+  return std::make_unique<X11Presenter>(display);
+}
+
+X11Presenter::X11Presenter(Display* display)
+    : display_(display), screen_(DefaultScreen(display)), root_(RootWindow(display, screen_)),
+      visual_(DefaultVisual(display, screen_)), depth_(DefaultDepth(display, screen_)),
+      gc_(DefaultGC(display, screen_)), start_(std::chrono::steady_clock::now())
+{
+  g_presenter = this;
+  XSetErrorHandler(OnError);
+  XSetIOErrorHandler(OnConnectionLost);
+  XSetIOErrorExitHandler(display_, OnConnectionLostExit, nullptr);
+  shm_ = ProbeShm(display_);
+  protocols_ = XInternAtom(display_, "WM_PROTOCOLS", False);
+  deleteWindow_ = XInternAtom(display_, "WM_DELETE_WINDOW", False);
+  netWmName_ = XInternAtom(display_, "_NET_WM_NAME", False);
+  utf8_ = XInternAtom(display_, "UTF8_STRING", False);
+}
+
+X11Presenter::~X11Presenter()
+{
+  if (!lost_) {
+    for (auto& [window, shown] : shown_)
+      DropImages(&shown);
+    FreeCursors();
+    XCloseDisplay(display_);
+  }
+  g_presenter = nullptr;
+}
+
+bool X11Presenter::ScreenSize(int* width, int* height) const
+{
+  *width = DisplayWidth(display_, screen_);
+  *height = DisplayHeight(display_, screen_);
+  return true;
+}
+
+DWORD X11Presenter::Elapsed() const
+{
+  return DWORD(
+      std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start_).count());
+}
+
+void X11Presenter::RequestFailed(const std::string& what) { Fail("X error: " + what); }
+
+void X11Presenter::ConnectionLost() { Fail("the connection to the display was lost"); }
+
+void X11Presenter::Fail(const std::string& why)
+{
+  lost_ = true;
+  if (quitPosted_)
+    return;
+  quitPosted_ = true;
+  std::fprintf(stderr, "lumivex: %s; the windows close as cancelled\n", why.c_str());
+  PostQuitMessage(1);
+}
+
+void X11Presenter::TakeEvents()
+{
+  std::vector<XEvent> events;
+  while (!lost_ && XPending(display_) > 0) {
+    XEvent event;
+    XNextEvent(display_, &event);
+    events.push_back(event);
+  }
+  for (size_t i = 0; i < events.size() && !lost_; ++i) {
+    // Motion is taken at its last position before anything else happens.
+    const bool nextIsMotion = i + 1 < events.size() && events[i + 1].type == MotionNotify &&
+                              events[i + 1].xany.window == events[i].xany.window;
+    if (events[i].type == MotionNotify && nextIsMotion)
+      continue;
+    Dispatch(events[i]);
+  }
+}
+
+void X11Presenter::Poll()
+{
+  if (lost_)
+    return;
+  TakeEvents();
+  Flush();
+}
+
+PresenterWait X11Presenter::Wait(const DWORD* deadline)
+{
+  if (lost_)
+    return PresenterWait::Lost;
+  Flush();
+  if (!lost_)
+    XFlush(display_);
+  if (!lost_ && XPending(display_) == 0) {
+    int timeout = -1;
+    if (deadline) {
+      const DWORD left = DWORD(*deadline - Now());
+      timeout = left >= 0x80000000u ? 0 : int(left);
+    }
+    pollfd connection{ConnectionNumber(display_), POLLIN, 0};
+    poll(&connection, 1, timeout);
+  }
+  Poll();
+  return lost_ ? PresenterWait::Lost : PresenterWait::Woken;
+}
+
+} // namespace standin::detail

@@ -1,0 +1,138 @@
+// The X11 presenter's input: X events become the stand-in's injected input
+// in screen coordinates, through the same queue as standin::Move, Press,
+// Release, KeyDown and KeyUp, so that hit-testing, capture, activation,
+// focus and double clicks stay the stand-in's own.
+#include "x11/x11presenter.h"
+
+#include "x11/x11keys.h"
+#include "wm.h"
+
+namespace standin::detail {
+namespace {
+
+// The screen point of a point in the X window, which lies exactly over the
+// stand-in window's rectangle.
+POINT ScreenPoint(HWND window, int x, int y)
+{
+  const RECT r = ScreenRect(window);
+  return POINT{r.left + x, r.top + y};
+}
+
+} // namespace
+
+void X11Presenter::SyncModifiers(unsigned int state)
+{
+  struct Modifier {
+    unsigned int mask;
+    bool* down;
+    int key;
+  };
+  for (const Modifier& m : {Modifier{ShiftMask, &shift_, VK_SHIFT}, Modifier{ControlMask, &control_, VK_CONTROL},
+                            Modifier{Mod1Mask, &alt_, VK_MENU}}) {
+    const bool want = (state & m.mask) != 0;
+    if (want == *m.down)
+      continue;
+    *m.down = want;
+    if (want)
+      standin::KeyDown(m.key);
+    else
+      standin::KeyUp(m.key);
+  }
+}
+
+void X11Presenter::FocusChanged(const XFocusChangeEvent& event)
+{
+  // Only real moves of the keyboard focus between windows count: not the
+  // pointer's share of it, nor moves inside one window.
+  if (event.mode != NotifyNormal && event.mode != NotifyWhileGrabbed)
+    return;
+  if (event.detail == NotifyPointer || event.detail == NotifyPointerRoot || event.detail == NotifyDetailNone ||
+      event.detail == NotifyInferior)
+    return;
+  const HWND window = WindowOf(event.window);
+  if (event.type == FocusIn) {
+    const HWND active = GetActiveWindow();
+    const WindowRecord* a = Find(active);
+    if (!window || active == window || (a && a->owner == window) || !IsWindowEnabled(window))
+      return;
+    SetActiveWindow(window);
+    return;
+  }
+  // Focus that went to another client's window leaves no window active.
+  Window focus = 0;
+  int revert = 0;
+  XGetInputFocus(display_, &focus, &revert);
+  if (lost_ || focus == None || focus == PointerRoot || focus == root_ || WindowOf(focus))
+    return;
+  if (Focus().active)
+    Activate(nullptr, WA_INACTIVE);
+}
+
+void X11Presenter::Dispatch(XEvent& event)
+{
+  if (event.type == MappingNotify) {
+    XRefreshKeyboardMapping(&event.xmapping);
+    return;
+  }
+  const HWND window = WindowOf(event.xany.window);
+  Shown* shown = Record(window);
+  if (!shown || !Find(window))
+    return;
+  switch (event.type) {
+  case Expose: {
+    const XExposeEvent& e = event.xexpose;
+    MarkDirty(shown, RECT{e.x, e.y, e.x + e.width, e.y + e.height});
+    break;
+  }
+  case ConfigureNotify: Configured(window, event.xconfigure); break;
+  case ReparentNotify: shown->reparented = event.xreparent.parent != root_; break;
+  case ButtonPress:
+  case ButtonRelease: {
+    const XButtonEvent& e = event.xbutton;
+    if (e.button != Button1)
+      break; // only the left button exists
+    SyncModifiers(e.state);
+    const POINT p = ScreenPoint(window, e.x, e.y);
+    if (e.type == ButtonPress)
+      standin::Press(p.x, p.y);
+    else
+      standin::Release(p.x, p.y);
+    break;
+  }
+  case MotionNotify: {
+    const XMotionEvent& e = event.xmotion;
+    SyncModifiers(e.state);
+    const POINT p = ScreenPoint(window, e.x, e.y);
+    standin::Move(p.x, p.y);
+    break;
+  }
+  case KeyPress:
+  case KeyRelease: {
+    const int key = VirtualKeyFromKeysym(XLookupKeysym(&event.xkey, 0));
+    if (!key)
+      break;
+    SyncModifiers(event.xkey.state);
+    const bool down = event.type == KeyPress;
+    if (key == VK_SHIFT)
+      shift_ = down;
+    else if (key == VK_CONTROL)
+      control_ = down;
+    else if (key == VK_MENU)
+      alt_ = down;
+    if (down)
+      standin::KeyDown(key);
+    else
+      standin::KeyUp(key);
+    break;
+  }
+  case FocusIn:
+  case FocusOut: FocusChanged(event.xfocus); break;
+  case ClientMessage:
+    if (event.xclient.message_type == protocols_ && Atom(event.xclient.data.l[0]) == deleteWindow_)
+      PostMessageA(window, WM_CLOSE, 0, 0);
+    break;
+  default: break; // map, unmap, gravity and the rest change nothing here
+  }
+}
+
+} // namespace standin::detail
