@@ -34,6 +34,83 @@ Byte* RowOf(Byte* base, int32_t y, int32_t rowBytes)
   return base + static_cast<int64_t>(y) * rowBytes;
 }
 
+// Row conversions between the host's interleaved planes (`planes` bytes a
+// pixel) and the image's B, G, R. Each works on one row of `width` pixels;
+// the CMYK ones return the colour services' first failure, leaving the rest
+// of the row unwritten.
+
+void RgbRowToImage(const uint8_t* source, int32_t planes, int32_t width, uint8_t* target)
+{
+  for (int32_t x = 0; x < width; ++x, source += planes, target += 3) {
+    target[0] = source[2];
+    target[1] = source[1];
+    target[2] = source[0];
+  }
+}
+
+void GreyRowToImage(const uint8_t* source, int32_t planes, int32_t width, uint8_t* target)
+{
+  for (int32_t x = 0; x < width; ++x, source += planes, target += 3)
+    target[0] = target[1] = target[2] = source[0];
+}
+
+int16_t CmykRowToImage(ColorServicesProc services, const uint8_t* source, int32_t planes, int32_t width,
+                       uint8_t* target)
+{
+  for (int32_t x = 0; x < width; ++x, source += planes, target += 3) {
+    int16_t components[4] = {source[0], source[1], source[2], source[3]};
+    const int16_t code = hostif::ConvertColor(services, colorSpaceCMYK, colorSpaceRGB, components);
+    if (code != noErr)
+      return code;
+    target[0] = ComponentByte(components[2]);
+    target[1] = ComponentByte(components[1]);
+    target[2] = ComponentByte(components[0]);
+  }
+  return noErr;
+}
+
+void ImageRowToRgb(const uint8_t* source, int32_t width, int32_t planes, uint8_t* target)
+{
+  for (int32_t x = 0; x < width; ++x, source += 3, target += planes) {
+    target[0] = source[2];
+    target[1] = source[1];
+    target[2] = source[0];
+  }
+}
+
+void ImageRowToGrey(const uint8_t* source, int32_t width, int32_t planes, uint8_t* target)
+{
+  for (int32_t x = 0; x < width; ++x, source += 3, target += planes)
+    target[0] = source[0];
+}
+
+int16_t ImageRowToCmyk(ColorServicesProc services, const uint8_t* source, int32_t width, int32_t planes,
+                       uint8_t* target)
+{
+  for (int32_t x = 0; x < width; ++x, source += 3, target += planes) {
+    int16_t components[4] = {source[2], source[1], source[0], 0};
+    const int16_t code = hostif::ConvertColor(services, colorSpaceRGB, colorSpaceCMYK, components);
+    if (code != noErr)
+      return code;
+    for (int i = 0; i < 4; ++i)
+      target[i] = ComponentByte(components[i]);
+  }
+  return noErr;
+}
+
+// One plane of a row of interleaved pixels into a row of bytes, and back.
+void PlaneOfRow(const uint8_t* source, int32_t planes, int32_t width, uint8_t* target)
+{
+  for (int32_t x = 0; x < width; ++x, source += planes)
+    target[x] = *source;
+}
+
+void RowToPlane(const uint8_t* source, int32_t width, int32_t planes, uint8_t* target)
+{
+  for (int32_t x = 0; x < width; ++x, target += planes)
+    *target = source[x];
+}
+
 } // namespace
 
 bool FilterPlugInShell::TransferFailed(int16_t code)
@@ -126,33 +203,24 @@ bool FilterPlugInShell::AcquireImage(int, QVWindow*)
   }
 
   const int16_t colours = hostif::ModeToPlanes(r.imageMode, 0);
-  uint8_t* mask = maskBuffer;
   for (int32_t y = 0; y < height; ++y) {
     const uint8_t* source = RowOf(static_cast<const uint8_t*>(r.inData), y, r.inRowBytes);
     uint8_t* target = RowOf(image->pixels, y, image->rowBytes);
-    for (int32_t x = 0; x < width; ++x, source += r.planes, target += 3) {
-      if (r.imageMode == plugInModeRGBColor) {
-        target[0] = source[2];
-        target[1] = source[1];
-        target[2] = source[0];
-      } else if (r.imageMode == plugInModeGrayScale) {
-        target[0] = target[1] = target[2] = source[0];
-      } else {
-        int16_t components[4] = {source[0], source[1], source[2], source[3]};
-        const int16_t code = hostif::ConvertColor(r.colorServices, colorSpaceCMYK, colorSpaceRGB, components);
-        if (code != noErr) {
-          delete image;
-          image = nullptr;
-          ReleaseMask();
-          return TransferFailed(code);
-        }
-        target[0] = ComponentByte(components[2]);
-        target[1] = ComponentByte(components[1]);
-        target[2] = ComponentByte(components[0]);
+    if (r.imageMode == plugInModeRGBColor) {
+      RgbRowToImage(source, r.planes, width, target);
+    } else if (r.imageMode == plugInModeGrayScale) {
+      GreyRowToImage(source, r.planes, width, target);
+    } else {
+      const int16_t code = CmykRowToImage(r.colorServices, source, r.planes, width, target);
+      if (code != noErr) {
+        delete image;
+        image = nullptr;
+        ReleaseMask();
+        return TransferFailed(code);
       }
-      if (mask)
-        *mask++ = source[colours];
     }
+    if (maskBuffer)
+      PlaneOfRow(source + colours, r.planes, width, maskBuffer + static_cast<int64_t>(y) * width);
   }
   return true;
 }
@@ -178,30 +246,22 @@ bool FilterPlugInShell::DeliverImage(QVImage*, QVFileSpec*, QVWindow*)
     return TransferFailed(filterBadParameters);
 
   const int16_t colours = hostif::ModeToPlanes(r.imageMode, 0);
-  const uint8_t* mask = maskBuffer;
   for (int32_t y = 0; y < height; ++y) {
     if (r.progressProc)
       r.progressProc(y, height);
     const uint8_t* source = RowOf(static_cast<const uint8_t*>(image->pixels), y, image->rowBytes);
     uint8_t* target = RowOf(static_cast<uint8_t*>(r.outData), y, r.outRowBytes);
-    for (int32_t x = 0; x < width; ++x, source += 3, target += r.planes) {
-      if (r.imageMode == plugInModeRGBColor) {
-        target[0] = source[2];
-        target[1] = source[1];
-        target[2] = source[0];
-      } else if (r.imageMode == plugInModeGrayScale) {
-        target[0] = source[0];
-      } else {
-        int16_t components[4] = {source[2], source[1], source[0], 0};
-        const int16_t code = hostif::ConvertColor(r.colorServices, colorSpaceRGB, colorSpaceCMYK, components);
-        if (code != noErr)
-          return TransferFailed(code);
-        for (int i = 0; i < 4; ++i)
-          target[i] = ComponentByte(components[i]);
-      }
-      if (mask)
-        target[colours] = *mask++;
+    if (r.imageMode == plugInModeRGBColor) {
+      ImageRowToRgb(source, width, r.planes, target);
+    } else if (r.imageMode == plugInModeGrayScale) {
+      ImageRowToGrey(source, width, r.planes, target);
+    } else {
+      const int16_t code = ImageRowToCmyk(r.colorServices, source, width, r.planes, target);
+      if (code != noErr)
+        return TransferFailed(code);
     }
+    if (maskBuffer)
+      RowToPlane(maskBuffer + static_cast<int64_t>(y) * width, width, r.planes, target + colours);
   }
   return true;
 }

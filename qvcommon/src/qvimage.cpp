@@ -98,11 +98,17 @@ QVImage::QVImage(int32_t newWidth, int32_t newHeight, int32_t bytes, const QVCol
   const QVColor black;
   const QVColor& c = colour ? *colour : black;
   const unsigned char bgr[3] = {c.B(), c.G(), c.R()};
-  for (int32_t y = 0; y < height; ++y) {
-    unsigned char* d = ImageRow(*this, y);
-    for (int32_t x = 0; x < width; ++x, d += bytesPerPixel)
-      std::memcpy(d, bytesPerPixel == 3 ? bgr : bgr + 2, static_cast<size_t>(bytesPerPixel));
-  }
+  const unsigned char* value = bytesPerPixel == 3 ? bgr : bgr + 2;
+  // The buffer comes zeroed: a black image is already filled.
+  if (std::all_of(value, value + bytesPerPixel, [](unsigned char b) { return b == 0; }))
+    return;
+  // The first row is filled pixel by pixel, the others copied from it.
+  unsigned char* first = ImageRow(*this, 0);
+  for (int32_t x = 0; x < width; ++x)
+    std::memcpy(first + static_cast<ptrdiff_t>(x) * bytesPerPixel, value, static_cast<size_t>(bytesPerPixel));
+  const size_t rowLength = static_cast<size_t>(width) * static_cast<size_t>(bytesPerPixel);
+  for (int32_t y = 1; y < height; ++y)
+    std::memcpy(ImageRow(*this, y), first, rowLength);
 }
 
 QVImage::QVImage(const unsigned char* buffer, int32_t pixelBytes, int32_t bufferRowBytes, int32_t newWidth,

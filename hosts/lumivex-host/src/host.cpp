@@ -160,13 +160,20 @@ bool Host::ServeArea(const Rect16& rect, int16_t lo, int16_t hi, bool output, Se
   served->hi = hi;
   served->rowBytes = width * planes + std::max(controls_.rowPadding, 0);
   served->buffer.assign(static_cast<size_t>(served->rowBytes) * static_cast<size_t>(height), controls_.paddingMarker);
+  // Each row is copied from contiguous memory: whole when every plane is
+  // asked for, plane by plane otherwise. The padding keeps its marker.
+  const int32_t imagePlanes = image_->Planes();
+  const size_t rowLength = static_cast<size_t>(width) * static_cast<size_t>(planes);
   for (int32_t y = 0; y < height; ++y) {
     uint8_t* row = served->buffer.data() + static_cast<size_t>(y) * served->rowBytes;
-    for (int32_t x = 0; x < width; ++x) {
-      const uint8_t* pixel = image_->At(rect.left + x, rect.top + y);
-      for (int32_t p = 0; p < planes; ++p)
-        row[x * planes + p] = output && controls_.sentinelPrefill ? controls_.sentinel : pixel[lo + p];
-    }
+    const uint8_t* pixel = image_->At(rect.left, rect.top + y) + lo;
+    if (output && controls_.sentinelPrefill)
+      std::memset(row, controls_.sentinel, rowLength);
+    else if (planes == imagePlanes)
+      std::memcpy(row, pixel, rowLength);
+    else
+      for (int32_t x = 0; x < width; ++x, row += planes, pixel += imagePlanes)
+        std::copy(pixel, pixel + planes, row);
   }
   return true;
 }
@@ -219,11 +226,15 @@ void Host::Commit()
 {
   const Served& out = output_;
   const int32_t width = out.rect.right - out.rect.left, height = out.rect.bottom - out.rect.top;
-  const int32_t planes = out.hi - out.lo + 1;
+  const int32_t planes = out.hi - out.lo + 1, imagePlanes = image_->Planes();
   for (int32_t y = 0; y < height; ++y) {
     const uint8_t* row = out.buffer.data() + static_cast<size_t>(y) * out.rowBytes;
-    for (int32_t x = 0; x < width; ++x)
-      std::copy(row + x * planes, row + (x + 1) * planes, image_->At(out.rect.left + x, out.rect.top + y) + out.lo);
+    uint8_t* pixel = image_->At(out.rect.left, out.rect.top + y) + out.lo;
+    if (planes == imagePlanes)
+      std::memcpy(pixel, row, static_cast<size_t>(width) * static_cast<size_t>(planes));
+    else
+      for (int32_t x = 0; x < width; ++x, pixel += imagePlanes)
+        std::copy(row + x * planes, row + (x + 1) * planes, pixel);
     paddingIntact_ = paddingIntact_ && std::all_of(row + width * planes, row + out.rowBytes,
                                                    [&](uint8_t b) { return b == controls_.paddingMarker; });
   }
