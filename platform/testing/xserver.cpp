@@ -170,18 +170,48 @@ bool XServer::StartManager(Manager manager)
   managerPid_ = Start(argv, {"DISPLAY=" + name_, "HOME=" + TempDir(), "XDG_CONFIG_HOME=" + TempDir() + "/config"},
                       open("/dev/null", O_WRONLY | O_CLOEXEC), -1);
   manager_ = manager;
-  // It has taken over once its check window names itself.
+  // It has announced itself once its check window names itself, and works
+  // once it frames a window that is mapped: a manager still starting up
+  // may let a request to map a window go unanswered.
+  const Window root = DefaultRootWindow(display_);
+  const Window probe = XCreateSimpleWindow(display_, root, 0, 0, 10, 10, 0, 0, 0);
+  XSelectInput(display_, probe, StructureNotifyMask);
+  bool announced = false, framed = false;
+  auto mapped = Clock::now();
   const auto deadline = Deadline(60);
   do {
-    const Window check = CheckWindow(display_, DefaultRootWindow(display_));
-    if (check && CheckWindow(display_, check) == check)
-      return true;
+    if (!announced) {
+      const Window check = CheckWindow(display_, root);
+      announced = check && CheckWindow(display_, check) == check;
+      if (announced) {
+        XMapWindow(display_, probe);
+        XFlush(display_);
+        mapped = Clock::now();
+      }
+    } else {
+      XEvent event;
+      while (!framed && XCheckTypedWindowEvent(display_, probe, ReparentNotify, &event))
+        framed = event.xreparent.parent != root;
+      if (!framed && Clock::now() - mapped > std::chrono::seconds(2)) {
+        // Asked again: the first request may have come too early.
+        XUnmapWindow(display_, probe);
+        XMapWindow(display_, probe);
+        XFlush(display_);
+        mapped = Clock::now();
+      }
+    }
+    if (framed)
+      break;
     if (waitpid(managerPid_, nullptr, WNOHANG) == managerPid_) {
       managerPid_ = -1;
       break;
     }
     Breathe();
   } while (Clock::now() < deadline);
+  XDestroyWindow(display_, probe);
+  XSync(display_, False);
+  if (framed)
+    return true;
   problem_ = name + " did not start on " + name_ + " (is the " + name + " package installed?)";
   return false;
 }
@@ -272,6 +302,20 @@ bool XServer::Size(Window window, int* width, int* height)
   return true;
 }
 
+bool XServer::WaitForSize(Window window, int width, int height, double seconds)
+{
+  const auto deadline = Deadline(seconds);
+  do {
+    int w = 0, h = 0;
+    if (!Size(window, &w, &h))
+      return false;
+    if (w == width && h == height)
+      return true;
+    Breathe();
+  } while (Clock::now() < deadline);
+  return false;
+}
+
 std::vector<uint32_t> XServer::Grab(Window window, int left, int top, int width, int height)
 {
   if (width == 0 && !Size(window, &width, &height))
@@ -320,7 +364,8 @@ void XServer::RequestClose(Window window)
 
 int XServer::Xdotool(const std::string& words)
 {
-  const std::string command = "DISPLAY=" + name_ + " xdotool " + words + " >/dev/null 2>&1";
+  // The words are UTF-8, whatever the test's locale.
+  const std::string command = "DISPLAY=" + name_ + " LC_ALL=C.UTF-8 xdotool " + words + " >/dev/null 2>&1";
   return std::system(command.c_str());
 }
 

@@ -6,6 +6,7 @@
 // Nothing here sleeps for a fixed time: every wait polls for its condition
 // and gives up after a generous bound.
 #include <cstdint>
+#include <ostream>
 #include <string>
 #include <sys/types.h>
 #include <vector>
@@ -23,6 +24,8 @@ using Window = unsigned long;
 enum class Manager { Bare, Openbox, Fluxbox };
 // "bare", "openbox" or "fluxbox" (for test names).
 std::string ManagerName(Manager manager);
+// How GoogleTest prints a test's parameter: its name.
+inline void PrintTo(Manager manager, std::ostream* out) { *out << ManagerName(manager); }
 
 // An Xvfb server (1280 x 1024, 24-bit) on a display number it picks itself
 // among the free ones, with the window manager asked for, which has
@@ -55,6 +58,8 @@ public:
   bool WaitUntilUnmapped(Window window, double seconds = 60);
   // The window's size; false when it is gone.
   bool Size(Window window, int* width, int* height);
+  // Whether the window comes to be `width` x `height` within `seconds`.
+  bool WaitForSize(Window window, int width, int height, double seconds = 60);
   // The pixels of a rectangle of the window (all of it when width is 0)
   // as 0x00RRGGBB, rows top-down; empty when they cannot be read (the part
   // must lie on the screen).

@@ -116,9 +116,12 @@ X11Presenter::X11Presenter(Display* display)
   netWmState_ = XInternAtom(display_, "_NET_WM_STATE", False);
   stateAbove_ = XInternAtom(display_, "_NET_WM_STATE_ABOVE", False);
   motifHints_ = XInternAtom(display_, "_MOTIF_WM_HINTS", False);
-  // A manager that starts or ends later changes the root's property.
+  netSupported_ = XInternAtom(display_, "_NET_SUPPORTED", False);
+  netActiveWindow_ = XInternAtom(display_, "_NET_ACTIVE_WINDOW", False);
+  userTime_ = XInternAtom(display_, "_NET_WM_USER_TIME", False);
+  // A manager that starts or ends later changes the root's properties.
   XSelectInput(display_, root_, PropertyChangeMask);
-  manager_ = ManagerAnnounced();
+  ManagerChanged();
 }
 
 X11Presenter::~X11Presenter()
@@ -188,10 +191,49 @@ bool X11Presenter::ManagerAnnounced()
   return check && !lost_ && checkWindow(check) == check;
 }
 
+void X11Presenter::ManagerChanged()
+{
+  manager_ = ManagerAnnounced();
+  activates_ = false;
+  Atom type = 0;
+  int format = 0;
+  unsigned long count = 0, after = 0;
+  unsigned char* data = nullptr;
+  if (manager_ && XGetWindowProperty(display_, root_, netSupported_, 0, 4096, False, XA_ATOM, &type, &format, &count,
+                                     &after, &data) == Success &&
+      data && type == XA_ATOM && format == 32) {
+    const unsigned long* atoms = reinterpret_cast<const unsigned long*>(data);
+    for (unsigned long i = 0; i < count; ++i)
+      activates_ = activates_ || Atom(atoms[i]) == netActiveWindow_;
+  }
+  if (data)
+    XFree(data);
+}
+
 void X11Presenter::RootChanged(const XEvent& event)
 {
-  if (event.type == PropertyNotify && event.xproperty.atom == supportingCheck_)
-    manager_ = ManagerAnnounced();
+  if (event.type == PropertyNotify &&
+      (event.xproperty.atom == supportingCheck_ || event.xproperty.atom == netSupported_))
+    ManagerChanged();
+}
+
+void X11Presenter::ActivateOnDisplay()
+{
+  const HWND active = GetActiveWindow();
+  const Shown* shown = Record(active);
+  if (!activates_ || lost_ || active == activated_ || !shown || !shown->mapped || shown->overrideRedirect)
+    return;
+  activated_ = active;
+  // As an application asks (source 1), with the time of the person's last
+  // action, which lets the manager weigh it against focus stealing.
+  XEvent event{};
+  event.xclient.type = ClientMessage;
+  event.xclient.window = shown->window;
+  event.xclient.message_type = netActiveWindow_;
+  event.xclient.format = 32;
+  event.xclient.data.l[0] = 1;
+  event.xclient.data.l[1] = long(lastInput_);
+  XSendEvent(display_, root_, False, SubstructureRedirectMask | SubstructureNotifyMask, &event);
 }
 
 void X11Presenter::TakeEvents()

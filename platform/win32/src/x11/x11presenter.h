@@ -98,9 +98,14 @@ private:
   void Raise(Window window);
 
   // ---- the window manager (x11presenter.cpp)
-  // Whether a window manager announces itself (_NET_SUPPORTING_WM_CHECK).
+  // Whether a window manager announces itself (_NET_SUPPORTING_WM_CHECK),
+  // and what it offers (_NET_SUPPORTED).
   bool ManagerAnnounced();
+  void ManagerChanged();
   void RootChanged(const XEvent& event);
+  // Asks the manager to activate the stand-in's active window when it
+  // changed, so that the person's keys and the stacking follow it.
+  void ActivateOnDisplay();
 
   // ---- pixels (x11presenter_pixels.cpp)
   void MarkDirty(Shown* shown, const RECT& area);
@@ -133,7 +138,13 @@ private:
   bool adopting_ = false; // applying the window manager's own change
   bool manager_ = false;  // a window manager announced itself
   Atom protocols_ = 0, deleteWindow_ = 0, netWmName_ = 0, utf8_ = 0, supportingCheck_ = 0, netWmState_ = 0,
-       stateAbove_ = 0, motifHints_ = 0;
+       stateAbove_ = 0, motifHints_ = 0, netSupported_ = 0, netActiveWindow_ = 0, userTime_ = 0;
+  // The manager activates windows on request (_NET_ACTIVE_WINDOW).
+  bool activates_ = false;
+  // The window the manager was last asked to activate.
+  HWND activated_ = nullptr;
+  // The server time of the person's last press or release.
+  Time lastInput_ = CurrentTime;
   std::map<HWND, Shown> shown_;
   // The presented windows in the order last given to the display, top first.
   std::vector<HWND> stacked_;

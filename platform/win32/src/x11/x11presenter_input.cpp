@@ -52,9 +52,13 @@ void X11Presenter::FocusChanged(const XFocusChangeEvent& event)
     return;
   const HWND window = WindowOf(event.window);
   if (event.type == FocusIn) {
+    // The focus coming back from another client activates the window it
+    // reached. While one of the windows is active, the stand-in's own
+    // activation (clicks, windows shown and hidden) stands: a manager
+    // passes the focus on through other windows when one is hidden before
+    // the next one it shows is mapped, which must not deactivate that one.
     const HWND active = GetActiveWindow();
-    const WindowRecord* a = Find(active);
-    if (!window || active == window || (a && a->owner == window) || !IsWindowEnabled(window))
+    if (!window || !IsWindowEnabled(window) || (active && Showing(active)))
       return;
     SetActiveWindow(window);
     return;
@@ -77,6 +81,7 @@ void X11Presenter::FocusChanged(const XFocusChangeEvent& event)
 // type what the window layer's own table says, as on Windows.
 void X11Presenter::Key(XKeyEvent& event)
 {
+  lastInput_ = event.time;
   KeySym typed = NoSymbol;
   XLookupString(&event, nullptr, 0, &typed, nullptr);
   const unsigned long plain = XLookupKeysym(&event, 0);
@@ -141,6 +146,7 @@ void X11Presenter::Dispatch(XEvent& event)
   case ButtonPress:
   case ButtonRelease: {
     const XButtonEvent& e = event.xbutton;
+    lastInput_ = e.time;
     if (e.button != Button1)
       break; // only the left button exists
     SyncModifiers(e.state);

@@ -107,6 +107,13 @@ void X11Presenter::Create(HWND window, Shown* shown)
   if (w->topmost && !shown->overrideRedirect)
     XChangeProperty(display_, shown->window, netWmState_, XA_ATOM, 32, PropModeReplace,
                     reinterpret_cast<const unsigned char*>(&stateAbove_), 1);
+  if (lastInput_ != CurrentTime && !shown->overrideRedirect) {
+    // Shown in answer to the person's last action: the manager gives it the
+    // focus as it would any window the person opened.
+    const unsigned long time = lastInput_;
+    XChangeProperty(display_, shown->window, userTime_, XA_CARDINAL, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(&time), 1);
+  }
   SetSizeHints(window, *shown);
   SetFunctions(window, *shown);
   SetTitle(window, *shown);
@@ -199,6 +206,8 @@ void X11Presenter::Reconcile(HWND window)
   } else {
     XUnmapWindow(display_, shown->window);
     std::erase(stacked_, window);
+    if (activated_ == window)
+      activated_ = nullptr;
   }
 }
 
@@ -216,6 +225,8 @@ void X11Presenter::WindowDestroyed(HWND window)
     XDestroyWindow(display_, shown->window);
   shown_.erase(window);
   std::erase(stacked_, window);
+  if (activated_ == window)
+    activated_ = nullptr;
 }
 
 void X11Presenter::WindowMoved(HWND window)
@@ -280,6 +291,7 @@ void X11Presenter::ZOrderChanged()
   for (size_t i = order.size() - same; i-- > 0;)
     Raise(Record(order[i])->window);
   stacked_ = order;
+  ActivateOnDisplay();
 }
 
 void X11Presenter::Configured(HWND window, const XConfigureEvent& event)
