@@ -119,10 +119,16 @@ void FitPicture(int32_t width, int32_t height, int32_t areaWidth, int32_t areaHe
   *fitWidth = *fitHeight = 0;
   if (width <= 0 || height <= 0 || areaWidth <= 0 || areaHeight <= 0)
     return;
-  // The larger of the two reductions, never an enlargement.
-  const double factor = std::max({1.0, double(width) / areaWidth, double(height) / areaHeight});
-  *fitWidth = std::max(1, int(width / factor));
-  *fitHeight = std::max(1, int(height / factor));
+  // The side that meets its edge first keeps the area's length (or its own
+  // when that is shorter); the other follows, rounded.
+  const auto scaled = [](int64_t side, int64_t to, int64_t from) { return int(std::max<int64_t>(1, (side * to + from / 2) / from)); };
+  if (int64_t(width) * areaHeight >= int64_t(height) * areaWidth) {
+    *fitWidth = std::min(width, areaWidth);
+    *fitHeight = scaled(height, *fitWidth, width);
+  } else {
+    *fitHeight = std::min(height, areaHeight);
+    *fitWidth = scaled(width, *fitHeight, height);
+  }
 }
 
 Picture ReducePicture(const HostImage& image, int width, int height)
