@@ -30,6 +30,11 @@ constexpr int kCaptionLeft = 3, kCaptionTop = 22;
 constexpr int kPanelLeft = 4, kPanelTop = 23, kPanelBottom = 4;
 // The start window's client size.
 constexpr int kStartWidth = 347, kStartHeight = 290;
+// The control panel's top bar: its "Cancel" and "Apply" menus.
+struct Point {
+  int x, y;
+};
+constexpr Point kCancel{1090, 14}, kApply{1150, 14};
 
 bool Exists(const std::string& path) { return std::ifstream(path).good(); }
 
@@ -65,6 +70,15 @@ protected:
            std::to_string(y + frameTop);
   }
   std::string InPanel(Window panel, int x, int y) const { return At(panel, x, y, kPanelLeft, kPanelTop); }
+  // Clicks the panel at client point p; false when xdotool failed.
+  bool ClickPanel(Window panel, Point p) { return server.Xdotool(InPanel(panel, p.x, p.y) + " click 1") == 0; }
+  // Leaves the run through a menu of the panel's top bar: the program's
+  // exit status (-1 when it did not end).
+  int Leave(Program& program, Window panel, Point menu)
+  {
+    EXPECT_TRUE(ClickPanel(panel, menu));
+    return program.Wait(120);
+  }
 
   // Clicks the start window's Custom button; the control panel it opens,
   // or 0 when it did not show.
@@ -128,9 +142,7 @@ TEST_P(Interactive, APersonsDragShowsTheScriptsPixelsAndApplyWritesTheCorrection
   const std::string name = server.Managed() ? "control-panel-" + lvxtest::ManagerName(GetParam()) : "control-panel";
   lvxtest::WritePng(lvxtest::BuildDir() + "/snapshots/x11/" + name + ".png", shown, width, height);
 
-  // Apply, the menu at the top bar's right end.
-  ASSERT_EQ(server.Xdotool(InPanel(panel, 1150, 14) + " click 1"), 0);
-  EXPECT_EQ(program.Wait(120), 0) << program.Errors();
+  EXPECT_EQ(Leave(program, panel, kApply), 0) << program.Errors();
   int inWidth = 0, inHeight = 0, outWidth = 0, outHeight = 0;
   const std::vector<uint32_t> in = lvxtest::ReadPng(Coffee(), &inWidth, &inHeight);
   const std::vector<uint32_t> out = lvxtest::ReadPng(output, &outWidth, &outHeight);
@@ -146,8 +158,7 @@ TEST_P(Interactive, CancelWritesNothing)
   Program program(Dialog(output), server);
   const Window panel = OpenPanel(program);
   ASSERT_NE(panel, 0u);
-  ASSERT_EQ(server.Xdotool(InPanel(panel, 1090, 14) + " click 1"), 0);
-  EXPECT_EQ(program.Wait(120), 1) << program.Errors();
+  EXPECT_EQ(Leave(program, panel, kCancel), 1) << program.Errors();
   EXPECT_FALSE(Exists(output));
 }
 
@@ -160,8 +171,8 @@ TEST_P(Interactive, ATypedLetterOutsideAsciiArrivesInAPresetName)
   const Window panel = OpenPanel(program);
   ASSERT_NE(panel, 0u);
   // The "Presets" menu, then its "Save Preset" item.
-  ASSERT_EQ(server.Xdotool(InPanel(panel, 60, 110) + " click 1"), 0);
-  ASSERT_EQ(server.Xdotool(InPanel(panel, 100, 147) + " click 1"), 0);
+  ASSERT_TRUE(ClickPanel(panel, {60, 110}));
+  ASSERT_TRUE(ClickPanel(panel, {100, 147}));
   const Window dialog = server.WaitForWindow("Save Preset");
   ASSERT_NE(dialog, 0u) << program.Errors();
   // Into the name field (the pointer stays over the dialog, which keeps the
@@ -169,8 +180,7 @@ TEST_P(Interactive, ATypedLetterOutsideAsciiArrivesInAPresetName)
   ASSERT_EQ(server.Xdotool(At(dialog, 90, 50) + " click 1 type --delay 30 Über"), 0);
   ASSERT_EQ(server.Xdotool(At(dialog, 60, 80) + " click 1"), 0);
   ASSERT_TRUE(server.WaitUntilUnmapped(dialog)) << program.Errors();
-  ASSERT_EQ(server.Xdotool(InPanel(panel, 1090, 14) + " click 1"), 0);
-  EXPECT_EQ(program.Wait(120), 1) << program.Errors();
+  EXPECT_EQ(Leave(program, panel, kCancel), 1) << program.Errors();
   // The registry file keeps the name's Windows-1252 bytes (0xDC is "Ü").
   const std::string registry = lvxtest::FileContents(Temp("registry"));
   EXPECT_NE(registry.find("value \"\\xdcber\" binary"), std::string::npos) << registry;
@@ -186,8 +196,7 @@ TEST_P(Interactive, AProtocolErrorIsReportedOnceAndTheRunGoesOn)
   // A manager that framed the windows is known by the framing alone.
   const Window panel = OpenPanel(program);
   ASSERT_NE(panel, 0u);
-  ASSERT_EQ(server.Xdotool(InPanel(panel, 1150, 14) + " click 1"), 0);
-  EXPECT_EQ(program.Wait(120), 0) << program.Errors();
+  EXPECT_EQ(Leave(program, panel, kApply), 0) << program.Errors();
   EXPECT_TRUE(Exists(output));
   const std::string errors = program.Errors();
   EXPECT_EQ(Count(errors, "X error: "), 1u) << errors;

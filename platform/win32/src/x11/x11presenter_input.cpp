@@ -83,7 +83,8 @@ void X11Presenter::Key(XKeyEvent& event)
 {
   lastInput_ = event.time;
   KeySym typed = NoSymbol;
-  XLookupString(&event, nullptr, 0, &typed, nullptr);
+  char text[8];
+  XLookupString(&event, text, sizeof text, &typed, nullptr);
   const unsigned long plain = XLookupKeysym(&event, 0);
   // The keypad's keys are what Num Lock makes them; the others are known
   // by their unshifted keysym.
