@@ -221,7 +221,10 @@ void X11Presenter::ActivateOnDisplay()
 {
   const HWND active = GetActiveWindow();
   const Shown* shown = Record(active);
-  if (!activates_ || lost_ || active == activated_ || !shown || !shown->mapped || shown->overrideRedirect)
+  // A window the manager has not framed yet is not its to activate; it is
+  // asked for once framed.
+  if (!activates_ || lost_ || active == activated_ || !shown || !shown->mapped || shown->overrideRedirect ||
+      !shown->reparented)
     return;
   activated_ = active;
   // As an application asks (source 1), with the time of the person's last

@@ -353,6 +353,7 @@ void X11Presenter::Reparented(HWND window, const XReparentEvent& event)
   // the framing; one that let go leaves the stand-in's frame to show again.
   if (!shown->overrideRedirect)
     SetClientOnly(window, shown, shown->reparented || ManagerAnnounced());
+  ActivateOnDisplay();
 }
 
 void X11Presenter::SetClientOnly(HWND window, Shown* shown, bool clientOnly)
