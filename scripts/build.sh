@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Configures and builds one build tree: scripts/build.sh [--sanitize]
+# Configures and builds one build tree: scripts/build.sh [--sanitize] [TARGET...]
 #   plain:      build/       (RelWithDebInfo)
 #   --sanitize: build-asan/  (Debug, AddressSanitizer + UndefinedBehaviorSanitizer)
+# With TARGETs only those are built (with what they depend on), else all.
 # Extra CMake arguments may come from LUMIVEX_CMAKE_ARGS.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -10,8 +11,13 @@ args=(-DCMAKE_BUILD_TYPE=RelWithDebInfo)
 if [[ "${1:-}" == "--sanitize" ]]; then
   dir=build-asan
   args=(-DCMAKE_BUILD_TYPE=Debug -DLUMIVEX_SANITIZE=ON)
+  shift
 fi
+targets=()
+for target in "$@"; do
+  targets+=(--target "$target")
+done
 # shellcheck disable=SC2206
 extra=(${LUMIVEX_CMAKE_ARGS:-})
 cmake -S "$root" -B "$root/$dir" -G Ninja "${args[@]}" "${extra[@]}" >/dev/null
-cmake --build "$root/$dir" -j"$(nproc)"
+cmake --build "$root/$dir" -j"$(nproc)" "${targets[@]}"

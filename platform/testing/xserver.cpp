@@ -77,9 +77,48 @@ std::string Property(Display* display, Window window, Atom name, Atom type)
 
 int IgnoreErrors(Display*, XErrorEvent*) { return 0; }
 
+// The window a window's _NET_SUPPORTING_WM_CHECK names; 0 for none.
+Window CheckWindow(Display* display, Window window)
+{
+  Atom actual = 0;
+  int format = 0;
+  unsigned long count = 0, after = 0;
+  unsigned char* data = nullptr;
+  Window named = 0;
+  if (XGetWindowProperty(display, window, XInternAtom(display, "_NET_SUPPORTING_WM_CHECK", False), 0, 1, False,
+                         XA_WINDOW, &actual, &format, &count, &after, &data) == Success &&
+      data && format == 32 && count == 1)
+    named = *reinterpret_cast<unsigned long*>(data);
+  if (data)
+    XFree(data);
+  return named;
+}
+
+// Whether the window is one of the programs' own, by its class.
+bool Ours(Display* display, Window window)
+{
+  XClassHint hint{};
+  if (!XGetClassHint(display, window, &hint))
+    return false;
+  const bool ours = hint.res_name && std::strcmp(hint.res_name, "lumivex") == 0;
+  XFree(hint.res_name);
+  XFree(hint.res_class);
+  return ours;
+}
+
 } // namespace
 
-XServer::XServer()
+std::string ManagerName(Manager manager)
+{
+  switch (manager) {
+  case Manager::Bare: return "bare";
+  case Manager::Openbox: return "openbox";
+  case Manager::Fluxbox: return "fluxbox";
+  }
+  return "?";
+}
+
+XServer::XServer(Manager manager)
 {
   int pipeFds[2];
   if (pipe(pipeFds) != 0) {
@@ -111,8 +150,70 @@ XServer::XServer()
   name_ = ":" + number.substr(0, number.find('\n'));
   XSetErrorHandler(IgnoreErrors);
   display_ = XOpenDisplay(name_.c_str());
-  if (!display_)
+  if (!display_) {
     problem_ = "cannot connect to Xvfb on " + name_;
+    return;
+  }
+  if (manager != Manager::Bare && !StartManager(manager)) {
+    XCloseDisplay(display_);
+    display_ = nullptr;
+  }
+}
+
+bool XServer::StartManager(Manager manager)
+{
+  const std::string name = ManagerName(manager);
+  std::vector<std::string> argv{name};
+  if (manager == Manager::Openbox)
+    argv.push_back("--sm-disable");
+  // The manager's settings are kept in the test's own folder.
+  managerPid_ = Start(argv, {"DISPLAY=" + name_, "HOME=" + TempDir(), "XDG_CONFIG_HOME=" + TempDir() + "/config"},
+                      open("/dev/null", O_WRONLY | O_CLOEXEC), -1);
+  manager_ = manager;
+  // It has announced itself once its check window names itself, and works
+  // once it frames a window that is mapped: a manager still starting up
+  // may let a request to map a window go unanswered.
+  const Window root = DefaultRootWindow(display_);
+  const Window probe = XCreateSimpleWindow(display_, root, 0, 0, 10, 10, 0, 0, 0);
+  XSelectInput(display_, probe, StructureNotifyMask);
+  bool announced = false, framed = false;
+  auto mapped = Clock::now();
+  const auto deadline = Deadline(60);
+  do {
+    if (!announced) {
+      const Window check = CheckWindow(display_, root);
+      announced = check && CheckWindow(display_, check) == check;
+      if (announced) {
+        XMapWindow(display_, probe);
+        XFlush(display_);
+        mapped = Clock::now();
+      }
+    } else {
+      XEvent event;
+      while (!framed && XCheckTypedWindowEvent(display_, probe, ReparentNotify, &event))
+        framed = event.xreparent.parent != root;
+      if (!framed && Clock::now() - mapped > std::chrono::seconds(2)) {
+        // Asked again: the first request may have come too early.
+        XUnmapWindow(display_, probe);
+        XMapWindow(display_, probe);
+        XFlush(display_);
+        mapped = Clock::now();
+      }
+    }
+    if (framed)
+      break;
+    if (waitpid(managerPid_, nullptr, WNOHANG) == managerPid_) {
+      managerPid_ = -1;
+      break;
+    }
+    Breathe();
+  } while (Clock::now() < deadline);
+  XDestroyWindow(display_, probe);
+  XSync(display_, False);
+  if (framed)
+    return true;
+  problem_ = name + " did not start on " + name_ + " (is the " + name + " package installed?)";
+  return false;
 }
 
 XServer::~XServer() { Kill(); }
@@ -128,6 +229,12 @@ void XServer::Kill()
   kill(pid_, SIGKILL);
   waitpid(pid_, nullptr, 0);
   pid_ = -1;
+  // The manager ends with its server.
+  if (managerPid_ > 0) {
+    kill(managerPid_, SIGKILL);
+    waitpid(managerPid_, nullptr, 0);
+    managerPid_ = -1;
+  }
 }
 
 Window XServer::WaitForWindow(const std::string& title, double seconds)
@@ -138,22 +245,31 @@ Window XServer::WaitForWindow(const std::string& title, double seconds)
   const Atom utf8 = XInternAtom(display_, "UTF8_STRING", False);
   const auto deadline = Deadline(seconds);
   do {
-    Window root = 0, parent = 0, *children = nullptr;
-    unsigned count = 0;
+    // Depth first: a manager's frames hold the programs' windows.
+    std::vector<Window> pending{DefaultRootWindow(display_)};
     Window found = 0;
-    if (XQueryTree(display_, DefaultRootWindow(display_), &root, &parent, &children, &count)) {
-      for (unsigned i = 0; i < count && !found; ++i) {
-        XWindowAttributes attributes{};
-        if (!XGetWindowAttributes(display_, children[i], &attributes) || attributes.map_state != IsViewable)
-          continue;
-        std::string name = Property(display_, children[i], netName, utf8);
+    while (!pending.empty() && !found) {
+      const Window window = pending.back();
+      pending.pop_back();
+      XWindowAttributes attributes{};
+      if (!XGetWindowAttributes(display_, window, &attributes) || attributes.map_state != IsViewable)
+        continue;
+      if (Ours(display_, window)) {
+        std::string name = Property(display_, window, netName, utf8);
         if (name.empty())
-          name = Property(display_, children[i], XA_WM_NAME, XA_STRING);
+          name = Property(display_, window, XA_WM_NAME, XA_STRING);
         if (name == title)
-          found = children[i];
+          found = window;
+        continue;
       }
-      if (children)
+      Window root = 0, parent = 0, *children = nullptr;
+      unsigned count = 0;
+      if (XQueryTree(display_, window, &root, &parent, &children, &count) && children) {
+        // The top of the stacking order first.
+        for (unsigned i = 0; i < count; ++i)
+          pending.push_back(children[i]);
         XFree(children);
+      }
     }
     if (found)
       return found;
@@ -184,6 +300,20 @@ bool XServer::Size(Window window, int* width, int* height)
   *width = attributes.width;
   *height = attributes.height;
   return true;
+}
+
+bool XServer::WaitForSize(Window window, int width, int height, double seconds)
+{
+  const auto deadline = Deadline(seconds);
+  do {
+    int w = 0, h = 0;
+    if (!Size(window, &w, &h))
+      return false;
+    if (w == width && h == height)
+      return true;
+    Breathe();
+  } while (Clock::now() < deadline);
+  return false;
 }
 
 std::vector<uint32_t> XServer::Grab(Window window, int left, int top, int width, int height)
@@ -234,8 +364,45 @@ void XServer::RequestClose(Window window)
 
 int XServer::Xdotool(const std::string& words)
 {
-  const std::string command = "DISPLAY=" + name_ + " xdotool " + words + " >/dev/null 2>&1";
+  // The words are UTF-8, whatever the test's locale.
+  const std::string command = "DISPLAY=" + name_ + " LC_ALL=C.UTF-8 xdotool " + words + " >/dev/null 2>&1";
   return std::system(command.c_str());
+}
+
+bool XServer::AddKey(const std::string& lower, const std::string& upper)
+{
+  if (!display_)
+    return false;
+  int first = 0, last = 0, perCode = 0;
+  XDisplayKeycodes(display_, &first, &last);
+  KeySym* map = XGetKeyboardMapping(display_, KeyCode(first), last - first + 1, &perCode);
+  if (!map)
+    return false;
+  int free = 0;
+  for (int code = last; code >= first && !free; --code) {
+    bool unused = true;
+    for (int i = 0; i < perCode; ++i)
+      unused = unused && map[(code - first) * perCode + i] == NoSymbol;
+    if (unused)
+      free = code;
+  }
+  XFree(map);
+  if (!free)
+    return false;
+  KeySym syms[2] = {XStringToKeysym(lower.c_str()), XStringToKeysym(upper.c_str())};
+  XChangeKeyboardMapping(display_, free, 2, syms, 1);
+  XSync(display_, False);
+  return syms[0] != NoSymbol && syms[1] != NoSymbol;
+}
+
+void XServer::SetRootWindowProperty(const std::string& name, Window value)
+{
+  if (!display_)
+    return;
+  const unsigned long id = value;
+  XChangeProperty(display_, DefaultRootWindow(display_), XInternAtom(display_, name.c_str(), False), XA_WINDOW, 32,
+                  PropModeReplace, reinterpret_cast<const unsigned char*>(&id), 1);
+  XSync(display_, False);
 }
 
 Program::Program(const std::vector<std::string>& argv, const XServer& server)

@@ -32,7 +32,8 @@ const char kUsage[] =
     "  --ui-script FILE   work the effect's panel and preview windows with FILE's input\n"
     "  --snapshot DIR     save the windows as DIR/panel.png and DIR/preview.png\n"
     "  --interactive      show the panel and preview on the X display and wait for Apply\n"
-    "                     or Cancel (after the --ui-script, if any)\n";
+    "                     or Cancel (after the --ui-script, if any)\n"
+    "  --help, -h         print this and exit\n";
 
 int Usage(const std::string& problem)
 {
@@ -48,6 +49,10 @@ int main(int argc, char** argv)
   std::vector<std::string> files;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
+    if (arg == "--help" || arg == "-h") {
+      std::fputs(kUsage, stdout);
+      return lvfx::kExitDone;
+    }
     bool eventTakesValue = false;
     const bool event = lvfx::IsEventOption(arg, &eventTakesValue);
     const bool takesValue = event ? eventTakesValue

@@ -137,6 +137,11 @@ TEST_F(Program, TheToolsOptionsAndExitStatuses)
   EXPECT_EQ(RunTool("--quality 0 Despeckle " + flat + " " + Temp("b.png")).first, 3);
   EXPECT_EQ(RunTool("--frobnicate Despeckle " + flat + " " + Temp("b.png")).first, 3);
   EXPECT_EQ(RunTool("Despeckle " + flat).first, 3);
+  for (const char* help : {"--help", "-h"}) {
+    const auto usage = RunTool(std::string(help) + " 2>/dev/null");
+    EXPECT_EQ(usage.first, 0) << help;
+    EXPECT_EQ(usage.second.rfind("usage: effects-host [options] MODULE INPUT OUTPUT\n", 0), 0u) << "on stdout";
+  }
   const auto [status, output] = RunTool("Nonesuch " + flat + " " + Temp("b.png"));
   EXPECT_EQ(status, 3);
   EXPECT_NE(output.find("Nonesuch.so"), std::string::npos) << output;

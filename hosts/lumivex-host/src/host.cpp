@@ -52,7 +52,7 @@ void Host::Prepare(HostImage& image, const RunOptions& options)
   input_ = output_ = Served{};
   outputServed_ = false;
   paddingIntact_ = true;
-  window_ = CreateHostWindow();
+  window_ = CreateHostWindow(options.about ? nullptr : &image);
   platform_.hwnd = window_;
 
   record_ = FilterRecord{};

@@ -185,9 +185,27 @@ void CmykToRgb(const int16_t cmyk[4], int16_t rgb[3]);
 void RgbToCmyk(const int16_t rgb[3], int16_t cmyk[4]);
 
 // ---- The window layer --------------------------------------------------------
-// The host's own window, whose handle platformData carries.
-HWND CreateHostWindow();
+// The host's own document window, whose handle platformData carries: a
+// visible 640 x 480 top-level window that shows `image` (none: nothing)
+// scaled to fit its client area, centred on a dark backdrop. The image
+// must outlive the window.
+HWND CreateHostWindow(const HostImage* image);
 void DestroyHostWindow(HWND window);
+// A picture as the document window shows it: B, G, R rows top-down, each
+// padded to a multiple of 4 bytes.
+struct Picture {
+  int width = 0;
+  int height = 0;
+  int stride = 0;
+  std::vector<uint8_t> bgr;
+};
+// The largest size of at most the area's that keeps the picture's aspect
+// ratio and never enlarges it (0 x 0 when either is empty).
+void FitPicture(int32_t width, int32_t height, int32_t areaWidth, int32_t areaHeight, int* fitWidth, int* fitHeight);
+// The image reduced to width x height, each pixel the mean of the pixels
+// it covers (grey, RGB or CMYK through CmykToRgb; alpha over white). An
+// empty picture when either size is not positive.
+Picture ReducePicture(const HostImage& image, int width, int height);
 // Failures the window layer has recorded so far (a deadlocked message loop
 // among them).
 size_t RecordedWindowFailures();

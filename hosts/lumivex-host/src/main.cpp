@@ -26,7 +26,8 @@ const char kUsage[] =
     "  --log FILE       write the log of the plug-in's calls\n"
     "  --ui-script FILE drive the plug-in's windows with the steps in FILE\n"
     "  --times          print the time of each phase on stderr\n"
-    "  --quality N      JPEG quality of OUTPUT, 1..100 (default 92)\n";
+    "  --quality N      JPEG quality of OUTPUT, 1..100 (default 92)\n"
+    "  --help, -h       print this and exit\n";
 
 int Usage(const std::string& problem)
 {
@@ -62,6 +63,10 @@ int main(int argc, char** argv)
   std::vector<std::string> files;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
+    if (arg == "--help" || arg == "-h") {
+      std::fputs(kUsage, stdout);
+      return lvhost::kExitDone;
+    }
     const bool takesValue = arg == "--plugin" || arg == "--replay" || arg == "--record" || arg == "--rect" ||
                             arg == "--screen" || arg == "--log" || arg == "--ui-script" ||
                             arg == "--quality";

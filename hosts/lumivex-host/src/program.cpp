@@ -136,6 +136,10 @@ int RunProgram(const ProgramOptions& options)
   if (result.result != noErr)
     return Fail(kExitPluginFailed, "the plug-in failed with code " + std::to_string(result.result) +
                                        "; nothing was written");
+  // The about window waits for the person; a display lost before that is
+  // no finished About.
+  if (options.about && standin::DisplayLost())
+    return Fail(kExitCancelled, "the display was lost before the about window was closed");
   if (options.about)
     return kExitDone;
   if (!result.outputRequested)

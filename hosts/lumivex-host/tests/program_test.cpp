@@ -50,6 +50,14 @@ TEST(HostProgram, OptionErrorsAreHostErrors)
   EXPECT_FALSE(Exists(Temp("log.txt")));
 }
 
+TEST(HostProgram, HelpPrintsTheUsageOnStandardOutput)
+{
+  for (const std::string option : {"--help", "-h"}) {
+    EXPECT_EQ(RunHost(option + " --bogus >'" + Temp("usage.txt") + "'"), 0) << option;
+    EXPECT_EQ(Contents(Temp("usage.txt")).rfind("usage: lumivex-host [options] INPUT OUTPUT\n", 0), 0u) << option;
+  }
+}
+
 TEST(HostProgram, ExitStatusFollowsThePluginsResult)
 {
   const std::string in = lvxtest::Source("samples/coffee.png");

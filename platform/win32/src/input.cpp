@@ -21,6 +21,16 @@ struct InputEvent {
   int key;
   DWORD time;
   MSG raw;
+  // A key-down's character as a display's keyboard typed it (a code-page
+  // byte, 0 for none), or kLayoutCharacter: the US layout's.
+  int character = kLayoutCharacter;
+};
+
+// The character of the key-down last taken from the input, and its message.
+struct TypedKey {
+  bool valid = false;
+  MSG message{};
+  int character = kLayoutCharacter;
 };
 
 struct InputState {
@@ -35,6 +45,7 @@ struct InputState {
   DWORD pressTime = 0;
   POINT pressPoint{0, 0};
   FocusState focus;
+  TypedKey typed;
 };
 InputState& S()
 {
@@ -358,8 +369,11 @@ bool NextInput(MSG* msg, HWND window, UINT first, UINT last, bool remove)
     if (delivered && m.message && !wanted)
       return false; // waits for a loop that takes it
     s.queue.pop_front();
-    if (e.kind == InputEvent::Key)
+    if (e.kind == InputEvent::Key) {
       ApplyKey(e);
+      if (delivered && e.message == WM_KEYDOWN)
+        s.typed = TypedKey{true, m, e.character};
+    }
     if (e.kind == InputEvent::Mouse) {
       if (!delivered) {
         s.pointer = e.point; // dropped, yet the pointer moved
@@ -374,6 +388,21 @@ bool NextInput(MSG* msg, HWND window, UINT first, UINT last, bool remove)
     }
   }
   return false;
+}
+
+void QueueKeyDown(int key, int character)
+{
+  InputEvent e{InputEvent::Key, WM_KEYDOWN, {}, key & 0xFF, 0, {}};
+  e.character = character;
+  Queue(e);
+}
+
+int TypedCharacter(const MSG& msg)
+{
+  const TypedKey& t = S().typed;
+  const bool same = t.valid && t.message.hwnd == msg.hwnd && t.message.message == msg.message &&
+                    t.message.wParam == msg.wParam && t.message.lParam == msg.lParam && t.message.time == msg.time;
+  return same ? t.character : kLayoutCharacter;
 }
 
 } // namespace standin::detail

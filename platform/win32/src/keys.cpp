@@ -99,6 +99,23 @@ constexpr Key kKeys[] = {
     {VK_NEXT, 0x51, true, "Page Down", 0, 0},
     {VK_INSERT, 0x52, true, "Insert", 0, 0},
     {VK_DELETE, 0x53, true, "Delete", 0, 0},
+    // The keypad with Num Lock on; after the main keys, which type the
+    // same characters.
+    {VK_NUMPAD0 + 7, 0x47, false, "Num 7", '7', '7'},
+    {VK_NUMPAD0 + 8, 0x48, false, "Num 8", '8', '8'},
+    {VK_NUMPAD0 + 9, 0x49, false, "Num 9", '9', '9'},
+    {VK_SUBTRACT, 0x4A, false, "Num -", '-', '-'},
+    {VK_NUMPAD0 + 4, 0x4B, false, "Num 4", '4', '4'},
+    {VK_NUMPAD0 + 5, 0x4C, false, "Num 5", '5', '5'},
+    {VK_NUMPAD0 + 6, 0x4D, false, "Num 6", '6', '6'},
+    {VK_ADD, 0x4E, false, "Num +", '+', '+'},
+    {VK_NUMPAD0 + 1, 0x4F, false, "Num 1", '1', '1'},
+    {VK_NUMPAD0 + 2, 0x50, false, "Num 2", '2', '2'},
+    {VK_NUMPAD0 + 3, 0x51, false, "Num 3", '3', '3'},
+    {VK_NUMPAD0, 0x52, false, "Num 0", '0', '0'},
+    {VK_DECIMAL, 0x53, false, "Num Del", '.', '.'},
+    {VK_MULTIPLY, 0x37, false, "Num *", '*', '*'},
+    {VK_DIVIDE, 0x35, true, "Num /", '/', '/'},
 };
 
 const Key* ByVirtualKey(int vk)
@@ -124,6 +141,14 @@ char KeyChar(int key, bool shift)
 {
   const Key* k = ByVirtualKey(key);
   return k ? (shift ? k->shifted : k->plain) : 0;
+}
+
+int VirtualKeyFromScanCode(int scan)
+{
+  for (const Key& k : kKeys)
+    if (k.scan == scan && !k.extended && k.plain)
+      return k.vk;
+  return 0;
 }
 
 bool KeyForChar(char c, int* key, bool* shift)

@@ -482,17 +482,22 @@ BOOL TranslateMessage(const MSG* msg)
   if (!msg || (msg->message != WM_KEYDOWN && msg->message != WM_SYSKEYDOWN))
     return FALSE;
   const int key = int(msg->wParam);
+  const int typed = TypedCharacter(*msg);
   char c = 0;
-  switch (key) {
-  case VK_RETURN: c = 13; break;
-  case VK_BACK: c = 8; break;
-  case VK_TAB: c = 9; break;
-  case VK_ESCAPE: c = 27; break;
-  default:
-    if (KeyIsDown(VK_CONTROL))
-      c = (key >= 'A' && key <= 'Z') ? char(key - 'A' + 1) : 0;
-    else
-      c = KeyChar(key, KeyIsDown(VK_SHIFT));
+  if (typed != kLayoutCharacter) {
+    c = char(typed); // the display's keyboard said what the key types
+  } else {
+    switch (key) {
+    case VK_RETURN: c = 13; break;
+    case VK_BACK: c = 8; break;
+    case VK_TAB: c = 9; break;
+    case VK_ESCAPE: c = 27; break;
+    default:
+      if (KeyIsDown(VK_CONTROL))
+        c = (key >= 'A' && key <= 'Z') ? char(key - 'A' + 1) : 0;
+      else
+        c = KeyChar(key, KeyIsDown(VK_SHIFT));
+    }
   }
   if (!c)
     return FALSE;

@@ -58,6 +58,8 @@ namespace standin {
 
 bool Presenting() { return detail::Presentation().Presenting(); }
 
+bool DisplayLost() { return detail::Presentation().Lost(); }
+
 std::string WhyHeadless()
 {
   if (Presenting())

@@ -37,6 +37,8 @@ public:
 
   // Whether windows are shown on a display.
   virtual bool Presenting() const { return false; }
+  // Whether the display was lost while windows were presented.
+  virtual bool Lost() const { return false; }
   // The display's screen size; false when there is none.
   virtual bool ScreenSize(int* width, int* height) const
   {

@@ -166,6 +166,11 @@ bool Launch(const std::string& viewer, const std::string& argument)
     dup2(null, STDERR_FILENO);
     if (null > STDERR_FILENO)
       close(null);
+    // Nothing else of this process's goes with the viewer (files opened
+    // without close-on-exec among them); the report pipe closes at the exec.
+    if (report[1] > STDERR_FILENO + 1)
+      close_range(STDERR_FILENO + 1, unsigned(report[1] - 1), 0);
+    close_range(unsigned(report[1] + 1), ~0u, 0);
     execv(argv[0], argv);
     ReportAndExit(report[1], errno);
   }

@@ -46,6 +46,22 @@ inline unsigned long CodePoint(char c)
   return byte >= 0x80 && byte < 0xA0 ? kHigh[byte - 0x80] : byte;
 }
 
+// The code-page byte of a Unicode code point; false for a character the
+// code page does not hold.
+inline bool CodePageByte(unsigned long u, char* byte)
+{
+  if (u < 0x80 || (u >= 0xA0 && u <= 0xFF)) {
+    *byte = static_cast<char>(u);
+    return true;
+  }
+  for (int b = 0x80; b < 0xA0; ++b)
+    if (CodePoint(static_cast<char>(b)) == u && u >= 0xA0) {
+      *byte = static_cast<char>(b);
+      return true;
+    }
+  return false;
+}
+
 // Code-page text as UTF-8.
 inline std::string Utf8FromCodePage(std::string_view text)
 {

@@ -178,6 +178,14 @@ bool PassesFilter(const MSG& msg, HWND window, UINT first, UINT last);
 // move, a disabled target) is consumed on the way. False when none passes
 // the filter.
 bool NextInput(MSG* msg, HWND window, UINT first, UINT last, bool remove);
+// A key-down whose character the display's keyboard gave (a code-page
+// byte; 0: it types none), rather than the US layout's table.
+constexpr int kLayoutCharacter = -1;
+void QueueKeyDown(int key, int character);
+// The character a key-down message types as its input gave it, or
+// kLayoutCharacter when the layout decides (any message but the key-down
+// last taken from the input, or one injected without a character).
+int TypedCharacter(const MSG& msg);
 
 // ---- Painting -----------------------------------------------------------------
 void Invalidate(HWND window, const RECT* clientArea, bool erase);
@@ -213,6 +221,9 @@ LRESULT DefaultAndRepaint(HWND window, UINT message, WPARAM wParam, LPARAM lPara
 int ScanCode(int key, bool* extended);
 // The character a key types with or without Shift (0 for none).
 char KeyChar(int key, bool shift);
+// The virtual key of the US layout's character key at a scan code (the
+// letters, digits, punctuation and Space); 0 for any other.
+int VirtualKeyFromScanCode(int scan);
 // The virtual key and Shift that type a character; false when none does.
 bool KeyForChar(char c, int* key, bool* shift);
 

@@ -150,6 +150,26 @@ TEST_F(Opener, AnAwkwardPathArrivesAsOneAbsoluteArgument)
   EXPECT_EQ(r.result, result);
 }
 
+TEST_F(Opener, TheViewerGetsNoneOfTheCallersFiles)
+{
+  // A file the caller holds open without close-on-exec, as fopen leaves it.
+  const std::string held = dir + "/held.txt";
+  WriteFile(held, "x", 0644);
+  const int fd = open(held.c_str(), O_RDONLY);
+  ASSERT_GE(fd, 0);
+  // A viewer that reports what its descriptors lead to.
+  WriteFile(recorder,
+            "#!/bin/sh\n"
+            "for f in /proc/$$/fd/*; do readlink \"$f\"; done | tr '\\n' '\\0' > '" + fifo + "'\n",
+            0755);
+  Listen();
+  EXPECT_GT(Open("https://www.example.org/"), 32);
+  const std::vector<std::string> open = Report();
+  close(fd);
+  EXPECT_FALSE(open.empty());
+  EXPECT_EQ(std::count(open.begin(), open.end(), held), 0) << "the viewer holds " << held;
+}
+
 TEST_F(Opener, AnAddressPassesUnchanged)
 {
   const std::string address = "https://www.example.org/a b?q='x'&r=\"y\";$(touch " + dir + "/ran)";

@@ -6,6 +6,7 @@
 // Nothing here sleeps for a fixed time: every wait polls for its condition
 // and gives up after a generous bound.
 #include <cstdint>
+#include <ostream>
 #include <string>
 #include <sys/types.h>
 #include <vector>
@@ -18,32 +19,47 @@ namespace lvxtest {
 // would clash with).
 using Window = unsigned long;
 
+// The window manager a server runs: none (a bare server), or a
+// reparenting, decorating one as a person's desktop has.
+enum class Manager { Bare, Openbox, Fluxbox };
+// "bare", "openbox" or "fluxbox" (for test names).
+std::string ManagerName(Manager manager);
+// How GoogleTest prints a test's parameter: its name.
+inline void PrintTo(Manager manager, std::ostream* out) { *out << ManagerName(manager); }
+
 // An Xvfb server (1280 x 1024, 24-bit) on a display number it picks itself
-// among the free ones. Stopped when destroyed, and with the test process
-// if that dies first.
+// among the free ones, with the window manager asked for, which has
+// announced itself before the constructor returns. Stopped when destroyed,
+// and with the test process if that dies first.
 class XServer {
 public:
-  XServer();
+  explicit XServer(Manager manager = Manager::Bare);
   ~XServer();
   XServer(const XServer&) = delete;
   XServer& operator=(const XServer&) = delete;
 
-  // False, with Problem(), when the server did not start.
+  // False, with Problem(), when the server or its manager did not start.
   bool Ok() const { return display_ != nullptr; }
   const std::string& Problem() const { return problem_; }
   // ":N".
   const std::string& Name() const { return name_; }
+  // Whether a window manager frames the windows (then a program's
+  // captioned window shows its client area only).
+  bool Managed() const { return manager_ != Manager::Bare; }
   // Ends the server at once, as a crash would.
   void Kill();
 
-  // The mapped top-level window whose _NET_WM_NAME (else WM_NAME) is
-  // `title` (empty: the first untitled one), once it appears; 0 when none
-  // did within `seconds`.
+  // The mapped window of the programs' own (WM_CLASS "lumivex"), at any
+  // depth below the root, whose _NET_WM_NAME (else WM_NAME) is `title`
+  // (empty: the first untitled one), once it appears; 0 when none did
+  // within `seconds`.
   Window WaitForWindow(const std::string& title, double seconds = 60);
   // Whether the window is gone or unmapped within `seconds`.
   bool WaitUntilUnmapped(Window window, double seconds = 60);
   // The window's size; false when it is gone.
   bool Size(Window window, int* width, int* height);
+  // Whether the window comes to be `width` x `height` within `seconds`.
+  bool WaitForSize(Window window, int width, int height, double seconds = 60);
   // The pixels of a rectangle of the window (all of it when width is 0)
   // as 0x00RRGGBB, rows top-down; empty when they cannot be read (the part
   // must lie on the screen).
@@ -57,9 +73,21 @@ public:
   void RequestClose(Window window);
   // Runs xdotool with the words given, on this display; its exit status.
   int Xdotool(const std::string& words);
+  // Gives a key code no key uses the keysyms `lower` and `upper` (names
+  // such as "udiaeresis"), as a keyboard of another layout has them, so
+  // that xdotool types their characters without changing the map while
+  // a program reads it. False when no code is free.
+  bool AddKey(const std::string& lower, const std::string& upper);
+  // Sets a window property of the root to one window id, as a manager's
+  // check window does (for faults that the programs must survive).
+  void SetRootWindowProperty(const std::string& name, Window value);
 
 private:
+  bool StartManager(Manager manager);
+
   pid_t pid_ = -1;
+  pid_t managerPid_ = -1;
+  Manager manager_ = Manager::Bare;
   std::string name_;
   std::string problem_;
   _XDisplay* display_ = nullptr;

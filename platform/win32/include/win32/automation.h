@@ -133,6 +133,10 @@ LVX_WIN32_API void SetScreen(int width, int height, int bitsPerPixel);
 // as a recorded deadlock, and losing the display ends it as a cancel
 // (WM_QUIT with code 1). False when headless, and once the display failed.
 LVX_WIN32_API bool Presenting();
+// Whether the connection to the display was lost while windows were
+// presented (then Presenting() is false). A run whose display went away
+// before the person answered must not report success.
+LVX_WIN32_API bool DisplayLost();
 // Why the windows are not presented ("DISPLAY is not set", ...); empty
 // while they are.
 LVX_WIN32_API std::string WhyHeadless();

@@ -223,6 +223,12 @@ enum : int {
   VK_DOWN = 0x28,
   VK_INSERT = 0x2D,
   VK_DELETE = 0x2E,
+  VK_NUMPAD0 = 0x60, // ... VK_NUMPAD9 = 0x69
+  VK_MULTIPLY = 0x6A,
+  VK_ADD = 0x6B,
+  VK_SUBTRACT = 0x6D,
+  VK_DECIMAL = 0x6E,
+  VK_DIVIDE = 0x6F,
   VK_F1 = 0x70,
   VK_F4 = 0x73,
   VK_F10 = 0x79,
@@ -244,6 +250,7 @@ enum : int {
   VK_OEM_5 = 0xDC,      // \|
   VK_OEM_6 = 0xDD,      // ]}
   VK_OEM_7 = 0xDE,      // '"
+  VK_PACKET = 0xE7,     // a character typed by no key of the layout
 };
 
 // ---- Standard controls ------------------------------------------------------

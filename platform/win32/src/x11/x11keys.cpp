@@ -3,6 +3,9 @@
 
 #include "win32/win32.h"
 
+// The typographic and technical keysyms are not declared by default.
+#define XK_PUBLISHING
+#define XK_TECHNICAL
 #include <X11/keysym.h>
 
 namespace standin::detail {
@@ -27,6 +30,29 @@ constexpr KeyPair kKeys[] = {
     {XK_semicolon, VK_OEM_1},   {XK_equal, VK_OEM_PLUS},    {XK_comma, VK_OEM_COMMA},   {XK_minus, VK_OEM_MINUS},
     {XK_period, VK_OEM_PERIOD}, {XK_slash, VK_OEM_2},       {XK_grave, VK_OEM_3},       {XK_bracketleft, VK_OEM_4},
     {XK_backslash, VK_OEM_5},   {XK_bracketright, VK_OEM_6}, {XK_apostrophe, VK_OEM_7},
+    // The keypad: its digits and operators (Num Lock on), else the keys
+    // its digits stand for.
+    {XK_KP_Multiply, VK_MULTIPLY}, {XK_KP_Add, VK_ADD},     {XK_KP_Subtract, VK_SUBTRACT},
+    {XK_KP_Decimal, VK_DECIMAL},   {XK_KP_Separator, VK_DECIMAL}, {XK_KP_Divide, VK_DIVIDE},
+    {XK_KP_Home, VK_HOME},      {XK_KP_End, VK_END},        {XK_KP_Prior, VK_PRIOR},    {XK_KP_Next, VK_NEXT},
+    {XK_KP_Insert, VK_INSERT},
+};
+
+// Keysyms outside Latin-1 whose characters Windows-1252 holds at 0x80..0x9F
+// (the Unicode keysyms, 0x1000000 + the code point, need no table).
+struct CharacterPair {
+  unsigned long keysym;
+  unsigned long codePoint;
+};
+constexpr CharacterPair kCharacters[] = {
+    {XK_EuroSign, 0x20AC},           {XK_singlelowquotemark, 0x201A}, {XK_function, 0x0192},
+    {XK_doublelowquotemark, 0x201E}, {XK_ellipsis, 0x2026},           {XK_dagger, 0x2020},
+    {XK_doubledagger, 0x2021},       {XK_permille, 0x2030},           {XK_Scaron, 0x0160},
+    {XK_OE, 0x0152},                 {XK_Zcaron, 0x017D},             {XK_leftsinglequotemark, 0x2018},
+    {XK_rightsinglequotemark, 0x2019}, {XK_leftdoublequotemark, 0x201C}, {XK_rightdoublequotemark, 0x201D},
+    {XK_enfilledcircbullet, 0x2022}, {XK_endash, 0x2013},             {XK_emdash, 0x2014},
+    {XK_trademark, 0x2122},          {XK_scaron, 0x0161},             {XK_oe, 0x0153},
+    {XK_zcaron, 0x017E},             {XK_Ydiaeresis, 0x0178},
 };
 
 } // namespace
@@ -41,9 +67,37 @@ int VirtualKeyFromKeysym(unsigned long keysym)
     return int('0' + (keysym - XK_0));
   if (keysym >= XK_F1 && keysym <= XK_F12)
     return int(VK_F1 + (keysym - XK_F1));
+  if (keysym >= XK_KP_0 && keysym <= XK_KP_9)
+    return int(VK_NUMPAD0 + (keysym - XK_KP_0));
   for (const KeyPair& pair : kKeys)
     if (pair.keysym == keysym)
       return pair.key;
+  return 0;
+}
+
+bool IsKeypadKeysym(unsigned long keysym) { return keysym >= XK_KP_Space && keysym <= XK_KP_Equal; }
+
+unsigned long CodePointFromKeysym(unsigned long keysym)
+{
+  if ((keysym >= 0x20 && keysym <= 0x7E) || (keysym >= 0xA0 && keysym <= 0xFF))
+    return keysym; // Latin-1 keysyms are their code points
+  if (keysym >= 0x1000100 && keysym <= 0x110FFFF)
+    return keysym - 0x1000000;
+  if (keysym >= XK_KP_0 && keysym <= XK_KP_9)
+    return '0' + (keysym - XK_KP_0);
+  switch (keysym) {
+  case XK_KP_Space: return ' ';
+  case XK_KP_Multiply: return '*';
+  case XK_KP_Add: return '+';
+  case XK_KP_Subtract: return '-';
+  case XK_KP_Decimal: return '.';
+  case XK_KP_Divide: return '/';
+  case XK_KP_Equal: return '=';
+  default: break;
+  }
+  for (const CharacterPair& pair : kCharacters)
+    if (pair.keysym == keysym)
+      return pair.codePoint;
   return 0;
 }
 

@@ -1,8 +1,11 @@
-// The X11 presenter: opening the display, its screen, the faults that end
-// presenting, and taking events and waiting from the message loop.
+// The X11 presenter: opening the display, its screen, the window manager,
+// the errors it reports and the loss that ends presenting, and taking
+// events and waiting from the message loop.
 #include "x11/x11presenter.h"
 
 #include "wm.h"
+
+#include <X11/Xatom.h>
 
 #include <cstdio>
 #include <poll.h>
@@ -24,10 +27,9 @@ int OnError(Display* display, XErrorEvent* error)
     g_probeFailed = true;
     return 0;
   }
-  char text[160] = "";
-  XGetErrorText(display, error->error_code, text, sizeof text);
+  (void)display;
   if (g_presenter)
-    g_presenter->RequestFailed(std::string(text) + " on request " + std::to_string(int(error->request_code)));
+    g_presenter->RequestFailed(*error);
   return 0;
 }
 
@@ -110,6 +112,16 @@ X11Presenter::X11Presenter(Display* display)
   deleteWindow_ = XInternAtom(display_, "WM_DELETE_WINDOW", False);
   netWmName_ = XInternAtom(display_, "_NET_WM_NAME", False);
   utf8_ = XInternAtom(display_, "UTF8_STRING", False);
+  supportingCheck_ = XInternAtom(display_, "_NET_SUPPORTING_WM_CHECK", False);
+  netWmState_ = XInternAtom(display_, "_NET_WM_STATE", False);
+  stateAbove_ = XInternAtom(display_, "_NET_WM_STATE_ABOVE", False);
+  motifHints_ = XInternAtom(display_, "_MOTIF_WM_HINTS", False);
+  netSupported_ = XInternAtom(display_, "_NET_SUPPORTED", False);
+  netActiveWindow_ = XInternAtom(display_, "_NET_ACTIVE_WINDOW", False);
+  userTime_ = XInternAtom(display_, "_NET_WM_USER_TIME", False);
+  // A manager that starts or ends later changes the root's properties.
+  XSelectInput(display_, root_, PropertyChangeMask);
+  ManagerChanged();
 }
 
 X11Presenter::~X11Presenter()
@@ -136,18 +148,95 @@ DWORD X11Presenter::Elapsed() const
       std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start_).count());
 }
 
-void X11Presenter::RequestFailed(const std::string& what) { Fail("X error: " + what); }
+void X11Presenter::RequestFailed(const XErrorEvent& error)
+{
+  if (lost_ || !reported_.insert({int(error.error_code), int(error.request_code)}).second)
+    return;
+  char text[160] = "", request[80] = "";
+  XGetErrorText(display_, error.error_code, text, sizeof text);
+  const std::string code = std::to_string(int(error.request_code));
+  XGetErrorDatabaseText(display_, "XRequest", code.c_str(), "", request, sizeof request);
+  std::fprintf(stderr, "lumivex: X error: %s on request %s%s%s%s; the windows stay open\n", text, code.c_str(),
+               *request ? " (" : "", request, *request ? ")" : "");
+}
 
-void X11Presenter::ConnectionLost() { Fail("the connection to the display was lost"); }
-
-void X11Presenter::Fail(const std::string& why)
+void X11Presenter::ConnectionLost()
 {
   lost_ = true;
   if (quitPosted_)
     return;
   quitPosted_ = true;
-  std::fprintf(stderr, "lumivex: %s; the windows close as cancelled\n", why.c_str());
+  std::fprintf(stderr, "lumivex: the connection to the display was lost; the windows close as cancelled\n");
   PostQuitMessage(1);
+}
+
+bool X11Presenter::ManagerAnnounced()
+{
+  // The root names the manager's check window, which names itself.
+  const auto checkWindow = [this](Window window) -> Window {
+    Atom type = 0;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    Window named = 0;
+    if (XGetWindowProperty(display_, window, supportingCheck_, 0, 1, False, XA_WINDOW, &type, &format, &count,
+                           &after, &data) == Success &&
+        data && type == XA_WINDOW && format == 32 && count == 1)
+      named = Window(*reinterpret_cast<unsigned long*>(data));
+    if (data)
+      XFree(data);
+    return named;
+  };
+  const Window check = checkWindow(root_);
+  return check && !lost_ && checkWindow(check) == check;
+}
+
+void X11Presenter::ManagerChanged()
+{
+  manager_ = ManagerAnnounced();
+  activates_ = false;
+  Atom type = 0;
+  int format = 0;
+  unsigned long count = 0, after = 0;
+  unsigned char* data = nullptr;
+  if (manager_ && XGetWindowProperty(display_, root_, netSupported_, 0, 4096, False, XA_ATOM, &type, &format, &count,
+                                     &after, &data) == Success &&
+      data && type == XA_ATOM && format == 32) {
+    const unsigned long* atoms = reinterpret_cast<const unsigned long*>(data);
+    for (unsigned long i = 0; i < count; ++i)
+      activates_ = activates_ || Atom(atoms[i]) == netActiveWindow_;
+  }
+  if (data)
+    XFree(data);
+}
+
+void X11Presenter::RootChanged(const XEvent& event)
+{
+  if (event.type == PropertyNotify &&
+      (event.xproperty.atom == supportingCheck_ || event.xproperty.atom == netSupported_))
+    ManagerChanged();
+}
+
+void X11Presenter::ActivateOnDisplay()
+{
+  const HWND active = GetActiveWindow();
+  const Shown* shown = Record(active);
+  // A window the manager has not framed yet is not its to activate; it is
+  // asked for once framed.
+  if (!activates_ || lost_ || active == activated_ || !shown || !shown->mapped || shown->overrideRedirect ||
+      !shown->reparented)
+    return;
+  activated_ = active;
+  // As an application asks (source 1), with the time of the person's last
+  // action, which lets the manager weigh it against focus stealing.
+  XEvent event{};
+  event.xclient.type = ClientMessage;
+  event.xclient.window = shown->window;
+  event.xclient.message_type = netActiveWindow_;
+  event.xclient.format = 32;
+  event.xclient.data.l[0] = 1;
+  event.xclient.data.l[1] = long(lastInput_);
+  XSendEvent(display_, root_, False, SubstructureRedirectMask | SubstructureNotifyMask, &event);
 }
 
 void X11Presenter::TakeEvents()

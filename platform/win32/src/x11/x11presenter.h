@@ -2,11 +2,15 @@
 // Internal to the stand-in: the presenter that shows the top-level windows
 // on an X display, over Xlib (and MIT-SHM when the server offers it).
 //
-// One X window per showing top-level window, at its screen rectangle and of
-// its whole size (the frame the stand-in draws included); uncaptioned popups
-// are override-redirect, owned windows transient for their owner. Pixels
-// only ever travel from the stand-in's surfaces to the display; X input
-// becomes the stand-in's injected input in screen coordinates.
+// One X window per showing top-level window. Uncaptioned popups (menus,
+// splash windows) are override-redirect and show the whole window. A
+// captioned window shows its whole window too (the frame the stand-in
+// draws included) on a server without a window manager; where a manager
+// frames windows, its frame stands for the stand-in's and the X window
+// shows the client area only, at the client's screen position. Owned
+// windows are transient for their owner. Pixels only ever travel from the
+// stand-in's surfaces to the display; X input becomes the stand-in's
+// injected input in screen coordinates.
 #include "presenter.h"
 // The stand-in's declarations come before Xlib's, whose macros (KeyPress,
 // FillSolid, ...) would otherwise change them.
@@ -15,6 +19,7 @@
 #include <chrono>
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -45,9 +50,12 @@ public:
 
   void Poll() override;
   PresenterWait Wait(const DWORD* deadline) override;
+  bool Lost() const override { return lost_; }
 
-  // Called by Xlib's handlers: an error on a request, or the connection lost.
-  void RequestFailed(const std::string& what);
+  // Called by Xlib's handlers: an error on a request (reported once for
+  // each kind of error and request; the run goes on), or the connection
+  // lost (presenting ends, and the message loop as a cancel).
+  void RequestFailed(const XErrorEvent& error);
   void ConnectionLost();
 
 private:
@@ -57,7 +65,10 @@ private:
     bool mapped = false;
     bool overrideRedirect = false;
     bool reparented = false; // framed by a window manager
-    RECT rect{};     // the stand-in rectangle last given to the display
+    // The manager's frame stands for the stand-in's: the X window shows
+    // the client area only.
+    bool clientOnly = false;
+    RECT rect{};     // the X window's rectangle last given to the display
     RECT dirty{};    // surface pixels to push at the next poll
     std::vector<RECT> requested; // geometry asked for and not yet confirmed
     // The pixels the image was made over (a new surface needs a new one).
@@ -70,11 +81,31 @@ private:
   // ---- windows (x11presenter_windows.cpp)
   Shown* Record(HWND window);
   HWND WindowOf(Window x) const;
+  // The X window's rectangle on the root (the client area's, or the whole
+  // window's), and the surface point its (0, 0) shows.
+  RECT Placement(HWND window, bool clientOnly) const;
+  POINT SurfaceOrigin(HWND window, bool clientOnly) const;
   void Create(HWND window, Shown* shown);
   void Reconcile(HWND window);
   void SetSizeHints(HWND window, const Shown& shown);
+  void SetFunctions(HWND window, const Shown& shown);
   void SetTitle(HWND window, const Shown& shown);
   void Configured(HWND window, const XConfigureEvent& event);
+  void Reparented(HWND window, const XReparentEvent& event);
+  // Shows the client area only (a manager frames the window) or the whole
+  // window, moving the X window to match.
+  void SetClientOnly(HWND window, Shown* shown, bool clientOnly);
+  void Raise(Window window);
+
+  // ---- the window manager (x11presenter.cpp)
+  // Whether a window manager announces itself (_NET_SUPPORTING_WM_CHECK),
+  // and what it offers (_NET_SUPPORTED).
+  bool ManagerAnnounced();
+  void ManagerChanged();
+  void RootChanged(const XEvent& event);
+  // Asks the manager to activate the stand-in's active window when it
+  // changed, so that the person's keys and the stacking follow it.
+  void ActivateOnDisplay();
 
   // ---- pixels (x11presenter_pixels.cpp)
   void MarkDirty(Shown* shown, const RECT& area);
@@ -86,13 +117,13 @@ private:
   void Dispatch(XEvent& event);
   void SyncModifiers(unsigned int state);
   void FocusChanged(const XFocusChangeEvent& event);
+  void Key(XKeyEvent& event);
+  POINT ScreenPoint(HWND window, const Shown& shown, int x, int y) const;
 
   // ---- cursors (x11presenter_cursors.cpp)
   Cursor CursorFor(const CursorSource& source);
   void FreeCursors();
 
-  // Ends presenting after a failure: the message loop ends as a cancel.
-  void Fail(const std::string& why);
   void TakeEvents();
 
   Display* display_;
@@ -105,8 +136,20 @@ private:
   bool lost_ = false;
   bool quitPosted_ = false;
   bool adopting_ = false; // applying the window manager's own change
-  Atom protocols_ = 0, deleteWindow_ = 0, netWmName_ = 0, utf8_ = 0;
+  bool manager_ = false;  // a window manager announced itself
+  Atom protocols_ = 0, deleteWindow_ = 0, netWmName_ = 0, utf8_ = 0, supportingCheck_ = 0, netWmState_ = 0,
+       stateAbove_ = 0, motifHints_ = 0, netSupported_ = 0, netActiveWindow_ = 0, userTime_ = 0;
+  // The manager activates windows on request (_NET_ACTIVE_WINDOW).
+  bool activates_ = false;
+  // The window the manager was last asked to activate.
+  HWND activated_ = nullptr;
+  // The server time of the person's last press or release.
+  Time lastInput_ = CurrentTime;
   std::map<HWND, Shown> shown_;
+  // The presented windows in the order last given to the display, top first.
+  std::vector<HWND> stacked_;
+  // The errors already reported: (error code, request code) pairs.
+  std::set<std::pair<int, int>> reported_;
   std::map<HCURSOR, Cursor> cursors_;
   Cursor current_ = 0;
   bool shift_ = false, control_ = false, alt_ = false; // as injected

@@ -5,20 +5,21 @@
 #include "x11/x11presenter.h"
 
 #include "x11/x11keys.h"
+#include "text.h"
 #include "wm.h"
 
 namespace standin::detail {
 namespace {
 
+} // namespace
+
 // The screen point of a point in the X window, which lies exactly over the
-// stand-in window's rectangle.
-POINT ScreenPoint(HWND window, int x, int y)
+// stand-in window's rectangle, or over its client area.
+POINT X11Presenter::ScreenPoint(HWND window, const Shown& shown, int x, int y) const
 {
-  const RECT r = ScreenRect(window);
+  const RECT r = Placement(window, shown.clientOnly);
   return POINT{r.left + x, r.top + y};
 }
-
-} // namespace
 
 void X11Presenter::SyncModifiers(unsigned int state)
 {
@@ -51,9 +52,13 @@ void X11Presenter::FocusChanged(const XFocusChangeEvent& event)
     return;
   const HWND window = WindowOf(event.window);
   if (event.type == FocusIn) {
+    // The focus coming back from another client activates the window it
+    // reached. While one of the windows is active, the stand-in's own
+    // activation (clicks, windows shown and hidden) stands: a manager
+    // passes the focus on through other windows when one is hidden before
+    // the next one it shows is mapped, which must not deactivate that one.
     const HWND active = GetActiveWindow();
-    const WindowRecord* a = Find(active);
-    if (!window || active == window || (a && a->owner == window) || !IsWindowEnabled(window))
+    if (!window || !IsWindowEnabled(window) || (active && Showing(active)))
       return;
     SetActiveWindow(window);
     return;
@@ -68,10 +73,62 @@ void X11Presenter::FocusChanged(const XFocusChangeEvent& event)
     Activate(nullptr, WA_INACTIVE);
 }
 
+// A key becomes the virtual key of its place on the keyboard and, going
+// down, the character the keyboard's layout gives it (with the modifiers
+// and Num Lock), as a code-page byte; a character the code page does not
+// hold is typed as none. Control and Alt chords, and keys whose
+// character is a control code (Return, Backspace, Tab, Escape, Delete),
+// type what the window layer's own table says, as on Windows.
+void X11Presenter::Key(XKeyEvent& event)
+{
+  lastInput_ = event.time;
+  KeySym typed = NoSymbol;
+  char text[8];
+  XLookupString(&event, text, sizeof text, &typed, nullptr);
+  const unsigned long plain = XLookupKeysym(&event, 0);
+  // The keypad's keys are what Num Lock makes them; the others are known
+  // by their unshifted keysym.
+  int key = VirtualKeyFromKeysym(IsKeypadKeysym(typed) ? typed : plain);
+  if (!key)
+    key = VirtualKeyFromKeysym(typed);
+  const unsigned long codePoint = CodePointFromKeysym(typed);
+  if (!key && codePoint) {
+    // A character key of another layout: the US key at its place (X's key
+    // codes are the scan codes plus 8), or a key of its own.
+    key = VirtualKeyFromScanCode(int(event.keycode) - 8);
+    if (!key)
+      key = VK_PACKET;
+  }
+  if (!key)
+    return;
+  SyncModifiers(event.state);
+  const bool down = event.type == KeyPress;
+  if (key == VK_SHIFT)
+    shift_ = down;
+  else if (key == VK_CONTROL)
+    control_ = down;
+  else if (key == VK_MENU)
+    alt_ = down;
+  if (!down) {
+    standin::KeyUp(key);
+    return;
+  }
+  int character = kLayoutCharacter;
+  if (codePoint && !control_ && !alt_) {
+    char byte = 0;
+    character = CodePageByte(codePoint, &byte) ? int(static_cast<unsigned char>(byte)) : 0;
+  }
+  QueueKeyDown(key, character);
+}
+
 void X11Presenter::Dispatch(XEvent& event)
 {
   if (event.type == MappingNotify) {
     XRefreshKeyboardMapping(&event.xmapping);
+    return;
+  }
+  if (event.xany.window == root_) {
+    RootChanged(event);
     return;
   }
   const HWND window = WindowOf(event.xany.window);
@@ -81,18 +138,20 @@ void X11Presenter::Dispatch(XEvent& event)
   switch (event.type) {
   case Expose: {
     const XExposeEvent& e = event.xexpose;
-    MarkDirty(shown, RECT{e.x, e.y, e.x + e.width, e.y + e.height});
+    const POINT o = SurfaceOrigin(window, shown->clientOnly);
+    MarkDirty(shown, RECT{o.x + e.x, o.y + e.y, o.x + e.x + e.width, o.y + e.y + e.height});
     break;
   }
   case ConfigureNotify: Configured(window, event.xconfigure); break;
-  case ReparentNotify: shown->reparented = event.xreparent.parent != root_; break;
+  case ReparentNotify: Reparented(window, event.xreparent); break;
   case ButtonPress:
   case ButtonRelease: {
     const XButtonEvent& e = event.xbutton;
+    lastInput_ = e.time;
     if (e.button != Button1)
       break; // only the left button exists
     SyncModifiers(e.state);
-    const POINT p = ScreenPoint(window, e.x, e.y);
+    const POINT p = ScreenPoint(window, *shown, e.x, e.y);
     if (e.type == ButtonPress)
       standin::Press(p.x, p.y);
     else
@@ -102,29 +161,12 @@ void X11Presenter::Dispatch(XEvent& event)
   case MotionNotify: {
     const XMotionEvent& e = event.xmotion;
     SyncModifiers(e.state);
-    const POINT p = ScreenPoint(window, e.x, e.y);
+    const POINT p = ScreenPoint(window, *shown, e.x, e.y);
     standin::Move(p.x, p.y);
     break;
   }
   case KeyPress:
-  case KeyRelease: {
-    const int key = VirtualKeyFromKeysym(XLookupKeysym(&event.xkey, 0));
-    if (!key)
-      break;
-    SyncModifiers(event.xkey.state);
-    const bool down = event.type == KeyPress;
-    if (key == VK_SHIFT)
-      shift_ = down;
-    else if (key == VK_CONTROL)
-      control_ = down;
-    else if (key == VK_MENU)
-      alt_ = down;
-    if (down)
-      standin::KeyDown(key);
-    else
-      standin::KeyUp(key);
-    break;
-  }
+  case KeyRelease: Key(event.xkey); break;
   case FocusIn:
   case FocusOut: FocusChanged(event.xfocus); break;
   case ClientMessage:

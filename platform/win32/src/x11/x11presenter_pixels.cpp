@@ -68,11 +68,18 @@ bool X11Presenter::Push(HWND window, Shown* shown)
        (shown->shmImage->width != surface->width || shown->shmImage->height != surface->height)))
     DropImages(shown);
   shown->pixels = surface->pixels;
-  const RECT area = Intersect(shown->dirty, surface->Bounds());
+  // The X window shows the surface from `origin` on: the client area's
+  // corner where a manager draws the frame.
+  const POINT origin = SurfaceOrigin(window, shown->clientOnly);
+  const RECT placed = shown->rect;
+  const RECT shows{origin.x, origin.y, origin.x + (placed.right - placed.left),
+                   origin.y + (placed.bottom - placed.top)};
+  const RECT area = Intersect(Intersect(shown->dirty, surface->Bounds()), shows);
   shown->dirty = RECT{};
   if (Empty(area))
     return false;
   const int x = int(area.left), y = int(area.top);
+  const int toX = x - int(origin.x), toY = y - int(origin.y);
   const unsigned width = unsigned(area.right - area.left), height = unsigned(area.bottom - area.top);
   if (shm_ && !shown->shmImage) {
     XImage* image = XShmCreateImage(display_, visual_, unsigned(depth_), ZPixmap, nullptr, &shown->shm,
@@ -100,7 +107,7 @@ bool X11Presenter::Push(HWND window, Shown* shown)
     for (unsigned row = 0; row < height; ++row)
       std::memcpy(image->data + ptrdiff_t(y + int(row)) * image->bytes_per_line + ptrdiff_t(x) * 4,
                   surface->At(x, y + int(row)), size_t(width) * 4);
-    XShmPutImage(display_, shown->window, gc_, image, x, y, x, y, width, height, False);
+    XShmPutImage(display_, shown->window, gc_, image, x, y, toX, toY, width, height, False);
     return true;
   }
   if (!shown->image) {
@@ -111,7 +118,7 @@ bool X11Presenter::Push(HWND window, Shown* shown)
       return false;
     shown->image->byte_order = LSBFirst; // B, G, R, unused in memory
   }
-  XPutImage(display_, shown->window, gc_, shown->image, x, y, x, y, width, height);
+  XPutImage(display_, shown->window, gc_, shown->image, x, y, toX, toY, width, height);
   return false;
 }
 

@@ -1,10 +1,20 @@
 // The X11 presenter's windows: one X window per showing top-level window,
 // following its rectangle, title, owner and z-order, and the window
 // manager's moves and resizes coming back.
+//
+// Where a window manager frames the windows, the X window of a captioned
+// window covers its client area only, and asks for static gravity, so that
+// the manager puts its frame around the client where the stand-in has it.
+// Stacking goes through XRaiseWindow alone, which a manager receives as a
+// request once it has reparented the window; windows that may have been
+// reparented are no longer siblings, so nothing restacks them against each
+// other.
 #include "x11/x11presenter.h"
 
 #include "text.h"
 #include "wm.h"
+
+#include <X11/Xatom.h>
 
 #include <algorithm>
 
@@ -23,6 +33,18 @@ int Height(const RECT& r) { return r.bottom - r.top; }
 // manager frames or moves them.
 bool IsPopup(const WindowRecord& w) { return (w.style & WS_POPUP) && (w.style & WS_CAPTION) != WS_CAPTION; }
 
+// The frame's share of each side of a window whose manager draws the frame.
+RECT FrameInsets(const WindowRecord& w, bool clientOnly) { return clientOnly ? w.Insets() : RECT{0, 0, 0, 0}; }
+
+// _MOTIF_WM_HINTS, which managers read for the functions their frame offers.
+struct MotifHints {
+  unsigned long flags, functions, decorations;
+  long inputMode;
+  unsigned long status;
+};
+constexpr unsigned long kMotifFunctions = 1, kMotifResize = 2, kMotifMove = 4, kMotifMinimize = 8,
+                        kMotifMaximize = 16, kMotifClose = 32;
+
 } // namespace
 
 X11Presenter::Shown* X11Presenter::Record(HWND window)
@@ -39,11 +61,27 @@ HWND X11Presenter::WindowOf(Window x) const
   return nullptr;
 }
 
+RECT X11Presenter::Placement(HWND window, bool clientOnly) const
+{
+  const WindowRecord* w = Find(window);
+  const RECT in = FrameInsets(*w, clientOnly);
+  const RECT r = ScreenRect(window);
+  return RECT{r.left + in.left, r.top + in.top, std::max(r.left + in.left, r.right - in.right),
+              std::max(r.top + in.top, r.bottom - in.bottom)};
+}
+
+POINT X11Presenter::SurfaceOrigin(HWND window, bool clientOnly) const
+{
+  const RECT in = FrameInsets(*Find(window), clientOnly);
+  return POINT{in.left, in.top};
+}
+
 void X11Presenter::Create(HWND window, Shown* shown)
 {
   const WindowRecord* w = Find(window);
   shown->overrideRedirect = IsPopup(*w);
-  shown->rect = w->rect;
+  shown->clientOnly = manager_ && !shown->overrideRedirect;
+  shown->rect = Placement(window, shown->clientOnly);
   XSetWindowAttributes attributes{};
   attributes.background_pixmap = None; // the surface paints everything
   attributes.bit_gravity = NorthWestGravity;
@@ -53,8 +91,9 @@ void X11Presenter::Create(HWND window, Shown* shown)
   attributes.cursor = current_;
   const unsigned long mask =
       CWBackPixmap | CWBitGravity | CWOverrideRedirect | CWEventMask | (current_ ? CWCursor : 0);
-  shown->window = XCreateWindow(display_, root_, int(w->rect.left), int(w->rect.top), unsigned(w->Width()),
-                                unsigned(w->Height()), 0, depth_, InputOutput, visual_, mask, &attributes);
+  shown->window = XCreateWindow(display_, root_, int(shown->rect.left), int(shown->rect.top),
+                                unsigned(Width(shown->rect)), unsigned(Height(shown->rect)), 0, depth_, InputOutput,
+                                visual_, mask, &attributes);
   XSetWMProtocols(display_, shown->window, &deleteWindow_, 1);
   XClassHint classHint{const_cast<char*>("lumivex"), const_cast<char*>("Lumivex")};
   XSetClassHint(display_, shown->window, &classHint);
@@ -65,7 +104,18 @@ void X11Presenter::Create(HWND window, Shown* shown)
   XSetWMHints(display_, shown->window, &hints);
   if (const Shown* owner = Record(w->owner))
     XSetTransientForHint(display_, shown->window, owner->window);
+  if (w->topmost && !shown->overrideRedirect)
+    XChangeProperty(display_, shown->window, netWmState_, XA_ATOM, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(&stateAbove_), 1);
+  if (lastInput_ != CurrentTime && !shown->overrideRedirect) {
+    // Shown in answer to the person's last action: the manager gives it the
+    // focus as it would any window the person opened.
+    const unsigned long time = lastInput_;
+    XChangeProperty(display_, shown->window, userTime_, XA_CARDINAL, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(&time), 1);
+  }
   SetSizeHints(window, *shown);
+  SetFunctions(window, *shown);
   SetTitle(window, *shown);
 }
 
@@ -75,19 +125,45 @@ void X11Presenter::SetSizeHints(HWND window, const Shown& shown)
   XSizeHints* hints = XAllocSizeHints();
   if (!hints)
     return;
+  const RECT r = Placement(window, shown.clientOnly);
   hints->flags = USPosition | PPosition | USSize | PSize;
-  hints->x = int(w->rect.left);
-  hints->y = int(w->rect.top);
-  hints->width = w->Width();
-  hints->height = w->Height();
+  hints->x = int(r.left);
+  hints->y = int(r.top);
+  hints->width = Width(r);
+  hints->height = Height(r);
+  if (shown.clientOnly) {
+    // The client stays where the stand-in has it; the frame goes around.
+    hints->flags |= PWinGravity;
+    hints->win_gravity = StaticGravity;
+  }
   if (!(w->style & WS_THICKFRAME)) {
     // A window without a sizing frame keeps its size.
     hints->flags |= PMinSize | PMaxSize;
-    hints->min_width = hints->max_width = w->Width();
-    hints->min_height = hints->max_height = w->Height();
+    hints->min_width = hints->max_width = Width(r);
+    hints->min_height = hints->max_height = Height(r);
   }
   XSetWMNormalHints(display_, shown.window, hints);
   XFree(hints);
+}
+
+void X11Presenter::SetFunctions(HWND window, const Shown& shown)
+{
+  if (shown.overrideRedirect)
+    return;
+  // The manager's frame offers what the stand-in's frame would: a close
+  // box only with a system menu, sizing only with a sizing frame.
+  const DWORD style = Find(window)->style;
+  MotifHints hints{kMotifFunctions, kMotifMove, 0, 0, 0};
+  if (style & WS_THICKFRAME)
+    hints.functions |= kMotifResize;
+  if (style & WS_MINIMIZEBOX)
+    hints.functions |= kMotifMinimize;
+  if ((style & WS_MAXIMIZEBOX) && (style & WS_THICKFRAME))
+    hints.functions |= kMotifMaximize;
+  if (style & WS_SYSMENU)
+    hints.functions |= kMotifClose;
+  XChangeProperty(display_, shown.window, motifHints_, motifHints_, 32, PropModeReplace,
+                  reinterpret_cast<const unsigned char*>(&hints), 5);
 }
 
 void X11Presenter::SetTitle(HWND window, const Shown& shown)
@@ -111,8 +187,11 @@ void X11Presenter::Reconcile(HWND window)
   if (lost_)
     return;
   const WindowRecord* w = Find(window);
-  const bool show = w && w->surface && !w->destroying && Showing(window) && w->Width() > 0 && w->Height() > 0;
   Shown* shown = Record(window);
+  // A window framed by the manager needs a client area to show.
+  const bool clientOnly = shown ? shown->clientOnly : w && manager_ && !IsPopup(*w);
+  const bool show = w && w->surface && !w->destroying && Showing(window) &&
+                    (clientOnly ? w->ClientWidth() > 0 && w->ClientHeight() > 0 : w->Width() > 0 && w->Height() > 0);
   if (show && !shown) {
     shown = &shown_[window];
     Create(window, shown);
@@ -126,6 +205,9 @@ void X11Presenter::Reconcile(HWND window)
     ZOrderChanged();
   } else {
     XUnmapWindow(display_, shown->window);
+    std::erase(stacked_, window);
+    if (activated_ == window)
+      activated_ = nullptr;
   }
 }
 
@@ -142,6 +224,9 @@ void X11Presenter::WindowDestroyed(HWND window)
   if (!lost_)
     XDestroyWindow(display_, shown->window);
   shown_.erase(window);
+  std::erase(stacked_, window);
+  if (activated_ == window)
+    activated_ = nullptr;
 }
 
 void X11Presenter::WindowMoved(HWND window)
@@ -156,20 +241,21 @@ void X11Presenter::WindowMoved(HWND window)
   if (!w || lost_)
     return;
   const RECT was = shown->rect;
-  shown->rect = w->rect;
-  const bool sized = Width(was) != w->Width() || Height(was) != w->Height();
+  const RECT now = Placement(window, shown->clientOnly);
+  shown->rect = now;
+  const bool sized = Width(was) != Width(now) || Height(was) != Height(now);
   if (sized) {
     DropImages(shown);
     MarkDirty(shown, RECT{0, 0, w->Width(), w->Height()});
   }
   // A change the window manager made is only taken over.
-  if (adopting_ || SameRect(was, w->rect) || w->Width() <= 0 || w->Height() <= 0)
+  if (adopting_ || SameRect(was, now) || Width(now) <= 0 || Height(now) <= 0)
     return;
-  shown->requested.push_back(w->rect);
+  shown->requested.push_back(now);
   if (sized)
     SetSizeHints(window, *shown);
-  XMoveResizeWindow(display_, shown->window, int(w->rect.left), int(w->rect.top), unsigned(w->Width()),
-                    unsigned(w->Height()));
+  XMoveResizeWindow(display_, shown->window, int(now.left), int(now.top), unsigned(Width(now)),
+                    unsigned(Height(now)));
 }
 
 void X11Presenter::TitleChanged(HWND window)
@@ -178,18 +264,34 @@ void X11Presenter::TitleChanged(HWND window)
     SetTitle(window, *shown);
 }
 
+void X11Presenter::Raise(Window window) { XRaiseWindow(display_, window); }
+
 void X11Presenter::ZOrderChanged()
 {
   if (lost_)
     return;
-  std::vector<Window> order;
+  std::vector<HWND> order; // top first
   for (HWND top : ZOrder())
     if (const Shown* shown = Record(top); shown && shown->mapped)
-      order.push_back(shown->window);
-  if (order.size() > 1)
-    XRestackWindows(display_, order.data(), int(order.size()));
-  else if (order.size() == 1)
-    XRaiseWindow(display_, order.front());
+      order.push_back(top);
+  // The display's order as last given, with the windows mapped since on
+  // top (where mapping put them).
+  std::vector<HWND> was;
+  for (HWND top : order)
+    if (std::find(stacked_.begin(), stacked_.end(), top) == stacked_.end())
+      was.push_back(top);
+  for (HWND top : stacked_)
+    if (std::find(order.begin(), order.end(), top) != order.end())
+      was.push_back(top);
+  // From the bottom, the windows above the first difference are raised in
+  // turn, the lowest first.
+  size_t same = 0;
+  while (same < order.size() && order[order.size() - 1 - same] == was[was.size() - 1 - same])
+    ++same;
+  for (size_t i = order.size() - same; i-- > 0;)
+    Raise(Record(order[i])->window);
+  stacked_ = order;
+  ActivateOnDisplay();
 }
 
 void X11Presenter::Configured(HWND window, const XConfigureEvent& event)
@@ -202,8 +304,7 @@ void X11Presenter::Configured(HWND window, const XConfigureEvent& event)
   int x = event.x, y = event.y;
   if (shown->reparented && !event.send_event) {
     Window child = 0;
-    XTranslateCoordinates(display_, shown->window, root_, 0, 0, &x, &y, &child);
-    if (lost_)
+    if (!XTranslateCoordinates(display_, shown->window, root_, 0, 0, &x, &y, &child) || lost_)
       return;
   }
   const RECT got{x, y, x + event.width, y + event.height};
@@ -214,27 +315,62 @@ void X11Presenter::Configured(HWND window, const XConfigureEvent& event)
     return;
   }
   const WindowRecord* w = Find(window);
-  if (!w || SameRect(got, w->rect))
+  if (!w)
     return;
+  const RECT want = Placement(window, shown->clientOnly);
+  if (SameRect(got, want))
+    return;
+  // The stand-in's rectangle around what the display shows.
+  const RECT in = FrameInsets(*w, shown->clientOnly);
   const bool sizing = (w->style & WS_THICKFRAME) != 0;
-  const bool sized = Width(got) != w->Width() || Height(got) != w->Height();
-  const bool moved = got.left != w->rect.left || got.top != w->rect.top;
+  const bool sized = Width(got) != Width(want) || Height(got) != Height(want);
+  const bool moved = got.left != want.left || got.top != want.top;
   adopting_ = true;
   // A move needs no repaint: the surface already holds the picture.
   if (moved)
-    SetWindowPos(window, nullptr, int(got.left), int(got.top), 0, 0,
+    SetWindowPos(window, nullptr, int(got.left - in.left), int(got.top - in.top), 0, 0,
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW);
   if (sized && sizing && Find(window))
-    SetWindowPos(window, nullptr, 0, 0, Width(got), Height(got), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(window, nullptr, 0, 0, Width(got) + in.left + in.right, Height(got) + in.top + in.bottom,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   adopting_ = false;
   shown = Record(window);
-  w = Find(window);
-  if (sized && !sizing && shown && w && !lost_) {
+  if (sized && !sizing && shown && Find(window) && !lost_) {
     // The stand-in's size stands.
-    const RECT keep{got.left, got.top, got.left + w->Width(), got.top + w->Height()};
-    shown->requested.push_back(keep);
-    XResizeWindow(display_, shown->window, unsigned(w->Width()), unsigned(w->Height()));
+    const RECT keep = Placement(window, shown->clientOnly);
+    shown->requested.push_back(RECT{got.left, got.top, got.left + Width(keep), got.top + Height(keep)});
+    XResizeWindow(display_, shown->window, unsigned(Width(keep)), unsigned(Height(keep)));
   }
+}
+
+void X11Presenter::Reparented(HWND window, const XReparentEvent& event)
+{
+  Shown* shown = Record(window);
+  if (!shown)
+    return;
+  shown->reparented = event.parent != root_;
+  // A manager that frames windows without announcing itself is known by
+  // the framing; one that let go leaves the stand-in's frame to show again.
+  if (!shown->overrideRedirect)
+    SetClientOnly(window, shown, shown->reparented || ManagerAnnounced());
+  ActivateOnDisplay();
+}
+
+void X11Presenter::SetClientOnly(HWND window, Shown* shown, bool clientOnly)
+{
+  if (shown->clientOnly == clientOnly || lost_ || !Find(window))
+    return;
+  const RECT now = Placement(window, clientOnly);
+  if (Width(now) <= 0 || Height(now) <= 0)
+    return;
+  shown->clientOnly = clientOnly;
+  shown->rect = now;
+  shown->requested.push_back(now);
+  SetSizeHints(window, *shown);
+  XMoveResizeWindow(display_, shown->window, int(now.left), int(now.top), unsigned(Width(now)),
+                    unsigned(Height(now)));
+  const WindowRecord* w = Find(window);
+  MarkDirty(shown, RECT{0, 0, w->Width(), w->Height()});
 }
 
 } // namespace standin::detail
