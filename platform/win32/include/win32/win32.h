@@ -644,9 +644,12 @@ LVX_WIN32_API COLORREF SetPixel(HDC dc, int x, int y, COLORREF color);
 LVX_WIN32_API COLORREF GetPixel(HDC dc, int x, int y);
 
 // ---- Text -------------------------------------------------------------------
-// Every face maps to DejaVu Sans (bold from weight 600, italic as a slanted
-// outline). A height above 0 is the cell height, below 0 the em height, 0 a
-// cell height of 13 (as DEFAULT_GUI_FONT). Width, escapement, orientation,
+// Every face ("Arial", "MS Sans Serif", the default GUI font) maps to
+// Liberation Sans, whose advances match the widths the windows were laid
+// out for (bold from weight 600, italic as a slanted outline). A missing
+// font file is reported once on stderr and no text is drawn. A height above
+// 0 is the cell height, below 0 the em height, 0 a cell height of 13 (as
+// DEFAULT_GUI_FONT). Width, escapement, orientation,
 // underline, strike-out, character set, precisions, quality and pitch are
 // not used.
 typedef struct SIZE {
