@@ -9,6 +9,7 @@
 
 #include <cstdio>
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <string>
 
@@ -101,7 +102,9 @@ bool Size(const Font& font, SizedFont* sized)
   sized->face = face;
   sized->italic = font.italic;
   sized->cellHeight = height > 0 ? height : int(-height * span / face->units_per_EM + 0.5);
-  sized->ascent = int(sized->cellHeight * ascender / span + 0.5);
+  // The descent is rounded up, so that what hangs lowest (an underscore
+  // sits on the descender line) stays inside the cell.
+  sized->ascent = sized->cellHeight - int(std::ceil(sized->cellHeight * (span - ascender) / span - 1e-9));
   return true;
 }
 
