@@ -213,8 +213,22 @@ TEST_F(Sliders, TrackCentreMarkAndValueTextArePlacedFromTheTrack)
     for (int x = 0; x < 128; ++x)
       if (standin::ReadPixel(w, x, y) == kWhite)
         leftmost = std::min(leftmost, x);
-  EXPECT_GE(leftmost, 112);
+  EXPECT_GE(leftmost, 108) << "it ends inside the control: at most as far left as the track's end";
   EXPECT_LE(leftmost, 115);
+  int rightmost = -1;
+  for (int y = 0; y < 30; ++y)
+    for (int x = 0; x < 128; ++x)
+      if (standin::ReadPixel(w, x, y) == kWhite)
+        rightmost = std::max(rightmost, x);
+  HDC dc = GetDC(w);
+  HFONT font = CreateFontA(13, 0, 0, 0, FW_NORMAL, 0, 0, 0, 0, 0, 0, 0, 0, "Arial");
+  SelectObject(dc, font);
+  SIZE size{};
+  GetTextExtentPoint32A(dc, "100", 3, &size);
+  SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
+  DeleteObject(font);
+  ReleaseDC(w, dc);
+  EXPECT_GE(leftmost + size.cx, 124) << "a three-digit value is not cut off at the edge (128)";
 }
 
 TEST_F(Sliders, AVerticalSliderSwapsTheAxesWithItsMinimumAtTheTop)
