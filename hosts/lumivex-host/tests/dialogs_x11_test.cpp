@@ -1,7 +1,8 @@
 // The stand-in's dialogs on an X server of the test's own, worked with
 // xdotool as a person would: a preset exported through the real save
 // dialog by typing an absolute path and Enter, and the "Alert!" message box
-// answered with Enter and with Esc.
+// answered with Enter and with Esc; and a UI script that works the real
+// save dialog by its title.
 #include "lvxtest/testenv.h"
 #include "lvxtest/xserver.h"
 
@@ -9,6 +10,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <fstream>
 #include <thread>
 
 namespace {
@@ -117,4 +119,27 @@ TEST_F(Dialogs, TheAlertBoxIsOnTheDisplayAndEnterOrEscAnswersIt)
     EXPECT_EQ(program.Wait(60), 1) << key << "\n" << program.Errors();
     EXPECT_NE(program.Errors().find("Alert!: Lumivex requires a minimum 800x600 resolution."), std::string::npos);
   }
+}
+
+TEST_F(Dialogs, AUIScriptWorksTheRealSaveDialogByItsTitle)
+{
+  const std::string exported = lvxtest::TempDir() + "/exported-by-script.cxp";
+  const std::string snapshot = lvxtest::TempDir() + "/save-dialog-scripted.png";
+  const std::string script = lvxtest::TempDir() + "/export.ui";
+  std::ofstream(script) << "click main 92 269\n"
+                           "click panel 80 122\n"
+                           "click panel 90 198\n"
+                           "click \"Preset Manager\" 350 251\n"
+                           "snapshot \"Save this preset\" "
+                        << snapshot << "\ntype " << exported
+                        << "\nkey press Enter\n"
+                           "click \"Preset Manager\" 450 251\n"
+                           "click panel 1090 14\n";
+  Program program({HOST_PATH, "--plugin", LUMIVEX_PI_PATH, "--dialog", "--ui-script", script,
+                   lvxtest::Source("samples/coffee.png"), lvxtest::TempDir() + "/unused.png"},
+                  server);
+  EXPECT_EQ(program.Wait(120), 1) << program.Errors();
+  std::error_code missing;
+  EXPECT_EQ(std::filesystem::file_size(exported, missing), 64u) << program.Errors();
+  EXPECT_GT(std::filesystem::file_size(snapshot, missing), 0u) << "the dialog was found by its title";
 }
