@@ -153,6 +153,16 @@ enum : int {
   IDNO = 7,
 };
 
+// The button pressed: from the dialog script when an answer waits (one the
+// box has), else from the real box while windows are presented (see
+// standin::ShowRealDialogs): the text wrapped, the buttons of the type
+// (MB_OK when unknown) with the default of MB_DEFBUTTONn, owned by and
+// centred on the owner's top-level window. Enter presses the button with
+// the focus; Esc and the close box answer IDCANCEL where there is a Cancel
+// button and IDOK in an MB_OK box. A box that ends without a press (the
+// display was lost) answers IDCANCEL, IDNO, IDOK or IDABORT, whichever it
+// has first in that order. Headless, without an answer: the first button.
+// A null caption is "Error".
 LVX_WIN32_API int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
 
 // ---- Memory queries ---------------------------------------------------------
@@ -433,8 +443,18 @@ enum : DWORD {
   FNERR_BUFFERTOOSMALL = 0x3003u,
 };
 
-// Nothing is shown: the answer comes from the dialog script, else the
-// dialog cancels (FALSE with CommDlgExtendedError 0).
+// The answer comes from the dialog script when one waits, else from the
+// real dialog while windows are presented (see standin::ShowRealDialogs),
+// else the dialog cancels (FALSE with CommDlgExtendedError 0). The real
+// dialog starts in the folder of lpstrFile's path, else lpstrInitialDir,
+// else the current folder; lists the sub-folders and the files matching
+// the chosen filter; takes a name or a relative or absolute path
+// (Windows-style or '/') and returns it in the form it was given, as
+// CreateFileA maps it. lpstrDefExt is added to a name without an
+// extension; OFN_PATHMUSTEXIST, OFN_FILEMUSTEXIST and (saving)
+// OFN_OVERWRITEPROMPT are asked about in message boxes; nFilterIndex gets
+// the filter chosen. A path longer than nMaxFile - 1: FALSE with
+// FNERR_BUFFERTOOSMALL and the size needed in the first two bytes.
 LVX_WIN32_API BOOL GetOpenFileNameA(OPENFILENAMEA* ofn);
 LVX_WIN32_API BOOL GetSaveFileNameA(OPENFILENAMEA* ofn);
 LVX_WIN32_API DWORD CommDlgExtendedError(void);
@@ -462,8 +482,11 @@ enum : DWORD {
   CC_ANYCOLOR = 0x00000100u,
 };
 
-// Nothing is shown: the answer comes from the dialog script, else the
-// dialog cancels. FALSE (CDERR_STRUCTSIZE) for a wrong record size.
+// The answer comes from the dialog script, else from the real dialog while
+// windows are presented (48 basic colours, the 16 custom ones, red, green
+// and blue fields; the initial colour with CC_RGBINIT, else black; on OK
+// the custom colours go back to lpCustColors), else the dialog cancels.
+// FALSE (CDERR_STRUCTSIZE) for a wrong record size.
 LVX_WIN32_API BOOL ChooseColorA(CHOOSECOLORA* cc);
 
 // ---- Opening documents with the desktop -------------------------------------
