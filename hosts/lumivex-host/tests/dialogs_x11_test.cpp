@@ -1,8 +1,8 @@
 // The stand-in's dialogs on an X server of the test's own, worked with
 // xdotool as a person would: a preset exported through the real save
 // dialog by typing an absolute path and Enter, and the "Alert!" message box
-// answered with Enter and with Esc; and a UI script that works the real
-// save dialog by its title.
+// answered with Enter and with Esc, or ended by the loss of the display;
+// and a UI script that works the real save dialog by its title.
 #include "lvxtest/testenv.h"
 #include "lvxtest/xserver.h"
 
@@ -119,6 +119,16 @@ TEST_F(Dialogs, TheAlertBoxIsOnTheDisplayAndEnterOrEscAnswersIt)
     EXPECT_EQ(program.Wait(60), 1) << key << "\n" << program.Errors();
     EXPECT_NE(program.Errors().find("Alert!: Lumivex requires a minimum 800x600 resolution."), std::string::npos);
   }
+}
+
+TEST_F(Dialogs, LosingTheDisplayWhileTheAlertBoxIsUpEndsItAsCancelled)
+{
+  Program program({HOST_PATH, "--plugin", LUMIVEX_PI_PATH, "--screen", "640x480x32", "--dialog",
+                   lvxtest::Source("samples/coffee.png"), lvxtest::TempDir() + "/unused.png"},
+                  server);
+  ASSERT_NE(server.WaitForWindow("Alert!"), 0u) << program.Errors();
+  server.Kill();
+  EXPECT_EQ(program.Wait(30), 1) << program.Errors();
 }
 
 TEST_F(Dialogs, AUIScriptWorksTheRealSaveDialogByItsTitle)
