@@ -99,8 +99,9 @@ void PresetManager::FillList()
   if (!m_List)
     return;
   m_List->AddListItem(presetstore::kDefaultName, false, false, 0);
+  // Listing only reads: a missing key is made by the first preset stored.
   if (!m_Key)
-    m_Key = presetstore::OpenPresetsKey(true);
+    m_Key = presetstore::OpenPresetsKey(false);
   for (const presetstore::Entry& entry : presetstore::EnumeratePresets(m_Key))
     if (m_List->AddListItem(entry.name.c_str(), false, false, static_cast<int32_t>(entry.index)) < 0)
       break; // the list is full; the registry keeps the rest
@@ -123,6 +124,12 @@ void PresetManager::StartFolder(char* folder, uint16_t size) const
     folder[0] = '\0';
 }
 
+void PresetManager::KeepKey()
+{
+  if (!m_Key)
+    m_Key = presetstore::OpenPresetsKey(false);
+}
+
 void PresetManager::Rename()
 {
   const char* current = CurrentName();
@@ -140,6 +147,7 @@ void PresetManager::Rename()
     // deletes what was just written.
     DeletePresetByName(old.c_str());
     m_List->RenameCurrentItem(name);
+    KeepKey();
   }
   ShowWindow(eQVShowNormal);
 }
@@ -186,9 +194,11 @@ void PresetManager::Import()
       // "C:\Presets\Warm.cxp" is offered as "Warm".
       char name[presetstore::kNameSize] = "";
       chosen.ExtractNameOnly(name, false, sizeof name);
-      if (presetstore::StorePreset(nullptr, data.data(), data.size(), name, GetResourceFile(), true, m_Owner) &&
-          m_List)
-        m_List->AddListItem(name, false, false, -1);
+      if (presetstore::StorePreset(nullptr, data.data(), data.size(), name, GetResourceFile(), true, m_Owner)) {
+        KeepKey();
+        if (m_List)
+          m_List->AddListItem(name, false, false, -1);
+      }
     }
   }
   ShowWindow(eQVShowNormal);

@@ -3,7 +3,8 @@
 // the Presets key's values in store order) with, in manage mode, Rename,
 // Remove, Import, Export and Done, and in apply mode Apply and Done. It
 // lives on the caller's stack for one modal run and keeps the Presets key
-// open (created when missing) for its lifetime.
+// open for its lifetime. Listing only reads the key: it is made by the
+// first preset stored (saved, renamed or imported), never by listing.
 #include "qvcommon/qvcommondialog.h"
 
 #include <cstdint>
@@ -43,9 +44,9 @@ public:
   // ---- New virtual operations, in their fixed order ----
   // Makes the row of that name current (nothing when there is none).
   virtual void SelectItemByName(const char* name);
-  // Adds "Default", then a row for each value of the Presets key (opened,
-  // and created when missing, here), in store order, as far as the list has
-  // room; a name too long for the enumeration's buffer is skipped.
+  // Adds "Default", then a row for each value of the Presets key (opened
+  // here when it exists), in store order, as far as the list has room; a
+  // name too long for the enumeration's buffer is skipped.
   virtual void FillList();
   // presetstore::ReadPreset on the open key: the record, or empty.
   virtual std::vector<uint8_t> ReadPresetByName(const char* name);
@@ -67,6 +68,9 @@ private:
   const char* CurrentName() const;
   // The folder the file dialogs start in.
   void StartFolder(char* folder, uint16_t size) const;
+  // After a preset was stored: opens the Presets key, which the store may
+  // just have made, when the dialog has none yet.
+  void KeepKey();
 
   QVButton* m_Rename = nullptr;
   QVButton* m_Remove = nullptr;

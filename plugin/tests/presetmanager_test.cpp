@@ -75,13 +75,24 @@ TEST_F(Manager, DefaultComesFirstThenTheStoreOrderAndANameThatDoesNotFitIsSkippe
   EXPECT_EQ(manager.List()->GetCurrentItemIndex(), 2) << "the row added last is current";
 }
 
-TEST_F(Manager, ThePresetsKeyIsCreatedWhenMissing)
+TEST_F(ManagerFiles, ListingLeavesAMissingPresetsKeyMissingAndTheFirstImportMakesIt)
 {
+  WriteBytes(Temp("Morning.cxp"), apptest::Record(4));
   PresetManager manager(&AppResources(), PresetManager::eManageMode, nullptr);
   EXPECT_EQ(Rows(manager), std::vector<std::string>{"Default"});
-  HKEY key = OpenPresetsKey(false);
-  EXPECT_NE(key, nullptr);
-  RegCloseKey(key);
+  EXPECT_EQ(OpenPresetsKey(false), nullptr) << "listing only reads the key";
+  Step([&] { standin::QueueFileDialogAnswer(Temp("Morning.cxp").c_str()); });
+  ClickButton(kImportSlot);
+  // The imported preset exports through the key the import made.
+  const std::string path = Temp("morning-again.cxp");
+  ClickRow(1);
+  Step([&] { standin::QueueFileDialogAnswer(path.c_str()); });
+  ClickButton(kExportSlot);
+  ClickButton(kDoneSlot);
+  manager.DoDialog();
+  EXPECT_EQ(Rows(manager), (std::vector<std::string>{"Default", "Morning"}));
+  EXPECT_EQ(apptest::GetBytes(kPresetsKey, "Morning"), apptest::Record(4));
+  EXPECT_EQ(ReadBytes(path), apptest::Record(4));
 }
 
 TEST_F(Manager, ARowClickMakesItCurrentAndKeepsTheDialogOpen)

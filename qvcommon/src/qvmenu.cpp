@@ -253,10 +253,10 @@ void QVMenu::SetActive(bool on)
 {
   if (!m_Popup)
     return;
-  if (!on)
-    m_Popup->HideWindow();
-  else if (m_ItemCount > 0)
+  if (on)
     m_Popup->ShowWindow();
+  else
+    m_Popup->HideWindow();
 }
 
 void QVMenu::OnMouseEnter(QVPoint& point)

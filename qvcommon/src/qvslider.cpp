@@ -210,10 +210,17 @@ bool QVSlider::HandlePaint(QVEvent&)
     device.SetFontFace(QVDevice::qvdArial, 13, false, false);
     const int32_t end = qvnumeric::Saturate(int64_t{inset} + track + 4);
     device.SetTextAlign(m_Vertical ? QVDevice::qvdCenter : QVDevice::qvdLeft);
-    if (m_Vertical)
-      device.TextOutA(across / 2, end, digits, int32_t(std::strlen(digits)));
-    else
-      device.TextOutA(end, (across - 13) / 2, digits, int32_t(std::strlen(digits)));
+    const int32_t length = int32_t(std::strlen(digits));
+    if (m_Vertical) {
+      device.TextOutA(across / 2, end, digits, length);
+    } else {
+      // Beside the end of the track, or as much further left as it takes
+      // to end inside the control (a wide value must not be cut off).
+      SIZE size{};
+      GetTextExtentPoint32A(device.GetDevice(), digits, length, &size);
+      const int32_t x = int32_t(std::min<int64_t>(end, int64_t{window.Width()} - size.cx));
+      device.TextOutA(x, (across - 13) / 2, digits, length);
+    }
     device.RestoreTextAlign();
   }
   device.RestoreBkMode();

@@ -18,6 +18,9 @@
 constexpr int32_t kStateOne = 300, kStateTwo = 301, kStateThree = 302;
 constexpr int32_t kToggleA = 310, kToggleB = 311;
 constexpr int32_t kTrack = 320, kThumb = 321, kMarker = 330, kTile = 340, kSplash = 350;
+// For vertical sliders: a 3 x 60 track and a 15 x 8 thumb in the colours of
+// the horizontal ones.
+constexpr int32_t kVerticalTrack = 410, kVerticalThumb = 411;
 constexpr COLORREF kStateOneColour = RGB(60, 60, 180), kStateTwoColour = RGB(180, 180, 60),
                    kStateThreeColour = RGB(60, 180, 180);
 constexpr COLORREF kToggleAColour = RGB(200, 60, 60), kToggleBColour = RGB(60, 160, 60);

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <memory>
 
@@ -147,6 +148,46 @@ TEST(QVImageFile, OpenPromptLoadsTheChosenImage)
   EXPECT_EQ(image, nullptr);
   EXPECT_EQ(PathOf(spec), Temp("chosen.bmp"));
   EXPECT_EQ(standin::LiveBlocks(), blocks);
+}
+
+TEST(QVImageFile, TheOpenPromptsRealDialogListsTheImagesOfItsFilterAndLoadsTheOneTyped)
+{
+  const std::unique_ptr<QVImage> original = Gradient(5, 3, 3);
+  const std::string folder = Temp("pictures");
+  std::filesystem::create_directories(folder);
+  QVFileSpec saved((folder + "/shot.bmp").c_str());
+  ASSERT_EQ(original->Save(&saved, 0), 1);
+  std::ofstream(folder + "/readme.txt") << "text";
+  standin::ClearDialogLog();
+  standin::ShowRealDialogs(true);
+  std::vector<std::string> rows;
+  standin::SetIdleScript({[&] {
+    for (const standin::TopLevelWindow& w : standin::TopLevelWindows())
+      if (w.visible && w.title == "Open Image") {
+        const HWND list = GetDlgItem(w.handle, standin::kFileDialogList);
+        for (LRESULT i = 0; i < SendMessageA(list, LB_GETCOUNT, 0, 0); ++i) {
+          char row[64] = "";
+          SendMessageA(list, LB_GETTEXT, WPARAM(i), LPARAM(row));
+          rows.emplace_back(row);
+        }
+      }
+    standin::Type("shot.bmp\n");
+  }});
+  QVImage* image = nullptr;
+  QVFileSpec spec;
+  const bool chosen = spec.PromptForOpenFileName(QVFileSpec(folder.c_str()), "Open Image", nullptr, 1, nullptr,
+                                                 false, &image);
+  standin::ShowRealDialogs(false);
+  const std::unique_ptr<QVImage> owned(image);
+  // The first filter, "Windows Bitmap (*.dib,*.bmp)": no readme.txt.
+  EXPECT_EQ(rows, std::vector<std::string>{"shot.bmp"});
+  ASSERT_TRUE(chosen);
+  ASSERT_NE(image, nullptr);
+  EXPECT_EQ(MaxDifference(*original, *image), 0);
+  EXPECT_EQ(PathOf(spec), folder + "/shot.bmp");
+  ASSERT_FALSE(standin::DialogLog().empty());
+  EXPECT_EQ(standin::DialogLog().back().kind, "open-image");
+  EXPECT_FALSE(standin::DialogLog().back().scripted);
 }
 
 TEST(QVTwain, ThereIsNoSourceToAcquireFrom)

@@ -280,7 +280,7 @@ TEST_F(MenuChoosing, PressDragReleaseChoosesNothingAndAClickOnAnItemChoosesIt)
   EXPECT_FALSE(w.Popup()->Visible());
 }
 
-TEST_F(MenuChoosing, AMenuWithoutItemsNeverOpens)
+TEST_F(MenuChoosing, AMenuWithoutItemsDoesNotOpenOnAClickButSetActiveShowsItsEmptyPopup)
 {
   Probe parent(QVRect(0, 0, 300, 200), QVWindow::eQVWindowStyleStaticMainCaption);
   QVRect rect(10, 10, 110, 35);
@@ -290,8 +290,14 @@ TEST_F(MenuChoosing, AMenuWithoutItemsNeverOpens)
   standin::Click(menu.GetWnd(), 20, 10);
   standin::Pump();
   EXPECT_FALSE(menu.GetMenuItemWnd()->Visible());
-  menu.SetActive(true);
-  EXPECT_FALSE(menu.GetMenuItemWnd()->Visible());
   ASSERT_EQ(parent.commands.size(), 1u) << "the button still reports, as an Apply menu does";
   EXPECT_EQ(parent.commands[0].m_Command * 1000 + parent.commands[0].m_Value, 105000u);
+  // "On shows the popup": the empty one too, which takes the activation.
+  menu.SetActive(true);
+  standin::Pump();
+  EXPECT_TRUE(menu.GetMenuItemWnd()->Visible());
+  EXPECT_EQ(GetActiveWindow(), menu.GetMenuItemWnd()->GetWnd());
+  EXPECT_EQ(menu.GetMenuItemWnd()->GetWindowRect().Height(), 0) << "no rows: nothing to see";
+  menu.SetActive(false);
+  EXPECT_FALSE(menu.GetMenuItemWnd()->Visible());
 }

@@ -20,9 +20,6 @@ constexpr COLORREF kRowColour = RGB(230, 230, 200), kBrushFaceColour = RGB(150, 
 // The check boxes 206 (checked) and 207 under their own ids; the three-state
 // faces, the track and thumb of controls.res (controlstest.h) too.
 constexpr int32_t kCheckOn = 206, kCheckOff = 207;
-// For vertical sliders: a 3 x 60 track and a 15 x 8 thumb in the colours of
-// the horizontal ones.
-constexpr int32_t kVerticalTrack = 410, kVerticalThumb = 411;
 
 // The framework's palette, which the ring and the arrows are drawn in.
 constexpr COLORREF kFaceColour = RGB(40, 40, 40), kFrameColour = RGB(160, 160, 160),

@@ -213,8 +213,22 @@ TEST_F(Sliders, TrackCentreMarkAndValueTextArePlacedFromTheTrack)
     for (int x = 0; x < 128; ++x)
       if (standin::ReadPixel(w, x, y) == kWhite)
         leftmost = std::min(leftmost, x);
-  EXPECT_GE(leftmost, 112);
+  EXPECT_GE(leftmost, 108) << "it ends inside the control: at most as far left as the track's end";
   EXPECT_LE(leftmost, 115);
+  int rightmost = -1;
+  for (int y = 0; y < 30; ++y)
+    for (int x = 0; x < 128; ++x)
+      if (standin::ReadPixel(w, x, y) == kWhite)
+        rightmost = std::max(rightmost, x);
+  HDC dc = GetDC(w);
+  HFONT font = CreateFontA(13, 0, 0, 0, FW_NORMAL, 0, 0, 0, 0, 0, 0, 0, 0, "Arial");
+  SelectObject(dc, font);
+  SIZE size{};
+  GetTextExtentPoint32A(dc, "100", 3, &size);
+  SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
+  DeleteObject(font);
+  ReleaseDC(w, dc);
+  EXPECT_GE(leftmost + size.cx, 124) << "a three-digit value is not cut off at the edge (128)";
 }
 
 TEST_F(Sliders, AVerticalSliderSwapsTheAxesWithItsMinimumAtTheTop)
@@ -264,25 +278,35 @@ TEST_F(Sliders, TheGalleryShowsBothOrientationsTheMarkTheValueAndADisabledSlider
   auto disabled = Horizontal(&parent, QVRect(10, 90, 160, 120), 4, 0, 100, 70);
   disabled->Enable(false);
   QVRect tall(200, 10, 260, 200);
-  std::unique_ptr<QVSlider> vertical(QVSlider::CreateVertSlider(&parent, tall, &TestResources(), 9, 4, kTrack, kThumb,
-                                                                nullptr, 0, 10, 1, 4));
+  std::unique_ptr<QVSlider> vertical(QVSlider::CreateVertSlider(&parent, tall, &TestResources(), 9, 4, kVerticalTrack,
+                                                                kVerticalThumb, nullptr, 0, 10, 1, 4));
   vertical->SetRenderPosText(true);
   vertical->SetCenterPoint(true);
   standin::Pump();
   ASSERT_TRUE(standin::SnapshotPng(parent.GetWnd(), SnapshotPath("sliders.png").c_str()));
-  // 150 wide, inset 4: range 150 - 4 - 28 = 118; 30 of 100 at 4 + 35 = 39.
-  EXPECT_EQ(ThumbColumns(plain->GetWnd(), 150, 12), std::pair(39, 46));
-  int caption = 0; // white caption pixels at (0, 2) onwards
+  // 150 wide, inset 4: range 150 - 4 - 28 = 118; 30 of 100 at 4 + 35 = 39
+  // (taken below the caption, which covers the thumb's top).
+  EXPECT_EQ(ThumbColumns(plain->GetWnd(), 150, 20), std::pair(39, 46));
+  int caption = 0; // nearly white caption pixels at (0, 2) onwards
   for (int y = 2; y < 16; ++y)
-    for (int x = 0; x < 60; ++x)
-      caption += standin::ReadPixel(plain->GetWnd(), x, y) == kWhite;
+    for (int x = 0; x < 60; ++x) {
+      const COLORREF c = standin::ReadPixel(plain->GetWnd(), x, y);
+      caption += GetRValue(c) >= 224 && GetGValue(c) >= 224 && GetBValue(c) >= 224;
+    }
   EXPECT_GT(caption, 20);
   EXPECT_EQ(ThumbColumns(marked->GetWnd(), 150, 12), std::pair(92, 99)) << "25 of -50..50 at 4 + 88";
   EXPECT_EQ(standin::ReadPixel(marked->GetWnd(), 66, 11), RGB(128, 128, 128)) << "the mark at 4 + 63 - 1";
   EXPECT_EQ(ThumbColumns(disabled->GetWnd(), 150, 12), std::pair(-1, -1));
   EXPECT_EQ(standin::ReadPixel(disabled->GetWnd(), 20, 15), kTrackColour) << "the track still shows";
-  // Vertical, 190 high with inset 4: range 190 - 4 - 35 = 151; 4 of 10 at
-  // 4 + 60 = 64; the thumb's column 60 / 2 - 4 - 1 = 25.
-  EXPECT_EQ(standin::ReadPixel(vertical->GetWnd(), 25, 64), kThumbColour);
-  EXPECT_EQ(standin::ReadPixel(vertical->GetWnd(), 25, 63), kClassGrey);
+  // Vertical, on the vertical pictures (a 3 x 60 track, a 15 x 8 thumb), 190
+  // high with inset 4: track 166, range 166 - 8 = 158; 4 of 10 at 4 + 63 =
+  // 67; the thumb from column 60 / 2 - 7 - 1 = 22, across the track strip at
+  // columns 30 - 1 = 29 to 32.
+  EXPECT_EQ(standin::ReadPixel(vertical->GetWnd(), 22, 67), kThumbColour);
+  EXPECT_EQ(standin::ReadPixel(vertical->GetWnd(), 22, 66), kClassGrey);
+  EXPECT_EQ(standin::ReadPixel(vertical->GetWnd(), 21, 67), kClassGrey);
+  EXPECT_EQ(standin::ReadPixel(vertical->GetWnd(), 30, 70), kThumbColour) << "the thumb on its track";
+  EXPECT_EQ(standin::ReadPixel(vertical->GetWnd(), 29, 40), kTrackColour);
+  EXPECT_EQ(standin::ReadPixel(vertical->GetWnd(), 32, 40), kTrackColour);
+  EXPECT_EQ(standin::ReadPixel(vertical->GetWnd(), 33, 40), kClassGrey);
 }

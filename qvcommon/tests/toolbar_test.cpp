@@ -115,6 +115,26 @@ TEST_F(Toolbars, OnceAMenuIsOpenHoveringSwitchesUntilAnItemIsChosen)
   EXPECT_TRUE(w.parent.commands.empty());
 }
 
+TEST_F(Toolbars, MovingOntoAMenuWithoutItemsClosesTheOpenPopup)
+{
+  // A Help menu with items beside an Apply menu without any, as in the
+  // control panel's top bar.
+  BarWindow w;
+  QVRect rect(230, 2, 70, 27);
+  QVMenu* apply = w.bar->AddMenu(rect, 4, "Apply", 0, 0, 0);
+  ASSERT_NE(apply, nullptr);
+  standin::Pump();
+  w.ClickMenu(3);
+  EXPECT_EQ(w.OpenMenus(), 1);
+  Hover(apply->GetWnd(), 8, 8);
+  standin::Pump();
+  EXPECT_EQ(w.OpenMenus(), 0) << "the open popup lost the activation to Apply's empty one";
+  EXPECT_EQ(w.bar->GetActiveMenu(), apply);
+  EXPECT_TRUE(w.bar->IsMenuOpen());
+  w.Enter(3);
+  EXPECT_EQ(w.OpenMenus(), 1) << "and back onto the menu with items, it opens again";
+}
+
 TEST_F(Toolbars, RightAnchoredMenusFollowTheRightEdgeDownToTheirMinimumX)
 {
   BarWindow w;

@@ -32,12 +32,12 @@ Faces& Loaded()
     f.problem = "FreeType could not be started";
     return f;
   }
-  const char* names[2] = {"DejaVuSans.ttf", "DejaVuSans-Bold.ttf"};
+  const char* names[2] = {"LiberationSans-Regular.ttf", "LiberationSans-Bold.ttf"};
   for (int i = 0; i < 2; ++i) {
     const std::string path = std::string(kFontFolder) + names[i];
     if (FT_New_Face(f.library, path.c_str(), 0, &f.faces[i]) != 0) {
       f.faces[i] = nullptr;
-      f.problem = path + " cannot be read (install fonts-dejavu-core)";
+      f.problem = path + " cannot be read (install fonts-liberation)";
     }
   }
   return f;

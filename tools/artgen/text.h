@@ -1,5 +1,6 @@
 #pragma once
-// Captions for the art: DejaVu Sans (regular or bold) rasterised through
+// Captions for the art: Liberation Sans (regular or bold, the metrics the
+// interface was laid out for, as the stand-in's text uses) rasterised through
 // FreeType at a fixed pixel size with hinting, so a caption comes out the
 // same on every run. Glyph coverage is blended into the canvas in whole
 // numbers. Only the sets that carry captions use it; the others keep to the
@@ -17,7 +18,7 @@ struct Font {
 };
 
 // The folder the font files are read from.
-inline constexpr const char* kFontFolder = "/usr/share/fonts/truetype/dejavu/";
+inline constexpr const char* kFontFolder = "/usr/share/fonts/truetype/liberation/";
 
 // The width of the text: the sum of its hinted advances, in pixels. 0 when
 // the font cannot be loaded.

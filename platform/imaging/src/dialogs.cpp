@@ -1,6 +1,7 @@
-// The open-image dialog and the scanner roles. Nothing is shown: the open
-// dialog takes its answer from the Windows stand-in's file-dialog script and
-// logs its request there; scanners do not exist on this machine.
+// The open-image dialog and the scanner roles. The open dialog is the
+// Windows stand-in's open dialog: answered from its file-dialog script and
+// logged there, shown as a real window when no answer waits and windows
+// are presented; scanners do not exist on this machine.
 #include "imaging/imaging.h"
 
 #include "win32/internal/dialogs.h"

@@ -118,6 +118,9 @@ void RegisterBuiltInClasses()
       {"BUTTON", ButtonProc, CS_DBLCLKS, IDC_ARROW, COLOR_BTNFACE + 1},
       {"STATIC", StaticProc, 0, IDC_ARROW, COLOR_BTNFACE + 1},
       {"EDIT", EditProc, CS_DBLCLKS, IDC_IBEAM, COLOR_WINDOW + 1},
+      {"LISTBOX", ListBoxProc, CS_DBLCLKS, IDC_ARROW, COLOR_WINDOW + 1},
+      {"COMBOBOX", ComboBoxProc, CS_DBLCLKS, IDC_ARROW, COLOR_WINDOW + 1},
+      {kDropDownClass, ListBoxProc, 0, IDC_ARROW, COLOR_WINDOW + 1},
       {kDialogClass, DialogProc, CS_DBLCLKS, IDC_ARROW, COLOR_BTNFACE + 1},
       // The class of the automation API's bare drawing windows.
       {"LvxSurface", DefWindowProcA, 0, IDC_ARROW, COLOR_WINDOW + 1},

@@ -1,6 +1,6 @@
 // The standard controls the system's dialogs use: "BUTTON" (push buttons,
 // with a check state for dialog hooks), "STATIC" (left-aligned, wrapped
-// text) and a single-line "EDIT".
+// text) and a single-line "EDIT". The list family is in controls_lists.cpp.
 #include "wm.h"
 
 #include <algorithm>
@@ -10,19 +10,6 @@ namespace {
 using namespace standin::detail;
 
 constexpr int kEditMargin = 2;
-
-HFONT FontOf(HWND window)
-{
-  const WindowRecord* w = Find(window);
-  return w && w->font ? w->font : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
-}
-
-void Notify(HWND control, UINT code)
-{
-  const WindowRecord* w = Find(control);
-  if (w && w->IsChild())
-    SendMessageA(w->parent, WM_COMMAND, MAKEWPARAM(int(w->id), int(code)), LPARAM(control));
-}
 
 bool Inside(HWND window, LPARAM point)
 {
@@ -88,6 +75,18 @@ void PaintButton(HWND window)
   const int shift = pushed ? 1 : 0;
   TextOutA(dc, (r.left + r.right) / 2 + shift, (r.top + r.bottom - size.cy) / 2 + shift, w->text.c_str(),
            int(w->text.size()));
+  if (GetFocus() == window) {
+    // The keyboard focus: a dotted frame inside the edge.
+    const RECT f{r.left + 3, r.top + 3, r.right - 3, r.bottom - 3};
+    for (int x = f.left; x < f.right; x += 2) {
+      SetPixel(dc, x, f.top, 0);
+      SetPixel(dc, x, f.bottom - 1, 0);
+    }
+    for (int y = f.top; y < f.bottom; y += 2) {
+      SetPixel(dc, f.left, y, 0);
+      SetPixel(dc, f.right - 1, y, 0);
+    }
+  }
   EndPaint(window, &paint);
 }
 
@@ -113,32 +112,13 @@ void PaintStatic(HWND window)
   SelectObject(dc, FontOf(window));
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, w->Enabled() ? 0 : 0x808080);
-  // Word wrap: as many whole words as fit on each line, a word too long for
-  // any line on a line of its own.
-  auto measure = [dc](const std::string& s) {
-    SIZE size{};
-    GetTextExtentPoint32A(dc, s.c_str(), int(s.size()), &size);
-    return size;
-  };
-  const int lineHeight = std::max<int>(1, measure("Xg").cy);
+  SIZE cell{};
+  GetTextExtentPoint32A(dc, "Xg", 2, &cell);
+  const int lineHeight = std::max<int>(1, cell.cy);
   int y = 0;
-  size_t at = 0;
-  while (at < text.size()) {
-    size_t end = at, fits = at;
-    while (end < text.size() && text[end] != '\n') {
-      size_t next = text.find_first_of(" \n", end + 1);
-      if (next == std::string::npos)
-        next = text.size();
-      if (measure(text.substr(at, next - at)).cx > width && fits > at)
-        break;
-      fits = end = next;
-    }
-    TextOutA(dc, 0, y, text.c_str() + at, int(fits - at));
+  for (const auto& [start, length] : WrapLines(dc, text, width)) {
+    TextOutA(dc, 0, y, text.c_str() + start, int(length));
     y += lineHeight;
-    at = fits;
-    while (at < text.size() && (text[at] == ' ' || text[at] == '\n'))
-      if (text[at++] == '\n')
-        break;
   }
   EndPaint(window, &paint);
 }
@@ -302,6 +282,47 @@ size_t CaretAt(HWND window, int x)
 
 namespace standin::detail {
 
+HFONT FontOf(HWND window)
+{
+  const WindowRecord* w = Find(window);
+  return w && w->font ? w->font : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+}
+
+void Notify(HWND control, UINT code)
+{
+  const WindowRecord* w = Find(control);
+  if (w && w->IsChild())
+    SendMessageA(w->parent, WM_COMMAND, MAKEWPARAM(int(w->id), int(code)), LPARAM(control));
+}
+
+std::vector<std::pair<size_t, size_t>> WrapLines(HDC dc, const std::string& text, int width)
+{
+  auto measure = [dc, &text](size_t start, size_t length) {
+    SIZE size{};
+    GetTextExtentPoint32A(dc, text.c_str() + start, int(length), &size);
+    return int(size.cx);
+  };
+  std::vector<std::pair<size_t, size_t>> lines;
+  size_t at = 0;
+  while (at < text.size()) {
+    size_t end = at, fits = at;
+    while (end < text.size() && text[end] != '\n') {
+      size_t next = text.find_first_of(" \n", end + 1);
+      if (next == std::string::npos)
+        next = text.size();
+      if (measure(at, next - at) > width && fits > at)
+        break;
+      fits = end = next;
+    }
+    lines.emplace_back(at, fits - at);
+    at = fits;
+    while (at < text.size() && (text[at] == ' ' || text[at] == '\n'))
+      if (text[at++] == '\n')
+        break;
+  }
+  return lines;
+}
+
 LRESULT DefaultAndRepaint(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
   const LRESULT result = DefWindowProcA(window, message, wParam, lParam);
@@ -351,6 +372,8 @@ LRESULT CALLBACK ButtonProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     if (wParam == VK_SPACE)
       Notify(window, BN_CLICKED);
     return 0;
+  case WM_SETFOCUS:
+  case WM_KILLFOCUS: InvalidateRect(window, nullptr, TRUE); return 0;
   case BM_GETCHECK: return LRESULT(w->control.check);
   case BM_SETCHECK:
     w->control.check = UINT(wParam);

@@ -148,9 +148,12 @@ void Press(HWND box, HWND button)
 }
 
 // Enter, Esc and Tab for the box's windows; true when the key was used.
+// A control that wants every key (a drop-down list that is down) keeps them.
 bool DialogKey(HWND box, const MSG& msg)
 {
   if (msg.message != WM_KEYDOWN || !(msg.hwnd == box || IsChild(box, msg.hwnd)))
+    return false;
+  if (msg.hwnd != box && (SendMessageA(msg.hwnd, WM_GETDLGCODE, msg.wParam, 0) & DLGC_WANTALLKEYS))
     return false;
   switch (msg.wParam) {
   case VK_RETURN: {
@@ -188,6 +191,60 @@ bool DialogKey(HWND box, const MSG& msg)
 } // namespace
 
 namespace standin::detail {
+
+HWND CreateModalBox(HWND owner, const std::string& caption, int clientWidth, int clientHeight, DLGPROC proc,
+                    bool topmost)
+{
+  const HWND ownerTop = TopLevelOf(owner);
+  const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
+  const DWORD exStyle = WS_EX_DLGMODALFRAME | (topmost ? WS_EX_TOPMOST : 0u);
+  const RECT insets = FrameOf(style, exStyle, true).Insets();
+  const int width = clientWidth + insets.left + insets.right;
+  const int height = clientHeight + insets.top + insets.bottom;
+  RECT around{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+  if (ownerTop)
+    GetWindowRect(ownerTop, &around);
+  const int screenWidth = GetSystemMetrics(SM_CXSCREEN), screenHeight = GetSystemMetrics(SM_CYSCREEN);
+  const int x = std::max(0, std::min(int(around.left + around.right - width) / 2, screenWidth - width));
+  const int y = std::max(0, std::min(int(around.top + around.bottom - height) / 2, screenHeight - height));
+  const HWND box = CreateWindowExA(exStyle, kDialogClass, caption.c_str(), style, x, y, width, height, ownerTop,
+                                   nullptr, nullptr, nullptr);
+  if (WindowRecord* w = Find(box)) {
+    w->dialog = std::make_unique<DialogState>();
+    w->dialog->proc = proc;
+  }
+  return box;
+}
+
+INT_PTR RunModalLoop(HWND box, HWND ownerTop, INT_PTR ended)
+{
+  ShowWindow(box, SW_SHOW);
+  if (ownerTop)
+    EnableWindow(ownerTop, FALSE);
+  MSG msg;
+  for (;;) {
+    const WindowRecord* w = Find(box);
+    if (!w || !w->dialog || w->dialog->ended)
+      break;
+    if (!GetMessageA(&msg, nullptr, 0, 0)) {
+      // Win32 passes a quit on to the loop outside; a loop that could never
+      // get a message records its own deadlock instead.
+      if (!LastRetrievalWasDeadlock())
+        PostQuitMessage(int(msg.wParam));
+      break;
+    }
+    if (!DialogKey(box, msg)) {
+      TranslateMessage(&msg);
+      DispatchMessageA(&msg);
+    }
+  }
+  const WindowRecord* w = Find(box);
+  const INT_PTR result = w && w->dialog && w->dialog->ended ? w->dialog->result : ended;
+  // The owner is enabled again first, so that activation can return to it.
+  if (ownerTop && Find(ownerTop))
+    EnableWindow(ownerTop, TRUE);
+  return result;
+}
 
 LRESULT CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
@@ -248,32 +305,7 @@ INT_PTR DialogBoxParamA(HINSTANCE module, LPCSTR name, HWND owner, DLGPROC proc,
     if (!stops.empty())
       SetFocus(stops.front());
   }
-  ShowWindow(box, SW_SHOW);
-  if (ownerTop)
-    EnableWindow(ownerTop, FALSE);
-
-  MSG msg;
-  for (;;) {
-    const WindowRecord* w = Find(box);
-    if (!w || !w->dialog || w->dialog->ended)
-      break;
-    if (!GetMessageA(&msg, nullptr, 0, 0)) {
-      // Win32 passes a quit on to the loop outside; a loop that could never
-      // get a message records its own deadlock instead.
-      if (!LastRetrievalWasDeadlock())
-        PostQuitMessage(int(msg.wParam));
-      break;
-    }
-    if (!DialogKey(box, msg)) {
-      TranslateMessage(&msg);
-      DispatchMessageA(&msg);
-    }
-  }
-  const WindowRecord* w = Find(box);
-  const INT_PTR result = w && w->dialog && w->dialog->ended ? w->dialog->result : INT_PTR(-1);
-  // The owner is enabled again first, so that activation can return to it.
-  if (ownerTop && Find(ownerTop))
-    EnableWindow(ownerTop, TRUE);
+  const INT_PTR result = RunModalLoop(box, ownerTop, -1);
   DestroyWindow(box);
   if (font)
     DeleteObject(font);

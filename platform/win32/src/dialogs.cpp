@@ -1,9 +1,13 @@
-// Headless dialogs: message boxes and the common file dialogs. Nothing is
-// shown; every request is logged and answered from a script, else with the
-// dialog's default (a message box's first button, a file dialog's Cancel).
-#include "handles.h"
+// Message boxes and the common file and colour dialogs: every request is
+// logged and answered from the script when an answer waits; else, while
+// windows are presented (or the automation API asks for it), the dialog
+// opens as a real window (messagebox.cpp, filedialog.cpp, colordialog.cpp);
+// else it takes its default (a message box's first button, a file or
+// colour dialog's Cancel).
+#include "commondialogs.h"
 #include "win32/automation.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <deque>
@@ -35,24 +39,17 @@ std::deque<std::optional<COLORREF>>& ColorAnswers()
   return *answers;
 }
 bool g_echo = false;
+bool g_realDialogs = false;
 long g_beeps = 0;
 DWORD g_commDlgError = 0;
 
-// Whether a box of the given button set can answer `id`.
-bool CanAnswer(UINT buttons, int id)
-{
-  switch (buttons) {
-  case MB_OK: return id == IDOK;
-  case MB_OKCANCEL: return id == IDOK || id == IDCANCEL;
-  case MB_YESNOCANCEL: return id == IDYES || id == IDNO || id == IDCANCEL;
-  case MB_YESNO: return id == IDYES || id == IDNO;
-  default: return false;
-  }
-}
+using standin::detail::MessageBoxButtons;
 
-int DefaultAnswer(UINT buttons)
+// Whether a box of the given type can answer `id`.
+bool CanAnswer(UINT type, int id)
 {
-  return (buttons == MB_YESNO || buttons == MB_YESNOCANCEL) ? IDYES : IDOK;
+  const std::vector<int> buttons = MessageBoxButtons(type);
+  return std::find(buttons.begin(), buttons.end(), id) != buttons.end();
 }
 
 size_t NameOffset(const std::string& path)
@@ -90,7 +87,7 @@ bool CanChoose(const std::string& path, DWORD flags)
 
 std::string Text(const char* text) { return text ? text : ""; }
 
-BOOL ScriptedFileDialog(OPENFILENAMEA* ofn, const char* kind, UINT style)
+BOOL AnswerFileDialog(OPENFILENAMEA* ofn, const char* kind, UINT style)
 {
   g_commDlgError = 0;
   if (!ofn || ofn->lStructSize != sizeof(OPENFILENAMEA)) {
@@ -120,7 +117,15 @@ BOOL ScriptedFileDialog(OPENFILENAMEA* ofn, const char* kind, UINT style)
   request.defaultExt = Text(ofn->lpstrDefExt);
   request.answer = IDCANCEL;
 
-  if (!FileAnswers().empty()) {
+  const bool save = std::strcmp(kind, "GetSaveFileName") == 0;
+  if (FileAnswers().empty() && standin::detail::ShowsRealDialogs()) {
+    DWORD filterIndex = ofn->nFilterIndex;
+    if (const std::optional<std::string> chosen = standin::detail::RunFileDialogWindow(*ofn, save, &filterIndex)) {
+      request.answer = IDOK;
+      request.chosenPath = *chosen;
+      ofn->nFilterIndex = filterIndex;
+    }
+  } else if (!FileAnswers().empty()) {
     std::optional<std::string> scripted = FileAnswers().front();
     FileAnswers().pop_front();
     if (scripted) {
@@ -172,7 +177,36 @@ BOOL ScriptedFileDialog(OPENFILENAMEA* ofn, const char* kind, UINT style)
 
 } // namespace
 
+namespace standin::detail {
+
+bool ShowsRealDialogs() { return g_realDialogs || standin::Presenting(); }
+
+HWND AddControl(HWND box, const char* className, const char* text, DWORD style, int x, int y, int width, int height,
+                int id, DWORD exStyle)
+{
+  const HWND control = CreateWindowExA(exStyle, className, text, style | WS_CHILD, x, y, width, height, box,
+                                       reinterpret_cast<HMENU>(intptr_t(id)), nullptr, nullptr);
+  if (control)
+    SendMessageA(control, WM_SETFONT, WPARAM(SendMessageA(box, WM_GETFONT, 0, 0)), 0);
+  return control;
+}
+
+int GuiTextWidth(const std::string& text)
+{
+  HDC screen = GetDC(nullptr);
+  const HGDIOBJ previous = SelectObject(screen, GetStockObject(DEFAULT_GUI_FONT));
+  SIZE size{};
+  GetTextExtentPoint32A(screen, text.c_str(), int(text.size()), &size);
+  SelectObject(screen, previous);
+  ReleaseDC(nullptr, screen);
+  return int(size.cx);
+}
+
+} // namespace standin::detail
+
 namespace standin {
+
+void ShowRealDialogs(bool on) { g_realDialogs = on; }
 
 void QueueMessageBoxAnswer(int id) { BoxAnswers().push_back(id); }
 void QueueFileDialogAnswer(const char* path) { FileAnswers().push_back(std::string(path ? path : "")); }
@@ -187,7 +221,7 @@ bool EchoingDialogs() { return g_echo; }
 
 BOOL RunFileDialog(OPENFILENAMEA* ofn, const char* kind, UINT style)
 {
-  return ScriptedFileDialog(ofn, kind ? kind : "", style);
+  return AnswerFileDialog(ofn, kind ? kind : "", style);
 }
 
 void LogDialogRequest(const DialogRequest& request)
@@ -209,26 +243,27 @@ int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type)
   request.text = Text(text);
   request.caption = caption ? caption : "Error";
   request.style = type;
-  const UINT buttons = type & 0xFu;
-  request.answer = DefaultAnswer(buttons);
+  request.answer = MessageBoxButtons(type).front();
+  if (g_echo)
+    std::fprintf(stderr, "%s: %s\n", request.caption.c_str(), request.text.c_str());
   if (!BoxAnswers().empty()) {
     const int id = BoxAnswers().front();
     BoxAnswers().pop_front();
-    if (CanAnswer(buttons, id)) {
+    if (CanAnswer(type, id)) {
       request.answer = id;
       request.scripted = true;
     } else {
       request.scriptError = true;
     }
+  } else if (standin::detail::ShowsRealDialogs()) {
+    request.answer = standin::detail::RunMessageBox(owner, request.text, request.caption, type);
   }
-  if (g_echo)
-    std::fprintf(stderr, "%s: %s\n", request.caption.c_str(), request.text.c_str());
   Log().push_back(request);
   return request.answer;
 }
 
-BOOL GetOpenFileNameA(OPENFILENAMEA* ofn) { return ScriptedFileDialog(ofn, "GetOpenFileName", ofn ? ofn->Flags : 0); }
-BOOL GetSaveFileNameA(OPENFILENAMEA* ofn) { return ScriptedFileDialog(ofn, "GetSaveFileName", ofn ? ofn->Flags : 0); }
+BOOL GetOpenFileNameA(OPENFILENAMEA* ofn) { return AnswerFileDialog(ofn, "GetOpenFileName", ofn ? ofn->Flags : 0); }
+BOOL GetSaveFileNameA(OPENFILENAMEA* ofn) { return AnswerFileDialog(ofn, "GetSaveFileName", ofn ? ofn->Flags : 0); }
 DWORD CommDlgExtendedError(void) { return g_commDlgError; }
 
 BOOL ChooseColorA(CHOOSECOLORA* cc)
@@ -253,6 +288,12 @@ BOOL ChooseColorA(CHOOSECOLORA* cc)
       request.answer = IDOK;
       request.chosenColor = *scripted & 0x00FFFFFFu;
       cc->rgbResult = request.chosenColor;
+    }
+  } else if (standin::detail::ShowsRealDialogs()) {
+    if (const std::optional<COLORREF> chosen = standin::detail::RunColorDialogWindow(*cc)) {
+      request.answer = IDOK;
+      request.chosenColor = *chosen;
+      cc->rgbResult = *chosen;
     }
   }
   if (g_echo)

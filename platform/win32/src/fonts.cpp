@@ -1,12 +1,15 @@
-// Fonts and text through FreeType with DejaVu Sans: every face name maps to
-// it, bold from weight 600, italic as FreeType's slanted outline. Advances
-// are hinted whole pixels without kerning, so extents are deterministic.
+// Fonts and text through FreeType with Liberation Sans, whose advances are
+// those of the face the windows were laid out for ("Arial", the dialogs'
+// "MS Sans Serif" and the default GUI font): every face name maps to it,
+// bold from weight 600, italic as FreeType's slanted outline. Advances are
+// hinted whole pixels without kerning, so extents are deterministic.
 #include "gdi.h"
 #include "text.h"
 #include "win32/automation.h"
 
 #include <cstdio>
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <string>
 
@@ -22,7 +25,7 @@ constexpr int kDefaultCellHeight = 13;
 constexpr int kLargestHeight = 4096;
 
 struct FontFiles {
-  std::string folder = "/usr/share/fonts/truetype/dejavu/";
+  std::string folder = "/usr/share/fonts/truetype/liberation/";
   FT_Library library = nullptr;
   FT_Face faces[2] = {nullptr, nullptr}; // regular, bold
   bool loaded = false;
@@ -54,7 +57,7 @@ FT_Face Face(bool bold)
     files.loaded = true;
     if (!files.library && FT_Init_FreeType(&files.library) != 0)
       files.library = nullptr;
-    const char* names[2] = {"DejaVuSans.ttf", "DejaVuSans-Bold.ttf"};
+    const char* names[2] = {"LiberationSans-Regular.ttf", "LiberationSans-Bold.ttf"};
     bool missing = false;
     for (int i = 0; i < 2; ++i) {
       const std::string path = files.folder + names[i];
@@ -66,8 +69,8 @@ FT_Face Face(bool bold)
     if (missing && !files.reported) {
       files.reported = true;
       std::fprintf(stderr,
-                   "LvxWin32: the DejaVu Sans fonts are missing from %s; text will not be drawn "
-                   "(install the package fonts-dejavu-core)\n",
+                   "LvxWin32: the Liberation Sans fonts are missing from %s; text will not be drawn "
+                   "(install the package fonts-liberation)\n",
                    files.folder.c_str());
     }
   }
@@ -99,7 +102,9 @@ bool Size(const Font& font, SizedFont* sized)
   sized->face = face;
   sized->italic = font.italic;
   sized->cellHeight = height > 0 ? height : int(-height * span / face->units_per_EM + 0.5);
-  sized->ascent = int(sized->cellHeight * ascender / span + 0.5);
+  // The descent is rounded up, so that what hangs lowest (an underscore
+  // sits on the descender line) stays inside the cell.
+  sized->ascent = sized->cellHeight - int(std::ceil(sized->cellHeight * (span - ascender) / span - 1e-9));
   return true;
 }
 

@@ -186,7 +186,7 @@ bool ApplyMouse(const InputEvent& e, HWND target, int hit, const MSG& msg)
     Deliver(target, WM_SETCURSOR, WPARAM(target), MAKELPARAM(hit, int(e.message)));
   if (e.message == WM_LBUTTONDOWN && Find(target)) {
     const HWND top = TopLevelOf(target);
-    if (s.focus.active != top)
+    if (s.focus.active != top && !(Find(top)->exStyle & WS_EX_NOACTIVATE))
       Activate(top, WA_CLICKACTIVE);
     if (msg.message == WM_LBUTTONDOWN) {
       s.armed = true;

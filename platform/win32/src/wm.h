@@ -14,6 +14,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace standin::detail {
@@ -50,6 +51,12 @@ struct FrameMetrics {
 };
 FrameMetrics FrameOf(DWORD style, DWORD exStyle, bool dialogClass);
 
+// One row of a LISTBOX (or of a COMBOBOX's drop-down list).
+struct ListRow {
+  std::string text;
+  LPARAM data = 0;
+};
+
 // The standard controls' own state.
 struct ControlState {
   bool pushed = false;  // BUTTON: drawn pressed
@@ -59,6 +66,15 @@ struct ControlState {
   size_t anchor = 0;
   size_t limit = 30000;
   int scroll = 0; // EDIT: pixels scrolled left (ES_AUTOHSCROLL)
+  // LISTBOX: the rows, the selected row (-1: none) and the first row shown;
+  // COMBOBOX: the chosen row (its rows are its list's).
+  std::vector<ListRow> rows;
+  int selected = -1;
+  int top = 0;
+  int dragOffset = -1; // LISTBOX: the scroll bar's thumb is dragged, grabbed this far down
+  // COMBOBOX: its drop-down list; the drop-down list: its combo box.
+  HWND partner = nullptr;
+  bool dropped = false; // COMBOBOX: the list is down
 };
 
 struct DialogState {
@@ -204,7 +220,11 @@ void ResizeSurface(HWND window);
 LRESULT CALLBACK ButtonProc(HWND, UINT, WPARAM, LPARAM);
 LRESULT CALLBACK StaticProc(HWND, UINT, WPARAM, LPARAM);
 LRESULT CALLBACK EditProc(HWND, UINT, WPARAM, LPARAM);
+LRESULT CALLBACK ListBoxProc(HWND, UINT, WPARAM, LPARAM);
+LRESULT CALLBACK ComboBoxProc(HWND, UINT, WPARAM, LPARAM);
 LRESULT CALLBACK DialogProc(HWND, UINT, WPARAM, LPARAM);
+// The class of a COMBOBOX's drop-down list (a LISTBOX shown as a popup).
+extern const char kDropDownClass[];
 // Face grey, the dialog and control background.
 constexpr COLORREF kFaceGrey = 0xC0C0C0;
 // [left, right) x [top, bottom) in one colour, through the context's clip.
@@ -215,6 +235,29 @@ void DrawEdge(HDC dc, const RECT& rect, COLORREF topLeft, COLORREF bottomRight);
 // The default procedure, then a repaint for the changes a control shows
 // (text, enabled state, font).
 LRESULT DefaultAndRepaint(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+// The window's font (WM_SETFONT), else the default GUI font.
+HFONT FontOf(HWND window);
+// Sends WM_COMMAND with the control's id and `code` to its parent.
+void Notify(HWND control, UINT code);
+// Where word wrap breaks `text` for lines of at most `width` pixels in the
+// context's font: as many whole words as fit on each line, a word too long
+// for any line on a line of its own; '\n' always breaks. Each line is
+// (start, length) in `text`, without the blanks and line break that end it.
+std::vector<std::pair<size_t, size_t>> WrapLines(HDC dc, const std::string& text, int width);
+
+// ---- Dialog boxes ---------------------------------------------------------------
+// A hidden box of the dialog class with `proc` as its dialog procedure:
+// `clientWidth` x `clientHeight` in a modal frame with a caption, owned by
+// `owner`'s top-level window, centred on that window (else on the screen)
+// and kept on the screen. Null when it cannot be made.
+HWND CreateModalBox(HWND owner, const std::string& caption, int clientWidth, int clientHeight, DLGPROC proc,
+                    bool topmost);
+// Shows the box, disables `ownerTop` and runs the modal loop (Enter, Esc
+// and Tab for the box, every message dispatched) until EndDialog; enables
+// `ownerTop` again. Returns the EndDialog value, or `ended` when WM_QUIT
+// (posted again for the loop outside) or a recorded deadlock came first.
+// The box stays for the caller to destroy.
+INT_PTR RunModalLoop(HWND box, HWND ownerTop, INT_PTR ended);
 
 // ---- Keys ---------------------------------------------------------------------
 // The US-layout scan code and extended flag of a virtual key (0 when none).

@@ -75,7 +75,9 @@ public:
   virtual void ItemHit(QVMenuItem* item);
   // Dropdown-list mode on (there is no off).
   virtual void SetDropdownList();
-  // Shows the popup (only with a popup and items) or hides it.
+  // Shows the popup or hides it; nothing without a popup. A menu without
+  // items shows its empty popup too, which takes the activation, so that a
+  // toolbar switching onto it closes the popup that was open.
   virtual void SetActive(bool on);
 
   // ---- Non-virtual ----

@@ -26,7 +26,8 @@ public:
   // Deletes both pictures, then the control.
   ~QVSlider() override;
   // Background, track, centre mark, thumb (when enabled), caption and value
-  // text. True.
+  // text (horizontal: 4 pixels after the track's end, moved left as far as
+  // it takes to end inside the control). True.
   bool HandlePaint(QVEvent& event) override;
 
 protected:

@@ -203,8 +203,8 @@ LVX_IMAGING_API int32_t CreateFromDC(Bitmap* bitmap, HDC dc, const RECT* rect, s
 
 // The open-image dialog's parameter block: clear it, then set the flags and,
 // to have the chosen file loaded, kOpenDialogLoad and an empty bitmap. The
-// other flag bits choose how the dialog looks; nothing is shown here, so
-// they are only logged.
+// other flag bits choose how the dialog looks; the stand-in's open dialog
+// has one look, so they are only logged.
 constexpr uint32_t kOpenDialogLoad = 0x1;
 struct OpenDialogParams {
   uint32_t flags = 0;
@@ -212,9 +212,10 @@ struct OpenDialogParams {
 };
 
 // Asks for an image file with the OPENFILENAMEA record (filters, title,
-// initial folder, name buffer). The answer comes from the Windows stand-in's
-// file-dialog script and the request is logged there as "open-image" with
-// the parameter flags. On a choice the name buffer holds the path and, with
+// initial folder, name buffer) through the Windows stand-in's open dialog:
+// the answer comes from its file-dialog script, else (while windows are
+// presented, or real dialogs are asked for) from its real window; the
+// request is logged there as "open-image" with the parameter flags. On a choice the name buffer holds the path and, with
 // kOpenDialogLoad, the file is loaded into params->bitmap at its natural depth.
 // Results: kSuccess when a file was chosen (and loaded), kErrorCancelled,
 // the load's failure status (the bitmap then unchanged), or

@@ -102,6 +102,41 @@ LVX_WIN32_API void ClearDialogLog();
 LVX_WIN32_API void EchoDialogs(bool on);
 LVX_WIN32_API bool EchoingDialogs();
 
+// ---- Real dialogs -----------------------------------------------------------
+// A message box, file dialog (the imaging library's open-image dialog
+// included) or colour dialog that no queued answer waits for opens as a
+// real modal window, drawn by the stand-in with its own controls, while
+// windows are presented; with this switch on it does so headless too, for
+// tests to work with injected input (the idle script runs while it is up).
+// Off by default. Either way the request is logged and echoed, with the
+// answer the person gave.
+LVX_WIN32_API void ShowRealDialogs(bool on);
+// The real dialogs' controls, for GetDlgItem. A message box's buttons have
+// the ids they answer (IDOK ...); the file dialogs' Open or Save is IDOK,
+// Cancel IDCANCEL; the colour dialog's OK and Cancel the same.
+enum : int {
+  kFileDialogFolder = 1088, // the folder shown (STATIC)
+  kFileDialogUp = 1089,     // the parent-folder button
+  kFileDialogList = 1120,   // sub-folders ("name\" or "name/") then files (LISTBOX)
+  kFileDialogTypes = 1136,  // the filters (COMBOBOX)
+  kFileDialogName = 1152,   // the file name (EDIT)
+  kColorDialogRed = 706,    // the channels, 0 to 255 (EDIT)
+  kColorDialogGreen = 707,
+  kColorDialogBlue = 708,
+  kColorDialogAdd = 712,    // "Add to Custom Colors"
+};
+// The colour dialog's cells in its client area: basic colour i (0..47) at
+// column i % 8, row i / 8 of the grid at kColorBasicTop, custom colour i
+// (0..15) likewise at kColorCustomTop; columns start at kColorGridLeft.
+enum : int {
+  kColorGridLeft = 10,
+  kColorBasicTop = 26,
+  kColorCustomTop = 180,
+  kColorCellWidth = 20,
+  kColorCellHeight = 18,
+  kColorCellGap = 4,
+};
+
 // ---- Opening documents ------------------------------------------------------
 // One request to open a document or address (ShellExecuteA) or a help file
 // (WinHelpA).
@@ -309,8 +344,8 @@ LVX_WIN32_API void ClearMessageTrace();
 LVX_WIN32_API void Reset();
 
 // ---- Fonts ------------------------------------------------------------------
-// The folder the DejaVu Sans files are read from (default
-// "/usr/share/fonts/truetype/dejavu/"); fonts already loaded are dropped.
+// The folder the Liberation Sans files are read from (default
+// "/usr/share/fonts/truetype/liberation/"); fonts already loaded are dropped.
 LVX_WIN32_API void SetFontDirectory(const char* folder);
 
 } // namespace standin

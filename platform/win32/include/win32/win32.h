@@ -127,22 +127,42 @@ LVX_WIN32_API BOOL IntersectRect(RECT* dst, const RECT* a, const RECT* b);
 enum : UINT {
   MB_OK = 0x00000000u,
   MB_OKCANCEL = 0x00000001u,
+  MB_ABORTRETRYIGNORE = 0x00000002u,
   MB_YESNOCANCEL = 0x00000003u,
   MB_YESNO = 0x00000004u,
+  MB_RETRYCANCEL = 0x00000005u,
   MB_ICONERROR = 0x00000010u,
+  MB_ICONHAND = 0x00000010u,
   MB_ICONQUESTION = 0x00000020u,
   MB_ICONWARNING = 0x00000030u,
+  MB_ICONEXCLAMATION = 0x00000030u,
   MB_ICONINFORMATION = 0x00000040u,
+  MB_DEFBUTTON1 = 0x00000000u,
+  MB_DEFBUTTON2 = 0x00000100u,
+  MB_DEFBUTTON3 = 0x00000200u,
   MB_TASKMODAL = 0x00002000u,
   MB_TOPMOST = 0x00040000u,
 };
 enum : int {
   IDOK = 1,
   IDCANCEL = 2,
+  IDABORT = 3,
+  IDRETRY = 4,
+  IDIGNORE = 5,
   IDYES = 6,
   IDNO = 7,
 };
 
+// The button pressed: from the dialog script when an answer waits (one the
+// box has), else from the real box while windows are presented (see
+// standin::ShowRealDialogs): the text wrapped, the buttons of the type
+// (MB_OK when unknown) with the default of MB_DEFBUTTONn, owned by and
+// centred on the owner's top-level window. Enter presses the button with
+// the focus; Esc and the close box answer IDCANCEL where there is a Cancel
+// button and IDOK in an MB_OK box. A box that ends without a press (the
+// display was lost) answers IDCANCEL, IDNO, IDOK or IDABORT, whichever it
+// has first in that order. Headless, without an answer: the first button.
+// A null caption is "Error".
 LVX_WIN32_API int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
 
 // ---- Memory queries ---------------------------------------------------------
@@ -423,8 +443,18 @@ enum : DWORD {
   FNERR_BUFFERTOOSMALL = 0x3003u,
 };
 
-// Nothing is shown: the answer comes from the dialog script, else the
-// dialog cancels (FALSE with CommDlgExtendedError 0).
+// The answer comes from the dialog script when one waits, else from the
+// real dialog while windows are presented (see standin::ShowRealDialogs),
+// else the dialog cancels (FALSE with CommDlgExtendedError 0). The real
+// dialog starts in the folder of lpstrFile's path, else lpstrInitialDir,
+// else the current folder; lists the sub-folders and the files matching
+// the chosen filter; takes a name or a relative or absolute path
+// (Windows-style or '/') and returns it in the form it was given, as
+// CreateFileA maps it. lpstrDefExt is added to a name without an
+// extension; OFN_PATHMUSTEXIST, OFN_FILEMUSTEXIST and (saving)
+// OFN_OVERWRITEPROMPT are asked about in message boxes; nFilterIndex gets
+// the filter chosen. A path longer than nMaxFile - 1: FALSE with
+// FNERR_BUFFERTOOSMALL and the size needed in the first two bytes.
 LVX_WIN32_API BOOL GetOpenFileNameA(OPENFILENAMEA* ofn);
 LVX_WIN32_API BOOL GetSaveFileNameA(OPENFILENAMEA* ofn);
 LVX_WIN32_API DWORD CommDlgExtendedError(void);
@@ -452,8 +482,11 @@ enum : DWORD {
   CC_ANYCOLOR = 0x00000100u,
 };
 
-// Nothing is shown: the answer comes from the dialog script, else the
-// dialog cancels. FALSE (CDERR_STRUCTSIZE) for a wrong record size.
+// The answer comes from the dialog script, else from the real dialog while
+// windows are presented (48 basic colours, the 16 custom ones, red, green
+// and blue fields; the initial colour with CC_RGBINIT, else black; on OK
+// the custom colours go back to lpCustColors), else the dialog cancels.
+// FALSE (CDERR_STRUCTSIZE) for a wrong record size.
 LVX_WIN32_API BOOL ChooseColorA(CHOOSECOLORA* cc);
 
 // ---- Opening documents with the desktop -------------------------------------
@@ -634,9 +667,12 @@ LVX_WIN32_API COLORREF SetPixel(HDC dc, int x, int y, COLORREF color);
 LVX_WIN32_API COLORREF GetPixel(HDC dc, int x, int y);
 
 // ---- Text -------------------------------------------------------------------
-// Every face maps to DejaVu Sans (bold from weight 600, italic as a slanted
-// outline). A height above 0 is the cell height, below 0 the em height, 0 a
-// cell height of 13 (as DEFAULT_GUI_FONT). Width, escapement, orientation,
+// Every face ("Arial", "MS Sans Serif", the default GUI font) maps to
+// Liberation Sans, whose advances match the widths the windows were laid
+// out for (bold from weight 600, italic as a slanted outline). A missing
+// font file is reported once on stderr and no text is drawn. A height above
+// 0 is the cell height, below 0 the em height, 0 a cell height of 13 (as
+// DEFAULT_GUI_FONT). Width, escapement, orientation,
 // underline, strike-out, character set, precisions, quality and pitch are
 // not used.
 typedef struct SIZE {

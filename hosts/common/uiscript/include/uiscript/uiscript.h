@@ -18,8 +18,9 @@
 //   snapshot T PATH                  T's whole window (or the screen) as PNG, its
 //                                    folder made when missing
 // A target T is `screen` (screen coordinates), the title of a visible
-// top-level window in double quotes (the topmost of that title), or a name
-// the host defines.
+// top-level window in double quotes (the topmost of that title; while
+// windows are presented, a message box or file dialog that no `answer` or
+// `file` step answered is one), or a name the host defines.
 //
 // Input steps (all but answer, file, file-cancel and snapshot) are queued
 // when they run and take effect as the loop retrieves them; each idle point
