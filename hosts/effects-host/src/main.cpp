@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
+#include <exception>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -43,7 +44,7 @@ int Usage(const std::string& problem)
 } // namespace
 
 int main(int argc, char** argv)
-{
+try {
   lvfx::ProgramOptions options;
   std::vector<std::string> files;
   for (int i = 1; i < argc; ++i) {
@@ -106,4 +107,12 @@ int main(int argc, char** argv)
   options.input = files[1];
   options.output = files[2];
   return lvfx::RunProgram(options);
+} catch (const std::exception& e) {
+  // Nothing ends the program unreported; what it had begun to write was
+  // removed as the stack unwound.
+  std::fprintf(stderr, "effects-host: internal error: %s; the run was stopped\n", e.what());
+  return lvfx::kExitHostError;
+} catch (...) {
+  std::fprintf(stderr, "effects-host: internal error; the run was stopped\n");
+  return lvfx::kExitHostError;
 }

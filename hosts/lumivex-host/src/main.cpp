@@ -4,6 +4,7 @@
 #include "win32/automation.h"
 
 #include <cstdio>
+#include <exception>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -56,7 +57,7 @@ bool Numbers(const char* text, char separator, size_t count, std::vector<long>* 
 } // namespace
 
 int main(int argc, char** argv)
-{
+try {
   lvhost::ProgramOptions options;
   bool dialog = false, silent = false;
   std::vector<std::string> files;
@@ -125,4 +126,12 @@ int main(int argc, char** argv)
                      : silent                                          ? playInfoSilent
                                                                        : playInfoDontDisplay;
   return lvhost::RunProgram(options);
+} catch (const std::exception& e) {
+  // Nothing ends the program unreported; what it had begun to write was
+  // removed as the stack unwound.
+  std::fprintf(stderr, "lumivex-host: internal error: %s; the run was stopped\n", e.what());
+  return lvhost::kExitHostError;
+} catch (...) {
+  std::fprintf(stderr, "lumivex-host: internal error; the run was stopped\n");
+  return lvhost::kExitHostError;
 }

@@ -5,6 +5,7 @@
 // may be null when the caller only needs the outcome) and return false;
 // build tools, which stop at their first problem, throw it to their main.
 #include <string>
+#include <string_view>
 #include <utility>
 
 namespace lvxtext {
@@ -36,6 +37,21 @@ inline bool Fail(Error* error, std::string why, int exitStatus = 1)
     error->status = exitStatus;
   }
   return false;
+}
+
+// `text` as a message quotes it: a NUL byte, which would cut the message
+// short where it is printed, is shown as the two characters \0.
+inline std::string Printable(std::string_view text)
+{
+  std::string out;
+  out.reserve(text.size());
+  for (const char c : text) {
+    if (c == '\0')
+      out += "\\0";
+    else
+      out += c;
+  }
+  return out;
 }
 
 // Ends a build tool's work with `why`; its main catches the Error, prints

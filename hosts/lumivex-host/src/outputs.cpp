@@ -1,0 +1,54 @@
+// The run's output and record (see outputs.h).
+#include "outputs.h"
+
+#include <cstdio>
+
+namespace lvhost {
+
+Outputs::Outputs(std::string output, std::optional<std::string> record)
+    : outputPath_(std::move(output)), recordPath_(std::move(record)), output_(outputPath_),
+      record_(recordPath_.value_or(""), standin::ReplacementFile::Options{false, 0})
+{
+}
+
+bool Outputs::Open(lvxtext::Error* error)
+{
+  std::string why;
+  if (!output_.Open(&why))
+    return lvxtext::Fail(error, "cannot write " + outputPath_ + ": " + why);
+  if (recordPath_ && !record_.Open(&why))
+    return lvxtext::Fail(error, "cannot write " + *recordPath_ + ": " + why);
+  return true;
+}
+
+bool Outputs::Write(const HostImage& image, const std::optional<Descriptor>& recorded, int jpegQuality,
+                    lvxtext::Error* error)
+{
+  if (!WriteImageTo(&output_, outputPath_, image, error, jpegQuality))
+    return false;
+  if (!recordPath_)
+    return true;
+  if (!recorded) {
+    std::fprintf(stderr, "lumivex-host: the plug-in recorded no parameters; %s was not written\n",
+                 recordPath_->c_str());
+    record_.Discard();
+    return true;
+  }
+  std::string why;
+  const bool wrote = record_.Write(FormatParameters(*recorded));
+  if (!record_.Finish(&why) || !wrote)
+    return lvxtext::Fail(error, "cannot write " + *recordPath_ + ": " + why);
+  return true;
+}
+
+bool Outputs::Commit(lvxtext::Error* error)
+{
+  std::string why;
+  if (!output_.Commit(&why))
+    return lvxtext::Fail(error, "cannot write " + outputPath_ + ": " + why);
+  if (!record_.TemporaryPath().empty() && !record_.Commit(&why))
+    return lvxtext::Fail(error, "cannot write " + *recordPath_ + ": " + why);
+  return true;
+}
+
+} // namespace lvhost
