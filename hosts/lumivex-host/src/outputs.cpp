@@ -11,12 +11,12 @@ Outputs::Outputs(std::string output, std::optional<std::string> record)
 {
 }
 
-bool Outputs::Open(lvxtext::Error* error)
+bool Outputs::Check(lvxtext::Error* error)
 {
   std::string why;
-  if (!output_.Open(&why))
+  if (!standin::CanReplace(outputPath_, &why))
     return lvxtext::Fail(error, "cannot write " + outputPath_ + ": " + why);
-  if (recordPath_ && !record_.Open(&why))
+  if (recordPath_ && !standin::CanReplace(*recordPath_, &why))
     return lvxtext::Fail(error, "cannot write " + *recordPath_ + ": " + why);
   return true;
 }
@@ -24,6 +24,9 @@ bool Outputs::Open(lvxtext::Error* error)
 bool Outputs::Write(const HostImage& image, const std::optional<Descriptor>& recorded, int jpegQuality,
                     lvxtext::Error* error)
 {
+  std::string why;
+  if (!output_.Open(&why))
+    return lvxtext::Fail(error, "cannot write " + outputPath_ + ": " + why);
   if (!WriteImageTo(&output_, outputPath_, image, error, jpegQuality))
     return false;
   if (!recordPath_)
@@ -31,10 +34,10 @@ bool Outputs::Write(const HostImage& image, const std::optional<Descriptor>& rec
   if (!recorded) {
     std::fprintf(stderr, "lumivex-host: the plug-in recorded no parameters; %s was not written\n",
                  recordPath_->c_str());
-    record_.Discard();
     return true;
   }
-  std::string why;
+  if (!record_.Open(&why))
+    return lvxtext::Fail(error, "cannot write " + *recordPath_ + ": " + why);
   const bool wrote = record_.Write(FormatParameters(*recorded));
   if (!record_.Finish(&why) || !wrote)
     return lvxtext::Fail(error, "cannot write " + *recordPath_ + ": " + why);

@@ -120,7 +120,7 @@ int RunProgram(const ProgramOptions& options)
       run.descriptor = descriptor;
   }
   Outputs outputs(options.output, options.record);
-  if (!options.about && !outputs.Open(&error))
+  if (!options.about && !outputs.Check(&error))
     return Fail(kExitHostError, error.message);
   LoadedPlugin plugin;
   if (!LoadPlugin(pluginPath, options.about ? 0 : image.mode, &plugin, &error))

@@ -290,6 +290,12 @@ bool WriteWholeFile(const std::string& target, std::string_view bytes, std::stri
   return file.Commit(reason);
 }
 
+bool CanReplace(const std::string& target, std::string* reason)
+{
+  ReplacementFile probe(target, ReplacementFile::Options{false, 0});
+  return probe.Open(reason);
+}
+
 int RemoveStaleTemporaries(const std::string& target)
 {
   const std::string prefix = NameOf(target) + ".tmp-";

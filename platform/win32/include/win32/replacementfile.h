@@ -90,6 +90,11 @@ private:
 LVX_WIN32_API bool WriteWholeFile(const std::string& target, std::string_view bytes, std::string* reason,
                                   const ReplacementFile::Options& options = {});
 
+// Whether `target` can be replaced now: Open's checks, and a temporary file
+// made and removed at once, so that a missing or read-only folder is found
+// before long work begins. False with Open's reasons; nothing is left.
+LVX_WIN32_API bool CanReplace(const std::string& target, std::string* reason);
+
 // Removes the temporary files beside `target` ("TARGET.tmp-<pid>-<n>", regular
 // files only) whose process no longer exists; those of running processes,
 // this one included, stay. Returns how many were removed.
