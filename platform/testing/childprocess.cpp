@@ -42,15 +42,7 @@ ChildProcess::ChildProcess(const std::string& program, const std::vector<std::st
 {
   static int counter = 0;
   errPath_ = TempDir() + "/child-" + std::to_string(++counter) + ".err";
-  std::vector<std::string> environment;
-  for (char** e = environ; *e; ++e) {
-    const std::string entry = *e;
-    if (!env.count(entry.substr(0, entry.find('='))))
-      environment.push_back(entry);
-  }
-  for (const auto& [name, value] : env)
-    if (!value.empty())
-      environment.push_back(name + "=" + value);
+  std::vector<std::string> environment = ChildEnvironment(env);
   std::vector<char*> argv{const_cast<char*>(program.c_str())};
   for (const std::string& a : args)
     argv.push_back(const_cast<char*>(a.c_str()));
@@ -108,6 +100,20 @@ ChildResult ChildProcess::Finish()
     result.signal = WTERMSIG(status_);
   result.err = FileContents(errPath_);
   return result;
+}
+
+std::vector<std::string> ChildEnvironment(const std::map<std::string, std::string>& changes)
+{
+  std::vector<std::string> environment;
+  for (char** e = environ; *e; ++e) {
+    const std::string entry = *e;
+    if (!changes.count(entry.substr(0, entry.find('='))))
+      environment.push_back(entry);
+  }
+  for (const auto& [name, value] : changes)
+    if (!value.empty())
+      environment.push_back(name + "=" + value);
+  return environment;
 }
 
 bool MakeGate(const std::string& path) { return mkfifo(path.c_str(), 0600) == 0; }

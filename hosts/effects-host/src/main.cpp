@@ -1,12 +1,12 @@
 // effects-host: applies an effect module's effect to an image file, as an
 // effects host would. This file only reads the options; see program.h.
+#include "lvxtext/error.h"
 #include "program.h"
 #include "win32/automation.h"
 
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
-#include <exception>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -107,12 +107,6 @@ try {
   options.input = files[1];
   options.output = files[2];
   return lvfx::RunProgram(options);
-} catch (const std::exception& e) {
-  // Nothing ends the program unreported; what it had begun to write was
-  // removed as the stack unwound.
-  std::fprintf(stderr, "effects-host: internal error: %s; the run was stopped\n", e.what());
-  return lvfx::kExitHostError;
 } catch (...) {
-  std::fprintf(stderr, "effects-host: internal error; the run was stopped\n");
-  return lvfx::kExitHostError;
+  return lvxtext::ReportUncaught("effects-host", lvfx::kExitHostError);
 }

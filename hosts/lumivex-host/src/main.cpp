@@ -1,10 +1,10 @@
 // lumivex-host: runs a filter plug-in on an image file, as an image editor
 // would. This file only reads the options; see program.h.
+#include "lvxtext/error.h"
 #include "program.h"
 #include "win32/automation.h"
 
 #include <cstdio>
-#include <exception>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -126,12 +126,6 @@ try {
                      : silent                                          ? playInfoSilent
                                                                        : playInfoDontDisplay;
   return lvhost::RunProgram(options);
-} catch (const std::exception& e) {
-  // Nothing ends the program unreported; what it had begun to write was
-  // removed as the stack unwound.
-  std::fprintf(stderr, "lumivex-host: internal error: %s; the run was stopped\n", e.what());
-  return lvhost::kExitHostError;
 } catch (...) {
-  std::fprintf(stderr, "lumivex-host: internal error; the run was stopped\n");
-  return lvhost::kExitHostError;
+  return lvxtext::ReportUncaught("lumivex-host", lvhost::kExitHostError);
 }

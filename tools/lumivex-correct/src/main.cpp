@@ -20,7 +20,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <dlfcn.h>
-#include <exception>
 #include <optional>
 #include <string>
 #include <strings.h>
@@ -398,12 +397,6 @@ try {
     return kExitOk;
   }
   return Run(options);
-} catch (const std::exception& e) {
-  // Nothing ends the program unreported; what it had begun to write was
-  // removed as the stack unwound.
-  std::fprintf(stderr, "lumivex-correct: internal error: %s; the run was stopped\n", e.what());
-  return lvxcorrect::kExitIo;
 } catch (...) {
-  std::fprintf(stderr, "lumivex-correct: internal error; the run was stopped\n");
-  return lvxcorrect::kExitIo;
+  return lvxtext::ReportUncaught("lumivex-correct", lvxcorrect::kExitIo);
 }

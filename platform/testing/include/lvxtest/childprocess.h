@@ -41,6 +41,10 @@ private:
   int status_ = 0;
 };
 
+// This process's environment with `changes` made: a name given replaces the
+// variable, or removes it when its value is empty. As "NAME=value" entries.
+std::vector<std::string> ChildEnvironment(const std::map<std::string, std::string>& changes);
+
 // Makes a FIFO at `path` (a child's gate). False when it cannot.
 bool MakeGate(const std::string& path);
 // Opens the gate for writing once `child` opened it for reading, which

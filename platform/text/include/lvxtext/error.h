@@ -4,6 +4,8 @@
 // ends with because of it. Functions that can fail take an `Error*` (which
 // may be null when the caller only needs the outcome) and return false;
 // build tools, which stop at their first problem, throw it to their main.
+#include <cstdio>
+#include <exception>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -52,6 +54,23 @@ inline std::string Printable(std::string_view text)
       out += c;
   }
   return out;
+}
+
+// The last resort of a program's main, called in its catch (...): reports
+// the exception being handled as "PROGRAM: internal error: WHAT; the run
+// was stopped" on stderr and returns `status`, so that no exception ends a
+// program unreported (and the stack, with the temporary files it owned, is
+// unwound before).
+inline int ReportUncaught(const char* program, int status)
+{
+  try {
+    throw;
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "%s: internal error: %s; the run was stopped\n", program, e.what());
+  } catch (...) {
+    std::fprintf(stderr, "%s: internal error; the run was stopped\n", program);
+  }
+  return status;
 }
 
 // Ends a build tool's work with `why`; its main catches the Error, prints
