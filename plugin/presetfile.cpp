@@ -3,8 +3,13 @@
 #include "presetrecord.h"
 #include "qvcommon/qvfile.h"
 #include "qvcommon/qvfilespec.h"
+#include "win32/paths.h"
+#include "win32/replacementfile.h"
 
 #include <memory>
+#include <string>
+#include <string_view>
+#include <unistd.h>
 
 namespace presetfile {
 
@@ -24,20 +29,18 @@ std::vector<uint8_t> Read(const QVFileSpec& file)
 
 bool Write(const QVFileSpec& file, const std::vector<uint8_t>& bytes)
 {
-  std::unique_ptr<QVFile> opened(QVFile::OpenFile(file, QVFile::eCreateAlways));
-  if (!opened)
+  char path[QVFileSpec::kPathSize];
+  std::string native;
+  if (file.GetFullPath(path, sizeof path) != 0 || !standin::MapPath(path, native))
     return false;
-  const int32_t result = opened->Write(bytes.data(), static_cast<int32_t>(bytes.size()));
-  opened.reset(); // closed before it may be removed
-  if (result == 0)
-    return true;
-  // -1: the file never opened, and whatever is there stays.
-  if (result != -1) {
-    char path[QVFileSpec::kPathSize];
-    if (file.GetFullPath(path, sizeof path) == 0)
-      DeleteFileA(path);
-  }
-  return false;
+  // A read-only file is kept, as opening it for writing would refuse.
+  if (access(native.c_str(), F_OK) == 0 && access(native.c_str(), W_OK) != 0)
+    return false;
+  // Through a temporary file renamed into place: a failed export leaves
+  // the earlier file whole. A preset is small and is written whole even
+  // after Ctrl-C.
+  const std::string_view content(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+  return standin::WriteWholeFile(native, content, nullptr, standin::ReplacementFile::Options{false, 0});
 }
 
 } // namespace presetfile

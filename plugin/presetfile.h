@@ -11,10 +11,11 @@ namespace presetfile {
 // bytes long (checked before anything is allocated) and reads in full.
 std::vector<uint8_t> Read(const QVFileSpec& file);
 
-// Creates (or truncates) the file and writes the bytes as they are. False
-// when it could not be written in full; a file that opened and then failed
-// is removed, while a file that never opened (read-only, say) and anything
-// that is not a regular file are left alone.
+// Writes the bytes as they are through a temporary file beside the target,
+// renamed into place once whole. False when it could not be written in
+// full; whatever was at the path is then as it was: an earlier file, a
+// read-only file, or anything that is not a regular file (a folder, a
+// device), which is never replaced.
 bool Write(const QVFileSpec& file, const std::vector<uint8_t>& bytes);
 
 } // namespace presetfile

@@ -1,11 +1,14 @@
 // Preset files: reading only whole 64-byte records, and writing that never
-// reports a failed write as a success nor leaves a cut file behind.
+// reports a failed write as a success, leaves a cut file behind or loses the
+// file that was there.
 #include "apptest.h"
+#include "lvxtest/tinyfs.h"
 #include "presetfile.h"
 #include "presetrecord.h"
 #include "qvcommon/qvfilespec.h"
 
 #include <csignal>
+#include <set>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -14,12 +17,6 @@
 namespace {
 
 std::string Temp(const std::string& name) { return lvxtest::TempDir() + "/" + name; }
-
-bool Exists(const std::string& path)
-{
-  struct stat st;
-  return stat(path.c_str(), &st) == 0;
-}
 
 std::vector<uint8_t> Record()
 {
@@ -78,25 +75,42 @@ TEST(PresetFileWrite, AFullDeviceFailsAndIsLeftAlone)
   EXPECT_EQ(after.st_rdev, before.st_rdev);
 }
 
-TEST(PresetFileWrite, AFileCutShortIsRemoved)
+TEST(PresetFileWrite, AnExportCutShortKeepsTheEarlierFile)
 {
   // A child process whose files may not grow past 10 bytes: the write stops
   // part way (SIGXFSZ ignored, so it fails instead of killing the process).
-  const std::string path = Temp("cut.cxp");
+  // This works as root too, where a read-only folder would not stop it.
+  const std::string folder = Temp("cut");
+  ASSERT_EQ(mkdir(folder.c_str(), 0700), 0);
+  const std::string path = folder + "/cut.cxp";
+  apptest::WriteText(path, "the earlier preset");
   const pid_t child = fork();
   ASSERT_GE(child, 0);
   if (child == 0) {
     signal(SIGXFSZ, SIG_IGN);
     rlimit limit{10, 10};
     setrlimit(RLIMIT_FSIZE, &limit);
-    const bool written = presetfile::Write(QVFileSpec(path.c_str()), Record());
-    _exit(written ? 1 : (Exists(path) ? 2 : 0));
+    _exit(presetfile::Write(QVFileSpec(path.c_str()), Record()) ? 1 : 0);
   }
   int status = 0;
   ASSERT_EQ(waitpid(child, &status, 0), child);
   ASSERT_TRUE(WIFEXITED(status));
-  EXPECT_EQ(WEXITSTATUS(status), 0) << "1: reported as written; 2: the cut file was left";
-  EXPECT_FALSE(Exists(path));
+  EXPECT_EQ(WEXITSTATUS(status), 0) << "reported as written";
+  EXPECT_EQ(apptest::ReadText(path), "the earlier preset");
+  EXPECT_EQ(lvxtest::FolderEntries(folder), (std::set<std::string>{"cut.cxp"})) << "no temporary file left";
+}
+
+TEST(PresetFileWrite, AnExportToAFullDiskKeepsTheEarlierFile)
+{
+  lvxtest::TinyFileSystem disk("presets", 16);
+  if (!disk.Mounted())
+    GTEST_SKIP() << disk.Problem();
+  const std::string path = disk.Path("warm.cxp");
+  apptest::WriteText(path, "the earlier preset");
+  ASSERT_TRUE(disk.Fill("filler"));
+  EXPECT_FALSE(presetfile::Write(QVFileSpec(path.c_str()), Record()));
+  EXPECT_EQ(apptest::ReadText(path), "the earlier preset");
+  EXPECT_EQ(lvxtest::FolderEntries(disk.Folder()), (std::set<std::string>{"warm.cxp", "filler"}));
 }
 
 TEST(PresetFileWrite, AReadOnlyFileIsNeitherChangedNorRemoved)

@@ -1,8 +1,9 @@
 #include "events.h"
 
+#include "win32/textfile.h"
+
 #include <cerrno>
 #include <cstdlib>
-#include <fstream>
 #include <sstream>
 
 namespace lvfx {
@@ -82,7 +83,8 @@ bool ParseInt(const std::string& text, int32_t* out)
   char* end = nullptr;
   errno = 0;
   const long long v = std::strtoll(text.c_str(), &end, 10);
-  if (*end != '\0' || errno == ERANGE || v < INT32_MIN || v > INT32_MAX)
+  // The whole word: "5" followed by a NUL byte and more is no number.
+  if (end != text.c_str() + text.size() || errno == ERANGE || v < INT32_MIN || v > INT32_MAX)
     return false;
   *out = static_cast<int32_t>(v);
   return true;
@@ -159,7 +161,7 @@ bool ParseEvents(const std::string& text, const std::string& origin, std::vector
     e.origin = origin + ":" + std::to_string(number);
     lvxtext::Error reason;
     if (!ParseLine(words, &e, &reason))
-      return lvxtext::Fail(error, e.origin + ": " + reason.message);
+      return lvxtext::Fail(error, e.origin + ": " + lvxtext::Printable(reason.message));
     parsed.push_back(std::move(e));
   }
   events->insert(events->end(), parsed.begin(), parsed.end());
@@ -168,12 +170,10 @@ bool ParseEvents(const std::string& text, const std::string& origin, std::vector
 
 bool ReadEventFile(const std::string& path, std::vector<HostEvent>* events, lvxtext::Error* error)
 {
-  std::ifstream in(path, std::ios::binary);
-  if (!in)
-    return lvxtext::Fail(error, path + ": cannot be read");
-  std::ostringstream text;
-  text << in.rdbuf();
-  return ParseEvents(text.str(), path, events, error);
+  std::string text, reason;
+  if (!standin::ReadTextFile(path, kEventFileLimit, &text, &reason))
+    return lvxtext::Fail(error, path + ": " + reason);
+  return ParseEvents(text, path, events, error);
 }
 
 } // namespace lvfx

@@ -10,6 +10,7 @@
 //   undo | redo | revert
 #include "lvxtext/error.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -40,9 +41,15 @@ bool OptionEvent(const std::string& option, const std::string& value, HostEvent*
 bool IsEventOption(const std::string& option, bool* takesValue);
 
 // The events of a file's text, in order. False with "ORIGIN:LINE: reason"
-// for the first bad line, and no events.
+// (a NUL byte of the line shown as \0) for the first bad line, and no events.
 bool ParseEvents(const std::string& text, const std::string& origin, std::vector<HostEvent>* events,
                  lvxtext::Error* error);
+// The largest event file read: each line is one event the effect replays,
+// and a megabyte is more than a hundred thousand of them.
+constexpr size_t kEventFileLimit = size_t(1) << 20;
+// Reads and parses the file; only a regular file of at most kEventFileLimit
+// bytes is read ("PATH: is a directory", "PATH: not a regular file", "PATH:
+// is larger than 1 MB").
 bool ReadEventFile(const std::string& path, std::vector<HostEvent>* events, lvxtext::Error* error);
 
 // A whole int32_t number; false for anything else.

@@ -1,5 +1,6 @@
 // effects-host: applies an effect module's effect to an image file, as an
 // effects host would. This file only reads the options; see program.h.
+#include "lvxtext/error.h"
 #include "program.h"
 #include "win32/automation.h"
 
@@ -44,7 +45,7 @@ int Usage(const std::string& problem)
 } // namespace
 
 int main(int argc, char** argv)
-{
+try {
   lvfx::ProgramOptions options;
   std::vector<std::string> files;
   for (int i = 1; i < argc; ++i) {
@@ -111,4 +112,6 @@ int main(int argc, char** argv)
   options.input = files[1];
   options.output = files[2];
   return lvfx::RunProgram(options);
+} catch (...) {
+  return lvxtext::ReportUncaught("effects-host", lvfx::kExitHostError);
 }

@@ -8,11 +8,12 @@
 
 #include "qvcommon/qvviewimage.h"
 #include "qvcommon/qvvirtualimage.h"
+#include "win32/interrupts.h"
 
 #include <chrono>
 #include <cmath>
+#include <csignal>
 #include <cstdio>
-#include <fstream>
 #include <memory>
 
 namespace lvfx {
@@ -22,6 +23,13 @@ int Fail(int status, const std::string& message)
 {
   std::fprintf(stderr, "effects-host: %s\n", message.c_str());
   return status;
+}
+
+// After Ctrl-C or SIGTERM: OUT is not written, and the status tells which.
+int Interrupted(int signal, const std::string& output)
+{
+  return Fail(standin::InterruptedExitStatus(signal),
+              std::string(signal == SIGTERM ? "terminated" : "interrupted") + "; " + output + " not written");
 }
 
 // Wall-clock milliseconds of each step, for --times.
@@ -74,6 +82,7 @@ bool ResolveSliderNames(std::vector<HostEvent>* events, const ControlModel& cont
 
 int RunProgram(const ProgramOptions& options)
 {
+  standin::CatchInterrupts();
   lvxtext::Error error;
   std::vector<HostEvent> events;
   imaging::FileFormat format;
@@ -165,8 +174,11 @@ int RunProgram(const ProgramOptions& options)
     if (!ok)
       return finish(Fail(kExitEffectFailed, session.Failure()));
     times.Start();
-    if (!WriteImage(options.output, *view, options.quality, &error))
+    if (standin::InterruptSignal() != 0 || !WriteImage(options.output, *view, options.quality, &error)) {
+      if (const int signal = standin::InterruptSignal())
+        return finish(Interrupted(signal, options.output));
       return finish(Fail(kExitHostError, error.message));
+    }
     times.Stop("write");
     status = finish(kExitDone);
   }

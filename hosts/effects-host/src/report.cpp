@@ -2,7 +2,7 @@
 
 #include "session.h"
 
-#include <fstream>
+#include "win32/replacementfile.h"
 
 namespace lvfx {
 namespace {
@@ -54,11 +54,10 @@ std::string FormatReport(const Session& session)
 
 bool WriteReport(const std::string& path, const Session& session, lvxtext::Error* error)
 {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out << FormatReport(session);
-  out.close();
-  if (!out)
-    return lvxtext::Fail(error, path + ": the report cannot be written");
+  // The report of an interrupted run is written whole too.
+  std::string why;
+  if (!standin::WriteWholeFile(path, FormatReport(session), &why, standin::ReplacementFile::Options{false, 0}))
+    return lvxtext::Fail(error, path + ": the report cannot be written: " + why);
   return true;
 }
 

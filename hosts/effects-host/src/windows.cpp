@@ -28,8 +28,9 @@ HWND OpenMenu(HWND panel)
 
 bool Snapshot(HWND window, const std::string& path, lvxtext::Error* error)
 {
-  return standin::SnapshotPng(standin::SurfaceTarget::Whole(window), path.c_str()) ||
-         lvxtext::Fail(error, path + ": the snapshot cannot be written");
+  std::string why;
+  return standin::SnapshotPng(standin::SurfaceTarget::Whole(window), path.c_str(), &why) ||
+         lvxtext::Fail(error, path + ": the snapshot cannot be written: " + why);
 }
 
 } // namespace
@@ -54,6 +55,12 @@ uiscript::NamedTargets WindowTargets(const HWND* panel, const HWND* preview)
 
 WindowsOutcome RunWindows(Session* session, const WindowsRun& run, lvxtext::Error* error, std::string* note)
 {
+  // The snapshot folder is there before the script runs, so that the
+  // script's own snapshots may go into it too.
+  if (run.snapshotDir) {
+    std::error_code ignored;
+    std::filesystem::create_directories(*run.snapshotDir, ignored);
+  }
   QVResourceFile art(standin::MainModule());
   QVResourceFile effect(run.module);
   auto panel = std::make_unique<EffectPanel>(session, ModuleString(&effect, 3), &art, 20, 20);
@@ -97,8 +104,6 @@ WindowsOutcome RunWindows(Session* session, const WindowsRun& run, lvxtext::Erro
 
   if (run.snapshotDir && outcome != WindowsOutcome::Failed) {
     UpdateWindow(previewWindow); // the last render, when one is due
-    std::error_code ignored;
-    std::filesystem::create_directories(*run.snapshotDir, ignored);
     if (!Snapshot(panelWindow, *run.snapshotDir + "/panel.png", error) ||
         !Snapshot(previewWindow, *run.snapshotDir + "/preview.png", error))
       outcome = WindowsOutcome::NotWritten;

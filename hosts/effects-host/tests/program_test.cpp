@@ -10,8 +10,15 @@
 #include "qvcommon/qvviewimage.h"
 #include "qvcommon/qvvirtualimage.h"
 
+#include "lvxtest/childprocess.h"
+
+#include <csignal>
 #include <cstdio>
+#include <fcntl.h>
+#include <set>
+#include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 using namespace hosttest;
 
@@ -82,6 +89,69 @@ TEST(Events, ABadLineIsNamedWithItsNumberAndNothingIsKept)
     EXPECT_FALSE(lvfx::ParseEvents(text, "f", &events, &error));
     EXPECT_EQ(error.message, expected);
     EXPECT_TRUE(events.empty());
+  }
+  // A NUL byte neither cuts the message nor the number it sits in.
+  const std::pair<std::string, std::string> nul[] = {
+      {std::string("zo\0om 2\n", 8), "f:1: unknown event zo\\0om"},
+      {std::string("slider 7 5\0junk\n", 16), "f:1: slider needs the slider's id (7 or 8) and a value"},
+  };
+  for (const auto& [text, expected] : nul) {
+    std::vector<lvfx::HostEvent> events;
+    lvxtext::Error error;
+    EXPECT_FALSE(lvfx::ParseEvents(text, "f", &events, &error));
+    EXPECT_EQ(error.message, expected);
+  }
+}
+
+TEST_F(Program, AnEventFileOrScriptMustBeABoundedRegularFile)
+{
+  const std::string flat = Flat();
+  ASSERT_EQ(mkfifo(Temp("fifo").c_str(), 0600), 0);
+  const int fd = open(Temp("huge.txt").c_str(), O_WRONLY | O_CREAT, 0600);
+  ASSERT_GE(fd, 0);
+  ASSERT_EQ(ftruncate(fd, static_cast<off_t>(lvfx::kEventFileLimit) + 1), 0);
+  close(fd);
+  const std::pair<std::string, std::string> cases[] = {
+      {lvxtest::TempDir(), ": is a directory"},
+      {"/dev/zero", ": not a regular file"},
+      {Temp("fifo"), ": not a regular file"},
+      {Temp("huge.txt"), ": is larger than 1 MB"},
+  };
+  for (const auto& [path, reason] : cases) {
+    for (const char* option : {"--events", "--ui-script"}) {
+      const auto [status, output] = RunTool(std::string(option) + " " + path + " Despeckle " + flat + " " + Temp("e.png"));
+      EXPECT_EQ(status, 3) << option << " " << path;
+      EXPECT_NE(output.find("effects-host: " + path + reason), std::string::npos) << output;
+    }
+  }
+  EXPECT_FALSE(Exists(Temp("e.png")));
+}
+
+// The writers' test gate holds the write with its temporary file made; the
+// signal arrives there, and the write stops at its next buffer.
+TEST_F(Program, ASignalDuringTheWriteKeepsTheOldOutputAndLeavesNothing)
+{
+  const std::string flat = Flat();
+  for (const int signal : {SIGINT, SIGTERM}) {
+    SCOPED_TRACE(signal);
+    const std::string folder = Temp("signal-" + std::to_string(signal));
+    ASSERT_EQ(mkdir(folder.c_str(), 0700), 0);
+    const std::string out = folder + "/out.png", gate = Temp("gate-" + std::to_string(signal));
+    Write(out, "the old picture");
+    ASSERT_TRUE(lvxtest::MakeGate(gate));
+    lvxtest::ChildProcess host(EFFECTS_HOST, {"--preset", "auto", "Despeckle", flat, out},
+                               {{"LUMIVEX_TEST_WRITE_GATE", gate}});
+    const int fd = lvxtest::OpenGate(gate, host);
+    ASSERT_GE(fd, 0) << "the write never began";
+    EXPECT_EQ(lvxtest::FolderEntries(folder).size(), 2u) << "the temporary file beside the old one";
+    ASSERT_EQ(kill(host.pid(), signal), 0);
+    ASSERT_TRUE(lvxtest::WaitUntilHandled(host.pid(), signal));
+    lvxtest::ReleaseGate(fd);
+    const lvxtest::ChildResult r = host.Finish();
+    EXPECT_EQ(r.exitCode, signal == SIGINT ? 130 : 143) << r.err;
+    EXPECT_NE(r.err.find("; " + out + " not written"), std::string::npos) << r.err;
+    EXPECT_EQ(Read(out), "the old picture");
+    EXPECT_EQ(lvxtest::FolderEntries(folder), (std::set<std::string>{"out.png"}));
   }
 }
 

@@ -4,6 +4,8 @@
 
 #include "imaging/imaging.h"
 
+#include <filesystem>
+
 using namespace hosttest;
 
 namespace {
@@ -79,6 +81,7 @@ TEST_F(Windows, TheScriptedScenarioWritesWhatItsBatchEquivalentWrites)
 {
   lvfx::ProgramOptions ui = Options(DESPECKLE_PATH, Sample(), "ui.png");
   ui.uiScript = std::string(EXAMPLES_DIR) + "/edit.ui";
+  std::filesystem::create_directories("out/fx"); // where the script's snapshot goes
   ui.report = Temp("ui-report.txt");
   ASSERT_EQ(lvfx::RunProgram(ui), lvfx::kExitDone);
   const std::string report = Read(Temp("ui-report.txt"));

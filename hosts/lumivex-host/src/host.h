@@ -177,9 +177,6 @@ private:
   uintptr_t nextToken_ = 0x1001;
 };
 
-// abortProc answers 1 once SIGINT has arrived.
-void InstallInterruptHandler();
-
 // The conversions of colorServices (components 0..255; others are clamped).
 void CmykToRgb(const int16_t cmyk[4], int16_t rgb[3]);
 void RgbToCmyk(const int16_t rgb[3], int16_t cmyk[4]);

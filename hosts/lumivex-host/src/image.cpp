@@ -5,11 +5,13 @@
 
 #include "filterhost/filterhost.h"
 #include "imaging/imaging.h"
+#include "win32/replacementfile.h"
 
 #include <cctype>
 #include <fstream>
 #include <map>
 #include <sstream>
+#include <sys/stat.h>
 
 namespace lvhost {
 namespace {
@@ -207,6 +209,9 @@ bool ReadImage(const std::string& path, HostImage* image, lvxtext::Error* error)
 
 bool CanWrite(const std::string& path, const HostImage& image, lvxtext::Error* error)
 {
+  struct stat st;
+  if ((!path.empty() && path.back() == '/') || (stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)))
+    return Fail(error, path + ": is a directory; give the output a file name");
   const std::string ext = Extension(path);
   imaging::FileFormat format;
   if (ext == "pam")
@@ -221,16 +226,21 @@ bool CanWrite(const std::string& path, const HostImage& image, lvxtext::Error* e
   return true;
 }
 
-bool WriteImage(const std::string& path, const HostImage& image, lvxtext::Error* error, int jpegQuality)
+bool WriteImageTo(standin::ReplacementFile* file, const std::string& path, const HostImage& image,
+                  lvxtext::Error* error, int jpegQuality)
 {
   if (!CanWrite(path, image, error))
     return false;
   imaging::FileFormat format;
-  if (!LibraryFormat(Extension(path), &format))
-    return WriteFileAtomically(path, FormatPam(image), error);
+  std::string why;
+  if (!LibraryFormat(Extension(path), &format)) {
+    if (file->Write(FormatPam(image)) && file->Finish(&why))
+      return true;
+    file->Finish(&why);
+    return Fail(error, "cannot write " + path + ": " + why);
+  }
   const bool grey = image.mode == plugInModeGrayScale;
   imaging::Bitmap bitmap;
-  std::string why;
   if (imaging::Create(&bitmap, image.width, image.height, grey ? 8 : 24, &why) != imaging::kSuccess)
     return Fail(error, why);
   for (int32_t y = 0; y < image.height; ++y) {
@@ -245,9 +255,22 @@ bool WriteImage(const std::string& path, const HostImage& image, lvxtext::Error*
         row[3 * x + 2] = source[3 * x];
       }
   }
-  if (imaging::SaveFile(path.c_str(), &bitmap, format, jpegQuality, &why) != imaging::kSuccess)
-    return Fail(error, path + ": " + why);
+  if (imaging::SaveToFile(file, &bitmap, format, 0, jpegQuality, &why) != imaging::kSuccess)
+    return Fail(error, "cannot write " + path + ": " + why);
   return true;
+}
+
+bool WriteImage(const std::string& path, const HostImage& image, lvxtext::Error* error, int jpegQuality)
+{
+  standin::ReplacementFile file(path);
+  std::string why;
+  if (!CanWrite(path, image, error))
+    return false;
+  if (!file.Open(&why))
+    return Fail(error, "cannot write " + path + ": " + why);
+  if (!WriteImageTo(&file, path, image, error, jpegQuality))
+    return false;
+  return file.Commit(&why) || Fail(error, "cannot write " + path + ": " + why);
 }
 
 } // namespace lvhost

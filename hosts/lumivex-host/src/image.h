@@ -11,6 +11,10 @@
 #include <string>
 #include <vector>
 
+namespace standin {
+class ReplacementFile;
+}
+
 namespace lvhost {
 
 // The largest side: request coordinates are 16-bit.
@@ -40,14 +44,21 @@ struct HostImage {
 // False with a reason for anything malformed, truncated or too large; the
 // reason names the path once.
 bool ReadImage(const std::string& path, HostImage* image, lvxtext::Error* error);
-// Whether the output's extension names a format that can carry the image's
-// mode (CMYK and alpha only in PAM). Checked before the plug-in runs.
+// Whether the output is not a folder and its extension names a format that
+// can carry the image's mode (CMYK and alpha only in PAM). Checked before
+// the plug-in runs.
 bool CanWrite(const std::string& path, const HostImage& image, lvxtext::Error* error);
 // Writes the image in the format of the path's extension, through a
 // temporary file renamed into place; JPEG at `jpegQuality` (1..100).
 constexpr int kDefaultJpegQuality = 92;
 bool WriteImage(const std::string& path, const HostImage& image, lvxtext::Error* error,
                 int jpegQuality = kDefaultJpegQuality);
+// The same into `file`, opened for `path` by the caller: the content is
+// written and finished but not renamed into place, so that the caller can
+// commit it together with another file. False with the reason (the file
+// then holds nothing whole; file->Interrupted() tells an interrupt).
+bool WriteImageTo(standin::ReplacementFile* file, const std::string& path, const HostImage& image,
+                  lvxtext::Error* error, int jpegQuality = kDefaultJpegQuality);
 
 // PAM from and to memory (MAXVAL 255, TUPLTYPE GRAYSCALE, RGB or CMYK, each
 // optionally _ALPHA, DEPTH matching, exactly the data the header asks for).

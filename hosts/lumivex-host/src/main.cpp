@@ -1,5 +1,6 @@
 // lumivex-host: runs a filter plug-in on an image file, as an image editor
 // would. This file only reads the options; see program.h.
+#include "lvxtext/error.h"
 #include "program.h"
 #include "win32/automation.h"
 
@@ -57,7 +58,7 @@ bool Numbers(const char* text, char separator, size_t count, std::vector<long>* 
 } // namespace
 
 int main(int argc, char** argv)
-{
+try {
   lvhost::ProgramOptions options;
   bool dialog = false, silent = false;
   std::vector<std::string> files;
@@ -130,4 +131,6 @@ int main(int argc, char** argv)
                      : silent                                          ? playInfoSilent
                                                                        : playInfoDontDisplay;
   return lvhost::RunProgram(options);
+} catch (...) {
+  return lvxtext::ReportUncaught("lumivex-host", lvhost::kExitHostError);
 }

@@ -3,6 +3,7 @@
 
 #include "files.h"
 #include "filterhost/filterhost.h"
+#include "win32/textfile.h"
 
 #include <cerrno>
 #include <cmath>
@@ -68,11 +69,12 @@ bool ParseValue(const std::string& text, DescriptorEntry* entry)
 }
 
 // A word of the file as a message quotes it: at most 80 characters, a longer
-// one cut with "…".
+// one cut with "…", and a NUL byte shown as \0.
 std::string Shown(const std::string& word)
 {
   constexpr size_t kShown = 80;
-  return word.size() <= kShown ? word : word.substr(0, kShown) + "\u2026";
+  return lvxtext::Printable(word.size() <= kShown ? word : word.substr(0, kShown)) +
+         (word.size() <= kShown ? "" : "\u2026");
 }
 
 std::string ValueText(const DescriptorEntry& entry)
@@ -183,10 +185,10 @@ std::string FormatParameters(const Descriptor& descriptor)
 
 bool ReadParameterFile(const std::string& path, Descriptor* descriptor, lvxtext::Error* error)
 {
-  std::string text;
+  std::string text, reason;
+  if (!standin::ReadTextFile(path, kParameterFileLimit, &text, &reason))
+    return lvxtext::Fail(error, path + ": " + reason);
   lvxtext::Error why;
-  if (!ReadWholeFile(path, &text, error))
-    return false;
   return ParseParameters(text, descriptor, &why) || lvxtext::Fail(error, path + ": " + why.message);
 }
 

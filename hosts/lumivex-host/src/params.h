@@ -12,6 +12,7 @@
 // written so that it reads back bit for bit; nan, inf and -inf allowed).
 #include "lvxtext/error.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -30,11 +31,18 @@ struct DescriptorEntry {
 using Descriptor = std::vector<DescriptorEntry>;
 
 // Parses a parameter file's text; an error names the line ("line 3: ...")
-// except for an empty file, and quotes at most 80 characters of a word. A
+// except for an empty file, and quotes at most 80 characters of a word (a
+// NUL byte shown as \0). A
 // key given twice is refused, with both lines: the plug-in would see only
 // one of the two.
 bool ParseParameters(const std::string& text, Descriptor* descriptor, lvxtext::Error* error);
 std::string FormatParameters(const Descriptor& descriptor);
+// The largest parameter file read: a real one has a line per scripting key,
+// well under a kilobyte.
+constexpr size_t kParameterFileLimit = size_t(1) << 20;
+// Reads and parses the file; a path that is not a regular file of at most
+// kParameterFileLimit bytes is refused with the reason ("PATH: is a
+// directory", "PATH: not a regular file", "PATH: is larger than 1 MB").
 bool ReadParameterFile(const std::string& path, Descriptor* descriptor, lvxtext::Error* error);
 // Through a temporary file renamed into place.
 bool WriteParameterFile(const std::string& path, const Descriptor& descriptor, lvxtext::Error* error);

@@ -3,9 +3,9 @@
 #include "procs.h"
 
 #include "host.h"
+#include "win32/interrupts.h"
 
 #include <algorithm>
-#include <csignal>
 #include <cstdio>
 #include <unistd.h>
 #include <utility>
@@ -14,19 +14,16 @@
 namespace lvhost {
 namespace {
 
-volatile std::sig_atomic_t g_interrupted = 0;
-
-void OnInterrupt(int) { g_interrupted = 1; }
-
 // ---- The C entry points ------------------------------------------------------
 // Outside a run there is no host to answer: every call fails.
 
+// 1 once Ctrl-C or SIGTERM arrived (see win32/interrupts.h).
 uint8_t AbortProc()
 {
-  Host* host = Host::Current();
-  if (host)
-    host->Note("abortProc() = " + std::to_string(g_interrupted ? 1 : 0));
-  return g_interrupted ? 1 : 0;
+  const uint8_t abort = standin::InterruptSignal() != 0 ? 1 : 0;
+  if (Host* host = Host::Current())
+    host->Note("abortProc() = " + std::to_string(abort));
+  return abort;
 }
 
 void ProgressProc(int32_t done, int32_t total)
@@ -207,8 +204,6 @@ void InstallProcedures(HandleProcs* handles, ReadDescriptorProcs* read, WriteDes
   FillUnused<true>(read->unusedProcs, std::make_integer_sequence<int, 12>());
   FillUnused<false>(write->unusedProcs, std::make_integer_sequence<int, 11>());
 }
-
-void InstallInterruptHandler() { std::signal(SIGINT, OnInterrupt); }
 
 void CmykToRgb(const int16_t cmyk[4], int16_t rgb[3])
 {

@@ -7,8 +7,8 @@
 
 namespace lvhost {
 
-// The record's procedures: abortProc, progressProc, displayPixels,
-// advanceState and colorServices.
+// The record's procedures: abortProc (1 once Ctrl-C or SIGTERM arrived),
+// progressProc, displayPixels, advanceState and colorServices.
 void InstallRecordProcedures(FilterRecord* record);
 // The handle suite (version 1, 7 procedures) and the descriptor suites
 // (version 0, 18 and 16 procedures).

@@ -3,12 +3,15 @@
 
 #include "host.h"
 #include "files.h"
+#include "outputs.h"
 #include "plugin.h"
 #include "targets.h"
 #include "uiscript/uiscript.h"
 #include "win32/automation.h"
+#include "win32/interrupts.h"
 
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -48,6 +51,13 @@ bool WriteLog(const std::string& path, const std::vector<std::string>& log, lvxt
   return WriteFileAtomically(path, text, error);
 }
 
+// After Ctrl-C or SIGTERM: nothing is written, and the status tells which.
+int Interrupted(int signal, const ProgramOptions& options)
+{
+  const std::string what = signal == SIGTERM ? "terminated" : "interrupted";
+  return Fail(standin::InterruptedExitStatus(signal), options.about ? what : what + "; " + options.output + " not written");
+}
+
 } // namespace
 
 std::string DefaultPluginPath()
@@ -70,7 +80,7 @@ int RunProgram(const ProgramOptions& options)
 {
   const Clock::time_point begin = Clock::now();
   standin::EchoDialogs(true);
-  InstallInterruptHandler();
+  standin::CatchInterrupts();
   const std::string pluginPath = options.plugin.empty() ? DefaultPluginPath() : options.plugin;
   if (pluginPath.empty())
     return Fail(kExitHostError, "no plug-in found: give --plugin PATH or set LUMIVEX_PLUGIN");
@@ -109,6 +119,9 @@ int RunProgram(const ProgramOptions& options)
     if (options.replay || options.automatic)
       run.descriptor = descriptor;
   }
+  Outputs outputs(options.output, options.record);
+  if (!options.about && !outputs.Check(&error))
+    return Fail(kExitHostError, error.message);
   LoadedPlugin plugin;
   if (!LoadPlugin(pluginPath, options.about ? 0 : image.mode, &plugin, &error))
     return Fail(kExitHostError, error.message);
@@ -127,6 +140,8 @@ int RunProgram(const ProgramOptions& options)
                  options.uiScript->c_str(), runner->StepsLeft());
   if (options.log && !WriteLog(*options.log, host.Log(), &error))
     Fail(kExitHostError, error.message);
+  if (const int signal = standin::InterruptSignal())
+    return Interrupted(signal, options);
   if (result.deadlock)
     return Fail(kExitPluginFailed, "the plug-in waited for input that never came (a deadlocked message loop)");
   if (result.continueLimit)
@@ -145,16 +160,12 @@ int RunProgram(const ProgramOptions& options)
   if (!result.outputRequested)
     std::fprintf(stderr, "lumivex-host: warning: the plug-in requested no output; the image is unchanged\n");
   const Clock::time_point encodeBegin = Clock::now();
-  if (!WriteImage(options.output, image, &error, options.jpegQuality))
+  const bool written = outputs.Write(image, result.recorded, options.jpegQuality, &error) && outputs.Commit(&error);
+  if (const int signal = standin::InterruptSignal(); !written && signal)
+    return Interrupted(signal, options);
+  if (!written)
     return Fail(kExitHostError, error.message);
   const Clock::time_point encodeEnd = Clock::now();
-  if (options.record) {
-    if (!result.recorded)
-      std::fprintf(stderr, "lumivex-host: the plug-in recorded no parameters; %s was not written\n",
-                   options.record->c_str());
-    else if (!WriteParameterFile(*options.record, *result.recorded, &error))
-      return Fail(kExitHostError, error.message);
-  }
   if (options.times)
     PrintTimes(decode, result, Seconds(encodeBegin, encodeEnd), Seconds(begin, Clock::now()));
   return kExitDone;

@@ -6,7 +6,10 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <fcntl.h>
 #include <limits>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace lvhost;
 
@@ -107,4 +110,29 @@ TEST(ParameterFile, LongWordsAreShownCutTo80Characters)
   EXPECT_EQ(error.message, "line 2: '" + value.substr(0, 80) + "\u2026' is not a long value");
   EXPECT_FALSE(ParseParameters("lumivex-host parameters 1\nlvAU bool true " + value + "\n", &d, &error));
   EXPECT_EQ(error.message, "line 2: unexpected '" + value.substr(0, 80) + "\u2026' after the value");
+  // A NUL byte would end the message where it is printed.
+  EXPECT_FALSE(ParseParameters(std::string("lumivex-host parameters 1\nlvCT long 1") + '\0' + "2\n", &d, &error));
+  EXPECT_EQ(error.message, "line 2: '1\\02' is not a long value");
+}
+
+TEST(ParameterFile, OnlyABoundedRegularFileIsRead)
+{
+  const std::string folder = lvxtest::TempDir();
+  ASSERT_EQ(mkfifo((folder + "/fifo").c_str(), 0600), 0);
+  const int fd = open((folder + "/huge.params").c_str(), O_WRONLY | O_CREAT, 0600);
+  ASSERT_GE(fd, 0);
+  ASSERT_EQ(ftruncate(fd, static_cast<off_t>(kParameterFileLimit) + 1), 0);
+  close(fd);
+  const std::pair<std::string, std::string> cases[] = {
+      {folder, folder + ": is a directory"},
+      {"/dev/zero", "/dev/zero: not a regular file"},
+      {folder + "/fifo", folder + "/fifo: not a regular file"},
+      {folder + "/huge.params", folder + "/huge.params: is larger than 1 MB"},
+  };
+  for (const auto& [path, message] : cases) {
+    Descriptor d;
+    lvxtext::Error error;
+    EXPECT_FALSE(ReadParameterFile(path, &d, &error));
+    EXPECT_EQ(error.message, message);
+  }
 }

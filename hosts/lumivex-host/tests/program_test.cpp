@@ -38,6 +38,10 @@ TEST(HostProgram, OptionErrorsAreHostErrors)
   EXPECT_EQ(RunHost(kPlugin + "--rect 0,0,99999,1 " + in + " " + Temp("o.png")), 3);
   EXPECT_EQ(RunHost(kPlugin + Temp("missing.png") + " " + Temp("o.png")), 3);
   EXPECT_EQ(RunHost("--plugin /no/such.so " + in + " " + Temp("o.png")), 3);
+  // Once an uncaught exception (134) and a read until memory ran out.
+  EXPECT_EQ(RunHost(kPlugin + "--replay " + lvxtest::TempDir() + " " + in + " " + Temp("o.png")), 3);
+  EXPECT_EQ(RunHost(kPlugin + "--replay /dev/zero " + in + " " + Temp("o.png")), 3);
+  EXPECT_EQ(RunHost(kPlugin + "--ui-script /dev/zero " + in + " " + Temp("o.png")), 3);
   EXPECT_FALSE(Exists(Temp("o.png")));
 
   // CMYK cannot go to PNG: refused before the plug-in is even loaded.

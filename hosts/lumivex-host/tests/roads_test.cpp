@@ -50,7 +50,7 @@ TEST(Roads, TheAutomaticRoadEqualsTheEngineWithTheWindowsDefaults)
 TEST(Roads, TheExamplesDriveTheWindowsAsAPersonWould)
 {
   const std::string folder = Temp("run");
-  std::filesystem::create_directories(folder);
+  std::filesystem::create_directories(folder + "/out"); // where the example's snapshot goes
   // Custom, a slider, a snapshot of the panel, Apply: its recording
   // replays to the same bytes.
   ASSERT_EQ(RunHost(kPlugin + "--dialog --ui-script " + kExamples + "custom-apply.ui --record r.params " + kCoffee +
@@ -84,7 +84,7 @@ TEST(Roads, TheAboutWindowEndsWithItsClick)
 {
   EXPECT_EQ(RunHost(kPlugin + "--about"), 0) << "clicked away at the first idle point";
   const std::string folder = Temp("about");
-  std::filesystem::create_directories(folder);
+  std::filesystem::create_directories(folder + "/out");
   EXPECT_EQ(RunHost(kPlugin + "--about --ui-script " + kExamples + "about.ui", "", folder), 0);
   EXPECT_TRUE(Exists(folder + "/out/about.png"));
 }

@@ -1,9 +1,9 @@
 // LoadFile, LoadMemory and SaveFile: type sniffing, depth conversion, safe
-// replacement of the destination file.
+// replacement of the destination file (through standin::ReplacementFile).
 #include "codecs.h"
 
 #include "win32/paths.h"
-
+#include "win32/replacementfile.h"
 
 #include <cerrno>
 #include <cstring>
@@ -45,70 +45,6 @@ Kind Sniff(const unsigned char* head, size_t n)
 std::string Quoted(const char* path) { return std::string("'") + path + "'"; }
 
 std::string ErrnoText(int err) { return std::strerror(err); }
-
-// A file created next to the destination, renamed over it once complete.
-class TempFile {
-public:
-  explicit TempFile(const std::string& target) : target_(target) {}
-  ~TempFile()
-  {
-    if (file_)
-      std::fclose(file_);
-    if (!name_.empty())
-      unlink(name_.c_str());
-  }
-
-  int32_t Open(std::string* error)
-  {
-    // O_EXCL with a name of our own: never follows or clobbers anything.
-    for (int attempt = 0; attempt < 100; ++attempt) {
-      std::string name = target_ + ".tmp-" + std::to_string(getpid()) + "-" + std::to_string(attempt);
-      int fd = open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-      if (fd < 0 && errno == EEXIST)
-        continue;
-      if (fd < 0)
-        return Fail(error, kErrorOpen, "cannot create " + Quoted(target_.c_str()) + ": " + ErrnoText(errno));
-      name_ = name;
-      // A replaced file keeps its permissions.
-      struct stat st;
-      if (stat(target_.c_str(), &st) == 0 && S_ISREG(st.st_mode))
-        fchmod(fd, st.st_mode & 07777);
-      file_ = fdopen(fd, "wb");
-      if (!file_) {
-        close(fd);
-        return Fail(error, kErrorNoMemory, "cannot create " + Quoted(target_.c_str()));
-      }
-      return kSuccess;
-    }
-    return Fail(error, kErrorOpen, "cannot create a temporary file for " + Quoted(target_.c_str()));
-  }
-
-  FILE* file() const { return file_; }
-
-  // Flushes, syncs and renames into place.
-  int32_t Commit(std::string* error)
-  {
-    int err = 0;
-    if (std::fflush(file_) != 0 || std::ferror(file_))
-      err = errno ? errno : EIO;
-    else if (fsync(fileno(file_)) != 0)
-      err = errno;
-    if (std::fclose(file_) != 0 && err == 0)
-      err = errno;
-    file_ = nullptr;
-    if (err != 0)
-      return Fail(error, kErrorWrite, "cannot write " + Quoted(target_.c_str()) + ": " + ErrnoText(err));
-    if (std::rename(name_.c_str(), target_.c_str()) != 0)
-      return Fail(error, kErrorWrite, "cannot write " + Quoted(target_.c_str()) + ": " + ErrnoText(errno));
-    name_.clear();
-    return kSuccess;
-  }
-
-private:
-  std::string target_;
-  std::string name_;
-  FILE* file_ = nullptr;
-};
 
 // Decodes a whole image file held in memory at the depth asked for.
 int32_t Decode(const uint8_t* data, size_t size, int32_t wantBits, Bitmap* bitmap, LoadInfo* info,
@@ -199,20 +135,25 @@ int32_t LoadBytes(const void* data, size_t size, Bitmap* bitmap, int32_t wantBit
   return Decode(static_cast<const uint8_t*>(data), size, wantBits, bitmap, info, error);
 }
 
-int32_t Save(const char* path, const Bitmap* bitmap, FileFormat format, int32_t bitsPerPixel, int32_t quality,
-             std::string* error)
+int32_t CheckSaveArguments(const Bitmap* bitmap, int32_t bitsPerPixel, FileFormat format, int32_t quality,
+                           std::string* error)
 {
-  if (!path || !*path || !bitmap)
-    return Fail(error, kErrorBadArgument, "no path or no bitmap");
   if (!detail::HasPixels(bitmap))
-    return Fail(error, kErrorBadArgument, "cannot save " + Quoted(path) + ": the bitmap holds no valid image");
+    return Fail(error, kErrorBadArgument, "the bitmap holds no valid image");
   if (bitsPerPixel != 0 && bitsPerPixel != 8 && bitsPerPixel != 24)
     return Fail(error, kErrorBadArgument, "bits per pixel must be 0, 8 or 24, not " + std::to_string(bitsPerPixel));
   if (format < FileFormat::kPng || format > FileFormat::kTiff)
     return Fail(error, kErrorBadArgument, "unknown file format");
   if (format == FileFormat::kJpeg && (quality < 1 || quality > 100))
     return Fail(error, kErrorBadArgument, "JPEG quality must be 1..100, not " + std::to_string(quality));
+  return kSuccess;
+}
 
+// Encodes the picture into the open file's stream. The message says why,
+// without the path.
+int32_t Encode(standin::ReplacementFile& file, const Bitmap* bitmap, FileFormat format, int32_t bitsPerPixel,
+               int32_t quality, std::string* error)
+{
   // Writers take a top-down bitmap of the depth to write.
   Bitmap converted;
   const Bitmap* picture = bitmap;
@@ -223,25 +164,46 @@ int32_t Save(const char* path, const Bitmap* bitmap, FileFormat format, int32_t 
       return status;
     picture = &converted;
   }
+  FILE* stream = file.Stream();
+  if (!stream)
+    return Fail(error, kErrorBadArgument, "the file is not open for writing");
+  int32_t status = kSuccess;
+  switch (format) {
+  case FileFormat::kPng: status = detail::WritePng(stream, *picture, error); break;
+  case FileFormat::kJpeg: status = detail::WriteJpeg(stream, *picture, quality, error); break;
+  case FileFormat::kPnm: status = detail::WritePnm(stream, *picture, error); break;
+  case FileFormat::kBmp: status = detail::WriteBmp(stream, *picture, error); break;
+  case FileFormat::kTiff: status = detail::WriteTiff(stream, *picture, error); break;
+  }
+  // The end of the content is written now, so that a full disk or an
+  // interrupt is found here; the stream's reason says more than the
+  // encoder's.
+  std::string why;
+  if (!file.Finish(&why))
+    return Fail(error, file.Interrupted() ? kErrorInterrupted : kErrorWrite, why);
+  return status;
+}
+
+int32_t Save(const char* path, const Bitmap* bitmap, FileFormat format, int32_t bitsPerPixel, int32_t quality,
+             std::string* error)
+{
+  if (!path || !*path || !bitmap)
+    return Fail(error, kErrorBadArgument, "no path or no bitmap");
+  std::string why;
+  int32_t status = CheckSaveArguments(bitmap, bitsPerPixel, format, quality, &why);
+  if (status != kSuccess)
+    return Fail(error, status, "cannot save " + Quoted(path) + ": " + why);
 
   std::string native;
   if (!standin::MapPath(path, native))
     return Fail(error, kErrorOpen, "cannot create " + Quoted(path) + ": no such drive or folder");
-  TempFile out(native);
-  int32_t status = out.Open(error);
-  if (status != kSuccess)
-    return status;
-  std::string why;
-  switch (format) {
-  case FileFormat::kPng: status = detail::WritePng(out.file(), *picture, &why); break;
-  case FileFormat::kJpeg: status = detail::WriteJpeg(out.file(), *picture, quality, &why); break;
-  case FileFormat::kPnm: status = detail::WritePnm(out.file(), *picture, &why); break;
-  case FileFormat::kBmp: status = detail::WriteBmp(out.file(), *picture, &why); break;
-  case FileFormat::kTiff: status = detail::WriteTiff(out.file(), *picture, &why); break;
-  }
-  if (status != kSuccess)
-    return Fail(error, status, "cannot write " + Quoted(path) + ": " + why);
-  return out.Commit(error);
+  standin::ReplacementFile out(native);
+  if (!out.Open(&why))
+    return Fail(error, kErrorOpen, "cannot create " + Quoted(path) + ": " + why);
+  status = Encode(out, bitmap, format, bitsPerPixel, quality, &why);
+  if (status == kSuccess && !out.Commit(&why))
+    status = out.Interrupted() ? kErrorInterrupted : kErrorWrite;
+  return status == kSuccess ? kSuccess : Fail(error, status, "cannot write " + Quoted(path) + ": " + why);
 }
 
 } // namespace
@@ -267,6 +229,17 @@ int32_t SaveFile(const char* path, const Bitmap* bitmap, FileFormat format, int3
                  std::string* error)
 {
   return SaveFile(path, bitmap, format, 0, quality, error);
+}
+
+int32_t SaveToFile(standin::ReplacementFile* file, const Bitmap* bitmap, FileFormat format, int32_t bitsPerPixel,
+                   int32_t quality, std::string* error)
+{
+  return detail::NoThrow(error, [&] {
+    if (!file || !bitmap)
+      return Fail(error, kErrorBadArgument, "no file or no bitmap");
+    const int32_t status = CheckSaveArguments(bitmap, bitsPerPixel, format, quality, error);
+    return status == kSuccess ? Encode(*file, bitmap, format, bitsPerPixel, quality, error) : status;
+  });
 }
 
 } // namespace imaging

@@ -2,12 +2,16 @@
 // PNG variants libpng expands for us, and damaged or hostile files.
 #include "imaging/imaging.h"
 #include "lvxtest/testenv.h"
+#include "lvxtest/tinyfs.h"
+#include "win32/automation.h"
+#include "win32/replacementfile.h"
 
 #include <gtest/gtest.h>
 
 #include <png.h>
 
 #include <csetjmp>
+#include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -529,6 +533,55 @@ TEST(ImagingSave, FailuresLeaveTheOldFileAndNoLeftovers)
   ASSERT_EQ(stat(target.c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 0777, 0600u);
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), {}), 1);
+}
+
+TEST(ImagingSave, AnInterruptOrAFullDiskStopsEveryFormatAndKeepsTheOldFile)
+{
+  const std::string dir = Temp("stopped");
+  std::filesystem::create_directory(dir);
+  const std::string target = dir + "/out.img";
+  WriteBytes(target, "precious");
+  const Bitmap picture = Random(300, 200, 24, 5);
+  const FileFormat formats[] = {FileFormat::kPng, FileFormat::kJpeg, FileFormat::kPnm, FileFormat::kBmp,
+                                FileFormat::kTiff};
+  standin::SetInterruptSignal(SIGINT);
+  for (const FileFormat format : formats) {
+    std::string error;
+    EXPECT_EQ(imaging::SaveFile(target.c_str(), &picture, format, 90, &error), imaging::kErrorInterrupted)
+        << static_cast<int>(format);
+    EXPECT_NE(error.find("interrupted"), std::string::npos) << error;
+  }
+  standin::SetInterruptSignal(0);
+  const auto left = ReadBytes(target);
+  EXPECT_EQ(std::string(left.begin(), left.end()), "precious");
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), {}), 1) << "no temporary file left";
+
+  // Written into a file the caller commits: nothing is at the target before.
+  standin::ReplacementFile staged(target);
+  std::string why;
+  ASSERT_TRUE(staged.Open(&why)) << why;
+  ASSERT_EQ(imaging::SaveToFile(&staged, &picture, FileFormat::kPng, 0, 0, &why), imaging::kSuccess) << why;
+  EXPECT_EQ(ReadBytes(target), left);
+  ASSERT_TRUE(staged.Commit(&why)) << why;
+  Bitmap back;
+  ASSERT_EQ(imaging::LoadFile(target.c_str(), &back, 24), imaging::kSuccess);
+  EXPECT_EQ(AllBytes(back), AllBytes(picture));
+
+  lvxtest::TinyFileSystem disk("images-" + std::to_string(getpid()), 64);
+  if (!disk.Mounted())
+    GTEST_SKIP() << disk.Problem();
+  const std::string full = disk.Path("out.img");
+  WriteBytes(full, "precious");
+  ASSERT_TRUE(disk.Fill("filler"));
+  for (const FileFormat format : formats) {
+    std::string error;
+    EXPECT_EQ(imaging::SaveFile(full.c_str(), &picture, format, 90, &error), imaging::kErrorWrite)
+        << static_cast<int>(format);
+    EXPECT_NE(error.find("No space left on device"), std::string::npos) << error;
+  }
+  const auto kept = ReadBytes(full);
+  EXPECT_EQ(std::string(kept.begin(), kept.end()), "precious");
+  EXPECT_EQ(lvxtest::FolderEntries(disk.Folder()), (std::set<std::string>{"out.img", "filler"}));
 }
 
 } // namespace

@@ -1,8 +1,11 @@
-// The hosts' and tools' error type: the first problem is the one kept, and
-// failing functions can report through a null pointer.
+// The hosts' and tools' error type: the first problem is the one kept,
+// failing functions can report through a null pointer, and nothing cuts a
+// message short or ends a program unreported.
 #include "lvxtext/error.h"
 
 #include <gtest/gtest.h>
+
+#include <stdexcept>
 
 TEST(Error, KeepsTheFirstProblemWithItsStatus)
 {
@@ -29,4 +32,25 @@ TEST(Error, FailReturnsFalseAndToleratesNoError)
     EXPECT_EQ(thrown.message, "stop");
     EXPECT_EQ(thrown.status, 4);
   }
+}
+
+TEST(Error, ANulByteIsShownAndAnUncaughtExceptionIsReported)
+{
+  EXPECT_EQ(lvxtext::Printable(std::string("a\0b", 3)), "a\\0b") << "the message goes on past it";
+  testing::internal::CaptureStderr();
+  int status = 0;
+  try {
+    throw std::runtime_error("basic_filebuf::underflow error reading the file");
+  } catch (...) {
+    status = lvxtext::ReportUncaught("tool", 3);
+  }
+  try {
+    throw 7;
+  } catch (...) {
+    lvxtext::ReportUncaught("tool", 3);
+  }
+  EXPECT_EQ(testing::internal::GetCapturedStderr(),
+            "tool: internal error: basic_filebuf::underflow error reading the file; the run was stopped\n"
+            "tool: internal error; the run was stopped\n");
+  EXPECT_EQ(status, 3);
 }

@@ -8,6 +8,8 @@
 #include "registry_store.h"
 #include "text.h"
 #include "win32/automation.h"
+#include "win32/replacementfile.h"
+#include "win32/textfile.h"
 
 #include <cerrno>
 #include <chrono>
@@ -151,38 +153,15 @@ void Load(State& state)
     std::fprintf(stderr, "registry: %s: %s; the file is left untouched and changes are refused\n", where.c_str(),
                  why.c_str());
   };
-  const int fd = open(state.path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) {
-    if (errno != ENOENT)
-      refuse(state.path, std::string("cannot be read (") + std::strerror(errno) + ")");
-    return;
-  }
-  struct stat st;
   std::string text;
-  bool readable = fstat(fd, &st) == 0;
-  if (readable) {
-    state.stamp = FileStamp{true, st.st_dev, st.st_ino, st.st_size, st.st_mtim};
-  }
-  if (readable && static_cast<unsigned long long>(st.st_size) > standin::detail::kMaxStoreBytes) {
-    close(fd);
-    refuse(state.path, "the file is larger than " + std::to_string(standin::detail::kMaxStoreBytes >> 20) + " MB");
+  std::string why;
+  struct stat st;
+  if (!standin::ReadTextFile(state.path, standin::detail::kMaxStoreBytes, &text, &why, &st)) {
+    if (errno != ENOENT)
+      refuse(state.path, why);
     return;
   }
-  char buffer[65536];
-  while (readable) {
-    const ssize_t n = read(fd, buffer, sizeof buffer);
-    if (n < 0 && errno == EINTR)
-      continue;
-    readable = n >= 0 && text.size() + static_cast<size_t>(n) <= standin::detail::kMaxStoreBytes;
-    if (n <= 0)
-      break;
-    text.append(buffer, static_cast<size_t>(n));
-  }
-  close(fd);
-  if (!readable) {
-    refuse(state.path, "cannot be read");
-    return;
-  }
+  state.stamp = FileStamp{true, st.st_dev, st.st_ino, st.st_size, st.st_mtim};
   int line = 0;
   std::string error;
   if (!standin::detail::Parse(text, *state.tree, line, error)) {
@@ -220,44 +199,16 @@ bool TakeLock(int fd)
   }
 }
 
-bool WriteAll(int fd, const std::string& text)
-{
-  size_t done = 0;
-  while (done < text.size()) {
-    const ssize_t n = write(fd, text.data() + done, text.size() - done);
-    if (n < 0 && errno == EINTR)
-      continue;
-    if (n <= 0)
-      return false;
-    done += static_cast<size_t>(n);
-  }
-  return true;
-}
-
-// Under the lock: the whole text goes to the one temporary file beside the
-// store, is synced and renamed over the store, and the folder is synced, so
-// the store file is always either the old or the new whole text. A killed
-// save leaves at most that one temporary file, which the next save replaces.
-bool Save(const std::string& path, const std::string& folder, const std::string& text)
+// Under the lock: the whole text goes to a temporary file beside the store,
+// is synced and renamed over the store, and the folder is synced, so the
+// store file is always either the old or the new whole text. A killed save
+// leaves at most its temporary file, which the next save removes. A save
+// is never cut short by Ctrl-C: the change it holds is already made.
+bool Save(const std::string& path, const std::string& text)
 {
   if (text.size() > standin::detail::kMaxStoreBytes)
     return false;
-  const std::string temp = folder + "/registry.tmp";
-  const int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-  if (fd < 0)
-    return false;
-  bool ok = WriteAll(fd, text) && fchmod(fd, 0600) == 0 && fsync(fd) == 0;
-  ok = (close(fd) == 0) && ok;
-  if (!ok || std::rename(temp.c_str(), path.c_str()) != 0) {
-    unlink(temp.c_str());
-    return false;
-  }
-  const int dirFd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (dirFd >= 0) {
-    fsync(dirFd);
-    close(dirFd);
-  }
-  return true;
+  return standin::WriteWholeFile(path, text, nullptr, standin::ReplacementFile::Options{false, 0600});
 }
 
 // Runs one change under the store's lock on the freshest contents; when it
@@ -282,7 +233,7 @@ LONG Modify(Change change)
     bool changed = false;
     result = change(*state.tree, changed);
     if (result == ERROR_SUCCESS && changed) {
-      if (Save(state.path, folder, standin::detail::Serialize(*state.tree))) {
+      if (Save(state.path, standin::detail::Serialize(*state.tree))) {
         state.stamp = standin::detail::StampOf(state.path);
       } else {
         state.stale = true;

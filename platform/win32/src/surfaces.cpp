@@ -3,6 +3,8 @@
 // snapshots).
 #include "wm.h"
 
+#include "win32/replacementfile.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -193,23 +195,31 @@ COLORREF ReadPixel(SurfaceTarget target, int x, int y)
   return SurfaceView(detail::ScreenSurface().get()).At(x, y);
 }
 
-bool SnapshotPng(SurfaceTarget target, const char* path)
+bool SnapshotPng(SurfaceTarget target, const char* path, std::string* reason)
 {
+  const auto fail = [&](const std::string& why) {
+    if (reason)
+      *reason = why;
+    return false;
+  };
   const PixelView view = ViewPixels(target);
-  if (view.Empty() || !path)
-    return false;
+  if (view.Empty())
+    return fail("there is no such window or surface to take");
   std::string native;
-  if (!MapPath(path, native))
-    return false;
+  if (!path || !MapPath(path, native))
+    return fail("no such drive or folder");
   std::vector<png_byte> row(size_t(view.width) * 3);
-  std::FILE* file = std::fopen(native.c_str(), "wb");
-  if (!file)
+  ReplacementFile file(native);
+  if (!file.Open(reason))
     return false;
-  const bool written = WritePng(file, view, row.data());
-  const bool closed = std::fclose(file) == 0;
-  if (!(written && closed))
-    std::remove(native.c_str());
-  return written && closed;
+  if (!WritePng(file.Stream(), view, row.data())) {
+    // The stream's own failure (a full disk, an interrupt) says more than
+    // the encoder's.
+    if (!file.Finish(reason))
+      return false;
+    return fail("the PNG encoder failed");
+  }
+  return file.Commit(reason);
 }
 
 } // namespace standin

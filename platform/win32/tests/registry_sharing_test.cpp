@@ -13,6 +13,7 @@
 #include <random>
 #include <set>
 #include <sys/file.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -283,8 +284,11 @@ TEST_F(RegistrySharing, KilledWritersLoseNothingAndBlockNobody)
     waitpid(child, nullptr, 0);
     close(ready[0]);
 
+    // At most the killed writer's own temporary file, which the next save removes.
     for (const std::string& name : lvxtest::FolderEntries(folder))
-      EXPECT_TRUE(name == "registry" || name == "registry.lock" || name == "registry.tmp") << name;
+      EXPECT_TRUE(name == "registry" || name == "registry.lock" ||
+                  name.rfind("registry.tmp-" + std::to_string(child) + "-", 0) == 0)
+          << name;
     EXPECT_EQ(lvxtest::FileContents(path).rfind("lumivex-registry 1\n", 0), 0u) << "the store is always a whole file";
     uint32_t kept = 0;
     ASSERT_TRUE(GetDword(key, "Kept", &kept));
@@ -319,13 +323,20 @@ TEST_F(RegistrySharing, ASaveThatFailsKeepsNeitherTheChangeNorATemporaryFile)
   HKEY key = Create("Software\\Unsaved");
   ASSERT_TRUE(SetDword(key, "Kept", 1));
   const std::string before = lvxtest::FileContents(path);
-  // The temporary name taken by a folder: the save cannot write it.
-  ASSERT_EQ(mkdir((folder + "/registry.tmp").c_str(), 0700), 0);
-  EXPECT_EQ(RegSetValueExA(key, "Lost", 0, REG_SZ, nullptr, 0), ERROR_WRITE_FAULT);
-  EXPECT_EQ(RegQueryValueExA(key, "Lost", nullptr, nullptr, nullptr, nullptr), ERROR_FILE_NOT_FOUND)
-      << "the process does not keep what it could not save";
+  // A child whose files may not grow past the store's size: its save fails
+  // part way (SIGXFSZ ignored, so the write fails instead of killing it).
+  const pid_t child = Spawn([&] {
+    signal(SIGXFSZ, SIG_IGN);
+    const rlim_t size = static_cast<rlim_t>(before.size());
+    rlimit limit{size, size};
+    setrlimit(RLIMIT_FSIZE, &limit);
+    const std::string name(200, 'x');
+    return RegSetValueExA(key, name.c_str(), 0, REG_SZ, nullptr, 0) == ERROR_WRITE_FAULT &&
+           RegQueryValueExA(key, name.c_str(), nullptr, nullptr, nullptr, nullptr) == ERROR_FILE_NOT_FOUND;
+  });
+  EXPECT_TRUE(Succeeded(child)) << "the save failed and the process did not keep what it could not save";
   EXPECT_EQ(lvxtest::FileContents(path), before);
-  rmdir((folder + "/registry.tmp").c_str());
+  EXPECT_EQ(lvxtest::FolderEntries(folder), (std::set<std::string>{"registry", "registry.lock"}));
   EXPECT_TRUE(SetDword(key, "Saved", 2));
   uint32_t kept = 0;
   EXPECT_TRUE(GetDword(key, "Kept", &kept));

@@ -12,6 +12,9 @@
 //             PassthroughQuit, as an interactive window would
 //   fail      refuse to start (after Quit(0), as a too small screen does)
 //   about     also open the about window during Start
+//   wait=PATH first wait in Start until a byte (or the end) can be read
+//             from the FIFO at PATH, so that a test can signal the host
+//             while the plug-in runs
 // The default is "acquire deliver echo quit=0".
 #include "applicationhooks.h"
 #include "filterpluginshell.h"
@@ -21,12 +24,15 @@
 #include "qvcommon/qvwindow.h"
 #include "filterhost/scriptingkeys.h"
 
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
 #include <map>
 #include <optional>
 #include <sstream>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 #define PASSTHROUGH_EXPORT extern "C" __attribute__((visibility("default")))
@@ -40,6 +46,7 @@ struct Settings {
   std::optional<int> quit = 0;
   bool fail = false;
   bool about = false;
+  std::string wait; // a FIFO to read from before anything else
 };
 
 Settings g_settings;
@@ -140,6 +147,20 @@ void Echo(FilterRecord* record)
   ++g_counts["echoed"];
 }
 
+// Blocks until the test writes to (or closes) the FIFO; a signal the host
+// catches meanwhile does not end the wait.
+void WaitAtGate(const std::string& path)
+{
+  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0)
+    return;
+  char byte = 0;
+  while (read(fd, &byte, 1) < 0 && errno == EINTR) {
+  }
+  close(fd);
+  ++g_counts["waited"];
+}
+
 class PassthroughApplication : public ApplicationHooks {
 public:
   bool StartApplication(AppShell* bridge) override
@@ -151,6 +172,8 @@ public:
       bridge->Quit(0);
       return false;
     }
+    if (!g_settings.wait.empty())
+      WaitAtGate(g_settings.wait);
     if (g_settings.about)
       OpenAbout();
     if (g_settings.acquire && bridge->AcquireImage(0, nullptr))
@@ -206,6 +229,8 @@ bool Parse(const char* text, Settings* settings)
       s.fail = true;
     else if (word == "about")
       s.about = true;
+    else if (word.rfind("wait=", 0) == 0 && word.size() > 5)
+      s.wait = word.substr(5);
     else if (word == "quit=none")
       s.quit.reset();
     else if (word.rfind("quit=", 0) == 0 && word.size() > 5)
@@ -232,7 +257,7 @@ struct Install {
 PASSTHROUGH_EXPORT bool PassthroughConfigure(const char* settings) { return Parse(settings, &g_settings); }
 
 // How often something happened since the module loaded: "start", "end",
-// "acquired", "delivered", "echoed", "about-opened", "about-deleted", and
+// "acquired", "delivered", "echoed", "waited", "about-opened", "about-deleted", and
 // "foreign-instance" (a call that found the framework on another module).
 PASSTHROUGH_EXPORT long PassthroughCount(const char* event) { return event ? g_counts[event] : 0; }
 

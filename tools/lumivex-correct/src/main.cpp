@@ -2,13 +2,15 @@
 // library, loaded at run time.
 //
 // Exit codes: 0 success, 1 the engine returned a non-zero status, 2 usage
-// error, 3 I/O or engine-loading error, 130 interrupted (OUT not written).
+// error, 3 I/O or engine-loading error, 130 interrupted by Ctrl-C, 143 by
+// SIGTERM (OUT not written).
 #include "progress.h"
 
 #include "imaging/imaging.h"
 #include "lumivex.h"
 #include "lvxtext/error.h"
 #include "win32/automation.h"
+#include "win32/interrupts.h"
 
 #include <cerrno>
 #include <chrono>
@@ -32,7 +34,6 @@ constexpr int kExitOk = 0;
 constexpr int kExitEngineStatus = 1;
 constexpr int kExitUsage = 2;
 constexpr int kExitIo = 3;
-constexpr int kExitInterrupted = 130;
 
 const char kUsage[] =
     "Usage: lumivex-correct [options] IN OUT\n"
@@ -293,23 +294,11 @@ bool LoadEngine(const std::string& path, Engine* engine, lvxtext::Error* error)
 
 // ---- Interrupt and progress -------------------------------------------------------
 
-volatile std::sig_atomic_t g_interrupted = 0;
 ProgressMeter* g_meter = nullptr;
 
-void OnInterrupt(int) { g_interrupted = 1; }
-
-// The first Ctrl-C asks the engine to stop at its next poll; the handler then
-// resets itself, so a second one ends the program at once.
-void CatchInterrupt()
-{
-  struct sigaction sa {};
-  sa.sa_handler = OnInterrupt;
-  sigemptyset(&sa.sa_mask);
-  sa.sa_flags = SA_RESETHAND;
-  sigaction(SIGINT, &sa, nullptr);
-}
-
-int ProgressTrampoline(int argument) { return g_meter->OnProgress(argument, g_interrupted != 0); }
+// The engine polls at each progress tick: the first Ctrl-C or SIGTERM asks
+// it to stop (see win32/interrupts.h).
+int ProgressTrampoline(int argument) { return g_meter->OnProgress(argument, standin::InterruptSignal() != 0); }
 
 double Seconds()
 {
@@ -323,16 +312,19 @@ int Report(const lvxtext::Error& error)
   return error.status;
 }
 
+// After Ctrl-C (130) or SIGTERM (143): OUT is not written.
 int Interrupted(const Options& o)
 {
-  std::fprintf(stderr, "lumivex-correct: interrupted; '%s' not written\n", o.out.c_str());
-  return kExitInterrupted;
+  const int signal = standin::InterruptSignal();
+  std::fprintf(stderr, "lumivex-correct: %s; '%s' not written\n", signal == SIGTERM ? "terminated" : "interrupted",
+               o.out.c_str());
+  return standin::InterruptedExitStatus(signal);
 }
 
 int Run(const Options& o)
 {
   standin::EchoDialogs(true); // a person sees the engine's alerts
-  CatchInterrupt();
+  standin::CatchInterrupts();
 
   Engine engine;
   if (o.correct) {
@@ -353,7 +345,7 @@ int Run(const Options& o)
   const double t1 = Seconds();
 
   int32_t status = LUMIVEX_OK;
-  if (o.correct && !g_interrupted) {
+  if (o.correct && !standin::InterruptSignal()) {
     engine.setParams(&o.params);
     ProgressMeter meter(isatty(STDERR_FILENO) && !o.quiet ? stderr : nullptr, stderr, Seconds);
     g_meter = &meter;
@@ -363,7 +355,7 @@ int Run(const Options& o)
     g_meter = nullptr;
   }
   const double t2 = Seconds();
-  if (g_interrupted)
+  if (standin::InterruptSignal())
     return Interrupted(o);
   if (status != LUMIVEX_OK) {
     std::fprintf(stderr, "lumivex-correct: the engine returned %s (%d); '%s' not written\n", StatusName(status),
@@ -371,8 +363,9 @@ int Run(const Options& o)
     return kExitEngineStatus;
   }
 
+  // A save that Ctrl-C stops removes its temporary file; OUT stays as it was.
   if (imaging::SaveFile(o.out.c_str(), &bitmap, o.format, o.quality, &error) != imaging::kSuccess)
-    return Report({error, kExitIo});
+    return standin::InterruptSignal() ? Interrupted(o) : Report({error, kExitIo});
   const double t3 = Seconds();
 
   std::printf("output: %s\n", o.out.c_str());
@@ -390,7 +383,7 @@ int Run(const Options& o)
 } // namespace lvxcorrect
 
 int main(int argc, char** argv)
-{
+try {
   using namespace lvxcorrect;
   Options options;
   const lvxtext::Error usageError = ParseOptions(argc, argv, options);
@@ -404,4 +397,6 @@ int main(int argc, char** argv)
     return kExitOk;
   }
   return Run(options);
+} catch (...) {
+  return lvxtext::ReportUncaught("lumivex-correct", lvxcorrect::kExitIo);
 }

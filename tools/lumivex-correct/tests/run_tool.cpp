@@ -1,5 +1,7 @@
 #include "run_tool.h"
 
+#include "lvxtest/childprocess.h"
+
 #include <gtest/gtest.h>
 
 #include <cerrno>
@@ -11,8 +13,6 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-extern char** environ;
 
 namespace lvxtest {
 
@@ -39,15 +39,7 @@ ToolProcess::ToolProcess(const std::vector<std::string>& args, const ToolRun& ru
   std::map<std::string, std::string> env{{"LUMIVEX_ENGINE", ""}};
   for (const auto& [k, v] : run.env)
     env[k] = v;
-  std::vector<std::string> envStrings;
-  for (char** e = environ; *e; ++e) {
-    const std::string entry = *e;
-    if (!env.count(entry.substr(0, entry.find('='))))
-      envStrings.push_back(entry);
-  }
-  for (const auto& [k, v] : env)
-    if (!v.empty())
-      envStrings.push_back(k + "=" + v);
+  std::vector<std::string> envStrings = ChildEnvironment(env);
 
   int outPipe[2], errPipe[2] = {-1, -1};
   if (pipe2(outPipe, O_CLOEXEC) != 0)

@@ -3,6 +3,7 @@
 #include "run_tool.h"
 
 #include "imaging/imaging.h"
+#include "lvxtest/childprocess.h"
 #include "lvxtest/testenv.h"
 
 #include <gtest/gtest.h>
@@ -10,6 +11,9 @@
 #include <chrono>
 #include <csignal>
 #include <fstream>
+#include <set>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <thread>
 
 namespace lvxtest {
@@ -225,6 +229,64 @@ TEST(CorrectInterrupt, CtrlCCancelsAtTheNextPollAndWritesNothing)
   EXPECT_EQ(r.exitCode, 130);
   EXPECT_NE(r.err.find("interrupted"), std::string::npos) << r.err;
   EXPECT_FALSE(FileExists(out));
+}
+
+// The save waits at the writers' test gate with its temporary file made;
+// the signal arrives there, and the save then stops at its next write.
+TEST(CorrectInterrupt, ASignalDuringTheSaveKeepsTheOldOutputAndLeavesNothing)
+{
+  const std::string in = MakeInput("in.ppm", 24);
+  for (const int signal : {SIGINT, SIGTERM}) {
+    SCOPED_TRACE(signal);
+    const std::string folder = Temp("save-" + std::to_string(signal));
+    ASSERT_EQ(mkdir(folder.c_str(), 0700), 0);
+    const std::string out = folder + "/out.ppm", gate = Temp("gate-" + std::to_string(signal));
+    std::ofstream(out) << "the old picture";
+    ASSERT_TRUE(MakeGate(gate));
+    ChildProcess tool(ToolPath(), {"--no-correct", in, out}, {{"LUMIVEX_TEST_WRITE_GATE", gate}});
+    const int fd = OpenGate(gate, tool);
+    ASSERT_GE(fd, 0) << "the save never began";
+    EXPECT_EQ(FolderEntries(folder).size(), 2u) << "the temporary file beside the old one";
+    ASSERT_EQ(kill(tool.pid(), signal), 0);
+    ASSERT_TRUE(WaitUntilHandled(tool.pid(), signal));
+    ReleaseGate(fd);
+    const ChildResult r = tool.Finish();
+    EXPECT_EQ(r.exitCode, signal == SIGINT ? 130 : 143) << r.err;
+    EXPECT_NE(r.err.find(signal == SIGINT ? "interrupted; '" + out + "' not written" : "terminated"),
+              std::string::npos)
+        << r.err;
+    EXPECT_EQ(ReadFile(out), "the old picture");
+    EXPECT_EQ(FolderEntries(folder), (std::set<std::string>{"out.ppm"}));
+  }
+}
+
+// A second Ctrl-C ends the save at once: only its temporary file may stay,
+// and the next save to that output removes it.
+TEST(CorrectInterrupt, ASecondCtrlCEndsAtOnceAndTheNextSaveCleansUp)
+{
+  const std::string in = MakeInput("in.ppm", 24);
+  const std::string folder = Temp("twice");
+  ASSERT_EQ(mkdir(folder.c_str(), 0700), 0);
+  const std::string out = folder + "/out.ppm", gate = Temp("twice-gate");
+  std::ofstream(out) << "the old picture";
+  ASSERT_TRUE(MakeGate(gate));
+  ChildProcess tool(ToolPath(), {"--no-correct", in, out}, {{"LUMIVEX_TEST_WRITE_GATE", gate}});
+  const int fd = OpenGate(gate, tool);
+  ASSERT_GE(fd, 0);
+  ASSERT_EQ(kill(tool.pid(), SIGINT), 0);
+  ASSERT_TRUE(WaitUntilHandled(tool.pid(), SIGINT));
+  ASSERT_EQ(kill(tool.pid(), SIGINT), 0);
+  const ChildResult r = tool.Finish();
+  close(fd);
+  EXPECT_EQ(r.signal, SIGINT) << "exit " << r.exitCode << ": " << r.err;
+  EXPECT_EQ(ReadFile(out), "the old picture");
+  const std::set<std::string> left = FolderEntries(folder);
+  ASSERT_EQ(left.size(), 2u);
+  EXPECT_EQ(std::next(left.begin())->rfind("out.ppm.tmp-" + std::to_string(tool.pid()) + "-", 0), 0u);
+
+  ASSERT_EQ(RunTool({"--no-correct", in, out}).exitCode, 0);
+  EXPECT_EQ(ReadFile(out), ReadFile(in));
+  EXPECT_EQ(FolderEntries(folder), (std::set<std::string>{"out.ppm"}));
 }
 
 TEST(CorrectFiles, NoCorrectNeedsNoEngineAndKeepsThePixels)

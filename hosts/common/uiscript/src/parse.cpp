@@ -2,12 +2,12 @@
 #include "uiscript/uiscript.h"
 
 #include "lvxtext/linetokens.h"
+#include "win32/textfile.h"
 
 #include <cctype>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
-#include <fstream>
 #include <sstream>
 
 namespace uiscript {
@@ -239,20 +239,18 @@ bool Parse(const std::string& text, const NamedTargets& names, Script* script, l
       problem = parser.Problem().empty() ? refused.message : parser.Problem();
     }
     script->steps.clear();
-    return lvxtext::Fail(error, "line " + std::to_string(number) + ": " + problem);
+    return lvxtext::Fail(error, "line " + std::to_string(number) + ": " + lvxtext::Printable(problem));
   }
   return true;
 }
 
 bool Load(const std::string& path, const NamedTargets& names, Script* script, lvxtext::Error* error)
 {
-  std::ifstream in(path, std::ios::binary);
-  if (!in)
-    return lvxtext::Fail(error, path + ": cannot be read");
-  std::ostringstream text;
-  text << in.rdbuf();
+  std::string text, reason;
+  if (!standin::ReadTextFile(path, kScriptFileLimit, &text, &reason))
+    return lvxtext::Fail(error, path + ": " + reason);
   lvxtext::Error problem;
-  if (!Parse(text.str(), names, script, &problem))
+  if (!Parse(text, names, script, &problem))
     return lvxtext::Fail(error, path + ": " + problem.message);
   return true;
 }

@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <filesystem>
 
 namespace uiscript {
 namespace {
@@ -105,14 +104,11 @@ bool Runner::Run(const Step& step)
   case Action::File: standin::QueueFileDialogAnswer(step.text.c_str()); break;
   case Action::FileCancel: standin::QueueFileDialogCancel(); break;
   case Action::Snapshot: {
-    // The file's folder is made when it is missing.
-    std::error_code ignored;
-    const std::filesystem::path folder = std::filesystem::path(step.text).parent_path();
-    if (!folder.empty())
-      std::filesystem::create_directories(folder, ignored);
+    // The folder must exist: a script makes no folders.
     const standin::SurfaceTarget what = screen ? standin::SurfaceTarget::Screen() : standin::SurfaceTarget::Whole(window);
-    if (!standin::SnapshotPng(what, step.text.c_str())) {
-      failure_ = "line " + std::to_string(step.line) + ": the snapshot " + step.text + " could not be written";
+    std::string why;
+    if (!standin::SnapshotPng(what, step.text.c_str(), &why)) {
+      failure_ = "line " + std::to_string(step.line) + ": the snapshot " + step.text + " could not be written: " + why;
       return false;
     }
     break;

@@ -137,7 +137,7 @@ TEST(Parse, LoadNamesTheFile)
   Script script;
   lvxtext::Error error;
   EXPECT_FALSE(Load(lvxtest::TempDir() + "/missing.ui", {}, &script, &error));
-  EXPECT_EQ(error.message, lvxtest::TempDir() + "/missing.ui: cannot be read");
+  EXPECT_EQ(error.message, lvxtest::TempDir() + "/missing.ui: cannot be read: No such file or directory");
 }
 
 TEST_F(Loop, EachIdlePointRunsUpToTheNextInputStep)

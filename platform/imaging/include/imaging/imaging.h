@@ -17,6 +17,10 @@
 
 #define LVX_IMAGING_API __attribute__((visibility("default")))
 
+namespace standin {
+class ReplacementFile;
+}
+
 namespace imaging {
 
 // Results: 1 is success, negative values are failures.
@@ -32,6 +36,7 @@ enum Status : int32_t {
   kErrorWrite = -8,       // the file could not be written in full
   kErrorCancelled = -9,   // the user cancelled a dialog
   kErrorNoSource = -10,   // there is no scanner source to select or acquire from
+  kErrorInterrupted = -11, // Ctrl-C or SIGTERM stopped a save (see win32/interrupts.h)
 };
 
 enum class FileFormat : int32_t {
@@ -143,13 +148,24 @@ LVX_IMAGING_API int32_t LoadMemory(const void* data, size_t size, Bitmap* bitmap
 // Writes the picture upright in the given format at bitsPerPixel 8 or 24,
 // converting as LoadFile does (0 keeps the bitmap's depth); quality (1..100)
 // is read by JPEG only. The file is written under a temporary name and
-// renamed into place, so a failed save leaves any earlier file at `path` as
-// it was.
+// renamed into place (standin::ReplacementFile), so a failed save leaves
+// any earlier file at `path` as it was, and only a regular file is ever
+// replaced (a folder or a device at `path` is kErrorOpen). Once Ctrl-C or
+// SIGTERM arrived (win32/interrupts.h) the save stops within one buffer of
+// output and returns kErrorInterrupted; the message then ends in
+// "interrupted".
 LVX_IMAGING_API int32_t SaveFile(const char* path, const Bitmap* bitmap, FileFormat format,
                                  int32_t bitsPerPixel, int32_t quality, std::string* error = nullptr);
 // The same keeping the bitmap's depth.
 LVX_IMAGING_API int32_t SaveFile(const char* path, const Bitmap* bitmap, FileFormat format,
                                  int32_t quality, std::string* error = nullptr);
+
+// Writes the picture as SaveFile does into `file`, which the caller opened
+// and commits or discards: the file is finished (flushed and synced) but
+// not renamed into place. On failure the caller discards it; the message
+// gives the reason without the path.
+LVX_IMAGING_API int32_t SaveToFile(standin::ReplacementFile* file, const Bitmap* bitmap, FileFormat format,
+                                   int32_t bitsPerPixel, int32_t quality, std::string* error = nullptr);
 
 // ---- Depth, rotation, transparency ----------------------------------------------
 

@@ -27,6 +27,11 @@ LVX_WIN32_API void ResetAllocationFaults();
 // failure paths free what they took.
 LVX_WIN32_API long LiveBlocks();
 
+// ---- Interrupts ---------------------------------------------------------------
+// Sets what InterruptSignal (win32/interrupts.h) answers, as if that signal
+// had arrived; 0 clears it. The handlers are not touched.
+LVX_WIN32_API void SetInterruptSignal(int signal);
+
 // ---- Paths and drives -------------------------------------------------------
 // MapPath and OpenFile: win32/paths.h.
 // Configures drive `letter` to map onto the host folder `hostRoot` with the
@@ -240,8 +245,12 @@ LVX_WIN32_API PixelView ViewPixels(SurfaceTarget target);
 // The colour at (x, y) of the target; CLR_INVALID outside it.
 LVX_WIN32_API COLORREF ReadPixel(SurfaceTarget target, int x, int y);
 // Writes the target's pixels as a 24-bit RGB PNG file (a Windows-style or
-// native path). False when the target is unknown or the file cannot be written.
-LVX_WIN32_API bool SnapshotPng(SurfaceTarget target, const char* path);
+// native path) through a temporary file renamed into place. Only a regular
+// file is ever replaced: a path that holds a folder, a device or a FIFO is
+// refused and left as it was, and so is an earlier file when the write
+// fails. The folder must exist. False, with the reason in `reason` when
+// given, when the target is unknown or the file cannot be written.
+LVX_WIN32_API bool SnapshotPng(SurfaceTarget target, const char* path, std::string* reason = nullptr);
 // Refills the screen's own surface (GetDC(NULL)), which is what the screen
 // shows where no window is, with the desktop colour (default teal 0, 128,
 // 128, also used whenever the surface is made anew).

@@ -15,8 +15,9 @@
 //   answer ok|cancel|yes|no          the next message box's answer
 //   file PATH                        the next file dialog chooses PATH
 //   file-cancel                      the next file dialog is cancelled
-//   snapshot T PATH                  T's whole window (or the screen) as PNG, its
-//                                    folder made when missing
+//   snapshot T PATH                  T's whole window (or the screen) as PNG; the
+//                                    folder must exist, and only a regular file
+//                                    is replaced
 // A target T is `screen` (screen coordinates), the title of a visible
 // top-level window in double quotes (the topmost of that title; while
 // windows are presented, a message box or file dialog that no `answer` or
@@ -28,6 +29,7 @@
 #include "lvxtext/error.h"
 #include "win32/win32.h"
 
+#include <cstddef>
 #include <functional>
 #include <map>
 #include <string>
@@ -67,7 +69,12 @@ using NamedTargets = std::map<std::string, std::function<HWND()>>;
 // (which may be null), for the first bad line; the script is then left
 // empty. `names` are the host's target names.
 bool Parse(const std::string& text, const NamedTargets& names, Script* script, lvxtext::Error* error);
-// Reads and parses the file; errors start with the path.
+// The largest script file read: a script a person writes is a few
+// kilobytes, and a megabyte is tens of thousands of steps.
+constexpr size_t kScriptFileLimit = size_t(1) << 20;
+// Reads and parses the file; errors start with the path. Only a regular
+// file of at most kScriptFileLimit bytes is read ("PATH: is a directory",
+// "PATH: not a regular file", "PATH: is larger than 1 MB").
 bool Load(const std::string& path, const NamedTargets& names, Script* script, lvxtext::Error* error);
 
 // The visible top-level window with this title, topmost first; null when
