@@ -71,17 +71,20 @@ ChildRun RunInChild(const std::function<int()>& work, long addressSpaceMb)
     } catch (...) {
       _exit(254);
     }
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    const long growth = usage.ru_maxrss - start;
-    if (write(channel[1], &growth, sizeof growth) != sizeof growth)
+    rusage self{}, children{};
+    getrusage(RUSAGE_SELF, &self);
+    getrusage(RUSAGE_CHILDREN, &children);
+    const long figures[2] = {self.ru_maxrss - start, children.ru_maxrss};
+    if (write(channel[1], figures, sizeof figures) != sizeof figures)
       _exit(255);
     _exit(result & 0xFF);
   }
   close(channel[1]);
-  long growth = -1;
-  if (read(channel[0], &growth, sizeof growth) == sizeof growth)
-    run.peakGrowthKb = growth;
+  long figures[2] = {-1, -1};
+  if (read(channel[0], figures, sizeof figures) == sizeof figures) {
+    run.peakGrowthKb = figures[0];
+    run.programsPeakKb = figures[1];
+  }
   close(channel[0]);
   int status = 0;
   if (waitpid(pid, &status, 0) == pid && WIFEXITED(status)) {

@@ -10,6 +10,7 @@ struct ChildRun {
   bool exited = false;      // the child ended by returning from the work
   int result = -1;          // what the work returned, 0..255 (254: it threw)
   long peakGrowthKb = -1;   // the child's peak resident set above its resident set at the start, in kB
+  long programsPeakKb = -1; // the largest peak resident set of the processes the work ran and waited for, in kB
 };
 
 // Forks, runs `work` in the child and waits for it. With addressSpaceMb > 0
