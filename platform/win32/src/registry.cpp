@@ -158,7 +158,6 @@ void Load(State& state)
     return;
   }
   struct stat st;
-  std::string text;
   bool readable = fstat(fd, &st) == 0;
   if (readable) {
     state.stamp = FileStamp{true, st.st_dev, st.st_ino, st.st_size, st.st_mtim};
@@ -168,21 +167,27 @@ void Load(State& state)
     refuse(state.path, "the file is larger than " + std::to_string(standin::detail::kMaxStoreBytes >> 20) + " MB");
     return;
   }
-  char buffer[65536];
-  while (readable) {
-    const ssize_t n = read(fd, buffer, sizeof buffer);
+  // The whole file in one buffer of its size, read over without being
+  // cleared first. A file that changed size meanwhile is read as far as it
+  // goes; its new stamp has it read again at the next call.
+  const size_t size = readable ? static_cast<size_t>(st.st_size) : 0;
+  const std::unique_ptr<char[]> buffer(new char[size + 1]);
+  size_t got = 0;
+  while (readable && got < size) {
+    const ssize_t n = read(fd, buffer.get() + got, size - got);
     if (n < 0 && errno == EINTR)
       continue;
-    readable = n >= 0 && text.size() + static_cast<size_t>(n) <= standin::detail::kMaxStoreBytes;
+    readable = n >= 0;
     if (n <= 0)
       break;
-    text.append(buffer, static_cast<size_t>(n));
+    got += static_cast<size_t>(n);
   }
   close(fd);
   if (!readable) {
     refuse(state.path, "cannot be read");
     return;
   }
+  const std::string_view text(buffer.get(), got);
   int line = 0;
   std::string error;
   if (!standin::detail::Parse(text, *state.tree, line, error)) {
