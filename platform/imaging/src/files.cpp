@@ -191,7 +191,7 @@ uint64_t MemoryReadLimit()
 
 std::string TooLargeToRead(uint64_t size)
 {
-  return "the file holds more than " + std::to_string(size) + " bytes, more than any picture within the pixel limit of " +
+  return "the file is larger than the " + std::to_string(size) + " bytes any picture within the pixel limit of " +
          std::to_string(MaxPixels()) + " needs (raise it with --max-pixels N or " + kMaxPixelsVariable + ")";
 }
 

@@ -199,7 +199,7 @@ int32_t ReadTiff(FILE* file, Bitmap* out, int32_t* sampleBits, std::string* erro
   const int64_t limit = MaxPixels();
   const int64_t budget = limit > 0 ? std::max<int64_t>(limit, int64_t{8} << 20) * 8 : 0;
   Messages messages;
-  Handle tif(Open("r", file, &messages, static_cast<tmsize_t>(std::min<int64_t>(budget, INT64_MAX / 2))), TIFFClose);
+  Handle tif(Open("r", file, &messages, static_cast<tmsize_t>(budget)), TIFFClose);
   if (!tif)
     return Fail(error, kErrorCorrupt, "damaged TIFF header (" + Why(messages, "cannot open") + ")");
   uint32_t width = 0, height = 0;
