@@ -11,6 +11,12 @@
 
 namespace lvxfuzz {
 
+// The pixel limit of the harnesses that load pictures: low enough that every
+// allocation a picture within it needs stays far below the run's
+// -malloc_limit_mb, so that only an allocation sized by a header before the
+// limit was checked can reach that.
+constexpr int64_t kFuzzMaxPixels = 4000000;
+
 // A folder of this process's own, on a memory file system when there is one.
 inline const std::string& ScratchFolder()
 {

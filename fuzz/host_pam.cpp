@@ -1,7 +1,15 @@
 // lumivex-host's PAM reader, on the bytes of a whole file.
+#include "fuzzinput.h"
+#include "imaging/imaging.h"
 #include "image.h"
 
 #include <cstdlib>
+
+extern "C" int LLVMFuzzerInitialize(int*, char***)
+{
+  imaging::SetMaxPixels(lvxfuzz::kFuzzMaxPixels);
+  return 0;
+}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

@@ -1,8 +1,17 @@
 // Image files from memory through the imaging library, as the programs load
-// them: every format it sniffs, at each depth a caller may ask for.
+// them: every format it sniffs, at each depth a caller may ask for; and the
+// same bytes as a file, which must load to the same picture or fail too.
+#include "fuzzinput.h"
 #include "imaging/imaging.h"
 
 #include <cstdlib>
+#include <cstring>
+
+extern "C" int LLVMFuzzerInitialize(int*, char***)
+{
+  imaging::SetMaxPixels(lvxfuzz::kFuzzMaxPixels);
+  return 0;
+}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
@@ -21,6 +30,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     } else if (status >= 0 || why.empty() || bitmap.data) {
       std::abort(); // a failure is negative, says why and leaves the record empty
     }
+    if (bits != 0)
+      continue;
+    // A file is decoded as it is read (a BMP file read whole): the picture
+    // must be the one the bytes in memory give.
+    static const std::string path = lvxfuzz::ScratchFolder() + "/input.img";
+    lvxfuzz::WriteFile(path, data, size);
+    imaging::Bitmap fromFile;
+    const int32_t fileStatus = imaging::LoadFile(path.c_str(), &fromFile, bits, &why);
+    if ((fileStatus == imaging::kSuccess) != (status == imaging::kSuccess) ||
+        (status == imaging::kSuccess &&
+         (fromFile.width != bitmap.width || fromFile.height != bitmap.height ||
+          fromFile.bitsPerPixel != bitmap.bitsPerPixel ||
+          std::memcmp(fromFile.data, bitmap.data, static_cast<size_t>(bitmap.bytesPerLine) * bitmap.height) != 0)))
+      std::abort();
   }
   return 0;
 }

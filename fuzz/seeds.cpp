@@ -18,6 +18,8 @@
 #include <string>
 #include <vector>
 
+#include <zlib.h>
+
 namespace {
 
 std::string g_out;
@@ -71,6 +73,23 @@ void ImageFiles()
   // Hand-made: 16-bit samples and a small maxval, which nothing of ours writes.
   Write(folder + "/wide.pgm", std::string("P5\n2 1\n65535\n\x12\x34\xff\xfe", 17));
   Write(folder + "/maxval15.ppm", std::string("P6 # note\n1 1\n15\n\x0f\x07\x00", 20));
+  // Hostile headers: 4.29 GB and 3.2 GB of samples claimed by 21 and 19
+  // bytes, and a PNG of 32000 x 20000 pixels whose image data has barely
+  // begun. Each must be refused before anything of the claimed size exists.
+  Write(folder + "/claim-21.ppm", "P6 715000000\n1\n65535\n");
+  Write(folder + "/claim-19.ppm", "P6 535643663\n\n1 534");
+  std::string png = "\x89PNG\r\n\x1a\n";
+  std::string chunk = "IHDR";
+  for (const uint32_t v : {32000u, 20000u})
+    for (int shift = 24; shift >= 0; shift -= 8)
+      chunk += static_cast<char>(v >> shift);
+  chunk += std::string("\x08\x02\x00\x00\x00", 5); // 8-bit RGB, deflate, no filter, not interlaced
+  const uint32_t crc = static_cast<uint32_t>(crc32(0, reinterpret_cast<const Bytef*>(chunk.data()), 17));
+  png += std::string("\x00\x00\x00\x0d", 4) + chunk;
+  for (int shift = 24; shift >= 0; shift -= 8)
+    png += static_cast<char>(crc >> shift);
+  png += std::string("\x00\x00\x00\x02IDAT\x78\x9c", 10);
+  Write(folder + "/claim-32000x20000.png", png);
 }
 
 void HostFiles()

@@ -5,6 +5,12 @@
 #include "qvcommon/qvfilespec.h"
 #include "qvcommon/qvimage.h"
 
+extern "C" int LLVMFuzzerInitialize(int*, char***)
+{
+  imaging::SetMaxPixels(lvxfuzz::kFuzzMaxPixels);
+  return 0;
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
   static const std::string path = lvxfuzz::ScratchFolder() + "/input.twl";

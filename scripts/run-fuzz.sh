@@ -6,6 +6,9 @@
 # fuzz/corpus/ are only read); a crash, sanitizer report, leak or timeout is
 # kept in build-fuzz/crashes/ and fails the run. Each harness's output is in
 # build-fuzz/logs/<harness>.log; the last lines say how many inputs it ran.
+# Memory is held low (-rss_limit_mb and -malloc_limit_mb of 512): the harnesses
+# that load pictures lower the pixel limit so far that only an allocation
+# sized by a hostile header, before the limit was checked, can reach it.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 seconds="${1:-60}"
@@ -18,7 +21,8 @@ cmake -S "$root" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 cmake --build "$dir" -j"$(nproc)"
 
 mkdir -p "$dir/crashes" "$dir/logs"
-export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:${ASAN_OPTIONS:-}"
+# A small quarantine keeps AddressSanitizer's own memory well inside the limit.
+export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:quarantine_size_mb=64:${ASAN_OPTIONS:-}"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1:${UBSAN_OPTIONS:-}"
 harnesses=()
 for seeds in "$root"/fuzz/corpus/*/; do
@@ -31,7 +35,7 @@ for name in "${harnesses[@]}"; do
   # -close_fd_mask=3: the readers' own messages stay out of the log; the
   # fuzzer's and the sanitizers' reports still reach it.
   "$dir/bin/$name" "$dir/corpus/$name" "$root/fuzz/corpus/$name" \
-    -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 -close_fd_mask=3 \
+    -max_total_time="$seconds" -timeout=10 -rss_limit_mb=512 -malloc_limit_mb=512 -print_final_stats=1 -close_fd_mask=3 \
     -artifact_prefix="$dir/crashes/$name-" >"$dir/logs/$name.log" 2>&1 &
   pids+=($!)
 done

@@ -1,10 +1,12 @@
 // The native ".twl" reader on files built here byte by byte: header byte
 // order, the embedded image, both preview forms, and failure roads that
 // close their file and release their blocks.
+#include "lvxtest/childrun.h"
 #include "lvxtest/testenv.h"
 #include "qvcommon/qvfilespec.h"
 #include "qvcommon/qvimage.h"
 #include "qvcommon/qvtwlfile.h"
+#include "imaging/imaging.h"
 #include "win32/automation.h"
 
 #include <gtest/gtest.h>
@@ -150,6 +152,33 @@ TEST(TWLFile, BadOffsetsAndLengthsFailBeforeAllocatingTheData)
   }
   EXPECT_EQ(standin::LiveBlocks(), blocks);
   EXPECT_EQ(OpenFiles(), files);
+}
+
+TEST(TWLFile, EmbeddedImagesAreHeldToThePixelLimitAndTheirOwnBytes)
+{
+  // The data block is bounded by the file; the embedded image's header is
+  // then judged before its pixels are allocated. A 21-byte PPM claiming
+  // 4.29 GB of samples fails in a child whose address space may grow by
+  // 128 MB only, whatever the limit.
+  const Bytes claim = {'P', '6', ' ', '7', '1', '5', '0', '0', '0', '0', '0', '0', '\n', '1', '\n',
+                       '6', '5', '5', '3', '5', '\n'};
+  QVFileSpec hostile(Write("claim.twl", Twl(16, Preview(false), claim)).c_str());
+  for (const int64_t limit : {int64_t{0}, int64_t{1000000000000}}) {
+    imaging::SetMaxPixels(limit);
+    const lvxtest::ChildRun run = lvxtest::RunInChild([&] { return QVImage(hostile, 0, false).error ? 0 : 1; }, 128);
+    ASSERT_TRUE(run.exited);
+    EXPECT_EQ(run.result, 0);
+    EXPECT_LT(run.peakGrowthKb, 64 * 1024);
+  }
+
+  // A sound embedded image of 2 pixels against limits of 1 and 2.
+  QVFileSpec small(Write("small.twl", Twl(16, Preview(false), kEmbedded)).c_str());
+  imaging::SetMaxPixels(1);
+  EXPECT_TRUE(QVImage(small, 0, false).error);
+  EXPECT_FALSE(QVImage(small, 0, true).error) << "the 64 x 64 preview is not the embedded image";
+  imaging::SetMaxPixels(2);
+  EXPECT_FALSE(QVImage(small, 0, false).error);
+  imaging::SetMaxPixels(0);
 }
 
 TEST(TWLFile, AllocationFailuresLeaveNothingBehind)

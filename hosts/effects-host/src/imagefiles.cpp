@@ -36,7 +36,7 @@ std::unique_ptr<QVImage> ReadImage(const std::string& path, bool grey, lvxtext::
   imaging::Bitmap bitmap;
   std::string why;
   if (imaging::LoadFile(path.c_str(), &bitmap, grey ? 8 : 0, &why) != imaging::kSuccess) {
-    lvxtext::Fail(error, path + ": " + why);
+    lvxtext::Fail(error, why); // the library's reason names the file
     return nullptr;
   }
   std::unique_ptr<QVImage> image(new (std::nothrow) QVImage(&bitmap));
@@ -64,6 +64,17 @@ bool WriteImage(const std::string& path, const QVImage& image, int quality, lvxt
   return true;
 }
 
+namespace {
+
+std::string FormatZoom(double zoom)
+{
+  char text[32];
+  std::snprintf(text, sizeof text, "%g", zoom);
+  return text;
+}
+
+} // namespace
+
 double ViewSide(int32_t side, double zoom) { return std::max(1.0, std::floor(side * zoom)); }
 
 std::unique_ptr<QVViewImage> MakeView(QVVirtualImage* source, double zoom, lvxtext::Error* error)
@@ -71,12 +82,19 @@ std::unique_ptr<QVViewImage> MakeView(QVVirtualImage* source, double zoom, lvxte
   const double w = ViewSide(source->baseWidth, zoom);
   const double h = ViewSide(source->baseHeight, zoom);
   std::unique_ptr<QVViewImage> view;
+  // A view is one more copy of the picture: the pixel limit holds for it too.
+  std::string why;
+  if (w <= INT32_MAX && h <= INT32_MAX &&
+      imaging::CheckPixels(static_cast<int64_t>(w), static_cast<int64_t>(h), &why) != imaging::kSuccess) {
+    lvxtext::Fail(error, "the view at zoom " + FormatZoom(zoom) + ": " + why);
+    return nullptr;
+  }
   if (w <= INT32_MAX && h <= INT32_MAX)
     view.reset(new (std::nothrow)
                    QVViewImage(static_cast<int32_t>(w), static_cast<int32_t>(h), zoom, 0, 0, source));
   if (!view || view->error || !view->HasPixels()) {
     char text[160];
-    std::snprintf(text, sizeof text, "the %.0fx%.0f view at zoom %g cannot be made", w, h, zoom);
+    std::snprintf(text, sizeof text, "the %.0fx%.0f view at zoom %s cannot be made", w, h, FormatZoom(zoom).c_str());
     lvxtext::Fail(error, text);
     return nullptr;
   }

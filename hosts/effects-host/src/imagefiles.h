@@ -27,7 +27,8 @@ bool WriteImage(const std::string& path, const QVImage& image, int quality, lvxt
 double ViewSide(int32_t side, double zoom);
 // The view of the source at the zoom: max(1, floor(W * zoom)) by
 // max(1, floor(H * zoom)) pixels from the top left. Null, with the reason,
-// when it cannot be made (too large, or no memory).
+// when it cannot be made (more pixels than the imaging library's limit, too
+// large, or no memory).
 std::unique_ptr<QVViewImage> MakeView(QVVirtualImage* source, double zoom, lvxtext::Error* error);
 
 } // namespace lvfx

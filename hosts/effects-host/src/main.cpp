@@ -2,6 +2,7 @@
 // effects host would. This file only reads the options; see program.h.
 #include "lvxtext/error.h"
 #include "program.h"
+#include "imaging/imaging.h"
 #include "win32/automation.h"
 
 #include <cerrno>
@@ -30,6 +31,8 @@ const char kUsage[] =
     "  --report FILE      write the controls, undo stacks, redraws and final values\n"
     "  --times            print the time of each step on stderr\n"
     "  --quality N        JPEG quality 1..100 (default 92)\n"
+    "  --max-pixels N     refuse an INPUT, mask or view of more than N pixels (default:\n"
+    "                     $LUMIVEX_MAX_PIXELS, else 250000000)\n"
     "  --ui-script FILE   work the effect's panel and preview windows with FILE's input\n"
     "  --snapshot DIR     save the windows as DIR/panel.png and DIR/preview.png\n"
     "  --interactive      show the panel and preview on the X display and wait for Apply\n"
@@ -59,7 +62,7 @@ try {
     const bool takesValue = event ? eventTakesValue
                                   : arg == "--events" || arg == "--zoom" || arg == "--mask" || arg == "--mask-mode" ||
                                         arg == "--report" || arg == "--quality" || arg == "--ui-script" ||
-                                        arg == "--snapshot";
+                                        arg == "--snapshot" || arg == "--max-pixels";
     if (takesValue && i + 1 >= argc)
       return Usage(arg + " needs a value");
     const std::string value = takesValue ? argv[++i] : "";
@@ -92,6 +95,11 @@ try {
       if (!lvfx::ParseInt(value, &n) || n < 1 || n > 100)
         return Usage("--quality needs a number from 1 to 100");
       options.quality = n;
+    } else if (arg == "--max-pixels") {
+      int64_t pixels = 0;
+      if (!imaging::ParseMaxPixels(value.c_str(), &pixels))
+        return Usage("--max-pixels needs a whole number of pixels from 1 to 1000000000000000");
+      options.maxPixels = pixels;
     } else if (arg == "--ui-script") {
       options.uiScript = value;
     } else if (arg == "--snapshot") {

@@ -83,6 +83,8 @@ bool ResolveSliderNames(std::vector<HostEvent>* events, const ControlModel& cont
 int RunProgram(const ProgramOptions& options)
 {
   standin::CatchInterrupts();
+  if (options.maxPixels)
+    imaging::SetMaxPixels(*options.maxPixels);
   lvxtext::Error error;
   std::vector<HostEvent> events;
   imaging::FileFormat format;

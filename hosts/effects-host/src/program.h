@@ -4,6 +4,7 @@
 // or through the windows with a UI script), run it and write the result.
 #include "events.h"
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -37,6 +38,9 @@ struct ProgramOptions {
   std::optional<std::string> uiScript;
   std::optional<std::string> snapshotDir;
   bool interactive = false; // the windows wait for a person at the display
+  // The imaging library's pixel limit for this run (the input, the mask and
+  // the view); none: its own choice.
+  std::optional<int64_t> maxPixels;
 };
 
 // Messages go to stderr. Returns the exit status.

@@ -7,6 +7,7 @@
 #include "report.h"
 #include "session.h"
 
+#include "lvxtest/childrun.h"
 #include "qvcommon/qvviewimage.h"
 #include "qvcommon/qvvirtualimage.h"
 
@@ -242,6 +243,39 @@ TEST_F(Program, TheToolsOptionsAndExitStatuses)
   EXPECT_NE(refused.second.find("EffectDo(0) returned 0 instead of 1"), std::string::npos) << refused.second;
   EXPECT_FALSE(Exists(Temp("d.png")));
   EXPECT_FALSE(Exists(Temp("b.png")));
+}
+
+TEST_F(Program, HostileImagesAreRefusedInLittleMemoryAndTheLimitHoldsForTheView)
+{
+  // 21 bytes claiming 4.29 GB: status 3 and a small program.
+  Write(Temp("hostile.ppm"), "P6 715000000\n1\n65535\n");
+  const lvxtest::ChildRun run = lvxtest::RunInChild(
+      [&] { return RunTool("Despeckle " + Temp("hostile.ppm") + " " + Temp("h.png")).first; });
+  ASSERT_TRUE(run.exited);
+  EXPECT_EQ(run.result, 3);
+  EXPECT_LT(run.programsPeakKb, 200 * 1024);
+  const auto hostile = RunTool("Despeckle " + Temp("hostile.ppm") + " " + Temp("h.png"));
+  EXPECT_NE(hostile.second.find("effects-host: '" + Temp("hostile.ppm") + "': truncated PPM/PGM data"),
+            std::string::npos)
+      << hostile.second;
+
+  // The 40 x 30 picture against limits of 1199 and 1200 pixels; its view at
+  // zoom 2 is one more copy, of 4800 pixels.
+  const std::string flat = Flat();
+  const auto low = RunTool("--max-pixels 1199 Despeckle " + flat + " " + Temp("h.png"));
+  EXPECT_EQ(low.first, 3);
+  EXPECT_NE(low.second.find("1200 pixels (40 x 30) is more than the limit of 1199 (raise it with --max-pixels N"),
+            std::string::npos)
+      << low.second;
+  const auto zoomed = RunTool("--max-pixels 1200 --zoom 2 Despeckle " + flat + " " + Temp("h.png"));
+  EXPECT_EQ(zoomed.first, 3);
+  EXPECT_NE(zoomed.second.find("the view at zoom 2: 4800 pixels (80 x 60) is more than the limit of 1200"),
+            std::string::npos)
+      << zoomed.second;
+  EXPECT_EQ(RunTool("--max-pixels 0 Despeckle " + flat + " " + Temp("h.png")).first, 3);
+  EXPECT_FALSE(Exists(Temp("h.png")));
+  EXPECT_EQ(RunTool("--max-pixels 4800 --zoom 2 Despeckle " + flat + " " + Temp("h.png")).first, 0);
+  EXPECT_TRUE(Exists(Temp("h.png")));
 }
 
 TEST_F(Program, TheOutputHasTheViewsSize)

@@ -7,10 +7,15 @@
 #include "imaging/imaging.h"
 #include "win32/replacementfile.h"
 
+#include <algorithm>
 #include <cctype>
-#include <fstream>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <map>
+#include <memory>
 #include <sstream>
+#include <string_view>
 #include <sys/stat.h>
 
 namespace lvhost {
@@ -113,34 +118,76 @@ int16_t HostImage::ColorPlanes() const
   return mode == plugInModeGrayScale ? 1 : mode == plugInModeCMYKColor ? 4 : 3;
 }
 
-bool ParsePam(const std::string& bytes, HostImage* image, lvxtext::Error* error)
+namespace {
+
+// What a PAM header says, and where the samples start.
+struct PamHeader {
+  int32_t width = 0;
+  int32_t height = 0;
+  TupleType type{};
+  size_t dataAt = 0;
+
+  uint64_t DataBytes() const
+  {
+    return static_cast<uint64_t>(width) * static_cast<uint64_t>(height) * static_cast<uint64_t>(type.depth);
+  }
+};
+
+bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f'; }
+
+// The words of one header line.
+std::vector<std::string_view> Words(std::string_view line)
 {
-  std::istringstream in(bytes);
-  std::string line;
-  // Header lines may end in CR LF: the carriage return is white space.
-  auto trimmed = [](std::string& text) {
-    if (!text.empty() && text.back() == '\r')
-      text.pop_back();
+  std::vector<std::string_view> words;
+  size_t i = 0;
+  while (i < line.size()) {
+    while (i < line.size() && IsSpace(line[i]))
+      ++i;
+    const size_t start = i;
+    while (i < line.size() && !IsSpace(line[i]))
+      ++i;
+    if (i > start)
+      words.push_back(line.substr(start, i - start));
+  }
+  return words;
+}
+
+// Parses the header at the start of `text`: lines of KEY VALUE up to the
+// line ENDHDR, which must end in a newline; blank lines and lines whose
+// first word starts with '#' are skipped. The sizes are held to the host's
+// sides and the imaging library's pixel limit; the samples are not looked at.
+bool ParsePamHeader(std::string_view text, PamHeader* header, lvxtext::Error* error)
+{
+  size_t at = 0;
+  // Reads the next line without its newline; false when none is complete.
+  auto nextLine = [&](std::string_view* line) {
+    const size_t end = text.find('\n', at);
+    if (end == std::string_view::npos)
+      return false;
+    *line = text.substr(at, end - at);
+    at = end + 1;
+    return true;
   };
-  if (!std::getline(in, line) || (trimmed(line), line != "P7"))
+  std::string_view line;
+  if (!nextLine(&line) || (line.size() && line.back() == '\r' ? line.substr(0, line.size() - 1) : line) != "P7")
     return Fail(error, "not a PAM file");
   std::map<std::string, std::string> fields;
   bool ended = false;
-  while (!ended && std::getline(in, line)) {
-    trimmed(line);
-    std::istringstream words(line);
-    std::string key, value, extra;
-    if (!(words >> key) || key[0] == '#')
+  while (!ended && nextLine(&line)) {
+    const std::vector<std::string_view> words = Words(line);
+    if (words.empty() || words[0][0] == '#')
       continue;
+    const std::string key(words[0]);
     if (key == "ENDHDR") {
       ended = true;
       continue;
     }
-    if (!(words >> value) || (words >> extra))
-      return Fail(error, "PAM header line '" + line + "' is not KEY VALUE");
+    std::string shown(line.size() && line.back() == '\r' ? line.substr(0, line.size() - 1) : line);
+    if (words.size() != 2)
+      return Fail(error, "PAM header line '" + shown + "' is not KEY VALUE");
     if (key != "WIDTH" && key != "HEIGHT" && key != "DEPTH" && key != "MAXVAL" && key != "TUPLTYPE")
       return Fail(error, "unknown PAM header field " + key);
-    if (!fields.emplace(key, value).second)
+    if (!fields.emplace(key, std::string(words[1])).second)
       return Fail(error, "PAM header field " + key + " given twice");
   }
   if (!ended || fields.size() != 5)
@@ -165,16 +212,72 @@ bool ParsePam(const std::string& bytes, HostImage* image, lvxtext::Error* error)
     return Fail(error, "PAM DEPTH does not match TUPLTYPE " + type->first);
   if (!CheckSize(width, height, error))
     return false;
-  const std::streamoff start = in.tellg();
-  const uint64_t expected = static_cast<uint64_t>(width) * static_cast<uint64_t>(height) * static_cast<uint64_t>(depth);
-  if (start < 0 || bytes.size() - static_cast<size_t>(start) != expected)
-    return Fail(error, "PAM data is not exactly WIDTH x HEIGHT x DEPTH bytes");
+  header->width = static_cast<int32_t>(width);
+  header->height = static_cast<int32_t>(height);
+  header->type = type->second;
+  header->dataAt = at;
+  return true;
+}
+
+// The raw format's checks after the header: exactly the bytes it asks for
+// (given the whole file's size), then the pixel limit.
+bool CheckPamData(const PamHeader& header, uint64_t fileSize, lvxtext::Error* error)
+{
+  if (fileSize < header.dataAt || fileSize - header.dataAt != header.DataBytes())
+    return Fail(error, "PAM data is not exactly WIDTH x HEIGHT x DEPTH bytes (" + std::to_string(header.DataBytes()) +
+                           " bytes; the file holds " +
+                           std::to_string(fileSize < header.dataAt ? 0 : fileSize - header.dataAt) + ")");
+  std::string why;
+  if (imaging::CheckPixels(header.width, header.height, &why) != imaging::kSuccess)
+    return Fail(error, why);
+  return true;
+}
+
+HostImage Prepared(const PamHeader& header)
+{
   HostImage out;
-  out.width = static_cast<int32_t>(width);
-  out.height = static_cast<int32_t>(height);
-  out.mode = type->second.mode;
-  out.alpha = type->second.alpha;
-  out.pixels.assign(bytes.begin() + start, bytes.end());
+  out.width = header.width;
+  out.height = header.height;
+  out.mode = header.type.mode;
+  out.alpha = header.type.alpha;
+  return out;
+}
+
+// The most bytes a PAM header may take in a file.
+constexpr size_t kMaxPamHeader = 64 * 1024;
+
+// Reads a PAM file: its header first, then, once the header's claims are
+// checked against the file's size and the pixel limit, the samples in one
+// read straight into the image.
+bool ReadPam(std::FILE* file, HostImage* image, lvxtext::Error* error)
+{
+  struct stat st;
+  if (fstat(fileno(file), &st) != 0 || !S_ISREG(st.st_mode))
+    return Fail(error, "not a regular file");
+  std::string head(std::min<uint64_t>(kMaxPamHeader, static_cast<uint64_t>(st.st_size)), '\0');
+  if (std::fread(head.data(), 1, head.size(), file) != head.size())
+    return Fail(error, std::string("cannot read: ") + std::strerror(errno));
+  PamHeader header;
+  if (!ParsePamHeader(head, &header, error) || !CheckPamData(header, static_cast<uint64_t>(st.st_size), error))
+    return false;
+  HostImage out = Prepared(header);
+  out.pixels.resize(header.DataBytes());
+  if (fseeko(file, static_cast<off_t>(header.dataAt), SEEK_SET) != 0 ||
+      std::fread(out.pixels.data(), 1, out.pixels.size(), file) != out.pixels.size())
+    return Fail(error, "PAM data is shorter than WIDTH x HEIGHT x DEPTH bytes");
+  *image = std::move(out);
+  return true;
+}
+
+} // namespace
+
+bool ParsePam(const std::string& bytes, HostImage* image, lvxtext::Error* error)
+{
+  PamHeader header;
+  if (!ParsePamHeader(bytes, &header, error) || !CheckPamData(header, bytes.size(), error))
+    return false;
+  HostImage out = Prepared(header);
+  out.pixels.assign(bytes.begin() + static_cast<std::ptrdiff_t>(header.dataAt), bytes.end());
   *image = std::move(out);
   return true;
 }
@@ -191,18 +294,15 @@ std::string FormatPam(const HostImage& image)
 
 bool ReadImage(const std::string& path, HostImage* image, lvxtext::Error* error)
 {
-  std::ifstream in(path, std::ios::binary);
-  if (!in)
+  const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"), std::fclose);
+  if (!file)
     return Fail(error, "cannot open " + path);
   char magic[2] = {};
-  in.read(magic, 2);
-  if (magic[0] != 'P' || magic[1] != '7')
+  if (std::fread(magic, 1, 2, file.get()) != 2 || magic[0] != 'P' || magic[1] != '7')
     return ReadFromLibrary(path, image, error);
-  std::string bytes;
-  if (!ReadWholeFile(path, &bytes, error))
-    return false;
+  std::rewind(file.get());
   lvxtext::Error why;
-  if (!ParsePam(bytes, image, &why))
+  if (!ReadPam(file.get(), image, &why))
     return Fail(error, path + ": " + why.message);
   return true;
 }

@@ -2,6 +2,7 @@
 // would. This file only reads the options; see program.h.
 #include "lvxtext/error.h"
 #include "program.h"
+#include "imaging/imaging.h"
 #include "win32/automation.h"
 
 #include <cstdio>
@@ -28,6 +29,8 @@ const char kUsage[] =
     "  --ui-script FILE drive the plug-in's windows with the steps in FILE\n"
     "  --times          print the time of each phase on stderr\n"
     "  --quality N      JPEG quality of OUTPUT, 1..100 (default 92)\n"
+    "  --max-pixels N   refuse an INPUT of more than N pixels (default: $LUMIVEX_MAX_PIXELS,\n"
+    "                   else 250000000)\n"
     "  --help, -h       print this and exit\n";
 
 int Usage(const std::string& problem)
@@ -70,7 +73,7 @@ try {
     }
     const bool takesValue = arg == "--plugin" || arg == "--replay" || arg == "--record" || arg == "--rect" ||
                             arg == "--screen" || arg == "--log" || arg == "--ui-script" ||
-                            arg == "--quality";
+                            arg == "--quality" || arg == "--max-pixels";
     if (takesValue && i + 1 >= argc)
       return Usage(arg + " needs a value");
     const char* value = takesValue ? argv[++i] : nullptr;
@@ -109,6 +112,11 @@ try {
       if (!Numbers(value, ',', 1, &n) || n[0] < 1 || n[0] > 100)
         return Usage("--quality needs a number from 1 to 100");
       options.jpegQuality = static_cast<int>(n[0]);
+    } else if (arg == "--max-pixels") {
+      int64_t pixels = 0;
+      if (!imaging::ParseMaxPixels(value, &pixels))
+        return Usage("--max-pixels needs a whole number of pixels from 1 to 1000000000000000");
+      options.maxPixels = pixels;
     } else if (arg.size() > 1 && arg[0] == '-') {
       return Usage("unknown option " + arg);
     } else {

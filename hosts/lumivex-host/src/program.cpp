@@ -6,6 +6,7 @@
 #include "outputs.h"
 #include "plugin.h"
 #include "targets.h"
+#include "imaging/imaging.h"
 #include "uiscript/uiscript.h"
 #include "win32/automation.h"
 #include "win32/interrupts.h"
@@ -81,6 +82,8 @@ int RunProgram(const ProgramOptions& options)
   const Clock::time_point begin = Clock::now();
   standin::EchoDialogs(true);
   standin::CatchInterrupts();
+  if (options.maxPixels)
+    imaging::SetMaxPixels(*options.maxPixels);
   const std::string pluginPath = options.plugin.empty() ? DefaultPluginPath() : options.plugin;
   if (pluginPath.empty())
     return Fail(kExitHostError, "no plug-in found: give --plugin PATH or set LUMIVEX_PLUGIN");

@@ -30,6 +30,9 @@ struct ProgramOptions {
   std::optional<std::string> uiScript;
   bool times = false;     // the phases' times on stderr
   int jpegQuality = 92;   // for JPEG output, 1..100
+  // The imaging library's pixel limit for this run (the input, and so every
+  // copy of it the host and the plug-in make); none: its own choice.
+  std::optional<int64_t> maxPixels;
 };
 
 // $LUMIVEX_PLUGIN, else LumivexPI in the build tree's library folder or next

@@ -4,6 +4,8 @@
 #include "host.h"
 #include "hosttest.h"
 #include "image.h"
+#include "imaging/imaging.h"
+#include "lvxtest/childrun.h"
 #include "lvxtest/testenv.h"
 #include "params.h"
 #include "programtest.h"
@@ -60,6 +62,58 @@ TEST(HostProgram, HelpPrintsTheUsageOnStandardOutput)
     EXPECT_EQ(RunHost(option + " --bogus >'" + Temp("usage.txt") + "'"), 0) << option;
     EXPECT_EQ(Contents(Temp("usage.txt")).rfind("usage: lumivex-host [options] INPUT OUTPUT\n", 0), 0u) << option;
   }
+}
+
+TEST(HostProgram, HostileImagesAreRefusedInLittleMemoryAndTheLimitCanBeMoved)
+{
+  // Headers claiming gigabytes the files do not hold: status 3, a clear
+  // message, and the host stays small.
+  const std::string pam = "P7\nWIDTH 30000\nHEIGHT 30000\nDEPTH 3\nMAXVAL 255\nTUPLTYPE RGB\nENDHDR\n";
+  const std::pair<std::string, std::string> files[] = {
+      {"a.ppm", "P6 715000000\n1\n65535\n"},
+      {"b.ppm", "P6 535643663\n\n1 534"},
+      {"c.pam", pam + "0123456789"},
+  };
+  for (const auto& [name, bytes] : files) {
+    SCOPED_TRACE(name);
+    std::ofstream(Temp(name), std::ios::binary) << bytes;
+    const std::string arguments = kPassthrough + "--auto " + Temp(name) + " " + Temp("o.png");
+    const lvxtest::ChildRun run = lvxtest::RunInChild([&] { return RunHost(arguments); });
+    ASSERT_TRUE(run.exited);
+    EXPECT_EQ(run.result, 3);
+    EXPECT_LT(run.programsPeakKb, 200 * 1024);
+  }
+  EXPECT_NE(Contents(Temp("stderr.txt")).find("PAM data is not exactly WIDTH x HEIGHT x DEPTH bytes (2700000000 bytes; "
+                                              "the file holds 10)"),
+            std::string::npos)
+      << Contents(Temp("stderr.txt"));
+
+  // A sound 4 x 3 PAM and PNG against limits of 11 and 12 pixels.
+  lvhost::HostImage rgb;
+  rgb.width = 4;
+  rgb.height = 3;
+  rgb.mode = plugInModeRGBColor;
+  rgb.pixels.assign(36, 9);
+  for (const char* name : {"small.pam", "small.png"}) {
+    SCOPED_TRACE(name);
+    ASSERT_TRUE(lvhost::WriteImage(Temp(name), rgb, nullptr));
+    std::remove(Temp("stderr.txt").c_str());
+    EXPECT_EQ(RunHost(kPassthrough + "--auto --max-pixels 11 " + Temp(name) + " " + Temp("o.png")), 3);
+    EXPECT_NE(Contents(Temp("stderr.txt")).find("12 pixels (4 x 3) is more than the limit of 11 (raise it with "
+                                                "--max-pixels N or LUMIVEX_MAX_PIXELS)"),
+              std::string::npos)
+        << Contents(Temp("stderr.txt"));
+    EXPECT_EQ(RunHost(kPassthrough + "--auto " + Temp(name) + " " + Temp("o.png"), "LUMIVEX_MAX_PIXELS=11"), 3);
+    EXPECT_FALSE(Exists(Temp("o.png")));
+    EXPECT_EQ(RunHost(kPassthrough + "--auto --max-pixels 12 " + Temp(name) + " " + Temp("o.png"),
+                      "LUMIVEX_MAX_PIXELS=11"),
+              0);
+    EXPECT_TRUE(Exists(Temp("o.png")));
+    std::remove(Temp("o.png").c_str());
+  }
+  for (const char* bad : {"0", "-1", "12x", "10000000000000000"})
+    EXPECT_EQ(RunHost(kPassthrough + "--auto --max-pixels " + bad + " " + Temp("small.png") + " " + Temp("o.png")), 3)
+        << bad;
 }
 
 TEST(HostProgram, ExitStatusFollowsThePluginsResult)

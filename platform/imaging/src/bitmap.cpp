@@ -18,6 +18,11 @@ int32_t Fail(std::string* error, int32_t status, const std::string& message)
   return status;
 }
 
+std::string WriteFailure(FILE* file, int savedErrno, const std::string& libraryMessage)
+{
+  return file && std::ferror(file) && savedErrno != 0 ? std::strerror(savedErrno) : libraryMessage;
+}
+
 bool HasPixels(const Bitmap* bitmap)
 {
   return bitmap && bitmap->data && bitmap->width > 0 && bitmap->height > 0 &&

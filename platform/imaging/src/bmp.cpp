@@ -5,6 +5,7 @@
 // given before touching it. RLE-compressed files are refused.
 #include "codecs.h"
 
+#include <cerrno>
 #include <bit>
 #include <cstring>
 #include <utility>
@@ -140,7 +141,9 @@ int32_t ParseHeader(const uint8_t* data, size_t size, Layout* l, std::string* er
     at += colours * entry;
   }
 
-  // Every row must be there in full except the last one's padding.
+  // Every row must be there in full except the last one's padding. A file
+  // that holds its rows is then held to the pixel limit; both come before
+  // the bitmap is allocated.
   const uint32_t offset = U32(data + 10);
   l->rowBytes = (l->width * b + 31) / 32 * 4;
   const uint64_t used = static_cast<uint64_t>((l->width * b + 7) / 8);
@@ -151,7 +154,7 @@ int32_t ParseHeader(const uint8_t* data, size_t size, Layout* l, std::string* er
       (rows > 1 && static_cast<uint64_t>(l->rowBytes) > (size - offset - used) / (rows - 1)))
     return Fail(error, kErrorCorrupt, "truncated BMP pixel data");
   l->pixels = offset;
-  return kSuccess;
+  return CheckPixels(l->width, l->height, error);
 }
 
 void DecodeRow(const Layout& l, const uint8_t* s, uint8_t* d, int32_t outBits)
@@ -184,6 +187,34 @@ void DecodeRow(const Layout& l, const uint8_t* s, uint8_t* d, int32_t outBits)
 }
 
 } // namespace
+
+int32_t CheckBmpClaims(const uint8_t* head, size_t n, uint64_t fileSize, std::string* error)
+{
+  if (n < kFileHeader + 16)
+    return kSuccess; // too short to say; the full read refuses it
+  const uint32_t headerSize = U32(head + kFileHeader);
+  const uint8_t* h = head + kFileHeader;
+  int64_t width = 0, height = 0;
+  uint32_t bits = 0;
+  if (headerSize == 12) {
+    width = U16(h + 4);
+    height = U16(h + 6);
+    bits = U16(h + 10);
+  } else if (headerSize >= 40) {
+    width = static_cast<int32_t>(U32(h + 4));
+    height = static_cast<int32_t>(U32(h + 8));
+    bits = U16(h + 14);
+  }
+  height = height < 0 ? -height : height;
+  if (width <= 0 || height <= 0 || bits == 0 || bits > 32)
+    return kSuccess; // the full read says what is wrong
+  // The rows alone, at the header's bits and without the last padding.
+  const uint64_t rowBytes = (static_cast<uint64_t>(width) * bits + 31) / 32 * 4;
+  const uint64_t used = (static_cast<uint64_t>(width) * bits + 7) / 8;
+  if (used > fileSize || static_cast<uint64_t>(height - 1) > (fileSize - used) / rowBytes)
+    return Fail(error, kErrorCorrupt, "truncated BMP pixel data");
+  return CheckPixels(width, height, error);
+}
 
 int32_t ReadBmp(const uint8_t* data, size_t size, Bitmap* out, std::string* error)
 {
@@ -235,7 +266,7 @@ int32_t WriteBmp(FILE* file, const Bitmap& bitmap, std::string* error)
     std::memcpy(row.data(), bitmap.Row(y), used);
     ok = std::fwrite(row.data(), 1, row.size(), file) == row.size();
   }
-  return ok ? kSuccess : Fail(error, kErrorWrite, "write error");
+  return ok ? kSuccess : Fail(error, kErrorWrite, WriteFailure(file, errno, "write error"));
 }
 
 } // namespace imaging::detail

@@ -24,6 +24,11 @@ int32_t NoThrow(std::string* error, Body&& body)
   }
 }
 
+// The reason a writer gives when a codec library reports an error while
+// writing `file`: the system's (savedErrno, "No space left on device") when
+// the file's error flag is set, else the library's message.
+std::string WriteFailure(FILE* file, int savedErrno, const std::string& libraryMessage);
+
 // True when the record holds pixels we can work on: 8 or 24 bits, positive
 // sizes and rows of exactly the padded length.
 bool HasPixels(const Bitmap* bitmap);
@@ -39,14 +44,23 @@ int32_t Convert(const Bitmap& src, int32_t bitsPerPixel, bool keepOrder, Bitmap*
 // Readers fill an empty bitmap at the file's natural depth (8 bits for grey
 // files, else 24) or, where they take wantBits (0 or 24), at that depth.
 // Those that can hold more than 8 bits per sample store the file's bits per
-// sample in *sampleBits (the others leave it at 8). The stream readers get the file positioned at its first byte; the memory
-// readers check every length against `size`. Writers get a freshly created
-// file and a top-down bitmap.
+// sample in *sampleBits (the others leave it at 8). Each checks the picture's
+// size against the pixel limit (CheckPixels) before it allocates anything
+// sized by the header. The stream readers get the file (or a memory stream)
+// positioned at its first byte and, where they need it, the stream's whole
+// size in bytes; the BMP reader checks every length against `size`. Writers
+// get a freshly created file and a top-down bitmap.
 int32_t ReadPng(FILE* file, int32_t wantBits, Bitmap* out, int32_t* sampleBits, std::string* error);
 int32_t ReadJpeg(FILE* file, int32_t wantBits, Bitmap* out, std::string* error);
-int32_t ReadPnm(FILE* file, int32_t wantBits, Bitmap* out, int32_t* sampleBits, std::string* error);
+int32_t ReadPnm(FILE* file, uint64_t streamSize, int32_t wantBits, Bitmap* out, int32_t* sampleBits,
+                std::string* error);
+int32_t ReadTiff(FILE* file, Bitmap* out, int32_t* sampleBits, std::string* error);
 int32_t ReadBmp(const uint8_t* data, size_t size, Bitmap* out, std::string* error);
-int32_t ReadTiff(const uint8_t* data, size_t size, Bitmap* out, int32_t* sampleBits, std::string* error);
+// What the first n bytes of a BMP file of fileSize bytes claim, checked
+// before the file is read whole: rows the file cannot hold are
+// kErrorCorrupt, a picture over the pixel limit kErrorTooLarge. Anything
+// this cannot judge passes, for ReadBmp to decide.
+int32_t CheckBmpClaims(const uint8_t* head, size_t n, uint64_t fileSize, std::string* error);
 
 int32_t WritePng(FILE* file, const Bitmap& bitmap, std::string* error);
 int32_t WriteJpeg(FILE* file, const Bitmap& bitmap, int32_t quality, std::string* error);

@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <memory>
 #include <utility>
 #include <vector>
 #include <fcntl.h>
@@ -21,6 +22,7 @@ using detail::Fail;
 enum class Kind { kUnknown, kPng, kJpeg, kPnm, kBmp, kTiff };
 
 constexpr size_t kSniffBytes = 8;
+constexpr size_t kBmpClaimBytes = 30; // the file header and the size fields of the info header
 
 Kind Sniff(const unsigned char* head, size_t n)
 {
@@ -46,37 +48,12 @@ std::string Quoted(const char* path) { return std::string("'") + path + "'"; }
 
 std::string ErrnoText(int err) { return std::strerror(err); }
 
-// Decodes a whole image file held in memory at the depth asked for.
-int32_t Decode(const uint8_t* data, size_t size, int32_t wantBits, Bitmap* bitmap, LoadInfo* info,
-               std::string* error)
+// Converts a decoded picture to the depth asked for and hands it over.
+int32_t Deliver(Bitmap& loaded, int32_t sampleBits, int32_t wantBits, Bitmap* bitmap, LoadInfo* info,
+                std::string* error)
 {
-  Bitmap loaded;
-  int32_t sampleBits = 8;
-  int32_t status = kSuccess;
-  const Kind kind = Sniff(data, size);
-  if (kind == Kind::kBmp) {
-    status = detail::ReadBmp(data, size, &loaded, error);
-  } else if (kind == Kind::kTiff) {
-    status = detail::ReadTiff(data, size, &loaded, &sampleBits, error);
-  } else if (kind == Kind::kUnknown) {
-    status = Fail(error, kErrorFormat, size == 0 ? "the file is empty" : "not a PNG, JPEG, BMP, TIFF, PPM or PGM file");
-  } else {
-    // The stream readers read the bytes through a read-only memory stream.
-    FILE* stream = fmemopen(const_cast<uint8_t*>(data), size, "rb");
-    if (!stream)
-      return Fail(error, kErrorNoMemory, "out of memory for a memory stream");
-    const int32_t streamBits = wantBits == 24 ? 24 : 0;
-    switch (kind) {
-    case Kind::kPng: status = detail::ReadPng(stream, streamBits, &loaded, &sampleBits, error); break;
-    case Kind::kJpeg: status = detail::ReadJpeg(stream, streamBits, &loaded, error); break;
-    default: status = detail::ReadPnm(stream, streamBits, &loaded, &sampleBits, error); break;
-    }
-    std::fclose(stream);
-  }
-  if (status != kSuccess)
-    return status;
   if (wantBits != 0 && wantBits != loaded.bitsPerPixel) {
-    status = detail::Convert(loaded, wantBits, true, &loaded, error);
+    const int32_t status = detail::Convert(loaded, wantBits, true, &loaded, error);
     if (status != kSuccess)
       return status;
   }
@@ -86,11 +63,110 @@ int32_t Decode(const uint8_t* data, size_t size, int32_t wantBits, Bitmap* bitma
   return kSuccess;
 }
 
+// Decodes a picture of a stream kind (PNG, JPEG, PPM/PGM, TIFF) from
+// `stream`, positioned at the file's first byte; the whole stream is `size`
+// bytes.
+int32_t DecodeStream(Kind kind, FILE* stream, uint64_t size, int32_t wantBits, Bitmap* bitmap, LoadInfo* info,
+                     std::string* error)
+{
+  Bitmap loaded;
+  int32_t sampleBits = 8;
+  int32_t status = kSuccess;
+  const int32_t streamBits = wantBits == 24 ? 24 : 0;
+  switch (kind) {
+  case Kind::kPng: status = detail::ReadPng(stream, streamBits, &loaded, &sampleBits, error); break;
+  case Kind::kJpeg: status = detail::ReadJpeg(stream, streamBits, &loaded, error); break;
+  case Kind::kPnm: status = detail::ReadPnm(stream, size, streamBits, &loaded, &sampleBits, error); break;
+  default: status = detail::ReadTiff(stream, &loaded, &sampleBits, error); break;
+  }
+  return status == kSuccess ? Deliver(loaded, sampleBits, wantBits, bitmap, info, error) : status;
+}
+
+// Decodes a whole image file held in memory at the depth asked for.
+int32_t Decode(const uint8_t* data, size_t size, int32_t wantBits, Bitmap* bitmap, LoadInfo* info,
+               std::string* error)
+{
+  const Kind kind = Sniff(data, size);
+  if (kind == Kind::kUnknown)
+    return Fail(error, kErrorFormat, size == 0 ? "the file is empty" : "not a PNG, JPEG, BMP, TIFF, PPM or PGM file");
+  if (kind == Kind::kBmp) {
+    Bitmap loaded;
+    const int32_t status = detail::ReadBmp(data, size, &loaded, error);
+    return status == kSuccess ? Deliver(loaded, 8, wantBits, bitmap, info, error) : status;
+  }
+  // The stream readers read the bytes through a read-only memory stream.
+  FILE* stream = fmemopen(const_cast<uint8_t*>(data), size, "rb");
+  if (!stream)
+    return Fail(error, kErrorNoMemory, "out of memory for a memory stream");
+  const int32_t status = DecodeStream(kind, stream, size, wantBits, bitmap, info, error);
+  std::fclose(stream);
+  return status;
+}
+
 int32_t CheckWantBits(int32_t wantBits, std::string* error)
 {
   if (wantBits != 0 && wantBits != 8 && wantBits != 24)
     return Fail(error, kErrorBadArgument, "bits per pixel must be 0, 8 or 24, not " + std::to_string(wantBits));
   return kSuccess;
+}
+
+// Closes a file on every road out.
+struct FileCloser {
+  void operator()(FILE* file) const { std::fclose(file); }
+};
+using OpenedFile = std::unique_ptr<FILE, FileCloser>;
+
+// The most bytes a file read into memory may have: what a picture at the
+// pixel limit needs with four 16-bit samples a pixel, and a megabyte for
+// headers. Nothing larger is read.
+uint64_t MemoryReadLimit()
+{
+  const int64_t limit = MaxPixels();
+  return (limit > 0 ? static_cast<uint64_t>(limit) * 8 : 0) + (uint64_t{1} << 20);
+}
+
+std::string TooLargeToRead(uint64_t size)
+{
+  return "the file is larger than the " + std::to_string(size) + " bytes any picture within the pixel limit of " +
+         std::to_string(MaxPixels()) + " needs (raise it with --max-pixels N or " + kMaxPixelsVariable + ")";
+}
+
+// Reads the rest of a file of unknown size (a pipe, a device) after the
+// `bytes` already read, up to MemoryReadLimit.
+int32_t ReadRest(FILE* file, std::vector<uint8_t>& bytes, std::string* error)
+{
+  const uint64_t most = MemoryReadLimit();
+  uint8_t chunk[65536];
+  size_t got;
+  while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) {
+    if (bytes.size() + got > most)
+      return Fail(error, kErrorTooLarge, TooLargeToRead(most));
+    bytes.insert(bytes.end(), chunk, chunk + got);
+  }
+  return std::ferror(file) ? Fail(error, kErrorOpen, "cannot read: " + ErrnoText(errno)) : kSuccess;
+}
+
+// Reads a whole BMP file of known size in one read into a buffer of that
+// size (not zero-filled: every byte is read over) and decodes it.
+int32_t DecodeWholeFile(FILE* file, uint64_t size, int32_t wantBits, Bitmap* bitmap, LoadInfo* info,
+                        std::string* error)
+{
+  // The header's claims are judged from its first bytes, before the buffer
+  // is allocated.
+  uint8_t head[kBmpClaimBytes];
+  const size_t n = std::fread(head, 1, sizeof head, file);
+  const int32_t status = detail::CheckBmpClaims(head, n, size, error);
+  if (status != kSuccess)
+    return status;
+  if (std::fseek(file, 0, SEEK_SET) != 0)
+    return Fail(error, kErrorOpen, "cannot read: " + ErrnoText(errno));
+  if (size > MemoryReadLimit())
+    return Fail(error, kErrorTooLarge, TooLargeToRead(MemoryReadLimit()));
+  const std::unique_ptr<uint8_t[]> bytes(new uint8_t[size]);
+  const size_t got = std::fread(bytes.get(), 1, size, file);
+  if (std::ferror(file))
+    return Fail(error, kErrorOpen, "cannot read: " + ErrnoText(errno));
+  return Decode(bytes.get(), got, wantBits, bitmap, info, error);
 }
 
 int32_t Load(const char* path, Bitmap* bitmap, int32_t wantBits, LoadInfo* info, std::string* error)
@@ -101,27 +177,31 @@ int32_t Load(const char* path, Bitmap* bitmap, int32_t wantBits, LoadInfo* info,
     return kErrorBadArgument;
 
   // Paths may be Windows paths ("C:\\x\\y.png"); the stand-in maps them.
-  FILE* file = standin::OpenFile(path, "rb");
+  const OpenedFile file(standin::OpenFile(path, "rb"));
   if (!file)
     return Fail(error, kErrorOpen, "cannot open " + Quoted(path) + ": " + ErrnoText(errno));
-  // The whole file is read once its first bytes name a type we know, so
-  // that a huge file of anything else is refused at once.
-  std::vector<uint8_t> bytes(kSniffBytes);
-  size_t n = std::fread(bytes.data(), 1, bytes.size(), file);
-  int32_t status = kSuccess;
+  // The first bytes name the type; a file of anything else is refused at
+  // once, however large.
+  std::vector<uint8_t> head(kSniffBytes);
+  head.resize(std::fread(head.data(), 1, head.size(), file.get()));
   std::string why;
-  if (n == bytes.size() && Sniff(bytes.data(), n) != Kind::kUnknown) {
-    uint8_t chunk[65536];
-    size_t got;
-    while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0)
-      bytes.insert(bytes.end(), chunk, chunk + got);
-    n = bytes.size();
-  }
-  if (std::ferror(file))
+  int32_t status = kSuccess;
+  struct stat st;
+  const Kind kind = Sniff(head.data(), head.size());
+  if (std::ferror(file.get())) {
     status = Fail(&why, kErrorOpen, "cannot read: " + ErrnoText(errno));
-  std::fclose(file);
-  if (status == kSuccess)
-    status = Decode(bytes.data(), n, wantBits, bitmap, info, &why);
+  } else if (kind == Kind::kUnknown) {
+    status = Decode(head.data(), head.size(), wantBits, bitmap, info, &why);
+  } else if (fstat(fileno(file.get()), &st) == 0 && S_ISREG(st.st_mode) && fseeko(file.get(), 0, SEEK_SET) == 0) {
+    // A file of known size: decoded as it is read, a BMP file read whole.
+    const uint64_t size = static_cast<uint64_t>(st.st_size);
+    status = kind == Kind::kBmp ? DecodeWholeFile(file.get(), size, wantBits, bitmap, info, &why)
+                                : DecodeStream(kind, file.get(), size, wantBits, bitmap, info, &why);
+  } else {
+    status = ReadRest(file.get(), head, &why);
+    if (status == kSuccess)
+      status = Decode(head.data(), head.size(), wantBits, bitmap, info, &why);
+  }
   return status == kSuccess ? kSuccess : Fail(error, status, Quoted(path) + ": " + why);
 }
 

@@ -3,6 +3,7 @@
 // decode function; nothing is printed and nothing exits.
 #include "codecs.h"
 
+#include <cerrno>
 #include <csetjmp>
 #include <cstdio>
 #include <string>
@@ -17,11 +18,13 @@ struct ErrorManager {
   jpeg_error_mgr base; // first: libjpeg hands us a pointer to it
   std::jmp_buf jump;
   char message[JMSG_LENGTH_MAX];
+  int systemError; // errno when libjpeg reported the error
 };
 
 [[noreturn]] void OnError(j_common_ptr cinfo)
 {
   auto* mgr = reinterpret_cast<ErrorManager*>(cinfo->err);
+  mgr->systemError = errno;
   (*cinfo->err->format_message)(cinfo, mgr->message);
   std::longjmp(mgr->jump, 1);
 }
@@ -53,6 +56,7 @@ void InstallErrorManager(ErrorManager* mgr)
   mgr->base.emit_message = OnMessage;
   mgr->base.output_message = Silent;
   mgr->message[0] = '\0';
+  mgr->systemError = 0;
 }
 
 // State changed after setjmp lives here, outside the frame that calls it.
@@ -110,7 +114,11 @@ void Decode(DecodeJob* job, FILE* file)
   if (!ChooseOutput(job))
     return;
   const int32_t bits = job->cinfo.out_color_space == JCS_GRAYSCALE ? 8 : 24;
-  // The size is checked before libjpeg allocates anything for the pixels.
+  // The size is checked before libjpeg allocates anything for the pixels
+  // (jpeg_start_decompress below).
+  job->status = CheckPixels(job->cinfo.image_width, job->cinfo.image_height, &job->message);
+  if (job->status != kSuccess)
+    return;
   job->status = Create(job->bitmap, static_cast<int32_t>(job->cinfo.image_width),
                        static_cast<int32_t>(job->cinfo.image_height), bits, &job->message);
   if (job->status != kSuccess)
@@ -144,7 +152,7 @@ void Encode(EncodeJob* job, FILE* file)
 {
   if (setjmp(job->err.jump)) {
     job->status = kErrorWrite;
-    job->message = job->err.message;
+    job->message = WriteFailure(file, job->err.systemError, job->err.message);
     return;
   }
   const Bitmap& bitmap = *job->bitmap;

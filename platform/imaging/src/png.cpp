@@ -5,6 +5,8 @@
 
 #include <png.h>
 
+#include <cerrno>
+
 
 namespace imaging::detail {
 namespace {
@@ -22,11 +24,13 @@ struct PngJob {
   int32_t status = kErrorCorrupt;
   std::string message;
   char libMessage[200] = {};
+  int systemError = 0; // errno when libpng reported the error
 };
 
 [[noreturn]] void OnError(png_structp png, png_const_charp message)
 {
   auto* job = static_cast<PngJob*>(png_get_error_ptr(png));
+  job->systemError = errno;
   std::snprintf(job->libMessage, sizeof job->libMessage, "%s", message ? message : "error");
   png_longjmp(png, 1);
 }
@@ -42,6 +46,11 @@ bool PrepareRead(PngJob* job)
   png_read_info(png, info);
   const png_uint_32 width = png_get_image_width(png, info);
   const png_uint_32 height = png_get_image_height(png, info);
+  // Nothing sized by the header exists before this check; libpng sizes its
+  // row buffers in png_read_update_info below.
+  job->status = CheckPixels(width, height, &job->message);
+  if (job->status != kSuccess)
+    return false;
   const int colorType = png_get_color_type(png, info);
   const bool grey = (colorType & PNG_COLOR_MASK_COLOR) == 0;
   job->fileBits = png_get_bit_depth(png, info);
@@ -88,7 +97,7 @@ void Encode(PngJob* job, FILE* file)
 {
   if (setjmp(png_jmpbuf(job->png))) {
     job->status = kErrorWrite;
-    job->message = job->libMessage;
+    job->message = WriteFailure(file, job->systemError, job->libMessage);
     return;
   }
   const Bitmap& bitmap = *job->source;

@@ -3,8 +3,10 @@
 // bytes per sample, most significant first.
 #include "codecs.h"
 
+#include <cerrno>
 #include <algorithm>
 #include <cctype>
+#include <memory>
 #include <utility>
 #include <vector>
 
@@ -44,7 +46,8 @@ int64_t ReadHeaderNumber(FILE* file, int64_t limit)
 
 } // namespace
 
-int32_t ReadPnm(FILE* file, int32_t wantBits, Bitmap* out, int32_t* sampleBits, std::string* error)
+int32_t ReadPnm(FILE* file, uint64_t streamSize, int32_t wantBits, Bitmap* out, int32_t* sampleBits,
+                std::string* error)
 {
   char magic[2];
   if (std::fread(magic, 1, 2, file) != 2 || magic[0] != 'P')
@@ -58,27 +61,43 @@ int32_t ReadPnm(FILE* file, int32_t wantBits, Bitmap* out, int32_t* sampleBits, 
   if (width <= 0 || height <= 0 || maxval <= 0)
     return Fail(error, kErrorCorrupt, "damaged PPM/PGM header");
 
+  // The header's claims are checked before anything sized by them exists:
+  // the exact byte count against what the stream holds, then the pixel limit.
+  const bool wide = maxval > 255;
+  const size_t samples = static_cast<size_t>(width) * (grey ? 1 : 3);
+  const size_t rowBytes = wide ? 2 * samples : samples;
+  const off_t headerEnd = ftello(file);
+  const uint64_t held = headerEnd >= 0 && static_cast<uint64_t>(headerEnd) <= streamSize
+                            ? streamSize - static_cast<uint64_t>(headerEnd)
+                            : 0;
+  // Divided, not multiplied: rows times their length may exceed 64 bits.
+  if (held / rowBytes < static_cast<uint64_t>(height))
+    return Fail(error, kErrorCorrupt,
+                "truncated PPM/PGM data (the header asks for " + std::to_string(height) + " rows of " +
+                    std::to_string(rowBytes) + " bytes, the file holds " + std::to_string(held) + " bytes)");
+  int32_t status = CheckPixels(width, height, error);
+  if (status != kSuccess)
+    return status;
+
   const int32_t bits = (grey && wantBits == 0) ? 8 : 24;
   Bitmap bitmap;
-  int32_t status = Create(&bitmap, static_cast<int32_t>(width), static_cast<int32_t>(height), bits, error);
+  status = Create(&bitmap, static_cast<int32_t>(width), static_cast<int32_t>(height), bits, error);
   if (status != kSuccess)
     return status;
 
   // Each row is read and scaled into the bitmap (8-bit rows straight into
   // it), then converted in place: B,G,R from R,G,B by swapping, grey to
   // B,G,R by widening from the right end. Scaling is v * 255 / maxval + 1/2,
-  // rounded down.
-  const bool wide = maxval > 255;
-  const size_t samples = static_cast<size_t>(width) * (grey ? 1 : 3);
+  // rounded down. The 16-bit row is overwritten by every read, so it is
+  // left uninitialised.
   std::vector<uint8_t> scale(static_cast<size_t>(maxval) + 1);
   for (int64_t v = 0; v <= maxval; ++v)
     scale[static_cast<size_t>(v)] = static_cast<uint8_t>((v * 255 * 2 + maxval) / (2 * maxval));
-  std::vector<uint8_t> wideRow(wide ? 2 * samples : 0);
+  const std::unique_ptr<uint8_t[]> wideRow(wide ? new uint8_t[rowBytes] : nullptr);
   for (int32_t y = 0; y < bitmap.height; ++y) {
     uint8_t* row = bitmap.Row(y);
-    uint8_t* read = wide ? wideRow.data() : row;
-    const size_t bytes = wide ? 2 * samples : samples;
-    if (std::fread(read, 1, bytes, file) != bytes)
+    uint8_t* read = wide ? wideRow.get() : row;
+    if (std::fread(read, 1, rowBytes, file) != rowBytes)
       return Fail(error, kErrorCorrupt, "truncated PPM/PGM data");
     for (size_t i = 0; i < samples; ++i) {
       const int64_t v = wide ? (int64_t{read[2 * i]} << 8 | read[2 * i + 1]) : read[i];
@@ -103,7 +122,7 @@ int32_t WritePnm(FILE* file, const Bitmap& bitmap, std::string* error)
 {
   const bool grey = bitmap.bitsPerPixel == 8;
   if (std::fprintf(file, "%s\n%d %d\n255\n", grey ? "P5" : "P6", bitmap.width, bitmap.height) < 0)
-    return Fail(error, kErrorWrite, "write error");
+    return Fail(error, kErrorWrite, WriteFailure(file, errno, "write error"));
   const size_t fileRow = static_cast<size_t>(bitmap.width) * (grey ? 1 : 3);
   unsigned char chunk[3 * 4096]; // R,G,B of up to 4096 pixels
   for (int32_t y = 0; y < bitmap.height; ++y) {
@@ -123,7 +142,7 @@ int32_t WritePnm(FILE* file, const Bitmap& bitmap, std::string* error)
       }
     }
     if (written != fileRow)
-      return Fail(error, kErrorWrite, "write error");
+      return Fail(error, kErrorWrite, WriteFailure(file, errno, "write error"));
   }
   return kSuccess;
 }

@@ -6,12 +6,12 @@
 #include "codecs.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdarg>
 #include <cstring>
 #include <memory>
 #include <utility>
 #include <vector>
-#include <sys/stat.h>
 
 #include <tiffio.h>
 
@@ -22,12 +22,14 @@ namespace {
 struct Messages {
   bool failed = false;
   char text[256] = {};
+  int systemError = 0; // errno at that error
 };
 
 int OnError(TIFF*, void* user, const char* module, const char* format, va_list args)
 {
   auto* m = static_cast<Messages*>(user);
   if (!m->failed) {
+    m->systemError = errno;
     char detail[200];
     std::vsnprintf(detail, sizeof detail, format, args);
     std::snprintf(m->text, sizeof m->text, "%s: %s", module ? module : "libtiff", detail);
@@ -38,42 +40,7 @@ int OnError(TIFF*, void* user, const char* module, const char* format, va_list a
 
 int OnWarning(TIFF*, void*, const char*, const char*, va_list) { return 1; }
 
-// A read-only view of the caller's bytes.
-struct MemoryStream {
-  const uint8_t* data;
-  uint64_t size;
-  uint64_t pos = 0;
-};
-
-tmsize_t MemoryRead(thandle_t h, void* buffer, tmsize_t n)
-{
-  auto* s = static_cast<MemoryStream*>(h);
-  if (n <= 0 || s->pos >= s->size)
-    return 0;
-  const uint64_t k = std::min<uint64_t>(static_cast<uint64_t>(n), s->size - s->pos);
-  std::memcpy(buffer, s->data + s->pos, k);
-  s->pos += k;
-  return static_cast<tmsize_t>(k);
-}
-
-tmsize_t NoWrite(thandle_t, void*, tmsize_t) { return 0; }
-
-toff_t MemorySeek(thandle_t h, toff_t offset, int whence)
-{
-  auto* s = static_cast<MemoryStream*>(h);
-  const int64_t base = whence == SEEK_CUR ? static_cast<int64_t>(s->pos)
-                       : whence == SEEK_END ? static_cast<int64_t>(s->size)
-                                            : 0;
-  const int64_t to = base + static_cast<int64_t>(offset);
-  if (to < 0)
-    return static_cast<toff_t>(-1);
-  s->pos = static_cast<uint64_t>(to);
-  return s->pos;
-}
-
-toff_t MemorySize(thandle_t h) { return static_cast<MemoryStream*>(h)->size; }
-
-// The freshly created output file.
+// The file read or the freshly created output file; a memory stream too.
 tmsize_t FileRead(thandle_t h, void* buffer, tmsize_t n)
 {
   return static_cast<tmsize_t>(std::fread(buffer, 1, static_cast<size_t>(n), static_cast<FILE*>(h)));
@@ -92,28 +59,36 @@ toff_t FileSeek(thandle_t h, toff_t offset, int whence)
   return static_cast<toff_t>(ftello(f));
 }
 
+// Found by seeking, which also works on a memory stream and makes a
+// writer's buffered bytes count.
 toff_t FileSize(thandle_t h)
 {
   FILE* f = static_cast<FILE*>(h);
-  struct stat st;
-  return std::fflush(f) == 0 && fstat(fileno(f), &st) == 0 ? static_cast<toff_t>(st.st_size) : 0;
+  const off_t at = ftello(f);
+  if (at < 0 || fseeko(f, 0, SEEK_END) != 0)
+    return 0;
+  const off_t size = ftello(f);
+  fseeko(f, at, SEEK_SET);
+  return size < 0 ? 0 : static_cast<toff_t>(size);
 }
 
 int NoClose(thandle_t) { return 0; }
 int NoMap(thandle_t, void**, toff_t*) { return 0; }
 void NoUnmap(thandle_t, void*, toff_t) {}
 
-TIFF* Open(const char* mode, thandle_t handle, bool memory, Messages* messages)
+// `maxAllocation` (0: none) bounds every single allocation libtiff makes for
+// the handle, whatever the file's tags claim.
+TIFF* Open(const char* mode, FILE* file, Messages* messages, tmsize_t maxAllocation = 0)
 {
   TIFFOpenOptions* options = TIFFOpenOptionsAlloc();
   if (!options)
     return nullptr;
   TIFFOpenOptionsSetErrorHandlerExtR(options, OnError, messages);
   TIFFOpenOptionsSetWarningHandlerExtR(options, OnWarning, nullptr);
-  TIFF* tif = memory ? TIFFClientOpenExt("image", mode, handle, MemoryRead, NoWrite, MemorySeek, NoClose,
-                                         MemorySize, NoMap, NoUnmap, options)
-                     : TIFFClientOpenExt("image", mode, handle, FileRead, FileWrite, FileSeek, NoClose,
-                                         FileSize, NoMap, NoUnmap, options);
+  if (maxAllocation > 0)
+    TIFFOpenOptionsSetMaxSingleMemAlloc(options, maxAllocation);
+  TIFF* tif = TIFFClientOpenExt("image", mode, file, FileRead, FileWrite, FileSeek, NoClose, FileSize, NoMap,
+                                NoUnmap, options);
   TIFFOpenOptionsFree(options);
   return tif;
 }
@@ -187,7 +162,7 @@ int32_t ReadPage(TIFF* tif, const Messages& messages, Bitmap* out, std::string* 
   return kSuccess;
 }
 
-int32_t WritePage(TIFF* tif, const Messages& messages, const Bitmap& bitmap, std::string* error)
+int32_t WritePage(TIFF* tif, FILE* file, const Messages& messages, const Bitmap& bitmap, std::string* error)
 {
   const bool grey = bitmap.bitsPerPixel == 8;
   TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, static_cast<uint32_t>(bitmap.width));
@@ -210,21 +185,42 @@ int32_t WritePage(TIFF* tif, const Messages& messages, const Bitmap& bitmap, std
     ok = TIFFWriteScanline(tif, row.data(), static_cast<uint32_t>(y), 0) == 1;
   }
   ok = ok && TIFFFlush(tif) == 1 && !messages.failed;
-  return ok ? kSuccess : Fail(error, kErrorWrite, Why(messages, "write error"));
+  return ok ? kSuccess
+            : Fail(error, kErrorWrite, WriteFailure(file, messages.systemError, Why(messages, "write error")));
 }
 
 } // namespace
 
-int32_t ReadTiff(const uint8_t* data, size_t size, Bitmap* out, int32_t* sampleBits, std::string* error)
+int32_t ReadTiff(FILE* file, Bitmap* out, int32_t* sampleBits, std::string* error)
 {
-  MemoryStream stream{data, size};
+  // No single block libtiff allocates for the picture (a strip, a tile, a
+  // decoded buffer) may exceed what the pixel limit allows at 8 bytes a
+  // pixel, or 64 MiB for small limits: tags claiming more fail the read.
+  const int64_t limit = MaxPixels();
+  const int64_t budget = limit > 0 ? std::max<int64_t>(limit, int64_t{8} << 20) * 8 : 0;
   Messages messages;
-  Handle tif(Open("r", &stream, true, &messages), TIFFClose);
+  Handle tif(Open("r", file, &messages, static_cast<tmsize_t>(budget)), TIFFClose);
   if (!tif)
     return Fail(error, kErrorCorrupt, "damaged TIFF header (" + Why(messages, "cannot open") + ")");
-  uint16_t bits = 8;
+  uint32_t width = 0, height = 0;
+  uint16_t bits = 8, samples = 1;
+  TIFFGetField(tif.get(), TIFFTAG_IMAGEWIDTH, &width);
+  TIFFGetField(tif.get(), TIFFTAG_IMAGELENGTH, &height);
   TIFFGetFieldDefaulted(tif.get(), TIFFTAG_BITSPERSAMPLE, &bits);
-  const int32_t status = ReadPage(tif.get(), messages, out, error);
+  TIFFGetFieldDefaulted(tif.get(), TIFFTAG_SAMPLESPERPIXEL, &samples);
+  int32_t status = CheckPixels(width, height, error);
+  if (status != kSuccess)
+    return status;
+  // The decoded samples of the whole picture, at most 8 bytes a pixel's
+  // worth of the limit (four samples of 16 bits).
+  const uint64_t pixelBytes = (uint64_t{samples} * bits + 7) / 8;
+  const uint64_t pixels = uint64_t{width} * height;
+  if (pixelBytes > 8 && pixels > 0 && pixelBytes > static_cast<uint64_t>(limit) * 8 / pixels)
+    return Fail(error, kErrorTooLarge,
+                "TIFF image of " + std::to_string(width) + " x " + std::to_string(height) + " pixels of " +
+                    std::to_string(samples) + " samples of " + std::to_string(bits) +
+                    " bits needs more memory than the pixel limit allows");
+  status = ReadPage(tif.get(), messages, out, error);
   if (status == kSuccess)
     *sampleBits = bits;
   return status;
@@ -233,10 +229,10 @@ int32_t ReadTiff(const uint8_t* data, size_t size, Bitmap* out, int32_t* sampleB
 int32_t WriteTiff(FILE* file, const Bitmap& bitmap, std::string* error)
 {
   Messages messages;
-  Handle tif(Open("w", file, false, &messages), TIFFClose);
+  Handle tif(Open("w", file, &messages), TIFFClose);
   if (!tif)
     return Fail(error, kErrorWrite, Why(messages, "cannot start the TIFF writer"));
-  return WritePage(tif.get(), messages, bitmap, error);
+  return WritePage(tif.get(), file, messages, bitmap, error);
 }
 
 } // namespace imaging::detail

@@ -373,7 +373,7 @@ TEST(ImagingDamaged, PnmHeadersAndSamples)
       {"P5\n1 1\n15\n\x10", imaging::kErrorCorrupt},           // 16 > maxval
       {"P6\n1x 1\n255\n", imaging::kErrorCorrupt},             // junk in a number
       {"P6\n99999999999 1\n255\n", imaging::kErrorCorrupt},    // beyond int32
-      {"P6\n50000 50000\n255\n", imaging::kErrorTooLarge},     // 7.5e9 bytes
+      {"P6\n50000 50000\n255\n", imaging::kErrorCorrupt},      // 7.5e9 bytes claimed, none held
       {"hello", imaging::kErrorFormat},
       {"", imaging::kErrorFormat},
   };

@@ -4,7 +4,9 @@
 #include "lvxtext/linetokens.h"
 #include "text.h"
 
+#include <array>
 #include <cstdlib>
+#include <string_view>
 #include <sys/stat.h>
 #include <unordered_map>
 
@@ -12,7 +14,6 @@ namespace standin::detail {
 namespace {
 
 using lvxtext::HexDigit;
-using lvxtext::Token;
 
 const char* const kRootNames[] = {"HKEY_LOCAL_MACHINE", "HKEY_CURRENT_USER"};
 const char* const kHeader = "lumivex-registry 1";
@@ -39,11 +40,15 @@ void AppendQuoted(std::string& out, const std::string& text)
 
 void AppendHexBytes(std::string& out, const std::string& data)
 {
+  // " hh" for each byte, written in place.
+  size_t at = out.size();
+  out.resize(at + 3 * data.size());
   for (const char c : data) {
     const unsigned char u = static_cast<unsigned char>(c);
-    out += ' ';
-    out += kHex[u >> 4];
-    out += kHex[u & 15];
+    out[at] = ' ';
+    out[at + 1] = kHex[u >> 4];
+    out[at + 2] = kHex[u & 15];
+    at += 3;
   }
 }
 
@@ -81,30 +86,142 @@ void AppendKey(std::string& out, int root, const std::vector<const RegKey*>& pat
   }
 }
 
-// The escapes of a quoted string: \\ \" \xHH, as AppendQuoted writes them.
-bool Unescape(const std::string& line, size_t& i, std::string& text, std::string& error)
-{
-  if (i < line.size() && (line[i] == '\\' || line[i] == '"')) {
-    text += line[i++];
-  } else if (i + 2 < line.size() && line[i] == 'x' && HexDigit(line[i + 1]) >= 0 && HexDigit(line[i + 2]) >= 0) {
-    text += static_cast<char>(HexDigit(line[i + 1]) * 16 + HexDigit(line[i + 2]));
-    i += 3;
-  } else {
-    error = "bad escape in a quoted string";
-    return false;
-  }
-  return true;
-}
+// The words of one line of the store file, read in place. Only spaces
+// separate words (a tab belongs to a word), as Serialize writes them; a word
+// in double quotes holds the escapes \\ \" \xHH and must end at a space or
+// the line's end. Scan checks a whole line and counts its words without
+// keeping any; the reader then takes them one at a time, so no line, however
+// long, is copied or split into a list of words. A value's hex bytes go
+// straight into its data.
+class LineWords {
+public:
+  explicit LineWords(std::string_view line) : line_(line) {}
 
-// Only spaces separate words (a tab belongs to a word), as Serialize writes
-// them; a quoted word must end at a space or the line's end.
-const lvxtext::LineSyntax kSyntax = {
-    .blanks = " ",
-    .unescape = Unescape,
-    .blankAfterQuote = true,
+  // Checks every word of the line and counts them; on a malformed line sets
+  // `error` and returns false.
+  bool Scan(size_t& count, std::string& error)
+  {
+    count = 0;
+    at_ = 0;
+    while (More()) {
+      if (NextIsQuoted()) {
+        if (!Quoted(nullptr, error))
+          return false;
+      } else {
+        Word();
+      }
+      ++count;
+    }
+    at_ = 0;
+    return true;
+  }
+
+  // Skips the spaces before the next word; false at the line's end.
+  bool More()
+  {
+    while (at_ < line_.size() && line_[at_] == ' ')
+      ++at_;
+    return at_ < line_.size();
+  }
+  bool NextIsQuoted() const { return line_[at_] == '"'; }
+
+  // The next word, which is unquoted.
+  std::string_view Word()
+  {
+    const size_t start = at_;
+    while (at_ < line_.size() && line_[at_] != ' ')
+      ++at_;
+    return line_.substr(start, at_ - start);
+  }
+
+  // The next word, which is quoted, with its escapes resolved (appended to
+  // `text` when given).
+  bool Quoted(std::string* text, std::string& error)
+  {
+    ++at_;
+    size_t plain = at_; // the start of the run of plain characters not yet appended
+    auto flush = [&](size_t end) {
+      if (text)
+        text->append(line_.data() + plain, end - plain);
+    };
+    for (;;) {
+      const size_t stop = line_.find_first_of("\"\\", at_);
+      if (stop == std::string_view::npos) {
+        error = "unterminated quoted string";
+        return false;
+      }
+      flush(stop);
+      at_ = stop + 1;
+      if (line_[stop] == '"')
+        break;
+      char c = 0;
+      if (at_ < line_.size() && (line_[at_] == '\\' || line_[at_] == '"')) {
+        c = line_[at_];
+        at_ += 1;
+      } else if (at_ + 2 < line_.size() && line_[at_] == 'x' && HexDigit(line_[at_ + 1]) >= 0 &&
+                 HexDigit(line_[at_ + 2]) >= 0) {
+        c = static_cast<char>(HexDigit(line_[at_ + 1]) * 16 + HexDigit(line_[at_ + 2]));
+        at_ += 3;
+      } else {
+        error = "bad escape in a quoted string";
+        return false;
+      }
+      if (text)
+        *text += c;
+      plain = at_;
+    }
+    if (at_ < line_.size() && line_[at_] != ' ') {
+      error = "text right after a quoted string";
+      return false;
+    }
+    return true;
+  }
+
+  // The rest of the line as hex bytes, each an unquoted word of two hex
+  // digits, into `data`; false at the first word that is not one.
+  bool HexBytes(std::string& data)
+  {
+    // Every byte takes a space and two digits at least: sized once for
+    // that, and cut to what was read.
+    data.resize((line_.size() - at_) / 3);
+    size_t n = 0;
+    // The form the store writes, " hh" after " hh", in a tight loop; any
+    // other spacing goes word by word below.
+    static const auto kDigit = [] {
+      std::array<int8_t, 256> table{};
+      for (int c = 0; c < 256; ++c)
+        table[c] = static_cast<int8_t>(HexDigit(static_cast<char>(c)));
+      return table;
+    }();
+    const auto* p = reinterpret_cast<const unsigned char*>(line_.data());
+    const size_t size = line_.size();
+    while (size - at_ >= 3 && p[at_] == ' ' && (size - at_ == 3 || p[at_ + 3] == ' ')) {
+      const int high = kDigit[p[at_ + 1]], low = kDigit[p[at_ + 2]];
+      if (high < 0 || low < 0)
+        break;
+      data[n++] = static_cast<char>(high * 16 + low);
+      at_ += 3;
+    }
+    while (More()) {
+      if (NextIsQuoted() || n == data.size())
+        return false;
+      const std::string_view byte = Word();
+      const int high = byte.size() == 2 ? HexDigit(byte[0]) : -1;
+      const int low = byte.size() == 2 ? HexDigit(byte[1]) : -1;
+      if (high < 0 || low < 0)
+        return false;
+      data[n++] = static_cast<char>(high * 16 + low);
+    }
+    data.resize(n);
+    return true;
+  }
+
+private:
+  std::string_view line_;
+  size_t at_ = 0;
 };
 
-bool ParseType(const std::string& word, DWORD& type)
+bool ParseType(std::string_view word, DWORD& type)
 {
   if (word == "sz")
     type = REG_SZ;
@@ -113,8 +230,8 @@ bool ParseType(const std::string& word, DWORD& type)
   else if (word == "binary")
     type = REG_BINARY;
   else if (word.rfind("type:", 0) == 0 && word.size() > 5 && word.size() <= 15 &&
-           word.find_first_not_of("0123456789", 5) == std::string::npos) {
-    const unsigned long long n = std::strtoull(word.c_str() + 5, nullptr, 10);
+           word.find_first_not_of("0123456789", 5) == std::string_view::npos) {
+    const unsigned long long n = std::strtoull(std::string(word.substr(5)).c_str(), nullptr, 10);
     if (n > 0xFFFFFFFFull)
       return false;
     type = static_cast<DWORD>(n);
@@ -139,33 +256,39 @@ struct ParseIndex {
   std::unordered_map<const RegKey*, std::unordered_map<std::string, size_t>> values; // by lowered name
 };
 
-// A "key" line: creates the key and the keys above it; `current` becomes it.
-bool ParseKeyLine(const std::vector<Token>& tokens, RegTree& tree, ParseIndex& index, RegKey*& current,
+// A "key" line of `count` words, after its first: creates the key and the
+// keys above it; `current` becomes it.
+bool ParseKeyLine(LineWords& words, size_t count, RegTree& tree, ParseIndex& index, RegKey*& current,
                   std::string& error)
 {
-  if (tokens.size() < 2) {
+  if (count < 2) {
     error = "a key line needs a root";
     return false;
   }
   int root = -1;
-  for (int r = 0; r < 2; ++r)
-    if (tokens[1].quoted && tokens[1].text == kRootNames[r])
-      root = r;
+  std::string rootName;
+  words.More();
+  if (words.NextIsQuoted() && words.Quoted(&rootName, error)) {
+    for (int r = 0; r < 2; ++r)
+      if (rootName == kRootNames[r])
+        root = r;
+  }
   if (root < 0) {
     error = "unknown root key";
     return false;
   }
-  if (tokens.size() - 2 > kMaxDepth) {
+  if (count - 2 > kMaxDepth) {
     error = "a key is nested deeper than " + std::to_string(kMaxDepth) + " levels";
     return false;
   }
   size_t length = std::string(kRootNames[root]).size();
   std::string lowered = std::to_string(root);
   current = &tree.roots[root];
-  for (size_t t = 2; t < tokens.size(); ++t) {
-    const std::string& name = tokens[t].text;
-    if (!tokens[t].quoted || name.empty() || name.find('\\') != std::string::npos ||
-        name.find('\0') != std::string::npos) {
+  std::string name;
+  while (words.More()) {
+    name.clear();
+    const bool quoted = words.NextIsQuoted() && words.Quoted(&name, error);
+    if (!quoted || name.empty() || name.find('\\') != std::string::npos || name.find('\0') != std::string::npos) {
       error = "a key name must be a quoted, non-empty name without backslash or NUL";
       return false;
     }
@@ -186,19 +309,27 @@ bool ParseKeyLine(const std::vector<Token>& tokens, RegTree& tree, ParseIndex& i
   return true;
 }
 
-// A "value" line: sets the value on `current`.
-bool ParseValueLine(const std::vector<Token>& tokens, ParseIndex& index, RegKey* current, std::string& error)
+// A "value" line, after its first word: sets the value on `current`. The
+// line is read once, its data straight into the value's bytes.
+bool ParseValueLine(LineWords& words, ParseIndex& index, RegKey* current, std::string& error)
 {
   RegValue value;
   if (!current) {
     error = "a value before any key";
     return false;
   }
-  if (tokens.size() < 3 || !tokens[1].quoted || tokens[2].quoted || !ParseType(tokens[2].text, value.type)) {
-    error = "a value line needs a quoted name and a type (sz, dword, binary or type:N)";
+  const char* const shape = "a value line needs a quoted name and a type (sz, dword, binary or type:N)";
+  if (!words.More() || !words.NextIsQuoted()) {
+    error = shape;
     return false;
   }
-  value.name = tokens[1].text;
+  if (!words.Quoted(&value.name, error))
+    return false;
+  std::string_view typeWord;
+  if (!words.More() || words.NextIsQuoted() || !ParseType(typeWord = words.Word(), value.type)) {
+    error = shape;
+    return false;
+  }
   if (value.name.find('\0') != std::string::npos) {
     error = "a value name cannot hold NUL";
     return false;
@@ -207,21 +338,20 @@ bool ParseValueLine(const std::vector<Token>& tokens, ParseIndex& index, RegKey*
     error = "a value name is longer than " + std::to_string(kMaxValueName) + " characters";
     return false;
   }
-  if (value.type == REG_SZ && tokens[2].text == "sz") {
-    if (tokens.size() != 4 || !tokens[3].quoted) {
+  if (value.type == REG_SZ && typeWord == "sz") {
+    if (!words.More() || !words.NextIsQuoted()) {
       error = "an sz value needs one quoted string";
       return false;
     }
-    value.data = tokens[3].text;
-  } else {
-    for (size_t t = 3; t < tokens.size(); ++t) {
-      const std::string& byte = tokens[t].text;
-      if (tokens[t].quoted || byte.size() != 2 || HexDigit(byte[0]) < 0 || HexDigit(byte[1]) < 0) {
-        error = "data must be hex bytes";
-        return false;
-      }
-      value.data += static_cast<char>(HexDigit(byte[0]) * 16 + HexDigit(byte[1]));
+    if (!words.Quoted(&value.data, error))
+      return false;
+    if (words.More()) {
+      error = "an sz value needs one quoted string";
+      return false;
     }
+  } else if (!words.HexBytes(value.data)) {
+    error = "data must be hex bytes";
+    return false;
   }
   auto& byName = index.values[current];
   auto [slot, fresh] = byName.emplace(Lowered(value.name), current->values.size());
@@ -315,7 +445,7 @@ std::string Serialize(const RegTree& tree)
   return out;
 }
 
-bool Parse(const std::string& text, RegTree& tree, int& errorLine, std::string& error)
+bool Parse(std::string_view text, RegTree& tree, int& errorLine, std::string& error)
 {
   if (text.size() > kMaxStoreBytes) {
     errorLine = 1;
@@ -326,12 +456,11 @@ bool Parse(const std::string& text, RegTree& tree, int& errorLine, std::string& 
   RegKey* current = nullptr;
   size_t start = 0;
   int lineNumber = 0;
-  std::vector<Token> tokens;
   while (start < text.size()) {
     size_t end = text.find('\n', start);
-    if (end == std::string::npos)
+    if (end == std::string_view::npos)
       end = text.size();
-    const std::string line = text.substr(start, end - start);
+    const std::string_view line = text.substr(start, end - start);
     start = end + 1;
     errorLine = ++lineNumber;
     if (lineNumber == 1) {
@@ -341,16 +470,24 @@ bool Parse(const std::string& text, RegTree& tree, int& errorLine, std::string& 
       }
       continue;
     }
-    tokens.clear();
-    if (!lvxtext::Tokenize(line, kSyntax, tokens, error))
-      return false;
-    if (tokens.empty())
+    // A value line, the long kind, is read in one pass; any other line is
+    // checked whole first.
+    LineWords words(line);
+    if (!words.More())
       continue;
-    if (!tokens[0].quoted && tokens[0].text == "key") {
-      if (!ParseKeyLine(tokens, tree, index, current, error))
+    const std::string_view first = words.NextIsQuoted() ? std::string_view() : words.Word();
+    if (first == "value") {
+      if (!ParseValueLine(words, index, current, error))
         return false;
-    } else if (!tokens[0].quoted && tokens[0].text == "value") {
-      if (!ParseValueLine(tokens, index, current, error))
+      continue;
+    }
+    size_t count = 0;
+    if (!words.Scan(count, error))
+      return false;
+    words.More();
+    words.Word();
+    if (first == "key") {
+      if (!ParseKeyLine(words, count, tree, index, current, error))
         return false;
     } else {
       error = "unknown line";

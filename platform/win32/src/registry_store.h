@@ -13,6 +13,7 @@
 #include <ctime>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <sys/types.h>
 #include <vector>
 
@@ -68,8 +69,9 @@ std::string Serialize(const RegTree& tree);
 
 // Parses a whole store file into `tree`. On failure `errorLine` is the line
 // at fault (1 for an empty file) and `error` says why; `tree` is then in an
-// unspecified but destructible state.
-bool Parse(const std::string& text, RegTree& tree, int& errorLine, std::string& error);
+// unspecified but destructible state. Values are parsed straight into their
+// bytes: the memory it takes beyond `text` is about what the tree holds.
+bool Parse(std::string_view text, RegTree& tree, int& errorLine, std::string& error);
 
 // What identifies one version of the store file: a save by any process
 // changes it.

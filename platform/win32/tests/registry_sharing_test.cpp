@@ -2,6 +2,7 @@
 // damaged files that must not crash or be overwritten, saves that stay linear,
 // and processes (forked from the test, each its own stand-in) that write,
 // read and die at once.
+#include "lvxtest/childrun.h"
 #include "lvxtest/testenv.h"
 #include "win32/automation.h"
 
@@ -192,6 +193,59 @@ TEST_F(RegistrySharing, SavesStayLinearInTheStoresSize)
     ASSERT_EQ(SizeOf(path), first + n * line) << "save " << n;
   }
   RegCloseKey(deepest);
+}
+
+TEST_F(RegistrySharing, ALargeValueLoadsInAboutTwiceTheStoresSize)
+{
+  // 20 MB of random bytes as one binary value: a store of 60 MB, under the
+  // 64 MB cap, written as the store writes it.
+  std::string bytes(20 << 20, '\0');
+  std::mt19937 rng(11);
+  for (char& c : bytes)
+    c = static_cast<char>(rng());
+  static const char kHex[] = "0123456789abcdef";
+  std::string text = "lumivex-registry 1\nkey \"HKEY_LOCAL_MACHINE\"\nkey \"HKEY_CURRENT_USER\"\n"
+                     "key \"HKEY_CURRENT_USER\" \"Software\"\nvalue \"Big\" binary";
+  text.reserve(text.size() + 3 * bytes.size() + 1);
+  for (const char c : bytes) {
+    const unsigned char u = static_cast<unsigned char>(c);
+    text += ' ';
+    text += kHex[u >> 4];
+    text += kHex[u & 15];
+  }
+  text += '\n';
+  ASSERT_LT(text.size(), size_t{64} << 20);
+  PutStore(text);
+
+  // In a child: the load, the value read back exactly, and the memory all
+  // of it took (the file's text, the tree and the 20 MB read back).
+  const lvxtest::ChildRun run = lvxtest::RunInChild([&] {
+    standin::RegistryReload();
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, "Software", 0, KEY_READ, &key) != ERROR_SUCCESS)
+      return 1;
+    std::string back(bytes.size() + 1, '\0');
+    DWORD type = 0, size = static_cast<DWORD>(back.size());
+    if (RegQueryValueExA(key, "big", nullptr, &type, reinterpret_cast<BYTE*>(back.data()), &size) != ERROR_SUCCESS ||
+        type != REG_BINARY)
+      return 2;
+    back.resize(size);
+    return back == bytes ? 0 : 3;
+  });
+  ASSERT_TRUE(run.exited);
+  EXPECT_EQ(run.result, 0) << "1: no key, 2: no value, 3: other bytes";
+  EXPECT_LT(run.peakGrowthKb, static_cast<long>(2 * text.size() / 1024 + 20 * 1024)) << "twice the store, and the copy read back";
+
+  // Saving it again writes the same text.
+  HKEY key = Create("Software");
+  ASSERT_EQ(RegDeleteValueA(key, "none"), ERROR_FILE_NOT_FOUND);
+  ASSERT_TRUE(SetDword(key, "Small", 7));
+  ASSERT_EQ(RegDeleteValueA(key, "Small"), ERROR_SUCCESS);
+  RegCloseKey(key);
+  EXPECT_EQ(lvxtest::FileContents(path), text);
+  // The tests after this one share the store's folder.
+  unlink(path.c_str());
+  standin::RegistryReload();
 }
 
 TEST_F(RegistrySharing, ReadsSeeWhatAnotherProcessSaved)

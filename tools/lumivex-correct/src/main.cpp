@@ -51,6 +51,8 @@ const char kUsage[] =
     "  --quiet               no progress bar\n"
     "  --no-correct          load and save only, without the engine\n"
     "  --times               print the time of loading, correcting and saving\n"
+    "  --max-pixels N        refuse an IN of more than N pixels (default:\n"
+    "                        $LUMIVEX_MAX_PIXELS, else 250000000)\n"
     "  --help                show this help\n";
 
 struct Options {
@@ -62,6 +64,7 @@ struct Options {
   bool correct = true;
   bool times = false;
   bool help = false;
+  std::optional<int64_t> maxPixels; // none: the imaging library's own choice
   std::string in;
   std::string out;
   imaging::FileFormat format = imaging::FileFormat::kPng;
@@ -213,6 +216,13 @@ lvxtext::Error ParseOptions(int argc, char** argv, Options& o)
       o.engine = value();
       if (o.engine.empty())
         p.Fail("--engine needs a path");
+    } else if (name == "--max-pixels") {
+      int64_t pixels = 0;
+      const std::string text = value();
+      if (imaging::ParseMaxPixels(text.c_str(), &pixels))
+        o.maxPixels = pixels;
+      else if (!p.Failed())
+        p.Fail("--max-pixels needs a whole number of pixels from 1 to 1000000000000000, not '" + text + "'");
     } else if (name == "--quiet") {
       o.quiet = flag();
     } else if (name == "--no-correct") {
@@ -325,6 +335,8 @@ int Run(const Options& o)
 {
   standin::EchoDialogs(true); // a person sees the engine's alerts
   standin::CatchInterrupts();
+  if (o.maxPixels)
+    imaging::SetMaxPixels(*o.maxPixels);
 
   Engine engine;
   if (o.correct) {

@@ -4,6 +4,7 @@
 
 #include "imaging/imaging.h"
 #include "lvxtest/childprocess.h"
+#include "lvxtest/childrun.h"
 #include "lvxtest/testenv.h"
 
 #include <gtest/gtest.h>
@@ -78,6 +79,8 @@ TEST(CorrectOptions, BadOptionsExitTwoAndWriteNothing)
       {"--engine=", in, out},
       {"--quiet=yes", in, out},
       {"--bogus", in, out},
+      {"--max-pixels", "0", in, out},
+      {"--max-pixels=2e6", in, out},
       {in, Temp("out.gif")},
       {in, Temp("out")},
   };
@@ -99,7 +102,8 @@ TEST(CorrectOptions, HelpListsEveryOption)
   const ToolResult r = RunTool({"--help"});
   EXPECT_EQ(r.exitCode, 0);
   for (const char* option : {"--contrast", "--color", "--sharpen", "--noise", "--tonal-gamma", "--target-gamma",
-                             "--skin", "--rect", "--quality", "--engine", "--quiet", "--no-correct", "--times"})
+                             "--skin", "--rect", "--quality", "--engine", "--quiet", "--no-correct", "--times",
+                             "--max-pixels"})
     EXPECT_NE(r.out.find(option), std::string::npos) << option;
 }
 
@@ -330,6 +334,39 @@ TEST(CorrectFiles, FormatFollowsTheExtension)
     ASSERT_EQ(r.exitCode, 0) << name << r.err;
     EXPECT_EQ(ReadFile(Temp(name)).substr(0, magic.size()), magic) << name;
   }
+}
+
+TEST(CorrectFiles, HostileHeadersAreRefusedInLittleMemoryAndTheLimitCanBeMoved)
+{
+  // 21 bytes claiming 4.29 GB of samples: a clear message, status 3, and the
+  // program stays small.
+  const std::string hostile = Temp("hostile.ppm");
+  std::ofstream(hostile, std::ios::binary) << "P6 715000000\n1\n65535\n";
+  const std::string out = Temp("out.png");
+  const ChildRun run = RunInChild([&] { return RunTool({hostile, out}, WithFake()).exitCode; });
+  ASSERT_TRUE(run.exited);
+  EXPECT_EQ(run.result, 3);
+  EXPECT_LT(run.programsPeakKb, 200 * 1024);
+  const ToolResult r = RunTool({hostile, out}, WithFake());
+  EXPECT_NE(r.err.find("truncated PPM/PGM data"), std::string::npos) << r.err;
+  EXPECT_FALSE(FileExists(out));
+
+  // The 5 x 3 input against limits of 14 and 15 pixels, by option and by
+  // the environment; the option wins.
+  const std::string in = MakeInput("in.ppm", 24);
+  const ToolResult low = RunTool({"--max-pixels", "14", in, out}, WithFake());
+  EXPECT_EQ(low.exitCode, 3);
+  EXPECT_NE(low.err.find("in.ppm': 15 pixels (5 x 3) is more than the limit of 14 (raise it with --max-pixels N or "
+                         "LUMIVEX_MAX_PIXELS)"),
+            std::string::npos)
+      << low.err;
+  EXPECT_FALSE(FileExists(out));
+  EXPECT_EQ(RunTool({"--max-pixels=15", in, out}, WithFake()).exitCode, 0);
+  EXPECT_EQ(RunTool({in, out}, WithFake({{"LUMIVEX_MAX_PIXELS", "14"}})).exitCode, 3);
+  EXPECT_EQ(RunTool({"--max-pixels", "15", in, out}, WithFake({{"LUMIVEX_MAX_PIXELS", "14"}})).exitCode, 0);
+  const ToolResult bad = RunTool({in, out}, WithFake({{"LUMIVEX_MAX_PIXELS", "lots"}}));
+  EXPECT_EQ(bad.exitCode, 3);
+  EXPECT_NE(bad.err.find("LUMIVEX_MAX_PIXELS must be a whole number"), std::string::npos) << bad.err;
 }
 
 TEST(CorrectFiles, UnreadableInputOrUnwritableOutputExitsThree)

@@ -30,7 +30,7 @@ enum Status : int32_t {
   kErrorFormat = -2,      // the content is not a type we read
   kErrorCorrupt = -3,     // truncated or damaged data
   kErrorUnsupported = -4, // a variant we refuse (CMYK JPEG, RLE BMP, ...)
-  kErrorTooLarge = -5,    // the pixels would need 2^31 bytes or more
+  kErrorTooLarge = -5,    // more pixels than the pixel limit, or 2^31 bytes or more
   kErrorNoMemory = -6,
   kErrorBadArgument = -7,
   kErrorWrite = -8,       // the file could not be written in full
@@ -118,6 +118,38 @@ LVX_IMAGING_API int32_t EndRows(Bitmap* bitmap);
 LVX_IMAGING_API int32_t GetRow(const Bitmap* bitmap, void* buffer, int32_t row, int32_t count);
 LVX_IMAGING_API int32_t PutRow(Bitmap* bitmap, const void* buffer, int32_t row, int32_t count);
 
+// ---- The pixel limit ---------------------------------------------------------------
+
+// Every reader takes the picture's size from the file's header and refuses,
+// before allocating anything sized by it, a picture of more pixels (width x
+// height) than the process's limit. The limit is the value SetMaxPixels set,
+// else the environment variable LUMIVEX_MAX_PIXELS, else the default. The
+// programs of this system set it with their option --max-pixels N.
+constexpr int64_t kDefaultMaxPixels = 250000000;
+constexpr const char* kMaxPixelsVariable = "LUMIVEX_MAX_PIXELS";
+
+// Reads a pixel count for the limit: decimal digits only, from 1 to 10^15.
+// False (and *pixels unchanged) for anything else.
+LVX_IMAGING_API bool ParseMaxPixels(const char* text, int64_t* pixels);
+
+// Sets the limit for every later load of this process; 0 gives the choice
+// back to LUMIVEX_MAX_PIXELS and the default. kErrorBadArgument (nothing
+// changed) for a negative count or one above 10^15.
+LVX_IMAGING_API int32_t SetMaxPixels(int64_t pixels);
+
+// The limit now in force; -1 when LUMIVEX_MAX_PIXELS decides and is not a
+// count ParseMaxPixels takes (every load then fails with kErrorBadArgument
+// and says so).
+LVX_IMAGING_API int64_t MaxPixels();
+
+// Whether a picture of width x height may be loaded: kSuccess, or
+// kErrorTooLarge with a message naming the count, the limit and how to raise
+// it ("640000000 pixels (32000 x 20000) is more than the limit of 250000000
+// (raise it with --max-pixels N or LUMIVEX_MAX_PIXELS)"), or
+// kErrorBadArgument for a LUMIVEX_MAX_PIXELS that is not a count. Sizes
+// below 1 are the reader's business and pass.
+LVX_IMAGING_API int32_t CheckPixels(int64_t width, int64_t height, std::string* error = nullptr);
+
 // ---- Files ---------------------------------------------------------------------
 
 // What a load found in the file beyond the pixels it delivers.
@@ -139,6 +171,12 @@ struct LoadInfo {
 // TIFF gives its first page. The result is top-down with colour order 1.
 // `info` (when given) tells what the file held. On failure the record and
 // `info` are unchanged and `error` (when given) says why.
+//
+// Memory: a picture over the pixel limit is kErrorTooLarge and a raw file
+// (PPM/PGM, BMP) whose header asks for more bytes than the file holds is
+// kErrorCorrupt, both before anything sized by the header is allocated.
+// PNG, JPEG, PPM/PGM and TIFF files are decoded from the file as it is read;
+// a BMP file is read whole (in one read) and decoded from memory.
 LVX_IMAGING_API int32_t LoadFile(const char* path, Bitmap* bitmap, int32_t wantBits,
                                  std::string* error = nullptr, LoadInfo* info = nullptr);
 // The same for an image file held in memory (`size` bytes at `data`).
