@@ -119,6 +119,7 @@ X11Presenter::X11Presenter(Display* display)
   netSupported_ = XInternAtom(display_, "_NET_SUPPORTED", False);
   netActiveWindow_ = XInternAtom(display_, "_NET_ACTIVE_WINDOW", False);
   userTime_ = XInternAtom(display_, "_NET_WM_USER_TIME", False);
+  wmState_ = XInternAtom(display_, "WM_STATE", False);
   // A manager that starts or ends later changes the root's properties.
   XSelectInput(display_, root_, PropertyChangeMask);
   ManagerChanged();
