@@ -532,6 +532,12 @@ int Program::Wait(double seconds)
 
 std::string Program::Errors() const { return FileContents(errors_); }
 
+void Program::Signal(int signal)
+{
+  if (pid_ > 0)
+    kill(pid_, signal);
+}
+
 bool SamePixels(const std::vector<uint32_t>& a, int aWidth, const std::vector<uint32_t>& b, int bWidth,
                 std::string* why)
 {

@@ -122,6 +122,8 @@ public:
   int Wait(double seconds = 60);
   // What the program wrote on stderr so far.
   std::string Errors() const;
+  // Sends the program a signal (SIGINT: Ctrl-C in its terminal).
+  void Signal(int signal);
 
 private:
   pid_t pid_ = -1;

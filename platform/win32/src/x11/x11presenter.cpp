@@ -3,10 +3,12 @@
 // events and waiting from the message loop.
 #include "x11/x11presenter.h"
 
+#include "win32/interrupts.h"
 #include "wm.h"
 
 #include <X11/Xatom.h>
 
+#include <csignal>
 #include <cstdio>
 #include <poll.h>
 #include <sys/ipc.h>
@@ -270,20 +272,36 @@ PresenterWait X11Presenter::Wait(const DWORD* deadline)
 {
   if (lost_)
     return PresenterWait::Lost;
+  if (InterruptSignal() != 0)
+    return PresenterWait::Interrupted;
   Flush();
   if (!lost_)
     XFlush(display_);
   if (!lost_ && XPending(display_) == 0) {
-    int timeout = -1;
+    timespec timeout{};
     if (deadline) {
       const DWORD left = DWORD(*deadline - Now());
-      timeout = left >= 0x80000000u ? 0 : int(left);
+      const long ms = left >= 0x80000000u ? 0 : long(left);
+      timeout = timespec{ms / 1000, (ms % 1000) * 1000000};
     }
-    pollfd connection{ConnectionNumber(display_), POLLIN, 0};
-    poll(&connection, 1, timeout);
+    // Ctrl-C or SIGTERM ends the wait: they are held back while the flag
+    // is looked at, and let through only inside the wait itself, so that
+    // one arriving in between is not slept through.
+    sigset_t interrupts, before;
+    sigemptyset(&interrupts);
+    sigaddset(&interrupts, SIGINT);
+    sigaddset(&interrupts, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &interrupts, &before);
+    if (InterruptSignal() == 0) {
+      pollfd connection{ConnectionNumber(display_), POLLIN, 0};
+      ppoll(&connection, 1, deadline ? &timeout : nullptr, &before);
+    }
+    pthread_sigmask(SIG_SETMASK, &before, nullptr);
   }
   Poll();
-  return lost_ ? PresenterWait::Lost : PresenterWait::Woken;
+  if (lost_)
+    return PresenterWait::Lost;
+  return InterruptSignal() != 0 ? PresenterWait::Interrupted : PresenterWait::Woken;
 }
 
 } // namespace standin::detail
