@@ -224,10 +224,22 @@ void X11Presenter::ActivateOnDisplay()
 {
   const HWND active = GetActiveWindow();
   const Shown* shown = Record(active);
+  if (lost_ || active == activated_ || !shown || !shown->mapped || shown->overrideRedirect)
+    return;
+  if (!manager_ && !shown->reparented) {
+    // Without a manager nobody else gives the keyboard's focus: the active
+    // window takes it, as on Windows, wherever the pointer is, once it is
+    // on the display. It goes back to the pointer's window when this one
+    // is unmapped.
+    if (!shown->viewable)
+      return;
+    activated_ = active;
+    XSetInputFocus(display_, shown->window, RevertToPointerRoot, CurrentTime);
+    return;
+  }
   // A window the manager has not framed yet is not its to activate; it is
   // asked for once framed.
-  if (!activates_ || lost_ || active == activated_ || !shown || !shown->mapped || shown->overrideRedirect ||
-      !shown->reparented)
+  if (!activates_ || !shown->reparented)
     return;
   activated_ = active;
   // As an application asks (source 1), with the time of the person's last

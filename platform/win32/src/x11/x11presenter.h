@@ -8,9 +8,10 @@
 // draws included) on a server without a window manager; where a manager
 // frames windows, its frame stands for the stand-in's and the X window
 // shows the client area only, at the client's screen position. Owned
-// windows are transient for their owner. Pixels only ever travel from the
-// stand-in's surfaces to the display; X input becomes the stand-in's
-// injected input in screen coordinates.
+// windows are transient for their nearest owner on the display. Without a
+// manager the active window takes the keyboard's focus itself. Pixels only
+// ever travel from the stand-in's surfaces to the display; X input becomes
+// the stand-in's injected input in screen coordinates.
 #include "presenter.h"
 // The stand-in's declarations come before Xlib's, whose macros (KeyPress,
 // FillSolid, ...) would otherwise change them.
@@ -65,6 +66,7 @@ private:
     bool mapped = false;
     bool overrideRedirect = false;
     bool reparented = false; // framed by a window manager
+    bool viewable = false;   // the display has mapped it (MapNotify)
     // The manager's frame stands for the stand-in's: the X window shows
     // the client area only.
     bool clientOnly = false;
@@ -109,7 +111,8 @@ private:
   void ManagerChanged();
   void RootChanged(const XEvent& event);
   // Asks the manager to activate the stand-in's active window when it
-  // changed, so that the person's keys and the stacking follow it.
+  // changed, so that the person's keys and the stacking follow it; without
+  // a manager, gives that window the keyboard's focus itself.
   void ActivateOnDisplay();
 
   // ---- pixels (x11presenter_pixels.cpp)

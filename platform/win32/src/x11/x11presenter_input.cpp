@@ -207,7 +207,12 @@ void X11Presenter::Dispatch(XEvent& event)
     if (event.xclient.message_type == protocols_ && Atom(event.xclient.data.l[0]) == deleteWindow_)
       PostMessageA(window, WM_CLOSE, 0, 0);
     break;
-  default: break; // map, unmap, gravity and the rest change nothing here
+  case MapNotify:
+    shown->viewable = true;
+    ActivateOnDisplay();
+    break;
+  case UnmapNotify: shown->viewable = false; break;
+  default: break; // gravity and the rest change nothing here
   }
 }
 
