@@ -46,8 +46,12 @@ pid_t Start(const std::vector<std::string>& argv, const std::vector<std::string>
   const pid_t pid = fork();
   if (pid != 0)
     return pid;
-  // The child goes with the test process.
+  // The child goes with the test process, and takes Ctrl-C and SIGTERM as
+  // a program started from a terminal does, even when the tests run where
+  // they are ignored.
   prctl(PR_SET_PDEATHSIG, SIGKILL);
+  signal(SIGINT, SIG_DFL);
+  signal(SIGTERM, SIG_DFL);
   for (const std::string& e : env)
     putenv(const_cast<char*>(e.c_str()));
   if (errorsFd >= 0)

@@ -2,10 +2,11 @@
 // xdotool as a person would, on a bare server and under a reparenting
 // window manager: a preset exported through the real save dialog by typing
 // an absolute path and Enter, and the "Alert!" message box answered with
-// Enter and with Esc, or ended by the loss of the display; and a UI script
-// that works the real save dialog by its title. Under a manager each
-// dialog is one framed window with the manager's title bar alone; on both
-// it is transient for its owner, above it and has the keyboard's focus.
+// Enter and with Esc, or ended by Ctrl-C or the loss of the display; and a
+// UI script that works the real save dialog by its title. Under a manager
+// each dialog is one framed window with the manager's title bar alone; on
+// both it is transient for its owner, above it and has the keyboard's
+// focus.
 #include "lvxtest/testenv.h"
 #include "lvxtest/xserver.h"
 
@@ -13,6 +14,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <thread>
@@ -207,12 +209,17 @@ TEST_P(Dialogs, TheAlertBoxIsOnTheDisplayAndEnterOrEscAnswersIt)
   }
 }
 
-TEST_P(Dialogs, LosingTheDisplayWhileTheAlertBoxIsUpEndsItAsCancelled)
+TEST_P(Dialogs, CtrlCOrALostDisplayWhileTheAlertBoxIsUpEndsIt)
 {
-  Program program(Dialog({"--screen", "640x480x32"}), server);
-  ASSERT_NE(server.WaitForWindow("Alert!"), 0u) << program.Errors();
-  server.Kill();
-  EXPECT_EQ(program.Wait(30), 1) << program.Errors();
+  for (const bool interrupt : {true, false}) {
+    Program program(Dialog({"--screen", "640x480x32"}), server);
+    ASSERT_NE(server.WaitForWindow("Alert!"), 0u) << program.Errors();
+    if (interrupt)
+      program.Signal(SIGINT); // the box closes, and the run ends as interrupted
+    else
+      server.Kill(); // the box ends as cancelled
+    EXPECT_EQ(program.Wait(30), interrupt ? 130 : 1) << program.Errors();
+  }
 }
 
 TEST_P(Dialogs, AUIScriptWorksTheRealSaveDialogByItsTitle)

@@ -4,14 +4,12 @@
 // showing the pixels a headless UI script sees, Apply writing the
 // corrected photograph, Cancel and a lost display writing nothing, a typed
 // letter outside ASCII reaching a preset's name, an X protocol error
-// leaving the run going, Ctrl-C ending the wait for the person, and the
-// about window waiting for its click.
+// leaving the run going, and the about window waiting for its click.
 #include "lvxtest/testenv.h"
 #include "lvxtest/xserver.h"
 
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -214,17 +212,6 @@ TEST_P(Interactive, LosingTheDisplayEndsTheRunAsACancel)
   server.Kill();
   EXPECT_EQ(program.Wait(30), 1) << program.Errors();
   EXPECT_FALSE(Exists(output));
-}
-
-TEST_P(Interactive, CtrlCWhileTheWindowsWaitEndsTheRunWritingNothing)
-{
-  const std::string output = Temp("interrupted.png");
-  Program program(Dialog(output), server);
-  ASSERT_NE(server.WaitForWindow("Tarnwell Corporation"), 0u) << program.Errors();
-  program.Signal(SIGINT);
-  EXPECT_EQ(program.Wait(30), 130) << program.Errors();
-  EXPECT_FALSE(Exists(output));
-  EXPECT_NE(program.Errors().find("interrupted"), std::string::npos) << program.Errors();
 }
 
 TEST_P(Interactive, TheAboutWindowWaitsForItsClick)
