@@ -257,6 +257,45 @@ void MergeBench(benchmark::State& state)
   OnCopies(state, ThePhoto().bytes, bytes, [&] { return MergeLuminance(Describe(bytes), sharpened, NoProgress); });
 }
 
+// The adaptive variant's corrections as four passes over the picture: the
+// colour pre-blur, the luminance taken afresh, its unsharp mask through the
+// strength plane, and the merge.
+void SharpenApplySeparateBench(benchmark::State& state)
+{
+  const Inputs& in = TheInputs();
+  const double preBlur = in.measures.preBlur > 0 ? in.measures.preBlur : 0.5;
+  char label[80];
+  std::snprintf(label, sizeof label, "pre-blur x=%.3f, mask x=%.2f amount=%d", preBlur, in.measures.sharpenBlur,
+                in.measures.amount);
+  state.SetLabel(label);
+  std::vector<uint8_t> bytes;
+  ImageDesc Y;
+  OnCopies(state, ThePhoto().bytes, bytes, [&] {
+    const ImageDesc colour = Describe(bytes);
+    int s = BlurColourInPlace(colour, preBlur, NoProgress);
+    if (s == 0)
+      s = ExtractLuminance(colour, Y, NoProgress);
+    if (s == 0)
+      s = UnsharpMask(Y, in.strength.desc, in.measures.sharpenBlur, in.measures.amount, NoProgress);
+    if (s == 0)
+      s = MergeLuminance(colour, Y, NoProgress);
+    return s;
+  });
+  FreeImage(Y);
+}
+
+// The whole adaptive variant: measurements and corrections.
+void AdaptiveSharpenBench(benchmark::State& state)
+{
+  const SharpenAdaptiveSettings& settings = Module().sharpen.adaptive;
+  std::vector<uint8_t> bytes;
+  OnCopies(state, ThePhoto().bytes, bytes, [&] {
+    SharpenMeasures measures;
+    return AdaptiveSharpen(Describe(bytes), WholeRect(ThePhoto().rows, ThePhoto().columns), settings, measures,
+                           NoProgress);
+  });
+}
+
 void ReplayBench(benchmark::State& state)
 {
   const EngineControl& control = TheInputs().reducedControl;
@@ -385,6 +424,8 @@ int main(int argc, char** argv)
       benchmark::RegisterBenchmark("Pass/PreBlur3", PreBlurBench),
       benchmark::RegisterBenchmark("Pass/UnsharpMaskY", UnsharpLumaBench),
       benchmark::RegisterBenchmark("Pass/LuminanceMerge", MergeBench),
+      benchmark::RegisterBenchmark("Pass/SharpenApply/separate", SharpenApplySeparateBench),
+      benchmark::RegisterBenchmark("Pass/AdaptiveSharpen", AdaptiveSharpenBench),
       benchmark::RegisterBenchmark("Pass/Replay", ReplayBench),
       benchmark::RegisterBenchmark("Pass/FinalTable", FinalTableBench),
       benchmark::RegisterBenchmark("ColourToWorking/plain", ColourToWorkingBench, 1.0),
