@@ -284,6 +284,19 @@ void SharpenApplySeparateBench(benchmark::State& state)
   FreeImage(Y);
 }
 
+// The same corrections in one pass over the rows.
+void SharpenApplyBench(benchmark::State& state)
+{
+  const Inputs& in = TheInputs();
+  HalfKernel preBlur, mask;
+  KernelFromParameter(in.measures.preBlur > 0 ? in.measures.preBlur : 0.5, preBlur);
+  KernelFromParameter(in.measures.sharpenBlur, mask);
+  std::vector<uint8_t> bytes;
+  OnCopies(state, ThePhoto().bytes, bytes, [&] {
+    return SharpenApply(Describe(bytes), preBlur, mask, in.strength.desc, in.measures.amount, NoProgress);
+  });
+}
+
 // The whole adaptive variant: measurements and corrections.
 void AdaptiveSharpenBench(benchmark::State& state)
 {
@@ -424,6 +437,7 @@ int main(int argc, char** argv)
       benchmark::RegisterBenchmark("Pass/PreBlur3", PreBlurBench),
       benchmark::RegisterBenchmark("Pass/UnsharpMaskY", UnsharpLumaBench),
       benchmark::RegisterBenchmark("Pass/LuminanceMerge", MergeBench),
+      benchmark::RegisterBenchmark("Pass/SharpenApply", SharpenApplyBench),
       benchmark::RegisterBenchmark("Pass/SharpenApply/separate", SharpenApplySeparateBench),
       benchmark::RegisterBenchmark("Pass/AdaptiveSharpen", AdaptiveSharpenBench),
       benchmark::RegisterBenchmark("Pass/Replay", ReplayBench),

@@ -86,16 +86,16 @@ int CheckWindowArguments(const ImageDesc& plane, int radius, int percentage);
 using NetworkRankRowFn = void (*)(const uint8_t* const* rows, ptrdiff_t step, int32_t columns, uint8_t* scratch,
                                   uint8_t* out);
 
-// Which way the grey rank filter computes its rows: the fastest the build
-// and the processor have for the radius; the vectors of the build's
-// baseline instruction set; or always the sliding histogram (the portable
-// scalar way). Tests force each in turn.
-enum class RankRowMethod { kFastest, kBaselineVector, kHistogram };
+// Which way the grey rank filter computes its rows: on vectors where the
+// build has them and the radius is 1 or 2 (AVX2 or baseline, see
+// instructionset.h), or always by the sliding histogram, the portable
+// scalar way, which tests force to check it.
+enum class RankRowMethod { kVectors, kHistogram };
 void SetRankRowMethod(RankRowMethod method);
 
-// The row function the current method gives for radius 1 or 2 and a rank
-// of its window; null where the rows come from the sliding histogram (that
-// method, another radius, or a build without vectors).
+// The row function the current method and instruction set give for radius 1
+// or 2 and a rank of its window; null where the rows come from the sliding
+// histogram (that method, another radius, or a build without vectors).
 NetworkRankRowFn NetworkRankRow(int radius, int rank);
 size_t NetworkRankScratchBytes(int radius, int32_t columns);
 

@@ -3,6 +3,8 @@
 // AVX2 rows and the sliding histogram.
 #include "rankfilter.h"
 
+#include "instructionset.h"
+
 #if LVX_RANK_NETWORK
 #include "rankfilter_network.h"
 #endif
@@ -10,7 +12,7 @@
 namespace lvx {
 namespace {
 
-RankRowMethod g_method = RankRowMethod::kFastest;
+RankRowMethod g_method = RankRowMethod::kVectors;
 
 } // namespace
 
@@ -28,24 +30,19 @@ size_t NetworkRankScratchBytes(int radius, int32_t columns)
 
 NetworkRankRowFn NetworkRankRow(int radius, int rank)
 {
+  if (g_method == RankRowMethod::kHistogram)
+    return nullptr;
 #if LVX_RANK_NETWORK
-  typedef uint8_t Bytes16 __attribute__((vector_size(16)));
-  switch (g_method) {
-  case RankRowMethod::kFastest:
 #if LVX_RANK_NETWORK_AVX2
-    if (__builtin_cpu_supports("avx2"))
-      return NetworkRankRowAvx2(radius, rank);
+  if (UseAvx2())
+    return NetworkRankRowAvx2(radius, rank);
 #endif
-    [[fallthrough]];
-  case RankRowMethod::kBaselineVector:
-    return NetworkRowFor<Bytes16>(radius, rank);
-  case RankRowMethod::kHistogram:
-    break;
-  }
+  typedef uint8_t Bytes16 __attribute__((vector_size(16)));
+  return NetworkRowFor<Bytes16>(radius, rank);
 #else
   (void)radius, (void)rank;
-#endif
   return nullptr;
+#endif
 }
 
 } // namespace lvx

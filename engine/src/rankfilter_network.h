@@ -80,7 +80,6 @@ inline constexpr auto kSelectionSteps = SelectionSteps<kSide, kRank>();
 constexpr NetworkStep kSort3[] = {{0, 1}, {1, 2}, {0, 1}};
 constexpr NetworkStep kSort5[] = {{0, 1}, {3, 4}, {2, 4}, {2, 3}, {0, 3}, {0, 2}, {1, 4}, {1, 3}, {1, 2}};
 
-
 // Whether a column network sorts all 2^n inputs of 0s and 1s (and so every
 // input).
 template <size_t kCount>
