@@ -7,6 +7,8 @@
 //   build/bin/lumivex-bench --benchmark_filter=Pass  a selection
 //   build/bin/lumivex-bench --smoke                every case once on a tiny picture
 //   build/bin/lumivex-bench --write-image PATH     writes the picture as binary PPM
+//   build/bin/lumivex-bench --baseline             the vector paths in the build's baseline
+//                                                  instruction set only (no AVX2)
 #include "photo.h"
 #include "lvxtest/benchargs.h"
 
@@ -14,6 +16,7 @@
 #include "colorspace.h"
 #include "gamma.h"
 #include "image.h"
+#include "instructionset.h"
 #include "iterate.h"
 #include "module.h"
 #include "pipeline.h"
@@ -393,6 +396,8 @@ void BlurBench(benchmark::State& state, double x)
 int main(int argc, char** argv)
 {
   g_smoke = lvxbench::TakeFlag(argc, argv, "--smoke");
+  const bool baseline = lvxbench::TakeFlag(argc, argv, "--baseline");
+  RestrictToBaseline(baseline);
   std::vector<char*> args;
   std::string imagePath;
   for (int i = 0; i < argc; ++i) {
@@ -424,6 +429,7 @@ int main(int argc, char** argv)
   benchmark::Initialize(&count, args.data());
   benchmark::AddCustomContext("picture", std::to_string(g_size.columns) + " x " + std::to_string(g_size.rows));
   benchmark::AddCustomContext("engine build", LVX_BENCH_BUILD);
+  benchmark::AddCustomContext("instruction set", UseAvx2() ? "AVX2 where the engine has it" : "baseline");
 
   std::vector<benchmark::internal::Benchmark*> all{
       benchmark::RegisterBenchmark("DoAdjustments/reduced/defaults", CorrectBench, int16_t(3), false),

@@ -8,8 +8,9 @@
 // Only rankfilter_network.cpp (the build's baseline instruction set) and
 // rankfilter_network_avx2.cpp include this. Everything here lies in an
 // unnamed namespace, so each of them compiles its own copy and the linker
-// can never take the AVX2 copy of a function for the baseline's.
-#include "iterate.h"
+// can never take the AVX2 copy of a function for the baseline's; for the
+// same reason nothing here instantiates a template or inline function of
+// another header, which an unoptimised build would emit as a shared copy.
 #include "rankfilter.h"
 #include "selectionnetwork.h"
 
@@ -103,15 +104,15 @@ static_assert(SortsEveryInput(kSort3, 3) && SortsEveryInput(kSort5, 5));
 // The sorted window columns of one output row, rows[i] being plane row
 // y - r + i (clamped): row k of `sorted` (NetworkSortedPitch bytes), entry
 // c + r, holds the k-th smallest value of column c's window column.
-template <class Bytes, int kSide, class Step>
-void SortColumns(const uint8_t* const* rows, Step step, int32_t columns, uint8_t* sorted)
+template <class Bytes, int kSide, bool kContiguous>
+void SortColumns(const uint8_t* const* rows, ptrdiff_t step, int32_t columns, uint8_t* sorted)
 {
   constexpr int r = kSide / 2, kLanes = int(sizeof(Bytes));
   static_assert(kLanes <= kMaxNetworkLanes);
   const size_t pitch = NetworkSortedPitch(r, columns);
   for (int32_t c = 0; c < columns; c += kLanes) {
     Bytes v[kSide];
-    if (step == 1 && c + kLanes <= columns) {
+    if (kContiguous && c + kLanes <= columns) {
       for (int i = 0; i < kSide; ++i)
         v[i] = Load<Bytes>(rows[i] + c);
     } else {
@@ -165,7 +166,10 @@ void SelectRow(int32_t columns, const uint8_t* sorted, uint8_t* out)
 template <class Bytes, int kSide, int kRank>
 void NetworkRow(const uint8_t* const* rows, ptrdiff_t step, int32_t columns, uint8_t* sorted, uint8_t* out)
 {
-  WithPixelStride(step, [&](auto s) { SortColumns<Bytes, kSide>(rows, s, columns, sorted); });
+  if (step == 1)
+    SortColumns<Bytes, kSide, true>(rows, 1, columns, sorted);
+  else
+    SortColumns<Bytes, kSide, false>(rows, step, columns, sorted);
   SelectRow<Bytes, kSide, kRank>(columns, sorted, out);
 }
 
