@@ -7,6 +7,8 @@
 //   build/bin/lumivex-bench --benchmark_filter=Pass  a selection
 //   build/bin/lumivex-bench --smoke                every case once on a tiny picture
 //   build/bin/lumivex-bench --write-image PATH     writes the picture as binary PPM
+//   build/bin/lumivex-bench --baseline             the vector paths in the build's baseline
+//                                                  instruction set only (no AVX2)
 #include "photo.h"
 #include "lvxtest/benchargs.h"
 
@@ -14,6 +16,7 @@
 #include "colorspace.h"
 #include "gamma.h"
 #include "image.h"
+#include "instructionset.h"
 #include "iterate.h"
 #include "module.h"
 #include "pipeline.h"
@@ -257,6 +260,58 @@ void MergeBench(benchmark::State& state)
   OnCopies(state, ThePhoto().bytes, bytes, [&] { return MergeLuminance(Describe(bytes), sharpened, NoProgress); });
 }
 
+// The adaptive variant's corrections as four passes over the picture: the
+// colour pre-blur, the luminance taken afresh, its unsharp mask through the
+// strength plane, and the merge.
+void SharpenApplySeparateBench(benchmark::State& state)
+{
+  const Inputs& in = TheInputs();
+  const double preBlur = in.measures.preBlur > 0 ? in.measures.preBlur : 0.5;
+  char label[80];
+  std::snprintf(label, sizeof label, "pre-blur x=%.3f, mask x=%.2f amount=%d", preBlur, in.measures.sharpenBlur,
+                in.measures.amount);
+  state.SetLabel(label);
+  std::vector<uint8_t> bytes;
+  ImageDesc Y;
+  OnCopies(state, ThePhoto().bytes, bytes, [&] {
+    const ImageDesc colour = Describe(bytes);
+    int s = BlurColourInPlace(colour, preBlur, NoProgress);
+    if (s == 0)
+      s = ExtractLuminance(colour, Y, NoProgress);
+    if (s == 0)
+      s = UnsharpMask(Y, in.strength.desc, in.measures.sharpenBlur, in.measures.amount, NoProgress);
+    if (s == 0)
+      s = MergeLuminance(colour, Y, NoProgress);
+    return s;
+  });
+  FreeImage(Y);
+}
+
+// The same corrections in one pass over the rows.
+void SharpenApplyBench(benchmark::State& state)
+{
+  const Inputs& in = TheInputs();
+  HalfKernel preBlur, mask;
+  KernelFromParameter(in.measures.preBlur > 0 ? in.measures.preBlur : 0.5, preBlur);
+  KernelFromParameter(in.measures.sharpenBlur, mask);
+  std::vector<uint8_t> bytes;
+  OnCopies(state, ThePhoto().bytes, bytes, [&] {
+    return SharpenApply(Describe(bytes), preBlur, mask, in.strength.desc, in.measures.amount, NoProgress);
+  });
+}
+
+// The whole adaptive variant: measurements and corrections.
+void AdaptiveSharpenBench(benchmark::State& state)
+{
+  const SharpenAdaptiveSettings& settings = Module().sharpen.adaptive;
+  std::vector<uint8_t> bytes;
+  OnCopies(state, ThePhoto().bytes, bytes, [&] {
+    SharpenMeasures measures;
+    return AdaptiveSharpen(Describe(bytes), WholeRect(ThePhoto().rows, ThePhoto().columns), settings, measures,
+                           NoProgress);
+  });
+}
+
 void ReplayBench(benchmark::State& state)
 {
   const EngineControl& control = TheInputs().reducedControl;
@@ -341,6 +396,8 @@ void BlurBench(benchmark::State& state, double x)
 int main(int argc, char** argv)
 {
   g_smoke = lvxbench::TakeFlag(argc, argv, "--smoke");
+  const bool baseline = lvxbench::TakeFlag(argc, argv, "--baseline");
+  RestrictToBaseline(baseline);
   std::vector<char*> args;
   std::string imagePath;
   for (int i = 0; i < argc; ++i) {
@@ -372,6 +429,7 @@ int main(int argc, char** argv)
   benchmark::Initialize(&count, args.data());
   benchmark::AddCustomContext("picture", std::to_string(g_size.columns) + " x " + std::to_string(g_size.rows));
   benchmark::AddCustomContext("engine build", LVX_BENCH_BUILD);
+  benchmark::AddCustomContext("instruction set", UseAvx2() ? "AVX2 where the engine has it" : "baseline");
 
   std::vector<benchmark::internal::Benchmark*> all{
       benchmark::RegisterBenchmark("DoAdjustments/reduced/defaults", CorrectBench, int16_t(3), false),
@@ -385,6 +443,9 @@ int main(int argc, char** argv)
       benchmark::RegisterBenchmark("Pass/PreBlur3", PreBlurBench),
       benchmark::RegisterBenchmark("Pass/UnsharpMaskY", UnsharpLumaBench),
       benchmark::RegisterBenchmark("Pass/LuminanceMerge", MergeBench),
+      benchmark::RegisterBenchmark("Pass/SharpenApply", SharpenApplyBench),
+      benchmark::RegisterBenchmark("Pass/SharpenApply/separate", SharpenApplySeparateBench),
+      benchmark::RegisterBenchmark("Pass/AdaptiveSharpen", AdaptiveSharpenBench),
       benchmark::RegisterBenchmark("Pass/Replay", ReplayBench),
       benchmark::RegisterBenchmark("Pass/FinalTable", FinalTableBench),
       benchmark::RegisterBenchmark("ColourToWorking/plain", ColourToWorkingBench, 1.0),
