@@ -94,8 +94,9 @@ public:
   LumivexWindow(QVRect* rect, QVResourceFile* resources, HWND parent);
   // Deletes, each when there is one: the corrected preview, title strip,
   // help menu, progress bar, the four buttons, hint pane, preset menu, the
-  // two picture displays, the uncorrected preview and last the control
-  // panel; then unregisters every framework window class.
+  // two picture displays, the uncorrected preview, its kept Sub-Detail
+  // result and last the control panel; then unregisters every framework
+  // window class.
   ~LumivexWindow() override;
   // Every pointer null, the defaults, this window the key window; then the
   // scripting parameters are read over them.
@@ -252,11 +253,32 @@ private:
   void ShowBusyStrip();
   // The interactive road's word that the correction failed.
   void ReportCorrectionFailure();
-  // The Sub-Detail pre-pass, the engine record (null: the engine's
-  // defaults), the colour shift, descreen and despeckle, and with `finish`
-  // the last engine pass and the saturation and brightness step, on the
-  // area of the image. False when an engine pass failed.
-  bool Correct(QVImage* image, QVRect& area, const AdjustParams* settings, bool finish);
+  // The Sub-Detail pre-pass (unless `subDetailDone`), the engine record
+  // (null: the engine's defaults), the colour shift, descreen and
+  // despeckle, and with `finish` the last engine pass and the saturation
+  // and brightness step, on the area of the image. False when an engine
+  // pass failed.
+  bool Correct(QVImage* image, QVRect& area, const AdjustParams* settings, bool finish, bool subDetailDone);
+  // One DoAdjustments on the area with the engine's current settings; true
+  // when the engine said LUMIVEX_OK.
+  static bool EnginePass(QVImage* image, const QVRect& area);
+  // SetParams with the preparatory record, then the Sub-Detail amount of
+  // engine passes on the area; false as soon as one fails.
+  bool SubDetailPasses(QVImage* image, const QVRect& area);
+  // The reduced preview's starting pixels, a new width x height image: a
+  // copy of the uncorrected preview while that is the current image's
+  // reduced copy of this size, else resampled from the current image (and
+  // kept as the uncorrected preview). Null, or an image without pixels,
+  // when memory runs out.
+  QVImage* ReducedPreview(int32_t width, int32_t height);
+  // The Sub-Detail pre-pass on a reduced preview fresh from
+  // ReducedPreview: the kept result of the last one with the same amount
+  // and skin colour, else run and (when it ran to its end) kept. False when
+  // an engine pass failed.
+  bool SubDetailFromCopy(QVImage* preview);
+  // The current image is new or about to change: neither the reduced copy
+  // nor its pre-pass result stands for it any longer.
+  void ForgetReducedCopy();
   // Stand-alone automatic road: saves the current image by the preferences.
   void SaveAutomatic();
   // A scripting key's setting as a 32-bit value (switches 0/1; 0 for lvGA
@@ -304,6 +326,14 @@ protected:
   // What the file-attributes window shows (command 16105).
   FileInfoRecord m_FileInfo;
   QVFileSpec m_FileSpec;
+  // The uncorrected preview is the current image's reduced copy as the
+  // image is now, so the next reduced preview of its size starts from it.
+  bool m_ReducedCopyCurrent = false;
+  // Owned: that copy after the Sub-Detail pre-pass with this amount and
+  // skin colour; null when there is none.
+  QVImage* m_SubDetailCopy = nullptr;
+  int32_t m_SubDetailCopyAmount = 0;
+  uint8_t m_SubDetailCopySkin[3] = {};
 };
 
 // The plug-in's own resource file: one process-wide QVResourceFile on the

@@ -16,6 +16,7 @@
 #include "qvcommon/qvslider.h"
 
 #include <algorithm>
+#include <cstring>
 #include <new>
 
 namespace {
@@ -31,6 +32,7 @@ bool LumivexWindow::HasImage() const { return m_CurrentImage && m_CurrentImage->
 bool LumivexWindow::SetImage(QVImage* image, bool redraw)
 {
   m_CurrentImage = image;
+  ForgetReducedCopy();
   if (!redraw)
     return true;
   if (m_PreviewPane) {
@@ -45,21 +47,29 @@ bool LumivexWindow::SetImage(QVImage* image, bool redraw)
   return true;
 }
 
-bool LumivexWindow::Correct(QVImage* image, QVRect& area, const AdjustParams* settings, bool finish)
+bool LumivexWindow::EnginePass(QVImage* image, const QVRect& area)
 {
   uint8_t* buffer = image->pixels + static_cast<int64_t>(area.Top()) * image->rowBytes +
                     static_cast<int64_t>(area.Left()) * image->bytesPerPixel;
-  const auto pass = [&] {
-    return DoAdjustments(buffer, area.Height(), area.Width(), image->rowBytes, image->bytesPerPixel, nullptr,
-                         nullptr) == LUMIVEX_OK;
-  };
-  if (m_SubDetailOn) {
-    const AdjustParams preparatory = engineparams::PreparatoryRecord(m_Settings);
-    SetParams(&preparatory);
-    for (int32_t i = 0; i < m_SubDetailAmount; ++i)
-      if (!pass())
-        return false;
-  }
+  return DoAdjustments(buffer, area.Height(), area.Width(), image->rowBytes, image->bytesPerPixel, nullptr,
+                       nullptr) == LUMIVEX_OK;
+}
+
+bool LumivexWindow::SubDetailPasses(QVImage* image, const QVRect& area)
+{
+  const AdjustParams preparatory = engineparams::PreparatoryRecord(m_Settings);
+  SetParams(&preparatory);
+  for (int32_t i = 0; i < m_SubDetailAmount; ++i)
+    if (!EnginePass(image, area))
+      return false;
+  return true;
+}
+
+bool LumivexWindow::Correct(QVImage* image, QVRect& area, const AdjustParams* settings, bool finish,
+                            bool subDetailDone)
+{
+  if (m_SubDetailOn && !subDetailDone && !SubDetailPasses(image, area))
+    return false;
   SetParams(settings);
   ApplyColorShift(image, image, area);
   if (m_DescreenOn) {
@@ -73,9 +83,61 @@ bool LumivexWindow::Correct(QVImage* image, QVRect& area, const AdjustParams* se
   }
   if (!finish)
     return true;
-  if (!pass())
+  if (!EnginePass(image, area))
     return false;
   ApplySaturationBrightness(image, image, area);
+  return true;
+}
+
+void LumivexWindow::ForgetReducedCopy()
+{
+  m_ReducedCopyCurrent = false;
+  delete m_SubDetailCopy;
+  m_SubDetailCopy = nullptr;
+}
+
+QVImage* LumivexWindow::ReducedPreview(int32_t width, int32_t height)
+{
+  const int32_t bytes = m_CurrentImage->bytesPerPixel;
+  const bool reusable = m_ReducedCopyCurrent && m_UncorrectedPreview && m_UncorrectedPreview->HasPixels() &&
+                        m_UncorrectedPreview->width == width && m_UncorrectedPreview->height == height &&
+                        m_UncorrectedPreview->bytesPerPixel == bytes;
+  if (reusable)
+    return new (std::nothrow) QVImage(m_UncorrectedPreview);
+  ForgetReducedCopy();
+  auto* preview = new (std::nothrow) QVImage(width, height, bytes, nullptr);
+  if (preview && preview->HasPixels()) {
+    LumivexUtils::ResampleImage(m_CurrentImage, preview);
+    delete m_UncorrectedPreview;
+    m_UncorrectedPreview = new (std::nothrow) QVImage(preview);
+    m_ReducedCopyCurrent = m_UncorrectedPreview && m_UncorrectedPreview->HasPixels();
+  }
+  return preview;
+}
+
+bool LumivexWindow::SubDetailFromCopy(QVImage* preview)
+{
+  const AdjustParams preparatory = engineparams::PreparatoryRecord(m_Settings);
+  // The kept copy goes whenever the reduced copy is made anew, so only the
+  // pre-pass's own settings can differ.
+  if (m_SubDetailCopy && m_SubDetailCopyAmount == m_SubDetailAmount &&
+      std::equal(preparatory.skinColor, preparatory.skinColor + 3, m_SubDetailCopySkin)) {
+    std::memcpy(preview->pixels, m_SubDetailCopy->pixels,
+                static_cast<size_t>(preview->rowBytes) * static_cast<size_t>(preview->height));
+    return true;
+  }
+  delete m_SubDetailCopy;
+  m_SubDetailCopy = nullptr;
+  if (!SubDetailPasses(preview, QVRect(0, 0, preview->width, preview->height)))
+    return false;
+  // Only a pre-pass that ran to its end is kept.
+  m_SubDetailCopy = new (std::nothrow) QVImage(preview);
+  if (m_SubDetailCopy && !m_SubDetailCopy->HasPixels()) {
+    delete m_SubDetailCopy;
+    m_SubDetailCopy = nullptr;
+  }
+  m_SubDetailCopyAmount = m_SubDetailAmount;
+  std::copy(preparatory.skinColor, preparatory.skinColor + 3, m_SubDetailCopySkin);
   return true;
 }
 
@@ -100,12 +162,7 @@ void LumivexWindow::RunPreviewCorrection(bool correct, bool redraw)
     double factor = 1.0;
     LumivexUtils::FitImageRect(&whole, &fitted, &factor);
     if (fitted.Width() > 0 && fitted.Height() > 0)
-      preview = new (std::nothrow) QVImage(fitted.Width(), fitted.Height(), m_CurrentImage->bytesPerPixel, nullptr);
-    if (preview && preview->HasPixels()) {
-      LumivexUtils::ResampleImage(m_CurrentImage, preview);
-      delete m_UncorrectedPreview;
-      m_UncorrectedPreview = new (std::nothrow) QVImage(preview);
-    }
+      preview = ReducedPreview(fitted.Width(), fitted.Height());
     area.SetLTWH(0, 0, fitted.Width(), fitted.Height());
   } else {
     preview = new (std::nothrow) QVImage(m_CurrentImage);
@@ -130,7 +187,11 @@ void LumivexWindow::RunPreviewCorrection(bool correct, bool redraw)
   QVRect inside;
   if (correct && engineparams::UsableArea(preview, preview, area, &inside)) {
     const AdjustParams record = engineparams::EngineRecord(m_Settings);
-    Correct(preview, inside, &record, m_EnhanceOn != 0);
+    // The reduced copy's pre-pass gives the same pixels for every preview
+    // until the image, the amount or the skin colour changes: it runs once.
+    const bool keptPrePass = m_SubDetailOn && m_ReducedPreview && m_ReducedCopyCurrent;
+    if (!keptPrePass || SubDetailFromCopy(preview))
+      Correct(preview, inside, &record, m_EnhanceOn != 0, keptPrePass);
   }
   m_PreviewPane->SetImage(m_CorrectedPreview);
   if (redraw)
@@ -151,9 +212,11 @@ bool LumivexWindow::RunFullCorrection(bool reapplyPreset)
     else
       engineDefaults = true;
   }
+  // The image changes in place: a later preview makes its reduced copy anew.
+  ForgetReducedCopy();
   QVRect area(0, 0, m_CurrentImage->width, m_CurrentImage->height);
   const AdjustParams record = engineparams::EngineRecord(m_Settings);
-  const bool corrected = Correct(m_CurrentImage, area, engineDefaults ? nullptr : &record, true);
+  const bool corrected = Correct(m_CurrentImage, area, engineDefaults ? nullptr : &record, true, false);
   SetCursorArrow();
   return corrected;
 }
