@@ -131,11 +131,15 @@ private:
     size_t next = 0;
     std::optional<DescriptorEntry> current;
   };
+  // A request's pixels as the plug-in sees them: the host's own buffer, or
+  // for an input of every plane without padding the image itself (the
+  // input is the plug-in's to read only).
   struct Served {
     Rect16 rect{};
     int16_t lo = 0, hi = 0;
     int32_t rowBytes = 0;
-    std::vector<uint8_t> buffer;
+    uint8_t* data = nullptr;           // the first byte of the first row; null when empty
+    std::unique_ptr<uint8_t[]> buffer; // left uninitialised until the rows are copied in
   };
 
   // A tracked handle of the host's own (not logged as a plug-in call).
@@ -145,7 +149,10 @@ private:
   int16_t Call(FilterEntryProc entry, int16_t selector);
   // Validates the record's requests and fills the buffers.
   int16_t Serve();
-  bool ServeArea(const Rect16& rect, int16_t lo, int16_t hi, bool output, Served* served);
+  // One request: noErr (an empty rectangle serves nothing),
+  // filterBadParameters for a rectangle or planes outside the image, or
+  // memFullErr when its buffer cannot be had.
+  int16_t ServeArea(const Rect16& rect, int16_t lo, int16_t hi, bool output, Served* served);
   void Commit();
   void Finish(RunResult* result);
 
