@@ -53,6 +53,7 @@ void Host::Prepare(HostImage& image, const RunOptions& options)
   input_ = Served{};
   output_ = Served{};
   outputServed_ = false;
+  outputInPlace_ = options.outputInPlace;
   paddingIntact_ = true;
   window_ = CreateHostWindow();
   platform_.hwnd = window_;
@@ -147,7 +148,7 @@ RunResult Host::Run(FilterEntryProc entry, HostImage& image, const RunOptions& o
   return result;
 }
 
-int16_t Host::ServeArea(const Rect16& rect, int16_t lo, int16_t hi, bool output, Served* served)
+int16_t Host::ServeArea(const Rect16& rect, int16_t lo, int16_t hi, bool output, bool inPlace, Served* served)
 {
   if (rect.right < rect.left || rect.bottom < rect.top)
     return filterBadParameters;
@@ -162,9 +163,8 @@ int16_t Host::ServeArea(const Rect16& rect, int16_t lo, int16_t hi, bool output,
   served->rect = rect;
   served->lo = lo;
   served->hi = hi;
-  // Input of every plane without padding: the image's own rows, copied
-  // nowhere.
-  if (!output && planes == imagePlanes && padding == 0) {
+  // The image's own rows, copied nowhere.
+  if (inPlace && planes == imagePlanes && padding == 0 && !(output && controls_.sentinelPrefill)) {
     served->rowBytes = static_cast<int32_t>(image_->RowBytes());
     served->data = image_->At(rect.left, rect.top);
     return noErr;
@@ -199,10 +199,13 @@ int16_t Host::Serve()
   Served input, output;
   const bool outputAsked = !Empty(record_.outRect);
   int16_t code = Empty(record_.maskRect) ? noErr : filterBadParameters;
+  // An output in place never shares its pixels with an input of the same
+  // request.
   if (code == noErr)
-    code = ServeArea(record_.inRect, record_.inLoPlane, record_.inHiPlane, false, &input);
+    code = ServeArea(record_.inRect, record_.inLoPlane, record_.inHiPlane, false, true, &input);
   if (code == noErr)
-    code = ServeArea(record_.outRect, record_.outLoPlane, record_.outHiPlane, true, &output);
+    code = ServeArea(record_.outRect, record_.outLoPlane, record_.outHiPlane, true,
+                     outputInPlace_ && Empty(record_.inRect), &output);
   if (code != noErr) {
     Note(code == memFullErr ? "error: no memory for the requested pixels"
                             : "error: request outside the image, bad planes, or a mask request");
@@ -246,6 +249,9 @@ double Host::SinceStart() const
 void Host::Commit()
 {
   const Served& out = output_;
+  // An output served in place is in the image already.
+  if (!out.buffer)
+    return;
   const int32_t width = out.rect.right - out.rect.left, height = out.rect.bottom - out.rect.top;
   const int32_t planes = out.hi - out.lo + 1, imagePlanes = image_->Planes();
   for (int32_t y = 0; y < height; ++y) {
