@@ -75,10 +75,7 @@ bool LumivexApp::StartPlugInRoad()
   // went on would record a run the host never served.
   if (!m_Bridge->AcquireImage(0, m_MainWindow))
     return false;
-  // The first preview is seen only in the interactive road's panel: the
-  // replay and automatic roads never show the panel, so there the window
-  // takes the image without running a preview nobody would see.
-  m_MainWindow->SetImage(m_Bridge->GetImage(), m_MainWindow->DialogWanted());
+  m_MainWindow->SetImage(m_Bridge->GetImage(), true);
   if (m_MainWindow->DialogWanted())
     return true;
   if (m_MainWindow->AutomaticMode())

@@ -140,7 +140,8 @@ public:
   // normal view shown. True.
   bool SetImage(QVImage* image, bool redraw);
   // The live preview: nothing while Control is held, without a preview
-  // pane, or without a current image with pixels. Otherwise the corrected
+  // pane, without a current image with pixels, or when no dialog is wanted
+  // (the panel then never shows). Otherwise the corrected
   // preview is rebuilt (a reduced copy fitted into the pane, or at full
   // size a copy of which only the part visible in the pane is corrected)
   // and, with `correct`, corrected as the full run does, its last engine

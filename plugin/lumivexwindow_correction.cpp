@@ -143,7 +143,9 @@ bool LumivexWindow::SubDetailFromCopy(QVImage* preview)
 
 void LumivexWindow::RunPreviewCorrection(bool correct, bool redraw)
 {
-  if (m_ControlDown || !HasImage() || !m_PreviewPane)
+  // Without a dialog (the replay and automatic roads) the panel is never
+  // shown, so no preview could ever be seen: none is made.
+  if (m_ControlDown || !HasImage() || !m_PreviewPane || !m_DialogWanted)
     return;
   WaitCursor();
   // The pane never holds the preview about to go: until the new one is
