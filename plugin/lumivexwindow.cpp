@@ -75,7 +75,7 @@ LumivexWindow::LumivexWindow(QVRect* rect, QVResourceFile* resources, HWND paren
 void LumivexWindow::Initialize()
 {
   m_CurrentImage = m_CorrectedPreview = m_UncorrectedPreview = m_SubDetailCopy = nullptr;
-  m_ReducedCopyCurrent = false;
+  m_ReducedCopyCurrent = m_FullSizeKept = false;
   m_TitleStrip = m_HintPane = nullptr;
   m_HelpMenu = m_PresetMenu = nullptr;
   m_PreviewPane = nullptr;

@@ -277,9 +277,14 @@ private:
   // and skin colour, else run and (when it ran to its end) kept. False when
   // an engine pass failed.
   bool SubDetailFromCopy(QVImage* preview);
-  // The current image is new or about to change: neither the reduced copy
-  // nor its pre-pass result stands for it any longer.
-  void ForgetReducedCopy();
+  // The last full-size preview made back into a copy of the current image
+  // (only the part the last run touched is copied) and handed over, no
+  // longer the corrected preview; null when there is none to reuse.
+  QVImage* RefreshedFullSizePreview();
+  // The current image is new or about to change: neither the reduced copy,
+  // its pre-pass result nor the last full-size preview stands for it any
+  // longer.
+  void ForgetImageCopies();
   // Stand-alone automatic road: saves the current image by the preferences.
   void SaveAutomatic();
   // A scripting key's setting as a 32-bit value (switches 0/1; 0 for lvGA
@@ -335,6 +340,10 @@ protected:
   QVImage* m_SubDetailCopy = nullptr;
   int32_t m_SubDetailCopyAmount = 0;
   uint8_t m_SubDetailCopySkin[3] = {};
+  // The corrected preview is a full-size one that differs from the current
+  // image as it is now only inside the touched rectangle.
+  bool m_FullSizeKept = false;
+  QVRect m_FullSizeTouched;
 };
 
 // The plug-in's own resource file: one process-wide QVResourceFile on the

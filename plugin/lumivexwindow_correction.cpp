@@ -32,7 +32,7 @@ bool LumivexWindow::HasImage() const { return m_CurrentImage && m_CurrentImage->
 bool LumivexWindow::SetImage(QVImage* image, bool redraw)
 {
   m_CurrentImage = image;
-  ForgetReducedCopy();
+  ForgetImageCopies();
   if (!redraw)
     return true;
   if (m_PreviewPane) {
@@ -89,8 +89,28 @@ bool LumivexWindow::Correct(QVImage* image, QVRect& area, const AdjustParams* se
   return true;
 }
 
-void LumivexWindow::ForgetReducedCopy()
+QVImage* LumivexWindow::RefreshedFullSizePreview()
 {
+  QVImage* preview = m_CorrectedPreview;
+  const QVImage* image = m_CurrentImage;
+  if (!m_FullSizeKept || !preview || !preview->HasPixels() || preview->width != image->width ||
+      preview->height != image->height || preview->bytesPerPixel != image->bytesPerPixel ||
+      preview->rowBytes != image->rowBytes)
+    return nullptr;
+  // Outside what the last run touched the preview is still the image.
+  const QVRect& touched = m_FullSizeTouched;
+  const int64_t offset = static_cast<int64_t>(touched.Left()) * image->bytesPerPixel;
+  const size_t length = static_cast<size_t>(touched.Width()) * static_cast<size_t>(image->bytesPerPixel);
+  for (int32_t y = touched.Top(); y < touched.Bottom(); ++y)
+    std::memcpy(preview->pixels + static_cast<int64_t>(y) * preview->rowBytes + offset,
+                image->pixels + static_cast<int64_t>(y) * image->rowBytes + offset, length);
+  m_CorrectedPreview = nullptr;
+  return preview;
+}
+
+void LumivexWindow::ForgetImageCopies()
+{
+  m_FullSizeKept = false;
   m_ReducedCopyCurrent = false;
   delete m_SubDetailCopy;
   m_SubDetailCopy = nullptr;
@@ -104,7 +124,7 @@ QVImage* LumivexWindow::ReducedPreview(int32_t width, int32_t height)
                         m_UncorrectedPreview->bytesPerPixel == bytes;
   if (reusable)
     return new (std::nothrow) QVImage(m_UncorrectedPreview);
-  ForgetReducedCopy();
+  ForgetImageCopies();
   auto* preview = new (std::nothrow) QVImage(width, height, bytes, nullptr);
   if (preview && preview->HasPixels()) {
     LumivexUtils::ResampleImage(m_CurrentImage, preview);
@@ -153,8 +173,10 @@ void LumivexWindow::RunPreviewCorrection(bool correct, bool redraw)
   // scroll offset keeps its range).
   if (m_PreviewPane->GetImage() == m_CorrectedPreview)
     m_PreviewPane->SetImage(m_CurrentImage);
+  QVImage* kept = m_ReducedPreview ? nullptr : RefreshedFullSizePreview();
   delete m_CorrectedPreview;
   m_CorrectedPreview = nullptr;
+  m_FullSizeKept = false;
   const QVRect client = m_PreviewPane->GetClientRect();
   QVRect area;
   QVImage* preview = nullptr;
@@ -167,7 +189,7 @@ void LumivexWindow::RunPreviewCorrection(bool correct, bool redraw)
       preview = ReducedPreview(fitted.Width(), fitted.Height());
     area.SetLTWH(0, 0, fitted.Width(), fitted.Height());
   } else {
-    preview = new (std::nothrow) QVImage(m_CurrentImage);
+    preview = kept ? kept : new (std::nothrow) QVImage(m_CurrentImage);
     // Only the part the pane shows: the offset is where the image's corner
     // is drawn (0 or less), so the visible part starts at its negation.
     const QVPoint offset = m_PreviewPane->GetScrollOffset();
@@ -187,7 +209,16 @@ void LumivexWindow::RunPreviewCorrection(bool correct, bool redraw)
   }
   m_CorrectedPreview = preview;
   QVRect inside;
-  if (correct && engineparams::UsableArea(preview, preview, area, &inside)) {
+  const bool usable = engineparams::UsableArea(preview, preview, area, &inside);
+  if (!m_ReducedPreview) {
+    // What the run below may change: the visible part, or all of it when a
+    // filter works on the whole picture.
+    m_FullSizeKept = true;
+    m_FullSizeTouched = !correct || !usable ? QVRect()
+                        : m_DescreenOn || m_DespeckleOn ? QVRect(0, 0, preview->width, preview->height)
+                                                         : inside;
+  }
+  if (correct && usable) {
     const AdjustParams record = engineparams::EngineRecord(m_Settings);
     // The reduced copy's pre-pass gives the same pixels for every preview
     // until the image, the amount or the skin colour changes: it runs once.
@@ -215,7 +246,7 @@ bool LumivexWindow::RunFullCorrection(bool reapplyPreset)
       engineDefaults = true;
   }
   // The image changes in place: a later preview makes its reduced copy anew.
-  ForgetReducedCopy();
+  ForgetImageCopies();
   QVRect area(0, 0, m_CurrentImage->width, m_CurrentImage->height);
   const AdjustParams record = engineparams::EngineRecord(m_Settings);
   const bool corrected = Correct(m_CurrentImage, area, engineDefaults ? nullptr : &record, true, false);

@@ -3,7 +3,9 @@
 // with a generated 6000 x 4000 photograph (the pane shows a 954 x 636
 // reduced copy of it). Each iteration drags the Contrast slider's thumb by
 // 40 pixels and releases it, alternately right and left, as a person does;
-// the release re-corrects the preview and the pane draws it.
+// the release re-corrects the preview and the pane draws it. The fitted
+// case shows the reduced preview, the full-size case the picture at full
+// size, of which only the part in the pane is corrected.
 //
 //   build-release/bin/preview_bench          the 24-megapixel photograph
 //   build-release/bin/preview_bench --smoke  once, on a 300 x 200 picture
@@ -98,10 +100,21 @@ Session* OpenSession(int32_t rows, int32_t columns)
   return g_session.get();
 }
 
+// The view the case asks for: fitted (the reduced preview) or full size,
+// where only the part of the picture the pane shows is corrected.
+void SwitchView(PanelWindow& window, bool fullSize)
+{
+  QVEvent view(&window, WM_COMMAND, fullSize ? LumivexWindow::kFullSizeView : LumivexWindow::kFittedView,
+               fullSize ? LumivexWindow::kFullSizeView : LumivexWindow::kFittedView);
+  window.HandleCommand(view);
+  standin::Pump();
+}
+
 void PreviewAfterSliderRelease(benchmark::State& state)
 {
   Session* session = OpenSession(static_cast<int32_t>(state.range(0)), static_cast<int32_t>(state.range(1)));
   PanelWindow& window = *session->window;
+  SwitchView(window, state.range(2) != 0);
   QVSlider* slider = window.Contrast();
   if (!slider || !window.Preview()) {
     state.SkipWithError("the panel or its preview is missing");
@@ -134,12 +147,15 @@ int main(int argc, char** argv)
   setenv("LUMIVEX_HEADLESS", "1", 1);
   setenv("LUMIVEX_REGISTRY", (folder + "/registry").c_str(), 1);
   benchmark::Initialize(&argc, argv);
-  auto* b = benchmark::RegisterBenchmark("Preview/SliderRelease", PreviewAfterSliderRelease);
-  b->Unit(benchmark::kMillisecond)->UseRealTime();
-  if (smoke)
-    b->Args({200, 300})->Iterations(1);
-  else
-    b->Args({4000, 6000});
+  for (const int64_t fullSize : {0, 1}) {
+    auto* b = benchmark::RegisterBenchmark(fullSize ? "Preview/SliderRelease/full-size" : "Preview/SliderRelease/fitted",
+                                           PreviewAfterSliderRelease);
+    b->Unit(benchmark::kMillisecond)->UseRealTime()->ArgNames({"rows", "columns", "full_size"});
+    if (smoke)
+      b->Args({200, 300, fullSize})->Iterations(1);
+    else
+      b->Args({4000, 6000, fullSize});
+  }
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();
   g_session.reset();

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <vector>
 
 using namespace wintest;
 
@@ -134,4 +135,68 @@ TEST_F(PreviewRun, ANewOrChangedPictureIsReducedAgain)
   second->pixels[0] ^= 0xFF;
   window.SetImage(second.get(), true);
   ExpectFirstRunPreview(window, "the changed picture");
+}
+
+namespace {
+
+std::vector<unsigned char> Pixels(const QVImage* image)
+{
+  std::vector<unsigned char> bytes;
+  if (image && image->HasPixels())
+    bytes.assign(image->pixels, image->pixels + static_cast<size_t>(image->rowBytes) * image->height);
+  return bytes;
+}
+
+// The full-size preview as a run that keeps nothing from the last one makes
+// it: the window takes its picture again first.
+std::vector<unsigned char> FreshFullSize(TestWindow& window)
+{
+  window.SetImage(window.m_CurrentImage, false);
+  window.RunPreviewCorrection(true, true);
+  return Pixels(window.m_CorrectedPreview);
+}
+
+} // namespace
+
+// At full size the last preview is made back into the picture where the
+// last run changed it and corrected where the pane now shows it: the same
+// preview as a full copy gives, after slider changes, a scroll, a filter
+// over the whole picture and a full run.
+TEST_F(PreviewRun, TheFullSizePreviewIsRefreshedWhereTheLastRunChangedIt)
+{
+  auto picture = Photo(1500, 1000, 13);
+  TestWindow window;
+  window.CreateControls();
+  window.SetImage(picture.get(), true);
+  window.Send(LumivexWindow::kCustom, LumivexWindow::kCustom);
+  window.Send(LumivexWindow::kFullSizeView);
+  standin::Pump();
+  ASSERT_TRUE(window.m_CorrectedPreview);
+  ASSERT_EQ(window.m_CorrectedPreview->width, 1500);
+  const auto step = [&](const std::string& what) {
+    const std::vector<unsigned char> refreshed = Pixels(window.m_CorrectedPreview);
+    ASSERT_FALSE(refreshed.empty()) << what;
+    EXPECT_TRUE(refreshed == FreshFullSize(window)) << what;
+  };
+  const QVImage* kept = window.m_CorrectedPreview;
+  window.Send(LumivexWindow::kContrast, 11);
+  EXPECT_EQ(window.m_CorrectedPreview, kept) << "no new copy of the picture";
+  step("contrast 11");
+  // A drag scrolls the picture; its end runs the preview on the part now
+  // shown.
+  const HWND pane = window.m_PreviewPane->GetWnd();
+  standin::Move(pane, 300, 300);
+  standin::Press(pane, 300, 300);
+  standin::Move(pane, 100, 150);
+  standin::Release(pane, 100, 150);
+  standin::Pump();
+  ASSERT_LT(window.m_PreviewPane->GetScrollOffset().X(), 0);
+  step("scrolled");
+  window.Send(LumivexWindow::kDespeckle, 1);
+  step("despeckle over the whole picture");
+  window.Send(LumivexWindow::kDespeckle, 0);
+  step("despeckle off again");
+  ASSERT_TRUE(window.RunFullCorrection(false));
+  window.Send(LumivexWindow::kContrast, 5);
+  step("after the full run");
 }
