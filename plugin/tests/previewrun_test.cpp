@@ -1,7 +1,7 @@
 // The live preview run across slider changes: the reduced copy of the
-// picture and the Sub-Detail pre-pass kept from one run to the next must
-// give exactly the preview that a window running for the first time gives,
-// and must be made anew once the picture is another or has changed.
+// picture, the Sub-Detail pre-pass and the full-size preview kept from one
+// run to the next must give exactly the preview that a run keeping nothing
+// gives, and must be made anew once the picture is another or has changed.
 #include "windowstest.h"
 
 #include <gtest/gtest.h>
