@@ -75,16 +75,26 @@ protected:
     EXPECT_TRUE(SamePixels(window.m_CorrectedPreview, fresh->m_CorrectedPreview)) << step;
     EXPECT_TRUE(SamePixels(window.m_UncorrectedPreview, fresh->m_UncorrectedPreview)) << step;
   }
+  // A window with its controls that has taken a 1500 x 1000 picture made
+  // from the seed (the first preview ran).
+  TestWindow& Open(uint32_t seed)
+  {
+    picture = Photo(1500, 1000, seed);
+    window = std::make_unique<TestWindow>();
+    window->CreateControls();
+    window->SetImage(picture.get(), true);
+    return *window;
+  }
+
+  std::unique_ptr<QVImage> picture;
+  std::unique_ptr<TestWindow> window;
 };
 
 } // namespace
 
 TEST_F(PreviewRun, SliderChangesStartFromTheKeptReducedCopy)
 {
-  auto picture = Photo(1500, 1000, 7);
-  TestWindow window;
-  window.CreateControls();
-  window.SetImage(picture.get(), true);
+  TestWindow& window = Open(7);
   ExpectFirstRunPreview(window, "the first preview");
   const QVImage* kept = window.m_UncorrectedPreview;
   window.Send(LumivexWindow::kContrast, 11);
@@ -96,10 +106,7 @@ TEST_F(PreviewRun, SliderChangesStartFromTheKeptReducedCopy)
 
 TEST_F(PreviewRun, TheSubDetailPrePassIsKeptPerAmountAndSkinColour)
 {
-  auto picture = Photo(1500, 1000, 11);
-  TestWindow window;
-  window.CreateControls();
-  window.SetImage(picture.get(), true);
+  TestWindow& window = Open(11);
   window.SetSubDetail(true, 2);
   ExpectFirstRunPreview(window, "Sub-Detail 2");
   window.Send(LumivexWindow::kContrast, 4);
@@ -117,10 +124,8 @@ TEST_F(PreviewRun, TheSubDetailPrePassIsKeptPerAmountAndSkinColour)
 
 TEST_F(PreviewRun, ANewOrChangedPictureIsReducedAgain)
 {
-  auto first = Photo(1500, 1000, 3), second = Photo(1500, 1000, 5);
-  TestWindow window;
-  window.CreateControls();
-  window.SetImage(first.get(), true);
+  TestWindow& window = Open(3);
+  auto second = Photo(1500, 1000, 5);
   window.SetSubDetail(true, 1);
   // Another picture of the same size.
   window.SetImage(second.get(), true);
@@ -135,6 +140,7 @@ TEST_F(PreviewRun, ANewOrChangedPictureIsReducedAgain)
   second->pixels[0] ^= 0xFF;
   window.SetImage(second.get(), true);
   ExpectFirstRunPreview(window, "the changed picture");
+  window.SetImage(nullptr, false);
 }
 
 namespace {
@@ -164,10 +170,7 @@ std::vector<unsigned char> FreshFullSize(TestWindow& window)
 // over the whole picture and a full run.
 TEST_F(PreviewRun, TheFullSizePreviewIsRefreshedWhereTheLastRunChangedIt)
 {
-  auto picture = Photo(1500, 1000, 13);
-  TestWindow window;
-  window.CreateControls();
-  window.SetImage(picture.get(), true);
+  TestWindow& window = Open(13);
   window.Send(LumivexWindow::kCustom, LumivexWindow::kCustom);
   window.Send(LumivexWindow::kFullSizeView);
   standin::Pump();
