@@ -5,7 +5,8 @@
 // 40 pixels and releases it, alternately right and left, as a person does;
 // the release re-corrects the preview and the pane draws it. The fitted
 // case shows the reduced preview, the full-size case the picture at full
-// size, of which only the part in the pane is corrected.
+// size, of which only the part in the pane is corrected, and the last case
+// the reduced preview with "Enhance SubDetail" on at amount 2.
 //
 //   build-release/bin/preview_bench          the 24-megapixel photograph
 //   build-release/bin/preview_bench --smoke  once, on a 300 x 200 picture
@@ -25,6 +26,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -115,6 +117,8 @@ void PreviewAfterSliderRelease(benchmark::State& state)
   Session* session = OpenSession(static_cast<int32_t>(state.range(0)), static_cast<int32_t>(state.range(1)));
   PanelWindow& window = *session->window;
   SwitchView(window, state.range(2) != 0);
+  // The Sub-Detail pre-pass of that many engine runs, or none.
+  window.SetSubDetail(state.range(3) > 0, static_cast<int>(std::max<int64_t>(state.range(3), 1)));
   QVSlider* slider = window.Contrast();
   if (!slider || !window.Preview()) {
     state.SkipWithError("the panel or its preview is missing");
@@ -147,14 +151,19 @@ int main(int argc, char** argv)
   setenv("LUMIVEX_HEADLESS", "1", 1);
   setenv("LUMIVEX_REGISTRY", (folder + "/registry").c_str(), 1);
   benchmark::Initialize(&argc, argv);
-  for (const int64_t fullSize : {0, 1}) {
-    auto* b = benchmark::RegisterBenchmark(fullSize ? "Preview/SliderRelease/full-size" : "Preview/SliderRelease/fitted",
-                                           PreviewAfterSliderRelease);
-    b->Unit(benchmark::kMillisecond)->UseRealTime()->ArgNames({"rows", "columns", "full_size"});
+  const struct {
+    const char* name;
+    int64_t fullSize, subDetail;
+  } cases[] = {{"Preview/SliderRelease/fitted", 0, 0},
+               {"Preview/SliderRelease/full-size", 1, 0},
+               {"Preview/SliderRelease/fitted-subdetail", 0, 2}};
+  for (const auto& c : cases) {
+    auto* b = benchmark::RegisterBenchmark(c.name, PreviewAfterSliderRelease);
+    b->Unit(benchmark::kMillisecond)->UseRealTime()->ArgNames({"rows", "columns", "full_size", "subdetail"});
     if (smoke)
-      b->Args({200, 300, fullSize})->Iterations(1);
+      b->Args({200, 300, c.fullSize, c.subDetail})->Iterations(1);
     else
-      b->Args({4000, 6000, fullSize});
+      b->Args({4000, 6000, c.fullSize, c.subDetail});
   }
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();
