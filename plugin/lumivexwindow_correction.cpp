@@ -139,9 +139,10 @@ bool LumivexWindow::SubDetailFromCopy(QVImage* preview)
 {
   const AdjustParams preparatory = engineparams::PreparatoryRecord(m_Settings);
   // The kept copy goes whenever the reduced copy is made anew, so only the
-  // pre-pass's own settings can differ.
+  // pre-pass's own settings can differ (its size is checked all the same).
   if (m_SubDetailCopy && m_SubDetailCopyAmount == m_SubDetailAmount &&
-      std::equal(preparatory.skinColor, preparatory.skinColor + 3, m_SubDetailCopySkin)) {
+      std::equal(preparatory.skinColor, preparatory.skinColor + 3, m_SubDetailCopySkin) &&
+      m_SubDetailCopy->rowBytes == preview->rowBytes && m_SubDetailCopy->height == preview->height) {
     std::memcpy(preview->pixels, m_SubDetailCopy->pixels,
                 static_cast<size_t>(preview->rowBytes) * static_cast<size_t>(preview->height));
     return true;
