@@ -43,8 +43,9 @@ std::vector<uint32_t> EdgeColours()
   return colours;
 }
 
-// Random colours, each followed by the colours that share its slot (128
-// apart in one or more channels), so that they keep evicting each other.
+// Random colours; some are followed by colours of their set (128 apart in
+// one or more channels): one that alternates with it, then more than the
+// set holds, so that they evict each other.
 std::vector<uint32_t> SampledColours(uint32_t seed, int count)
 {
   std::mt19937 random(seed);
@@ -53,7 +54,7 @@ std::vector<uint32_t> SampledColours(uint32_t seed, int count)
     const uint32_t c = random() & 0xFFFFFFu;
     colours.push_back(c);
     if (i % 4 == 0)
-      for (uint32_t flip : {0x80u, 0x8000u, 0x800000u, 0x808080u, 0u})
+      for (uint32_t flip : {0x80u, 0u, 0x80u, 0x8000u, 0x800000u, 0x808080u, 0u})
         colours.push_back(c ^ flip);
   }
   return colours;
