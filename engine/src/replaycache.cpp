@@ -17,11 +17,11 @@ struct SpreadTable {
 };
 constexpr SpreadTable kSpread;
 
-constexpr int kSetBits = ReplayCache::kSetBits;
-constexpr uint32_t kSetMask = (uint32_t(1) << kSetBits) - 1;
-// A filled slot's top byte: this flag and the colour's bits above the set.
+constexpr uint32_t kSlotMask = uint32_t(ReplayCache::kSlots - 1);
+// A filled slot's top byte: this flag and the colour's three top bits.
 constexpr uint32_t kFilled = 0x80;
-static_assert(kSetBits >= 17 && kSetBits <= 24, "the tag must fit beside the flag in the top byte");
+static_assert(ReplayCache::kSlotBits >= 17 && ReplayCache::kSlotBits <= 24,
+              "the tag must fit beside the flag in the top byte");
 
 // The colour's bits interleaved, blue lowest: bit 3i is bit i of blue, bit
 // 3i + 1 of green, bit 3i + 2 of red.
@@ -63,18 +63,12 @@ template <class FillFn>
 inline uint32_t Lookup(uint32_t* slots, uint32_t b, uint32_t g, uint32_t r, FillFn fill)
 {
   const uint32_t code = Interleave(b, g, r);
-  const uint32_t tag = kFilled | code >> kSetBits;
-  uint32_t* set = slots + 2 * (code & kSetMask);
-  const uint32_t first = set[0];
-  if (first >> 24 == tag)
-    return first;
-  const uint32_t second = set[1];
-  set[1] = first;
-  if (second >> 24 == tag) {
-    set[0] = second;
-    return second;
-  }
-  return fill(set[0], tag, b | g << 8 | r << 16);
+  const uint32_t tag = kFilled | code >> ReplayCache::kSlotBits;
+  uint32_t& slot = slots[code & kSlotMask];
+  const uint32_t entry = slot;
+  if (entry >> 24 == tag)
+    return entry;
+  return fill(slot, tag, b | g << 8 | r << 16);
 }
 
 } // namespace

