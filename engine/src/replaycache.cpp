@@ -56,37 +56,27 @@ uint32_t ReplayCache::Evaluate(uint32_t bgr) const
   return slot;
 }
 
-namespace {
-
-// The cached result for one colour, evaluated on a miss.
-template <class FillFn>
-inline uint32_t Lookup(uint32_t* slots, uint32_t b, uint32_t g, uint32_t r, FillFn fill)
+// The lookup shared by Map and MapRow: the slot's result when it holds
+// this colour, else the chain evaluated and kept there.
+inline uint32_t ReplayCache::Find(uint32_t b, uint32_t g, uint32_t r)
 {
   const uint32_t code = Interleave(b, g, r);
-  const uint32_t tag = kFilled | code >> ReplayCache::kSlotBits;
-  uint32_t& slot = slots[code & kSlotMask];
+  const uint32_t tag = kFilled | code >> kSlotBits;
+  uint32_t& slot = slots_[code & kSlotMask];
   const uint32_t entry = slot;
   if (entry >> 24 == tag)
     return entry;
-  return fill(slot, tag, b | g << 8 | r << 16);
+  return Fill(slot, tag, b | g << 8 | r << 16);
 }
 
-} // namespace
-
-uint32_t ReplayCache::Map(uint32_t bgr)
-{
-  const auto fill = [this](uint32_t& slot, uint32_t tag, uint32_t colour) { return Fill(slot, tag, colour); };
-  return Lookup(slots_.data(), bgr & 255, (bgr >> 8) & 255, (bgr >> 16) & 255, fill) & 0xFFFFFFu;
-}
+uint32_t ReplayCache::Map(uint32_t bgr) { return Find(bgr & 255, (bgr >> 8) & 255, (bgr >> 16) & 255) & 0xFFFFFFu; }
 
 void ReplayCache::MapRow(uint8_t* row, int32_t columns, ptrdiff_t pixelStride)
 {
-  uint32_t* slots = slots_.data();
-  const auto fill = [this](uint32_t& slot, uint32_t tag, uint32_t colour) { return Fill(slot, tag, colour); };
   WithPixelStrideOf<3>(pixelStride, [&](auto step) {
     for (int32_t x = 0; x < columns; ++x) {
       uint8_t* p = row + x * step;
-      const uint32_t v = Lookup(slots, p[0], p[1], p[2], fill);
+      const uint32_t v = Find(p[0], p[1], p[2]);
       p[0] = uint8_t(v);
       p[1] = uint8_t(v >> 8);
       p[2] = uint8_t(v >> 16);

@@ -56,6 +56,7 @@ public:
   uint32_t Evaluate(uint32_t bgr) const;
 
 private:
+  uint32_t Find(uint32_t b, uint32_t g, uint32_t r);
   uint32_t Fill(uint32_t& slot, uint32_t tag, uint32_t bgr) const;
 
   PixelOp ops_[kMaxOperations] = {};
