@@ -9,6 +9,7 @@
 //   build/bin/lumivex-bench --write-image PATH     writes the picture as binary PPM
 //   build/bin/lumivex-bench --baseline             the vector paths in the build's baseline
 //                                                  instruction set only (no AVX2)
+//   build/bin/lumivex-bench --image PATH           every case on a binary PPM instead
 #include "photo.h"
 #include "lvxtest/benchargs.h"
 
@@ -33,6 +34,7 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -45,10 +47,18 @@ struct Size {
 };
 Size g_size{4000, 6000};
 bool g_smoke = false;
+std::string g_imagePath; // --image: a picture read instead of the generated one
 
 const Photo& ThePhoto()
 {
-  static const Photo photo = lvxbench::MakePhoto(g_size.rows, g_size.columns);
+  static const Photo photo = [] {
+    Photo p;
+    if (g_imagePath.empty())
+      p = lvxbench::MakePhoto(g_size.rows, g_size.columns);
+    else if (!lvxbench::ReadPpm(g_imagePath, p))
+      p = Photo{}; // main refuses such a file before any case runs
+    return p;
+  }();
   return photo;
 }
 
@@ -399,35 +409,47 @@ int main(int argc, char** argv)
   const bool baseline = lvxbench::TakeFlag(argc, argv, "--baseline");
   RestrictToBaseline(baseline);
   std::vector<char*> args;
-  std::string imagePath;
+  std::string writePath;
   for (int i = 0; i < argc; ++i) {
-    if (std::strcmp(argv[i], "--write-image") == 0 || std::strncmp(argv[i], "--write-image=", 14) == 0) {
-      if (argv[i][13] == '=') {
-        imagePath = argv[i] + 14;
-      } else if (i + 1 < argc) {
-        imagePath = argv[++i];
+    // --write-image PATH and --image PATH, also as --name=PATH.
+    std::string* value = nullptr;
+    const char* name = nullptr;
+    for (auto [option, target] : {std::pair{"--write-image", &writePath}, std::pair{"--image", &g_imagePath}}) {
+      const size_t n = std::strlen(option);
+      if (std::strncmp(argv[i], option, n) == 0 && (argv[i][n] == 0 || argv[i][n] == '=')) {
+        name = option, value = target;
+        if (argv[i][n] == '=')
+          *value = argv[i] + n + 1;
+        else if (i + 1 < argc)
+          *value = argv[++i];
       }
-      if (imagePath.empty()) {
-        std::fprintf(stderr, "lumivex-bench: --write-image needs a file name\n");
-        return 2;
-      }
-    } else {
+    }
+    if (!name) {
       args.push_back(argv[i]);
+    } else if (value->empty()) {
+      std::fprintf(stderr, "lumivex-bench: %s needs a file name\n", name);
+      return 2;
     }
   }
   if (g_smoke)
     g_size = Size{48, 64};
-  if (!imagePath.empty()) {
-    if (!lvxbench::WritePpm(ThePhoto(), imagePath)) {
-      std::fprintf(stderr, "lumivex-bench: cannot write %s\n", imagePath.c_str());
+  if (!g_imagePath.empty() && ThePhoto().rows == 0) {
+    std::fprintf(stderr, "lumivex-bench: %s is not a binary PPM with 8-bit samples\n", g_imagePath.c_str());
+    return 3;
+  }
+  if (!writePath.empty()) {
+    if (!lvxbench::WritePpm(ThePhoto(), writePath)) {
+      std::fprintf(stderr, "lumivex-bench: cannot write %s\n", writePath.c_str());
       return 3;
     }
-    std::printf("%s: %d x %d\n", imagePath.c_str(), ThePhoto().columns, ThePhoto().rows);
+    std::printf("%s: %d x %d\n", writePath.c_str(), ThePhoto().columns, ThePhoto().rows);
     return 0;
   }
   int count = int(args.size());
   benchmark::Initialize(&count, args.data());
-  benchmark::AddCustomContext("picture", std::to_string(g_size.columns) + " x " + std::to_string(g_size.rows));
+  benchmark::AddCustomContext("picture", (g_imagePath.empty() ? "generated, " : g_imagePath + ", ") +
+                                            std::to_string(ThePhoto().columns) + " x " +
+                                            std::to_string(ThePhoto().rows));
   benchmark::AddCustomContext("engine build", LVX_BENCH_BUILD);
   benchmark::AddCustomContext("instruction set", UseAvx2() ? "AVX2 where the engine has it" : "baseline");
 
