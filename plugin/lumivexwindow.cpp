@@ -74,7 +74,8 @@ LumivexWindow::LumivexWindow(QVRect* rect, QVResourceFile* resources, HWND paren
 
 void LumivexWindow::Initialize()
 {
-  m_CurrentImage = m_CorrectedPreview = m_UncorrectedPreview = nullptr;
+  m_CurrentImage = m_CorrectedPreview = m_UncorrectedPreview = m_SubDetailCopy = nullptr;
+  m_ReducedCopyCurrent = m_FullSizeKept = false;
   m_TitleStrip = m_HintPane = nullptr;
   m_HelpMenu = m_PresetMenu = nullptr;
   m_PreviewPane = nullptr;
@@ -125,6 +126,7 @@ LumivexWindow::~LumivexWindow()
   delete m_BusyPicture;
   delete m_EmptyPicture;
   delete m_UncorrectedPreview;
+  delete m_SubDetailCopy;
   // The pane goes with the panel.
   m_PreviewPane = nullptr;
   delete m_ControlPanel;

@@ -94,8 +94,9 @@ public:
   LumivexWindow(QVRect* rect, QVResourceFile* resources, HWND parent);
   // Deletes, each when there is one: the corrected preview, title strip,
   // help menu, progress bar, the four buttons, hint pane, preset menu, the
-  // two picture displays, the uncorrected preview and last the control
-  // panel; then unregisters every framework window class.
+  // two picture displays, the uncorrected preview, its kept Sub-Detail
+  // result and last the control panel; then unregisters every framework
+  // window class.
   ~LumivexWindow() override;
   // Every pointer null, the defaults, this window the key window; then the
   // scripting parameters are read over them.
@@ -139,7 +140,8 @@ public:
   // normal view shown. True.
   bool SetImage(QVImage* image, bool redraw);
   // The live preview: nothing while Control is held, without a preview
-  // pane, or without a current image with pixels. Otherwise the corrected
+  // pane, without a current image with pixels, or when no dialog is wanted
+  // (the panel then never shows). Otherwise the corrected
   // preview is rebuilt (a reduced copy fitted into the pane, or at full
   // size a copy of which only the part visible in the pane is corrected)
   // and, with `correct`, corrected as the full run does, its last engine
@@ -252,11 +254,37 @@ private:
   void ShowBusyStrip();
   // The interactive road's word that the correction failed.
   void ReportCorrectionFailure();
-  // The Sub-Detail pre-pass, the engine record (null: the engine's
-  // defaults), the colour shift, descreen and despeckle, and with `finish`
-  // the last engine pass and the saturation and brightness step, on the
-  // area of the image. False when an engine pass failed.
-  bool Correct(QVImage* image, QVRect& area, const AdjustParams* settings, bool finish);
+  // The Sub-Detail pre-pass (unless `subDetailDone`), the engine record
+  // (null: the engine's defaults), the colour shift, descreen and
+  // despeckle, and with `finish` the last engine pass and the saturation
+  // and brightness step, on the area of the image. False when an engine
+  // pass failed.
+  bool Correct(QVImage* image, QVRect& area, const AdjustParams* settings, bool finish, bool subDetailDone);
+  // One DoAdjustments on the area with the engine's current settings; true
+  // when the engine said LUMIVEX_OK.
+  static bool EnginePass(QVImage* image, const QVRect& area);
+  // SetParams with the preparatory record, then the Sub-Detail amount of
+  // engine passes on the area; false as soon as one fails.
+  bool SubDetailPasses(QVImage* image, const QVRect& area);
+  // The reduced preview's starting pixels, a new width x height image: a
+  // copy of the uncorrected preview while that is the current image's
+  // reduced copy of this size, else resampled from the current image (and
+  // kept as the uncorrected preview). Null, or an image without pixels,
+  // when memory runs out.
+  QVImage* ReducedPreview(int32_t width, int32_t height);
+  // The Sub-Detail pre-pass on a reduced preview fresh from
+  // ReducedPreview: the kept result of the last one with the same amount
+  // and skin colour, else run and (when it ran to its end) kept. False when
+  // an engine pass failed.
+  bool SubDetailFromCopy(QVImage* preview);
+  // The last full-size preview made back into a copy of the current image
+  // (only the part the last run touched is copied) and handed over, no
+  // longer the corrected preview; null when there is none to reuse.
+  QVImage* RefreshedFullSizePreview();
+  // The current image is new or about to change: neither the reduced copy,
+  // its pre-pass result nor the last full-size preview stands for it any
+  // longer.
+  void ForgetImageCopies();
   // Stand-alone automatic road: saves the current image by the preferences.
   void SaveAutomatic();
   // A scripting key's setting as a 32-bit value (switches 0/1; 0 for lvGA
@@ -304,6 +332,18 @@ protected:
   // What the file-attributes window shows (command 16105).
   FileInfoRecord m_FileInfo;
   QVFileSpec m_FileSpec;
+  // The uncorrected preview is the current image's reduced copy as the
+  // image is now, so the next reduced preview of its size starts from it.
+  bool m_ReducedCopyCurrent = false;
+  // Owned: that copy after the Sub-Detail pre-pass with this amount and
+  // skin colour; null when there is none.
+  QVImage* m_SubDetailCopy = nullptr;
+  int32_t m_SubDetailCopyAmount = 0;
+  uint8_t m_SubDetailCopySkin[3] = {};
+  // The corrected preview is a full-size one that differs from the current
+  // image as it is now only inside the touched rectangle.
+  bool m_FullSizeKept = false;
+  QVRect m_FullSizeTouched;
 };
 
 // The plug-in's own resource file: one process-wide QVResourceFile on the

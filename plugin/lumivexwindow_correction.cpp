@@ -16,6 +16,7 @@
 #include "qvcommon/qvslider.h"
 
 #include <algorithm>
+#include <cstring>
 #include <new>
 
 namespace {
@@ -31,6 +32,7 @@ bool LumivexWindow::HasImage() const { return m_CurrentImage && m_CurrentImage->
 bool LumivexWindow::SetImage(QVImage* image, bool redraw)
 {
   m_CurrentImage = image;
+  ForgetImageCopies();
   if (!redraw)
     return true;
   if (m_PreviewPane) {
@@ -45,21 +47,29 @@ bool LumivexWindow::SetImage(QVImage* image, bool redraw)
   return true;
 }
 
-bool LumivexWindow::Correct(QVImage* image, QVRect& area, const AdjustParams* settings, bool finish)
+bool LumivexWindow::EnginePass(QVImage* image, const QVRect& area)
 {
   uint8_t* buffer = image->pixels + static_cast<int64_t>(area.Top()) * image->rowBytes +
                     static_cast<int64_t>(area.Left()) * image->bytesPerPixel;
-  const auto pass = [&] {
-    return DoAdjustments(buffer, area.Height(), area.Width(), image->rowBytes, image->bytesPerPixel, nullptr,
-                         nullptr) == LUMIVEX_OK;
-  };
-  if (m_SubDetailOn) {
-    const AdjustParams preparatory = engineparams::PreparatoryRecord(m_Settings);
-    SetParams(&preparatory);
-    for (int32_t i = 0; i < m_SubDetailAmount; ++i)
-      if (!pass())
-        return false;
-  }
+  return DoAdjustments(buffer, area.Height(), area.Width(), image->rowBytes, image->bytesPerPixel, nullptr,
+                       nullptr) == LUMIVEX_OK;
+}
+
+bool LumivexWindow::SubDetailPasses(QVImage* image, const QVRect& area)
+{
+  const AdjustParams preparatory = engineparams::PreparatoryRecord(m_Settings);
+  SetParams(&preparatory);
+  for (int32_t i = 0; i < m_SubDetailAmount; ++i)
+    if (!EnginePass(image, area))
+      return false;
+  return true;
+}
+
+bool LumivexWindow::Correct(QVImage* image, QVRect& area, const AdjustParams* settings, bool finish,
+                            bool subDetailDone)
+{
+  if (m_SubDetailOn && !subDetailDone && !SubDetailPasses(image, area))
+    return false;
   SetParams(settings);
   ApplyColorShift(image, image, area);
   if (m_DescreenOn) {
@@ -73,15 +83,90 @@ bool LumivexWindow::Correct(QVImage* image, QVRect& area, const AdjustParams* se
   }
   if (!finish)
     return true;
-  if (!pass())
+  if (!EnginePass(image, area))
     return false;
   ApplySaturationBrightness(image, image, area);
   return true;
 }
 
+QVImage* LumivexWindow::RefreshedFullSizePreview()
+{
+  QVImage* preview = m_CorrectedPreview;
+  const QVImage* image = m_CurrentImage;
+  if (!m_FullSizeKept || !preview || !preview->HasPixels() || preview->width != image->width ||
+      preview->height != image->height || preview->bytesPerPixel != image->bytesPerPixel ||
+      preview->rowBytes != image->rowBytes)
+    return nullptr;
+  // Outside what the last run touched the preview is still the image.
+  const QVRect& touched = m_FullSizeTouched;
+  const int64_t offset = static_cast<int64_t>(touched.Left()) * image->bytesPerPixel;
+  const size_t length = static_cast<size_t>(touched.Width()) * static_cast<size_t>(image->bytesPerPixel);
+  for (int32_t y = touched.Top(); y < touched.Bottom(); ++y)
+    std::memcpy(preview->pixels + static_cast<int64_t>(y) * preview->rowBytes + offset,
+                image->pixels + static_cast<int64_t>(y) * image->rowBytes + offset, length);
+  m_CorrectedPreview = nullptr;
+  return preview;
+}
+
+void LumivexWindow::ForgetImageCopies()
+{
+  m_FullSizeKept = false;
+  m_ReducedCopyCurrent = false;
+  delete m_SubDetailCopy;
+  m_SubDetailCopy = nullptr;
+}
+
+QVImage* LumivexWindow::ReducedPreview(int32_t width, int32_t height)
+{
+  const int32_t bytes = m_CurrentImage->bytesPerPixel;
+  const bool reusable = m_ReducedCopyCurrent && m_UncorrectedPreview && m_UncorrectedPreview->HasPixels() &&
+                        m_UncorrectedPreview->width == width && m_UncorrectedPreview->height == height &&
+                        m_UncorrectedPreview->bytesPerPixel == bytes;
+  if (reusable)
+    return new (std::nothrow) QVImage(m_UncorrectedPreview);
+  ForgetImageCopies();
+  auto* preview = new (std::nothrow) QVImage(width, height, bytes, nullptr);
+  if (preview && preview->HasPixels()) {
+    LumivexUtils::ResampleImage(m_CurrentImage, preview);
+    delete m_UncorrectedPreview;
+    m_UncorrectedPreview = new (std::nothrow) QVImage(preview);
+    m_ReducedCopyCurrent = m_UncorrectedPreview && m_UncorrectedPreview->HasPixels();
+  }
+  return preview;
+}
+
+bool LumivexWindow::SubDetailFromCopy(QVImage* preview)
+{
+  const AdjustParams preparatory = engineparams::PreparatoryRecord(m_Settings);
+  // The kept copy goes whenever the reduced copy is made anew, so only the
+  // pre-pass's own settings can differ (its size is checked all the same).
+  if (m_SubDetailCopy && m_SubDetailCopyAmount == m_SubDetailAmount &&
+      std::equal(preparatory.skinColor, preparatory.skinColor + 3, m_SubDetailCopySkin) &&
+      m_SubDetailCopy->rowBytes == preview->rowBytes && m_SubDetailCopy->height == preview->height) {
+    std::memcpy(preview->pixels, m_SubDetailCopy->pixels,
+                static_cast<size_t>(preview->rowBytes) * static_cast<size_t>(preview->height));
+    return true;
+  }
+  delete m_SubDetailCopy;
+  m_SubDetailCopy = nullptr;
+  if (!SubDetailPasses(preview, QVRect(0, 0, preview->width, preview->height)))
+    return false;
+  // Only a pre-pass that ran to its end is kept.
+  m_SubDetailCopy = new (std::nothrow) QVImage(preview);
+  if (m_SubDetailCopy && !m_SubDetailCopy->HasPixels()) {
+    delete m_SubDetailCopy;
+    m_SubDetailCopy = nullptr;
+  }
+  m_SubDetailCopyAmount = m_SubDetailAmount;
+  std::copy(preparatory.skinColor, preparatory.skinColor + 3, m_SubDetailCopySkin);
+  return true;
+}
+
 void LumivexWindow::RunPreviewCorrection(bool correct, bool redraw)
 {
-  if (m_ControlDown || !HasImage() || !m_PreviewPane)
+  // Without a dialog (the replay and automatic roads) the panel is never
+  // shown, so no preview could ever be seen: none is made.
+  if (m_ControlDown || !HasImage() || !m_PreviewPane || !m_DialogWanted)
     return;
   WaitCursor();
   // The pane never holds the preview about to go: until the new one is
@@ -89,8 +174,10 @@ void LumivexWindow::RunPreviewCorrection(bool correct, bool redraw)
   // scroll offset keeps its range).
   if (m_PreviewPane->GetImage() == m_CorrectedPreview)
     m_PreviewPane->SetImage(m_CurrentImage);
+  QVImage* kept = m_ReducedPreview ? nullptr : RefreshedFullSizePreview();
   delete m_CorrectedPreview;
   m_CorrectedPreview = nullptr;
+  m_FullSizeKept = false;
   const QVRect client = m_PreviewPane->GetClientRect();
   QVRect area;
   QVImage* preview = nullptr;
@@ -100,15 +187,10 @@ void LumivexWindow::RunPreviewCorrection(bool correct, bool redraw)
     double factor = 1.0;
     LumivexUtils::FitImageRect(&whole, &fitted, &factor);
     if (fitted.Width() > 0 && fitted.Height() > 0)
-      preview = new (std::nothrow) QVImage(fitted.Width(), fitted.Height(), m_CurrentImage->bytesPerPixel, nullptr);
-    if (preview && preview->HasPixels()) {
-      LumivexUtils::ResampleImage(m_CurrentImage, preview);
-      delete m_UncorrectedPreview;
-      m_UncorrectedPreview = new (std::nothrow) QVImage(preview);
-    }
+      preview = ReducedPreview(fitted.Width(), fitted.Height());
     area.SetLTWH(0, 0, fitted.Width(), fitted.Height());
   } else {
-    preview = new (std::nothrow) QVImage(m_CurrentImage);
+    preview = kept ? kept : new (std::nothrow) QVImage(m_CurrentImage);
     // Only the part the pane shows: the offset is where the image's corner
     // is drawn (0 or less), so the visible part starts at its negation.
     const QVPoint offset = m_PreviewPane->GetScrollOffset();
@@ -128,9 +210,22 @@ void LumivexWindow::RunPreviewCorrection(bool correct, bool redraw)
   }
   m_CorrectedPreview = preview;
   QVRect inside;
-  if (correct && engineparams::UsableArea(preview, preview, area, &inside)) {
+  const bool usable = engineparams::UsableArea(preview, preview, area, &inside);
+  if (!m_ReducedPreview) {
+    // What the run below may change: the visible part, or all of it when a
+    // filter works on the whole picture.
+    m_FullSizeKept = true;
+    m_FullSizeTouched = !correct || !usable ? QVRect()
+                        : m_DescreenOn || m_DespeckleOn ? QVRect(0, 0, preview->width, preview->height)
+                                                         : inside;
+  }
+  if (correct && usable) {
     const AdjustParams record = engineparams::EngineRecord(m_Settings);
-    Correct(preview, inside, &record, m_EnhanceOn != 0);
+    // The reduced copy's pre-pass gives the same pixels for every preview
+    // until the image, the amount or the skin colour changes: it runs once.
+    const bool keptPrePass = m_SubDetailOn && m_ReducedPreview && m_ReducedCopyCurrent;
+    if (!keptPrePass || SubDetailFromCopy(preview))
+      Correct(preview, inside, &record, m_EnhanceOn != 0, keptPrePass);
   }
   m_PreviewPane->SetImage(m_CorrectedPreview);
   if (redraw)
@@ -151,9 +246,11 @@ bool LumivexWindow::RunFullCorrection(bool reapplyPreset)
     else
       engineDefaults = true;
   }
+  // The image changes in place: a later preview makes its reduced copy anew.
+  ForgetImageCopies();
   QVRect area(0, 0, m_CurrentImage->width, m_CurrentImage->height);
   const AdjustParams record = engineparams::EngineRecord(m_Settings);
-  const bool corrected = Correct(m_CurrentImage, area, engineDefaults ? nullptr : &record, true);
+  const bool corrected = Correct(m_CurrentImage, area, engineDefaults ? nullptr : &record, true, false);
   SetCursorArrow();
   return corrected;
 }

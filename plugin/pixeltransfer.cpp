@@ -15,6 +15,7 @@
 #include "qvcommon/qvpoint.h"
 #include "qvcommon/qvrect.h"
 #include "qvcommon/qvwindow.h"
+#include "win32/hugepages.h"
 
 #include <algorithm>
 #include <climits>
@@ -202,6 +203,8 @@ bool FilterPlugInShell::AcquireImage(int, QVWindow*)
     return TransferFailed(memFullErr);
   }
 
+  // The image is new and filled row by row below.
+  standin::AdviseHugePages(image->pixels, static_cast<size_t>(image->rowBytes) * static_cast<size_t>(height));
   const int16_t colours = hostif::ModeToPlanes(r.imageMode, 0);
   for (int32_t y = 0; y < height; ++y) {
     const uint8_t* source = RowOf(static_cast<const uint8_t*>(r.inData), y, r.inRowBytes);

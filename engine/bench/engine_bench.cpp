@@ -7,6 +7,9 @@
 //   build/bin/lumivex-bench --benchmark_filter=Pass  a selection
 //   build/bin/lumivex-bench --smoke                every case once on a tiny picture
 //   build/bin/lumivex-bench --write-image PATH     writes the picture as binary PPM
+//   build/bin/lumivex-bench --baseline             the vector paths in the build's baseline
+//                                                  instruction set only (no AVX2)
+//   build/bin/lumivex-bench --image PATH           every case on a binary PPM instead
 #include "photo.h"
 #include "lvxtest/benchargs.h"
 
@@ -14,6 +17,7 @@
 #include "colorspace.h"
 #include "gamma.h"
 #include "image.h"
+#include "instructionset.h"
 #include "iterate.h"
 #include "module.h"
 #include "pipeline.h"
@@ -30,6 +34,7 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -42,10 +47,18 @@ struct Size {
 };
 Size g_size{4000, 6000};
 bool g_smoke = false;
+std::string g_imagePath; // --image: a picture read instead of the generated one
 
 const Photo& ThePhoto()
 {
-  static const Photo photo = lvxbench::MakePhoto(g_size.rows, g_size.columns);
+  static const Photo photo = [] {
+    Photo p;
+    if (g_imagePath.empty())
+      p = lvxbench::MakePhoto(g_size.rows, g_size.columns);
+    else if (!lvxbench::ReadPpm(g_imagePath, p))
+      p = Photo{}; // main refuses such a file before any case runs
+    return p;
+  }();
   return photo;
 }
 
@@ -257,6 +270,58 @@ void MergeBench(benchmark::State& state)
   OnCopies(state, ThePhoto().bytes, bytes, [&] { return MergeLuminance(Describe(bytes), sharpened, NoProgress); });
 }
 
+// The adaptive variant's corrections as four passes over the picture: the
+// colour pre-blur, the luminance taken afresh, its unsharp mask through the
+// strength plane, and the merge.
+void SharpenApplySeparateBench(benchmark::State& state)
+{
+  const Inputs& in = TheInputs();
+  const double preBlur = in.measures.preBlur > 0 ? in.measures.preBlur : 0.5;
+  char label[80];
+  std::snprintf(label, sizeof label, "pre-blur x=%.3f, mask x=%.2f amount=%d", preBlur, in.measures.sharpenBlur,
+                in.measures.amount);
+  state.SetLabel(label);
+  std::vector<uint8_t> bytes;
+  ImageDesc Y;
+  OnCopies(state, ThePhoto().bytes, bytes, [&] {
+    const ImageDesc colour = Describe(bytes);
+    int s = BlurColourInPlace(colour, preBlur, NoProgress);
+    if (s == 0)
+      s = ExtractLuminance(colour, Y, NoProgress);
+    if (s == 0)
+      s = UnsharpMask(Y, in.strength.desc, in.measures.sharpenBlur, in.measures.amount, NoProgress);
+    if (s == 0)
+      s = MergeLuminance(colour, Y, NoProgress);
+    return s;
+  });
+  FreeImage(Y);
+}
+
+// The same corrections in one pass over the rows.
+void SharpenApplyBench(benchmark::State& state)
+{
+  const Inputs& in = TheInputs();
+  HalfKernel preBlur, mask;
+  KernelFromParameter(in.measures.preBlur > 0 ? in.measures.preBlur : 0.5, preBlur);
+  KernelFromParameter(in.measures.sharpenBlur, mask);
+  std::vector<uint8_t> bytes;
+  OnCopies(state, ThePhoto().bytes, bytes, [&] {
+    return SharpenApply(Describe(bytes), preBlur, mask, in.strength.desc, in.measures.amount, NoProgress);
+  });
+}
+
+// The whole adaptive variant: measurements and corrections.
+void AdaptiveSharpenBench(benchmark::State& state)
+{
+  const SharpenAdaptiveSettings& settings = Module().sharpen.adaptive;
+  std::vector<uint8_t> bytes;
+  OnCopies(state, ThePhoto().bytes, bytes, [&] {
+    SharpenMeasures measures;
+    return AdaptiveSharpen(Describe(bytes), WholeRect(ThePhoto().rows, ThePhoto().columns), settings, measures,
+                           NoProgress);
+  });
+}
+
 void ReplayBench(benchmark::State& state)
 {
   const EngineControl& control = TheInputs().reducedControl;
@@ -341,37 +406,52 @@ void BlurBench(benchmark::State& state, double x)
 int main(int argc, char** argv)
 {
   g_smoke = lvxbench::TakeFlag(argc, argv, "--smoke");
+  const bool baseline = lvxbench::TakeFlag(argc, argv, "--baseline");
+  RestrictToBaseline(baseline);
   std::vector<char*> args;
-  std::string imagePath;
+  std::string writePath;
   for (int i = 0; i < argc; ++i) {
-    if (std::strcmp(argv[i], "--write-image") == 0 || std::strncmp(argv[i], "--write-image=", 14) == 0) {
-      if (argv[i][13] == '=') {
-        imagePath = argv[i] + 14;
-      } else if (i + 1 < argc) {
-        imagePath = argv[++i];
+    // --write-image PATH and --image PATH, also as --name=PATH.
+    std::string* value = nullptr;
+    const char* name = nullptr;
+    for (auto [option, target] : {std::pair{"--write-image", &writePath}, std::pair{"--image", &g_imagePath}}) {
+      const size_t n = std::strlen(option);
+      if (std::strncmp(argv[i], option, n) == 0 && (argv[i][n] == 0 || argv[i][n] == '=')) {
+        name = option, value = target;
+        if (argv[i][n] == '=')
+          *value = argv[i] + n + 1;
+        else if (i + 1 < argc)
+          *value = argv[++i];
       }
-      if (imagePath.empty()) {
-        std::fprintf(stderr, "lumivex-bench: --write-image needs a file name\n");
-        return 2;
-      }
-    } else {
+    }
+    if (!name) {
       args.push_back(argv[i]);
+    } else if (value->empty()) {
+      std::fprintf(stderr, "lumivex-bench: %s needs a file name\n", name);
+      return 2;
     }
   }
   if (g_smoke)
     g_size = Size{48, 64};
-  if (!imagePath.empty()) {
-    if (!lvxbench::WritePpm(ThePhoto(), imagePath)) {
-      std::fprintf(stderr, "lumivex-bench: cannot write %s\n", imagePath.c_str());
+  if (!g_imagePath.empty() && ThePhoto().rows == 0) {
+    std::fprintf(stderr, "lumivex-bench: %s is not a binary PPM with 8-bit samples\n", g_imagePath.c_str());
+    return 3;
+  }
+  if (!writePath.empty()) {
+    if (!lvxbench::WritePpm(ThePhoto(), writePath)) {
+      std::fprintf(stderr, "lumivex-bench: cannot write %s\n", writePath.c_str());
       return 3;
     }
-    std::printf("%s: %d x %d\n", imagePath.c_str(), ThePhoto().columns, ThePhoto().rows);
+    std::printf("%s: %d x %d\n", writePath.c_str(), ThePhoto().columns, ThePhoto().rows);
     return 0;
   }
   int count = int(args.size());
   benchmark::Initialize(&count, args.data());
-  benchmark::AddCustomContext("picture", std::to_string(g_size.columns) + " x " + std::to_string(g_size.rows));
+  benchmark::AddCustomContext("picture", (g_imagePath.empty() ? "generated, " : g_imagePath + ", ") +
+                                            std::to_string(ThePhoto().columns) + " x " +
+                                            std::to_string(ThePhoto().rows));
   benchmark::AddCustomContext("engine build", LVX_BENCH_BUILD);
+  benchmark::AddCustomContext("instruction set", UseAvx2() ? "AVX2 where the engine has it" : "baseline");
 
   std::vector<benchmark::internal::Benchmark*> all{
       benchmark::RegisterBenchmark("DoAdjustments/reduced/defaults", CorrectBench, int16_t(3), false),
@@ -385,6 +465,9 @@ int main(int argc, char** argv)
       benchmark::RegisterBenchmark("Pass/PreBlur3", PreBlurBench),
       benchmark::RegisterBenchmark("Pass/UnsharpMaskY", UnsharpLumaBench),
       benchmark::RegisterBenchmark("Pass/LuminanceMerge", MergeBench),
+      benchmark::RegisterBenchmark("Pass/SharpenApply", SharpenApplyBench),
+      benchmark::RegisterBenchmark("Pass/SharpenApply/separate", SharpenApplySeparateBench),
+      benchmark::RegisterBenchmark("Pass/AdaptiveSharpen", AdaptiveSharpenBench),
       benchmark::RegisterBenchmark("Pass/Replay", ReplayBench),
       benchmark::RegisterBenchmark("Pass/FinalTable", FinalTableBench),
       benchmark::RegisterBenchmark("ColourToWorking/plain", ColourToWorkingBench, 1.0),

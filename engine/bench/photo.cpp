@@ -338,4 +338,55 @@ bool WritePpm(const Photo& photo, const std::string& path)
   return std::fclose(f) == 0 && ok;
 }
 
+namespace {
+
+// The next number of a PPM header, past white space and comments; -1 when
+// there is none.
+long HeaderNumber(std::FILE* f)
+{
+  int c = std::fgetc(f);
+  while (c == '#' || c == ' ' || c == '\t' || c == '\r' || c == '\n') {
+    if (c == '#')
+      while (c != '\n' && c != EOF)
+        c = std::fgetc(f);
+    c = std::fgetc(f);
+  }
+  long n = -1;
+  for (; c >= '0' && c <= '9' && n < 1000000; c = std::fgetc(f))
+    n = (n < 0 ? 0 : 10 * n) + (c - '0');
+  return n; // the one white-space byte after the number is consumed
+}
+
+} // namespace
+
+bool ReadPpm(const std::string& path, Photo& photo)
+{
+  std::FILE* f = std::fopen(path.c_str(), "rb");
+  if (!f)
+    return false;
+  const bool p6 = std::fgetc(f) == 'P' && std::fgetc(f) == '6';
+  const long columns = p6 ? HeaderNumber(f) : -1;
+  const long rows = columns > 0 ? HeaderNumber(f) : -1;
+  const long maxValue = rows > 0 ? HeaderNumber(f) : -1;
+  bool ok = maxValue == 255;
+  if (ok) {
+    photo.rows = int32_t(rows);
+    photo.columns = int32_t(columns);
+    photo.rowBytes = (3 * ptrdiff_t(columns) + 3) / 4 * 4;
+    photo.bytes.assign(size_t(photo.rowBytes) * size_t(rows), 0);
+    std::vector<uint8_t> rgb(3 * size_t(columns));
+    for (int32_t y = 0; y < photo.rows && ok; ++y) {
+      ok = std::fread(rgb.data(), 1, rgb.size(), f) == rgb.size();
+      uint8_t* p = photo.Pixel(y, 0);
+      for (size_t x = 0; x < size_t(columns); ++x) {
+        p[3 * x] = rgb[3 * x + 2];
+        p[3 * x + 1] = rgb[3 * x + 1];
+        p[3 * x + 2] = rgb[3 * x];
+      }
+    }
+  }
+  std::fclose(f);
+  return ok;
+}
+
 } // namespace lvxbench

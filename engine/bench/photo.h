@@ -23,5 +23,8 @@ constexpr uint64_t kPhotoSeed = 0x5EED1234ABCDull;
 Photo MakePhoto(int32_t rows, int32_t columns, uint64_t seed = kPhotoSeed);
 // Binary PPM (P6); false when the file cannot be written.
 bool WritePpm(const Photo& photo, const std::string& path);
+// Reads a binary PPM (P6, 8-bit samples) into B, G, R rows; false when the
+// file cannot be read or is not such a picture.
+bool ReadPpm(const std::string& path, Photo& photo);
 
 } // namespace lvxbench

@@ -15,7 +15,8 @@ namespace lvx {
 // A block of at least `bytes` bytes (a zero-byte request still gives a
 // distinct block), or null when memory is short or the fault plan says so.
 void* Allocate(size_t bytes);
-// As Allocate, with every byte 0.
+// As Allocate, with every byte 0. A large block comes as fresh pages that
+// are only made resident where they are first used.
 void* AllocateZeroed(size_t bytes);
 // Frees a block from Allocate; null is ignored.
 void Release(void* block);

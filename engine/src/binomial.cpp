@@ -1,6 +1,7 @@
 #include "binomial.h"
 
 #include "alloc.h"
+#include "binomialrows.h"
 #include "iterate.h"
 #include "progress.h"
 #include "status.h"
@@ -8,7 +9,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
-#include <type_traits>
 
 namespace lvx {
 namespace {
@@ -25,28 +25,6 @@ void BinomialRow(int m, uint16_t* row)
   }
 }
 
-// The output rule for one row. B holds the unnormalised blur of each pixel.
-// Int is the type the sharpening product needs: 32 bits unless the amount
-// is so large that it could overflow them.
-template <class Int, bool kStrength, class Step, class StrengthStep>
-void SharpenRow(uint8_t* row, Step step, const uint8_t* m, StrengthStep mStep, const uint32_t* B, int32_t columns,
-                int32_t A, int lo, int hi)
-{
-  const Int round = Int(1) << (hi + 7);
-  for (int32_t x = 0; x < columns; ++x) {
-    const Int a = kStrength ? Int((A * int32_t(m[x * mStep])) >> 8) : Int(A);
-    const Int v = Int(row[x * step]) << hi;
-    const Int b = Int(B[x] >> lo);
-    const Int p = ((v << 8) + a * (v - b) + round) >> (hi + 8);
-    row[x * step] = uint8_t(p < 0 ? 0 : (p > 255 ? 255 : p));
-  }
-}
-
-// Whether every product a (v - b) of the rule fits 32 bits: |v - b| is at
-// most 255 << 8 and |a| at most |A|, so with |A| <= 32000 the sum stays
-// below 2^31.
-bool Fits32(int32_t A) { return A >= -32000 && A <= 32000; }
-
 struct Filter {
   const ImageDesc& plane;
   const ImageDesc& strength; // no data: none
@@ -55,27 +33,8 @@ struct Filter {
   int s;
 };
 
-// Calls f(i, offset) for every sample of a row: sample i = C x + c is
-// channel c of pixel x, at byte offset x step + c. Rows whose samples lie
-// next to each other run as one plain loop the compiler can vectorise.
-template <int C, class Step, class F>
-inline void ForSamples(int32_t columns, Step step, F&& f)
-{
-  if constexpr (C == 1) {
-    for (int32_t x = 0; x < columns; ++x)
-      f(x, x * step);
-  } else if constexpr (std::is_same_v<Step, std::integral_constant<ptrdiff_t, C>>) {
-    for (int32_t i = 0; i < C * columns; ++i)
-      f(i, ptrdiff_t(i));
-  } else {
-    for (int32_t x = 0; x < columns; ++x)
-      for (int c = 0; c < C; ++c)
-        f(x * C + c, x * step + c);
-  }
-}
-
-// The separable filter, one vertical pass per source row into a ring of
-// n + 1 accumulator rows, one horizontal pass per output row, n rows behind.
+// The separable filter over the whole plane in place, one vertical pass per
+// source row, one horizontal pass per output row, n rows behind (binomialrows.h).
 // C interleaved channels (1 for a plane, 3 for a colour image, which only
 // blurs) are filtered side by side, each on its own. `leadPasses` extra
 // passes (ticks and polls only) come first.
@@ -83,20 +42,12 @@ template <int C>
 int RunFilter(const Filter& f, int32_t leadPasses, AdjustProgressProc cb)
 {
   const ImageDesc& plane = f.plane;
-  const int32_t rows = plane.rows, columns = plane.columns, samples = C * columns;
+  const int32_t rows = plane.rows, columns = plane.columns;
   const int n = f.kernel.n;
-  const uint16_t* w = f.kernel.w;
-  const size_t span = size_t(samples) + 2 * size_t(C) * size_t(n);
-  // The accumulator ring and one row of horizontal sums, in one block.
-  Buffer<int32_t> block;
-  if (!block.Allocate(span * size_t(n + 1) + size_t(samples)))
+  BinomialRows<C> filter;
+  if (!filter.Prepare(f.kernel, columns))
     return kStatusNoMemory;
-  auto accumulator = [&](int32_t sourceRow) { return block.data() + span * size_t(sourceRow % (n + 1)) + C * n; };
-  uint32_t* B = reinterpret_cast<uint32_t*>(block.data() + span * size_t(n + 1));
-
   const bool pureBlur = !f.strength.Allocated() && f.A == -256;
-  const int lo = std::max(f.s - 8, 0), hi = std::min(f.s, 8);
-  const uint32_t blurRound = f.s > 0 ? uint32_t(1) << (f.s - 1) : 0;
 
   Task task(cb, std::max(rows, 2));
   for (int32_t i = 0; i < leadPasses; ++i)
@@ -105,51 +56,18 @@ int RunFilter(const Filter& f, int32_t leadPasses, AdjustProgressProc cb)
 
   auto run = [&](auto step) {
     for (int32_t t = 0; t < rows + n; ++t) {
-      if (t < rows) {
-        int32_t* a = accumulator(t);
-        const uint8_t* centre = plane.Row(t);
-        const int32_t w0 = w[0];
-        ForSamples<C>(columns, step, [&](int32_t i, ptrdiff_t o) { a[i] = w0 * centre[o]; });
-        for (int k = 1; k <= n; ++k) {
-          const uint8_t* up = plane.Row(std::max(t - k, 0));
-          const uint8_t* down = plane.Row(std::min(t + k, rows - 1));
-          const int32_t wk = w[k];
-          ForSamples<C>(columns, step, [&](int32_t i, ptrdiff_t o) { a[i] += wk * (up[o] + down[o]); });
-        }
-      }
+      if (t < rows)
+        filter.Vertical(t, rows, [&](int32_t i) { return static_cast<const uint8_t*>(plane.Row(i)); }, step);
       if (t >= n) {
         const int32_t y = t - n;
-        int32_t* a = accumulator(y);
-        for (int k = 1; k <= n; ++k)
-          for (int c = 0; c < C; ++c) {
-            a[c - C * k] = a[c];
-            a[samples - C + c + C * k] = a[samples - C + c];
-          }
-        for (int32_t i = 0; i < samples; ++i)
-          B[i] = uint32_t(w[0]) * uint32_t(a[i]);
-        for (int k = 1; k <= n; ++k) {
-          const uint32_t wk = w[k];
-          for (int32_t i = 0; i < samples; ++i)
-            B[i] += wk * uint32_t(a[i - C * k] + a[i + C * k]);
-        }
+        const uint32_t* B = filter.Horizontal(y);
         uint8_t* row = plane.Row(y);
         if (pureBlur) {
-          ForSamples<C>(columns, step, [&](int32_t i, ptrdiff_t o) { row[o] = uint8_t((B[i] + blurRound) >> f.s); });
+          BlurRowOut<C>(row, step, B, columns, f.s);
         } else if constexpr (C == 1) {
-          if (!f.strength.Allocated()) {
-            if (Fits32(f.A))
-              SharpenRow<int32_t, false>(row, step, nullptr, 0, B, columns, f.A, lo, hi);
-            else
-              SharpenRow<int64_t, false>(row, step, nullptr, 0, B, columns, f.A, lo, hi);
-          } else {
-            const uint8_t* m = f.strength.Row(y);
-            WithPixelStride(f.strength.pixelStride, [&](auto mStep) {
-              if (Fits32(f.A))
-                SharpenRow<int32_t, true>(row, step, m, mStep, B, columns, f.A, lo, hi);
-              else
-                SharpenRow<int64_t, true>(row, step, m, mStep, B, columns, f.A, lo, hi);
-            });
-          }
+          const bool strength = f.strength.Allocated();
+          SharpenRowOut(row, step, strength ? f.strength.Row(y) : nullptr, strength ? f.strength.pixelStride : 1, B,
+                        columns, f.A, f.s);
         }
       }
       if (task.Poll())
@@ -158,19 +76,6 @@ int RunFilter(const Filter& f, int32_t leadPasses, AdjustProgressProc cb)
     return kStatusOk;
   };
   return WithPixelStrideOf<C>(plane.pixelStride, run);
-}
-
-// j with w[0] + 2 (w[1] + ... + w[n]) = 2^j, or -1 when the sum is no power
-// of two up to 2^31.
-int KernelExponent(const HalfKernel& kernel)
-{
-  uint64_t sum = kernel.w[0];
-  for (int k = 1; k <= kernel.n; ++k)
-    sum += 2 * uint64_t(kernel.w[k]);
-  for (int j = 0; j < 32; ++j)
-    if ((uint64_t(1) << j) == sum)
-      return j;
-  return -1;
 }
 
 // The checks shared by both forms once there is something to do.
@@ -184,6 +89,19 @@ int CheckPlanes(const ImageDesc& plane, const ImageDesc& strength)
 }
 
 } // namespace
+
+int KernelExponent(const HalfKernel& kernel)
+{
+  if (kernel.n < 0 || kernel.n > kMaxHalfWidth)
+    return -1;
+  uint64_t sum = kernel.w[0];
+  for (int k = 1; k <= kernel.n; ++k)
+    sum += 2 * uint64_t(kernel.w[k]);
+  for (int j = 0; j < 32; ++j)
+    if ((uint64_t(1) << j) == sum)
+      return j;
+  return -1;
+}
 
 int KernelFromParameter(double x, HalfKernel& kernel)
 {

@@ -43,6 +43,10 @@ struct HalfKernel {
 // most 7 weights (n <= 6), summing to at most 4096.
 int KernelFromParameter(double x, HalfKernel& kernel);
 
+// j with w[0] + 2 (w[1] + ... + w[n]) = 2^j; -1 when the sum is no power of
+// two up to 2^31 or n is outside 0..20.
+int KernelExponent(const HalfKernel& kernel);
+
 // The unsharp mask with a given kernel. kStatusBadArgument when w[0] + 2 (w[1]
 // + ... + w[n]) is not a power of two 2^j with 2j <= 24, or n is outside 0..20.
 // n = 0 or amount 0 returns 0 touching nothing (no kind check); then the plane

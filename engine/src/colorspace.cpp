@@ -1,6 +1,7 @@
 #include "colorspace.h"
 
 #include "iterate.h"
+#include "luminancerows.h"
 #include "status.h"
 
 #include <cmath>
@@ -286,65 +287,21 @@ int ExtractLuminance(const ImageDesc& colour, ImageDesc& plane, AdjustProgressPr
   if (int s = MakeLike(colour, plane, kKindColour, kKindPlane8, &made))
     return s;
   int s = ForEachRowPair(colour, plane, [&](uint8_t* c, uint8_t* y, int32_t n, ptrdiff_t sc, ptrdiff_t sy) {
-    WithPixelStrideOf<3>(sc, [&](auto cStep) {
-      WithPixelStride(sy, [&](auto yStep) {
-        for (int32_t x = 0; x < n; ++x) {
-          const uint8_t* p = c + x * cStep;
-          y[x * yStep] = uint8_t((wr * p[2] + wg * p[1] + wb * p[0]) >> 8);
-        }
-      });
-    });
+    if (sc == 3 && sy == 1)
+      ExtractRow(c, std::integral_constant<ptrdiff_t, 3>{}, y, std::integral_constant<ptrdiff_t, 1>{}, n, wr, wg, wb);
+    else
+      ExtractRow(c, sc, y, sy, n, wr, wg, wb);
   }, cb);
   FreeImageIf(plane, s != kStatusOk, made);
   return s;
 }
-
-namespace {
-
-// ceil(2^24 / y) for y = 1..255: floor(256 t / y) = (256 t ceil(2^24 / y)) >> 24
-// exactly for every t in 0..255, since the rounding error stays below
-// 65280 / 2^24 < 1 / 255, less than the gap between 256 t / y and the next
-// integer.
-struct Reciprocals {
-  uint32_t value[256] = {};
-  constexpr Reciprocals()
-  {
-    for (uint32_t y = 1; y < 256; ++y)
-      value[y] = ((uint32_t(1) << 24) + y - 1) / y;
-  }
-};
-constexpr Reciprocals kReciprocals;
-
-} // namespace
 
 int MergeLuminance(const ImageDesc& colour, const ImageDesc& plane, AdjustProgressProc cb, int wr, int wg, int wb)
 {
   if (colour.kind != kKindColour || plane.kind != kKindPlane8)
     return kStatusBadArgument;
   return ForEachRowPair(colour, plane, [&](uint8_t* row, uint8_t* yRow, int32_t n, ptrdiff_t sc, ptrdiff_t sy) {
-    WithPixelStrideOf<3>(sc, [&](auto cStep) {
-      for (int32_t x = 0; x < n; ++x) {
-        uint8_t* c = row + x * cStep;
-        const int64_t y = (wr * c[2] + wg * c[1] + wb * c[0]) >> 8;
-        const int64_t target = yRow[x * sy];
-        if (y > 0) {
-          // q = floor(256 target / y), through the reciprocal where the
-          // standard weights keep y within a byte.
-          const int64_t q = y < 256 ? int64_t((uint64_t(target) << 8) * kReciprocals.value[y] >> 24) : 256 * target / y;
-          int64_t mx = c[0] > c[1] ? c[0] : c[1];
-          mx = c[2] > mx ? c[2] : mx;
-          if (mx * q > 65535) {
-            for (int i = 0; i < 3; ++i)
-              c[i] = uint8_t(255 * c[i] / mx);
-          } else {
-            for (int i = 0; i < 3; ++i)
-              c[i] = uint8_t((c[i] * q) >> 8);
-          }
-        } else if (target > 0) {
-          c[0] = c[1] = c[2] = uint8_t(target);
-        }
-      }
-    });
+    WithPixelStrideOf<3>(sc, [&](auto cStep) { MergeRow(row, cStep, yRow, sy, n, wr, wg, wb); });
   }, cb);
 }
 

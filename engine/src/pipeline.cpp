@@ -5,6 +5,7 @@
 #include "iterate.h"
 #include "progress.h"
 #include "rect.h"
+#include "replaycache.h"
 #include "status.h"
 
 #include <algorithm>
@@ -253,41 +254,13 @@ int Replay(CorrectionImage& full, const EngineControl& control, AdjustProgressPr
     ops[count++] = gamma == 1.0 ? WorkingToColourPlainOp : WorkingToColourGammaOp;
   PrepareGammaTables(gamma);
 
-  // Two-way cache over 32768 slots keyed by the low five bits of each
-  // channel; slot 0 of each pair holds the most recently computed colour.
-  constexpr size_t kSlots = 32768;
-  Buffer<uint32_t> cache;
-  if (!cache.Allocate(4 * kSlots))
+  // The chain is evaluated once per distinct colour (replaycache.h).
+  ReplayCache cache(ops, count);
+  if (!cache.Allocate())
     return kStatusNoMemory;
-  uint32_t* key0 = cache.data();
-  uint32_t* key1 = key0 + kSlots;
-  uint32_t* value0 = key1 + kSlots;
-  uint32_t* value1 = value0 + kSlots;
-  for (size_t i = 0; i < 2 * kSlots; ++i)
-    key0[i] = 0xFFFFFFFFu; // no colour has a non-zero top byte
-
   full.workingValid = 0;
-  return ForEachPixel(full.colour, [&](uint8_t* px) {
-    uint32_t key = uint32_t(px[0]) | uint32_t(px[1]) << 8 | uint32_t(px[2]) << 16;
-    size_t slot = size_t(px[2] & 31) << 10 | size_t(px[1] & 31) << 5 | size_t(px[0] & 31);
-    uint32_t result;
-    if (key0[slot] == key) {
-      result = value0[slot];
-    } else if (key1[slot] == key) {
-      result = value1[slot];
-    } else {
-      uint8_t pixel[4] = {px[0], px[1], px[2], 0};
-      for (int i = 0; i < count; ++i)
-        ops[i](pixel);
-      result = uint32_t(pixel[0]) | uint32_t(pixel[1]) << 8 | uint32_t(pixel[2]) << 16;
-      key1[slot] = key0[slot];
-      key0[slot] = key;
-      value1[slot] = value0[slot];
-      value0[slot] = result;
-    }
-    px[0] = uint8_t(result);
-    px[1] = uint8_t(result >> 8);
-    px[2] = uint8_t(result >> 16);
+  return ForEachRow(full.colour, [&](uint8_t* row, int32_t columns, ptrdiff_t pixelStride) {
+    cache.MapRow(row, columns, pixelStride);
   }, cb);
 }
 

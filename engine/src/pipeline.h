@@ -114,8 +114,10 @@ int FinishRewrite(CorrectionImage& image, EngineControl& control, int status, Pi
 // plain view instead of a copy. kStatusNoMemory, or 1 on cancel (nothing kept).
 int Reduce(const ImageDesc& source, int64_t budget, ImageDesc& out, AdjustProgressProc cb,
            bool viewWhenSameSize = false);
-// Replays the control's queue on every pixel of the full colour image, once
-// per distinct colour through a two-way cache.
+// Replays the control's queue on every pixel of the full colour image, the
+// chain evaluated once per distinct colour (replaycache.h). kStatusNoMemory
+// when the cache cannot be allocated, before any pixel is touched; 1 on
+// cancel, the rows already walked rewritten.
 int Replay(CorrectionImage& full, const EngineControl& control, AdjustProgressProc cb);
 // The stage runner: border pre-pass, the five slots, the final step.
 int RunStages(CorrectionImage& image, EngineControl& control, AdjustProgressProc cb);

@@ -116,7 +116,18 @@ int GreyRankFilter(const ImageDesc& plane, int radius, int percentage, int blend
   WindowFrame frame;
   if (!frame.Prepare(plane, r, r + 1))
     return kStatusNoMemory;
-  auto compute = [&](int32_t y, uint8_t* out) { RankRow(frame, y, columns, r, m, out); };
+  const NetworkRankRowFn networkRow = NetworkRankRow(r, m);
+  Buffer<uint8_t> scratch;
+  if (networkRow && !scratch.AllocateZeroed(NetworkRankScratchBytes(r, columns)))
+    return kStatusNoMemory;
+  auto compute = [&](int32_t y, uint8_t* out) {
+    if (!networkRow)
+      return RankRow(frame, y, columns, r, m, out);
+    const uint8_t* rows[2 * kMaxWindowRadius + 1];
+    for (int i = 0; i < 2 * r + 1; ++i)
+      rows[i] = frame.Row(y - r + i);
+    networkRow(rows, plane.pixelStride, columns, scratch.data(), out);
+  };
   if (w == 256)
     return frame.Run(r, task, compute);
   return WithPixelStride(plane.pixelStride, [&](auto step) {

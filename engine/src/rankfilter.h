@@ -67,6 +67,44 @@ int MaskCleanupFilter(const ImageDesc& plane, int radius, int percentage, Adjust
 // above).
 int CheckWindowArguments(const ImageDesc& plane, int radius, int percentage);
 
+// ---- Rows of 3 x 3 and 5 x 5 windows on vectors (rankfilter_network*) -----
+// Built where the compiler has generic vector types (GCC and Clang), in the
+// build's baseline instruction set and, on x86-64, also for AVX2, taken when
+// the processor has it. The sliding histogram serves every other build and
+// radius, and any test that asks for it.
+#ifndef LVX_RANK_NETWORK
+#if defined(__GNUC__)
+#define LVX_RANK_NETWORK 1
+#else
+#define LVX_RANK_NETWORK 0
+#endif
+#endif
+
+// Output row y into `out` (columns bytes), rows[i] being plane row y - r + i
+// (clamped) with pixel stride `step`; `scratch` holds
+// NetworkRankScratchBytes(r, columns) bytes, zeroed once before the first row.
+using NetworkRankRowFn = void (*)(const uint8_t* const* rows, ptrdiff_t step, int32_t columns, uint8_t* scratch,
+                                  uint8_t* out);
+
+// Which way the grey rank filter computes its rows: on vectors where the
+// build has them and the radius is 1 or 2 (AVX2 or baseline, see
+// instructionset.h), or always by the sliding histogram, the portable
+// scalar way, which tests force to check it.
+enum class RankRowMethod { kVectors, kHistogram };
+void SetRankRowMethod(RankRowMethod method);
+
+// The row function the current method and instruction set give for radius 1
+// or 2 and a rank of its window; null where the rows come from the sliding
+// histogram (that method, another radius, or a build without vectors).
+NetworkRankRowFn NetworkRankRow(int radius, int rank);
+size_t NetworkRankScratchBytes(int radius, int32_t columns);
+
+// Within the row functions: the widest vector they use, the pitch of their
+// scratch rows, and the AVX2 rows (rankfilter_network_avx2.cpp).
+enum : int { kMaxNetworkLanes = 64 };
+size_t NetworkSortedPitch(int radius, int32_t columns);
+NetworkRankRowFn NetworkRankRowAvx2(int radius, int rank);
+
 // ---- The in-place window frame ----------------------------------------------
 // Clamped row and column tables for radius r and a ring of output rows. Use:
 // Task task(cb, std::max(plane.rows / 8, 2)); WindowFrame frame; if

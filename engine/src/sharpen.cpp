@@ -37,6 +37,9 @@ int AdaptiveSharpen(const ImageDesc& colour, const AdjustRect& rect, const Sharp
       return kStatusNoMemory;
     if (int s = EstimateEdgeBlur(Y.desc, E.desc, area, settings, gradientHistogram.data(), m.edgeBlur, cb))
       return s;
+    // Nothing reads Y after the estimate (which filtered part of it); the
+    // corrections take the luminance afresh, row by row.
+    FreeImage(Y.desc);
     if (task.Poll())
       return kStatusCancelled;
     m.combScore = CombScore(gradientHistogram.data(), settings);
@@ -59,38 +62,23 @@ int AdaptiveSharpen(const ImageDesc& colour, const AdjustRect& rect, const Sharp
   if (task.Poll())
     return kStatusCancelled;
 
-  // Corrections, on the whole picture. The derived parameters stay below
-  // the blur's limit, so neither kernel can fail.
-  HalfKernel kernel;
+  // Corrections, on the whole picture, in one pass over the rows. The
+  // derived parameters stay below the blur's limit, so neither kernel can
+  // fail.
+  HalfKernel kernel, preKernel;
   if (int s = KernelFromParameter(m.sharpenBlur, kernel))
     return s;
-  if (m.sharpenBlur != 0) {
-    // The three channels in one pass; the three polls stand for one channel each.
-    if (int s = BlurColourInPlace(colour, m.preBlur, cb))
-      return s;
-    for (int channel = 0; channel < 3; ++channel)
-      if (task.Poll())
-        return kStatusCancelled;
-  }
-  // A mask without width changes nothing, and the merge of an unchanged
-  // luminance gives every pixel back as it was, so both are left out then.
-  const bool masks = kernel.n > 0;
-  // The analysis filtered part of Y in place: take it afresh.
-  if (masks)
-    if (int s = ExtractLuminance(colour, Y.desc, cb))
-      return s;
-  if (task.Poll())
-    return kStatusCancelled;
-  if (masks)
-    if (int s = UnsharpMaskWithKernel(Y.desc, E.desc, kernel, m.amount, cb))
-      return s;
-  FreeImage(E.desc);
-  if (task.Poll())
-    return kStatusCancelled;
-  if (masks)
-    if (int s = MergeLuminance(colour, Y.desc, cb))
-      return s;
-  return task.Poll() ? kStatusCancelled : kStatusOk;
+  const bool preBlurs = m.sharpenBlur != 0;
+  if (int s = KernelFromParameter(preBlurs ? m.preBlur : 0.0, preKernel))
+    return s;
+  if (int s = SharpenApply(colour, preKernel, kernel, E.desc, m.amount, cb))
+    return s;
+  // The polls of the steps the pass stands for: the pre-blur's three
+  // channels (when it runs), the luminance, the mask and the merge.
+  for (int step = preBlurs ? 0 : 3; step < 6; ++step)
+    if (task.Poll())
+      return kStatusCancelled;
+  return kStatusOk;
 }
 
 int PlainSharpen(const ImageDesc& colour, const SharpenSettings& settings, AdjustProgressProc cb)
@@ -98,18 +86,17 @@ int PlainSharpen(const ImageDesc& colour, const SharpenSettings& settings, Adjus
   Task task(cb, 3);
   if (!(settings.plainBlurParameter > 0) || settings.plainAmount == 0)
     return kStatusOk;
-  ScopedImage Y;
-  if (int s = ExtractLuminance(colour, Y.desc, cb))
+  HalfKernel kernel, none;
+  if (int s = KernelFromParameter(settings.plainBlurParameter, kernel))
     return s;
-  if (task.Poll())
-    return kStatusCancelled;
-  if (int s = UnsharpMask(Y.desc, EmptyImage(), settings.plainBlurParameter, settings.plainAmount, cb))
+  KernelFromParameter(0.0, none);
+  if (int s = SharpenApply(colour, none, kernel, EmptyImage(), settings.plainAmount, cb))
     return s;
-  if (task.Poll())
-    return kStatusCancelled;
-  if (int s = MergeLuminance(colour, Y.desc, cb))
-    return s;
-  return task.Poll() ? kStatusCancelled : kStatusOk;
+  // The polls of the luminance, the mask and the merge.
+  for (int step = 0; step < 3; ++step)
+    if (task.Poll())
+      return kStatusCancelled;
+  return kStatusOk;
 }
 
 int SharpenStage(CorrectionImage& image, EngineControl& control, AdjustProgressProc cb)

@@ -12,7 +12,9 @@
 // unsharp-masks the luminance with two fixed settings.
 //
 // sharpen.cpp holds the stage and the two variants, sharpen_measure.cpp the
-// measurements and the parameter derivation, each callable on its own.
+// measurements and the parameter derivation, each callable on its own, and
+// sharpen_apply.cpp the corrections, in one pass over the rows.
+#include "binomial.h"
 #include "image.h"
 #include "pipeline.h"
 #include "settings.h"
@@ -48,6 +50,26 @@ int AdaptiveSharpen(const ImageDesc& colour, const AdjustRect& rect, const Sharp
 // parameter and amount, when the parameter is positive and the amount not
 // 0 (task of 3 ticks). kStatusBadArgument for a parameter of 6.5 or more.
 int PlainSharpen(const ImageDesc& colour, const SharpenSettings& settings, AdjustProgressProc cb);
+
+// ---- Corrections (sharpen_apply.cpp) -------------------------------------------
+// The corrections of both variants in one pass over the rows of a colour
+// image (kind 3), with the same results as, in turn: the blur of all three
+// channels with `preBlur` in place (BlurColourInPlace); the luminance Y
+// (ExtractLuminance); Y unsharp-masked with `mask`, the strength plane (kind
+// 1, the image's size; empty: none) and the amount (UnsharpMaskWithKernel);
+// and Y merged back (MergeLuminance). A kernel with n = 0 leaves its step out,
+// and a mask without width or an amount of 0 leaves out the luminance and the
+// merge too (merging an unchanged luminance changes nothing). Only
+// n(preBlur) + 1 rows of colour sums and 2 n(mask) + 1 rows of luminance are
+// held at a time.
+// Statuses: 0; 1 cancelled (the rows already merged are finished, the next
+// 2 n(mask) rows only pre-blurred, the rest untouched); kStatusNoMemory and
+// kStatusBadArgument (a kernel whose weights do not sum to 2^j with 2j <= 24,
+// another kind, or a strength plane of another kind or size) with the image
+// untouched. Progress: one task of rows + n(preBlur) + 2 n(mask) ticks, one
+// poll per row pass.
+int SharpenApply(const ImageDesc& colour, const HalfKernel& preBlur, const HalfKernel& mask, const ImageDesc& strength,
+                 int16_t amount, AdjustProgressProc cb);
 
 // ---- Measurements (sharpen_measure.cpp)
 // --------------------------------------- The edge blur estimate on the

@@ -215,7 +215,7 @@ TEST(Driver, SharpeningRoadsRunInOrder)
 
 TEST(Driver, ReplayEqualsTheChainOnEveryPixelIncludingCacheCollisions)
 {
-  // Colours that share their low five bits land in one cache slot pair.
+  // Colours 128 apart in a channel share a cache slot and evict each other.
   TestImage image(48, 64, 4, 5);
   for (int y = 0; y < 48; ++y)
     for (int x = 0; x < 64; ++x) {

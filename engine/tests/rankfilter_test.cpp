@@ -2,12 +2,15 @@
 // on random planes of every layout, and hand examples.
 #include "testkit.h"
 
+#include "instructionset.h"
 #include "rankfilter.h"
+#include "selectionnetwork.h"
 #include "status.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 using namespace lvx;
@@ -133,4 +136,82 @@ TEST(RankFilters, ArgumentsCancelAndAllocationFailures)
       return status;
     });
   }
+}
+
+TEST(RankFilters, EverySelectionNetworkIsRightOnEverySortedZeroOneWindow)
+{
+  // A network of min and max steps that selects the right value for every
+  // window of 0s and 1s with sorted columns does so for every window with
+  // sorted columns. Input n: digit j (base side + 1) is how many 0s column
+  // j holds; the rank-th smallest value is 1 exactly when at most rank of
+  // the values are 0.
+  for (int side : {3, 5}) {
+    int inputs = 1;
+    for (int j = 0; j < side; ++j)
+      inputs *= side + 1;
+    for (int rank = 0; rank < side * side; ++rank) {
+      const SelectionNetwork net = BuildSelectionNetwork(side, rank);
+      ASSERT_LT(net.result, side * side);
+      int wrong = 0;
+      for (int n = 0; n < inputs; ++n) {
+        uint8_t w[kMaxNetworkSide * kMaxNetworkSide];
+        int zeros = 0;
+        for (int j = 0, rest = n; j < side; ++j, rest /= side + 1) {
+          zeros += rest % (side + 1);
+          for (int k = 0; k < side; ++k)
+            w[j * side + k] = k >= rest % (side + 1);
+        }
+        for (int i = 0; i < net.count; ++i) {
+          const NetworkStep s = net.steps[size_t(i)];
+          ASSERT_TRUE(s.a < side * side && s.b < side * side);
+          const uint8_t lo = std::min(w[s.a], w[s.b]), hi = std::max(w[s.a], w[s.b]);
+          if (s.kind != NetworkStep::kMax)
+            w[s.a] = lo;
+          if (s.kind != NetworkStep::kMin)
+            w[s.b] = hi;
+        }
+        wrong += w[net.result] != (zeros <= rank);
+      }
+      EXPECT_EQ(wrong, 0) << side << " " << rank;
+    }
+  }
+}
+
+TEST(RankFilters, EveryRowMethodEqualsSortedWindowsAtEverySizeAndEdge)
+{
+  // The vector rows (the processor's widest, and the baseline's) and the
+  // sliding histogram, on planes 1..7 pixels high and wide and wider ones
+  // that end inside a vector, in every layout, with ties and blends.
+  const int percentages[] = {50, 0, 100, 30, 70, 93}, blends[] = {100, 50, 130};
+#if LVX_RANK_NETWORK
+  EXPECT_NE(NetworkRankRow(2, 12), nullptr);
+#endif
+  EXPECT_EQ(NetworkRankRow(3, 24), nullptr);
+  uint32_t run = 0;
+  for (int method = 0; method < 3; ++method) {
+    RestrictToBaseline(method == 1);
+    SetRankRowMethod(method == 2 ? RankRowMethod::kHistogram : RankRowMethod::kVectors);
+    for (int rows = 1; rows <= 7; ++rows)
+      for (int columns : {1, 2, 3, 4, 5, 6, 7, 15, 17, 33, 64, 95})
+        for (int r = 1; r <= 2; ++r, ++run) {
+          const auto layout = std::array{TestPlane::kContiguous, TestPlane::kBottomUp, TestPlane::kChannel}[run % 3];
+          const int p = percentages[run % 6], blend = blends[run % 3];
+          TestPlane plane(rows, columns, layout);
+          plane.FillRandom(run, run % 2 ? 256 : 5);
+          const Values expected = RankReference(plane.Values(), rows, columns, r, p, blend);
+          ASSERT_EQ(GreyRankFilter(plane.desc, r, p, blend, NoProgress), 0);
+          EXPECT_EQ(plane.Values(), expected) << method << ": " << rows << "x" << columns << " r " << r;
+        }
+    // Every rank of both windows on a plane wider than two vectors.
+    for (int r = 1; r <= 2; ++r)
+      for (int p = 0; p <= 100; ++p) {
+        TestPlane plane(9, 70, TestPlane::kContiguous);
+        plane.FillRandom(uint32_t(p), 256);
+        const Values expected = RankReference(plane.Values(), 9, 70, r, p);
+        ASSERT_EQ(GreyRankFilter(plane.desc, r, p, NoProgress), 0);
+        EXPECT_EQ(plane.Values(), expected) << method << ": r " << r << " p " << p;
+      }
+  }
+  RestrictToBaseline(false);
+  SetRankRowMethod(RankRowMethod::kVectors);
 }

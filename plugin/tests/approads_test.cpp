@@ -197,6 +197,50 @@ TEST_F(Roads, TheAutomaticRoadCorrectsWithTheSelectedPreset)
   EXPECT_FALSE(nothing.outputRequested);
 }
 
+namespace {
+
+// The main window's corrected preview, for a road's last look at it.
+struct PreviewOf : LumivexWindow {
+  static QVImage* LumivexWindow::*Corrected() { return &PreviewOf::m_CorrectedPreview; }
+};
+
+// LumivexPI's application, telling whether the window had a preview when
+// the run ended.
+class PreviewWatch : public LumivexAppHooks {
+public:
+  void EndApplication() override
+  {
+    const LumivexApp* app = LumivexApp::Current();
+    const LumivexWindow* window = app ? app->GetMainWindow() : nullptr;
+    previewed = window && window->*PreviewOf::Corrected() != nullptr;
+    LumivexAppHooks::EndApplication();
+  }
+  bool previewed = false;
+};
+
+} // namespace
+
+// The first preview is made for the interactive road's panel only; the
+// roads without a dialog never show it and never make it, and correct the
+// same.
+TEST_F(Roads, OnlyTheInteractiveRoadMakesThePreview)
+{
+  PreviewWatch watch;
+  InstallApplicationHooks(&watch);
+  lvhost::HostImage automatic = Picture(), replayed = Picture(), interactive = Picture();
+  EXPECT_TRUE(Replay(automatic, {Boolean("lvAU", true)}).committed);
+  EXPECT_FALSE(watch.previewed) << "automatic road";
+  EXPECT_TRUE(Replay(replayed, {}).committed);
+  EXPECT_FALSE(watch.previewed) << "replay road";
+  EXPECT_TRUE(Interactive(interactive, LumivexWindow::kApply).committed);
+  EXPECT_TRUE(watch.previewed) << "interactive road";
+  const AdjustParams defaults = DefaultRecord();
+  const std::vector<uint8_t> expected = EngineOutput(Picture(), &defaults);
+  EXPECT_EQ(automatic.pixels, expected);
+  EXPECT_EQ(replayed.pixels, expected);
+  EXPECT_EQ(interactive.pixels, expected);
+}
+
 TEST_F(Roads, AboutWindowsOfTheHelpMenuNeitherEndTheRunNorOutliveIt)
 {
   // One clicked away, one left open when Apply ends the run.

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 
 namespace lvhost {
 namespace {
@@ -49,8 +50,10 @@ void Host::Prepare(HostImage& image, const RunOptions& options)
   advanceCalls_ = 0;
   inputServedAt_ = outputRequestedAt_ = -1;
   lastPercent_ = -1;
-  input_ = output_ = Served{};
+  input_ = Served{};
+  output_ = Served{};
   outputServed_ = false;
+  outputInPlace_ = options.outputInPlace;
   paddingIntact_ = true;
   window_ = CreateHostWindow(options.about ? nullptr : &image);
   platform_.hwnd = window_;
@@ -145,57 +148,78 @@ RunResult Host::Run(FilterEntryProc entry, HostImage& image, const RunOptions& o
   return result;
 }
 
-bool Host::ServeArea(const Rect16& rect, int16_t lo, int16_t hi, bool output, Served* served)
+int16_t Host::ServeArea(const Rect16& rect, int16_t lo, int16_t hi, bool output, bool inPlace, Served* served)
 {
   if (rect.right < rect.left || rect.bottom < rect.top)
-    return false;
+    return filterBadParameters;
   if (Empty(rect))
-    return true;
+    return noErr;
   if (rect.left < 0 || rect.top < 0 || rect.right > image_->width || rect.bottom > image_->height || lo < 0 ||
       hi < lo || hi >= image_->Planes())
-    return false;
+    return filterBadParameters;
   const int32_t width = rect.right - rect.left, height = rect.bottom - rect.top, planes = hi - lo + 1;
+  const int32_t imagePlanes = image_->Planes();
+  const int32_t padding = std::max(controls_.rowPadding, 0);
   served->rect = rect;
   served->lo = lo;
   served->hi = hi;
-  served->rowBytes = width * planes + std::max(controls_.rowPadding, 0);
-  served->buffer.assign(static_cast<size_t>(served->rowBytes) * static_cast<size_t>(height), controls_.paddingMarker);
+  // The image's own rows, copied nowhere.
+  if (inPlace && planes == imagePlanes && padding == 0 && !(output && controls_.sentinelPrefill)) {
+    served->rowBytes = static_cast<int32_t>(image_->RowBytes());
+    served->data = image_->At(rect.left, rect.top);
+    return noErr;
+  }
+  served->rowBytes = width * planes + padding;
+  const size_t bytes = static_cast<size_t>(served->rowBytes) * static_cast<size_t>(height);
+  // Every byte is written below: no fill beforehand.
+  served->buffer.reset(new (std::nothrow) uint8_t[bytes]);
+  if (!served->buffer)
+    return memFullErr;
+  served->data = served->buffer.get();
   // Each row is copied from contiguous memory: whole when every plane is
-  // asked for, plane by plane otherwise. The padding keeps its marker.
-  const int32_t imagePlanes = image_->Planes();
+  // asked for, plane by plane otherwise; then the padding gets its marker.
   const size_t rowLength = static_cast<size_t>(width) * static_cast<size_t>(planes);
   for (int32_t y = 0; y < height; ++y) {
-    uint8_t* row = served->buffer.data() + static_cast<size_t>(y) * served->rowBytes;
+    uint8_t* row = served->data + static_cast<size_t>(y) * static_cast<size_t>(served->rowBytes);
     const uint8_t* pixel = image_->At(rect.left, rect.top + y) + lo;
     if (output && controls_.sentinelPrefill)
       std::memset(row, controls_.sentinel, rowLength);
     else if (planes == imagePlanes)
       std::memcpy(row, pixel, rowLength);
     else
-      for (int32_t x = 0; x < width; ++x, row += planes, pixel += imagePlanes)
-        std::copy(pixel, pixel + planes, row);
+      for (uint8_t* target = row; target < row + rowLength; target += planes, pixel += imagePlanes)
+        std::copy(pixel, pixel + planes, target);
+    std::memset(row + rowLength, controls_.paddingMarker, static_cast<size_t>(padding));
   }
-  return true;
+  return noErr;
 }
 
 int16_t Host::Serve()
 {
   Served input, output;
   const bool outputAsked = !Empty(record_.outRect);
-  if (!Empty(record_.maskRect) || !ServeArea(record_.inRect, record_.inLoPlane, record_.inHiPlane, false, &input) ||
-      !ServeArea(record_.outRect, record_.outLoPlane, record_.outHiPlane, true, &output)) {
-    Note("error: request outside the image, bad planes, or a mask request");
-    return filterBadParameters;
+  int16_t code = Empty(record_.maskRect) ? noErr : filterBadParameters;
+  // An output in place never shares its pixels with an input of the same
+  // request.
+  if (code == noErr)
+    code = ServeArea(record_.inRect, record_.inLoPlane, record_.inHiPlane, false, true, &input);
+  if (code == noErr)
+    code = ServeArea(record_.outRect, record_.outLoPlane, record_.outHiPlane, true,
+                     outputInPlace_ && Empty(record_.inRect), &output);
+  if (code != noErr) {
+    Note(code == memFullErr ? "error: no memory for the requested pixels"
+                            : "error: request outside the image, bad planes, or a mask request");
+    return code;
   }
   input_ = std::move(input);
-  record_.inData = input_.buffer.empty() ? nullptr : input_.buffer.data();
+  record_.inData = input_.data;
   record_.inRowBytes = input_.rowBytes;
   // The last output buffer stays until the run ends, for the commit.
   if (outputAsked) {
     output_ = std::move(output);
     outputServed_ = true;
   }
-  record_.outData = outputAsked ? output_.buffer.data() : nullptr;
+  record_.outData = outputAsked ? output_.data : nullptr;
   record_.outRowBytes = outputAsked ? output_.rowBytes : 0;
   return noErr;
 }
@@ -225,10 +249,13 @@ double Host::SinceStart() const
 void Host::Commit()
 {
   const Served& out = output_;
+  // An output served in place is in the image already.
+  if (!out.buffer)
+    return;
   const int32_t width = out.rect.right - out.rect.left, height = out.rect.bottom - out.rect.top;
   const int32_t planes = out.hi - out.lo + 1, imagePlanes = image_->Planes();
   for (int32_t y = 0; y < height; ++y) {
-    const uint8_t* row = out.buffer.data() + static_cast<size_t>(y) * out.rowBytes;
+    const uint8_t* row = out.data + static_cast<size_t>(y) * static_cast<size_t>(out.rowBytes);
     uint8_t* pixel = image_->At(out.rect.left, out.rect.top + y) + out.lo;
     if (planes == imagePlanes)
       std::memcpy(pixel, row, static_cast<size_t>(width) * static_cast<size_t>(planes));
@@ -252,7 +279,8 @@ void Host::Finish(RunResult* result)
   written_.clear();
   readers_.clear();
   writers_.clear();
-  input_ = output_ = Served{};
+  input_ = Served{};
+  output_ = Served{};
   if (lastPercent_ >= 0)
     EndProgress();
   DestroyHostWindow(window_);

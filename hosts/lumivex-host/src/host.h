@@ -48,6 +48,12 @@ struct RunOptions {
   int16_t playInfo = playInfoDisplay;
   std::optional<Descriptor> descriptor; // given to the plug-in; none: a null handle
   std::optional<Rect16> filterRect;     // the whole image when not given
+  // An output request of every plane without padding, made without an
+  // input request, is served from the image itself, as an editor hands a
+  // filter its document: the image then changes as the plug-in writes,
+  // also in a run that fails. For a caller that discards the image of a
+  // failed run; otherwise outputs are kept apart until the commit.
+  bool outputInPlace = false;
 };
 
 struct RunResult {
@@ -78,12 +84,13 @@ public:
   int Count(const std::string& prefix) const;
   void ClearLog() { log_.clear(); }
 
-  // Runs the plug-in on `image` (changed only by a commit). Selector 1 runs
-  // when playInfo is 1 or the plug-in's data is still 0, then 2 and 3; while
-  // the result is 0 and a request is open the host serves it and calls 4, at
-  // most continueLimit times; 5 follows success. On a final 0 the buffer of
-  // the last output request is committed into that request's rectangle and
-  // planes. Everything the host handed out is freed before returning.
+  // Runs the plug-in on `image` (changed only by a commit, unless outputs
+  // are served in place). Selector 1 runs when playInfo is 1 or the
+  // plug-in's data is still 0, then 2 and 3; while the result is 0 and a
+  // request is open the host serves it and calls 4, at most continueLimit
+  // times; 5 follows success. On a final 0 the buffer of the last output
+  // request is committed into that request's rectangle and planes.
+  // Everything the host handed out is freed before returning.
   RunResult Run(FilterEntryProc entry, HostImage& image, const RunOptions& options);
 
   // The record of the current run (valid during Run).
@@ -131,11 +138,15 @@ private:
     size_t next = 0;
     std::optional<DescriptorEntry> current;
   };
+  // A request's pixels as the plug-in sees them: the host's own buffer, or
+  // the image itself for an input of every plane without padding (the
+  // input is the plug-in's to read only) and for an output served in place.
   struct Served {
     Rect16 rect{};
     int16_t lo = 0, hi = 0;
     int32_t rowBytes = 0;
-    std::vector<uint8_t> buffer;
+    uint8_t* data = nullptr;           // the first byte of the first row; null when empty
+    std::unique_ptr<uint8_t[]> buffer; // left uninitialised until the rows are copied in
   };
 
   // A tracked handle of the host's own (not logged as a plug-in call).
@@ -145,7 +156,12 @@ private:
   int16_t Call(FilterEntryProc entry, int16_t selector);
   // Validates the record's requests and fills the buffers.
   int16_t Serve();
-  bool ServeArea(const Rect16& rect, int16_t lo, int16_t hi, bool output, Served* served);
+  // One request: noErr (an empty rectangle serves nothing),
+  // filterBadParameters for a rectangle or planes outside the image, or
+  // memFullErr when its buffer cannot be had. With `inPlace` a request of
+  // every plane without padding (and, for an output, without the sentinel)
+  // is served from the image.
+  int16_t ServeArea(const Rect16& rect, int16_t lo, int16_t hi, bool output, bool inPlace, Served* served);
   void Commit();
   void Finish(RunResult* result);
 
@@ -169,6 +185,7 @@ private:
   int lastPercent_ = -1;
   Served input_, output_;
   bool outputServed_ = false;
+  bool outputInPlace_ = false;
   bool paddingIntact_ = true;
   std::map<Handle, std::unique_ptr<HandleBlock>> handles_;
   std::set<Handle> written_; // descriptors made by closeWriteDescriptor

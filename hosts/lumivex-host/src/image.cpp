@@ -5,6 +5,7 @@
 
 #include "filterhost/filterhost.h"
 #include "imaging/imaging.h"
+#include "win32/hugepages.h"
 #include "win32/replacementfile.h"
 
 #include <algorithm>
@@ -93,6 +94,9 @@ bool ReadFromLibrary(const std::string& path, HostImage* image, lvxtext::Error* 
   out.height = bitmap.height;
   out.mode = bitmap.bitsPerPixel == 8 ? plugInModeGrayScale : plugInModeRGBColor;
   out.fileBitsPerSample = info.fileBitsPerSample;
+  // Huge pages asked for before the zero fill first touches the buffer.
+  out.pixels.reserve(out.RowBytes() * static_cast<size_t>(out.height));
+  standin::AdviseHugePages(out.pixels.data(), out.pixels.capacity());
   out.pixels.resize(out.RowBytes() * static_cast<size_t>(out.height));
   for (int32_t y = 0; y < out.height; ++y) {
     const uint8_t* row = bitmap.PictureRow(y);
@@ -343,6 +347,7 @@ bool WriteImageTo(standin::ReplacementFile* file, const std::string& path, const
   imaging::Bitmap bitmap;
   if (imaging::Create(&bitmap, image.width, image.height, grey ? 8 : 24, &why) != imaging::kSuccess)
     return Fail(error, why);
+  standin::AdviseHugePages(bitmap.data, static_cast<size_t>(bitmap.bytesPerLine) * static_cast<size_t>(bitmap.height));
   for (int32_t y = 0; y < image.height; ++y) {
     const uint8_t* source = image.At(0, y);
     uint8_t* row = bitmap.Row(y);

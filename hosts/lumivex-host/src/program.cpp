@@ -94,6 +94,8 @@ int RunProgram(const ProgramOptions& options)
   run.about = options.about;
   run.playInfo = options.playInfo;
   run.filterRect = options.rect;
+  // A failed run writes nothing, so the plug-in may write the image itself.
+  run.outputInPlace = true;
   std::unique_ptr<uiscript::Runner> runner;
   if (options.uiScript) {
     uiscript::Script script;

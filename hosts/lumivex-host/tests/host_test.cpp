@@ -3,11 +3,15 @@
 #include "host.h"
 #include "hosttest.h"
 #include "plugin.h"
+#include "procs.h"
 #include "win32/automation.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
+#include <string>
+#include <vector>
 
 using namespace lvhost;
 
@@ -27,8 +31,9 @@ int32_t Height(const Rect16& r) { return r.bottom - r.top; }
 
 // Start as a filter does it: one input and one output request for the whole
 // filterRect, colour planes inverted and alpha kept, rectangles emptied
-// before returning.
-void InvertOnStart(FilterRecord* r, int16_t* result)
+// before returning. The buffers it was given go to `inData` and `outData`
+// when those are given.
+void InvertOnStart(FilterRecord* r, int16_t* result, const void** inData = nullptr, const void** outData = nullptr)
 {
   const int planes = r->planes, colour = planes - (r->inTransparencyMask ? 1 : 0);
   r->inRect = r->filterRect;
@@ -36,6 +41,8 @@ void InvertOnStart(FilterRecord* r, int16_t* result)
   r->inHiPlane = static_cast<int16_t>(planes - 1);
   if ((*result = r->advanceState()) != noErr)
     return;
+  if (inData)
+    *inData = r->inData;
   const int32_t w = Width(r->filterRect), h = Height(r->filterRect);
   std::vector<uint8_t> in;
   for (int32_t y = 0; y < h; ++y) {
@@ -48,6 +55,8 @@ void InvertOnStart(FilterRecord* r, int16_t* result)
   r->outHiPlane = static_cast<int16_t>(planes - 1);
   if ((*result = r->advanceState()) != noErr)
     return;
+  if (outData)
+    *outData = r->outData;
   for (int32_t y = 0; y < h; ++y)
     for (int32_t i = 0; i < w * planes; ++i)
       static_cast<uint8_t*>(r->outData)[y * r->outRowBytes + i] =
@@ -138,6 +147,111 @@ TEST_F(HostRun, FailuresAndMissingOutputChangeNothing)
   EXPECT_FALSE(result.outputRequested);
   EXPECT_FALSE(result.committed);
   EXPECT_EQ(image.pixels, before.pixels);
+}
+
+// Where each request's pixels live: an input of every plane without
+// padding is the image itself, an output only when the caller asks for it
+// and the request holds no input; every other request gets a buffer of its
+// own. Whichever it is, the filtered image comes out the same in every mode
+// and on odd rectangles, and padding keeps its marker.
+TEST_F(HostRun, ServesInPlaceOrInItsOwnBufferWithTheSameResult)
+{
+  const struct {
+    int16_t mode;
+    bool alpha;
+  } modes[] = {{plugInModeGrayScale, false}, {plugInModeGrayScale, true}, {plugInModeRGBColor, false},
+               {plugInModeRGBColor, true},   {plugInModeCMYKColor, false}, {plugInModeCMYKColor, true}};
+  // Top, left, bottom, right on a 7 x 5 image: all of it, an odd middle, the
+  // last pixel, one row, one column.
+  const Rect16 rects[] = {{0, 0, 5, 7}, {1, 2, 4, 5}, {4, 6, 5, 7}, {2, 0, 3, 7}, {0, 3, 5, 4}};
+  for (const auto& m : modes)
+    for (const Rect16& rect : rects)
+      for (const bool inPlace : {false, true})
+        for (const int32_t padding : {0, 3}) {
+          const std::string what = "mode " + std::to_string(m.mode) + (m.alpha ? " alpha" : "") + " rect " +
+                                   RectText(rect) + (inPlace ? " in place" : "") + " padding " +
+                                   std::to_string(padding);
+          HostImage image = TestImage(m.mode, m.alpha, 7, 5);
+          const HostImage before = image;
+          const void *in = nullptr, *out = nullptr;
+          g_plugin = [&](int16_t selector, FilterRecord* r, int16_t* result) {
+            if (selector == filterSelectorStart)
+              InvertOnStart(r, result, &in, &out);
+          };
+          host.Controls().rowPadding = padding;
+          RunOptions options;
+          options.filterRect = rect;
+          options.outputInPlace = inPlace;
+          const RunResult result = Run(image, options);
+          ASSERT_EQ(result.result, noErr) << what;
+          EXPECT_TRUE(result.committed) << what;
+          EXPECT_TRUE(host.OutputPaddingIntact()) << what;
+          const void* corner = image.At(rect.left, rect.top);
+          EXPECT_EQ(in == corner, padding == 0) << what;
+          EXPECT_EQ(out == corner, inPlace && padding == 0) << what;
+          const int colour = image.ColorPlanes();
+          for (int32_t y = 0; y < 5; ++y)
+            for (int32_t x = 0; x < 7; ++x)
+              for (int p = 0; p < image.Planes(); ++p) {
+                const bool inside = y >= rect.top && y < rect.bottom && x >= rect.left && x < rect.right && p < colour;
+                const uint8_t was = before.At(x, y)[p];
+                ASSERT_EQ(image.At(x, y)[p], inside ? 255 - was : was) << what << " at " << x << "," << y << "," << p;
+              }
+        }
+}
+
+// An output asked for together with its input, or for some planes only,
+// is the plug-in's own buffer even when outputs may be served in place.
+TEST_F(HostRun, AnOutputWithItsInputOrOfSomePlanesHasItsOwnBuffer)
+{
+  HostImage image = TestImage(plugInModeRGBColor, true, 4, 3);
+  const HostImage before = image;
+  const void *in = nullptr, *out = nullptr;
+  g_plugin = [&](int16_t selector, FilterRecord* r, int16_t* result) {
+    if (selector != filterSelectorStart)
+      return;
+    r->inRect = r->outRect = r->filterRect;
+    r->inHiPlane = r->outHiPlane = 3;
+    if ((*result = r->advanceState()) != noErr)
+      return;
+    in = r->inData;
+    out = r->outData;
+    // The output is written from the input: the input must not change.
+    for (int32_t y = 0; y < Height(r->filterRect); ++y)
+      for (int32_t i = 0; i < 4 * Width(r->filterRect); ++i)
+        static_cast<uint8_t*>(r->outData)[y * r->outRowBytes + i] =
+            static_cast<uint8_t>(static_cast<const uint8_t*>(r->inData)[y * r->inRowBytes + (i + 1) % 16] + 1);
+    r->inRect = r->outRect = Rect16{};
+  };
+  RunOptions options;
+  options.outputInPlace = true;
+  ASSERT_TRUE(Run(image, options).committed);
+  EXPECT_EQ(in, static_cast<const void*>(image.At(0, 0)));
+  EXPECT_NE(out, static_cast<const void*>(image.At(0, 0)));
+  for (int32_t y = 0; y < 3; ++y)
+    for (int32_t i = 0; i < 16; ++i)
+      EXPECT_EQ(image.At(0, y)[i], static_cast<uint8_t>(before.At(0, y)[(i + 1) % 16] + 1)) << y << " " << i;
+
+  // Output of the colour planes only: the alpha plane stays.
+  image = before;
+  g_plugin = [&](int16_t selector, FilterRecord* r, int16_t* result) {
+    if (selector != filterSelectorStart)
+      return;
+    r->outRect = r->filterRect;
+    r->outHiPlane = 2;
+    if ((*result = r->advanceState()) != noErr)
+      return;
+    out = r->outData;
+    for (int32_t y = 0; y < 3; ++y)
+      std::fill_n(static_cast<uint8_t*>(r->outData) + y * r->outRowBytes, 12, uint8_t{7});
+    r->outRect = Rect16{};
+  };
+  ASSERT_TRUE(Run(image, options).committed);
+  EXPECT_NE(out, static_cast<const void*>(image.At(0, 0)));
+  for (int32_t y = 0; y < 3; ++y)
+    for (int32_t x = 0; x < 4; ++x)
+      EXPECT_EQ(std::vector<uint8_t>(image.At(x, y), image.At(x, y) + 4),
+                (std::vector<uint8_t>{7, 7, 7, before.At(x, y)[3]}));
 }
 
 TEST_F(HostRun, OpenRequestsAreServedBeforeEachContinueAndBounded)

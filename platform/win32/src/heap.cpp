@@ -2,10 +2,13 @@
 // fault plan first, and every live block is counted for LiveBlocks.
 #include "handles.h"
 #include "win32/automation.h"
+#include "win32/hugepages.h"
 #include "win32/internal/faults.h"
 
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <sys/mman.h>
 #include <unordered_map>
 
 namespace {
@@ -74,6 +77,19 @@ HANDLE ProcessHeap()
 
 namespace standin {
 long LiveBlocks() { return static_cast<long>(Globals().size() + HeapBlocks().size()); }
+
+void AdviseHugePages(void* data, size_t bytes)
+{
+  constexpr uintptr_t kHugePage = uintptr_t{2} << 20;
+  const auto start = reinterpret_cast<uintptr_t>(data);
+  if (!data || bytes < kHugePage || start > UINTPTR_MAX - bytes)
+    return;
+  const uintptr_t first = (start + kHugePage - 1) & ~(kHugePage - 1);
+  const uintptr_t end = (start + bytes) & ~(kHugePage - 1);
+  if (end > first)
+    madvise(reinterpret_cast<void*>(first), end - first, MADV_HUGEPAGE);
+}
+
 } // namespace standin
 
 extern "C" {
