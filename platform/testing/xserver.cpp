@@ -46,8 +46,12 @@ pid_t Start(const std::vector<std::string>& argv, const std::vector<std::string>
   const pid_t pid = fork();
   if (pid != 0)
     return pid;
-  // The child goes with the test process.
+  // The child goes with the test process, and takes Ctrl-C and SIGTERM as
+  // a program started from a terminal does, even when the tests run where
+  // they are ignored.
   prctl(PR_SET_PDEATHSIG, SIGKILL);
+  signal(SIGINT, SIG_DFL);
+  signal(SIGTERM, SIG_DFL);
   for (const std::string& e : env)
     putenv(const_cast<char*>(e.c_str()));
   if (errorsFd >= 0)
@@ -347,6 +351,93 @@ bool XServer::WaitForPixels(Window window, int left, int top, const std::vector<
   return false;
 }
 
+Window XServer::TransientFor(Window window)
+{
+  Window owner = 0;
+  return display_ && XGetTransientForHint(display_, window, &owner) ? owner : 0;
+}
+
+bool XServer::Framed(Window window)
+{
+  Window root = 0, parent = 0, *children = nullptr;
+  unsigned count = 0;
+  if (!display_ || !XQueryTree(display_, window, &root, &parent, &children, &count))
+    return false;
+  if (children)
+    XFree(children);
+  return parent != root;
+}
+
+bool XServer::WaitUntilAbove(Window upper, Window lower, double seconds)
+{
+  if (!display_)
+    return false;
+  const Window root = DefaultRootWindow(display_);
+  // The child of the root that holds a window: the window itself, or the
+  // manager's frame around it.
+  const auto topLevel = [&](Window window) {
+    for (;;) {
+      Window r = 0, parent = 0, *children = nullptr;
+      unsigned count = 0;
+      if (!XQueryTree(display_, window, &r, &parent, &children, &count))
+        return Window(0);
+      if (children)
+        XFree(children);
+      if (parent == root)
+        return window;
+      window = parent;
+    }
+  };
+  const auto deadline = Deadline(seconds);
+  do {
+    const Window a = topLevel(upper), b = topLevel(lower);
+    Window r = 0, parent = 0, *children = nullptr;
+    unsigned count = 0;
+    // The root's children come bottom first.
+    int atA = -1, atB = -1;
+    if (a && b && XQueryTree(display_, root, &r, &parent, &children, &count) && children) {
+      for (unsigned i = 0; i < count; ++i) {
+        if (children[i] == a)
+          atA = int(i);
+        if (children[i] == b)
+          atB = int(i);
+      }
+    }
+    if (children)
+      XFree(children);
+    if (atA >= 0 && atB >= 0 && atA > atB)
+      return true;
+    Breathe();
+  } while (Clock::now() < deadline);
+  return false;
+}
+
+bool XServer::WaitForFocus(Window window, double seconds)
+{
+  if (!display_)
+    return false;
+  const auto deadline = Deadline(seconds);
+  do {
+    Window focus = 0;
+    int revert = 0;
+    XGetInputFocus(display_, &focus, &revert);
+    if (focus == window)
+      return true;
+    Breathe();
+  } while (Clock::now() < deadline);
+  return false;
+}
+
+Window XServer::ManagerWindow() { return display_ ? CheckWindow(display_, DefaultRootWindow(display_)) : 0; }
+
+void XServer::SetFocus(Window window)
+{
+  if (!display_)
+    return;
+  XSetInputFocus(display_, window, RevertToPointerRoot, CurrentTime);
+  XSync(display_, False);
+}
+
 void XServer::RequestClose(Window window)
 {
   if (!display_)
@@ -444,6 +535,12 @@ int Program::Wait(double seconds)
 }
 
 std::string Program::Errors() const { return FileContents(errors_); }
+
+void Program::Signal(int signal)
+{
+  if (pid_ > 0)
+    kill(pid_, signal);
+}
 
 bool SamePixels(const std::vector<uint32_t>& a, int aWidth, const std::vector<uint32_t>& b, int bWidth,
                 std::string* why)

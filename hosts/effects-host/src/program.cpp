@@ -151,7 +151,11 @@ int RunProgram(const ProgramOptions& options)
       WindowsRun windows{module.Handle(), document.get(), &source, options.zoom,
                          options.uiScript ? &script : nullptr, options.snapshotDir, options.interactive};
       std::string note;
-      switch (RunWindows(&session, windows, &error, &note)) {
+      const WindowsOutcome outcome = RunWindows(&session, windows, &error, &note);
+      // Ctrl-C or SIGTERM while the windows waited ends them as a cancel.
+      if (const int signal = standin::InterruptSignal())
+        return finish(Interrupted(signal, options.output));
+      switch (outcome) {
       case WindowsOutcome::Cancelled: return finish(Fail(kExitCancelled, "cancelled; nothing was written"));
       case WindowsOutcome::Failed: return finish(Fail(kExitEffectFailed, error.message));
       case WindowsOutcome::NotWritten: return finish(Fail(kExitHostError, error.message));

@@ -3,12 +3,13 @@
 // window manager: the panel and preview are real windows showing the same
 // client pixels as headless snapshots, a dragged slider and Apply write the
 // result, a close box or the window manager's close write nothing, and
-// losing the display ends the run as a cancel.
+// losing the display or SIGTERM ends the run as a cancel.
 #include "lvxtest/testenv.h"
 #include "lvxtest/xserver.h"
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <regex>
@@ -150,6 +151,16 @@ TEST_P(Interactive, LosingTheDisplayEndsTheRunAsACancel)
   EXPECT_EQ(program.Wait(30), 1) << program.Errors();
   EXPECT_FALSE(Exists(output));
   EXPECT_NE(program.Errors().find("the windows close as cancelled"), std::string::npos) << program.Errors();
+}
+
+TEST_P(Interactive, SigtermWhileTheWindowsWaitEndsTheRunWritingNothing)
+{
+  const std::string output = Temp("terminated.png");
+  Program program(Arguments(output), server);
+  ASSERT_NE(server.WaitForWindow("Despeckle"), 0u) << program.Errors();
+  program.Signal(SIGTERM);
+  EXPECT_EQ(program.Wait(30), 143) << program.Errors();
+  EXPECT_FALSE(Exists(output));
 }
 
 INSTANTIATE_TEST_SUITE_P(Desktops, Interactive, testing::Values(Manager::Bare, Manager::Openbox),

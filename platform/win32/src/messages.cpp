@@ -452,7 +452,9 @@ BOOL GetMessageA(MSG* msg, HWND window, UINT first, UINT last)
     switch (WaitForDisplay()) {
     case PresenterWait::Woken: continue;
     case PresenterWait::Lost:
-      // The display is gone: the loop ends as a cancel would.
+    case PresenterWait::Interrupted:
+      // The display is gone, or the person interrupted the program: the
+      // loop ends as a cancel would.
       *msg = Make(nullptr, WM_QUIT, WPARAM(1), 0);
       return FALSE;
     case PresenterWait::Headless: break;

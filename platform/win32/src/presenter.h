@@ -17,6 +17,9 @@ enum class PresenterWait {
   Headless, // nothing is presented: nothing can ever arrive
   Woken,    // events were taken, or the deadline passed
   Lost,     // the display failed: the loop ends as a cancel
+  // Ctrl-C or SIGTERM came while the windows waited for the person (see
+  // win32/interrupts.h): the loop ends as a cancel.
+  Interrupted,
 };
 
 // A cursor as the stand-in knows it: a system cursor id (IDC_ARROW ...), or

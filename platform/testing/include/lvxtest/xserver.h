@@ -69,6 +69,21 @@ public:
   // *why the difference.
   bool WaitForPixels(Window window, int left, int top, const std::vector<uint32_t>& expected, int width,
                      std::vector<uint32_t>* shown, std::string* why, double seconds = 60);
+  // The window a window is transient for (WM_TRANSIENT_FOR); 0 for none.
+  Window TransientFor(Window window);
+  // Whether a window manager's frame holds the window (its parent is not
+  // the root).
+  bool Framed(Window window);
+  // Whether `upper` is stacked above `lower` (their frames, under a
+  // manager) within `seconds`.
+  bool WaitUntilAbove(Window upper, Window lower, double seconds = 60);
+  // Whether the keyboard's focus comes to `window` within `seconds`.
+  bool WaitForFocus(Window window, double seconds = 60);
+  // The manager's check window (_NET_SUPPORTING_WM_CHECK), where a
+  // manager parks the focus while no client has it; 0 without a manager.
+  Window ManagerWindow();
+  // Gives the keyboard's focus to a window, as a manager does.
+  void SetFocus(Window window);
   // Sends WM_DELETE_WINDOW, as a window manager's close button does.
   void RequestClose(Window window);
   // Runs xdotool with the words given, on this display; its exit status.
@@ -107,6 +122,8 @@ public:
   int Wait(double seconds = 60);
   // What the program wrote on stderr so far.
   std::string Errors() const;
+  // Sends the program a signal (SIGINT: Ctrl-C in its terminal).
+  void Signal(int signal);
 
 private:
   pid_t pid_ = -1;

@@ -3,7 +3,9 @@
 // only sets a flag that long work polls (the engine's progress, the writers
 // of ReplacementFile); the program then stops at the next poll, removes what
 // it had begun to write and ends with 128 + the signal's number (130 for
-// SIGINT, 143 for SIGTERM). A second one ends the process at once.
+// SIGINT, 143 for SIGTERM). Windows on a display that wait for the person
+// end at once: every message loop that would wait ends as a cancel
+// (WM_QUIT with code 1). A second signal ends the process at once.
 #include "win32/win32.h"
 
 namespace standin {

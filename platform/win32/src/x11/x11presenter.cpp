@@ -3,10 +3,12 @@
 // events and waiting from the message loop.
 #include "x11/x11presenter.h"
 
+#include "win32/interrupts.h"
 #include "wm.h"
 
 #include <X11/Xatom.h>
 
+#include <csignal>
 #include <cstdio>
 #include <poll.h>
 #include <sys/ipc.h>
@@ -119,6 +121,7 @@ X11Presenter::X11Presenter(Display* display)
   netSupported_ = XInternAtom(display_, "_NET_SUPPORTED", False);
   netActiveWindow_ = XInternAtom(display_, "_NET_ACTIVE_WINDOW", False);
   userTime_ = XInternAtom(display_, "_NET_WM_USER_TIME", False);
+  wmState_ = XInternAtom(display_, "WM_STATE", False);
   // A manager that starts or ends later changes the root's properties.
   XSelectInput(display_, root_, PropertyChangeMask);
   ManagerChanged();
@@ -221,10 +224,22 @@ void X11Presenter::ActivateOnDisplay()
 {
   const HWND active = GetActiveWindow();
   const Shown* shown = Record(active);
+  if (lost_ || active == activated_ || !shown || !shown->mapped || shown->overrideRedirect)
+    return;
+  if (!manager_ && !shown->reparented) {
+    // Without a manager nobody else gives the keyboard's focus: the active
+    // window takes it, as on Windows, wherever the pointer is, once it is
+    // on the display. It goes back to the pointer's window when this one
+    // is unmapped.
+    if (!shown->viewable)
+      return;
+    activated_ = active;
+    XSetInputFocus(display_, shown->window, RevertToPointerRoot, CurrentTime);
+    return;
+  }
   // A window the manager has not framed yet is not its to activate; it is
   // asked for once framed.
-  if (!activates_ || lost_ || active == activated_ || !shown || !shown->mapped || shown->overrideRedirect ||
-      !shown->reparented)
+  if (!activates_ || !shown->reparented)
     return;
   activated_ = active;
   // As an application asks (source 1), with the time of the person's last
@@ -269,20 +284,36 @@ PresenterWait X11Presenter::Wait(const DWORD* deadline)
 {
   if (lost_)
     return PresenterWait::Lost;
+  if (InterruptSignal() != 0)
+    return PresenterWait::Interrupted;
   Flush();
   if (!lost_)
     XFlush(display_);
   if (!lost_ && XPending(display_) == 0) {
-    int timeout = -1;
+    timespec timeout{};
     if (deadline) {
       const DWORD left = DWORD(*deadline - Now());
-      timeout = left >= 0x80000000u ? 0 : int(left);
+      const long ms = left >= 0x80000000u ? 0 : long(left);
+      timeout = timespec{ms / 1000, (ms % 1000) * 1000000};
     }
-    pollfd connection{ConnectionNumber(display_), POLLIN, 0};
-    poll(&connection, 1, timeout);
+    // Ctrl-C or SIGTERM ends the wait: they are held back while the flag
+    // is looked at, and let through only inside the wait itself, so that
+    // one arriving in between is not slept through.
+    sigset_t interrupts, before;
+    sigemptyset(&interrupts);
+    sigaddset(&interrupts, SIGINT);
+    sigaddset(&interrupts, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &interrupts, &before);
+    if (InterruptSignal() == 0) {
+      pollfd connection{ConnectionNumber(display_), POLLIN, 0};
+      ppoll(&connection, 1, deadline ? &timeout : nullptr, &before);
+    }
+    pthread_sigmask(SIG_SETMASK, &before, nullptr);
   }
   Poll();
-  return lost_ ? PresenterWait::Lost : PresenterWait::Woken;
+  if (lost_)
+    return PresenterWait::Lost;
+  return InterruptSignal() != 0 ? PresenterWait::Interrupted : PresenterWait::Woken;
 }
 
 } // namespace standin::detail

@@ -8,9 +8,10 @@
 // draws included) on a server without a window manager; where a manager
 // frames windows, its frame stands for the stand-in's and the X window
 // shows the client area only, at the client's screen position. Owned
-// windows are transient for their owner. Pixels only ever travel from the
-// stand-in's surfaces to the display; X input becomes the stand-in's
-// injected input in screen coordinates.
+// windows are transient for their nearest owner on the display. Without a
+// manager the active window takes the keyboard's focus itself. Pixels only
+// ever travel from the stand-in's surfaces to the display; X input becomes
+// the stand-in's injected input in screen coordinates.
 #include "presenter.h"
 // The stand-in's declarations come before Xlib's, whose macros (KeyPress,
 // FillSolid, ...) would otherwise change them.
@@ -65,6 +66,7 @@ private:
     bool mapped = false;
     bool overrideRedirect = false;
     bool reparented = false; // framed by a window manager
+    bool viewable = false;   // the display has mapped it (MapNotify)
     // The manager's frame stands for the stand-in's: the X window shows
     // the client area only.
     bool clientOnly = false;
@@ -87,6 +89,8 @@ private:
   POINT SurfaceOrigin(HWND window, bool clientOnly) const;
   void Create(HWND window, Shown* shown);
   void Reconcile(HWND window);
+  // WM_TRANSIENT_FOR: the nearest owner that is on the display, if any.
+  void SetOwner(HWND window, const Shown& shown);
   void SetSizeHints(HWND window, const Shown& shown);
   void SetFunctions(HWND window, const Shown& shown);
   void SetTitle(HWND window, const Shown& shown);
@@ -96,6 +100,9 @@ private:
   // window, moving the X window to match.
   void SetClientOnly(HWND window, Shown* shown, bool clientOnly);
   void Raise(Window window);
+  // Gives the display the stand-in's z-order, when it changed since the
+  // last flush, and asks the manager to activate the active window.
+  void Restack();
 
   // ---- the window manager (x11presenter.cpp)
   // Whether a window manager announces itself (_NET_SUPPORTING_WM_CHECK),
@@ -104,11 +111,14 @@ private:
   void ManagerChanged();
   void RootChanged(const XEvent& event);
   // Asks the manager to activate the stand-in's active window when it
-  // changed, so that the person's keys and the stacking follow it.
+  // changed, so that the person's keys and the stacking follow it; without
+  // a manager, gives that window the keyboard's focus itself.
   void ActivateOnDisplay();
 
   // ---- pixels (x11presenter_pixels.cpp)
   void MarkDirty(Shown* shown, const RECT& area);
+  // Gives the display the z-order and the pixels that changed since the
+  // last pass of the message loop.
   void Flush();
   bool Push(HWND window, Shown* shown);
   void DropImages(Shown* shown);
@@ -117,6 +127,10 @@ private:
   void Dispatch(XEvent& event);
   void SyncModifiers(unsigned int state);
   void FocusChanged(const XFocusChangeEvent& event);
+  // Whether the keyboard's focus on `window` is a person's choice of
+  // another application: any window on a bare server; under a manager
+  // only a window the manager manages (not one of its own).
+  bool ApplicationWindow(Window window);
   void Key(XKeyEvent& event);
   POINT ScreenPoint(HWND window, const Shown& shown, int x, int y) const;
 
@@ -137,8 +151,9 @@ private:
   bool quitPosted_ = false;
   bool adopting_ = false; // applying the window manager's own change
   bool manager_ = false;  // a window manager announced itself
+  bool restack_ = false;  // the z-order changed since the last flush
   Atom protocols_ = 0, deleteWindow_ = 0, netWmName_ = 0, utf8_ = 0, supportingCheck_ = 0, netWmState_ = 0,
-       stateAbove_ = 0, motifHints_ = 0, netSupported_ = 0, netActiveWindow_ = 0, userTime_ = 0;
+       stateAbove_ = 0, motifHints_ = 0, wmState_ = 0, netSupported_ = 0, netActiveWindow_ = 0, userTime_ = 0;
   // The manager activates windows on request (_NET_ACTIVE_WINDOW).
   bool activates_ = false;
   // The window the manager was last asked to activate.

@@ -8,6 +8,8 @@
 #include "text.h"
 #include "wm.h"
 
+#include <algorithm>
+
 namespace standin::detail {
 namespace {
 
@@ -41,6 +43,36 @@ void X11Presenter::SyncModifiers(unsigned int state)
   }
 }
 
+bool X11Presenter::ApplicationWindow(Window window)
+{
+  if (!manager_ && std::none_of(shown_.begin(), shown_.end(), [](const auto& s) { return s.second.reparented; }))
+    return true;
+  // Under a manager, an application's window is, or lies inside, a window
+  // the manager keeps WM_STATE on. The manager's own windows (where it
+  // parks the focus while it passes it on) carry none.
+  while (window && window != root_ && !lost_) {
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    const bool has = XGetWindowProperty(display_, window, wmState_, 0, 0, False, AnyPropertyType, &type, &format,
+                                        &count, &after, &data) == Success &&
+                     type != None;
+    if (data)
+      XFree(data);
+    if (has)
+      return true;
+    Window root = 0, parent = 0, *children = nullptr;
+    unsigned int n = 0;
+    if (!XQueryTree(display_, window, &root, &parent, &children, &n))
+      return false;
+    if (children)
+      XFree(children);
+    window = parent;
+  }
+  return false;
+}
+
 void X11Presenter::FocusChanged(const XFocusChangeEvent& event)
 {
   // Only real moves of the keyboard focus between windows count: not the
@@ -63,11 +95,13 @@ void X11Presenter::FocusChanged(const XFocusChangeEvent& event)
     SetActiveWindow(window);
     return;
   }
-  // Focus that went to another client's window leaves no window active.
+  // Focus that went to another application's window leaves no window
+  // active.
   Window focus = 0;
   int revert = 0;
   XGetInputFocus(display_, &focus, &revert);
-  if (lost_ || focus == None || focus == PointerRoot || focus == root_ || WindowOf(focus))
+  if (lost_ || focus == None || focus == PointerRoot || focus == root_ || WindowOf(focus) ||
+      !ApplicationWindow(focus))
     return;
   if (Focus().active)
     Activate(nullptr, WA_INACTIVE);
@@ -173,7 +207,12 @@ void X11Presenter::Dispatch(XEvent& event)
     if (event.xclient.message_type == protocols_ && Atom(event.xclient.data.l[0]) == deleteWindow_)
       PostMessageA(window, WM_CLOSE, 0, 0);
     break;
-  default: break; // map, unmap, gravity and the rest change nothing here
+  case MapNotify:
+    shown->viewable = true;
+    ActivateOnDisplay();
+    break;
+  case UnmapNotify: shown->viewable = false; break;
+  default: break; // gravity and the rest change nothing here
   }
 }
 

@@ -126,6 +126,7 @@ void X11Presenter::Flush()
 {
   if (lost_)
     return;
+  Restack();
   // Frames the stand-in draws lazily are drawn now, so they show too.
   DrawDirtyFrames();
   bool shared = false;

@@ -102,8 +102,6 @@ void X11Presenter::Create(HWND window, Shown* shown)
   hints.input = True;
   hints.initial_state = NormalState;
   XSetWMHints(display_, shown->window, &hints);
-  if (const Shown* owner = Record(w->owner))
-    XSetTransientForHint(display_, shown->window, owner->window);
   if (w->topmost && !shown->overrideRedirect)
     XChangeProperty(display_, shown->window, netWmState_, XA_ATOM, 32, PropModeReplace,
                     reinterpret_cast<const unsigned char*>(&stateAbove_), 1);
@@ -117,6 +115,23 @@ void X11Presenter::Create(HWND window, Shown* shown)
   SetSizeHints(window, *shown);
   SetFunctions(window, *shown);
   SetTitle(window, *shown);
+}
+
+void X11Presenter::SetOwner(HWND window, const Shown& shown)
+{
+  if (shown.overrideRedirect)
+    return;
+  // A manager keeps a window above the one it is transient for, which must
+  // be on the display: an owner that is hidden (the Preset Manager while
+  // its file dialog is up) hands that on to its own owner.
+  const WindowRecord* w = Find(window);
+  for (HWND owner = w ? w->owner : nullptr; owner; owner = Find(owner) ? Find(owner)->owner : nullptr) {
+    if (const Shown* o = Record(owner); o && o->mapped) {
+      XSetTransientForHint(display_, shown.window, o->window);
+      return;
+    }
+  }
+  XDeleteProperty(display_, shown.window, XA_WM_TRANSIENT_FOR);
 }
 
 void X11Presenter::SetSizeHints(HWND window, const Shown& shown)
@@ -200,6 +215,7 @@ void X11Presenter::Reconcile(HWND window)
     return;
   shown->mapped = show;
   if (show) {
+    SetOwner(window, *shown);
     XMapWindow(display_, shown->window);
     MarkDirty(shown, RECT{0, 0, w->Width(), w->Height()});
     ZOrderChanged();
@@ -266,10 +282,17 @@ void X11Presenter::TitleChanged(HWND window)
 
 void X11Presenter::Raise(Window window) { XRaiseWindow(display_, window); }
 
-void X11Presenter::ZOrderChanged()
+// The stand-in reorders its windows several times in one step (a window
+// shown, then activated and raised); the display gets only the order the
+// step ends with, at the next flush, so a window manager never sees a
+// passing order (which it may take as a request to raise the wrong window).
+void X11Presenter::ZOrderChanged() { restack_ = true; }
+
+void X11Presenter::Restack()
 {
-  if (lost_)
+  if (!restack_ || lost_)
     return;
+  restack_ = false;
   std::vector<HWND> order; // top first
   for (HWND top : ZOrder())
     if (const Shown* shown = Record(top); shown && shown->mapped)
