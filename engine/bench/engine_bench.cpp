@@ -205,6 +205,19 @@ void GradientBench(benchmark::State& state)
   ReportMegapixels(state);
 }
 
+// The 256-bin histogram of the gradient map, as the edge blur estimate and
+// the noise floor gather it.
+void GradientHistogramBench(benchmark::State& state)
+{
+  const Inputs& in = TheInputs();
+  uint32_t* h = nullptr;
+  for (auto _ : state)
+    if (!Check(state, GatherPlane8Histogram(in.gradient.desc, h, 256, NoProgress)))
+      break;
+  Release(h);
+  ReportMegapixels(state);
+}
+
 // A pass that rewrites an 8-bit plane in place, on copies of `source`.
 template <class Pass>
 void PlanePassBench(benchmark::State& state, const OwnedPlane& source, Pass pass)
@@ -459,6 +472,7 @@ int main(int argc, char** argv)
       benchmark::RegisterBenchmark("DoAdjustments/full/rect400", CorrectBench, int16_t(3), true),
       benchmark::RegisterBenchmark("Pass/LuminanceExtract", ExtractBench),
       benchmark::RegisterBenchmark("Pass/GradientMap", GradientBench),
+      benchmark::RegisterBenchmark("Pass/GradientHistogram", GradientHistogramBench),
       benchmark::RegisterBenchmark("Pass/Median5x5", MedianBench),
       benchmark::RegisterBenchmark("Pass/SharpnessMap", SharpnessMapBench),
       benchmark::RegisterBenchmark("Pass/BoxMean", BoxMeanBench),
