@@ -9,6 +9,7 @@
 //   build/bin/lumivex-bench --write-image PATH     writes the picture as binary PPM
 //   build/bin/lumivex-bench --baseline             the vector paths in the build's baseline
 //                                                  instruction set only (no AVX2)
+//   build/bin/lumivex-bench --avx2                 no vector path wider than AVX2
 //   build/bin/lumivex-bench --image PATH           every case on a binary PPM instead
 #include "photo.h"
 #include "lvxtest/benchargs.h"
@@ -420,7 +421,8 @@ int main(int argc, char** argv)
 {
   g_smoke = lvxbench::TakeFlag(argc, argv, "--smoke");
   const bool baseline = lvxbench::TakeFlag(argc, argv, "--baseline");
-  RestrictToBaseline(baseline);
+  const bool avx2 = lvxbench::TakeFlag(argc, argv, "--avx2");
+  LimitInstructionSet(baseline ? InstructionSet::kBaseline : avx2 ? InstructionSet::kAvx2 : InstructionSet::kAvx512);
   std::vector<char*> args;
   std::string writePath;
   for (int i = 0; i < argc; ++i) {
@@ -464,7 +466,9 @@ int main(int argc, char** argv)
                                             std::to_string(ThePhoto().columns) + " x " +
                                             std::to_string(ThePhoto().rows));
   benchmark::AddCustomContext("engine build", LVX_BENCH_BUILD);
-  benchmark::AddCustomContext("instruction set", UseAvx2() ? "AVX2 where the engine has it" : "baseline");
+  benchmark::AddCustomContext("instruction set", UseAvx512() ? "AVX-512 or AVX2 where the engine has them"
+                                                 : UseAvx2() ? "AVX2 where the engine has it"
+                                                             : "baseline");
 
   std::vector<benchmark::internal::Benchmark*> all{
       benchmark::RegisterBenchmark("DoAdjustments/reduced/defaults", CorrectBench, int16_t(3), false),
