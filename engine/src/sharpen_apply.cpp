@@ -99,11 +99,7 @@ int RunRowsBaseline(const Pass& p) { return RunRowsAnyStep<false>(p); }
 // function is ever compiled for AVX2 or AVX-512 where another caller could
 // reach it.
 __attribute__((target("avx2"), flatten)) int RunRowsAvx2(const Pass& p) { return RunRowsAnyStep<true>(p); }
-__attribute__((target("avx512f,avx512bw,avx512vl,avx512dq,prefer-vector-width=512"), flatten)) int
-RunRowsAvx512(const Pass& p)
-{
-  return RunRowsAnyStep<true>(p);
-}
+LVX_TARGET_AVX512 __attribute__((flatten)) int RunRowsAvx512(const Pass& p) { return RunRowsAnyStep<true>(p); }
 #endif
 
 } // namespace
