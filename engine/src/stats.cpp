@@ -169,18 +169,25 @@ int GatherBrightness(const ImageDesc& colour, uint32_t*& counts, uint32_t*& sumR
   }, cb));
 }
 
-// n bins of a one-channel plane whose values `read` fetches.
-template <class Read>
-int GatherPlaneHistogram(const ImageDesc& plane, int32_t kind, uint32_t*& bins, int32_t n, AdjustProgressProc cb,
-                         Read read)
+// Checks a plane of `kind` and the bin count n, and prepares the n bins:
+// kStatusOk, or the status to return.
+int PreparePlaneBins(const ImageDesc& plane, int32_t kind, Slots& slots, uint32_t*& bins, int32_t n)
 {
   if (int s = CheckKind(plane, kind))
     return s;
   if (n < 0)
     return kStatusBadArgument;
+  return slots.Prepare(bins, size_t(n)) ? kStatusOk : slots.Finish(kStatusNoMemory);
+}
+
+// n bins of a one-channel plane whose values `read` fetches.
+template <class Read>
+int GatherPlaneHistogram(const ImageDesc& plane, int32_t kind, uint32_t*& bins, int32_t n, AdjustProgressProc cb,
+                         Read read)
+{
   Slots slots;
-  if (!slots.Prepare(bins, size_t(n)))
-    return slots.Finish(kStatusNoMemory);
+  if (int s = PreparePlaneBins(plane, kind, slots, bins, n))
+    return s;
   uint32_t* h = bins;
   return slots.Finish(ForEachPixel(plane, [&](const uint8_t* p) {
     uint32_t v = read(p);
@@ -191,13 +198,9 @@ int GatherPlaneHistogram(const ImageDesc& plane, int32_t kind, uint32_t*& bins, 
 
 int GatherPlane8Histogram(const ImageDesc& plane, uint32_t*& bins, int32_t n, AdjustProgressProc cb)
 {
-  if (int s = CheckKind(plane, kKindPlane8))
-    return s;
-  if (n < 0)
-    return kStatusBadArgument;
   Slots slots;
-  if (!slots.Prepare(bins, size_t(n)))
-    return slots.Finish(kStatusNoMemory);
+  if (int s = PreparePlaneBins(plane, kKindPlane8, slots, bins, n))
+    return s;
   // Neighbouring pixels often share a value, and counting them into one bin
   // waits for each increment before the next; four banks, counted in turn
   // and added up at the end, keep four increments under way.
