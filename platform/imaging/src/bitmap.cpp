@@ -61,19 +61,19 @@ namespace {
 using detail::Fail;
 
 // A zero-filled pixel buffer that std::free releases. A picture of 2 MB or
-// more starts on a 2 MB boundary, rounded up to whole 2 MB pages, and is
-// backed by huge pages where the system offers them: filling it then faults
-// once per 2 MB instead of once per 4 KB.
+// more starts on a 2 MB boundary and its whole 2 MB pages are backed by huge
+// pages where the system offers them: filling it then faults once per 2 MB
+// instead of once per 4 KB. The part past the last whole huge page takes
+// small pages, so the buffer holds no memory beyond its own bytes.
 void* ZeroedPixels(size_t bytes)
 {
   constexpr size_t kHugePage = size_t{2} << 20;
   if (bytes < kHugePage)
     return std::calloc(bytes, 1);
-  const size_t rounded = (bytes + kHugePage - 1) & ~(kHugePage - 1);
   void* data = nullptr;
-  if (posix_memalign(&data, kHugePage, rounded) != 0)
+  if (posix_memalign(&data, kHugePage, bytes) != 0)
     return nullptr;
-  standin::AdviseHugePages(data, rounded);
+  standin::AdviseHugePages(data, bytes);
   std::memset(data, 0, bytes);
   return data;
 }
