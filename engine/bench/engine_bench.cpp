@@ -9,6 +9,7 @@
 //   build/bin/lumivex-bench --write-image PATH     writes the picture as binary PPM
 //   build/bin/lumivex-bench --baseline             the vector paths in the build's baseline
 //                                                  instruction set only (no AVX2)
+//   build/bin/lumivex-bench --avx2                 no vector path wider than AVX2
 //   build/bin/lumivex-bench --image PATH           every case on a binary PPM instead
 #include "photo.h"
 #include "lvxtest/benchargs.h"
@@ -202,6 +203,19 @@ void GradientBench(benchmark::State& state)
     if (!Check(state, GradientMap(in.luma.desc, gradient, 1, NoProgress)))
       break;
   FreeImage(gradient);
+  ReportMegapixels(state);
+}
+
+// The 256-bin histogram of the gradient map, as the edge blur estimate and
+// the noise floor gather it.
+void GradientHistogramBench(benchmark::State& state)
+{
+  const Inputs& in = TheInputs();
+  uint32_t* h = nullptr;
+  for (auto _ : state)
+    if (!Check(state, GatherPlane8Histogram(in.gradient.desc, h, 256, NoProgress)))
+      break;
+  Release(h);
   ReportMegapixels(state);
 }
 
@@ -407,7 +421,8 @@ int main(int argc, char** argv)
 {
   g_smoke = lvxbench::TakeFlag(argc, argv, "--smoke");
   const bool baseline = lvxbench::TakeFlag(argc, argv, "--baseline");
-  RestrictToBaseline(baseline);
+  const bool avx2 = lvxbench::TakeFlag(argc, argv, "--avx2");
+  LimitInstructionSet(baseline ? InstructionSet::kBaseline : avx2 ? InstructionSet::kAvx2 : InstructionSet::kAvx512);
   std::vector<char*> args;
   std::string writePath;
   for (int i = 0; i < argc; ++i) {
@@ -451,7 +466,9 @@ int main(int argc, char** argv)
                                             std::to_string(ThePhoto().columns) + " x " +
                                             std::to_string(ThePhoto().rows));
   benchmark::AddCustomContext("engine build", LVX_BENCH_BUILD);
-  benchmark::AddCustomContext("instruction set", UseAvx2() ? "AVX2 where the engine has it" : "baseline");
+  benchmark::AddCustomContext("instruction set", UseAvx512() ? "AVX-512 or AVX2 where the engine has them"
+                                                 : UseAvx2() ? "AVX2 where the engine has it"
+                                                             : "baseline");
 
   std::vector<benchmark::internal::Benchmark*> all{
       benchmark::RegisterBenchmark("DoAdjustments/reduced/defaults", CorrectBench, int16_t(3), false),
@@ -459,6 +476,7 @@ int main(int argc, char** argv)
       benchmark::RegisterBenchmark("DoAdjustments/full/rect400", CorrectBench, int16_t(3), true),
       benchmark::RegisterBenchmark("Pass/LuminanceExtract", ExtractBench),
       benchmark::RegisterBenchmark("Pass/GradientMap", GradientBench),
+      benchmark::RegisterBenchmark("Pass/GradientHistogram", GradientHistogramBench),
       benchmark::RegisterBenchmark("Pass/Median5x5", MedianBench),
       benchmark::RegisterBenchmark("Pass/SharpnessMap", SharpnessMapBench),
       benchmark::RegisterBenchmark("Pass/BoxMean", BoxMeanBench),

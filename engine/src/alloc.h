@@ -14,9 +14,11 @@ namespace lvx {
 
 // A block of at least `bytes` bytes (a zero-byte request still gives a
 // distinct block), or null when memory is short or the fault plan says so.
+// A block of 2 MB or more (a plane, a large table) starts on a 2 MB
+// boundary and is backed by huge pages where the system offers them, so
+// that the pass filling it pays one page fault per 2 MB, not per 4 KB.
 void* Allocate(size_t bytes);
-// As Allocate, with every byte 0. A large block comes as fresh pages that
-// are only made resident where they are first used.
+// As Allocate, with every byte 0.
 void* AllocateZeroed(size_t bytes);
 // Frees a block from Allocate; null is ignored.
 void Release(void* block);

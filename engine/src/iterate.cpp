@@ -60,11 +60,29 @@ int ForEachRowPair(const ImageDesc& a, const ImageDesc& b, RowPairKernel kernel,
               [&](uint8_t* ra, uint8_t* rb) { kernel(ra, rb, a.columns, a.pixelStride, b.pixelStride); });
 }
 
+namespace {
+
+// A 256-entry table copied beside the loop that reads it: the compiler then
+// knows that writing a pixel changes no entry, so it need not read the
+// entries again after every store, and a pixel's lookups overlap.
+struct LocalTable {
+  explicit LocalTable(const uint8_t* table) { std::memcpy(entries, table, sizeof entries); }
+  uint8_t entries[256];
+};
+
+} // namespace
+
 int ApplyTable8(const ImageDesc& plane, const uint8_t* table, AdjustProgressProc cb)
 {
   if (int s = CheckKind(plane, kKindPlane8))
     return s;
-  return ForEachPixel(plane, [&](uint8_t* p) { *p = table[*p]; }, cb);
+  const LocalTable t(table);
+  return ForEachRow(plane, [&](uint8_t* p, int32_t columns, ptrdiff_t pixelStride) {
+    WithPixelStride(pixelStride, [&](auto step) {
+      for (int32_t x = 0; x < columns; ++x)
+        p[x * step] = t.entries[p[x * step]];
+    });
+  }, cb);
 }
 
 int ApplyTable16(const ImageDesc& plane, const int16_t* table, size_t length, AdjustProgressProc cb)
@@ -84,10 +102,16 @@ int ApplyColourTables(const ImageDesc& colour, const uint8_t* red, const uint8_t
 {
   if (int s = CheckKind(colour, kKindColour))
     return s;
-  return ForEachPixel(colour, [&](uint8_t* px) {
-    px[2] = red[px[2]];
-    px[1] = green[px[1]];
-    px[0] = blue[px[0]];
+  const LocalTable r(red), g(green), b(blue);
+  return ForEachRow(colour, [&](uint8_t* px, int32_t columns, ptrdiff_t pixelStride) {
+    WithPixelStrideOf<3>(pixelStride, [&](auto step) {
+      for (int32_t x = 0; x < columns; ++x, px += step) {
+        const uint8_t v2 = px[2], v1 = px[1], v0 = px[0];
+        px[2] = r.entries[v2];
+        px[1] = g.entries[v1];
+        px[0] = b.entries[v0];
+      }
+    });
   }, cb);
 }
 

@@ -87,7 +87,7 @@ using NetworkRankRowFn = void (*)(const uint8_t* const* rows, ptrdiff_t step, in
                                   uint8_t* out);
 
 // Which way the grey rank filter computes its rows: on vectors where the
-// build has them and the radius is 1 or 2 (AVX2 or baseline, see
+// build has them and the radius is 1 or 2 (AVX-512, AVX2 or baseline, see
 // instructionset.h), or always by the sliding histogram, the portable
 // scalar way, which tests force to check it.
 enum class RankRowMethod { kVectors, kHistogram };
@@ -100,10 +100,12 @@ NetworkRankRowFn NetworkRankRow(int radius, int rank);
 size_t NetworkRankScratchBytes(int radius, int32_t columns);
 
 // Within the row functions: the widest vector they use, the pitch of their
-// scratch rows, and the AVX2 rows (rankfilter_network_avx2.cpp).
+// scratch rows, and the AVX2 and AVX-512 rows (rankfilter_network_avx2.cpp,
+// rankfilter_network_avx512.cpp).
 enum : int { kMaxNetworkLanes = 64 };
 size_t NetworkSortedPitch(int radius, int32_t columns);
 NetworkRankRowFn NetworkRankRowAvx2(int radius, int rank);
+NetworkRankRowFn NetworkRankRowAvx512(int radius, int rank);
 
 // ---- The in-place window frame ----------------------------------------------
 // Clamped row and column tables for radius r and a ring of output rows. Use:

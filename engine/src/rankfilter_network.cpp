@@ -1,6 +1,6 @@
 // The grey rank filter's vector rows in the build's baseline instruction set
 // (16 bytes at a time: SSE2 on x86-64), and the choice between them, the
-// AVX2 rows and the sliding histogram.
+// AVX2 and AVX-512 rows and the sliding histogram.
 #include "rankfilter.h"
 
 #include "instructionset.h"
@@ -34,6 +34,8 @@ NetworkRankRowFn NetworkRankRow(int radius, int rank)
     return nullptr;
 #if LVX_RANK_NETWORK
 #if LVX_RANK_NETWORK_AVX2
+  if (UseAvx512())
+    return NetworkRankRowAvx512(radius, rank);
   if (UseAvx2())
     return NetworkRankRowAvx2(radius, rank);
 #endif

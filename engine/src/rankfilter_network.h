@@ -5,10 +5,11 @@
 // `Bytes` is one of GCC's generic vector types of bytes; the compiler maps
 // it to the instruction set the including file is compiled for.
 //
-// Only rankfilter_network.cpp (the build's baseline instruction set) and
-// rankfilter_network_avx2.cpp include this. Everything here lies in an
-// unnamed namespace, so each of them compiles its own copy and the linker
-// can never take the AVX2 copy of a function for the baseline's; for the
+// Only rankfilter_network.cpp (the build's baseline instruction set),
+// rankfilter_network_avx2.cpp and rankfilter_network_avx512.cpp include
+// this. Everything here lies in an unnamed namespace, so each of them
+// compiles its own copy and the linker can never take the AVX2 copy of a
+// function for the baseline's; for the
 // same reason nothing here instantiates a template or inline function of
 // another header, which an unoptimised build would emit as a shared copy.
 #include "rankfilter.h"

@@ -15,8 +15,7 @@
 // with 0.6 and 1 million distinct colours it evaluates the chain 1.04 and
 // 1.03 times per distinct colour. (A two-way cache of half the size misses
 // as rarely, but its lookups cost more than the pages it saves.) The slots
-// come zeroed from the allocator without being written; a photograph's
-// colours reach nearly every page, so the replay holds up to 8 MiB more
+// come zeroed from the allocator, on huge pages; the replay holds 8 MiB more
 // while it runs, and frees them at its end.
 #include "alloc.h"
 #include "pipeline.h"

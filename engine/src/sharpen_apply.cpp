@@ -93,11 +93,13 @@ int RunRowsBaseline(const Pass& p) { return RunRowsAnyStep<false>(p); }
 #if (defined(__x86_64__) || defined(__i386__)) && defined(__GNUC__)
 #define LVX_SHARPEN_AVX2 1
 // The same loop compiled for AVX2, which gathers packed B,G,R bytes into
-// vectors and multiplies 32-bit lanes in one instruction. Everything it
-// calls is inlined into it (flatten), so all of it is AVX2 code, and no
-// shared function is ever compiled for AVX2 where another caller could
+// vectors and multiplies 32-bit lanes in one instruction, and for AVX-512,
+// sixteen lanes at a time. Everything each calls is inlined into it
+// (flatten), so all of it is code of its instruction set, and no shared
+// function is ever compiled for AVX2 or AVX-512 where another caller could
 // reach it.
 __attribute__((target("avx2"), flatten)) int RunRowsAvx2(const Pass& p) { return RunRowsAnyStep<true>(p); }
+LVX_TARGET_AVX512 __attribute__((flatten)) int RunRowsAvx512(const Pass& p) { return RunRowsAnyStep<true>(p); }
 #endif
 
 } // namespace
@@ -137,6 +139,8 @@ int SharpenApply(const ImageDesc& colour, const HalfKernel& preBlur, const HalfK
                   .luma = luma.data(),
                   .task = task};
 #ifdef LVX_SHARPEN_AVX2
+  if (UseAvx512())
+    return RunRowsAvx512(pass);
   if (UseAvx2())
     return RunRowsAvx2(pass);
 #endif

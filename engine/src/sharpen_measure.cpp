@@ -233,7 +233,6 @@ int SharpnessMap(const ImageDesc& Yr, const ImageDesc& Er, int32_t p, double r, 
   S = AllocPlane8(Yr.rows, Yr.columns);
   if (!S.Allocated())
     return kStatusNoMemory;
-  std::memset(S.data, 0, size_t(S.PixelCount()));
 
   const ProfileRules rules{ShrinkTable<256>(1 - s.profileTolerance), ShrinkTable<511>(1 - s.profileTolerance),
                            ShrinkTable<256>(1 - s.saturationTolerance), K,
@@ -241,19 +240,28 @@ int SharpnessMap(const ImageDesc& Yr, const ImageDesc& Er, int32_t p, double r, 
   // The profile reads up to K pixels away: only pixels K inside the view
   // are measured.
   const AdjustRect inner = ShrunkWholeRect(Yr.rows, Yr.columns, K);
+  // Every byte of the fresh plane is written once, the margin with 0.
+  const size_t columns = size_t(S.columns);
+  for (int32_t y = 0; y < std::min(inner.top, S.rows); ++y)
+    std::memset(S.Row(y), 0, columns);
   Task task(cb, Yr.rows);
   for (int32_t y = inner.top; y < inner.bottom; ++y) {
     const uint8_t* e = Er.Row(y);
     const uint8_t* lum = Yr.Row(y);
     uint8_t* out = S.Row(y);
+    std::memset(out, 0, size_t(inner.left));
     for (int32_t x = inner.left; x < inner.right; ++x)
-      if (e[x * Er.pixelStride] >= p)
-        out[x] = uint8_t(EdgeSharpness(lum + x * Yr.pixelStride, Yr.rowStride, Yr.pixelStride, rules));
+      out[x] = e[x * Er.pixelStride] >= p
+                   ? uint8_t(EdgeSharpness(lum + x * Yr.pixelStride, Yr.rowStride, Yr.pixelStride, rules))
+                   : 0;
+    std::memset(out + inner.right, 0, columns - size_t(inner.right));
     if (task.Poll()) {
       FreeImage(S);
       return kStatusCancelled;
     }
   }
+  for (int32_t y = std::max(inner.bottom, inner.top); y < S.rows; ++y)
+    std::memset(S.Row(y), 0, columns);
   return kStatusOk;
 }
 

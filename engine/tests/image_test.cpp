@@ -217,6 +217,40 @@ TEST(Tables, DriversAndSmallOperations)
     }
   EXPECT_EQ(ApplyTable8(image.Desc(), red, NoProgress), kStatusBadArgument);
 
+  // Every pixel of 3- and 4-byte pictures with padded rows, and of planes in
+  // every layout, each byte through its own table, the padding untouched;
+  // one table may serve every channel.
+  uint32_t seed = 20;
+  for (const auto& [rows, columns] : {std::pair{1, 1}, std::pair{5, 7}, std::pair{17, 130}})
+    for (int32_t pixelBytes : {3, 4}) {
+      TestImage picture(rows, columns, pixelBytes, pixelBytes == 3 ? 2 : 0);
+      picture.FillRandom(seed++);
+      TestImage expected = picture;
+      for (int32_t y = 0; y < rows; ++y)
+        for (int32_t x = 0; x < columns; ++x) {
+          uint8_t* p = expected.Pixel(y, x);
+          p[0] = blue[p[0]], p[1] = green[p[1]], p[2] = red[p[2]];
+        }
+      ASSERT_EQ(ApplyColourTables(picture.Desc(), red, green, blue, NoProgress), 0);
+      EXPECT_EQ(picture.bytes, expected.bytes) << rows << "x" << columns << " " << pixelBytes;
+      ASSERT_EQ(ApplyColourTables(picture.Desc(), green, green, green, NoProgress), 0);
+      for (int32_t y = 0; y < rows; ++y)
+        for (int32_t x = 0; x < columns; ++x)
+          for (int c = 0; c < 3; ++c)
+            expected.Pixel(y, x)[c] = green[expected.Pixel(y, x)[c]];
+      EXPECT_EQ(picture.bytes, expected.bytes) << rows << "x" << columns << " " << pixelBytes;
+      EXPECT_TRUE(picture.CanariesIntact());
+      for (TestPlane::Layout layout : {TestPlane::kContiguous, TestPlane::kBottomUp, TestPlane::kChannel}) {
+        TestPlane plane(rows, columns, layout);
+        plane.FillRandom(seed++);
+        std::vector<uint8_t> values = plane.Values();
+        for (uint8_t& v : values)
+          v = blue[v];
+        ASSERT_EQ(ApplyTable8(plane.desc, blue, NoProgress), 0);
+        EXPECT_EQ(plane.Values(), values) << rows << "x" << columns << " layout " << layout;
+      }
+    }
+
   // The 16-bit driver limits its index to the table.
   uint16_t values[4] = {0, 3, 4, 65535};
   ImageDesc plane = Plane16View(reinterpret_cast<uint8_t*>(values), 1, 4, RowLayout::Contiguous);

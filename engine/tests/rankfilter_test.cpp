@@ -179,8 +179,8 @@ TEST(RankFilters, EverySelectionNetworkIsRightOnEverySortedZeroOneWindow)
 
 TEST(RankFilters, EveryRowMethodEqualsSortedWindowsAtEverySizeAndEdge)
 {
-  // The vector rows (the processor's widest, and the baseline's) and the
-  // sliding histogram, on planes 1..7 pixels high and wide and wider ones
+  // The vector rows (in every instruction set the processor has, the
+  // baseline's included) and the sliding histogram, on planes 1..7 pixels high and wide and wider ones
   // that end inside a vector, in every layout, with ties and blends.
   const int percentages[] = {50, 0, 100, 30, 70, 93}, blends[] = {100, 50, 130};
 #if LVX_RANK_NETWORK
@@ -188,11 +188,12 @@ TEST(RankFilters, EveryRowMethodEqualsSortedWindowsAtEverySizeAndEdge)
 #endif
   EXPECT_EQ(NetworkRankRow(3, 24), nullptr);
   uint32_t run = 0;
-  for (int method = 0; method < 3; ++method) {
-    RestrictToBaseline(method == 1);
-    SetRankRowMethod(method == 2 ? RankRowMethod::kHistogram : RankRowMethod::kVectors);
+  for (int method = 0; method < 4; ++method) {
+    LimitInstructionSet(std::array{InstructionSet::kAvx512, InstructionSet::kAvx2, InstructionSet::kBaseline,
+                                   InstructionSet::kAvx512}[method]);
+    SetRankRowMethod(method == 3 ? RankRowMethod::kHistogram : RankRowMethod::kVectors);
     for (int rows = 1; rows <= 7; ++rows)
-      for (int columns : {1, 2, 3, 4, 5, 6, 7, 15, 17, 33, 64, 95})
+      for (int columns : {1, 2, 3, 4, 5, 6, 7, 15, 17, 33, 64, 95, 130})
         for (int r = 1; r <= 2; ++r, ++run) {
           const auto layout = std::array{TestPlane::kContiguous, TestPlane::kBottomUp, TestPlane::kChannel}[run % 3];
           const int p = percentages[run % 6], blend = blends[run % 3];
@@ -205,9 +206,9 @@ TEST(RankFilters, EveryRowMethodEqualsSortedWindowsAtEverySizeAndEdge)
     // Every rank of both windows on a plane wider than two vectors.
     for (int r = 1; r <= 2; ++r)
       for (int p = 0; p <= 100; ++p) {
-        TestPlane plane(9, 70, TestPlane::kContiguous);
+        TestPlane plane(9, 140, TestPlane::kContiguous);
         plane.FillRandom(uint32_t(p), 256);
-        const Values expected = RankReference(plane.Values(), 9, 70, r, p);
+        const Values expected = RankReference(plane.Values(), 9, 140, r, p);
         ASSERT_EQ(GreyRankFilter(plane.desc, r, p, NoProgress), 0);
         EXPECT_EQ(plane.Values(), expected) << method << ": r " << r << " p " << p;
       }

@@ -46,21 +46,21 @@ void FourPasses(TestImage& image, double preBlur, double mask, const ImageDesc& 
 
 TEST(SharpenApply, EqualsTheFourPassesAtEverySizeAndLayout)
 {
-  // In the processor's widest instruction set and in the baseline: heights
+  // In each instruction set the processor has, the baseline included: heights
   // and widths 1..7 and wider, 3- and 4-byte pixels with padded rows,
   // pre-blurs and masks from none to the widest, amounts of both signs and
   // beyond 32 bits' reach, with and without a strength plane.
   const double preBlurs[] = {0.0, 0.3, 1.0, 2.7, 6.0}, masks[] = {0.0, 0.5, 1.0, 2.55, 6.0};
   const int16_t amounts[] = {133, -100, 267, 0, 32767, -32768, 1};
   uint32_t run = 0;
-  for (bool baseline : {false, true})
+  for (InstructionSet set : {InstructionSet::kAvx512, InstructionSet::kAvx2, InstructionSet::kBaseline})
     for (int32_t rows : {1, 2, 3, 4, 5, 6, 7, 23})
       for (int32_t columns : {1, 2, 3, 5, 7, 31})
         for (int variant = 0; variant < 4; ++variant, ++run) {
           const int32_t pixelBytes = 3 + int32_t(run % 2);
           const double preBlur = preBlurs[run % 5], mask = masks[(run / 5) % 5];
           const int16_t amount = amounts[run % 7];
-          RestrictToBaseline(baseline);
+          LimitInstructionSet(set);
           TestImage image(rows, columns, pixelBytes, int32_t(run % 3));
           image.FillRandom(run);
           TestPlane strength(rows, columns, run % 3 == 0 ? TestPlane::kChannel : TestPlane::kContiguous);
@@ -69,8 +69,8 @@ TEST(SharpenApply, EqualsTheFourPassesAtEverySizeAndLayout)
           TestImage expected = image;
           FourPasses(expected, preBlur, mask, m, amount);
           ASSERT_EQ(SharpenApply(image.Desc(), Kernel(preBlur), Kernel(mask), m, amount, NoProgress), 0);
-          RestrictToBaseline(false);
-          EXPECT_EQ(image.bytes, expected.bytes) << baseline << " " << rows << "x" << columns << " pre-blur " << preBlur
+          LimitInstructionSet(InstructionSet::kAvx512);
+          EXPECT_EQ(image.bytes, expected.bytes) << int(set) << " " << rows << "x" << columns << " pre-blur " << preBlur
                                                  << " mask " << mask << " amount " << amount;
           EXPECT_TRUE(image.CanariesIntact());
         }

@@ -4,6 +4,7 @@
 // through the exports on both roads.
 #include "testkit.h"
 
+#include "alloc.h"
 #include "binomial.h"
 #include "colorspace.h"
 #include "module.h"
@@ -17,6 +18,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstring>
 #include <numbers>
 #include <random>
 
@@ -360,6 +362,23 @@ TEST(SharpenPasses, SharpnessMapEqualsTheDirectRule)
     FreeImage(E);
   }
   EXPECT_GT(measured, 200); // enough profiles ran to the end
+
+  // A plane too small for any profile is all 0, however the memory it got
+  // was left by the block before.
+  for (const auto& [rows, columns] : {std::pair{5, 40}, std::pair{40, 5}, std::pair{1, 1}}) {
+    TestPlane Y(rows, columns);
+    Y.FillRandom(5);
+    ImageDesc E;
+    ASSERT_EQ(GradientMap(Y.desc, E, 1, NoProgress), 0);
+    void* dirty = Allocate(size_t(rows) * size_t(columns));
+    std::memset(dirty, 0x5A, size_t(rows) * size_t(columns));
+    Release(dirty);
+    ImageDesc S;
+    ASSERT_EQ(SharpnessMap(Y.desc, E, 1, 0.0, Defaults(), S, NoProgress), 0);
+    EXPECT_EQ(PlaneValues(S), Values(size_t(rows) * size_t(columns), 0)) << rows << "x" << columns;
+    FreeImage(S);
+    FreeImage(E);
+  }
 }
 
 TEST(SharpenPasses, LuminanceExtractAndMergeEqualTheRules)

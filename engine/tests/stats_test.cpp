@@ -128,6 +128,32 @@ TEST(Gatherers, ColourBrightnessAndPlanes)
   EXPECT_EQ(LiveAllocations(), 0);
 }
 
+TEST(Gatherers, PlaneHistogramCountsEveryPixelOfAnyView)
+{
+  // Odd sizes, runs of one value (which the counting splits across banks)
+  // and few levels, every layout, and bin counts below, at and above 256.
+  const struct {
+    int rows, columns, levels;
+  } cases[] = {{1, 1, 256}, {1, 7, 3}, {13, 5, 256}, {9, 1027, 2}, {31, 64, 1}};
+  uint32_t seed = 3;
+  for (const auto& c : cases)
+    for (TestPlane::Layout layout : {TestPlane::kContiguous, TestPlane::kBottomUp, TestPlane::kChannel})
+      for (int32_t n : {0, 1, 100, 256, 300}) {
+        TestPlane plane(c.rows, c.columns, layout);
+        plane.FillRandom(seed++, c.levels);
+        std::vector<uint32_t> expected(size_t(n), 0);
+        for (const uint8_t v : plane.Values())
+          if (v < n)
+            ++expected[v];
+        uint32_t* h = nullptr;
+        ASSERT_EQ(GatherPlane8Histogram(plane.desc, h, n, NoProgress), 0);
+        EXPECT_EQ(std::vector<uint32_t>(h, h + n), expected)
+            << c.rows << "x" << c.columns << " layout " << layout << " bins " << n;
+        Release(h);
+      }
+  EXPECT_EQ(LiveAllocations(), 0);
+}
+
 TEST(Histograms, Reading)
 {
   uint32_t zero[8] = {};

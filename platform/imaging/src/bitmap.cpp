@@ -2,6 +2,8 @@
 // row access and the transparent key.
 #include "codecs.h"
 
+#include "win32/hugepages.h"
+
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
@@ -58,6 +60,24 @@ namespace {
 
 using detail::Fail;
 
+// A zero-filled pixel buffer that std::free releases. A picture of 2 MB or
+// more starts on a 2 MB boundary and its whole 2 MB pages are backed by huge
+// pages where the system offers them: filling it then faults once per 2 MB
+// instead of once per 4 KB. The part past the last whole huge page takes
+// small pages, so the buffer holds no memory beyond its own bytes.
+void* ZeroedPixels(size_t bytes)
+{
+  constexpr size_t kHugePage = size_t{2} << 20;
+  if (bytes < kHugePage)
+    return std::calloc(bytes, 1);
+  void* data = nullptr;
+  if (posix_memalign(&data, kHugePage, bytes) != 0)
+    return nullptr;
+  standin::AdviseHugePages(data, bytes);
+  std::memset(data, 0, bytes);
+  return data;
+}
+
 int32_t Allocate(Bitmap* bitmap, int32_t width, int32_t height, int32_t bitsPerPixel, int32_t colourOrder,
                  std::string* error)
 {
@@ -73,7 +93,7 @@ int32_t Allocate(Bitmap* bitmap, int32_t width, int32_t height, int32_t bitsPerP
     return Fail(error, kErrorTooLarge,
                 "image of " + std::to_string(width) + " x " + std::to_string(height) +
                     " pixels needs 2 GiB or more");
-  void* data = std::calloc(static_cast<size_t>(total), 1);
+  void* data = ZeroedPixels(static_cast<size_t>(total));
   if (!data)
     return Fail(error, kErrorNoMemory, "out of memory for " + std::to_string(total) + " bytes");
   Free(bitmap);

@@ -44,6 +44,53 @@ int64_t ReadHeaderNumber(FILE* file, int64_t limit)
   return value;
 }
 
+// The rows read at a time: large enough that each read is one call to the
+// system, small enough to stay in the cache while they are converted.
+constexpr size_t kBatchBytes = size_t{256} << 10;
+
+// Sample i of a file row of 8-bit or of 16-bit samples (most significant
+// byte first).
+struct Narrow {
+  const uint8_t* bytes;
+  uint32_t operator[](size_t i) const { return bytes[i]; }
+};
+struct Wide {
+  const uint8_t* bytes;
+  uint32_t operator[](size_t i) const { return uint32_t{bytes[2 * i]} << 8 | bytes[2 * i + 1]; }
+};
+
+// One file row of `width` pixels into a bitmap row: each sample through
+// `scale` when kScaled (else taken as it is: 8-bit samples of maxval 255),
+// R,G,B turned into B,G,R, grey widened to B,G,R when `toColour`. False at
+// the first sample above maxval, the row then partly written.
+template <bool kScaled, class Samples>
+bool ConvertRow(Samples in, bool grey, bool toColour, size_t width, int64_t maxval, const uint8_t* scale,
+                uint8_t* row)
+{
+  const auto above = [maxval](uint32_t v) { return kScaled && v > maxval; };
+  const auto level = [scale](uint32_t v) { return kScaled ? scale[v] : static_cast<uint8_t>(v); };
+  if (!grey) {
+    for (size_t x = 0; x < width; ++x) {
+      const uint32_t r = in[3 * x], g = in[3 * x + 1], b = in[3 * x + 2];
+      if (above(r) || above(g) || above(b))
+        return false;
+      row[3 * x] = level(b);
+      row[3 * x + 1] = level(g);
+      row[3 * x + 2] = level(r);
+    }
+  } else {
+    for (size_t x = 0; x < width; ++x) {
+      if (above(in[x]))
+        return false;
+      if (toColour)
+        row[3 * x] = row[3 * x + 1] = row[3 * x + 2] = level(in[x]);
+      else
+        row[x] = level(in[x]);
+    }
+  }
+  return true;
+}
+
 } // namespace
 
 int32_t ReadPnm(FILE* file, uint64_t streamSize, int32_t wantBits, Bitmap* out, int32_t* sampleBits,
@@ -85,32 +132,31 @@ int32_t ReadPnm(FILE* file, uint64_t streamSize, int32_t wantBits, Bitmap* out, 
   if (status != kSuccess)
     return status;
 
-  // Each row is read and scaled into the bitmap (8-bit rows straight into
-  // it), then converted in place: B,G,R from R,G,B by swapping, grey to
-  // B,G,R by widening from the right end. Scaling is v * 255 / maxval + 1/2,
-  // rounded down. The 16-bit row is overwritten by every read, so it is
-  // left uninitialised.
+  // The samples are read in batches of whole rows, each batch in one read
+  // into a buffer that stays in the cache, and converted from there
+  // straight into the bitmap's rows: scaled from 0..maxval to 0..255 by
+  // v * 255 / maxval + 1/2, rounded down (the identity for 8-bit samples of
+  // maxval 255), R,G,B turned into B,G,R, grey widened to B,G,R when 24
+  // bits are asked for.
   std::vector<uint8_t> scale(static_cast<size_t>(maxval) + 1);
   for (int64_t v = 0; v <= maxval; ++v)
     scale[static_cast<size_t>(v)] = static_cast<uint8_t>((v * 255 * 2 + maxval) / (2 * maxval));
-  const std::unique_ptr<uint8_t[]> wideRow(wide ? new uint8_t[rowBytes] : nullptr);
-  for (int32_t y = 0; y < bitmap.height; ++y) {
-    uint8_t* row = bitmap.Row(y);
-    uint8_t* read = wide ? wideRow.get() : row;
-    if (std::fread(read, 1, rowBytes, file) != rowBytes)
+  const size_t batchRows = std::clamp<size_t>(kBatchBytes / rowBytes, 1, static_cast<size_t>(height));
+  const std::unique_ptr<uint8_t[]> batch(new uint8_t[batchRows * rowBytes]);
+  for (int32_t y0 = 0; y0 < bitmap.height; y0 += static_cast<int32_t>(batchRows)) {
+    const int32_t n = std::min(static_cast<int32_t>(batchRows), bitmap.height - y0);
+    const size_t bytes = static_cast<size_t>(n) * rowBytes;
+    if (std::fread(batch.get(), 1, bytes, file) != bytes)
       return Fail(error, kErrorCorrupt, "truncated PPM/PGM data");
-    for (size_t i = 0; i < samples; ++i) {
-      const int64_t v = wide ? (int64_t{read[2 * i]} << 8 | read[2 * i + 1]) : read[i];
-      if (v > maxval)
+    for (int32_t i = 0; i < n; ++i) {
+      const uint8_t* from = batch.get() + static_cast<size_t>(i) * rowBytes;
+      uint8_t* row = bitmap.Row(y0 + i);
+      const size_t w = static_cast<size_t>(bitmap.width);
+      const bool fits = wide           ? ConvertRow<true>(Wide{from}, grey, bits == 24, w, maxval, scale.data(), row)
+                        : maxval < 255 ? ConvertRow<true>(Narrow{from}, grey, bits == 24, w, maxval, scale.data(), row)
+                                       : ConvertRow<false>(Narrow{from}, grey, bits == 24, w, maxval, nullptr, row);
+      if (!fits)
         return Fail(error, kErrorCorrupt, "PPM/PGM sample above maxval");
-      row[i] = scale[static_cast<size_t>(v)];
-    }
-    if (!grey) {
-      for (size_t i = 0; i < samples; i += 3)
-        std::swap(row[i], row[i + 2]);
-    } else if (bits == 24) {
-      for (int32_t x = bitmap.width - 1; x >= 0; --x)
-        row[3 * x] = row[3 * x + 1] = row[3 * x + 2] = row[x];
     }
   }
   *out = std::move(bitmap);

@@ -419,6 +419,87 @@ TEST(ImagingSixteenBit, PnmSamplesAreRoundedToEightBitsAndTheLoadSaysSo)
   EXPECT_EQ(info.fileBitsPerSample, 16);
 }
 
+TEST(ImagingPnm, LargeFilesOfEveryKindDecodeSampleBySample)
+{
+  // Pictures of a few hundred kilobytes to nearly two megabytes, read in
+  // several batches whose last one is partly filled, with an odd width
+  // (padded rows): every sample lands where the plain rule puts it, from a
+  // file and from memory alike, for PPM and PGM, 8-bit and 16-bit samples,
+  // maxval 255 (taken as it is) and others (scaled).
+  const int32_t width = 613, height = 457;
+  std::mt19937 rng(7);
+  struct Kind {
+    bool grey;
+    int32_t maxval;
+    int32_t wantBits;
+  };
+  for (const Kind k : {Kind{false, 255, 24}, Kind{false, 200, 24}, Kind{false, 1000, 24}, Kind{false, 65535, 24},
+                       Kind{true, 255, 0}, Kind{true, 255, 24}, Kind{true, 77, 0}, Kind{true, 65535, 24},
+                       Kind{true, 4095, 0}}) {
+    SCOPED_TRACE(std::to_string(k.grey) + " " + std::to_string(k.maxval) + " " + std::to_string(k.wantBits));
+    const int channels = k.grey ? 1 : 3;
+    std::vector<uint32_t> samples(static_cast<size_t>(width) * height * channels);
+    for (uint32_t& v : samples)
+      v = rng() % (static_cast<uint32_t>(k.maxval) + 1);
+    const std::string header = (k.grey ? "P5\n" : "P6\n") + std::to_string(width) + " " + std::to_string(height) +
+                               "\n" + std::to_string(k.maxval) + "\n";
+    std::string file = header;
+    file.reserve(header.size() + samples.size() * 2);
+    for (const uint32_t v : samples) {
+      if (k.maxval > 255)
+        file.push_back(static_cast<char>(v >> 8));
+      file.push_back(static_cast<char>(v & 0xFF));
+    }
+    WriteBytes(Temp("big.pnm"), file);
+
+    const int32_t bits = k.grey && k.wantBits == 0 ? 8 : 24;
+    Bitmap expected;
+    ASSERT_EQ(imaging::Create(&expected, width, height, bits), imaging::kSuccess);
+    const auto level = [&](uint32_t v) { return static_cast<uint8_t>((v * 255 * 2 + k.maxval) / (2 * k.maxval)); };
+    for (int32_t y = 0; y < height; ++y)
+      for (int32_t x = 0; x < width; ++x) {
+        const uint32_t* s = &samples[(static_cast<size_t>(y) * width + x) * channels];
+        uint8_t* p = expected.Row(y) + x * bits / 8;
+        if (bits == 8)
+          p[0] = level(s[0]);
+        else if (k.grey)
+          p[0] = p[1] = p[2] = level(s[0]);
+        else
+          p[0] = level(s[2]), p[1] = level(s[1]), p[2] = level(s[0]);
+      }
+
+    Bitmap fromFile, fromMemory;
+    ASSERT_EQ(imaging::LoadFile(Temp("big.pnm").c_str(), &fromFile, k.wantBits), imaging::kSuccess);
+    EXPECT_EQ(AllBytes(fromFile), AllBytes(expected));
+    ASSERT_EQ(imaging::LoadMemory(file.data(), file.size(), &fromMemory, k.wantBits), imaging::kSuccess);
+    EXPECT_EQ(AllBytes(fromMemory), AllBytes(expected));
+
+    // Cut inside the first, a middle and the last batch, and one byte short
+    // of the whole: refused as damaged, from a file and from memory, and the
+    // bitmap handed in is left as it was.
+    const size_t data = file.size() - header.size();
+    for (const size_t cut : {data / 5, data / 2 + 1, data - data / 7, data - 1}) {
+      const std::string shorter = file.substr(0, header.size() + cut);
+      WriteBytes(Temp("short.pnm"), shorter);
+      ExpectRefused(Temp("short.pnm"), imaging::kErrorCorrupt);
+      Bitmap keep = Random(3, 2, 8, 4);
+      const auto before = AllBytes(keep);
+      EXPECT_EQ(imaging::LoadMemory(shorter.data(), shorter.size(), &keep, k.wantBits), imaging::kErrorCorrupt);
+      EXPECT_EQ(AllBytes(keep), before) << cut;
+    }
+
+    // A sample above maxval in the last row, after the first batches were
+    // converted, still refuses the file.
+    if (k.maxval != 255 && k.maxval != 65535) {
+      file[file.size() - 1] = char(0xFF);
+      if (k.maxval > 255)
+        file[file.size() - 2] = char(0xFF);
+      WriteBytes(Temp("big.pnm"), file);
+      ExpectRefused(Temp("big.pnm"), imaging::kErrorCorrupt);
+    }
+  }
+}
+
 TEST(ImagingDamaged, JpegBeyondTheDecodersSizeIsTooLargeNotCorrupt)
 {
   // Start of image, a baseline frame of 65535 x 65535 grey pixels, a scan.
