@@ -5,7 +5,6 @@
 
 #include "filterhost/filterhost.h"
 #include "imaging/imaging.h"
-#include "win32/hugepages.h"
 #include "win32/replacementfile.h"
 
 #include <algorithm>
@@ -94,23 +93,26 @@ bool ReadFromLibrary(const std::string& path, HostImage* image, lvxtext::Error* 
   out.height = bitmap.height;
   out.mode = bitmap.bitsPerPixel == 8 ? plugInModeGrayScale : plugInModeRGBColor;
   out.fileBitsPerSample = info.fileBitsPerSample;
-  // Huge pages asked for before the zero fill first touches the buffer.
-  out.pixels.reserve(out.RowBytes() * static_cast<size_t>(out.height));
-  standin::AdviseHugePages(out.pixels.data(), out.pixels.capacity());
-  out.pixels.resize(out.RowBytes() * static_cast<size_t>(out.height));
+  // The decoded picture becomes the image where it lies: each row moved
+  // down to close up the padding, B,G,R turned into R,G,B. A row never
+  // starts after its place in the bitmap, and each pixel is read whole
+  // before it is written, so nothing is overwritten before it was read.
+  const size_t rowBytes = out.RowBytes();
   for (int32_t y = 0; y < out.height; ++y) {
-    const uint8_t* row = bitmap.PictureRow(y);
-    uint8_t* target = out.At(0, y);
+    const uint8_t* row = bitmap.Row(y);
+    uint8_t* target = bitmap.data + static_cast<size_t>(y) * rowBytes;
     if (out.mode == plugInModeGrayScale) {
-      std::copy(row, row + out.width, target);
+      std::memmove(target, row, rowBytes);
     } else {
       for (int32_t x = 0; x < out.width; ++x, row += 3, target += 3) {
-        target[0] = row[2];
-        target[1] = row[1];
-        target[2] = row[0];
+        const uint8_t b = row[0], g = row[1], r = row[2];
+        target[0] = r;
+        target[1] = g;
+        target[2] = b;
       }
     }
   }
+  out.pixels = PixelBuffer::Adopt(imaging::ReleasePixels(&bitmap), rowBytes * static_cast<size_t>(out.height));
   *image = std::move(out);
   return true;
 }
@@ -281,7 +283,8 @@ bool ParsePam(const std::string& bytes, HostImage* image, lvxtext::Error* error)
   if (!ParsePamHeader(bytes, &header, error) || !CheckPamData(header, bytes.size(), error))
     return false;
   HostImage out = Prepared(header);
-  out.pixels.assign(bytes.begin() + static_cast<std::ptrdiff_t>(header.dataAt), bytes.end());
+  const uint8_t* samples = reinterpret_cast<const uint8_t*>(bytes.data());
+  out.pixels.assign(samples + header.dataAt, samples + bytes.size());
   *image = std::move(out);
   return true;
 }

@@ -104,6 +104,10 @@ LVX_IMAGING_API int32_t Copy(Bitmap* dst, const Bitmap* src, std::string* error 
 
 // Releases the buffer and clears every field.
 LVX_IMAGING_API void Free(Bitmap* bitmap);
+// Hands the buffer (height rows of bytesPerLine bytes) over to the caller,
+// who releases it with std::free, and clears every field. Null for an empty
+// record or none.
+LVX_IMAGING_API uint8_t* ReleasePixels(Bitmap* bitmap);
 
 // ---- Rows ----------------------------------------------------------------------
 
