@@ -2,6 +2,7 @@
 // it stands for in every format, refusals, and an interrupted write.
 #include "imaging/imaging.h"
 #include "lvxtest/testenv.h"
+#include "randombitmap.h"
 #include "win32/automation.h"
 #include "win32/replacementfile.h"
 
@@ -10,7 +11,6 @@
 #include <csignal>
 #include <filesystem>
 #include <fstream>
-#include <random>
 #include <vector>
 
 namespace {
@@ -31,13 +31,7 @@ std::string ReadBytes(const std::string& path)
 
 Bitmap Random(int32_t width, int32_t height, int32_t bits, unsigned seed)
 {
-  Bitmap b;
-  EXPECT_EQ(imaging::Create(&b, width, height, bits), imaging::kSuccess);
-  std::mt19937 rng(seed);
-  for (int32_t y = 0; y < height; ++y)
-    for (int32_t i = 0; i < width * bits / 8; ++i)
-      b.Row(y)[i] = static_cast<uint8_t>(rng());
-  return b;
+  return RandomBitmap(width, height, bits, seed);
 }
 
 // A bitmap's rows handed out through one row of its own, which is spoiled
