@@ -82,7 +82,7 @@ protected:
     lvhost::HostImage image = Picture();
     const lvhost::RunResult run = Replay(image, recorded, playInfo);
     EXPECT_TRUE(run.committed);
-    return image.pixels;
+    return {image.pixels.begin(), image.pixels.end()};
   }
   // An interactive run whose window gets `command` at the first idle point.
   lvhost::RunResult Interactive(lvhost::HostImage& image, int32_t command, const lvhost::Descriptor* recorded = nullptr)

@@ -5,7 +5,6 @@
 
 #include "filterhost/filterhost.h"
 #include "imaging/imaging.h"
-#include "win32/hugepages.h"
 #include "win32/replacementfile.h"
 
 #include <algorithm>
@@ -94,23 +93,26 @@ bool ReadFromLibrary(const std::string& path, HostImage* image, lvxtext::Error* 
   out.height = bitmap.height;
   out.mode = bitmap.bitsPerPixel == 8 ? plugInModeGrayScale : plugInModeRGBColor;
   out.fileBitsPerSample = info.fileBitsPerSample;
-  // Huge pages asked for before the zero fill first touches the buffer.
-  out.pixels.reserve(out.RowBytes() * static_cast<size_t>(out.height));
-  standin::AdviseHugePages(out.pixels.data(), out.pixels.capacity());
-  out.pixels.resize(out.RowBytes() * static_cast<size_t>(out.height));
+  // The decoded picture becomes the image where it lies: each row moved
+  // down to close up the padding, B,G,R turned into R,G,B. A row never
+  // starts after its place in the bitmap, and each pixel is read whole
+  // before it is written, so nothing is overwritten before it was read.
+  const size_t rowBytes = out.RowBytes();
   for (int32_t y = 0; y < out.height; ++y) {
-    const uint8_t* row = bitmap.PictureRow(y);
-    uint8_t* target = out.At(0, y);
+    const uint8_t* row = bitmap.Row(y);
+    uint8_t* target = bitmap.data + static_cast<size_t>(y) * rowBytes;
     if (out.mode == plugInModeGrayScale) {
-      std::copy(row, row + out.width, target);
+      std::memmove(target, row, rowBytes);
     } else {
       for (int32_t x = 0; x < out.width; ++x, row += 3, target += 3) {
-        target[0] = row[2];
-        target[1] = row[1];
-        target[2] = row[0];
+        const uint8_t b = row[0], g = row[1], r = row[2];
+        target[0] = r;
+        target[1] = g;
+        target[2] = b;
       }
     }
   }
+  out.pixels = PixelBuffer::Adopt(imaging::ReleasePixels(&bitmap), rowBytes * static_cast<size_t>(out.height));
   *image = std::move(out);
   return true;
 }
@@ -281,17 +283,57 @@ bool ParsePam(const std::string& bytes, HostImage* image, lvxtext::Error* error)
   if (!ParsePamHeader(bytes, &header, error) || !CheckPamData(header, bytes.size(), error))
     return false;
   HostImage out = Prepared(header);
-  out.pixels.assign(bytes.begin() + static_cast<std::ptrdiff_t>(header.dataAt), bytes.end());
+  const uint8_t* samples = reinterpret_cast<const uint8_t*>(bytes.data());
+  out.pixels.assign(samples + header.dataAt, samples + bytes.size());
   *image = std::move(out);
   return true;
 }
 
-std::string FormatPam(const HostImage& image)
+namespace {
+
+std::string PamHeaderText(const HostImage& image)
 {
   std::ostringstream out;
   out << "P7\nWIDTH " << image.width << "\nHEIGHT " << image.height << "\nDEPTH " << image.Planes()
       << "\nMAXVAL 255\nTUPLTYPE " << TupleName(image) << "\nENDHDR\n";
-  std::string bytes = out.str();
+  return out.str();
+}
+
+// The image's rows as the imaging library's writers take them: grey rows
+// as they are, colour rows turned from R,G,B into B,G,R one at a time in a
+// row of its own, so that writing makes no copy of the whole picture.
+class HostRows final : public imaging::RowSource {
+public:
+  explicit HostRows(const HostImage& image)
+      : RowSource(image.width, image.height, image.mode == plugInModeGrayScale ? 8 : 24), image_(image),
+        row_(bitsPerPixel == 24 ? image.RowBytes() : 0)
+  {
+  }
+
+  const uint8_t* Row(int32_t y) override
+  {
+    const uint8_t* source = image_.At(0, y);
+    if (bitsPerPixel == 8)
+      return source;
+    uint8_t* row = row_.data();
+    for (int32_t x = 0; x < width; ++x, source += 3, row += 3) {
+      row[0] = source[2];
+      row[1] = source[1];
+      row[2] = source[0];
+    }
+    return row_.data();
+  }
+
+private:
+  const HostImage& image_;
+  std::vector<uint8_t> row_;
+};
+
+} // namespace
+
+std::string FormatPam(const HostImage& image)
+{
+  std::string bytes = PamHeaderText(image);
   bytes.append(image.pixels.begin(), image.pixels.end());
   return bytes;
 }
@@ -338,29 +380,15 @@ bool WriteImageTo(standin::ReplacementFile* file, const std::string& path, const
   imaging::FileFormat format;
   std::string why;
   if (!LibraryFormat(Extension(path), &format)) {
-    if (file->Write(FormatPam(image)) && file->Finish(&why))
+    // The header, then the samples straight from the image.
+    const std::string_view samples(reinterpret_cast<const char*>(image.pixels.data()), image.pixels.size());
+    if (file->Write(PamHeaderText(image)) && file->Write(samples) && file->Finish(&why))
       return true;
     file->Finish(&why);
     return Fail(error, "cannot write " + path + ": " + why);
   }
-  const bool grey = image.mode == plugInModeGrayScale;
-  imaging::Bitmap bitmap;
-  if (imaging::Create(&bitmap, image.width, image.height, grey ? 8 : 24, &why) != imaging::kSuccess)
-    return Fail(error, why);
-  standin::AdviseHugePages(bitmap.data, static_cast<size_t>(bitmap.bytesPerLine) * static_cast<size_t>(bitmap.height));
-  for (int32_t y = 0; y < image.height; ++y) {
-    const uint8_t* source = image.At(0, y);
-    uint8_t* row = bitmap.Row(y);
-    for (int32_t x = 0; x < image.width; ++x)
-      if (grey) {
-        row[x] = source[x];
-      } else {
-        row[3 * x] = source[3 * x + 2];
-        row[3 * x + 1] = source[3 * x + 1];
-        row[3 * x + 2] = source[3 * x];
-      }
-  }
-  if (imaging::SaveToFile(file, &bitmap, format, 0, jpegQuality, &why) != imaging::kSuccess)
+  HostRows rows(image);
+  if (imaging::SaveRowsToFile(file, &rows, format, jpegQuality, &why) != imaging::kSuccess)
     return Fail(error, "cannot write " + path + ": " + why);
   return true;
 }

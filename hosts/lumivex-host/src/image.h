@@ -5,6 +5,7 @@
 // mode; PNG, JPEG, TIFF, BMP and binary PGM/PPM go through the imaging
 // library (grey and RGB only).
 #include "lvxtext/error.h"
+#include "pixelbuffer.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -25,7 +26,7 @@ struct HostImage {
   int32_t height = 0;
   int16_t mode = 0; // plugInModeGrayScale, plugInModeRGBColor or plugInModeCMYKColor
   bool alpha = false;
-  std::vector<uint8_t> pixels;
+  PixelBuffer pixels;
   // Bits per sample of the file it was read from; above 8 the samples were
   // reduced to 8 bits on reading.
   int32_t fileBitsPerSample = 8;

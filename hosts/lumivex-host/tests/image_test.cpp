@@ -2,6 +2,7 @@
 #include "filterhost/filterhost.h"
 #include "hosttest.h"
 #include "image.h"
+#include "imaging/imaging.h"
 #include "lvxtest/testenv.h"
 
 #include <gtest/gtest.h>
@@ -55,6 +56,40 @@ TEST(HostImages, PamRoundTripsEveryModeThroughAFile)
       ASSERT_TRUE(ReadImage(Path(name), &back, &error)) << name << error.message;
       EXPECT_TRUE(Same(image, back)) << name << mode;
     }
+  }
+}
+
+// Every format is written straight from the image's rows: the same file as
+// the imaging library writes from a bitmap holding the same picture, and PAM
+// as FormatPam gives it.
+TEST(HostImages, WritesTheSameFilesAsTheLibraryWritesFromABitmap)
+{
+  auto contents = [](const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  };
+  for (int16_t mode : {plugInModeGrayScale, plugInModeRGBColor}) {
+    const HostImage image = Gradient(mode, false, 37, 11);
+    const bool grey = mode == plugInModeGrayScale;
+    imaging::Bitmap bitmap;
+    ASSERT_EQ(imaging::Create(&bitmap, image.width, image.height, grey ? 8 : 24), imaging::kSuccess);
+    for (int32_t y = 0; y < image.height; ++y)
+      for (int32_t x = 0; x < image.width; ++x)
+        for (int c = 0; c < image.Planes(); ++c)
+          bitmap.Row(y)[x * image.Planes() + c] = image.At(x, y)[grey ? 0 : 2 - c];
+    const std::pair<const char*, imaging::FileFormat> formats[] = {
+        {"same.png", imaging::FileFormat::kPng}, {"same.jpg", imaging::FileFormat::kJpeg},
+        {"same.bmp", imaging::FileFormat::kBmp}, {"same.tif", imaging::FileFormat::kTiff},
+        {grey ? "same.pgm" : "same.ppm", imaging::FileFormat::kPnm}};
+    for (const auto& [name, format] : formats) {
+      lvxtext::Error error;
+      ASSERT_TRUE(WriteImage(Path(name), image, &error, 77)) << name << error.message;
+      ASSERT_EQ(imaging::SaveFile(Path("bitmap.img").c_str(), &bitmap, format, 77), imaging::kSuccess);
+      EXPECT_EQ(contents(Path(name)), contents(Path("bitmap.img"))) << name;
+    }
+    lvxtext::Error error;
+    ASSERT_TRUE(WriteImage(Path("same.pam"), image, &error)) << error.message;
+    EXPECT_EQ(contents(Path("same.pam")), FormatPam(image));
   }
 }
 

@@ -20,7 +20,7 @@ std::vector<uint8_t> Pixels(const std::string& path)
   lvhost::HostImage image;
   lvxtext::Error error;
   EXPECT_TRUE(lvhost::ReadImage(path, &image, &error)) << error.message;
-  return image.pixels;
+  return {image.pixels.begin(), image.pixels.end()};
 }
 
 std::string Script(const std::string& name, const std::string& text)

@@ -146,6 +146,16 @@ void Free(Bitmap* bitmap)
   bitmap->transparentColour = 0;
 }
 
+uint8_t* ReleasePixels(Bitmap* bitmap)
+{
+  if (!bitmap)
+    return nullptr;
+  uint8_t* data = bitmap->data;
+  bitmap->data = nullptr;
+  Free(bitmap);
+  return data;
+}
+
 int32_t BeginRows(Bitmap*) { return kSuccess; }
 int32_t EndRows(Bitmap*) { return kSuccess; }
 

@@ -234,7 +234,7 @@ int32_t ReadBmp(const uint8_t* data, size_t size, Bitmap* out, std::string* erro
   return kSuccess;
 }
 
-int32_t WriteBmp(FILE* file, const Bitmap& bitmap, std::string* error)
+int32_t WriteBmp(FILE* file, RowSource& bitmap, std::string* error)
 {
   const bool grey = bitmap.bitsPerPixel == 8;
   const uint32_t headers = kFileHeader + 40 + (grey ? 256 * 4 : 0);

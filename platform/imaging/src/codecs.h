@@ -49,7 +49,8 @@ int32_t Convert(const Bitmap& src, int32_t bitsPerPixel, bool keepOrder, Bitmap*
 // sized by the header. The stream readers get the file (or a memory stream)
 // positioned at its first byte and, where they need it, the stream's whole
 // size in bytes; the BMP reader checks every length against `size`. Writers
-// get a freshly created file and a top-down bitmap.
+// get a freshly created file and the picture's rows (a top-down bitmap's
+// or a caller's RowSource).
 int32_t ReadPng(FILE* file, int32_t wantBits, Bitmap* out, int32_t* sampleBits, std::string* error);
 int32_t ReadJpeg(FILE* file, int32_t wantBits, Bitmap* out, std::string* error);
 int32_t ReadPnm(FILE* file, uint64_t streamSize, int32_t wantBits, Bitmap* out, int32_t* sampleBits,
@@ -62,10 +63,10 @@ int32_t ReadBmp(const uint8_t* data, size_t size, Bitmap* out, std::string* erro
 // this cannot judge passes, for ReadBmp to decide.
 int32_t CheckBmpClaims(const uint8_t* head, size_t n, uint64_t fileSize, std::string* error);
 
-int32_t WritePng(FILE* file, const Bitmap& bitmap, std::string* error);
-int32_t WriteJpeg(FILE* file, const Bitmap& bitmap, int32_t quality, std::string* error);
-int32_t WritePnm(FILE* file, const Bitmap& bitmap, std::string* error);
-int32_t WriteBmp(FILE* file, const Bitmap& bitmap, std::string* error);
-int32_t WriteTiff(FILE* file, const Bitmap& bitmap, std::string* error);
+int32_t WritePng(FILE* file, RowSource& bitmap, std::string* error);
+int32_t WriteJpeg(FILE* file, RowSource& bitmap, int32_t quality, std::string* error);
+int32_t WritePnm(FILE* file, RowSource& bitmap, std::string* error);
+int32_t WriteBmp(FILE* file, RowSource& bitmap, std::string* error);
+int32_t WriteTiff(FILE* file, RowSource& bitmap, std::string* error);
 
 } // namespace imaging::detail

@@ -6,6 +6,7 @@
 #include "win32/replacementfile.h"
 
 #include <cerrno>
+#include <climits>
 #include <cstring>
 #include <memory>
 #include <utility>
@@ -215,13 +216,8 @@ int32_t LoadBytes(const void* data, size_t size, Bitmap* bitmap, int32_t wantBit
   return Decode(static_cast<const uint8_t*>(data), size, wantBits, bitmap, info, error);
 }
 
-int32_t CheckSaveArguments(const Bitmap* bitmap, int32_t bitsPerPixel, FileFormat format, int32_t quality,
-                           std::string* error)
+int32_t CheckFormat(FileFormat format, int32_t quality, std::string* error)
 {
-  if (!detail::HasPixels(bitmap))
-    return Fail(error, kErrorBadArgument, "the bitmap holds no valid image");
-  if (bitsPerPixel != 0 && bitsPerPixel != 8 && bitsPerPixel != 24)
-    return Fail(error, kErrorBadArgument, "bits per pixel must be 0, 8 or 24, not " + std::to_string(bitsPerPixel));
   if (format < FileFormat::kPng || format > FileFormat::kTiff)
     return Fail(error, kErrorBadArgument, "unknown file format");
   if (format == FileFormat::kJpeg && (quality < 1 || quality > 100))
@@ -229,12 +225,59 @@ int32_t CheckSaveArguments(const Bitmap* bitmap, int32_t bitsPerPixel, FileForma
   return kSuccess;
 }
 
-// Encodes the picture into the open file's stream. The message says why,
+int32_t CheckSaveArguments(const Bitmap* bitmap, int32_t bitsPerPixel, FileFormat format, int32_t quality,
+                           std::string* error)
+{
+  if (!detail::HasPixels(bitmap))
+    return Fail(error, kErrorBadArgument, "the bitmap holds no valid image");
+  if (bitsPerPixel != 0 && bitsPerPixel != 8 && bitsPerPixel != 24)
+    return Fail(error, kErrorBadArgument, "bits per pixel must be 0, 8 or 24, not " + std::to_string(bitsPerPixel));
+  return CheckFormat(format, quality, error);
+}
+
+// The rows of a top-down bitmap.
+class BitmapRows final : public RowSource {
+public:
+  explicit BitmapRows(const Bitmap& bitmap)
+      : RowSource(bitmap.width, bitmap.height, bitmap.bitsPerPixel), bitmap_(bitmap)
+  {
+  }
+  const uint8_t* Row(int32_t y) override { return bitmap_.Row(y); }
+
+private:
+  const Bitmap& bitmap_;
+};
+
+// Encodes the rows into the open file's stream. The message says why,
 // without the path.
+int32_t EncodeRows(standin::ReplacementFile& file, RowSource& rows, FileFormat format, int32_t quality,
+                   std::string* error)
+{
+  FILE* stream = file.Stream();
+  if (!stream)
+    return Fail(error, kErrorBadArgument, "the file is not open for writing");
+  int32_t status = kSuccess;
+  switch (format) {
+  case FileFormat::kPng: status = detail::WritePng(stream, rows, error); break;
+  case FileFormat::kJpeg: status = detail::WriteJpeg(stream, rows, quality, error); break;
+  case FileFormat::kPnm: status = detail::WritePnm(stream, rows, error); break;
+  case FileFormat::kBmp: status = detail::WriteBmp(stream, rows, error); break;
+  case FileFormat::kTiff: status = detail::WriteTiff(stream, rows, error); break;
+  }
+  // The end of the content is written now, so that a full disk or an
+  // interrupt is found here; the stream's reason says more than the
+  // encoder's.
+  std::string why;
+  if (!file.Finish(&why))
+    return Fail(error, file.Interrupted() ? kErrorInterrupted : kErrorWrite, why);
+  return status;
+}
+
+// Encodes the bitmap at the depth asked for into the open file's stream.
 int32_t Encode(standin::ReplacementFile& file, const Bitmap* bitmap, FileFormat format, int32_t bitsPerPixel,
                int32_t quality, std::string* error)
 {
-  // Writers take a top-down bitmap of the depth to write.
+  // Writers take a top-down picture of the depth to write.
   Bitmap converted;
   const Bitmap* picture = bitmap;
   const int32_t bits = bitsPerPixel == 0 ? bitmap->bitsPerPixel : bitsPerPixel;
@@ -244,24 +287,8 @@ int32_t Encode(standin::ReplacementFile& file, const Bitmap* bitmap, FileFormat 
       return status;
     picture = &converted;
   }
-  FILE* stream = file.Stream();
-  if (!stream)
-    return Fail(error, kErrorBadArgument, "the file is not open for writing");
-  int32_t status = kSuccess;
-  switch (format) {
-  case FileFormat::kPng: status = detail::WritePng(stream, *picture, error); break;
-  case FileFormat::kJpeg: status = detail::WriteJpeg(stream, *picture, quality, error); break;
-  case FileFormat::kPnm: status = detail::WritePnm(stream, *picture, error); break;
-  case FileFormat::kBmp: status = detail::WriteBmp(stream, *picture, error); break;
-  case FileFormat::kTiff: status = detail::WriteTiff(stream, *picture, error); break;
-  }
-  // The end of the content is written now, so that a full disk or an
-  // interrupt is found here; the stream's reason says more than the
-  // encoder's.
-  std::string why;
-  if (!file.Finish(&why))
-    return Fail(error, file.Interrupted() ? kErrorInterrupted : kErrorWrite, why);
-  return status;
+  BitmapRows rows(*picture);
+  return EncodeRows(file, rows, format, quality, error);
 }
 
 int32_t Save(const char* path, const Bitmap* bitmap, FileFormat format, int32_t bitsPerPixel, int32_t quality,
@@ -319,6 +346,30 @@ int32_t SaveToFile(standin::ReplacementFile* file, const Bitmap* bitmap, FileFor
       return Fail(error, kErrorBadArgument, "no file or no bitmap");
     const int32_t status = CheckSaveArguments(bitmap, bitsPerPixel, format, quality, error);
     return status == kSuccess ? Encode(*file, bitmap, format, bitsPerPixel, quality, error) : status;
+  });
+}
+
+RowSource::RowSource(int32_t width, int32_t height, int32_t bitsPerPixel)
+    : width(width), height(height), bitsPerPixel(bitsPerPixel),
+      bytesPerLine(width > 0 && (bitsPerPixel == 8 || bitsPerPixel == 24) && width <= (INT32_MAX - 3) / 3
+                       ? (width * (bitsPerPixel / 8) + 3) / 4 * 4
+                       : 0)
+{
+}
+
+RowSource::~RowSource() = default;
+
+int32_t SaveRowsToFile(standin::ReplacementFile* file, RowSource* rows, FileFormat format, int32_t quality,
+                       std::string* error)
+{
+  return detail::NoThrow(error, [&] {
+    if (!file || !rows)
+      return Fail(error, kErrorBadArgument, "no file or no rows");
+    if (rows->bytesPerLine <= 0 || rows->height <= 0 ||
+        int64_t{rows->bytesPerLine} * rows->height >= (int64_t{1} << 31))
+      return Fail(error, kErrorBadArgument, "the rows hold no valid image");
+    const int32_t status = CheckFormat(format, quality, error);
+    return status == kSuccess ? EncodeRows(*file, *rows, format, quality, error) : status;
   });
 }
 

@@ -142,7 +142,7 @@ void Decode(DecodeJob* job, FILE* file)
 struct EncodeJob {
   jpeg_compress_struct cinfo{};
   ErrorManager err;
-  const Bitmap* bitmap = nullptr;
+  RowSource* bitmap = nullptr;
   int32_t quality = 0;
   int32_t status = kErrorWrite;
   std::string message;
@@ -155,7 +155,7 @@ void Encode(EncodeJob* job, FILE* file)
     job->message = WriteFailure(file, job->err.systemError, job->err.message);
     return;
   }
-  const Bitmap& bitmap = *job->bitmap;
+  RowSource& bitmap = *job->bitmap;
   jpeg_compress_struct& cinfo = job->cinfo;
   jpeg_create_compress(&cinfo);
   jpeg_stdio_dest(&cinfo, file);
@@ -192,7 +192,7 @@ int32_t ReadJpeg(FILE* file, int32_t wantBits, Bitmap* out, std::string* error)
   return kSuccess;
 }
 
-int32_t WriteJpeg(FILE* file, const Bitmap& bitmap, int32_t quality, std::string* error)
+int32_t WriteJpeg(FILE* file, RowSource& bitmap, int32_t quality, std::string* error)
 {
   EncodeJob job;
   job.bitmap = &bitmap;

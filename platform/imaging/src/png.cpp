@@ -18,7 +18,7 @@ struct PngJob {
   png_infop info = nullptr;
   int32_t wantBits = 0;
   Bitmap* bitmap = nullptr;       // read into
-  const Bitmap* source = nullptr; // written from
+  RowSource* source = nullptr; // written from
   int passes = 1;
   int32_t fileBits = 8; // bits per sample as the file holds them
   int32_t status = kErrorCorrupt;
@@ -100,7 +100,7 @@ void Encode(PngJob* job, FILE* file)
     job->message = WriteFailure(file, job->systemError, job->libMessage);
     return;
   }
-  const Bitmap& bitmap = *job->source;
+  RowSource& bitmap = *job->source;
   png_init_io(job->png, file);
   png_set_IHDR(job->png, job->info, static_cast<png_uint_32>(bitmap.width),
                static_cast<png_uint_32>(bitmap.height), 8,
@@ -141,7 +141,7 @@ int32_t ReadPng(FILE* file, int32_t wantBits, Bitmap* out, int32_t* sampleBits, 
   return kSuccess;
 }
 
-int32_t WritePng(FILE* file, const Bitmap& bitmap, std::string* error)
+int32_t WritePng(FILE* file, RowSource& bitmap, std::string* error)
 {
   PngJob job;
   job.source = &bitmap;

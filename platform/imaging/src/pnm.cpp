@@ -164,7 +164,7 @@ int32_t ReadPnm(FILE* file, uint64_t streamSize, int32_t wantBits, Bitmap* out, 
   return kSuccess;
 }
 
-int32_t WritePnm(FILE* file, const Bitmap& bitmap, std::string* error)
+int32_t WritePnm(FILE* file, RowSource& bitmap, std::string* error)
 {
   const bool grey = bitmap.bitsPerPixel == 8;
   if (std::fprintf(file, "%s\n%d %d\n255\n", grey ? "P5" : "P6", bitmap.width, bitmap.height) < 0)

@@ -162,7 +162,7 @@ int32_t ReadPage(TIFF* tif, const Messages& messages, Bitmap* out, std::string* 
   return kSuccess;
 }
 
-int32_t WritePage(TIFF* tif, FILE* file, const Messages& messages, const Bitmap& bitmap, std::string* error)
+int32_t WritePage(TIFF* tif, FILE* file, const Messages& messages, RowSource& bitmap, std::string* error)
 {
   const bool grey = bitmap.bitsPerPixel == 8;
   TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, static_cast<uint32_t>(bitmap.width));
@@ -226,7 +226,7 @@ int32_t ReadTiff(FILE* file, Bitmap* out, int32_t* sampleBits, std::string* erro
   return status;
 }
 
-int32_t WriteTiff(FILE* file, const Bitmap& bitmap, std::string* error)
+int32_t WriteTiff(FILE* file, RowSource& bitmap, std::string* error)
 {
   Messages messages;
   Handle tif(Open("w", file, &messages), TIFFClose);

@@ -2,6 +2,7 @@
 // PNG variants libpng expands for us, and damaged or hostile files.
 #include "imaging/imaging.h"
 #include "lvxtest/testenv.h"
+#include "randombitmap.h"
 #include "lvxtest/tinyfs.h"
 #include "win32/automation.h"
 #include "win32/replacementfile.h"
@@ -43,13 +44,7 @@ void WriteBytes(const std::string& path, const std::string& text) { WriteBytes(p
 // A bitmap of random pixels; padding stays zero as Create made it.
 Bitmap Random(int32_t width, int32_t height, int32_t bits, unsigned seed)
 {
-  Bitmap b;
-  EXPECT_EQ(imaging::Create(&b, width, height, bits), imaging::kSuccess);
-  std::mt19937 rng(seed);
-  for (int32_t y = 0; y < height; ++y)
-    for (int32_t i = 0; i < width * bits / 8; ++i)
-      b.Row(y)[i] = static_cast<uint8_t>(rng());
-  return b;
+  return RandomBitmap(width, height, bits, seed);
 }
 
 // Every byte of every row, padding included.

@@ -191,14 +191,23 @@ void ResizeSurface(HWND window)
   if (!w || w->IsChild())
     return;
   const std::shared_ptr<Surface> old = w->surface;
-  if (old && old->width == w->Width() && old->height == w->Height())
+  if (!old || (old->width == w->Width() && old->height == w->Height()))
     return;
   w->surface = NewSurface(w->Width(), w->Height(), 0xFF);
-  if (!old || !w->surface)
+  if (!w->surface)
     return;
   const int width = std::min(old->width, w->surface->width);
   for (int y = 0; y < std::min(old->height, w->surface->height); ++y)
     std::memcpy(w->surface->At(0, y), old->At(0, y), size_t(width) * 4);
+}
+
+Surface* SurfaceOf(WindowRecord* topLevel)
+{
+  if (!topLevel || topLevel->IsChild())
+    return nullptr;
+  if (!topLevel->surface)
+    topLevel->surface = NewSurface(topLevel->Width(), topLevel->Height(), 0xFF);
+  return topLevel->surface.get();
 }
 
 } // namespace standin::detail

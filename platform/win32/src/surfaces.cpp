@@ -34,13 +34,14 @@ Surface* ComposeScreen()
   DrawDirtyFrames();
   const std::vector<HWND> order(ZOrder().rbegin(), ZOrder().rend());
   for (HWND top : order) {
-    const WindowRecord* w = Find(top);
-    if (!w || !w->surface || !Showing(top))
+    WindowRecord* w = Find(top);
+    Surface* const surface = w && Showing(top) ? SurfaceOf(w) : nullptr;
+    if (!surface)
       continue;
     const RECT r = w->rect;
     const int left = std::max<int>(0, r.left), right = std::min<int>(out.width, r.right);
     for (int y = std::max<int>(0, r.top); y < std::min<int>(out.height, r.bottom) && left < right; ++y)
-      std::memcpy(out.At(left, y), w->surface->At(left - r.left, y - r.top), size_t(right - left) * 4);
+      std::memcpy(out.At(left, y), surface->At(left - r.left, y - r.top), size_t(right - left) * 4);
   }
   return &out;
 }
@@ -145,7 +146,7 @@ HWND CreateSurfaceWindow(int width, int height)
     return Fail(ERROR_INVALID_PARAMETER, HWND(nullptr));
   const HWND window = CreateWindowExA(0, "LvxSurface", "", WS_POPUP, 0, 0, width, height, nullptr, nullptr,
                                       nullptr, nullptr);
-  if (!window || !detail::Find(window)->surface) {
+  if (!window || !detail::SurfaceOf(detail::Find(window))) {
     DestroyWindow(window);
     return Fail(ERROR_NOT_ENOUGH_MEMORY, HWND(nullptr));
   }
@@ -187,10 +188,11 @@ COLORREF ReadPixel(SurfaceTarget target, int x, int y)
   // One pixel of the screen: the topmost showing window there, else the desktop.
   detail::DrawDirtyFrames();
   for (HWND top : detail::ZOrder()) {
-    const WindowRecord* w = detail::Find(top);
+    WindowRecord* w = detail::Find(top);
     const POINT p{x - w->rect.left, y - w->rect.top};
-    if (w->surface && detail::Showing(top) && p.x >= 0 && p.y >= 0 && p.x < w->Width() && p.y < w->Height())
-      return SurfaceView(w->surface.get()).At(p.x, p.y);
+    if (detail::Showing(top) && p.x >= 0 && p.y >= 0 && p.x < w->Width() && p.y < w->Height())
+      if (Surface* surface = detail::SurfaceOf(w))
+        return SurfaceView(surface).At(p.x, p.y);
   }
   return SurfaceView(detail::ScreenSurface().get()).At(x, y);
 }

@@ -235,15 +235,15 @@ RECT ScreenRect(HWND window)
 bool WindowArea(HWND window, bool whole, Surface** surface, POINT* origin, RECT* clip)
 {
   const WindowRecord* w = Find(window);
-  const WindowRecord* top = Find(TopLevelOf(window));
-  if (!w || !top || !top->surface)
+  Surface* const topSurface = w ? SurfaceOf(Find(TopLevelOf(window))) : nullptr;
+  if (!topSurface)
     return false;
   const POINT at = SurfacePosition(window);
-  *surface = top->surface.get();
+  *surface = topSurface;
   *origin = whole ? at : POINT{at.x + w->Insets().left, at.y + w->Insets().top};
   RECT area = whole ? RECT{at.x, at.y, at.x + w->Width(), at.y + w->Height()}
                     : RECT{origin->x, origin->y, origin->x + w->ClientWidth(), origin->y + w->ClientHeight()};
-  area = Intersect(area, top->surface->Bounds());
+  area = Intersect(area, topSurface->Bounds());
   // Every ancestor's client area limits what shows.
   for (const WindowRecord* c = w; c->IsChild();) {
     const HWND parentHandle = c->parent;

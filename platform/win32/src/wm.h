@@ -102,7 +102,9 @@ struct WindowRecord {
   bool maximized = false;
   bool topmost = false;
   std::vector<HWND> children; // top of the z-order first (first created first)
-  std::shared_ptr<Surface> surface; // top-level windows: the whole window rectangle
+  // Top-level windows: the whole window rectangle, made when something
+  // first draws on, reads or shows the window (see SurfaceOf).
+  std::shared_ptr<Surface> surface;
   std::vector<RECT> update;         // exact region, client coordinates
   bool erase = false;
   bool frameDirty = true;
@@ -213,8 +215,16 @@ void RegionSubtract(std::vector<RECT>& region, const RECT& rect);
 RECT RegionBounds(const std::vector<RECT>& region);
 // Draws the frames that changed since they were last drawn.
 void DrawDirtyFrames();
-// The top-level surface follows the window's size, keeping what overlaps.
+// The top-level surface follows the window's size, keeping what overlaps;
+// a window without a surface yet stays without one.
 void ResizeSurface(HWND window);
+// The top-level window's surface, made at the window's size with every
+// byte 0xFF (as a new window's pixels are) the first time it is asked for:
+// a window nothing ever draws on, reads or shows, such as a hidden panel on
+// a road without a dialog, costs no pixels. Null for a child window, a
+// window of no size, or when the memory cannot be had (asked again next
+// time).
+Surface* SurfaceOf(WindowRecord* topLevel);
 
 // ---- Standard controls ----------------------------------------------------------
 LRESULT CALLBACK ButtonProc(HWND, UINT, WPARAM, LPARAM);

@@ -104,6 +104,10 @@ LVX_IMAGING_API int32_t Copy(Bitmap* dst, const Bitmap* src, std::string* error 
 
 // Releases the buffer and clears every field.
 LVX_IMAGING_API void Free(Bitmap* bitmap);
+// Hands the buffer (height rows of bytesPerLine bytes) over to the caller,
+// who releases it with std::free, and clears every field. Null for an empty
+// record or none.
+LVX_IMAGING_API uint8_t* ReleasePixels(Bitmap* bitmap);
 
 // ---- Rows ----------------------------------------------------------------------
 
@@ -204,6 +208,36 @@ LVX_IMAGING_API int32_t SaveFile(const char* path, const Bitmap* bitmap, FileFor
 // gives the reason without the path.
 LVX_IMAGING_API int32_t SaveToFile(standin::ReplacementFile* file, const Bitmap* bitmap, FileFormat format,
                                    int32_t bitsPerPixel, int32_t quality, std::string* error = nullptr);
+
+// A picture to write that is not held in a Bitmap, handed to the writers a
+// row at a time so that no whole copy of it is made: a top-down picture of
+// 8 (grey) or 24 bits (B,G,R) per pixel. The writers read the same fields a
+// Bitmap has, ask for the rows in any order (a BMP file is written bottom
+// row first) and finish with each row before asking for the next.
+class LVX_IMAGING_API RowSource {
+public:
+  RowSource(int32_t width, int32_t height, int32_t bitsPerPixel);
+  virtual ~RowSource();
+  RowSource(const RowSource&) = delete;
+  RowSource& operator=(const RowSource&) = delete;
+
+  // Row y of the picture, 0 at the top: width * bitsPerPixel / 8 bytes,
+  // valid until the next call. Never null for 0 <= y < height.
+  virtual const uint8_t* Row(int32_t y) = 0;
+
+  const int32_t width;
+  const int32_t height;
+  const int32_t bitsPerPixel; // 8 or 24
+  const int32_t bytesPerLine; // as a Bitmap's: the row rounded up to 4 bytes
+};
+
+// Writes the rows' picture into `file` as SaveToFile does (finished, not
+// renamed into place; the caller commits or discards it). kErrorBadArgument
+// for a source without pixels, of another depth than 8 or 24 bits, of 2^31
+// bytes or more, or a bad format or quality; the write's failures are those
+// of SaveToFile.
+LVX_IMAGING_API int32_t SaveRowsToFile(standin::ReplacementFile* file, RowSource* rows, FileFormat format,
+                                       int32_t quality, std::string* error = nullptr);
 
 // ---- Depth, rotation, transparency ----------------------------------------------
 

@@ -58,8 +58,7 @@ void X11Presenter::DropImages(Shown* shown)
 
 bool X11Presenter::Push(HWND window, Shown* shown)
 {
-  const WindowRecord* w = Find(window);
-  Surface* surface = w ? w->surface.get() : nullptr;
+  Surface* surface = SurfaceOf(Find(window));
   if (!surface)
     return false;
   if (shown->pixels != surface->pixels ||

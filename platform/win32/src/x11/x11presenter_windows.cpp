@@ -201,12 +201,13 @@ void X11Presenter::Reconcile(HWND window)
 {
   if (lost_)
     return;
-  const WindowRecord* w = Find(window);
+  WindowRecord* w = Find(window);
   Shown* shown = Record(window);
   // A window framed by the manager needs a client area to show.
   const bool clientOnly = shown ? shown->clientOnly : w && manager_ && !IsPopup(*w);
-  const bool show = w && w->surface && !w->destroying && Showing(window) &&
-                    (clientOnly ? w->ClientWidth() > 0 && w->ClientHeight() > 0 : w->Width() > 0 && w->Height() > 0);
+  const bool show = w && !w->destroying && Showing(window) &&
+                    (clientOnly ? w->ClientWidth() > 0 && w->ClientHeight() > 0 : w->Width() > 0 && w->Height() > 0) &&
+                    SurfaceOf(w);
   if (show && !shown) {
     shown = &shown_[window];
     Create(window, shown);
