@@ -29,9 +29,11 @@ void PutBig(Bytes& file, size_t at, uint32_t value, int bytes)
 Bytes Twl(uint16_t version, const Bytes& preview, const Bytes& image)
 {
   Bytes file(1024, 0);
-  // A known GCC 12 false positive at -O3: -Warray-bounds on vector::insert.
+  // A known GCC 12 false positive at -O3: -Warray-bounds and
+  // -Wstringop-overread on vector::insert.
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Warray-bounds"
+#pragma GCC diagnostic ignored "-Wstringop-overread"
   file.insert(file.end(), preview.begin(), preview.end());
 #pragma GCC diagnostic pop
   PutBig(file, 22, version, 2);
