@@ -8,7 +8,7 @@
 #include "previewpane.h"
 #include "shadowwindows.h"
 #include "qvcommon/qvbutton.h"
-#include "qvcommon/qvdevice.h"
+#include "qvcommon/qvpaintdevice.h"
 #include "qvcommon/qvimage.h"
 #include "qvcommon/qvmenu.h"
 #include "qvcommon/qvpicture.h"

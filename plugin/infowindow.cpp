@@ -2,7 +2,7 @@
 
 #include "popupframe.h"
 #include "qvcommon/qvbutton.h"
-#include "qvcommon/qvdevice.h"
+#include "qvcommon/qvpaintdevice.h"
 #include "qvcommon/qvfilespec.h"
 
 #include <cinttypes>

@@ -1,6 +1,6 @@
 #include "lumivextoolbar.h"
 
-#include "qvcommon/qvdevice.h"
+#include "qvcommon/qvpaintdevice.h"
 #include "shadowwindows.h"
 
 LumivexToolbar::LumivexToolbar(QVRect& rect, QVResourceFile* resources, QVWindow* parent)

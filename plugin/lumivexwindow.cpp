@@ -9,7 +9,7 @@
 #include "previewpane.h"
 #include "progressbar.h"
 #include "qvbuttonmouseover.h"
-#include "qvcommon/qvdevice.h"
+#include "qvcommon/qvpaintdevice.h"
 #include "qvcommon/qvimage.h"
 #include "qvcommon/qvmenu.h"
 #include "qvcommon/qvpicturedisplay.h"

@@ -10,7 +10,7 @@
 
 #include "hostutil.h"
 #include "qvcommon/qvcolor.h"
-#include "qvcommon/qvdevice.h"
+#include "qvcommon/qvpaintdevice.h"
 #include "qvcommon/qvimage.h"
 #include "qvcommon/qvpoint.h"
 #include "qvcommon/qvrect.h"

@@ -3,7 +3,7 @@
 #include "popupframe.h"
 #include "prefsrecord.h"
 #include "qvcommon/qvbutton.h"
-#include "qvcommon/qvdevice.h"
+#include "qvcommon/qvpaintdevice.h"
 #include "qvcommon/qvmessage.h"
 #include "qvcommon/qvresourcefile.h"
 

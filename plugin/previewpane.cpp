@@ -3,7 +3,7 @@
 #include "filterpluginshell.h"
 #include "lumivexapp.h"
 #include "lumivexwindow.h"
-#include "qvcommon/qvdevice.h"
+#include "qvcommon/qvpaintdevice.h"
 #include "qvcommon/qvimage.h"
 #include "qvcommon/qvresourcefile.h"
 
