@@ -829,7 +829,7 @@ inline constexpr BYTE GetGValue(COLORREF c) { return static_cast<BYTE>((c >> 8) 
 inline constexpr BYTE GetBValue(COLORREF c) { return static_cast<BYTE>((c >> 16) & 0xFF); }
 
 // Windows, messages, input, painting and dialog boxes.
-#include "win32/windows_api.h"
+#include "win32/windowing.h"
 // ==== Modules, the command line and version information ======================
 extern "C" {
 
