@@ -12,8 +12,9 @@
 //   win32/drawing.h    lines, shapes, pixels and text
 //   win32/dibs.h       device-independent and memory bitmaps
 //   win32/windowing.h  windows, messages, input, painting, timers and cursors
-//   win32/dialogs.h    dialog boxes, controls, message boxes, file and colour
-//                      dialogs
+//   win32/messagebox.h message boxes and the beep
+//   win32/dialogs.h    dialog boxes, controls, file and colour dialogs (and
+//                      message boxes)
 //   win32/shell.h      opening documents with the desktop
 #include "win32/types.h"
 
@@ -23,6 +24,7 @@
 #include "win32/files.h"
 #include "win32/gdi.h"
 #include "win32/memory.h"
+#include "win32/messagebox.h"
 #include "win32/modules.h"
 #include "win32/registry.h"
 #include "win32/shell.h"
