@@ -1,19 +1,21 @@
 #pragma once
 // The window half of the stand-in: window classes, windows and their
-// geometry, messages and the message queue, input state, painting, timers
-// and dialog boxes. Included by win32/win32.h.
+// geometry, messages and the message queue, input state, painting, timers,
+// cursors and the screen metrics. Dialog boxes and controls are in
+// win32/dialogs.h.
 //
 // The stand-in is headless and single-threaded. Windows are records with
 // never-reused handles; each top-level window draws on a 32-bit surface of
 // its whole window rectangle, and child windows draw on views of it. Input
 // only arrives through the automation API (win32/automation.h).
-#include "win32/win32.h"
+
+#include "win32/modules.h"
+#include "win32/types.h"
 
 extern "C" {
 
 // ---- Types ------------------------------------------------------------------
 typedef LRESULT(CALLBACK* WNDPROC)(HWND, UINT, WPARAM, LPARAM);
-typedef INT_PTR(CALLBACK* DLGPROC)(HWND, UINT, WPARAM, LPARAM);
 
 typedef struct MSG {
   HWND hwnd;
@@ -257,70 +259,6 @@ enum : int {
   VK_PACKET = 0xE7,     // a character typed by no key of the layout
 };
 
-// ---- Standard controls ------------------------------------------------------
-enum : DWORD {
-  BS_PUSHBUTTON = 0x0,
-  BS_DEFPUSHBUTTON = 0x1,
-  SS_LEFT = 0x0,
-  ES_AUTOHSCROLL = 0x80,
-  // LISTBOX: LBN_SELCHANGE and LBN_DBLCLK are sent only with LBS_NOTIFY;
-  // WS_VSCROLL gives it a scroll bar inside its client area's right edge.
-  LBS_NOTIFY = 0x0001,
-  // COMBOBOX: only the drop-down list kind exists.
-  CBS_DROPDOWNLIST = 0x0003,
-};
-// WM_GETDLGCODE's answer: the keys a control keeps from its dialog box.
-enum : LRESULT {
-  DLGC_WANTARROWS = 0x0001,
-  DLGC_WANTTAB = 0x0002,
-  DLGC_WANTALLKEYS = 0x0004,
-  DLGC_WANTCHARS = 0x0080,
-};
-enum : int { LB_ERR = -1, CB_ERR = -1 };
-enum : UINT {
-  LB_ADDSTRING = 0x0180,
-  LB_RESETCONTENT = 0x0184,
-  LB_SETCURSEL = 0x0186,
-  LB_GETCURSEL = 0x0188,
-  LB_GETTEXT = 0x0189,
-  LB_GETTEXTLEN = 0x018A,
-  LB_GETCOUNT = 0x018B,
-  LB_GETTOPINDEX = 0x018E,
-  LB_SETTOPINDEX = 0x0197,
-  LB_GETITEMDATA = 0x0199,
-  LB_SETITEMDATA = 0x019A,
-  LB_GETITEMHEIGHT = 0x01A1,
-  LBN_SELCHANGE = 1,
-  LBN_DBLCLK = 2,
-  CB_ADDSTRING = 0x0143,
-  CB_GETCOUNT = 0x0146,
-  CB_GETCURSEL = 0x0147,
-  CB_GETLBTEXT = 0x0148,
-  CB_GETLBTEXTLEN = 0x0149,
-  CB_RESETCONTENT = 0x014B,
-  CB_SETCURSEL = 0x014E,
-  CB_SHOWDROPDOWN = 0x014F,
-  CB_GETDROPPEDSTATE = 0x0157,
-  CBN_SELCHANGE = 1,
-  CBN_DROPDOWN = 7,
-  CBN_CLOSEUP = 8,
-};
-enum : UINT {
-  BN_CLICKED = 0,
-  BM_GETCHECK = 0x00F0,
-  BM_SETCHECK = 0x00F1,
-  BST_UNCHECKED = 0,
-  BST_CHECKED = 1,
-  EM_GETSEL = 0x00B0,
-  EM_SETSEL = 0x00B1,
-  EM_LIMITTEXT = 0x00C5,
-  EN_SETFOCUS = 0x0100,
-  EN_KILLFOCUS = 0x0200,
-  EN_CHANGE = 0x0300,
-  EN_UPDATE = 0x0400,
-  EN_MAXTEXT = 0x0501,
-};
-
 // ---- Classes and atoms ------------------------------------------------------
 // A class atom (never 0, kept apart from the global atom table), or 0 when
 // the name is taken: by a global class, or by a class of the same instance.
@@ -427,6 +365,15 @@ LVX_WIN32_API BOOL GetUpdateRect(HWND window, RECT* rect, BOOL erase);
 // Sends WM_PAINT to the window (when visible and invalid) and then to its
 // invalid descendants in paint order, before returning.
 LVX_WIN32_API BOOL UpdateWindow(HWND window);
+
+typedef struct PAINTSTRUCT {
+  HDC hdc;
+  BOOL fErase;
+  RECT rcPaint;
+  BOOL fRestore;
+  BOOL fIncUpdate;
+  BYTE rgbReserved[32];
+} PAINTSTRUCT;
 // BeginPaint sends WM_ERASEBKGND when erase is pending, clips to the update
 // region (an empty region clips everything), reports the region's bounding
 // box in rcPaint and empties the region. EndPaint removes the context.
@@ -462,33 +409,37 @@ LVX_WIN32_API BOOL KillTimer(HWND window, UINT_PTR id);
 // The stand-in's millisecond clock (see standin::AdvanceClock).
 LVX_WIN32_API DWORD GetTickCount(void);
 
-// ---- Dialog boxes -----------------------------------------------------------
-// Runs the module's dialog template (RT_DIALOG) as a modal box: -1 when the
-// template is missing, else the value given to EndDialog. Dialog units are
-// 6 x 13 base units (x * 6 / 4, y * 13 / 8, rounded).
-LVX_WIN32_API INT_PTR DialogBoxParamA(HINSTANCE module, LPCSTR templateName, HWND owner, DLGPROC proc,
-                                      LPARAM param);
-// Ends the box's loop after the current dispatch.
-LVX_WIN32_API BOOL EndDialog(HWND dialog, INT_PTR result);
-LVX_WIN32_API HWND GetDlgItem(HWND dialog, int id);
-LVX_WIN32_API int GetDlgCtrlID(HWND window);
-LVX_WIN32_API BOOL SetDlgItemTextA(HWND dialog, int id, LPCSTR text);
-LVX_WIN32_API UINT GetDlgItemTextA(HWND dialog, int id, LPSTR buffer, int size);
-LVX_WIN32_API BOOL CheckDlgButton(HWND dialog, int id, UINT check);
-LVX_WIN32_API UINT IsDlgButtonChecked(HWND dialog, int id);
-LVX_WIN32_API BOOL MapDialogRect(HWND dialog, RECT* rect);
+// ---- Cursors and icons ------------------------------------------------------
+#define IDC_ARROW MAKEINTRESOURCEA(32512)
+#define IDC_IBEAM MAKEINTRESOURCEA(32513)
+#define IDC_WAIT MAKEINTRESOURCEA(32514)
+#define IDC_CROSS MAKEINTRESOURCEA(32515)
+#define IDC_UPARROW MAKEINTRESOURCEA(32516)
+#define IDC_SIZEALL MAKEINTRESOURCEA(32646)
+#define IDC_NO MAKEINTRESOURCEA(32648)
+#define IDC_HAND MAKEINTRESOURCEA(32649)
+#define IDI_APPLICATION MAKEINTRESOURCEA(32512)
+#define IDI_ERROR MAKEINTRESOURCEA(32513)
+#define IDI_QUESTION MAKEINTRESOURCEA(32514)
+#define IDI_WARNING MAKEINTRESOURCEA(32515)
+#define IDI_INFORMATION MAKEINTRESOURCEA(32516)
+
+// A null module gives the system cursors and icons. The same module and
+// name always give the same handle.
+LVX_WIN32_API HCURSOR LoadCursorA(HINSTANCE module, LPCSTR name);
+LVX_WIN32_API HICON LoadIconA(HINSTANCE module, LPCSTR name);
+// Returns the previous cursor.
+LVX_WIN32_API HCURSOR SetCursor(HCURSOR cursor);
+// Cursors are shared: destroying one changes nothing.
+LVX_WIN32_API BOOL DestroyCursor(HCURSOR cursor);
+
+// ---- System metrics ---------------------------------------------------------
+// The screen size (see standin::SetScreen); the frame metrics and
+// double-click limits are listed with the styles.
+enum : int {
+  SM_CXSCREEN = 0,
+  SM_CYSCREEN = 1,
+};
+LVX_WIN32_API int GetSystemMetrics(int index);
 
 } // extern "C"
-
-// ---- Packing helpers ----------------------------------------------------------
-inline constexpr WORD LOWORD(uintptr_t v) { return static_cast<WORD>(v & 0xFFFF); }
-inline constexpr WORD HIWORD(uintptr_t v) { return static_cast<WORD>((v >> 16) & 0xFFFF); }
-inline constexpr LPARAM MAKELPARAM(int low, int high)
-{
-  return static_cast<LPARAM>(static_cast<DWORD>((static_cast<DWORD>(high & 0xFFFF) << 16) | (low & 0xFFFF)));
-}
-inline constexpr WPARAM MAKEWPARAM(int low, int high) { return static_cast<WPARAM>(static_cast<DWORD>(MAKELPARAM(low, high))); }
-inline constexpr LONG MAKELONG(int low, int high) { return static_cast<LONG>(MAKELPARAM(low, high)); }
-// Signed client coordinates of a mouse message.
-inline constexpr int GET_X_LPARAM(LPARAM v) { return static_cast<SHORT>(v & 0xFFFF); }
-inline constexpr int GET_Y_LPARAM(LPARAM v) { return static_cast<SHORT>((v >> 16) & 0xFFFF); }
