@@ -1,5 +1,6 @@
 #include "presetcontrols.h"
 
+#include "correctionsettings.h"
 #include "presetmanager.h"
 #include "presetstore.h"
 #include "qvcommon/qvbutton.h"
@@ -8,11 +9,10 @@
 
 namespace {
 
-// The record's fields of sliders 111 to 120, in id order.
-int32_t PresetRecord::*const kSliderFields[PresetControls::kSliderCount] = {
-    &PresetRecord::colors,     &PresetRecord::saturate, &PresetRecord::contrast, &PresetRecord::sharpen,
-    &PresetRecord::antiNoise,  &PresetRecord::brightness, &PresetRecord::tonalRange, &PresetRecord::red,
-    &PresetRecord::green,      &PresetRecord::blue};
+static_assert(correctionsettings::kSliderCount == PresetControls::kSliderCount);
+
+// The record's field of slider 111 + i.
+int32_t PresetRecord::*SliderField(int i) { return correctionsettings::kSliders[static_cast<size_t>(i)]->presetField; }
 
 int32_t Checked(QVButton* box) { return box && box->ButtonOn() ? 1 : 0; }
 
@@ -47,7 +47,7 @@ PresetRecord BuildPresetRecord(const PresetControls& controls)
   r.enhance = Checked(controls.enhance);
   for (int i = 0; i < PresetControls::kSliderCount; ++i)
     if (controls.sliders[i])
-      r.*kSliderFields[i] = controls.sliders[i]->GetValue();
+      r.*SliderField(i) = controls.sliders[i]->GetValue();
   r.despeckle = Checked(controls.despeckle);
   r.antiMoire = Checked(controls.antiMoire);
   r.subDetail = Checked(controls.subDetail);
@@ -70,7 +70,7 @@ void ApplyPresetRecord(const PresetControls& controls, const PresetRecord* recor
     // Enhance gates the seven enhancement sliders; the colour shifts are
     // always set.
     if (slider && (enhance || i >= PresetControls::kEnhancementSliders))
-      slider->SetValue(r.*kSliderFields[i]);
+      slider->SetValue(r.*SliderField(i));
   }
   Check(controls.despeckle, r.despeckle);
   Check(controls.antiMoire, r.antiMoire);

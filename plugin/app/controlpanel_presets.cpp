@@ -2,7 +2,6 @@
 // panel, and the commands that save, load and manage them.
 #include "controlpanel.h"
 
-#include "lumivexwindow.h"
 #include "presetcontrols.h"
 
 PresetControls ControlPanel::Controls()
@@ -18,7 +17,7 @@ PresetControls ControlPanel::Controls()
     c.sliders[i] = m_Sliders[i];
   c.subDetailAmount = m_AmountMenu;
   c.enableEnhance = [this](bool on) { EnableEnhance(on); };
-  if (LumivexWindow* main = m_MainWindow) {
+  if (MainWindowLink* main = m_MainWindow) {
     c.settingsFromControls = [main] { main->SettingsFromControls(); };
     c.refreshPreview = [main] { main->RefreshPreview(); };
   }

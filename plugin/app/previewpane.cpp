@@ -2,7 +2,7 @@
 
 #include "filterpluginshell.h"
 #include "lumivexapp.h"
-#include "lumivexwindow.h"
+#include "mainwindowlink.h"
 #include "qvcommon/qvpaintdevice.h"
 #include "qvcommon/qvimage.h"
 #include "qvcommon/qvresourcefile.h"

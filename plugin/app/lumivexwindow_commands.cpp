@@ -2,8 +2,10 @@
 // file-attributes commands.
 #include "lumivexwindow.h"
 
+#include "aboutwindow.h"
 #include "appshell.h"
 #include "controlpanel.h"
+#include "correctionsettings.h"
 #include "lumivexapp.h"
 #include "lumivexutils.h"
 #include "prefswindow.h"
@@ -30,7 +32,6 @@ enum : int32_t {
   kHelpSize = 256,
 };
 
-int16_t Level(LPARAM value) { return static_cast<int16_t>(value); }
 int32_t Value(LPARAM value) { return static_cast<int32_t>(value); }
 
 // The help file the product key names, when it holds a string that ends
@@ -68,12 +69,38 @@ int64_t FileSize(const char* path)
   return static_cast<int64_t>((uint64_t{high} << 32) | low);
 }
 
+// The commands the table's settings answer are the window's own.
+static_assert([] {
+  for (int32_t command :
+       {LumivexWindow::kColors, LumivexWindow::kColorsAlias, LumivexWindow::kSaturate, LumivexWindow::kSaturateAlias,
+        LumivexWindow::kContrast, LumivexWindow::kContrastAlias, LumivexWindow::kSharpen, LumivexWindow::kSharpenAlias,
+        LumivexWindow::kAntiNoise, LumivexWindow::kBrightness, LumivexWindow::kBrightnessAlias,
+        LumivexWindow::kTonalRange, LumivexWindow::kTonalRangeAlias, LumivexWindow::kRed, LumivexWindow::kGreen,
+        LumivexWindow::kBlue, LumivexWindow::kDespeckle, LumivexWindow::kDespeckleAlias, LumivexWindow::kAntiMoire,
+        LumivexWindow::kAntiMoireAlias})
+    if (!correctionsettings::ByCommand(command) || !correctionsettings::ByCommand(command)->plainCommand)
+      return false;
+  return true;
+}());
+
 } // namespace
 
 bool LumivexWindow::HandleCommand(QVEvent& event)
 {
   const LPARAM value = event.m_Value;
-  switch (static_cast<int32_t>(event.m_Command)) {
+  const int32_t command = static_cast<int32_t>(event.m_Command);
+  // A slider or check box of a setting: its value stored (held to the
+  // command's least value, as sharpening is), then the preview run again.
+  const correctionsettings::Setting* setting = correctionsettings::ByCommand(command);
+  if (setting && setting->plainCommand) {
+    LPARAM stored = value;
+    if (setting->commandRange.Present())
+      stored = std::max<LPARAM>(stored, setting->commandRange.low);
+    StoreSetting(*setting, Value(stored));
+    RunPreviewCorrection(true, true);
+    return true;
+  }
+  switch (command) {
   case kCustom:
     ShowHint(value == 1 ? kHintCustom : kHintNormal);
     if (value == kCustom) {
@@ -92,64 +119,6 @@ bool LumivexWindow::HandleCommand(QVEvent& event)
     break;
   case kFullSizeView: SwitchView(event, true); break;
   case kFittedView: SwitchView(event, false); break;
-  case kColors:
-  case kColorsAlias:
-    m_Settings.colorLevel = Level(value);
-    RunPreviewCorrection(true, true);
-    break;
-  case kContrast:
-  case kContrastAlias:
-    m_Settings.contrastLevel = Level(value);
-    RunPreviewCorrection(true, true);
-    break;
-  case kSharpen:
-  case kSharpenAlias:
-    // No sharpening at all is never asked for: 2 is the least.
-    m_Settings.sharpenLevel = Level(std::max<LPARAM>(value, 2));
-    RunPreviewCorrection(true, true);
-    break;
-  case kSaturate:
-  case kSaturateAlias:
-    m_Saturation = Value(value);
-    RunPreviewCorrection(true, true);
-    break;
-  case kAntiNoise:
-    // The slider's own value (0..40); the engine's record converts it.
-    m_Settings.noiseLevel = Level(value);
-    RunPreviewCorrection(true, true);
-    break;
-  case kBrightness:
-  case kBrightnessAlias:
-    m_Brightness = Value(value);
-    RunPreviewCorrection(true, true);
-    break;
-  case kTonalRange:
-  case kTonalRangeAlias:
-    m_Settings.tonalGamma = GammaForIndex(Value(value));
-    RunPreviewCorrection(true, true);
-    break;
-  case kRed:
-    m_Red = Value(value);
-    RunPreviewCorrection(true, true);
-    break;
-  case kGreen:
-    m_Green = Value(value);
-    RunPreviewCorrection(true, true);
-    break;
-  case kBlue:
-    m_Blue = Value(value);
-    RunPreviewCorrection(true, true);
-    break;
-  case kDespeckle:
-  case kDespeckleAlias:
-    m_DespeckleOn = Value(value);
-    RunPreviewCorrection(true, true);
-    break;
-  case kAntiMoire:
-  case kAntiMoireAlias:
-    m_DescreenOn = Value(value);
-    RunPreviewCorrection(true, true);
-    break;
   case kSubDetailCheck: SetSubDetail(value != 0, EventExtra(event)); break;
   case kSubDetailAmount: SetSubDetail(true, Value(value)); break;
   case kReset: ResetSettings(); break;

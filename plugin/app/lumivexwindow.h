@@ -16,14 +16,17 @@
 // view modes are members of this class kept in files of their own
 // (lumivexwindow_correction.cpp, lumivexwindow_scripting.cpp,
 // lumivexwindow_roads.cpp, lumivexwindow_views.cpp).
-#include "aboutwindow.h"
-#include "controlpanel.h"
 #include "infowindow.h"
 #include "lumivex.h"
+#include "mainwindowlink.h"
 #include "qvcommon/qvfilespec.h"
 #include "qvcommon/qvwindow.h"
 
 class AppShell;
+class ControlPanel;
+namespace correctionsettings {
+struct Setting;
+}
 class PreviewPane;
 class ProgressBar;
 class QVButtonMouseOver;
@@ -33,53 +36,8 @@ class QVPictureDisplay;
 class QVResourceFile;
 class QVSplashWin;
 
-class LumivexWindow : public QVWindow {
+class LumivexWindow : public QVWindow, public MainWindowLink {
 public:
-  // The commands of the application.
-  enum eCommand : int32_t {
-    kDefaultPreset = 32,   // the preset menu's "Default"
-    kSeparator = 33,       // the preset menu's separator (does nothing)
-    kSubDetailCheck = 107, // "Enhance SubDetail", with the amount as the extra value
-    kReset = 108,
-    kSubDetailAmount = 109,
-    kColors = 111,
-    kSaturate = 112,
-    kContrast = 113,
-    kSharpen = 114,
-    kAntiNoise = 115,
-    kBrightness = 116,
-    kTonalRange = 117,
-    kRed = 118,
-    kGreen = 119,
-    kBlue = 120,
-    kDespeckle = 121,
-    kAntiMoire = 122,
-    kApplyKeepOpen = 130, // correct, hand back and go on
-    kTwainAcquire = 131,
-    kTwainSelect = 132,
-    kPresetChosen = 1006, // the preset menu's registry items
-    kCustom = 16001,
-    kAutomatic = 16002,
-    kFullSizeView = 16007,
-    kFittedView = 16008,
-    kColorsAlias = 16010,
-    kContrastAlias = 16011,
-    kSharpenAlias = 16012,
-    kSaturateAlias = 16013,
-    kBrightnessAlias = 16014,
-    kTonalRangeAlias = 16015,
-    kDragEnded = 16032,
-    kAntiMoireAlias = 16035,
-    kDespeckleAlias = 16036,
-    kApply = 16040,
-    kCancel = 16041,
-    kHelp = 16100,
-    kWebHome = 16101,
-    kAbout = 16103,
-    kPreferences = 16104,
-    kFileAttributes = 16105,
-    kOnlineFAQ = 16106,
-  };
   // Start-window sizes: the whole window, the busy strip and the window of
   // a run without a dialog.
   enum { kStartWidth = 347, kStartHeight = 290, kBusyHeight = 49, kHiddenHeight = 10 };
@@ -166,11 +124,11 @@ public:
   // Every setting from its control (the panel's sliders, boxes and amount
   // menu; a missing control keeps its setting). Sharpen is the larger of
   // the slider and 2, at most 12, as the slider's command stores it.
-  void SettingsFromControls();
-  void RefreshPreview();
+  void SettingsFromControls() override;
+  void RefreshPreview() override;
   // The panel's defaults back into the settings, then a preview run.
   void ResetSettings();
-  void SetEnhance(bool on);
+  void SetEnhance(bool on) override;
   void SetSubDetail(bool on, int amount);
   // The colour shift and the saturation and brightness step with this
   // window's red, green, blue, saturation and brightness (see
@@ -289,9 +247,15 @@ private:
   void SaveAutomatic();
   // A scripting key's setting as a 32-bit value (switches 0/1; 0 for lvGA
   // and unknown keys), and a replayed value stored into it, held to the
-  // key's range.
+  // key's replay range.
   int32_t ScriptInteger(uint32_t key) const;
   void StoreScriptInteger(uint32_t key, int32_t value);
+  // A setting of the table (correctionsettings.h) where this window keeps
+  // it, as a 32-bit value (the Tonal Range as its gamma's index), and a
+  // value stored there (the engine record's fields narrowed to 16 bits, the
+  // Tonal Range index held to the table and made a gamma).
+  int32_t SettingValue(const correctionsettings::Setting& setting) const;
+  void StoreSetting(const correctionsettings::Setting& setting, int32_t value);
 
 protected:
   QVImage* m_CurrentImage = nullptr;       // not owned: the bridge's
@@ -345,10 +309,3 @@ protected:
   bool m_FullSizeKept = false;
   QVRect m_FullSizeTouched;
 };
-
-// The plug-in's own resource file: one process-wide QVResourceFile on the
-// module the host bridge handed the framework (GetHostInstance), pointed at
-// it afresh at every call. Windows that are given no resource file of their
-// own find the application's art, strings and cursor through it; nothing
-// owns or deletes it.
-QVResourceFile* PlugInResourceFile();

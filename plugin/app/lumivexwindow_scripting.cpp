@@ -3,6 +3,7 @@
 #include "lumivexwindow.h"
 
 #include "appshell.h"
+#include "correctionsettings.h"
 #include "filterhost/scriptingkeys.h"
 #include "filterpluginshell.h"
 #include "hostutil.h"
@@ -16,33 +17,12 @@ namespace {
 // answers false cannot hold the plug-in.
 constexpr int kMostEntries = 1024;
 
-// What a replayed integer or boolean may be; values outside are held to it.
-struct Range {
-  uint32_t key;
-  int32_t low, high;
-};
-constexpr Range kRanges[] = {
-    {FourCC("lvAU"), 0, 1},     {FourCC("lvSO"), 0, 1},       {FourCC("lvSA"), 1, 6},
-    {FourCC("lvCL"), 1, 13},    {FourCC("lvST"), -255, 255},  {FourCC("lvCT"), 1, 13},
-    {FourCC("lvSH"), 1, 13},    {FourCC("lvAN"), 0, 40},      {FourCC("lvBR"), -255, 255},
-    {FourCC("lvRD"), -255, 255}, {FourCC("lvGN"), -255, 255}, {FourCC("lvBL"), -255, 255},
-    {FourCC("lvAM"), 0, 1},     {FourCC("lvDS"), 0, 1},
-};
-
-const ScriptingKey* FindKey(uint32_t key)
+// The setting recorded under an integer or boolean key; null for another
+// key (the tonal gamma is recorded as a float and read on its own).
+const correctionsettings::Setting* IntegerSetting(uint32_t key)
 {
-  for (const ScriptingKey& k : kScriptingKeys)
-    if (k.key == key)
-      return &k;
-  return nullptr;
-}
-
-int32_t Held(uint32_t key, int32_t value)
-{
-  for (const Range& r : kRanges)
-    if (r.key == key)
-      return std::clamp(value, r.low, r.high);
-  return value;
+  const correctionsettings::Setting* setting = correctionsettings::ByScriptKey(key);
+  return setting && setting->scriptType != typeFloat ? setting : nullptr;
 }
 
 // The descriptor parameters of a filter plug-in run whose suites can be
@@ -62,45 +42,18 @@ PIDescriptorParameters* UsableParameters(AppShell* bridge, const HandleProcs** h
 
 int32_t LumivexWindow::ScriptInteger(uint32_t key) const
 {
-  switch (key) {
-  case FourCC("lvAU"): return m_AutomaticMode;
-  case FourCC("lvSO"): return m_SubDetailOn;
-  case FourCC("lvSA"): return m_SubDetailAmount;
-  case FourCC("lvCL"): return m_Settings.colorLevel;
-  case FourCC("lvST"): return m_Saturation;
-  case FourCC("lvCT"): return m_Settings.contrastLevel;
-  case FourCC("lvSH"): return m_Settings.sharpenLevel;
-  case FourCC("lvAN"): return m_Settings.noiseLevel;
-  case FourCC("lvBR"): return m_Brightness;
-  case FourCC("lvRD"): return m_Red;
-  case FourCC("lvGN"): return m_Green;
-  case FourCC("lvBL"): return m_Blue;
-  case FourCC("lvAM"): return m_DescreenOn;
-  case FourCC("lvDS"): return m_DespeckleOn;
-  default: return 0;
-  }
+  const correctionsettings::Setting* setting = IntegerSetting(key);
+  return setting ? SettingValue(*setting) : 0;
 }
 
 void LumivexWindow::StoreScriptInteger(uint32_t key, int32_t value)
 {
-  value = Held(key, value);
-  switch (key) {
-  case FourCC("lvAU"): m_AutomaticMode = value; break;
-  case FourCC("lvSO"): m_SubDetailOn = static_cast<uint8_t>(value); break;
-  case FourCC("lvSA"): m_SubDetailAmount = value; break;
-  case FourCC("lvCL"): m_Settings.colorLevel = static_cast<int16_t>(value); break;
-  case FourCC("lvST"): m_Saturation = value; break;
-  case FourCC("lvCT"): m_Settings.contrastLevel = static_cast<int16_t>(value); break;
-  case FourCC("lvSH"): m_Settings.sharpenLevel = static_cast<int16_t>(value); break;
-  case FourCC("lvAN"): m_Settings.noiseLevel = static_cast<int16_t>(value); break;
-  case FourCC("lvBR"): m_Brightness = value; break;
-  case FourCC("lvRD"): m_Red = value; break;
-  case FourCC("lvGN"): m_Green = value; break;
-  case FourCC("lvBL"): m_Blue = value; break;
-  case FourCC("lvAM"): m_DescreenOn = value; break;
-  case FourCC("lvDS"): m_DespeckleOn = value; break;
-  default: break;
-  }
+  const correctionsettings::Setting* setting = IntegerSetting(key);
+  if (!setting)
+    return;
+  if (setting->replayRange.Present())
+    value = std::clamp(value, setting->replayRange.low, setting->replayRange.high);
+  StoreSetting(*setting, value);
 }
 
 bool LumivexWindow::ReadScriptParameters()
@@ -125,8 +78,8 @@ bool LumivexWindow::ReadScriptParameters()
   uint32_t key = 0, type = 0;
   int32_t flags = 0;
   for (int entries = 0; entries < kMostEntries && read.getKeyProc(token, &key, &type, &flags); ++entries) {
-    const ScriptingKey* known = FindKey(key);
-    if (!known || known->type != type)
+    const correctionsettings::Setting* known = correctionsettings::ByScriptKey(key);
+    if (!known || known->scriptType != type)
       continue;
     if (type == typeFloat) {
       double value = 0;

@@ -1,7 +1,7 @@
 // The about window and the set of those opened with an owner.
 #include "aboutwindow.h"
 
-#include "lumivexwindow.h"
+#include "mainwindowlink.h"
 
 #include <algorithm>
 #include <new>

@@ -10,11 +10,11 @@
 // A control that could not be made stays null and is skipped wherever it
 // would be used.
 #include "lumivex.h"
+#include "mainwindowlink.h"
 #include "qvcommon/qvevent.h"
 #include "qvcommon/qvwindow.h"
 
 class LumivexToolbar;
-class LumivexWindow;
 class PreviewPane;
 class QVButton;
 class QVMenu;
@@ -25,16 +25,6 @@ class QVSlider;
 struct PresetControls;
 struct PresetRecord;
 
-// The main window's defaults for the panel's controls, in slider order.
-struct PanelDefaults {
-  int16_t colour = 7;
-  int16_t saturation = 0;
-  int16_t contrast = 7;
-  int16_t sharpen = 6;
-  int16_t noise = 20;
-  int16_t brightness = 0;
-  int16_t tonalRange = 6;
-};
 
 // The extra value an event built by the panel carries (command 107: the
 // Sub-Detail amount). It travels in the key-data field, which means
@@ -68,7 +58,7 @@ public:
     kFittedViewButton = 164,
     kFullSizeViewButton = 165,
   };
-  enum { kSliderCount = 10, kEnhancementSliders = 7, kSharpenCap = 12 };
+  enum { kSliderCount = 10, kEnhancementSliders = 7 };
   // The preview area's margins: its left and top edges, and its distance
   // from the client's right and bottom edges.
   enum { kAreaLeft = 275, kAreaTop = 50, kAreaMargin = 50 };
@@ -76,7 +66,7 @@ public:
   // A hidden window of window type 1 "Lumivex" on the rectangle, with
   // picture 160 as its background, corner picture 162, the shadow source
   // (the current drop-shadow image from now on) and an empty preview area.
-  ControlPanel(QVRect* rect, QVResourceFile* resources, QVWindow* parent, LumivexWindow* main);
+  ControlPanel(QVRect* rect, QVResourceFile* resources, QVWindow* parent, MainWindowLink* main);
   // Deletes the pane, the bars, the preview area, the corner picture, the
   // logo, every control and the shadow source, each when there is one.
   ~ControlPanel() override;
@@ -153,7 +143,7 @@ private:
 protected:
   AdjustParams m_SettingsCopy{};
   PanelDefaults m_DefaultsCopy;
-  LumivexWindow* m_MainWindow = nullptr;
+  MainWindowLink* m_MainWindow = nullptr;
   LumivexToolbar* m_TopBar = nullptr;
   LumivexToolbar* m_SideBar = nullptr;
   PreviewPane* m_PreviewPane = nullptr;

@@ -1,5 +1,9 @@
 #include "presetrecord.h"
 
+#include "correctionsettings.h"
+
+#include <algorithm>
+
 namespace {
 
 // The record's fields in their stored order.
@@ -12,25 +16,15 @@ void EachField(Record& r, Visit visit)
     visit(*field);
 }
 
-int32_t Clamp(int32_t value, int32_t low, int32_t high) { return value < low ? low : (value > high ? high : value); }
-
-int32_t Switch(int32_t value) { return value != 0 ? 1 : 0; }
-
 } // namespace
 
 PresetRecord PresetRecord::Defaults()
 {
   PresetRecord r;
   r.version = 1;
-  r.enhance = 1;
-  r.colors = 7;
-  r.saturate = 0;
-  r.contrast = 7;
-  r.sharpen = 6;
-  r.antiNoise = 20;
-  r.brightness = 0;
-  r.tonalRange = 6;
-  r.subDetailAmount = 2;
+  for (const correctionsettings::Setting& s : correctionsettings::kSettings)
+    if (s.presetField)
+      r.*s.presetField = s.defaultValue;
   return r;
 }
 
@@ -61,22 +55,17 @@ bool PresetRecord::Decode(const uint8_t* data, size_t size, PresetRecord& out)
 
 PresetRecord PresetRecord::Clamped() const
 {
+  using correctionsettings::PresetRule;
   PresetRecord r = *this;
-  r.enhance = Switch(enhance);
-  r.colors = Clamp(colors, 1, 13);
-  r.saturate = Clamp(saturate, -100, 100);
-  r.contrast = Clamp(contrast, 1, 13);
-  r.sharpen = Clamp(sharpen, 1, 11);
-  r.antiNoise = Clamp(antiNoise, 0, 40);
-  r.brightness = Clamp(brightness, -25, 25);
-  r.tonalRange = Clamp(tonalRange, 0, 12);
-  r.red = Clamp(red, -40, 40);
-  r.green = Clamp(green, -40, 40);
-  r.blue = Clamp(blue, -40, 40);
-  r.despeckle = Switch(despeckle);
-  r.antiMoire = Switch(antiMoire);
-  r.subDetail = Switch(subDetail);
-  r.subDetailAmount = Clamp(subDetailAmount, 1, 6);
+  for (const correctionsettings::Setting& s : correctionsettings::kSettings) {
+    if (!s.presetField)
+      continue;
+    int32_t& field = r.*s.presetField;
+    if (s.presetRule == PresetRule::kSwitch)
+      field = field != 0 ? 1 : 0;
+    else if (s.presetRule == PresetRule::kClamp)
+      field = std::clamp(field, s.presetRange.low, s.presetRange.high);
+  }
   return r;
 }
 

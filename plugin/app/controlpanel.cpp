@@ -3,8 +3,8 @@
 // controlpanel_commands.cpp, the presets in controlpanel_presets.cpp).
 #include "controlpanel.h"
 
+#include "correctionsettings.h"
 #include "lumivextoolbar.h"
-#include "lumivexwindow.h"
 #include "previewpane.h"
 #include "shadowwindows.h"
 #include "qvcommon/qvbutton.h"
@@ -43,34 +43,11 @@ QVRect LTWH(int32_t left, int32_t top, int32_t width, int32_t height)
 // The y of row r: 50 + the whole part of 30 r (rows in tenths).
 int32_t Row(int32_t tenths) { return 50 + 3 * tenths; }
 
-// One slider row of the panel.
-struct SliderRow {
-  int32_t id;
-  int32_t rowTenths;
-  int32_t stringId;
-  int32_t inset;
-  int32_t thumb;
-  int32_t minimum, maximum, step;
-  bool leftOff;
-  int32_t offValue;
-};
-
-const SliderRow kSliderRows[ControlPanel::kSliderCount] = {
-    {111, 35, 9, 105, kEnhanceThumb, 1, 13, 1, true, 7},       // Colors
-    {112, 45, 10, 105, kEnhanceThumb, -100, 100, 1, true, 0},  // Saturate
-    {113, 55, 11, 105, kEnhanceThumb, 1, 13, 1, true, 7},      // Contrast
-    {114, 65, 12, 105, kEnhanceThumb, 1, 11, 1, true, 7},      // Sharpen
-    {115, 75, 13, 105, kEnhanceThumb, 0, 40, 5, true, 0},      // Anti-Noise
-    {116, 85, 14, 105, kEnhanceThumb, -25, 25, 1, true, 0},    // Brightness
-    {117, 95, 15, 105, kEnhanceThumb, 0, 12, 1, true, 7},      // Tonal Range
-    {118, 110, 16, 80, kShiftThumb, -40, 40, 1, false, 0},     // Red
-    {119, 120, 17, 80, kShiftThumb, -40, 40, 1, false, 0},     // Green
-    {120, 130, 18, 80, kShiftThumb, -40, 40, 1, false, 0},     // Blue
-};
+static_assert(correctionsettings::kSliderCount == ControlPanel::kSliderCount);
 
 } // namespace
 
-ControlPanel::ControlPanel(QVRect* rect, QVResourceFile* resources, QVWindow* parent, LumivexWindow* main)
+ControlPanel::ControlPanel(QVRect* rect, QVResourceFile* resources, QVWindow* parent, MainWindowLink* main)
     : QVWindow(rect, "Lumivex", eQVWindowStyleMain, resources, parent, nullptr), m_MainWindow(main)
 {
   LoadBackgroundImage(kFace);
@@ -163,10 +140,10 @@ void ControlPanel::CreateBars(const QVRect& client)
   }
   QVRect help = LTWH(290, 0, 30, 28);
   if (m_TopBar->AddMenu(help, kHelpMenu, 6, kFace, 0, 0)) {
-    m_TopBar->AddMenuItem(kHelpMenu, LumivexWindow::kHelp, "Help");
-    m_TopBar->AddMenuItem(kHelpMenu, LumivexWindow::kOnlineFAQ, "Online FAQ");
-    m_TopBar->AddMenuItem(kHelpMenu, LumivexWindow::kWebHome, "Tarnwell on the web");
-    m_TopBar->AddMenuItem(kHelpMenu, LumivexWindow::kAbout, "About Lumivex");
+    m_TopBar->AddMenuItem(kHelpMenu, MainWindowLink::kHelp, "Help");
+    m_TopBar->AddMenuItem(kHelpMenu, MainWindowLink::kOnlineFAQ, "Online FAQ");
+    m_TopBar->AddMenuItem(kHelpMenu, MainWindowLink::kWebHome, "Tarnwell on the web");
+    m_TopBar->AddMenuItem(kHelpMenu, MainWindowLink::kAbout, "About Lumivex");
   }
   // "Cancel" and "Apply" have no items: a click on either sends its own
   // message.
@@ -234,15 +211,17 @@ void ControlPanel::CreateChecksAndMenus()
 void ControlPanel::CreateSliders(const AdjustParams& settings)
 {
   QVResourceFile* resources = GetResourceFile();
-  // Colors, Contrast and Sharpen start at the main window's settings;
-  // the others at their fixed starting values.
-  const int32_t initial[kSliderCount] = {settings.colorLevel, 0, settings.contrastLevel, settings.sharpenLevel, 20,
-                                         0, 6, 0, 0, 0};
   for (int i = 0; i < kSliderCount; ++i) {
-    const SliderRow& s = kSliderRows[i];
+    const correctionsettings::Setting& setting = *correctionsettings::kSliders[static_cast<size_t>(i)];
+    const correctionsettings::SliderRow& s = setting.slider;
+    // Colors, Contrast and Sharpen start at the main window's settings;
+    // the others at their fixed starting values.
+    const int32_t initial = setting.startsAtSetting ? settings.*setting.engineField : setting.start;
+    const int32_t thumb = i < kEnhancementSliders ? kEnhanceThumb : kShiftThumb;
     QVRect rect = LTWH(50, Row(s.rowTenths), 225, 25);
-    QVSlider* slider = m_Sliders[i] = QVSlider::CreateHorzSlider(
-        this, rect, resources, s.id, s.inset, kTrack, s.thumb, resources, s.minimum, s.maximum, s.step, initial[i]);
+    QVSlider* slider = m_Sliders[i] =
+        QVSlider::CreateHorzSlider(this, rect, resources, setting.control, s.inset, kTrack, thumb, resources,
+                                   s.range.low, s.range.high, s.step, initial);
     if (!slider)
       continue;
     slider->LoadBackgroundImage(kFace);

@@ -3,7 +3,7 @@
 // straight to the main window.
 #include "controlpanel.h"
 
-#include "lumivexwindow.h"
+#include "correctionsettings.h"
 #include "qvcommon/qvbutton.h"
 #include "qvcommon/qvmenu.h"
 
@@ -30,7 +30,7 @@ bool ControlPanel::HandleCommand(QVEvent& incoming)
   event.m_Value = incoming.m_Value;
   const int32_t id = static_cast<int32_t>(event.m_Command);
   if (id >= kFirstAmountItem && id <= kLastAmountItem) {
-    event.m_Command = LumivexWindow::kSubDetailAmount;
+    event.m_Command = MainWindowLink::kSubDetailAmount;
     event.m_Value = event.m_Value + 1;
     if (m_SubDetail)
       m_SubDetail->SetCheck(1);
@@ -43,11 +43,11 @@ bool ControlPanel::HandleCommand(QVEvent& incoming)
   case kEditPreset: ManagePresets(); break;
   case kCancelMenu:
   case kExitItem:
-    event.m_Command = LumivexWindow::kCancel;
+    event.m_Command = MainWindowLink::kCancel;
     ToMain(event);
     break;
   case kApplyMenu:
-    event.m_Command = LumivexWindow::kApply;
+    event.m_Command = MainWindowLink::kApply;
     ToMain(event);
     break;
   case kEnhance: EnableEnhance(Checked(m_Enhance) != 0); break;
@@ -63,7 +63,7 @@ bool ControlPanel::HandleCommand(QVEvent& incoming)
     ToMain(event);
     break;
   case kSharpenSlider:
-    event.m_Value = std::min<LPARAM>(event.m_Value, kSharpenCap);
+    event.m_Value = std::min<LPARAM>(event.m_Value, correctionsettings::ByCommand(kSharpenSlider)->commandRange.high);
     ToMain(event);
     break;
   case kDespeckle:
@@ -82,7 +82,7 @@ bool ControlPanel::HandleCommand(QVEvent& incoming)
   case kFullSizeViewButton: {
     if (QVButton* button = id == kFittedViewButton ? m_FittedButton : m_FullSizeButton)
       button->UpdateControl(false);
-    event.m_Command = id == kFittedViewButton ? LumivexWindow::kFittedView : LumivexWindow::kFullSizeView;
+    event.m_Command = id == kFittedViewButton ? MainWindowLink::kFittedView : MainWindowLink::kFullSizeView;
     ToMain(event);
     break;
   }

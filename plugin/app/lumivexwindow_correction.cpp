@@ -4,6 +4,7 @@
 #include "lumivexwindow.h"
 
 #include "controlpanel.h"
+#include "correctionsettings.h"
 #include "engineparams.h"
 #include "lumivexdescreen.h"
 #include "lumivexdespeckle.h"
@@ -275,23 +276,64 @@ void LumivexWindow::SettingsFromControls()
     const QVSlider* slider = m_ControlPanel->GetSlider(id);
     return slider ? slider->GetValue() : otherwise;
   };
-  m_Settings.colorLevel = static_cast<int16_t>(value(kColors, m_Settings.colorLevel));
-  m_Settings.contrastLevel = static_cast<int16_t>(value(kContrast, m_Settings.contrastLevel));
-  m_Settings.sharpenLevel =
-      static_cast<int16_t>(std::clamp(value(kSharpen, m_Settings.sharpenLevel), 2, int32_t{ControlPanel::kSharpenCap}));
-  m_Settings.noiseLevel = static_cast<int16_t>(value(kAntiNoise, m_Settings.noiseLevel));
-  if (m_ControlPanel->GetSlider(kTonalRange))
-    m_Settings.tonalGamma = GammaForIndex(value(kTonalRange, kDefaultGammaIndex));
-  m_Saturation = value(kSaturate, m_Saturation);
-  m_Brightness = value(kBrightness, m_Brightness);
-  m_Red = value(kRed, m_Red);
-  m_Green = value(kGreen, m_Green);
-  m_Blue = value(kBlue, m_Blue);
+  for (const correctionsettings::Setting* setting : correctionsettings::kSliders) {
+    // Without its slider the Tonal Range keeps its gamma, which need not be
+    // one of the table's.
+    if (setting->place == correctionsettings::Place::kTonalGamma && !m_ControlPanel->GetSlider(setting->control))
+      continue;
+    int32_t v = value(setting->control, SettingValue(*setting));
+    // Sharpen: the larger of the slider and 2, at most 12, as its command
+    // and the panel store it.
+    if (setting->commandRange.Present())
+      v = std::clamp(v, setting->commandRange.low, setting->commandRange.high);
+    StoreSetting(*setting, v);
+  }
   m_DespeckleOn = Checked(m_ControlPanel->GetDespeckleBox(), m_DespeckleOn);
   m_DescreenOn = Checked(m_ControlPanel->GetAntiMoireBox(), m_DescreenOn);
   m_SubDetailOn = static_cast<uint8_t>(Checked(m_ControlPanel->GetSubDetailBox(), m_SubDetailOn));
   if (const QVMenu* amount = m_ControlPanel->GetAmountMenu())
     m_SubDetailAmount = amount->GetSelectedNum() + 1;
+}
+
+int32_t LumivexWindow::SettingValue(const correctionsettings::Setting& setting) const
+{
+  using correctionsettings::Place;
+  switch (setting.place) {
+  case Place::kEngineRecord: return m_Settings.*setting.engineField;
+  case Place::kTonalGamma: return FindGammaIndex(m_Settings.tonalGamma);
+  case Place::kEnhance: return m_EnhanceOn;
+  case Place::kSaturation: return m_Saturation;
+  case Place::kBrightness: return m_Brightness;
+  case Place::kRed: return m_Red;
+  case Place::kGreen: return m_Green;
+  case Place::kBlue: return m_Blue;
+  case Place::kDespeckle: return m_DespeckleOn;
+  case Place::kDescreen: return m_DescreenOn;
+  case Place::kSubDetail: return m_SubDetailOn;
+  case Place::kSubDetailAmount: return m_SubDetailAmount;
+  case Place::kAutomatic: return m_AutomaticMode;
+  }
+  return 0;
+}
+
+void LumivexWindow::StoreSetting(const correctionsettings::Setting& setting, int32_t value)
+{
+  using correctionsettings::Place;
+  switch (setting.place) {
+  case Place::kEngineRecord: m_Settings.*setting.engineField = static_cast<int16_t>(value); break;
+  case Place::kTonalGamma: m_Settings.tonalGamma = GammaForIndex(value); break;
+  case Place::kEnhance: m_EnhanceOn = value != 0 ? 1 : 0; break;
+  case Place::kSaturation: m_Saturation = value; break;
+  case Place::kBrightness: m_Brightness = value; break;
+  case Place::kRed: m_Red = value; break;
+  case Place::kGreen: m_Green = value; break;
+  case Place::kBlue: m_Blue = value; break;
+  case Place::kDespeckle: m_DespeckleOn = value; break;
+  case Place::kDescreen: m_DescreenOn = value; break;
+  case Place::kSubDetail: m_SubDetailOn = static_cast<uint8_t>(value); break;
+  case Place::kSubDetailAmount: m_SubDetailAmount = value; break;
+  case Place::kAutomatic: m_AutomaticMode = value; break;
+  }
 }
 
 void LumivexWindow::RefreshPreview() { RunPreviewCorrection(true, true); }
