@@ -1,13 +1,13 @@
 #pragma once
 // The window half of the stand-in: window classes, windows and their
 // geometry, messages and the message queue, input state, painting, timers
-// and dialog boxes. Included by win32/win32.h.
+// and dialog boxes. Included by win32/win32.h, after the types it uses, and
+// never on its own.
 //
 // The stand-in is headless and single-threaded. Windows are records with
 // never-reused handles; each top-level window draws on a 32-bit surface of
 // its whole window rectangle, and child windows draw on views of it. Input
 // only arrives through the automation API (win32/automation.h).
-#include "win32/win32.h"
 
 extern "C" {
 
