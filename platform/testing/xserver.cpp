@@ -500,6 +500,27 @@ void XServer::SetRootWindowProperty(const std::string& name, Window value)
   XSync(display_, False);
 }
 
+bool XServer::DropMapRequests(double seconds)
+{
+  if (!display_)
+    return false;
+  const Window root = DefaultRootWindow(display_);
+  XSelectInput(display_, root, SubstructureRedirectMask);
+  XSync(display_, False);
+  bool dropped = false;
+  const auto deadline = Deadline(seconds);
+  while (!dropped && Clock::now() < deadline) {
+    XEvent event;
+    while (!dropped && XCheckTypedEvent(display_, MapRequest, &event))
+      dropped = Ours(display_, event.xmaprequest.window);
+    if (!dropped)
+      Breathe();
+  }
+  XSelectInput(display_, root, NoEventMask);
+  XSync(display_, False);
+  return dropped;
+}
+
 Program::Program(const std::vector<std::string>& argv, const XServer& server)
 {
   static int serial = 0;

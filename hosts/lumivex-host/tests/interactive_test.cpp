@@ -4,7 +4,8 @@
 // showing the pixels a headless UI script sees, Apply writing the
 // corrected photograph, Cancel and a lost display writing nothing, a typed
 // letter outside ASCII reaching a preset's name, an X protocol error
-// leaving the run going, and the about window waiting for its click.
+// leaving the run going, the about window waiting for its click, and the
+// windows coming on the screen when a manager starts with the program.
 #include "lvxtest/testenv.h"
 #include "lvxtest/xserver.h"
 
@@ -58,6 +59,7 @@ size_t Count(const std::string& text, const std::string& part)
 class Interactive : public testing::TestWithParam<Manager> {
 protected:
   Interactive() : server(GetParam()) {}
+  explicit Interactive(Manager manager) : server(manager) {}
   void SetUp() override { ASSERT_TRUE(server.Ok()) << server.Problem(); }
 
   // xdotool words that move to client point (x, y) of a window whose
@@ -238,6 +240,35 @@ TEST_P(Interactive, LosingTheDisplayBeforeTheAboutWindowWasClickedIsNoSuccess)
   EXPECT_EQ(program.Wait(30), 1) << program.Errors();
   EXPECT_NE(program.Errors().find("the display was lost"), std::string::npos) << program.Errors();
 }
+
+// A program started while the window manager starts: the server begins
+// bare, the first request to map a window is dropped as a manager in its
+// first moments may drop it, and then the manager of the test's parameter
+// (none for bare) starts.
+class ManagerStartingWithTheProgram : public Interactive {
+protected:
+  ManagerStartingWithTheProgram() : Interactive(Manager::Bare) {}
+};
+
+TEST_P(ManagerStartingWithTheProgram, TheWindowsStillComeOnTheScreen)
+{
+  Program program(Dialog(Temp("late.png")), server);
+  ASSERT_TRUE(server.DropMapRequests()) << program.Errors();
+  if (GetParam() != Manager::Bare) {
+    ASSERT_TRUE(server.StartManager(GetParam())) << server.Problem();
+  }
+  // The start window shows (framed by the manager, at its client size,
+  // where there is one), and the run goes on as usual.
+  const Window panel = OpenPanel(program);
+  ASSERT_NE(panel, 0u);
+  if (server.Managed()) {
+    EXPECT_TRUE(server.Framed(panel));
+  }
+  EXPECT_EQ(Leave(program, panel, kCancel), 1) << program.Errors();
+}
+
+INSTANTIATE_TEST_SUITE_P(Desktops, ManagerStartingWithTheProgram, testing::Values(Manager::Bare, Manager::Openbox),
+                         [](const testing::TestParamInfo<Manager>& info) { return lvxtest::ManagerName(info.param); });
 
 INSTANTIATE_TEST_SUITE_P(Desktops, Interactive, testing::Values(Manager::Bare, Manager::Openbox),
                          [](const testing::TestParamInfo<Manager>& info) { return lvxtest::ManagerName(info.param); });

@@ -96,9 +96,15 @@ public:
   // Sets a window property of the root to one window id, as a manager's
   // check window does (for faults that the programs must survive).
   void SetRootWindowProperty(const std::string& name, Window value);
+  // Does what a window manager in its first moments may do: takes over
+  // the requests to map windows, drops those of the programs' windows
+  // until one came (true) or `seconds` passed (false), and lets go.
+  bool DropMapRequests(double seconds = 60);
+  // Starts a window manager on a server that has none yet; false, with
+  // Problem(), when it did not start.
+  bool StartManager(Manager manager);
 
 private:
-  bool StartManager(Manager manager);
 
   pid_t pid_ = -1;
   pid_t managerPid_ = -1;

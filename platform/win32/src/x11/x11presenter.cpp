@@ -8,6 +8,7 @@
 
 #include <X11/Xatom.h>
 
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <poll.h>
@@ -277,6 +278,7 @@ void X11Presenter::Poll()
   if (lost_)
     return;
   TakeEvents();
+  MapUnanswered();
   Flush();
 }
 
@@ -290,12 +292,14 @@ PresenterWait X11Presenter::Wait(const DWORD* deadline)
   if (!lost_)
     XFlush(display_);
   if (!lost_ && XPending(display_) == 0) {
-    timespec timeout{};
+    // Until the earliest timer, or a request to map that is due again.
+    long ms = UntilMapAgain();
     if (deadline) {
       const DWORD left = DWORD(*deadline - Now());
-      const long ms = left >= 0x80000000u ? 0 : long(left);
-      timeout = timespec{ms / 1000, (ms % 1000) * 1000000};
+      const long timer = left >= 0x80000000u ? 0 : long(left);
+      ms = ms < 0 ? timer : std::min(ms, timer);
     }
+    const timespec timeout{ms / 1000, (ms % 1000) * 1000000};
     // Ctrl-C or SIGTERM ends the wait: they are held back while the flag
     // is looked at, and let through only inside the wait itself, so that
     // one arriving in between is not slept through.
@@ -306,7 +310,7 @@ PresenterWait X11Presenter::Wait(const DWORD* deadline)
     pthread_sigmask(SIG_BLOCK, &interrupts, &before);
     if (InterruptSignal() == 0) {
       pollfd connection{ConnectionNumber(display_), POLLIN, 0};
-      ppoll(&connection, 1, deadline ? &timeout : nullptr, &before);
+      ppoll(&connection, 1, ms >= 0 ? &timeout : nullptr, &before);
     }
     pthread_sigmask(SIG_SETMASK, &before, nullptr);
   }

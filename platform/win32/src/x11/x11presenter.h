@@ -67,6 +67,13 @@ private:
     bool overrideRedirect = false;
     bool reparented = false; // framed by a window manager
     bool viewable = false;   // the display has mapped it (MapNotify)
+    // The display answered the last request to map the window (mapped or
+    // framed it). A manager that is still starting may take the request
+    // and drop it; until answered, the request is made again, at growing
+    // intervals from `mapAgainAfter`, at `mapAgainAt`.
+    bool mapAnswered = false;
+    std::chrono::steady_clock::time_point mapAgainAt{};
+    std::chrono::milliseconds mapAgainAfter{0};
     // The manager's frame stands for the stand-in's: the X window shows
     // the client area only.
     bool clientOnly = false;
@@ -100,6 +107,12 @@ private:
   // window, moving the X window to match.
   void SetClientOnly(HWND window, Shown* shown, bool clientOnly);
   void Raise(Window window);
+  // Asks the display to map the window, now and (see Shown::mapAnswered)
+  // again while that goes unanswered.
+  void Map(Shown* shown);
+  void MapUnanswered();
+  // The milliseconds until a request to map is due again; -1 for none.
+  long UntilMapAgain() const;
   // Gives the display the stand-in's z-order, when it changed since the
   // last flush, and asks the manager to activate the active window.
   void Restack();

@@ -209,6 +209,7 @@ void X11Presenter::Dispatch(XEvent& event)
     break;
   case MapNotify:
     shown->viewable = true;
+    shown->mapAnswered = true;
     ActivateOnDisplay();
     break;
   case UnmapNotify: shown->viewable = false; break;

@@ -45,6 +45,10 @@ struct MotifHints {
 constexpr unsigned long kMotifFunctions = 1, kMotifResize = 2, kMotifMove = 4, kMotifMinimize = 8,
                         kMotifMaximize = 16, kMotifClose = 32;
 
+// The first wait for the answer to a request to map a window, and the
+// longest.
+constexpr std::chrono::milliseconds kMapAgainFirst{500}, kMapAgainLongest{4000};
+
 } // namespace
 
 X11Presenter::Shown* X11Presenter::Record(HWND window)
@@ -217,7 +221,7 @@ void X11Presenter::Reconcile(HWND window)
   shown->mapped = show;
   if (show) {
     SetOwner(window, *shown);
-    XMapWindow(display_, shown->window);
+    Map(shown);
     MarkDirty(shown, RECT{0, 0, w->Width(), w->Height()});
     ZOrderChanged();
   } else {
@@ -282,6 +286,49 @@ void X11Presenter::TitleChanged(HWND window)
 }
 
 void X11Presenter::Raise(Window window) { XRaiseWindow(display_, window); }
+
+void X11Presenter::Map(Shown* shown)
+{
+  shown->mapAnswered = false;
+  shown->mapAgainAfter = kMapAgainFirst;
+  shown->mapAgainAt = std::chrono::steady_clock::now() + kMapAgainFirst;
+  XMapWindow(display_, shown->window);
+}
+
+// A window manager that is starting takes over the requests to map windows
+// (the server redirects them to it) before it is ready to handle them, and
+// may drop one that comes in between; it then leaves alone the windows it
+// finds unmapped. A request without an answer is made again, which the
+// manager, once ready, takes as any other; on a bare server the first one
+// is always answered. Only a request never answered is repeated: a window
+// the manager mapped and then unmapped (iconified) stays as it put it.
+void X11Presenter::MapUnanswered()
+{
+  if (lost_)
+    return;
+  const auto now = std::chrono::steady_clock::now();
+  for (auto& [window, shown] : shown_) {
+    if (!shown.mapped || shown.mapAnswered || now < shown.mapAgainAt)
+      continue;
+    shown.mapAgainAfter = std::min(shown.mapAgainAfter * 2, kMapAgainLongest);
+    shown.mapAgainAt = now + shown.mapAgainAfter;
+    XMapWindow(display_, shown.window);
+  }
+}
+
+long X11Presenter::UntilMapAgain() const
+{
+  long until = -1;
+  const auto now = std::chrono::steady_clock::now();
+  for (const auto& [window, shown] : shown_) {
+    if (!shown.mapped || shown.mapAnswered)
+      continue;
+    const long left =
+        std::max(0L, long(std::chrono::duration_cast<std::chrono::milliseconds>(shown.mapAgainAt - now).count()));
+    until = until < 0 ? left : std::min(until, left);
+  }
+  return until;
+}
 
 // The stand-in reorders its windows several times in one step (a window
 // shown, then activated and raised); the display gets only the order the
@@ -373,6 +420,9 @@ void X11Presenter::Reparented(HWND window, const XReparentEvent& event)
   if (!shown)
     return;
   shown->reparented = event.parent != root_;
+  // A manager took the window: it maps it when ready.
+  if (shown->reparented)
+    shown->mapAnswered = true;
   // A manager that frames windows without announcing itself is known by
   // the framing; one that let go leaves the stand-in's frame to show again.
   if (!shown->overrideRedirect)
