@@ -151,11 +151,7 @@ XServer::XServer(Manager manager)
     problem_ = "Xvfb did not start (is the xvfb package installed?)";
     return;
   }
-  // A known GCC 12 false positive at -O3: -Wrestrict on "literal" + string.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wrestrict"
   name_ = ":" + number.substr(0, number.find('\n'));
-#pragma GCC diagnostic pop
   XSetErrorHandler(IgnoreErrors);
   display_ = XOpenDisplay(name_.c_str());
   if (!display_) {

@@ -225,11 +225,7 @@ Handle LoadResourceToHandle(const HandleProcs* procs, HMODULE module, uint32_t t
   // The type's characters in reading order, the name "#id".
   const char typeName[5] = {static_cast<char>(type >> 24), static_cast<char>(type >> 16),
                             static_cast<char>(type >> 8), static_cast<char>(type), '\0'};
-  // A known GCC 12 false positive at -O3: -Wrestrict on "literal" + string.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wrestrict"
   const std::string name = "#" + std::to_string(id);
-#pragma GCC diagnostic pop
   HRSRC resource = FindResourceA(module, name.c_str(), typeName);
   const void* data = resource ? LockResource(LoadResource(module, resource)) : nullptr;
   const DWORD size = resource ? SizeofResource(module, resource) : 0;

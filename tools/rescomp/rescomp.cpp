@@ -149,12 +149,7 @@ std::string Lower(std::string text)
   return text;
 }
 
-// GCC 12 at -O3 warns that the library's copy inside "literal" + string may
-// overlap (a known false positive of its -Wrestrict); the strings are distinct.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wrestrict"
 std::string Key(const ResName& name) { return name.text.empty() ? "#" + std::to_string(name.id) : "$" + Lower(name.text); }
-#pragma GCC diagnostic pop
 
 bool Readable(const std::string& path)
 {

@@ -16,12 +16,8 @@ std::string DescribeControl(const Control& c)
                      ") label " + Num(r.labelId) + " \"" + c.label + "\" bitmap " + Num(r.bitmapId);
   if (c.Kind() == kEffectPopup) {
     text += " items";
-    // A known GCC 12 false positive at -O3: -Wrestrict on "literal" + string.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wrestrict"
     for (size_t i = 0; i < c.codes.size(); ++i)
       text += " " + Num(c.codes[i]) + " \"" + c.itemTexts[i] + "\"";
-#pragma GCC diagnostic pop
     return text + " arrow " + Num(c.arrow) + "\n";
   }
   return text + " value " + Num(c.values[0]) + " range " + Num(c.values[1]) + ".." + Num(c.values[2]) + " step " +

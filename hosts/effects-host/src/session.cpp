@@ -43,19 +43,11 @@ extern "C" int32_t OnPushUndo(QVUndo_Item* item)
 
 std::string Num(int32_t v) { return std::to_string(v); }
 
-// A known GCC 12 false positive at -O3: -Wrestrict on "literal" + string.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wrestrict"
 std::string Point(int32_t x, int32_t y) { return "(" + Num(x) + ", " + Num(y) + ")"; }
-#pragma GCC diagnostic pop
 
 std::string Rect(const QVRect& r)
 {
-  // A known GCC 12 false positive at -O3: -Wrestrict on "literal" + string.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wrestrict"
   return "(" + Num(r.Left()) + ", " + Num(r.Top()) + ", " + Num(r.Right()) + ", " + Num(r.Bottom()) + ")";
-#pragma GCC diagnostic pop
 }
 
 // The first two int32_t of a value block.
@@ -63,11 +55,7 @@ std::string Block(const unsigned char* block)
 {
   int32_t v[2];
   std::memcpy(v, block, sizeof v);
-  // A known GCC 12 false positive at -O3: -Wrestrict on "literal" + string.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wrestrict"
   return "{" + Num(v[0]) + ", " + Num(v[1]) + "}";
-#pragma GCC diagnostic pop
 }
 
 std::string DescribeRecord(const EffectControlRecord& r, const Control& c)

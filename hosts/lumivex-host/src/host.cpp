@@ -18,12 +18,8 @@ bool Empty(const Rect16& r) { return r.right <= r.left || r.bottom <= r.top; }
 
 std::string RectText(const Rect16& r)
 {
-  // A known GCC 12 false positive at -O3: -Wrestrict on "literal" + string.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wrestrict"
   return "(" + std::to_string(r.top) + "," + std::to_string(r.left) + "," + std::to_string(r.bottom) + "," +
          std::to_string(r.right) + ")";
-#pragma GCC diagnostic pop
 }
 
 Host::Host() { InstallProcedures(&handleProcs_, &readProcs_, &writeProcs_); }

@@ -154,21 +154,13 @@ bool ParseParameters(const std::string& text, Descriptor* descriptor, lvxtext::E
     if (!(words >> key) || key[0] == '#')
       continue;
     DescriptorEntry entry;
-    // A known GCC 12 false positive at -O3: -Wrestrict on "literal" + string.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wrestrict"
     if (!ParseCode(key, &entry.key))
       return fail("'" + Shown(key) + "' is not a key (four printable characters or 0xHHHHHHHH)");
-#pragma GCC diagnostic pop
     if (!(words >> type) || !ParseCode(type, &entry.type) ||
         (entry.type != typeBoolean && entry.type != typeInteger && entry.type != typeFloat))
       return fail("the type must be bool, long or doub");
-    // A known GCC 12 false positive at -O3: -Wrestrict on "literal" + string.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wrestrict"
     if (!(words >> value) || !ParseValue(value, &entry))
       return fail("'" + Shown(value) + "' is not a " + CodeText(entry.type) + " value");
-#pragma GCC diagnostic pop
     if (words >> extra)
       return fail("unexpected '" + Shown(extra) + "' after the value");
     // The plug-in would see only one of two entries with the same key.

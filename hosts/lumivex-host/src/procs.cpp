@@ -175,12 +175,8 @@ void FillUnused(UnusedDescriptorProc* slots, std::integer_sequence<int, Slots...
 std::string Components(const int16_t* c, int count)
 {
   std::string text;
-  // A known GCC 12 false positive at -O3: -Wrestrict on "literal" + string.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wrestrict"
   for (int i = 0; i < count; ++i)
     text += (i ? "," : "") + std::to_string(c[i]);
-#pragma GCC diagnostic pop
   return text;
 }
 

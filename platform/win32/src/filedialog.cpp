@@ -63,11 +63,7 @@ Path Resolve(const std::string& text, const Path& base)
     path.root = std::string(1, char(text[0] & ~0x20)) + ":\\";
     rest = text.substr(2);
   } else if (!text.empty() && text[0] == '/') {
-    // A known GCC 12 false positive at -O3: -Wrestrict on "literal" + string.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wrestrict"
     path.root = "/";
-#pragma GCC diagnostic pop
   } else if (!text.empty() && text[0] == '\\') {
     path.root = base.root;
   } else {

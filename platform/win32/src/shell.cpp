@@ -67,12 +67,8 @@ std::string SearchPath(const std::string& name)
       end = folders.size();
     std::string folder = folders.substr(start, end - start);
     start = end + 1;
-    // A known GCC 12 false positive at -O3: -Wrestrict on "literal" + string.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wrestrict"
     if (folder.empty())
       folder = ".";
-#pragma GCC diagnostic pop
     const std::string candidate = folder + "/" + name;
     if (IsExecutableFile(candidate))
       return candidate;

@@ -21,11 +21,7 @@ std::vector<std::string> Names(HMODULE module, LPCSTR type, int stopAfter = 100)
       module, type,
       [](HMODULE, LPCSTR, LPSTR name, LONG_PTR param) -> BOOL {
         auto* s = reinterpret_cast<State*>(param);
-        // A known GCC 12 false positive at -O3: -Wrestrict on "literal" + string.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wrestrict"
         s->names.push_back(IS_INTRESOURCE(name) ? "#" + std::to_string(reinterpret_cast<uintptr_t>(name)) : name);
-#pragma GCC diagnostic pop
         return static_cast<int>(s->names.size()) < s->stopAfter;
       },
       reinterpret_cast<LONG_PTR>(&state));
