@@ -179,9 +179,13 @@ inline constexpr std::array<const Setting*, kSliderCount> kSliders = [] {
 // The table agrees with the host's terminology and with the panel's ids.
 constexpr bool AgreesWithScriptingKeys()
 {
+  // Compared by value, not through ByScriptKey's pointer: a build with the
+  // undefined-behaviour sanitizer cannot fold a pointer test in a constant.
   for (const ScriptingKey& k : kScriptingKeys) {
-    const Setting* s = ByScriptKey(k.key);
-    if (!s || s->scriptType != k.type)
+    bool found = false;
+    for (const Setting& s : kSettings)
+      found = found || (k.key != 0 && s.scriptKey == k.key && s.scriptType == k.type);
+    if (!found)
       return false;
   }
   size_t recorded = 0;
