@@ -151,6 +151,17 @@ constexpr const Setting* ByCommand(int32_t command)
   return nullptr;
 }
 
+// Whether a setting answers `command` (or its alias) as a plain command.
+// By value rather than through ByCommand's pointer, so that it folds in a
+// constant also in a build with the undefined-behaviour sanitizer.
+constexpr bool AnswersPlainCommand(int32_t command)
+{
+  for (const Setting& s : kSettings)
+    if (command != 0 && (s.command == command || s.alias == command))
+      return s.plainCommand;
+  return false;
+}
+
 // The setting recorded under `key`; null for none.
 constexpr const Setting* ByScriptKey(uint32_t key)
 {

@@ -78,7 +78,7 @@ static_assert([] {
         LumivexWindow::kTonalRange, LumivexWindow::kTonalRangeAlias, LumivexWindow::kRed, LumivexWindow::kGreen,
         LumivexWindow::kBlue, LumivexWindow::kDespeckle, LumivexWindow::kDespeckleAlias, LumivexWindow::kAntiMoire,
         LumivexWindow::kAntiMoireAlias})
-    if (!correctionsettings::ByCommand(command) || !correctionsettings::ByCommand(command)->plainCommand)
+    if (!correctionsettings::AnswersPlainCommand(command))
       return false;
   return true;
 }());
