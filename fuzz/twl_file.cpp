@@ -4,6 +4,7 @@
 #include "imaging/imaging.h"
 #include "qvcommon/qvfilespec.h"
 #include "qvcommon/qvimage.h"
+#include "qvcommon/qvtwlfile.h"
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {

@@ -1,6 +1,6 @@
 // Speed of the engine on a generated 24-megapixel photograph-like picture
 // (photo.h): whole corrections through DoAdjustments, each full-resolution
-// pass of the reduced road on its own, and the per-pixel machinery beneath
+// pass of the reduced-copy correction on its own, and the per-pixel machinery beneath
 // them. Every case reports megapixels per second.
 //
 //   build/bin/lumivex-bench                        every case, 6000 x 4000
@@ -118,7 +118,7 @@ const Inputs& TheInputs()
     ExtractLuminance(colour, in->sharpened.desc, NoProgress);
     UnsharpMask(in->sharpened.desc, in->strength.desc, in->measures.sharpenBlur, in->measures.amount, NoProgress);
 
-    // The reduced road's analysis: every stage but the sharpening on the
+    // The reduced-copy correction's analysis: every stage but the sharpening on the
     // copy, without the final step, queueing what the replay repeats.
     in->reducedControl = Module().control;
     in->reducedControl.stages[kSlotSharpen] = nullptr;
@@ -171,7 +171,7 @@ void CorrectBench(benchmark::State& state, int16_t sharpenLevel, bool smallRect)
   params.sharpenLevel = sharpenLevel;
   SetParams(&params);
   // A small rectangle (400 x 400 = 160000 pixels, within twice the pixel
-  // budget) keeps every stage on the full-resolution road.
+  // budget) keeps every stage at full size.
   AdjustRect rect = WholeRect(photo.rows, photo.columns);
   if (smallRect)
     rect = CentreRect(rect, std::min(400, photo.columns), std::min(400, photo.rows));
@@ -182,7 +182,7 @@ void CorrectBench(benchmark::State& state, int16_t sharpenLevel, bool smallRect)
   SetParams(nullptr);
 }
 
-// ---- The full-resolution passes of the reduced road --------------------------
+// ---- The full-resolution passes of the reduced-copy correction ------------
 
 void ExtractBench(benchmark::State& state)
 {

@@ -3,7 +3,7 @@
 #include "colorspace.h"
 #include "stages.h"
 
-#include "win32/win32.h"
+#include "win32/memory.h"
 
 namespace lvx {
 

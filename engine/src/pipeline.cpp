@@ -28,7 +28,7 @@ int MakeReducedCopy(const CorrectionImage& full, int64_t budget, CorrectionImage
   return kStatusOk;
 }
 
-// Ends a stretch of full-resolution work on the reduced road: the colour
+// Ends a stretch of full-resolution work in the reduced-copy correction: the colour
 // image made current, a poll, the working image given back.
 int FinishFullResolution(CorrectionImage& full, const Task& task, AdjustProgressProc cb)
 {
@@ -41,7 +41,7 @@ int FinishFullResolution(CorrectionImage& full, const Task& task, AdjustProgress
   return kStatusOk;
 }
 
-int FullRoad(CorrectionImage& full, EngineControl& control, AdjustProgressProc cb)
+int CorrectFullSize(CorrectionImage& full, EngineControl& control, AdjustProgressProc cb)
 {
   Task task(cb, 2);
   if (int s = RunStages(full, control, cb))
@@ -57,7 +57,7 @@ int FullRoad(CorrectionImage& full, EngineControl& control, AdjustProgressProc c
 // stage (position `sharpen`, 1-based, 0 when absent) runs on the full image
 // before (first) or after (last) the others. `last` is the position of the
 // last filled slot.
-int ReducedRoad(CorrectionImage& full, CorrectionImage& reduced, EngineControl& reducedControl,
+int CorrectOnReducedCopy(CorrectionImage& full, CorrectionImage& reduced, EngineControl& reducedControl,
                 EngineControl& keptControl, int sharpen, int last, AdjustProgressProc cb)
 {
   Task task(cb, 4);
@@ -290,7 +290,7 @@ int RunPipeline(const EngineControl& control, const ImageDesc& image, const Adju
   if (!cb)
     cb = NoProgress;
   EngineControl reducedControl = control; // for the stage runner
-  EngineControl keptControl = control;    // for the full-resolution steps of the reduced road
+  EngineControl keptControl = control;    // for the full-resolution steps of the reduced-copy correction
   const uint64_t limit = 2 * uint64_t(uint32_t(control.pixelBudget));
   const uint64_t area = uint64_t(RectArea(rect));
   if (image.kind != kKindColour)
@@ -319,10 +319,10 @@ int RunPipeline(const EngineControl& control, const ImageDesc& image, const Adju
   int status;
   if (reduced) {
     CorrectionImage copy;
-    status = ReducedRoad(full, copy, reducedControl, keptControl, sharpen, last, cb);
+    status = CorrectOnReducedCopy(full, copy, reducedControl, keptControl, sharpen, last, cb);
     FreeCorrectionImage(copy);
   } else {
-    status = FullRoad(full, reducedControl, cb);
+    status = CorrectFullSize(full, reducedControl, cb);
   }
   FreeImage(full.working);
   return status;

@@ -1,6 +1,6 @@
 #pragma once
 // The correction pipeline: the image pair of a run, the control block with
-// its stage slots and step queue, the stage runner, the reduced-copy road
+// its stage slots and step queue, the stage runner, the reduced-copy correction
 // and the replay of queued point operations on the full image.
 //
 // Writing a stage (engine/src/<stage>.cpp, installed in stages.cpp):
@@ -67,7 +67,7 @@ struct EngineControl {
   int32_t borderFlag = 1; // run the border pre-pass
   int32_t finalFlag = 1;  // run the final display-gamma step
   StageFn stages[kStageSlots] = {}; // running order; empty slots are skipped
-  int32_t pixelBudget = kDefaultPixelBudget; // analysis areas above twice this take the reduced road
+  int32_t pixelBudget = kDefaultPixelBudget; // analysis areas above twice this are corrected on a reduced copy
   int32_t passCallback = 0; // 0: stages get the do-nothing callback inside the runner
   int32_t reserved = 0;
   double workingGamma = 1.0; // written by the gamma stage

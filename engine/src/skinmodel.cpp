@@ -6,7 +6,8 @@
 #include "status.h"
 
 #include "win32/paths.h"
-#include "win32/win32.h"
+#include "win32/messagebox.h"
+#include "win32/modules.h"
 
 #include <cstring>
 #include <memory>

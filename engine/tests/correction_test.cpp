@@ -1,4 +1,4 @@
-// The installed tone stages end to end: through the exports on both roads
+// The installed tone stages end to end: through the exports both ways
 // (64 x 64 stays at full resolution, 640 x 480 is analysed on a reduced
 // copy), and through the driver with the caller's callback handed to the
 // stages.
@@ -24,7 +24,7 @@ namespace {
 struct Size {
   int rows, columns;
 };
-constexpr Size kFullRoad{64, 64}, kReducedRoad{480, 640};
+constexpr Size kFullSize{64, 64}, kReducedCopy{480, 640};
 
 int Correct(TestImage& image, const AdjustRect* rect = nullptr, AdjustProgressProc cb = nullptr)
 {
@@ -83,7 +83,7 @@ std::string UndeliveredTicks(const std::vector<int>& calls)
 
 } // namespace
 
-TEST(Correction, UniformPicturesOnBothRoads)
+TEST(Correction, UniformPicturesBothWays)
 {
   SetParams(nullptr);
   // A grey picture is measured at the gamma limit of colour level 3, 1.733;
@@ -95,15 +95,15 @@ TEST(Correction, UniformPicturesOnBothRoads)
   const double exponent = (2.2 / 1.2) / 2.2;
   for (int v : {0, 1, 40, 128, 254, 255}) {
     const uint8_t expected = uint8_t(std::floor(255 * std::pow(v / 255.0, exponent) + 0.5));
-    for (Size size : {kFullRoad, kReducedRoad}) {
+    for (Size size : {kFullSize, kReducedCopy}) {
       TestImage image = Uniform(size, uint8_t(v), uint8_t(v), uint8_t(v));
       ASSERT_EQ(Correct(image), 0);
       EXPECT_EQ(image.bytes, std::vector<uint8_t>(image.bytes.size(), expected)) << v << " at " << size.columns;
     }
   }
-  // Uniform colours come out alike on both roads.
+  // Uniform colours come out alike both ways.
   for (Rgb c : {Rgb{30, 120, 200}, Rgb{250, 10, 90}, Rgb{3, 2, 1}}) {
-    TestImage full = Uniform(kFullRoad, c.r, c.g, c.b), reduced = Uniform(kReducedRoad, c.r, c.g, c.b);
+    TestImage full = Uniform(kFullSize, c.r, c.g, c.b), reduced = Uniform(kReducedCopy, c.r, c.g, c.b);
     ASSERT_EQ(Correct(full), 0);
     ASSERT_EQ(Correct(reduced), 0);
     EXPECT_TRUE(std::equal(full.Pixel(0, 0), full.Pixel(0, 0) + 3, reduced.Pixel(0, 0)));
@@ -117,9 +117,9 @@ TEST(Correction, GreysStayGreyForAnySettings)
                                   Record(3, 13, 2.2, 0.5), Record(13, 1, 0.4, 4.0)};
   std::mt19937 rng(3);
   for (const AdjustParams& p : records)
-    for (Size size : {kFullRoad, kReducedRoad}) {
-      if (size.rows == kReducedRoad.rows && &p != records)
-        continue; // one record is enough for the slow road
+    for (Size size : {kFullSize, kReducedCopy}) {
+      if (size.rows == kReducedCopy.rows && &p != records)
+        continue; // one record is enough for the slow way
       TestImage image(size.rows, size.columns);
       for (int y = 0; y < size.rows; ++y)
         for (int x = 0; x < size.columns; ++x)
@@ -140,8 +140,8 @@ TEST(Correction, PixelsOutsideTheRectangleAreCorrectedAlikeAndPaddingIsKept)
   SetParams(nullptr);
   // The rectangle covers the left part; every pixel to its right repeats one
   // inside it, and must come out the same.
-  for (Size size : {kFullRoad, kReducedRoad}) {
-    const int inside = size.columns == 64 ? 32 : 440; // 440 x 480 > 200000: the reduced road
+  for (Size size : {kFullSize, kReducedCopy}) {
+    const int inside = size.columns == 64 ? 32 : 440; // 440 x 480 > 200000: the reduced-copy correction
     TestImage image = CastPicture(size.rows, size.columns, 4);
     for (int y = 0; y < size.rows; ++y)
       for (int x = inside; x < size.columns; ++x)
@@ -163,7 +163,7 @@ TEST(Correction, RunsDependOnlyOnTheirPictureAndTheLastSetParams)
   // blend of an earlier run reaches a later one. Without a SetParams in
   // between, the settings stay.
   const AdjustParams a = Record(13, 1, 1.2, 1.0), b = Record(5, 9, 2.0, 2.2), c = Record(1, 13, 3.0, 1.6);
-  for (Size size : {kFullRoad, kReducedRoad}) {
+  for (Size size : {kFullSize, kReducedCopy}) {
     TestImage imageA(size.rows, size.columns), imageC = Uniform(size, 20, 200, 90);
     imageA.FillRandom(30);
     TestImage imageB = CastPicture(size.rows, size.columns, 31);
@@ -192,15 +192,15 @@ TEST(Correction, SmallPicturesFinish)
 
 TEST(Correction, FinalStepAfterSharpeningGivesTheSamePicture)
 {
-  // With a sharpening stage last, the reduced road runs the final step on
+  // With a sharpening stage last, the reduced-copy correction runs the final step on
   // the full image after it instead of replaying it; an identity
   // sharpening must then leave the same picture.
   SetParams(nullptr);
   const EngineControl plain = Module().control;
   EngineControl sharpened = plain;
   sharpened.stages[kSlotSharpen] = sharpened.sharpening = SharpenStage;
-  TestImage a = CastPicture(kReducedRoad.rows, kReducedRoad.columns, 6), b = a;
-  const AdjustRect whole = WholeRect(kReducedRoad.rows, kReducedRoad.columns);
+  TestImage a = CastPicture(kReducedCopy.rows, kReducedCopy.columns, 6), b = a;
+  const AdjustRect whole = WholeRect(kReducedCopy.rows, kReducedCopy.columns);
   ASSERT_EQ(RunPipeline(plain, a.Desc(), whole, NoProgress), 0);
   Trace().clear();
   ASSERT_EQ(RunPipeline(sharpened, b.Desc(), whole, NoProgress), 0);
@@ -219,7 +219,7 @@ TEST(Progress, EveryStageTaskDeliversItsAnnouncedTicks)
   EngineControl exact = PassingControl();
   exact.stages[kSlotSkin] = nullptr;
   exact.stages[kSlotSharpen] = nullptr;
-  TestImage image = CastPicture(kFullRoad.rows, kFullRoad.columns, 7), copy = image;
+  TestImage image = CastPicture(kFullSize.rows, kFullSize.columns, 7), copy = image;
   ResetProgress();
   ASSERT_EQ(RunPipeline(exact, copy.Desc(), WholeRect(64, 64), RecordProgress), 0);
   EXPECT_EQ(UndeliveredTicks(Progress().calls), "");
@@ -254,7 +254,7 @@ TEST(Progress, CancelInEachStageEndsItsTasksAndKeepsWhatItApplied)
       double gamma;
     };
     auto run = [&](int cancelAt) {
-      TestImage image = CastPicture(kFullRoad.rows, kFullRoad.columns, 9);
+      TestImage image = CastPicture(kFullSize.rows, kFullSize.columns, 9);
       EngineControl control = Module().control;
       CorrectionImage pair = ImagePair(image, WholeRect(64, 64));
       EXPECT_EQ(EnsureWorking(pair, NoProgress), 0);

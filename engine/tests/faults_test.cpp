@@ -21,16 +21,16 @@ using namespace lvxtest;
 
 namespace {
 
-struct Road {
+struct Way {
   const char* name;
   EngineControl control;
   AdjustRect rect;
 };
 
-std::vector<Road> Roads()
+std::vector<Way> Ways()
 {
   // Every stub that allocates: histograms, the working image, the peak
-  // list's work copy, luminance and gradient planes; on the reduced road
+  // list's work copy, luminance and gradient planes; in the reduced-copy correction
   // also the copy, its index tables and the replay cache.
   EngineControl last = StubControl({LookupStage, WorkingStage, PeakStage, LookupStage, SharpenStage});
   last.borderPrePass = BorderStage;
@@ -42,12 +42,12 @@ std::vector<Road> Roads()
           {"reduced, sharpening first", first, WholeRect(30, 40)}};
 }
 
-int RunOnce(const Road& road)
+int RunOnce(const Way& way)
 {
   TestImage image(30, 40, 4, 2);
   image.FillRandom(11);
   ResetProgress();
-  int status = RunPipeline(road.control, image.Desc(), road.rect, RecordProgress);
+  int status = RunPipeline(way.control, image.Desc(), way.rect, RecordProgress);
   EXPECT_TRUE(image.CanariesIntact());
   return status;
 }
@@ -56,29 +56,29 @@ int RunOnce(const Road& road)
 
 TEST(FaultSweep, EveryAllocationFailureIsReportedBalancedAndLeakFree)
 {
-  for (const Road& road : Roads()) {
+  for (const Way& way : Ways()) {
     standin::ResetAllocationFaults();
-    ASSERT_EQ(RunOnce(road), 0) << road.name;
+    ASSERT_EQ(RunOnce(way), 0) << way.name;
     const long requests = standin::AllocationRequests();
-    ASSERT_GT(requests, 5) << road.name;
+    ASSERT_GT(requests, 5) << way.name;
     int peakFailures = 0;
     for (long i = 0; i < requests; ++i) {
       standin::ResetAllocationFaults();
       standin::FailAllocations(i, 1);
-      int status = RunOnce(road);
+      int status = RunOnce(way);
       EXPECT_TRUE(status == kStatusNoMemory || status == kStatusPeakList)
-          << road.name << ", request " << i << ": status " << status;
+          << way.name << ", request " << i << ": status " << status;
       peakFailures += status == kStatusPeakList;
-      EXPECT_EQ(ProtocolError(Progress().calls), "") << road.name << ", request " << i;
-      EXPECT_EQ(LiveAllocations(), 0) << road.name << ", request " << i;
+      EXPECT_EQ(ProtocolError(Progress().calls), "") << way.name << ", request " << i;
+      EXPECT_EQ(LiveAllocations(), 0) << way.name << ", request " << i;
     }
     // The peak list reports its own failure as -1, once per run.
-    EXPECT_EQ(peakFailures, 1) << road.name;
+    EXPECT_EQ(peakFailures, 1) << way.name;
   }
   standin::ResetAllocationFaults();
 }
 
-TEST(FaultSweep, RealStagesThroughTheExportsOnBothRoads)
+TEST(FaultSweep, RealStagesThroughTheExportsBothWays)
 {
   SetParams(nullptr);
   // 64 x 64 is corrected at full resolution, 640 x 480 on a reduced copy.
@@ -114,7 +114,7 @@ TEST(FaultSweep, RealStagesThroughTheExportsOnBothRoads)
 
 TEST(EngineAllocator, LargeBlocksFollowTheFaultPlanAndComeZeroedWhenAsked)
 {
-  // Planes and large tables take their own road through the allocator: the
+  // Planes and large tables take their own way through the allocator: the
   // fault plan still decides, and a zeroed block is zero even where a block
   // just released had left other bytes.
   const size_t bytes = (size_t(3) << 20) + 5;

@@ -1,6 +1,6 @@
 // The engine's results pinned by their SHA-256: the sample photographs,
 // generated photographs of many sizes (1 and 2 pixels wide or high, odd
-// sizes, both sides of the reduced road's threshold, large enough for the
+// sizes, both sides of the reduced-copy correction's threshold, large enough for the
 // reduced copy and the sharpening's median to run at real size), pictures
 // that stress one stage (grey, flat, strong casts, under- and over-exposed,
 // few colours, very many colours), every level at its ends, the skin target
@@ -208,7 +208,7 @@ constexpr GoldenEntry kSmallSizes[] = {
     {"photo 127x93", "5941e3b0358c6a35a1e655d5b29f4cb5d0067bb58f912e9ce00e4e7d46f605e1"},
 };
 
-constexpr GoldenEntry kRoadSizes[] = {
+constexpr GoldenEntry kSizesAroundTheReducedCopy[] = {
     {"photo 400x500", "cb7dcbe1331ad61a57b712d6d144b9ba4e6048a09051c8996270c7f5abcfe87a"},
     {"photo 401x500", "c4e1ad2f85e91dc41144ba2acaa6d7287d037e0d9f3733c64817e13a968f2cd5"},
     {"photo 447x449", "327ab692259cde76e22504e5dc203b92723b5488841b30ea4bf8bcf8198687a4"},
@@ -222,7 +222,7 @@ constexpr GoldenEntry kLargePhotos[] = {
     {"photo 1500x2000", "5530ac8b06b218b4451643de3dfee5184c7ca46da474b53244de53ee8b1c3491"},
 };
 
-constexpr GoldenEntry kSettingsOnTheFullRoad[] = {
+constexpr GoldenEntry kSettingsAtFullSize[] = {
     {"photo 121x163 defaults", "b7a4cf0466b10a1bfaa9c78dde4b8153e73175ad8693a147b0c4862a1fd2e8b5"},
     {"photo 121x163 contrast 1", "2abe813d8abeca93b9d84badb60cd5d16ad33a4b3912dd6abc7bf31f5d77d549"},
     {"photo 121x163 colour 1", "b7a4cf0466b10a1bfaa9c78dde4b8153e73175ad8693a147b0c4862a1fd2e8b5"},
@@ -243,7 +243,7 @@ constexpr GoldenEntry kSettingsOnTheFullRoad[] = {
     {"photo 121x163 skin near 240,185,181", "b3064faca8771648a591adfa74e8c5ba6af2814b6ec965c11067eeb340b0c823"},
 };
 
-constexpr GoldenEntry kSettingsOnTheReducedRoad[] = {
+constexpr GoldenEntry kSettingsOnAReducedCopy[] = {
     {"photo 479x641 defaults", "1ca5dffd05d72c9b8ac9f23733a8929d735e278fc5b9c9e66bda8c6676f97e22"},
     {"photo 479x641 contrast 1", "225e578b25c7d839a70a6095ef6312babff1a5e4cf9f78a64bd1564766a2c409"},
     {"photo 479x641 colour 1", "0e0693e41e14f9bce4e32a7a873cd461715c78727c63425f4f0691163d398f92"},
@@ -331,7 +331,7 @@ TEST(EngineGolden, Samples)
   table.Check();
 }
 
-// Pictures of one or two rows or columns, and small odd ones: the full road.
+// Pictures of one or two rows or columns, and small odd ones: the full-size correction.
 TEST(EngineGolden, SmallSizes)
 {
   GoldenTable table(kSmallSizes);
@@ -351,12 +351,12 @@ TEST(EngineGolden, SmallSizes)
   table.Check();
 }
 
-// Both sides of the reduced road's threshold (twice the pixel budget of
+// Both sides of the reduced-copy correction's threshold (twice the pixel budget of
 // 100,000 pixels), and sizes whose reduced copy has a width or height of 1
 // or 2.
-TEST(EngineGolden, RoadSizes)
+TEST(EngineGolden, SizesAroundTheReducedCopy)
 {
-  GoldenTable table(kRoadSizes);
+  GoldenTable table(kSizesAroundTheReducedCopy);
   AddSizes(table, {{400, 500}, {401, 500}, {447, 449}, {2, 100001}, {100001, 2}, {3, 66667}});
   table.Check();
 }
@@ -370,21 +370,21 @@ TEST(EngineGolden, LargePhotos)
   table.Check();
 }
 
-TEST(EngineGolden, SettingsOnTheFullRoad)
+TEST(EngineGolden, SettingsAtFullSize)
 {
-  GoldenTable table(kSettingsOnTheFullRoad);
+  GoldenTable table(kSettingsAtFullSize);
   AddSettings(table, 121, 163);
   table.Check();
 }
 
-TEST(EngineGolden, SettingsOnTheReducedRoad)
+TEST(EngineGolden, SettingsOnAReducedCopy)
 {
-  GoldenTable table(kSettingsOnTheReducedRoad);
+  GoldenTable table(kSettingsOnAReducedCopy);
   AddSettings(table, 479, 641);
   table.Check();
 }
 
-// Pictures that push one stage to an edge, each on both roads.
+// Pictures that push one stage to an edge, each both ways.
 TEST(EngineGolden, DifficultPictures)
 {
   GoldenTable table(kDifficultPictures);
@@ -422,8 +422,8 @@ TEST(EngineGolden, DifficultPictures)
   table.Check();
 }
 
-// The analysis rectangle: small ones on a large picture (the full road
-// over the whole picture), a large one (the reduced road on its part), one
+// The analysis rectangle: small ones on a large picture (the full-size correction
+// over the whole picture), a large one (the reduced-copy correction on its part), one
 // pixel, one row, and one at the far corner.
 TEST(EngineGolden, Rectangles)
 {

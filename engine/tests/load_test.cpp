@@ -4,7 +4,7 @@
 // skin model table as its resource.
 #include "lumivex.h"
 
-#include "win32/win32.h"
+#include "win32/modules.h"
 
 #include <gtest/gtest.h>
 

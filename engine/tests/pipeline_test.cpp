@@ -1,5 +1,5 @@
-// The pipeline driver run with stub stages: roads, call sequences, cancel,
-// converters, replay, reduce and rectangle mapping.
+// The pipeline driver run with stub stages: full size or reduced copy,
+// call sequences, cancel, converters, replay, reduce and rectangle mapping.
 #include "testkit.h"
 
 #include "alloc.h"
@@ -46,7 +46,7 @@ void Evaluate(const std::vector<PixelOp>& chain, uint8_t* px)
 
 } // namespace
 
-TEST(Driver, RoadSwitchesAtTwiceTheBudgetByTheRectangleArea)
+TEST(Driver, ReducedCopyTakenAboveTwiceTheBudgetByTheRectangleArea)
 {
   // Budget 50: analysis areas up to 100 stay at full resolution, whatever
   // the size of the image (600 pixels here).
@@ -59,7 +59,7 @@ TEST(Driver, RoadSwitchesAtTwiceTheBudgetByTheRectangleArea)
   EXPECT_EQ(Trace(), (std::vector<std::string>{"lookup:1x71"}));
 }
 
-TEST(Driver, FullRoadCallSequenceAndCancelAtEveryPoll)
+TEST(Driver, FullSizeCallSequenceAndCancelAtEveryPoll)
 {
   EngineControl control = StubControl({LookupStage, WorkingStage});
   AdjustRect rect{0, 0, 10, 10};
@@ -93,16 +93,16 @@ TEST(Driver, FullRoadCallSequenceAndCancelAtEveryPoll)
   }
 }
 
-TEST(Driver, FirstCancelAfterLevelsKeepsItOnTheFullRoadOnly)
+TEST(Driver, FirstCancelAfterLevelsKeepsItInTheFullSizeCorrectionOnly)
 {
   EngineControl control = StubControl({LookupStage, WorkingStage});
   TestImage image(20, 30), original(20, 30);
   image.FillRandom(2);
   original.FillRandom(2);
-  // Full road: the first slot's correction is already in the buffer.
+  // Full-size correction: the first slot's correction is already in the buffer.
   EXPECT_EQ(RunDriver(control, image, AdjustRect{0, 0, 10, 10}, 1), 1);
   EXPECT_EQ(image.Pixel(7, 9)[1], StubLut(original.Pixel(7, 9)[1]));
-  // Reduced road: only the replay writes the full image.
+  // Reduced-copy correction: only the replay writes the full image.
   TestImage untouched = original;
   for (int k = 1; k <= 6; ++k) {
     TestImage fresh = original;
@@ -112,7 +112,7 @@ TEST(Driver, FirstCancelAfterLevelsKeepsItOnTheFullRoadOnly)
   }
 }
 
-TEST(Driver, ReducedRoadCancelAtEveryPollStaysBalanced)
+TEST(Driver, ReducedCopyCancelAtEveryPollStaysBalanced)
 {
   EngineControl control = StubControl({LookupStage, WorkingStage, nullptr, nullptr, SharpenStage});
   control.borderFlag = 1;
@@ -153,7 +153,7 @@ TEST(Driver, PassCallbackFlagHandsTheCallerCallbackToStages)
   EXPECT_EQ(ProtocolError(Progress().calls), "");
 }
 
-TEST(Driver, NoFilledSlotOnTheReducedRoadReturnsAtOnce)
+TEST(Driver, NoFilledSlotWithAReducedCopyReturnsAtOnce)
 {
   EngineControl control = StubControl({});
   control.borderPrePass = BorderStage;
@@ -161,7 +161,7 @@ TEST(Driver, NoFilledSlotOnTheReducedRoadReturnsAtOnce)
   TestImage image(20, 30);
   EXPECT_EQ(RunDriver(control, image, WholeRect(20, 30)), 0);
   EXPECT_TRUE(Progress().calls.empty());
-  // On the full road absent stages are skipped but their ticks remain.
+  // In the full-size correction absent stages are skipped but their ticks remain.
   EXPECT_EQ(RunDriver(control, image, AdjustRect{0, 0, 2, 2}), 0);
   EXPECT_EQ(Trace(), (std::vector<std::string>{"border:20x30", "final:20x30"}));
   EXPECT_EQ(Progress().calls, (std::vector<int>{-2, -6, 0, 0, 0, 0, 0, 0, -1, 0, 0, -1}));
@@ -177,7 +177,7 @@ TEST(Driver, WrongImageKindIsRefusedUntouched)
   EXPECT_TRUE(Progress().calls.empty());
 }
 
-TEST(Driver, SharpeningRoadsRunInOrder)
+TEST(Driver, SharpeningPositionsRunInOrder)
 {
   TestImage image(40, 50);
   image.FillRandom(4);

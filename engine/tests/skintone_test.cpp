@@ -273,7 +273,7 @@ TEST(SkinToneStage, CancelsAndFailuresEndCleanly)
   EXPECT_EQ(failed.workingValid, 0);
 }
 
-TEST(SkinToneRealModel, PortraitHuesMoveTowardTheTargetOnBothRoads)
+TEST(SkinToneRealModel, PortraitHuesMoveTowardTheTargetBothWays)
 {
   SetParams(nullptr);
   const uint8_t defaultSkin[3] = {181, 200, 233};

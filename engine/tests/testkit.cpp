@@ -12,6 +12,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <random>
 
 namespace lvxtest {
@@ -128,6 +130,39 @@ std::vector<uint8_t> TestPlane::Values() const
   for (size_t i = 0; i < values.size(); ++i)
     values[i] = *desc.At(int64_t(i) / desc.columns, int64_t(i) % desc.columns);
   return values;
+}
+
+namespace {
+
+// Level of a step from `lo` to `hi` at position `edge`, blurred by a
+// Gaussian of width sigma, sampled at pixel centre x.
+double BlurredStep(double x, double edge, double sigma, double lo, double hi)
+{
+  return lo + (hi - lo) * 0.5 * std::erfc(-(x - edge) / (sigma * std::sqrt(2.0)));
+}
+
+} // namespace
+
+TestImage SoftEdges(int32_t rows, int32_t columns, double sigma, bool grey, int noise)
+{
+  TestImage image(rows, columns, 4, 3);
+  std::mt19937 rng(5);
+  const double lo[3] = {40, 50, 60}, hi[3] = {170, 190, 200}; // blue, green, red
+  for (int32_t y = 0; y < rows; ++y)
+    for (int32_t x = 0; x < columns; ++x) {
+      const int32_t cell = x / 24;
+      const double edge = cell * 24 + 11.5;
+      for (int c = 0; c < 3; ++c) {
+        const double a = grey ? 60 : lo[c], b = grey ? 200 : hi[c];
+        double v = cell % 2 == 0 ? BlurredStep(x, edge, sigma, a, b) : BlurredStep(x, edge, sigma, b, a);
+        if (noise)
+          v += int(rng() % (2 * noise + 1)) - noise;
+        image.Pixel(y, x)[c] = uint8_t(std::clamp(std::lround(v), 0L, 255L));
+      }
+      if (grey)
+        image.Pixel(y, x)[0] = image.Pixel(y, x)[1] = image.Pixel(y, x)[2];
+    }
+  return image;
 }
 
 TestImage CastPicture(int32_t rows, int32_t columns, uint32_t seed)

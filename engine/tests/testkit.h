@@ -73,6 +73,11 @@ lvx::CorrectionImage ImagePair(TestImage& image, AdjustRect rect);
 // pixels and 3 bytes of padding.
 TestImage CastPicture(int32_t rows, int32_t columns, uint32_t seed);
 
+// Vertical step edges every 24 columns, halfway between two pixels, blurred
+// by sigma, between the colours (60, 50, 40) and (200, 190, 170), or the
+// greys 60 and 200; a little deterministic noise when asked.
+TestImage SoftEdges(int32_t rows, int32_t columns, double sigma, bool grey = false, int noise = 0);
+
 // ---- Stub stages --------------------------------------------------------------
 // Each stub appends "name:rowsxcolumns" to the trace when it runs.
 std::vector<std::string>& Trace();

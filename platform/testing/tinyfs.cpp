@@ -48,4 +48,11 @@ bool TinyFileSystem::Fill(const std::string& name) const
   return full;
 }
 
+bool TinyFileSystem::MakeReadOnly(const std::string& name) const
+{
+  if (!mounted_)
+    return chmod(Path(name).c_str(), 0444) == 0;
+  return mount("tmpfs", folder_.c_str(), "tmpfs", MS_REMOUNT | MS_RDONLY | MS_NOSUID | MS_NODEV, nullptr) == 0;
+}
+
 } // namespace lvxtest

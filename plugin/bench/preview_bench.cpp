@@ -14,6 +14,7 @@
 // Figures worth comparing come from a Release build, pinned to one core
 // (taskset -c 2 build-release/bin/preview_bench). The registry is a fresh
 // file in a temporary folder, removed at the end.
+#include "controlpanel.h"
 #include "lumivexwindow.h"
 #include "lvxtest/benchargs.h"
 #include "photo.h"

@@ -3,6 +3,8 @@
 // automatic road with its preset, the about windows.
 #include "approads.h"
 
+#include "aboutwindow.h"
+
 #include "presetrecord.h"
 
 #include <cmath>

@@ -3,6 +3,7 @@
 // correction and a failed preview copy; snapshots for a person to open.
 #include "approads.h"
 
+#include "aboutwindow.h"
 #include "appshell.h"
 #include "filterpluginshell.h"
 #include "imaging/imaging.h"

@@ -1,6 +1,7 @@
 // The small windows: the file-attributes popup's lines and closing, the
 // about window's place, picture and deferred delete, and the snapshots of
 // the start window, the about window and the file attributes.
+#include "aboutwindow.h"
 #include "appshell.h"
 #include "infowindow.h"
 #include "qvcommon/qvbutton.h"

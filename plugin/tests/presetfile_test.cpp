@@ -115,11 +115,10 @@ TEST(PresetFileWrite, AnExportToAFullDiskKeepsTheEarlierFile)
 
 TEST(PresetFileWrite, AReadOnlyFileIsNeitherChangedNorRemoved)
 {
-  if (geteuid() == 0)
-    GTEST_SKIP() << "root may write any file";
-  const std::string path = Temp("locked.cxp");
+  lvxtest::TinyFileSystem disk("locked", 16);
+  const std::string path = disk.Path("locked.cxp");
   apptest::WriteText(path, "keep me");
-  chmod(path.c_str(), 0444);
+  ASSERT_TRUE(disk.MakeReadOnly("locked.cxp"));
   EXPECT_FALSE(presetfile::Write(QVFileSpec(path.c_str()), Record()));
   EXPECT_EQ(apptest::ReadText(path), "keep me");
 }

@@ -1,6 +1,7 @@
 // The Preset Manager in both modes, driven by clicks on its rows and
 // buttons, typing into the name dialog and scripted file dialogs and
 // message boxes while DoDialog waits.
+#include "lvxtest/tinyfs.h"
 #include "presetmanager.h"
 #include "presetstore.h"
 #include "qvcommon/qvlist.h"
@@ -273,12 +274,11 @@ TEST_F(ManagerFiles, AnExportCutShortIsReportedAndLeavesNoFile)
 
 TEST_F(ManagerFiles, ExportOverAReadOnlyFileLeavesItIntact)
 {
-  if (geteuid() == 0)
-    GTEST_SKIP() << "root may write any file";
   Put("Warm", apptest::Record(6));
-  const std::string path = Temp("locked.cxp");
+  lvxtest::TinyFileSystem disk("locked", 16);
+  const std::string path = disk.Path("locked.cxp");
   apptest::WriteText(path, "keep me");
-  chmod(path.c_str(), 0444);
+  ASSERT_TRUE(disk.MakeReadOnly("locked.cxp"));
   PresetManager manager(&AppResources(), PresetManager::eManageMode, nullptr);
   ClickRow(1);
   Step([&] { standin::QueueFileDialogAnswer(path.c_str()); });

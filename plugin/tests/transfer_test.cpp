@@ -2,7 +2,7 @@
 // sub-rectangles, transparency, colour services, failures and the
 // host-drawn preview.
 #include "bridgetest.h"
-#include "qvcommon/qvdevice.h"
+#include "qvcommon/qvpaintdevice.h"
 #include "qvcommon/qvimage.h"
 #include "qvcommon/qvpoint.h"
 #include "qvcommon/qvrect.h"

@@ -3,6 +3,7 @@
 // drives this executable's own ENTRYPOINT, whose plug-in shell starts a test
 // application: an application object over the shell, and a main window in
 // reach of the test built as the plug-in road builds its own.
+#include "aboutwindow.h"
 #include "bridgetest.h"
 #include "lumivexapp.h"
 #include "windowstest.h"

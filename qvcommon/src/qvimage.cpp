@@ -1,6 +1,7 @@
 #include "qvcommon/qvimage.h"
 
 #include "qvcommon/qvfilespec.h"
+#include "qvcommon/qvtwlfile.h"
 #include "qvimage_internal.h"
 
 #include <algorithm>
@@ -306,6 +307,18 @@ int32_t QVImage::Save(QVFileSpec* file, int32_t bitsPerPixel)
   imaging::EndRows(&picture);
   const int32_t bits = bitsPerPixel == 0 ? bytesPerPixel * 8 : bitsPerPixel;
   return imaging::SaveFile(path, &picture, format, bits, kJpegQuality) == imaging::kSuccess ? 1 : 0;
+}
+
+int16_t QVImage::ReadTWLFile(QVFileSpec& file, TWLHeaderDataRecord** header, unsigned char** data)
+{
+  if (!header || !data)
+    return kTWLError;
+  *header = nullptr;
+  *data = nullptr;
+  char path[QVFileSpec::kPathSize];
+  if (file.GetFullPath(path, sizeof path) != 0)
+    return kTWLError;
+  return ::ReadTWLFile(path, header, data);
 }
 
 void QVImage::LoadFromFile(QVFileSpec& file, int32_t bitsPerPixel, bool previewOnly)

@@ -66,3 +66,31 @@ inline uint8_t ClampWide(int64_t v)
 {
   return QVPixelClamp::Clamp(static_cast<int32_t>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX)));
 }
+
+// Visits every pixel of every row (never the padding).
+template <class F> void ForEachPixel(QVImage& image, F visit)
+{
+  for (int32_t y = 0; y < image.height; ++y) {
+    unsigned char* p = ImageRow(image, y);
+    for (int32_t x = 0; x < image.width; ++x, p += image.bytesPerPixel)
+      visit(p);
+  }
+}
+
+// Visits every pixel byte of every row (never the padding).
+template <class F> void ForEachByte(QVImage& image, F visit)
+{
+  const int64_t count = int64_t{image.width} * image.bytesPerPixel;
+  for (int32_t y = 0; y < image.height; ++y) {
+    unsigned char* p = ImageRow(image, y);
+    for (int64_t i = 0; i < count; ++i)
+      visit(p[i]);
+  }
+}
+
+// Whether both images have pixels of the same sizes and row layout.
+inline bool SameLayout(const QVImage& a, const QVImage& b)
+{
+  return a.HasPixels() && b.HasPixels() && a.height == b.height && a.width == b.width &&
+         a.bytesPerPixel == b.bytesPerPixel && a.rowBytes == b.rowBytes;
+}

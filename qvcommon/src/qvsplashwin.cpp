@@ -1,6 +1,6 @@
 #include "qvcommon/qvsplashwin.h"
 
-#include "qvcommon/qvdevice.h"
+#include "qvcommon/qvpaintdevice.h"
 
 QVSplashWin::QVSplashWin(QVRect* rect, QVResourceFile* resources, QVWindow* parent, int32_t pictureId)
     : QVWindow(rect, nullptr, eQVWindowStyleMenu, resources, parent, nullptr)

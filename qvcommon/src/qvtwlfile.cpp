@@ -4,8 +4,6 @@
 // what was taken.
 #include "qvcommon/qvtwlfile.h"
 
-#include "qvcommon/qvfilespec.h"
-#include "qvcommon/qvimage.h"
 #include "qvimage_internal.h"
 
 #include "imaging/imaging.h"
@@ -128,15 +126,12 @@ int16_t ReadTWLData(const char* path, const TWLHeaderDataRecord* header, unsigne
   return kTWLSuccess;
 }
 
-int16_t QVImage::ReadTWLFile(QVFileSpec& file, TWLHeaderDataRecord** header, unsigned char** data)
+int16_t ReadTWLFile(const char* path, TWLHeaderDataRecord** header, unsigned char** data)
 {
   if (!header || !data)
     return kTWLError;
   *header = nullptr;
   *data = nullptr;
-  char path[QVFileSpec::kPathSize];
-  if (file.GetFullPath(path, sizeof path) != 0)
-    return kTWLError;
   // The version is not checked on this road: any version's image is read.
   TWLHeaderDataRecord* head = AllocTWLHeader();
   if (!head)

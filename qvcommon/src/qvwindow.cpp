@@ -1,6 +1,6 @@
 #include "qvcommon/qvwindow.h"
 
-#include "qvcommon/qvdevice.h"
+#include "qvcommon/qvpaintdevice.h"
 #include "qvcommon/qvpicture.h"
 #include "qvcommon/qvquickdrop.h"
 #include "qvcommon/qvresourcefile.h"

@@ -1,6 +1,6 @@
 // QVDevice and QVPaintDevice drawing into surface windows, read back pixel
 // by pixel, and QVImage::Display.
-#include "qvcommon/qvdevice.h"
+#include "qvcommon/qvpaintdevice.h"
 #include "qvcommon/qvfilespec.h"
 #include "qvcommon/qvimage.h"
 #include "lvxtest/testenv.h"

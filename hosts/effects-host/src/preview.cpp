@@ -3,7 +3,7 @@
 #include "imagefiles.h"
 #include "session.h"
 
-#include "qvcommon/qvdevice.h"
+#include "qvcommon/qvpaintdevice.h"
 #include "qvcommon/qvviewimage.h"
 #include "qvcommon/qvvirtualimage.h"
 

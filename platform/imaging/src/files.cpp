@@ -111,7 +111,7 @@ int32_t CheckWantBits(int32_t wantBits, std::string* error)
   return kSuccess;
 }
 
-// Closes a file on every road out.
+// Closes a file on every way out.
 struct FileCloser {
   void operator()(FILE* file) const { std::fclose(file); }
 };

@@ -1,5 +1,5 @@
 #pragma once
-#include "qvcommon/qvdevice.h"
+#include "qvcommon/qvpaintdevice.h"
 #include "qvcommon/qvwindow.h"
 
 class QVPicture;

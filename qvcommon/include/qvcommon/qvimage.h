@@ -2,11 +2,11 @@
 #include "qvcommon/qv2dtransform.h"
 #include "qvcommon/qvcolor.h"
 #include "qvcommon/qvrect.h"
-#include "qvcommon/qvtwlfile.h"
 
 #include "imaging/imaging.h"
 
 class QVFileSpec;
+struct TWLHeaderDataRecord;
 
 class QVDevice;
 class QVVirtualImage;

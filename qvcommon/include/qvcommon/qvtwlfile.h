@@ -48,6 +48,11 @@ QVCOMMON_API void ReleaseTWLBlock(void* block);
 QVCOMMON_API int16_t ReadTWLHeader(const char* path, TWLHeaderDataRecord* header);
 // Reads the header's data length bytes from its data offset into data.
 QVCOMMON_API int16_t ReadTWLData(const char* path, const TWLHeaderDataRecord* header, unsigned char* data);
+// Reads the header and the embedded image of the file at path; any version
+// is accepted. On success (kTWLSuccess) both blocks are the caller's to
+// release with ReleaseTWLBlock; on failure both are null and nothing is
+// left allocated.
+QVCOMMON_API int16_t ReadTWLFile(const char* path, TWLHeaderDataRecord** header, unsigned char** data);
 // Fills the bitmap with the 64 x 64 preview as a top-down 24-bit picture
 // (a grey preview becomes B = G = R). The bitmap is replaced only on success.
 QVCOMMON_API int16_t ReadTWLPreview(const char* path, imaging::Bitmap* bitmap);

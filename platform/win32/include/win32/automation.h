@@ -3,6 +3,7 @@
 // everything in this system runs on one thread.
 #include "win32/internal/dialogs.h"
 #include "win32/paths.h"
+#include "win32/resourcetable.h"
 #include "win32/win32.h"
 
 #include <cstdio>
@@ -52,27 +53,7 @@ LVX_WIN32_API std::string RegistryPath();
 LVX_WIN32_API void SetRegistryLockTimeout(int milliseconds);
 
 // ---- Module resources -------------------------------------------------------
-// One resource of a module. Type and name are each either a string (typeName,
-// name) or an integer id (typeName/name null). Cursors carry their hot spot.
-struct ResourceEntry {
-  const char* typeName;
-  WORD typeId;
-  const char* name;
-  WORD id;
-  const unsigned char* data;
-  size_t size;
-  int hotX;
-  int hotY;
-};
-struct ResourceTable {
-  const ResourceEntry* entries;
-  size_t count;
-};
-// Adds a table to a module's resources; the table must stay valid until it
-// is removed. Generated resource sources register and remove their table as
-// their module loads and unloads.
-LVX_WIN32_API void RegisterResources(HINSTANCE module, const ResourceTable* table);
-LVX_WIN32_API void UnregisterResources(HINSTANCE module, const ResourceTable* table);
+// The resource table and its registration: win32/resourcetable.h.
 // The main executable's HINSTANCE (what a null module means).
 LVX_WIN32_API HINSTANCE MainModule();
 
