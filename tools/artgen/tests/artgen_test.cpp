@@ -2,6 +2,7 @@
 // sizes, byte-identical from run to run, and the framework's check boxes
 // keep to their drawing rules.
 #include "artset.h"
+#include "lvxtest/commandrun.h"
 #include "lvxtest/testenv.h"
 #include "palette.h"
 
@@ -11,29 +12,16 @@
 #include <fstream>
 #include <iterator>
 #include <string>
-#include <sys/wait.h>
 #include <vector>
 
 using namespace artgen;
 
 namespace {
 
-struct ToolRun {
-  int status = -1;
-  std::string output;
-};
-
 // Runs the tool with stderr joined to stdout.
-ToolRun Artgen(const std::string& arguments)
+lvxtest::CommandRun Artgen(const std::string& arguments)
 {
-  ToolRun run;
-  FILE* pipe = popen((std::string(ARTGEN_TOOL) + " " + arguments + " 2>&1").c_str(), "r");
-  char buffer[4096];
-  for (size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;)
-    run.output.append(buffer, n);
-  const int status = pclose(pipe);
-  run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return run;
+  return lvxtest::RunCommand(std::string(ARTGEN_TOOL) + " " + arguments + " 2>&1");
 }
 
 std::vector<uint8_t> Bytes(const std::string& path)
@@ -221,7 +209,7 @@ TEST(Artgen, TheNudgeArrowsAreOneUpwardTriangleNormalAndHot)
 
 TEST(Artgen, ListNamesEveryPictureAndBadArgumentsExitWithTheUsage)
 {
-  const ToolRun list = Artgen("--list");
+  const lvxtest::CommandRun list = Artgen("--list");
   EXPECT_EQ(list.status, 0);
   EXPECT_NE(list.output.find("framework    206  15x15  check box, checked"), std::string::npos) << list.output;
   EXPECT_NE(list.output.find("framework    207  15x15  check box, unchecked"), std::string::npos);
@@ -232,7 +220,7 @@ TEST(Artgen, ListNamesEveryPictureAndBadArgumentsExitWithTheUsage)
   EXPECT_NE(list.output.find("plugin       144 331x486 about window"), std::string::npos);
   EXPECT_NE(list.output.find("plugin       270  32x32  preview pane's hand cursor"), std::string::npos);
   for (const char* bad : {"", "--bogus", "--set nonsense /tmp/x", "--set framework", "--list extra"}) {
-    const ToolRun run = Artgen(bad);
+    const lvxtest::CommandRun run = Artgen(bad);
     EXPECT_EQ(run.status, 2) << bad;
     EXPECT_NE(run.output.find("usage: artgen"), std::string::npos) << bad;
   }

@@ -1,39 +1,26 @@
 // The layering checker on a fixture tree that plants one problem of each
 // kind: it must fail and name every offending file and line, and only those.
 #include "layering.h"
+#include "lvxtest/commandrun.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <string>
-#include <sys/wait.h>
 
 namespace {
 
-struct CheckerRun {
-  int status = -1;
-  std::string output;
-};
-
-CheckerRun RunChecker(const std::string& arguments)
+// Runs the tool with stderr joined to stdout.
+lvxtest::CommandRun RunChecker(const std::string& arguments)
 {
-  CheckerRun run;
-  FILE* pipe = popen((std::string(LAYERING_TOOL) + " " + arguments + " 2>&1").c_str(), "r");
-  if (!pipe)
-    return run;
-  char buffer[4096];
-  for (size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;)
-    run.output.append(buffer, n);
-  const int status = pclose(pipe);
-  run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return run;
+  return lvxtest::RunCommand(std::string(LAYERING_TOOL) + " " + arguments + " 2>&1");
 }
 
 const std::string kFixture = LAYERING_FIXTURE;
 
 TEST(LayeringTest, PlantedViolationsFailNamingEachFileAndLine)
 {
-  const CheckerRun run = RunChecker("--rules " + kFixture + "/rules.txt --root " + kFixture + "/tree --generated " +
+  const lvxtest::CommandRun run = RunChecker("--rules " + kFixture + "/rules.txt --root " + kFixture + "/tree --generated " +
                              kFixture + "/generated");
   EXPECT_EQ(run.status, 1);
   EXPECT_EQ(run.output,
@@ -48,7 +35,7 @@ TEST(LayeringTest, PlantedViolationsFailNamingEachFileAndLine)
 
 TEST(LayeringTest, TheTreeWithoutItsGeneratedSourcesHasOnlyItsOwnProblems)
 {
-  const CheckerRun run = RunChecker("--rules " + kFixture + "/rules.txt --root " + kFixture + "/tree");
+  const lvxtest::CommandRun run = RunChecker("--rules " + kFixture + "/rules.txt --root " + kFixture + "/tree");
   EXPECT_EQ(run.status, 1);
   EXPECT_EQ(run.output.find("module_resources.cpp"), std::string::npos);
   EXPECT_NE(run.output.find("7 files checked, 3 problems"), std::string::npos) << run.output;
@@ -57,7 +44,7 @@ TEST(LayeringTest, TheTreeWithoutItsGeneratedSourcesHasOnlyItsOwnProblems)
 TEST(LayeringTest, AnUnreadableTableOrMissingArgumentsStopTheCheck)
 {
   EXPECT_EQ(RunChecker("--root " + kFixture + "/tree").status, 2);
-  const CheckerRun missing = RunChecker("--rules " + kFixture + "/none.txt --root " + kFixture + "/tree");
+  const lvxtest::CommandRun missing = RunChecker("--rules " + kFixture + "/none.txt --root " + kFixture + "/tree");
   EXPECT_EQ(missing.status, 2);
   EXPECT_NE(missing.output.find("none.txt: cannot read the table"), std::string::npos) << missing.output;
 }
