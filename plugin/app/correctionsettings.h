@@ -20,6 +20,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <iterator>
 
 namespace correctionsettings {
 
@@ -142,33 +143,46 @@ inline constexpr Setting kSettings[] = {
      PresetRule::kNone, kNoRange, {0, 1}, 0, Place::kAutomatic, nullptr},
 };
 
+inline constexpr size_t kSettingCount = std::size(kSettings);
+
+// The index in kSettings of the setting whose command or alias is
+// `command`, or of the one recorded under `key`; kSettingCount for none.
+// The checks below use the index rather than a pointer, since a build with
+// the undefined-behaviour sanitizer cannot fold a pointer test in a constant.
+constexpr size_t IndexOfCommand(int32_t command)
+{
+  size_t i = 0;
+  while (i < kSettingCount && !(command != 0 && (kSettings[i].command == command || kSettings[i].alias == command)))
+    ++i;
+  return i;
+}
+constexpr size_t IndexOfScriptKey(uint32_t key)
+{
+  size_t i = 0;
+  while (i < kSettingCount && !(key != 0 && kSettings[i].scriptKey == key))
+    ++i;
+  return i;
+}
+
 // The setting whose command or alias is `command`; null for none.
 constexpr const Setting* ByCommand(int32_t command)
 {
-  for (const Setting& s : kSettings)
-    if (command != 0 && (s.command == command || s.alias == command))
-      return &s;
-  return nullptr;
+  const size_t i = IndexOfCommand(command);
+  return i < kSettingCount ? &kSettings[i] : nullptr;
 }
 
 // Whether a setting answers `command` (or its alias) as a plain command.
-// By value rather than through ByCommand's pointer, so that it folds in a
-// constant also in a build with the undefined-behaviour sanitizer.
 constexpr bool AnswersPlainCommand(int32_t command)
 {
-  for (const Setting& s : kSettings)
-    if (command != 0 && (s.command == command || s.alias == command))
-      return s.plainCommand;
-  return false;
+  const size_t i = IndexOfCommand(command);
+  return i < kSettingCount && kSettings[i].plainCommand;
 }
 
 // The setting recorded under `key`; null for none.
 constexpr const Setting* ByScriptKey(uint32_t key)
 {
-  for (const Setting& s : kSettings)
-    if (key != 0 && s.scriptKey == key)
-      return &s;
-  return nullptr;
+  const size_t i = IndexOfScriptKey(key);
+  return i < kSettingCount ? &kSettings[i] : nullptr;
 }
 
 // The settings with a slider, in the panel's slider order (ids 111..120).
@@ -190,13 +204,9 @@ inline constexpr std::array<const Setting*, kSliderCount> kSliders = [] {
 // The table agrees with the host's terminology and with the panel's ids.
 constexpr bool AgreesWithScriptingKeys()
 {
-  // Compared by value, not through ByScriptKey's pointer: a build with the
-  // undefined-behaviour sanitizer cannot fold a pointer test in a constant.
   for (const ScriptingKey& k : kScriptingKeys) {
-    bool found = false;
-    for (const Setting& s : kSettings)
-      found = found || (k.key != 0 && s.scriptKey == k.key && s.scriptType == k.type);
-    if (!found)
+    const size_t i = IndexOfScriptKey(k.key);
+    if (i == kSettingCount || kSettings[i].scriptType != k.type)
       return false;
   }
   size_t recorded = 0;
