@@ -7,7 +7,9 @@
 #include <X11/Xatom.h>
 #include <X11/Xutil.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <iterator>
 
 namespace lvxtest {
 
@@ -38,6 +40,35 @@ std::vector<long> Arrangement(Display* display)
 }
 
 } // namespace
+
+std::vector<std::string> XdotoolCommands(const std::string& words)
+{
+  static const char* const kCommands[] = {"mousemove", "mousedown", "mouseup", "click", "key",
+                                          "keydown",   "keyup",     "type"};
+  std::vector<std::string> commands;
+  size_t at = 0;
+  while (at < words.size()) {
+    while (at < words.size() && words[at] == ' ')
+      ++at;
+    if (at == words.size())
+      break;
+    // One word, with what single quotes hold taken whole.
+    const size_t begin = at;
+    bool quoted = false;
+    while (at < words.size() && (quoted || words[at] != ' ')) {
+      if (words[at] == '\'')
+        quoted = !quoted;
+      ++at;
+    }
+    const std::string word = words.substr(begin, at - begin);
+    const bool command = std::find(std::begin(kCommands), std::end(kCommands), word) != std::end(kCommands);
+    if (command || commands.empty())
+      commands.push_back(word);
+    else
+      commands.back() += " " + word;
+  }
+  return commands;
+}
 
 bool XServer::ManagerCaughtUp(double seconds)
 {
@@ -94,12 +125,18 @@ bool XServer::WaitUntilSettled(double seconds)
 int XServer::Xdotool(const std::string& words)
 {
   // A manager still placing, raising or focusing windows when the pointer
-  // or keys arrive takes them for its own (a press on a window whose
-  // activation it has not finished), so they go once it is done.
-  WaitUntilSettled();
-  // The words are UTF-8, whatever the test's locale.
-  const std::string command = "DISPLAY=" + name_ + " LC_ALL=C.UTF-8 xdotool " + words + " >/dev/null 2>&1";
-  return std::system(command.c_str());
+  // or keys arrive may take them for its own: a press on a window it then
+  // activates is held by its grab, and what follows in the same burst can
+  // go to it instead of the window. So each command goes alone, once the
+  // manager settled after the one before.
+  for (const std::string& command : XdotoolCommands(words)) {
+    WaitUntilSettled();
+    // The words are UTF-8, whatever the test's locale.
+    const std::string line = "DISPLAY=" + name_ + " LC_ALL=C.UTF-8 xdotool " + command + " >/dev/null 2>&1";
+    if (const int status = std::system(line.c_str()); status != 0)
+      return status;
+  }
+  return 0;
 }
 
 bool XServer::AddKey(const std::string& lower, const std::string& upper)

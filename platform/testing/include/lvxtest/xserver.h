@@ -94,8 +94,9 @@ public:
   // the windows it holds, their stacking and geometry and the keyboard's
   // focus stayed as they were while it did (at once on a bare server).
   bool WaitUntilSettled(double seconds = 60);
-  // Runs xdotool with the words given, on this display, once the window
-  // manager settled (WaitUntilSettled); xdotool's exit status.
+  // Runs xdotool with the words given, on this display, one command at a
+  // time (XdotoolCommands), each once the window manager settled
+  // (WaitUntilSettled); 0, or the first failing command's exit status.
   int Xdotool(const std::string& words);
   // Gives a key code no key uses the keysyms `lower` and `upper` (names
   // such as "udiaeresis"), as a keyboard of another layout has them, so
@@ -144,6 +145,12 @@ private:
   pid_t pid_ = -1;
   std::string errors_;
 };
+
+// xdotool's words split into its commands (mousemove, mousedown, mouseup,
+// click, key, keydown, keyup, type), each with the words after it; words
+// in single quotes are never a command. Words before the first command
+// run as one command of their own.
+std::vector<std::string> XdotoolCommands(const std::string& words);
 
 // Whether two pictures of the same size hold the same pixels; else *why
 // names the size difference or the first pixel that differs.
