@@ -9,6 +9,7 @@
 #include "filterpluginshell.h"
 
 #include "hostutil.h"
+#include "imaging/imaging.h"
 #include "qvcommon/qvcolor.h"
 #include "qvcommon/qvpaintdevice.h"
 #include "qvcommon/qvimage.h"
@@ -42,6 +43,8 @@ Byte* RowOf(Byte* base, int32_t y, int32_t rowBytes)
 
 void RgbRowToImage(const uint8_t* source, int32_t planes, int32_t width, uint8_t* target)
 {
+  if (planes == 3)
+    return imaging::SwapRedBlue(source, target, static_cast<size_t>(width));
   for (int32_t x = 0; x < width; ++x, source += planes, target += 3) {
     target[0] = source[2];
     target[1] = source[1];
@@ -72,6 +75,8 @@ int16_t CmykRowToImage(ColorServicesProc services, const uint8_t* source, int32_
 
 void ImageRowToRgb(const uint8_t* source, int32_t width, int32_t planes, uint8_t* target)
 {
+  if (planes == 3)
+    return imaging::SwapRedBlue(source, target, static_cast<size_t>(width));
   for (int32_t x = 0; x < width; ++x, source += 3, target += planes) {
     target[0] = source[2];
     target[1] = source[1];

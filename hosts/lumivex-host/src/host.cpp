@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstring>
 #include <new>
+#include <unistd.h>
 
 namespace lvhost {
 namespace {
@@ -50,6 +51,7 @@ void Host::Prepare(HostImage& image, const RunOptions& options)
   advanceCalls_ = 0;
   inputServedAt_ = outputRequestedAt_ = -1;
   lastPercent_ = -1;
+  progressShown_ = isatty(STDERR_FILENO) != 0;
   input_ = Served{};
   output_ = Served{};
   outputServed_ = false;

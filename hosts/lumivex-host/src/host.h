@@ -183,6 +183,8 @@ private:
   double inputServedAt_ = -1, outputRequestedAt_ = -1;
   int advanceCalls_ = 0;
   int lastPercent_ = -1;
+  // Whether stderr is a terminal, asked once a run: progress comes a row at a time.
+  bool progressShown_ = false;
   Served input_, output_;
   bool outputServed_ = false;
   bool outputInPlace_ = false;

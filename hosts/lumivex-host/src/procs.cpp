@@ -231,7 +231,7 @@ void EndProgress()
 void Host::Progress(int32_t done, int32_t total)
 {
   Note("progressProc(" + std::to_string(done) + "," + std::to_string(total) + ")");
-  if (total <= 0 || !isatty(STDERR_FILENO))
+  if (total <= 0 || !progressShown_)
     return;
   const int percent = static_cast<int>(std::clamp<int64_t>(int64_t{done} * 100 / total, 0, 100));
   if (percent == lastPercent_)

@@ -359,6 +359,8 @@ RowSource::RowSource(int32_t width, int32_t height, int32_t bitsPerPixel)
 
 RowSource::~RowSource() = default;
 
+const uint8_t* RowSource::RgbRow(int32_t) { return nullptr; }
+
 int32_t SaveRowsToFile(standin::ReplacementFile* file, RowSource* rows, FileFormat format, int32_t quality,
                        std::string* error)
 {

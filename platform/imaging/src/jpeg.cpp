@@ -119,8 +119,9 @@ void Decode(DecodeJob* job, FILE* file)
   job->status = CheckPixels(job->cinfo.image_width, job->cinfo.image_height, &job->message);
   if (job->status != kSuccess)
     return;
-  job->status = Create(job->bitmap, static_cast<int32_t>(job->cinfo.image_width),
-                       static_cast<int32_t>(job->cinfo.image_height), bits, &job->message);
+  // Every row is written below, or the bitmap is freed.
+  job->status = CreateUnfilled(job->bitmap, static_cast<int32_t>(job->cinfo.image_width),
+                               static_cast<int32_t>(job->cinfo.image_height), bits, &job->message);
   if (job->status != kSuccess)
     return;
   jpeg_start_decompress(&job->cinfo);

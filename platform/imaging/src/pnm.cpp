@@ -172,11 +172,13 @@ int32_t WritePnm(FILE* file, RowSource& bitmap, std::string* error)
   const size_t fileRow = static_cast<size_t>(bitmap.width) * (grey ? 1 : 3);
   unsigned char chunk[3 * 4096]; // R,G,B of up to 4096 pixels
   for (int32_t y = 0; y < bitmap.height; ++y) {
-    const uint8_t* s = bitmap.Row(y);
     size_t written = 0;
     if (grey) {
-      written = std::fwrite(s, 1, fileRow, file);
+      written = std::fwrite(bitmap.Row(y), 1, fileRow, file);
+    } else if (const uint8_t* rgb = bitmap.RgbRow(y)) {
+      written = std::fwrite(rgb, 1, fileRow, file);
     } else {
+      const uint8_t* s = bitmap.Row(y);
       for (size_t at = 0; at < fileRow; at += sizeof chunk) {
         const size_t n = std::min(sizeof chunk, fileRow - at);
         for (size_t i = 0; i < n; i += 3) {

@@ -11,6 +11,8 @@
 
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <random>
 #include <sys/stat.h>
@@ -69,6 +71,28 @@ TEST(ImagingRoundTrip, JpegIsCloseAndKeepsChannelOrder)
       worst = std::max(worst, std::abs(int(in.Row(y)[i]) - int(out.Row(y)[i])));
   EXPECT_LE(worst, 8);
   EXPECT_TRUE(PaddingIsZero(out));
+}
+
+TEST(ImagingRoundTrip, DecodedJpegRowsArePaddedWithZeroOnReusedMemory)
+{
+  // The decoder writes the pixels over memory it does not clear first; a
+  // freed block of the same size full of 0xFF is what it most likely gets.
+  for (int32_t bits : {8, 24})
+    for (int32_t width = 1; width <= 5; ++width) {
+      SCOPED_TRACE(testing::Message() << "bits " << bits << " width " << width);
+      Bitmap in = Random(width, 3, bits, static_cast<unsigned>(width + bits));
+      const std::string path = Temp("pad.jpg");
+      ASSERT_EQ(imaging::SaveFile(path.c_str(), &in, FileFormat::kJpeg, 90), imaging::kSuccess);
+      const size_t bytes = static_cast<size_t>(in.bytesPerLine) * 3;
+      void* dirty = std::malloc(bytes);
+      ASSERT_NE(dirty, nullptr);
+      std::memset(dirty, 0xFF, bytes);
+      std::free(dirty);
+      Bitmap out;
+      ASSERT_EQ(imaging::LoadFile(path.c_str(), &out, 0), imaging::kSuccess);
+      EXPECT_EQ(out.bytesPerLine, in.bytesPerLine);
+      EXPECT_TRUE(PaddingIsZero(out));
+    }
 }
 
 TEST(ImagingFormats, FilesHoldRgbOrderAndRowsComeBackBgr)

@@ -122,6 +122,13 @@ LVX_IMAGING_API int32_t EndRows(Bitmap* bitmap);
 LVX_IMAGING_API int32_t GetRow(const Bitmap* bitmap, void* buffer, int32_t row, int32_t count);
 LVX_IMAGING_API int32_t PutRow(Bitmap* bitmap, const void* buffer, int32_t row, int32_t count);
 
+// Copies `pixels` 3-byte pixels from `source` to `target` with the first and
+// third byte of each exchanged (B,G,R to R,G,B and back). `target` may be
+// `source` itself or start before it in the same row (a row closed up in
+// place); it must not start inside it after its first byte. Uses SSSE3 where
+// the processor has it; the bytes are the same either way.
+LVX_IMAGING_API void SwapRedBlue(const uint8_t* source, uint8_t* target, size_t pixels);
+
 // ---- The pixel limit ---------------------------------------------------------------
 
 // Every reader takes the picture's size from the file's header and refuses,
@@ -224,6 +231,12 @@ public:
   // Row y of the picture, 0 at the top: width * bitsPerPixel / 8 bytes,
   // valid until the next call. Never null for 0 <= y < height.
   virtual const uint8_t* Row(int32_t y) = 0;
+  // Row y of a 24-bit picture already in R,G,B order (width * 3 bytes,
+  // valid until the next call), for a writer whose file holds R,G,B and
+  // that would otherwise turn Row's B,G,R around; null (the default) when
+  // the source has its rows only as B,G,R. A writer asks for each row one
+  // way or the other.
+  virtual const uint8_t* RgbRow(int32_t y);
 
   const int32_t width;
   const int32_t height;
