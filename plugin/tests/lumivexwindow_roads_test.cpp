@@ -21,12 +21,7 @@ const char* const kProduct = "Software\\Tarnwell\\Lumivex";
 
 class WindowRoads : public Windows {
 protected:
-  static std::string Snapshot(const char* name)
-  {
-    const std::string folder = lvxtest::BuildDir() + "/snapshots/app-roads";
-    std::filesystem::create_directories(folder);
-    return folder + "/" + name;
-  }
+  static std::string Snapshot(const char* name) { return SnapshotPath(name, "app-roads"); }
   static bool Same(const QVImage& a, const QVImage& b)
   {
     return a.width == b.width && a.height == b.height &&
@@ -36,7 +31,7 @@ protected:
 
 std::string Folder(const std::string& name)
 {
-  const std::string folder = lvxtest::TempDir() + "/" + name;
+  const std::string folder = apptest::TempPath(name);
   std::filesystem::create_directories(folder);
   return folder;
 }
