@@ -50,7 +50,7 @@ TEST_F(Manager, DefaultComesFirstThenTheStoreOrderAndANameThatDoesNotFitIsSkippe
   EXPECT_EQ(manager.List()->GetCurrentItemIndex(), 2) << "the row added last is current";
 }
 
-TEST_F(ManagerFiles, ListingLeavesAMissingPresetsKeyMissingAndTheFirstImportMakesIt)
+TEST_F(ManagerFiles, ListingLeavesAMissingKeyMissingTheFirstImportMakesItAndExportWritesTheRecordAsItIs)
 {
   WriteBytes(TempPath("Morning.cxp"), apptest::Record(4));
   PresetManager manager(&AppResources(), PresetManager::eManageMode, nullptr);
@@ -63,11 +63,22 @@ TEST_F(ManagerFiles, ListingLeavesAMissingPresetsKeyMissingAndTheFirstImportMake
   QueueRowClick(1);
   QueueStep([&] { standin::QueueFileDialogAnswer(path.c_str()); });
   QueueButtonClick(kExportSlot);
+  bool shownAgain = false;
+  QueueStep([&] { shownAgain = manager.Visible(); });
   QueueButtonClick(kDoneSlot);
   manager.DoDialog();
   EXPECT_EQ(ManagerRows(manager), (std::vector<std::string>{"Default", "Morning"}));
   EXPECT_EQ(apptest::GetBytes(kPresetsKey, "Morning"), apptest::Record(4));
   EXPECT_EQ(ReadBytes(path), apptest::Record(4));
+  EXPECT_TRUE(shownAgain);
+  ASSERT_EQ(standin::DialogLog().size(), 2u) << "the import's open dialog, then the export's save dialog";
+  const standin::DialogRequest& d = standin::DialogLog()[1];
+  EXPECT_EQ(d.kind, "GetSaveFileName");
+  EXPECT_EQ(d.caption, "Save this preset");
+  EXPECT_EQ(d.fileName, "Untitled.cxp");
+  EXPECT_EQ(d.initialDir, "C:\\") << "the first drive there is";
+  using P = std::pair<std::string, std::string>;
+  EXPECT_EQ(d.filters, (std::vector<P>{P{"Preset Files", "*.cxp"}}));
 }
 
 TEST_F(Manager, ARowClickMakesItCurrentAndKeepsTheDialogOpen)
@@ -88,24 +99,6 @@ TEST_F(Manager, ARowClickMakesItCurrentAndKeepsTheDialogOpen)
   EXPECT_TRUE(running);
   EXPECT_TRUE(manager.ChosenData().empty()) << "manage mode returns nothing";
   EXPECT_EQ(standin::IdleStepsLeft(), 0u);
-}
-
-TEST_F(Manager, RenameMovesTheRecordToTheNewName)
-{
-  Put("Warm", apptest::Record(1));
-  Put("Cool", apptest::Record(2));
-  PresetManager manager(&AppResources(), PresetManager::eManageMode, nullptr);
-  bool hiddenWhileNaming = false;
-  QueueRowClick(1);
-  QueueButtonClick(kRenameSlot);
-  QueueStep([&] { hiddenWhileNaming = !manager.Visible(); });
-  QueueName("Sunset");
-  QueueButtonClick(kDoneSlot);
-  manager.DoDialog();
-  EXPECT_TRUE(hiddenWhileNaming);
-  EXPECT_EQ(ManagerRows(manager), (std::vector<std::string>{"Default", "Sunset", "Cool"}));
-  EXPECT_EQ(apptest::ValueNames(kPresetsKey), (std::vector<std::string>{"Cool", "Sunset"}));
-  EXPECT_EQ(apptest::GetBytes(kPresetsKey, "Sunset"), apptest::Record(1));
 }
 
 TEST_F(Manager, ACaseOnlyRenameIsRefusedAndNeverDeletesThePreset)
@@ -174,97 +167,58 @@ TEST_F(Manager, RemovingTheDefaultRowLeavesAUsersDefault)
   EXPECT_EQ(ManagerRows(again), (std::vector<std::string>{"Default", "default"}));
 }
 
-TEST_F(ManagerFiles, ExportWritesTheRecordAsItIs)
+// A full device (reached through a link, since the dialog adds ".cxp" to a
+// name without one), a read-only file, and a write cut short: a child
+// process whose files may not grow past 10 bytes (SIGXFSZ ignored makes the
+// write fail instead of ending the process).
+TEST_F(ManagerFiles, AFailedExportIsReportedAndLeavesWhatWasThere)
 {
   Put("Warm", apptest::Record(6));
-  PresetManager manager(&AppResources(), PresetManager::eManageMode, nullptr);
-  const std::string path = TempPath("warm.cxp");
-  QueueRowClick(1);
-  QueueStep([&] { standin::QueueFileDialogAnswer(path.c_str()); });
-  QueueButtonClick(kExportSlot);
-  bool shownAgain = false;
-  QueueStep([&] { shownAgain = manager.Visible(); });
-  QueueButtonClick(kDoneSlot);
-  manager.DoDialog();
-  EXPECT_EQ(ReadBytes(path), apptest::Record(6));
-  EXPECT_TRUE(shownAgain);
-  ASSERT_EQ(standin::DialogLog().size(), 1u);
-  const standin::DialogRequest& d = standin::DialogLog()[0];
-  EXPECT_EQ(d.kind, "GetSaveFileName");
-  EXPECT_EQ(d.caption, "Save this preset");
-  EXPECT_EQ(d.fileName, "Untitled.cxp");
-  EXPECT_EQ(d.initialDir, "C:\\") << "the first drive there is";
-  using P = std::pair<std::string, std::string>;
-  EXPECT_EQ(d.filters, (std::vector<P>{P{"Preset Files", "*.cxp"}}));
-}
-
-TEST_F(ManagerFiles, ExportToAFullDeviceIsReportedAndTheDeviceStays)
-{
-  Put("Warm", apptest::Record(6));
-  // The dialog adds ".cxp" to a name without one, so the device is reached
-  // through a link.
   const std::string link = TempPath("full.cxp");
   ASSERT_EQ(symlink("/dev/full", link.c_str()), 0);
-  PresetManager manager(&AppResources(), PresetManager::eManageMode, nullptr);
-  QueueRowClick(1);
-  QueueStep([&] { standin::QueueFileDialogAnswer(link.c_str()); });
-  QueueButtonClick(kExportSlot);
-  QueueButtonClick(kDoneSlot);
-  manager.DoDialog();
-  EXPECT_EQ(apptest::Messages(), std::vector<std::string>{kWriteFailedMessage});
-  struct stat st;
-  ASSERT_EQ(stat("/dev/full", &st), 0);
-  EXPECT_TRUE(S_ISCHR(st.st_mode));
-  ASSERT_EQ(lstat(link.c_str(), &st), 0) << "not a regular file: left alone";
-}
-
-TEST_F(ManagerFiles, AnExportCutShortIsReportedAndLeavesNoFile)
-{
-  Put("Warm", apptest::Record(6));
-  const std::string path = TempPath("cut.cxp");
+  lvxtest::TinyFileSystem disk("locked", 16);
+  const std::string locked = disk.Path("locked.cxp");
+  apptest::WriteText(locked, "keep me");
+  ASSERT_TRUE(disk.MakeReadOnly("locked.cxp"));
+  const std::string cut = TempPath("cut.cxp");
+  // Exports the preset to each path in turn; whether each failure was
+  // reported once.
+  const auto reported = [](const std::vector<std::string>& paths) {
+    standin::ClearDialogLog();
+    PresetManager manager(&AppResources(), PresetManager::eManageMode, nullptr);
+    for (const std::string& path : paths) {
+      QueueRowClick(1);
+      QueueStep([path] { standin::QueueFileDialogAnswer(path.c_str()); });
+      QueueButtonClick(kExportSlot);
+    }
+    QueueButtonClick(kDoneSlot);
+    manager.DoDialog();
+    return apptest::Messages() == std::vector<std::string>(paths.size(), kWriteFailedMessage);
+  };
+  EXPECT_TRUE(reported({link, locked}));
   const pid_t child = fork();
   ASSERT_GE(child, 0);
   if (child == 0) {
-    // Files may not grow past 10 bytes here; SIGXFSZ ignored makes the
-    // write fail instead of ending the process.
-    PresetManager manager(&AppResources(), PresetManager::eManageMode, nullptr);
     signal(SIGXFSZ, SIG_IGN);
     rlimit limit{10, 10};
     setrlimit(RLIMIT_FSIZE, &limit);
-    QueueRowClick(1);
-    QueueStep([&] { standin::QueueFileDialogAnswer(path.c_str()); });
-    QueueButtonClick(kExportSlot);
-    QueueButtonClick(kDoneSlot);
-    manager.DoDialog();
-    struct stat st;
-    const bool told = apptest::Messages() == std::vector<std::string>{kWriteFailedMessage};
-    _exit(!told ? 1 : (stat(path.c_str(), &st) == 0 ? 2 : 0));
+    _exit(reported({cut}) ? 0 : 1);
   }
   int status = 0;
   ASSERT_EQ(waitpid(child, &status, 0), child);
   ASSERT_TRUE(WIFEXITED(status));
-  EXPECT_EQ(WEXITSTATUS(status), 0) << "1: no message; 2: the cut file was left";
+  EXPECT_EQ(WEXITSTATUS(status), 0) << "the cut write was not reported";
+  struct stat st;
+  ASSERT_EQ(stat("/dev/full", &st), 0);
+  EXPECT_TRUE(S_ISCHR(st.st_mode));
+  EXPECT_EQ(lstat(link.c_str(), &st), 0) << "not a regular file: left alone";
+  EXPECT_EQ(apptest::ReadText(locked), "keep me");
+  EXPECT_NE(stat(cut.c_str(), &st), 0) << "the cut file was left";
 }
 
-TEST_F(ManagerFiles, ExportOverAReadOnlyFileLeavesItIntact)
+TEST_F(ManagerFiles, ImportTakesWholeRecordsOnlyAndAsksAgainForATakenName)
 {
-  Put("Warm", apptest::Record(6));
-  lvxtest::TinyFileSystem disk("locked", 16);
-  const std::string path = disk.Path("locked.cxp");
-  apptest::WriteText(path, "keep me");
-  ASSERT_TRUE(disk.MakeReadOnly("locked.cxp"));
-  PresetManager manager(&AppResources(), PresetManager::eManageMode, nullptr);
-  QueueRowClick(1);
-  QueueStep([&] { standin::QueueFileDialogAnswer(path.c_str()); });
-  QueueButtonClick(kExportSlot);
-  QueueButtonClick(kDoneSlot);
-  manager.DoDialog();
-  EXPECT_EQ(apptest::Messages(), std::vector<std::string>{kWriteFailedMessage});
-  EXPECT_EQ(apptest::ReadText(path), "keep me");
-}
-
-TEST_F(ManagerFiles, ImportTakesWholeRecordsOnly)
-{
+  Put("Evening", apptest::Record(1));
   WriteBytes(TempPath("Evening.cxp"), apptest::Record(7));
   apptest::WriteText(TempPath("empty.cxp"), "");
   apptest::WriteText(TempPath("short.cxp"), std::string(63, 's'));
@@ -275,32 +229,20 @@ TEST_F(ManagerFiles, ImportTakesWholeRecordsOnly)
     QueueStep([path] { standin::QueueFileDialogAnswer(path.c_str()); });
     QueueButtonClick(kImportSlot);
   }
+  QueueName("Evening 2");
   QueueButtonClick(kDoneSlot);
   manager.DoDialog();
-  EXPECT_EQ(apptest::Messages(), std::vector<std::string>(3, kInvalidFileMessage));
-  EXPECT_EQ(ManagerRows(manager), (std::vector<std::string>{"Default", "Evening"}));
-  EXPECT_EQ(apptest::ValueNames(kPresetsKey), std::vector<std::string>{"Evening"});
-  EXPECT_EQ(apptest::GetBytes(kPresetsKey, "Evening"), apptest::Record(7));
+  std::vector<std::string> messages(3, kInvalidFileMessage);
+  messages.push_back(kDuplicateMessage);
+  EXPECT_EQ(apptest::Messages(), messages);
+  EXPECT_EQ(ManagerRows(manager), (std::vector<std::string>{"Default", "Evening", "Evening 2"}));
+  EXPECT_EQ(apptest::ValueNames(kPresetsKey), (std::vector<std::string>{"Evening", "Evening 2"}));
+  EXPECT_EQ(apptest::GetBytes(kPresetsKey, "Evening"), apptest::Record(1)) << "the taken name keeps its record";
+  EXPECT_EQ(apptest::GetBytes(kPresetsKey, "Evening 2"), apptest::Record(7));
   const standin::DialogRequest& open = standin::DialogLog()[0];
   EXPECT_EQ(open.kind, "GetOpenFileName");
   EXPECT_EQ(open.caption, "Import a preset");
   EXPECT_EQ(open.fileName, "");
-}
-
-TEST_F(ManagerFiles, ImportingATakenNameAsksForAnother)
-{
-  Put("Evening", apptest::Record(1));
-  WriteBytes(TempPath("Evening.cxp"), apptest::Record(8));
-  PresetManager manager(&AppResources(), PresetManager::eManageMode, nullptr);
-  QueueStep([&] { standin::QueueFileDialogAnswer(TempPath("Evening.cxp").c_str()); });
-  QueueButtonClick(kImportSlot);
-  QueueName("Evening 2");
-  QueueButtonClick(kDoneSlot);
-  manager.DoDialog();
-  EXPECT_EQ(apptest::Messages(), std::vector<std::string>{kDuplicateMessage});
-  EXPECT_EQ(ManagerRows(manager), (std::vector<std::string>{"Default", "Evening", "Evening 2"}));
-  EXPECT_EQ(apptest::GetBytes(kPresetsKey, "Evening"), apptest::Record(1));
-  EXPECT_EQ(apptest::GetBytes(kPresetsKey, "Evening 2"), apptest::Record(8));
 }
 
 TEST_F(Manager, AFullListStopsWhileTheRegistryKeepsEveryPreset)
@@ -317,27 +259,11 @@ TEST_F(Manager, AFullListStopsWhileTheRegistryKeepsEveryPreset)
   EXPECT_EQ(apptest::ValueNames(kPresetsKey).size(), 205u);
 }
 
-TEST_F(ApplyMode, ApplyReturnsTheChosenRecordAndDoneNone)
-{
-  Put("Warm", apptest::Record(9));
-  Put("Cool", apptest::Record(10));
-  PresetManager applying(&AppResources(), PresetManager::eApplyMode, nullptr);
-  QueueRowClick(1);
-  QueueButtonClick(kApplySlot);
-  applying.DoDialog();
-  EXPECT_EQ(applying.ChosenData(), apptest::Record(9));
-
-  PresetManager done(&AppResources(), PresetManager::eApplyMode, nullptr);
-  QueueRowClick(1);
-  QueueButtonClick(kApplyDoneSlot);
-  done.DoDialog();
-  EXPECT_TRUE(done.ChosenData().empty());
-}
-
 TEST_F(ApplyMode, LoadingAppliesThePickedPresetAndRefreshesThePreviewEitherWay)
 {
   PresetRecord warm = apptest::DistinctRecord();
   Put("Warm", warm.Bytes());
+  Put("Cool", apptest::Record(10));
   TestPanel panel;
   const PresetRecord before = panel.Shown();
   QueueRowClick(1);

@@ -54,29 +54,40 @@ TEST_F(Presets, SavedListedRenamedRemovedExportedImportedAndLoaded)
 
   // 2.-3. The manager: Morning renamed to Dawn, Evening removed, Dawn
   //    exported and imported again, under "Dawn again" since "Dawn" is taken.
+  //    A rename writes the record under the new name and then deletes the
+  //    old one, with the manager hidden while the name is asked for.
   const std::string exported = apptest::TempPath("Dawn.cxp");
-  std::vector<std::string> rowsAtOpen, rowsAtEnd;
-  QueueStep([&] { rowsAtOpen = OpenManagerRows(); });
+  std::vector<std::string> rowsAtOpen, rowsAtEnd, namesAfterRename;
+  HWND manager = nullptr;
+  bool hiddenWhileNaming = false;
+  QueueStep([&] {
+    manager = GetActiveWindow();
+    rowsAtOpen = OpenManagerRows();
+  });
   QueueRowClick(1);
-  QueueButtonClick(0); // Rename
+  QueueButtonClick(kRenameSlot);
+  QueueStep([&] { hiddenWhileNaming = (GetWindowLongA(manager, GWL_STYLE) & WS_VISIBLE) == 0; });
   QueueName("Dawn");
+  QueueStep([&] { namesAfterRename = apptest::ValueNames(presetstore::kPresetsKey); });
   QueueRowClick(2);
-  QueueButtonClick(1); // Remove, answered Yes
+  QueueButtonClick(kRemoveSlot); // answered Yes
   QueueRowClick(1);
   QueueStep([&] { standin::QueueFileDialogAnswer(exported.c_str()); });
-  QueueButtonClick(3); // Export
+  QueueButtonClick(kExportSlot);
   QueueStep([&] { standin::QueueFileDialogAnswer(exported.c_str()); });
-  QueueButtonClick(2); // Import
+  QueueButtonClick(kImportSlot);
   QueueName("Dawn again");
   QueueStep([&] { rowsAtEnd = OpenManagerRows(); });
-  QueueButtonClick(4); // Done
+  QueueButtonClick(kDoneSlot);
   ManagePresets(panel.Controls());
+  EXPECT_TRUE(hiddenWhileNaming);
+  EXPECT_EQ(namesAfterRename, (std::vector<std::string>{"Evening", "Dawn"}));
 
   // 4. Loaded back: the panel first set apart, then "Dawn again" applied.
   const PresetRecord apart = apptest::DistinctRecord();
   ApplyPresetRecord(panel.Controls(), &apart);
   QueueRowClick(2);
-  QueueButtonClick(0); // Apply
+  QueueButtonClick(kApplySlot);
   LoadPresetIntoControls(panel.Controls());
   EXPECT_EQ(panel.Shown(), morning);
   EXPECT_EQ(standin::IdleStepsLeft(), 0u);
