@@ -18,14 +18,20 @@
 
 namespace fxtest {
 
+// Loads the module at the path into `module`; a failure fails the test.
+inline void LoadModule(lvfx::EffectModule& module, const char* path)
+{
+  lvxtext::Error error;
+  ASSERT_TRUE(module.Load(path, &error)) << error.message;
+}
+
 // A module loaded for the test, and a session on it with an image and its
 // view at zoom 1.
 class ModuleTest : public ::testing::Test {
 protected:
   void Load(const char* path)
   {
-    lvxtext::Error error;
-    ASSERT_TRUE(module.Load(path, &error)) << error.message;
+    LoadModule(module, path);
     session = std::make_unique<lvfx::Session>(module.Exports());
   }
   // AddInstance, GetInfo, Initialize and SetImageInfo on the document.

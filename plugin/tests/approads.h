@@ -97,14 +97,6 @@ protected:
       options.descriptor = *recorded;
     return host.Run(ENTRYPOINT, image, options);
   }
-  int Boxes() const
-  {
-    int n = 0;
-    for (const auto& request : standin::DialogLog())
-      n += request.kind == "MessageBox";
-    return n;
-  }
-
   LumivexAppHooks hooks;
   lvhost::Host host;
 };

@@ -331,10 +331,10 @@ TEST_F(Panel, TheTopBarPaintsTheSideBarsShadowAndABarWithoutShadowsOnlyItsFace)
   // A bar with no shadow windows: its face and nothing else.
   const QVRect rect(200, 200, 400, 320);
   QVRect barRect(0, 0, 100, 40);
-  QVWindow host(&rect, "Bar", QVWindow::eQVWindowStyleStaticMainCaption, &Resources(), nullptr, nullptr);
+  QVWindow host(&rect, "Bar", QVWindow::eQVWindowStyleStaticMainCaption, &AppResources(), nullptr, nullptr);
   host.ShowWindow(QVWindow::eQVShowNormal);
   standin::Pump();
-  LumivexToolbar bar(barRect, &Resources(), &host);
+  LumivexToolbar bar(barRect, &AppResources(), &host);
   bar.InvalWindow(nullptr, 1); // its first paint came before its picture
   standin::Pump();
   EXPECT_EQ(Count(bar.GetWnd(), RECT{0, 0, 100, 40}, kFace), 100 * 40);

@@ -5,13 +5,16 @@
 // plug-in's resource list that the test executable carries.
 #include "apptest.h"
 #include "presetcontrols.h"
+#include "presetmanager.h"
 #include "qvcommon/qvbutton.h"
+#include "qvcommon/qvlist.h"
 #include "qvcommon/qvmenu.h"
 #include "qvcommon/qvresourcefile.h"
 #include "qvcommon/qvslider.h"
 #include "qvcommon/qvwindow.h"
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -63,10 +66,10 @@ inline RECT RectIn(HWND child, HWND parent)
   return RECT{corners[0].x, corners[0].y, corners[1].x, corners[1].y};
 }
 
-// build/snapshots/plugin/NAME, its folder made and any older file removed.
-inline std::string SnapshotPath(const char* name)
+// build/snapshots/FOLDER/NAME, its folder made and any older file removed.
+inline std::string SnapshotPath(const char* name, const char* folderName = "plugin")
 {
-  const std::string folder = lvxtest::BuildDir() + "/snapshots/plugin";
+  const std::string folder = lvxtest::BuildDir() + "/snapshots/" + folderName;
   std::filesystem::create_directories(folder);
   const std::string path = folder + "/" + name;
   std::filesystem::remove(path);
@@ -99,6 +102,40 @@ inline void ClickManagerRow(HWND manager, int row)
   ClickAt(manager, corner.x + 20, corner.y + 10);
 }
 inline void ClickManagerButton(HWND manager, int slot) { ClickAt(manager, 10 + 100 * slot + 40, 240 + 11); }
+
+// The Preset Manager's buttons by slot, left to right: in manage mode, and
+// in apply mode.
+enum { kRenameSlot = 0, kRemoveSlot = 1, kImportSlot = 2, kExportSlot = 3, kDoneSlot = 4 };
+enum { kApplySlot = 0, kApplyDoneSlot = 1 };
+
+// Idle steps for the dialog open when they run (the active window).
+inline void QueueStep(std::function<void()> step) { standin::AddIdleStep(std::move(step)); }
+inline void QueueRowClick(int row)
+{
+  QueueStep([row] { ClickManagerRow(GetActiveWindow(), row); });
+}
+inline void QueueButtonClick(int slot)
+{
+  QueueStep([slot] { ClickManagerButton(GetActiveWindow(), slot); });
+}
+
+// The manager's rows, top to bottom.
+inline std::vector<std::string> ManagerRows(PresetManager& manager)
+{
+  std::vector<std::string> rows;
+  for (int i = 0; i < manager.List()->GetNumItems(); ++i)
+    rows.push_back(manager.List()->GetItemName(i));
+  return rows;
+}
+
+// The rows of the manager that is open when the step runs (the active
+// window, whose object the framework keeps with it); none without one.
+inline std::vector<std::string> OpenManagerRows()
+{
+  auto* window = reinterpret_cast<QVWindow*>(GetWindowLongA(GetActiveWindow(), GWL_USERDATA));
+  auto* manager = dynamic_cast<PresetManager*>(window);
+  return manager ? ManagerRows(*manager) : std::vector<std::string>{};
+}
 
 class TestPanel {
 public:

@@ -19,14 +19,6 @@ namespace {
 
 const char* const kPresetsKey = "Software\\Tarnwell\\Lumivex\\Presets";
 
-lvhost::HostImage Coffee()
-{
-  lvhost::HostImage image;
-  lvxtext::Error error;
-  EXPECT_TRUE(lvhost::ReadImage(lvxtest::Source("samples/coffee.png"), &image, &error)) << error.message;
-  return image;
-}
-
 // Clicks the menu open, and in the next step its item.
 void ChooseSteps(std::function<QVMenu*(TestWindow&)> menu, int32_t item,
                  const std::function<void(std::function<void(TestWindow&)>)>& step)
@@ -84,14 +76,7 @@ TEST_F(HostRun, ThePanelIsDrivenByInjectedInputFromTheStartWindowToExit)
 
   // Drag the Colors slider to the right, uncheck Enhance, choose amount 4.
   int32_t dragged = 0;
-  step([](TestWindow& w) {
-    QVSlider* colours = w.m_ControlPanel->GetSlider(111);
-    const int x = colours->GetSliderPos() + 3;
-    standin::Move(colours->GetWnd(), x, 12);
-    standin::Press(colours->GetWnd(), x, 12);
-    standin::Move(colours->GetWnd(), x + 30, 12);
-    standin::Release(colours->GetWnd(), x + 30, 12);
-  });
+  step([](TestWindow& w) { DragSlider(w, 111, 30); });
   step([&](TestWindow& w) { dragged = w.m_ControlPanel->GetSlider(111)->GetValue(); });
   step([](TestWindow& w) { ClickAt(w.m_ControlPanel->GetEnhanceBox()->GetWnd(), 5, 10); });
   ChooseSteps([](TestWindow& w) { return w.m_ControlPanel->GetAmountMenu(); }, 3, step);
@@ -125,7 +110,7 @@ TEST_F(HostRun, ThePanelIsDrivenByInjectedInputFromTheStartWindowToExit)
     subDetailChecked = w.m_ControlPanel->GetSubDetailBox()->ButtonOn();
     enhanceChecked = w.m_ControlPanel->GetEnhanceBox()->ButtonOn();
   };
-  lvhost::HostImage image = Coffee();
+  lvhost::HostImage image = SampleImage("coffee.png");
   const lvhost::HostImage before = image;
   const lvhost::RunResult run = Run(image);
 

@@ -25,19 +25,13 @@ namespace wintest {
 constexpr COLORREF kFace = RGB(40, 40, 40), kFrame = RGB(160, 160, 160), kAccent = RGB(249, 229, 0),
                    kBlack = RGB(0, 0, 0), kWhite = RGB(255, 255, 255), kYellow = RGB(255, 255, 0);
 
-inline QVResourceFile& Resources()
-{
-  static QVResourceFile resources(standin::MainModule());
-  return resources;
-}
-
 // The plug-in's picture of that id, read from this module's resources once.
 inline const QVPicture& Picture(int32_t id)
 {
   static std::map<int32_t, std::unique_ptr<QVPicture>> pictures;
   std::unique_ptr<QVPicture>& picture = pictures[id];
   if (!picture)
-    picture = std::make_unique<QVPicture>(id, &Resources());
+    picture = std::make_unique<QVPicture>(id, &AppResources());
   return *picture;
 }
 
@@ -94,7 +88,7 @@ struct Command {
 class RecordingWindow : public QVWindow {
 public:
   explicit RecordingWindow(const QVRect& rect)
-      : QVWindow(&rect, "Owner", eQVWindowStyleStaticMainCaption, &Resources(), nullptr, nullptr)
+      : QVWindow(&rect, "Owner", eQVWindowStyleStaticMainCaption, &AppResources(), nullptr, nullptr)
   {
     ShowWindow(eQVShowNormal);
     standin::Pump();
