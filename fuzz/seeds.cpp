@@ -10,6 +10,7 @@
 #include "filterhost/filterhost.h"
 #include "imaging/imaging.h"
 #include "win32/automation.h"
+#include "win32/registry.h"
 
 #include <cstdio>
 #include <cstring>

@@ -8,6 +8,7 @@
 #include "qvcommon/qvresourcefile.h"
 #include "qvcommon/qvstroke.h"
 #include "qvcommon/qvviewimage.h"
+#include "win32/memory.h"
 
 #include <algorithm>
 #include <cstring>

@@ -2,6 +2,7 @@
 #include "aboutwindow.h"
 
 #include "mainwindowlink.h"
+#include "win32/windowing.h"
 
 #include <algorithm>
 #include <new>

@@ -4,6 +4,7 @@
 #include "qvcommon/qvbutton.h"
 #include "qvcommon/qvpaintdevice.h"
 #include "qvcommon/qvfilespec.h"
+#include "win32/gdi.h"
 
 #include <cinttypes>
 #include <cstdio>

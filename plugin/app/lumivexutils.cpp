@@ -3,6 +3,8 @@
 #include "qvcommon/qvimage.h"
 #include "qvcommon/qvrect.h"
 #include "qvcommon/qvwindow.h"
+#include "win32/shell.h"
+#include "win32/windowing.h"
 
 #include <cmath>
 #include <cstring>

@@ -12,6 +12,7 @@
 #include "previewpane.h"
 #include "qvcommon/qvimage.h"
 #include "qvcommon/qvmenu.h"
+#include "win32/registry.h"
 
 #include <algorithm>
 #include <new>

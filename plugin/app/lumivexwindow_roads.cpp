@@ -7,6 +7,7 @@
 #include "qvcommon/qvimage.h"
 #include "qvcommon/qvmessage.h"
 #include "qvcommon/qvtwain.h"
+#include "win32/registry.h"
 
 #include <cctype>
 #include <cstring>

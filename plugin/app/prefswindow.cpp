@@ -6,6 +6,8 @@
 #include "qvcommon/qvpaintdevice.h"
 #include "qvcommon/qvmessage.h"
 #include "qvcommon/qvresourcefile.h"
+#include "win32/messagebox.h"
+#include "win32/dialogs.h"
 
 namespace {
 

@@ -10,6 +10,7 @@
 #include "qvcommon/qvresourcefile.h"
 #include "qvcommon/qvsystem.h"
 #include "qvcommon/qvwindow.h"
+#include "win32/dialogs.h"
 
 #include <algorithm>
 #include <cstring>

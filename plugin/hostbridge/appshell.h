@@ -8,7 +8,7 @@
 // The application reaches the shell only through Quit, AcquireImage,
 // SetImage, DeliverImage, GetImage, GetMode, GetParentWindow and
 // GetOpenedFile.
-#include "win32/win32.h"
+#include "win32/windowing.h"
 
 #include <cstdint>
 #include <string>

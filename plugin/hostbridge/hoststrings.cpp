@@ -2,6 +2,8 @@
 // utility layer (see hostutil.h).
 #include "hostutil.h"
 
+#include "win32/modules.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <cstring>

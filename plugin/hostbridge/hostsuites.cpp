@@ -2,6 +2,10 @@
 // helpers, buffers and alerts (see hostutil.h).
 #include "hostutil.h"
 
+#include "win32/memory.h"
+#include "win32/modules.h"
+#include "win32/messagebox.h"
+
 #include <algorithm>
 
 namespace hostif {

@@ -3,6 +3,7 @@
 #include "presetrecord.h"
 #include "qvcommon/qvmessage.h"
 #include "savepresetdialog.h"
+#include "win32/registry.h"
 
 #include <cstring>
 

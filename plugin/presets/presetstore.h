@@ -5,7 +5,7 @@
 // "Default" is not read from there but from the value "Default" of the
 // product key, which only an installation writes; without one it is the
 // built-in PresetRecord::Defaults().
-#include "win32/win32.h"
+#include "win32/types.h"
 
 #include <cstddef>
 #include <cstdint>

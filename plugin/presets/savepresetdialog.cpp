@@ -3,6 +3,7 @@
 #include "presetstore.h"
 #include "qvcommon/qvbutton.h"
 #include "qvcommon/qvresourcefile.h"
+#include "win32/dialogs.h"
 
 #include <new>
 

@@ -4,6 +4,7 @@
 #include "lvxtest/testenv.h"
 #include "presetrecord.h"
 #include "win32/automation.h"
+#include "win32/registry.h"
 
 #include <gtest/gtest.h>
 

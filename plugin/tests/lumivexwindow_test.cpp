@@ -12,6 +12,7 @@
 #include "qvcommon/qvmenu.h"
 #include "qvcommon/qvmenuitem.h"
 #include "qvcommon/qvpicturedisplay.h"
+#include "win32/shell.h"
 #include "windowstest.h"
 
 #include <cstdlib>

@@ -6,6 +6,7 @@
 #include "qvcommon/qvrect.h"
 #include "qvcommon/qvwindow.h"
 #include "win32/automation.h"
+#include "win32/shell.h"
 
 #include <gtest/gtest.h>
 

@@ -5,6 +5,9 @@
 #include "qvcommon/qvwindow.h"
 #include "qvdib.h"
 #include "qvimage_internal.h"
+#include "win32/drawing.h"
+#include "win32/gdi.h"
+#include "win32/windowing.h"
 
 #include <utility>
 

@@ -1,5 +1,7 @@
 #include "qvdib.h"
 
+#include "win32/modules.h"
+
 #include <cstring>
 
 const BITMAPINFO* ImageDIBHeader(const QVImage& image, QVDIBHeader* storage)

@@ -2,6 +2,7 @@
 // Shared by the framework's sources, not exported.
 #include "qvcommon/qvimage.h"
 #include "qvcommon/qvpixelclamp.h"
+#include "win32/memory.h"
 
 #include <algorithm>
 #include <cstddef>

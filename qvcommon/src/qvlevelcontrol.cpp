@@ -1,6 +1,7 @@
 #include "qvcommon/qvlevelcontrol.h"
 
 #include "qvcommon/qvpicture.h"
+#include "win32/drawing.h"
 
 #include <algorithm>
 #include <new>

@@ -5,6 +5,7 @@
 #include "qvcommon/qvpicture.h"
 #include "qvcommon/qvresourcefile.h"
 #include "qvcommon/qvtoolbar.h"
+#include "win32/registry.h"
 
 #include <cstring>
 #include <new>

@@ -4,6 +4,9 @@
 #include "qvcommon/qvmemory.h"
 #include "qvcommon/qvresourcefile.h"
 #include "qvdib.h"
+#include "win32/gdi.h"
+#include "win32/memory.h"
+#include "win32/modules.h"
 
 #include <algorithm>
 #include <cstring>

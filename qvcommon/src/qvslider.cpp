@@ -2,6 +2,8 @@
 
 #include "qvcommon/qvpicture.h"
 #include "qvnumeric.h"
+#include "win32/drawing.h"
+#include "win32/gdi.h"
 
 #include <algorithm>
 #include <cmath>

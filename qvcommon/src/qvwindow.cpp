@@ -4,6 +4,7 @@
 #include "qvcommon/qvpicture.h"
 #include "qvcommon/qvquickdrop.h"
 #include "qvcommon/qvresourcefile.h"
+#include "win32/gdi.h"
 
 #include <algorithm>
 #include <cstring>

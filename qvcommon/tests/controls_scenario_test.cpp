@@ -8,6 +8,7 @@
 #include "qvcommon/qvmenuitem.h"
 #include "qvcommon/qvmenuwnd.h"
 #include "qvcommon/qvslider.h"
+#include "win32/registry.h"
 
 #include <memory>
 #include <vector>

@@ -5,6 +5,8 @@
 #include "qvcommon/qvimage.h"
 #include "lvxtest/testenv.h"
 #include "win32/automation.h"
+#include "win32/gdi.h"
+#include "win32/drawing.h"
 
 #include <gtest/gtest.h>
 

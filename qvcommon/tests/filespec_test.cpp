@@ -5,6 +5,7 @@
 #include "qvcommon/qvresourcefile.h"
 #include "qvcommon/qvwindow.h"
 #include "win32/automation.h"
+#include "win32/registry.h"
 
 #include <gtest/gtest.h>
 

@@ -8,6 +8,8 @@
 #include "qvcommon/qvutil.h"
 #include "lvxtest/testenv.h"
 #include "win32/automation.h"
+#include "win32/gdi.h"
+#include "win32/drawing.h"
 
 #include <gtest/gtest.h>
 

@@ -5,6 +5,7 @@
 #include "qvcommon/qvbutton.h"
 #include "qvcommon/qvmenu.h"
 #include "qvcommon/qvslider.h"
+#include "win32/gdi.h"
 
 namespace lvfx {
 namespace {

@@ -3,6 +3,7 @@
 #include "procs.h"
 
 #include "host.h"
+#include "win32/dibs.h"
 #include "win32/interrupts.h"
 
 #include <algorithm>

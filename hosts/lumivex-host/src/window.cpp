@@ -3,6 +3,9 @@
 #include "host.h"
 
 #include "win32/automation.h"
+#include "win32/dibs.h"
+#include "win32/drawing.h"
+#include "win32/gdi.h"
 
 #include <algorithm>
 #include <memory>

@@ -5,6 +5,7 @@
 #include "plugin.h"
 #include "procs.h"
 #include "win32/automation.h"
+#include "win32/gdi.h"
 
 #include <gtest/gtest.h>
 

@@ -2,6 +2,8 @@
 // plainly or with a transparent colour, and capturing a context's pixels.
 #include "codecs.h"
 
+#include "win32/dibs.h"
+#include "win32/gdi.h"
 #include "win32/internal/surfacedc.h"
 
 #include <algorithm>

@@ -3,6 +3,8 @@
 // text) and a single-line "EDIT". The list family is in controls_lists.cpp.
 #include "wm.h"
 
+#include "win32/drawing.h"
+
 #include <algorithm>
 
 namespace {

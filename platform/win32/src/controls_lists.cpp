@@ -4,6 +4,8 @@
 // LISTBOX of its own class shown as a popup under it while it is down.
 #include "wm.h"
 
+#include "win32/drawing.h"
+
 #include <algorithm>
 #include <cstring>
 

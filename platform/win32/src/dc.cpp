@@ -4,6 +4,7 @@
 #include "presenter.h"
 #include "win32/internal/surfacedc.h"
 #include "text.h"
+#include "win32/drawing.h"
 
 #include <algorithm>
 

@@ -9,6 +9,8 @@
 //   class\0, text\0.
 #include "wm.h"
 
+#include "win32/drawing.h"
+
 #include <algorithm>
 #include <cstring>
 

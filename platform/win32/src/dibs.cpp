@@ -2,6 +2,8 @@
 // bitmaps from them and reading memory bitmaps back into them.
 #include "gdi.h"
 
+#include "win32/dibs.h"
+
 #include <algorithm>
 #include <climits>
 #include <cstring>

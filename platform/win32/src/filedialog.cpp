@@ -8,6 +8,7 @@
 // ("C:\Photos") stays Windows-style, a native one ("/home/me") native, so
 // that what the dialog returns maps through CreateFileA to what was shown.
 #include "commondialogs.h"
+#include "win32/files.h"
 #include "win32/paths.h"
 
 #include <algorithm>

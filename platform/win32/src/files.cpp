@@ -3,6 +3,7 @@
 #include "handles.h"
 #include "text.h"
 #include "win32/automation.h"
+#include "win32/files.h"
 
 #include <algorithm>
 #include <cerrno>

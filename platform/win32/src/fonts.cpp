@@ -6,6 +6,7 @@
 #include "gdi.h"
 #include "text.h"
 #include "win32/automation.h"
+#include "win32/drawing.h"
 
 #include <cstdio>
 #include <algorithm>

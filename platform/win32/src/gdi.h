@@ -2,6 +2,7 @@
 // Internal to the stand-in: surfaces, drawing objects and device contexts
 // shared by the GDI sources.
 #include "handles.h"
+#include "win32/gdi.h"
 
 #include <cstddef>
 #include <memory>

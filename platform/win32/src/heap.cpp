@@ -4,6 +4,7 @@
 #include "win32/automation.h"
 #include "win32/hugepages.h"
 #include "win32/internal/faults.h"
+#include "win32/memory.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -5,6 +5,8 @@
 // and OK in a box that has only OK.
 #include "commondialogs.h"
 
+#include "win32/drawing.h"
+
 #include <algorithm>
 
 namespace {

@@ -5,6 +5,8 @@
 // whether the exec itself succeeded.
 #include "handles.h"
 #include "win32/automation.h"
+#include "win32/files.h"
+#include "win32/shell.h"
 
 #include <cerrno>
 #include <csignal>

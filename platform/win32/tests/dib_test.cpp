@@ -2,6 +2,7 @@
 // SetDIBitsToDevice, stretching, memory bitmaps, palettes and snapshots.
 #include "drawing.h"
 #include "lvxtest/testenv.h"
+#include "win32/dibs.h"
 
 #include <cstring>
 #include <png.h>

@@ -2,6 +2,8 @@
 // Helpers for the drawing tests: a white window with a device context, and
 // ways to look at what landed on it.
 #include "win32/automation.h"
+#include "win32/drawing.h"
+#include "win32/gdi.h"
 
 #include <gtest/gtest.h>
 

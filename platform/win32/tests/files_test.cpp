@@ -2,6 +2,7 @@
 // resolution, file handles, directory search and drives.
 #include "lvxtest/testenv.h"
 #include "win32/automation.h"
+#include "win32/files.h"
 
 #include <gtest/gtest.h>
 

@@ -4,6 +4,9 @@
 // Snapshots of each: build/snapshots/dialogs/.
 #include "lvxtest/testenv.h"
 #include "win32/automation.h"
+#include "win32/drawing.h"
+#include "win32/files.h"
+#include "win32/gdi.h"
 
 #include <gtest/gtest.h>
 

@@ -5,6 +5,7 @@
 #include "lvxtest/childrun.h"
 #include "lvxtest/testenv.h"
 #include "win32/automation.h"
+#include "win32/registry.h"
 
 #include <gtest/gtest.h>
 

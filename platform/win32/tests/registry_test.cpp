@@ -2,6 +2,7 @@
 // persistence between processes, the text format and corrupt files.
 #include "lvxtest/testenv.h"
 #include "win32/automation.h"
+#include "win32/registry.h"
 
 #include <gtest/gtest.h>
 

@@ -2,6 +2,8 @@
 // dlopen and the test executable each see their own table; cursors.
 #include "win32/automation.h"
 
+#include "win32/memory.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>

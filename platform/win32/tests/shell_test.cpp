@@ -3,6 +3,8 @@
 // writes its arguments into a FIFO, which the test reads with a bounded wait.
 #include "lvxtest/testenv.h"
 #include "win32/automation.h"
+#include "win32/files.h"
+#include "win32/shell.h"
 
 #include <gtest/gtest.h>
 

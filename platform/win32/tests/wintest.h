@@ -2,6 +2,8 @@
 // Helpers for the window-manager tests: a window class whose procedure each
 // test steers per window, windows made in one line, and the message trace.
 #include "win32/automation.h"
+#include "win32/drawing.h"
+#include "win32/gdi.h"
 
 #include <gtest/gtest.h>
 

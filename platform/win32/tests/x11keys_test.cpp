@@ -6,7 +6,7 @@
 #include "x11/x11keys.h"
 
 #include "text.h"
-#include "win32/win32.h"
+#include "win32/windowing.h"
 
 #define XK_PUBLISHING
 #define XK_TECHNICAL

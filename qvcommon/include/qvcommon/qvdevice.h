@@ -1,6 +1,7 @@
 #pragma once
 #include "qvcommon/qvcolor.h"
 #include "qvcommon/qvrect.h"
+#include "win32/dibs.h"
 
 class QVImage;
 class QVWindow;

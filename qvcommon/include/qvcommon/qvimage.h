@@ -4,6 +4,7 @@
 #include "qvcommon/qvrect.h"
 
 #include "imaging/imaging.h"
+#include "win32/dibs.h"
 
 class QVFileSpec;
 struct TWLHeaderDataRecord;

@@ -2,7 +2,9 @@
 #include "uiscript/uiscript.h"
 
 #include "lvxtext/linetokens.h"
+#include "win32/messagebox.h"
 #include "win32/textfile.h"
+#include "win32/windowing.h"
 
 #include <cctype>
 #include <cerrno>

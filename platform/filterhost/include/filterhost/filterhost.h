@@ -6,7 +6,7 @@
 // Records keep the published field order and field types. Fields that carry
 // a pointer are pointer-sized, so the byte offsets are not those of the
 // 32-bit layout; nothing here may depend on them.
-#include "win32/win32.h"
+#include "win32/types.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -9,13 +9,17 @@
 // message; nothing throws, prints or exits, whatever the file holds.
 //
 // Not thread-safe: everything in this system runs on one thread.
-#include "win32/win32.h"
+#include "win32/types.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
 
 #define LVX_IMAGING_API __attribute__((visibility("default")))
+
+// The open dialog's record is only passed through here; its callers include
+// win32/dialogs.h.
+struct OPENFILENAMEA;
 
 namespace standin {
 class ReplacementFile;

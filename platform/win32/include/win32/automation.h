@@ -4,7 +4,7 @@
 #include "win32/internal/dialogs.h"
 #include "win32/paths.h"
 #include "win32/resourcetable.h"
-#include "win32/win32.h"
+#include "win32/types.h"
 
 #include <cstdio>
 #include <functional>

@@ -1,7 +1,7 @@
 #pragma once
 // Device-independent bitmaps and memory bitmaps.
 
-#include "win32/gdi.h"
+#include "win32/types.h"
 
 extern "C" {
 

@@ -1,7 +1,7 @@
 // X keysyms and the window layer's virtual keys.
 #include "x11/x11keys.h"
 
-#include "win32/win32.h"
+#include "win32/windowing.h"
 
 // The typographic and technical keysyms are not declared by default.
 #define XK_PUBLISHING

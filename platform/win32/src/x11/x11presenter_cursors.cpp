@@ -4,6 +4,7 @@
 #include "x11/x11presenter.h"
 
 #include "win32/automation.h"
+#include "win32/dibs.h"
 
 #include <X11/cursorfont.h>
 #include <cstring>

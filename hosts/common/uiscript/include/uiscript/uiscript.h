@@ -27,7 +27,7 @@
 // when they run and take effect as the loop retrieves them; each idle point
 // runs the steps up to and including the next input step.
 #include "lvxtext/error.h"
-#include "win32/win32.h"
+#include "win32/types.h"
 
 #include <cstddef>
 #include <functional>

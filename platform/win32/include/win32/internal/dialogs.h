@@ -2,7 +2,7 @@
 // For the imaging stand-in's dialogs only: the Windows stand-in's dialog
 // script and log, which those dialogs share with the Win32 ones. Tests read
 // the log and queue answers through win32/automation.h.
-#include "win32/win32.h"
+#include "win32/dialogs.h"
 
 #include <string>
 #include <utility>
