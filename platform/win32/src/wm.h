@@ -161,6 +161,16 @@ RECT CloseBoxRect(HWND window);
 void Hide(HWND window);
 // The window's rectangle as a WINDOWPOS with the flags.
 WINDOWPOS PositionOf(HWND window, UINT flags);
+// The desktop window's handle: the same one every time, with no record.
+HWND Desktop();
+// The screen: (0, 0) to the screen metrics' width and height.
+RECT ScreenBounds();
+// The screen with the side and bottom frames just outside it.
+RECT MaximisedRect(const WindowRecord& w);
+// SetWindowPos to `r` without changing the z-order or activation.
+void MoveTo(HWND window, const RECT& r);
+// Whether the window is of the dialog class.
+bool DialogClass(const WindowRecord& w);
 
 // ---- Messages ---------------------------------------------------------------
 LRESULT Deliver(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
