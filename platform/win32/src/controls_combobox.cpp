@@ -2,6 +2,7 @@
 // family: its list is a LISTBOX of its own class (controls_lists.cpp) shown
 // as a popup under it while it is down.
 #include "controls_lists.h"
+#include "win32/drawing.h"
 
 #include <algorithm>
 #include <string>
