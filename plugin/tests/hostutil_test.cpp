@@ -29,7 +29,7 @@ struct FakeHost {
   {
     ++disposes;
     if (live.erase(h)) {
-      delete[] *h;
+      delete[] h[0];
       delete h;
     }
   }
@@ -61,12 +61,15 @@ class HostUtil : public ::testing::Test {
 protected:
   void SetUp() override
   {
+    // Laid out by hand: the suites as the host fills them.
+    // clang-format off
     handles = {1, 7, FakeHost::New, FakeHost::Dispose, FakeHost::Size, FakeHost::SetSize,
                FakeHost::Lock, FakeHost::Unlock, nullptr};
     read = {0, 18, FakeHost::OpenRead, FakeHost::CloseRead, FakeHost::GetKey, FakeHost::GetInteger,
             FakeHost::GetFloat, FakeHost::GetBoolean, {}};
     write = {0, 16, FakeHost::OpenWrite, FakeHost::CloseWrite, FakeHost::PutInteger, FakeHost::PutFloat,
              FakeHost::PutBoolean, {}};
+    // clang-format on
     for (auto& slot : read.unusedProcs)
       slot = FakeHost::Unused;
     for (auto& slot : write.unusedProcs)

@@ -119,6 +119,8 @@ TEST_F(Bridge, StartRefusalsLeaveNoRequestsAndStartNothing)
     void (*change)(FilterRecord&);
     int16_t code;
   };
+  // Laid out by hand: one case to a row.
+  // clang-format off
   const Case cases[] = {
       {"indexed colour", [](FilterRecord& r) { r.imageMode = 2; }, userCanceledErr},
       {"multichannel", [](FilterRecord& r) { r.imageMode = 7; }, userCanceledErr},
@@ -134,6 +136,7 @@ TEST_F(Bridge, StartRefusalsLeaveNoRequestsAndStartNothing)
       {"right before left", [](FilterRecord& r) { r.filterRect = Rect16{0, 3, 2, 1}; }, filterBadParameters},
       {"bottom above top", [](FilterRecord& r) { r.filterRect = Rect16{3, 0, 1, 2}; }, filterBadParameters},
   };
+  // clang-format on
   intptr_t data = 0;
   int16_t result = 0;
   for (const Case& c : cases) {

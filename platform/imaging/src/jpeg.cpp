@@ -9,6 +9,7 @@
 #include <string>
 
 #include <jpeglib.h>
+// After jpeglib.h, which it needs.
 #include <jerror.h>
 
 namespace imaging::detail {

@@ -95,8 +95,11 @@ Bytes PngHeader(uint32_t width, uint32_t height) { return Png(width, height, 8, 
 // A baseline grey JPEG frame header and scan header, tables left out.
 Bytes JpegHeader(uint16_t width, uint16_t height)
 {
+  // Laid out by hand: the header bytes as they lie in the file.
+  // clang-format off
   return {0xFF, 0xD8, 0xFF, 0xC0, 0x00, 0x0B, 0x08, uint8_t(height >> 8), uint8_t(height), uint8_t(width >> 8),
           uint8_t(width), 0x01, 0x01, 0x11, 0x00, 0xFF, 0xDA, 0x00, 0x08, 0x01, 0x01, 0x00, 0x00, 0x3F, 0x00};
+  // clang-format on
 }
 
 // A little-endian TIFF directory of one uncompressed strip.

@@ -214,6 +214,8 @@ TEST(ImagingBmp, EveryDepthAndBothRowOrdersGiveThePictureUpright)
   std::vector<uint32_t> table16(16, 0xFF00FF), table256(256, 0xFF00FF);
   table16[5] = a, table16[12] = b;
   table256[7] = a, table256[250] = b;
+  // Laid out by hand: one case to a row.
+  // clang-format off
   const std::pair<const char*, BmpSpec> cases[] = {
       {"1-bit", {40, 3, 2, 1, 0, {a, b}, {}, {{0x40}, {0xC0}}}}, // 0 1 0 / 1 1 0 from the high bit
       {"4-bit", {40, 3, 2, 4, 0, table16, {}, {{0x5C, 0x50}, {0xCC, 0x50}}}}, // 5 12 5 / 12 12 5
@@ -227,6 +229,7 @@ TEST(ImagingBmp, EveryDepthAndBothRowOrdersGiveThePictureUpright)
                         {{30, 20, 10, 0, 100, 150, 200, 0, 30, 20, 10, 0},
                          {100, 150, 200, 0, 100, 150, 200, 0, 30, 20, 10, 0}}}},
   };
+  // clang-format on
   for (const auto& [name, spec] : cases)
     for (bool topDown : {false, true}) {
       if (topDown && spec.headerSize == 12)

@@ -17,6 +17,8 @@ struct KeyPair {
 };
 
 // The first pair of a key is the keysym it maps back to.
+// Laid out by hand: the pairs in columns.
+// clang-format off
 constexpr KeyPair kKeys[] = {
     {XK_Shift_L, VK_SHIFT},     {XK_Shift_R, VK_SHIFT},     {XK_Control_L, VK_CONTROL}, {XK_Control_R, VK_CONTROL},
     {XK_Alt_L, VK_MENU},        {XK_Alt_R, VK_MENU},        {XK_Meta_L, VK_MENU},       {XK_Meta_R, VK_MENU},
@@ -37,6 +39,7 @@ constexpr KeyPair kKeys[] = {
     {XK_KP_Home, VK_HOME},      {XK_KP_End, VK_END},        {XK_KP_Prior, VK_PRIOR},    {XK_KP_Next, VK_NEXT},
     {XK_KP_Insert, VK_INSERT},
 };
+// clang-format on
 
 // Keysyms outside Latin-1 whose characters Windows-1252 holds at 0x80..0x9F
 // (the Unicode keysyms, 0x1000000 + the code point, need no table).

@@ -37,9 +37,12 @@
 
 namespace uiscript {
 
+// Laid out by hand: the actions on one line.
+// clang-format off
 enum class Action {
   Click, Press, Move, Release, Drag, KeyDown, KeyUp, KeyPress, Type, Close, Answer, File, FileCancel, Snapshot,
 };
+// clang-format on
 
 struct Target {
   enum Kind { None, Screen, Title, Named } kind = None;
