@@ -35,10 +35,7 @@ protected:
     session = std::make_unique<lvfx::Session>(module.Exports());
   }
   // AddInstance, GetInfo, Initialize and SetImageInfo on the document.
-  void Open(QVImage* document)
-  {
-    ASSERT_TRUE(session->Open(module.Handle(), document)) << session->Failure();
-  }
+  void Open(QVImage* document) { ASSERT_TRUE(session->Open(module.Handle(), document)) << session->Failure(); }
   // The log entries that start with `prefix`.
   std::vector<std::string> Entries(const std::string& prefix) const
   {
@@ -66,7 +63,8 @@ protected:
 };
 
 // One of a module's exports by name, typed; null when it has none.
-template <class Proc> Proc Export(const lvfx::EffectModule& module, const char* name)
+template <class Proc>
+Proc Export(const lvfx::EffectModule& module, const char* name)
 {
   return reinterpret_cast<Proc>(reinterpret_cast<void (*)()>(GetProcAddress(module.Handle(), name)));
 }
@@ -95,9 +93,8 @@ inline std::vector<uint8_t> Pixels(const QVImage& image)
 // A view of the whole base at the zoom (with its virtual image).
 struct View {
   View(QVImage* base, double zoom)
-      : source(base),
-        view(std::max(1, static_cast<int32_t>(base->width * zoom)), std::max(1, static_cast<int32_t>(base->height * zoom)),
-             zoom, 0, 0, &source)
+      : source(base), view(std::max(1, static_cast<int32_t>(base->width * zoom)),
+                           std::max(1, static_cast<int32_t>(base->height * zoom)), zoom, 0, 0, &source)
   {
   }
   QVVirtualImage source;

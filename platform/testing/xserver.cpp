@@ -3,10 +3,11 @@
 #include "lvxtest/xserver.h"
 #include "xserver_internal.h"
 
-#include <X11/Xlib.h>
 #include <X11/Xatom.h>
+#include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
+#include "lvxtest/testenv.h"
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -18,15 +19,11 @@
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
-#include "lvxtest/testenv.h"
 
 namespace lvxtest {
 namespace detail {
 
-Clock::time_point Deadline(double seconds)
-{
-  return Clock::now() + std::chrono::milliseconds(long(seconds * 1000));
-}
+Clock::time_point Deadline(double seconds) { return Clock::now() + std::chrono::milliseconds(long(seconds * 1000)); }
 
 void Breathe() { std::this_thread::sleep_for(std::chrono::milliseconds(20)); }
 
@@ -126,8 +123,8 @@ XServer::XServer(Manager manager)
     problem_ = "no pipe";
     return;
   }
-  pid_ = Start({"Xvfb", "-displayfd", std::to_string(pipeFds[1]), "-screen", "0", "1280x1024x24", "-nolisten",
-                "tcp", "-noreset"},
+  pid_ = Start({"Xvfb", "-displayfd", std::to_string(pipeFds[1]), "-screen", "0", "1280x1024x24", "-nolisten", "tcp",
+                "-noreset"},
                {}, open("/dev/null", O_WRONLY | O_CLOEXEC), pipeFds[1]);
   close(pipeFds[1]);
   // The server writes its display number once it accepts connections.

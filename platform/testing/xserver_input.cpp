@@ -3,8 +3,8 @@
 #include "lvxtest/xserver.h"
 #include "xserver_internal.h"
 
-#include <X11/Xlib.h>
 #include <X11/Xatom.h>
+#include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
 #include <algorithm>
@@ -43,8 +43,8 @@ std::vector<long> Arrangement(Display* display)
 
 std::vector<std::string> XdotoolCommands(const std::string& words)
 {
-  static const char* const kCommands[] = {"mousemove", "mousedown", "mouseup", "click", "key",
-                                          "keydown",   "keyup",     "type"};
+  static const char* const kCommands[] = {"mousemove", "mousedown", "mouseup", "click",
+                                          "key",       "keydown",   "keyup",   "type"};
   std::vector<std::string> commands;
   size_t at = 0;
   while (at < words.size()) {

@@ -3,8 +3,8 @@
 #include "lvxtest/xserver.h"
 #include "xserver_internal.h"
 
-#include <X11/Xlib.h>
 #include <X11/Xatom.h>
+#include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
 #include <cstdio>

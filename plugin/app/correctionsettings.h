@@ -79,7 +79,7 @@ struct Setting {
   uint32_t scriptType;
   // The panel's control id: slider 111..120 or a check box (0: none).
   int32_t control;
-  SliderRow slider;  // present when the control is a slider
+  SliderRow slider;     // present when the control is a slider
   bool startsAtSetting; // the slider starts at the window's setting, else at `start`
   int32_t start;
   // The field in a stored preset (null: none) and its rule.

@@ -128,8 +128,9 @@ char* LumivexWindow::GetCurrentPreset()
     // terminator still ends.
     name = new (std::nothrow) char[size + 1];
     DWORD read = size;
-    if (name && RegQueryValueExA(key, kCurrentPresetValue, nullptr, &type, reinterpret_cast<BYTE*>(name), &read) ==
-                    ERROR_SUCCESS &&
+    if (name &&
+        RegQueryValueExA(key, kCurrentPresetValue, nullptr, &type, reinterpret_cast<BYTE*>(name), &read) ==
+            ERROR_SUCCESS &&
         read <= size) {
       name[read] = '\0';
     } else {

@@ -46,7 +46,10 @@ TEST_F(Controls, TheRollOverReportsEnteringClickingAndLeaving)
   auto step = [&](auto inject) {
     inject();
     standin::Pump();
-    shown.push_back(PixelsUnlike(b, 126) == 0 ? 126 : PixelsUnlike(b, 110) == 0 ? 110 : PixelsUnlike(b, 114) == 0 ? 114 : 0);
+    shown.push_back(PixelsUnlike(b, 126) == 0   ? 126
+                    : PixelsUnlike(b, 110) == 0 ? 110
+                    : PixelsUnlike(b, 114) == 0 ? 114
+                                                : 0);
   };
   step([&] { standin::Move(b, 10, 10); });    // enter: hover
   step([&] { standin::Press(b, 10, 10); });   // pressed
@@ -54,8 +57,8 @@ TEST_F(Controls, TheRollOverReportsEnteringClickingAndLeaving)
   step([&] { standin::Move(b, 12, 12); });    // enters again
   step([&] { standin::Move(b, 200, 10); });   // leaves
   EXPECT_EQ(shown, (std::vector<int32_t>{110, 114, 126, 110, 126}));
-  EXPECT_EQ(owner->commands, (std::vector<Command>{{kCustom, 1, 0}, {kCustom, kCustom, 0}, {kCustom, 1, 0},
-                                                   {kCustom, 0, 0}}));
+  EXPECT_EQ(owner->commands,
+            (std::vector<Command>{{kCustom, 1, 0}, {kCustom, kCustom, 0}, {kCustom, 1, 0}, {kCustom, 0, 0}}));
 }
 
 TEST_F(Controls, ALockedRollOverKeepsItsPictureAndSaysNothing)
@@ -65,9 +68,8 @@ TEST_F(Controls, ALockedRollOverKeepsItsPictureAndSaysNothing)
   const HWND b = button.GetWnd();
   button.SetPictureLocked(7, true); // held to the pressed picture
   EXPECT_EQ(button.GetPictureIndex(), QVButtonMouseOver::ePressedPicture);
-  for (auto inject : std::vector<std::function<void()>>{[&] { standin::Move(b, 10, 10); },
-                                                        [&] { standin::Click(b, 10, 10); },
-                                                        [&] { standin::Move(b, 200, 10); }}) {
+  for (auto inject : std::vector<std::function<void()>>{
+           [&] { standin::Move(b, 10, 10); }, [&] { standin::Click(b, 10, 10); }, [&] { standin::Move(b, 200, 10); }}) {
     inject();
     standin::Pump();
     EXPECT_EQ(PixelsUnlike(b, 114), 0);

@@ -63,10 +63,10 @@ TEST_F(Roads, ARefusedHostRequestEndsTheRunWithTheHostsCodeAndRecordsNothing)
 
 TEST_F(Roads, AReplayRecordsItsFifteenKeysAndReplaysToTheSameBytes)
 {
-  const Descriptor warm = {Boolean("lvAU", false), Boolean("lvSO", true), Integer("lvSA", 2), Integer("lvCL", 9),
-                           Integer("lvST", 30),     Integer("lvCT", 5),    Integer("lvSH", 8), Integer("lvAN", 15),
-                           Integer("lvBR", -6),     Float("lvGA", 2.1),    Integer("lvRD", 12), Integer("lvGN", -4),
-                           Integer("lvBL", 3),      Boolean("lvAM", false), Boolean("lvDS", true)};
+  const Descriptor warm = {Boolean("lvAU", false), Boolean("lvSO", true),  Integer("lvSA", 2),   Integer("lvCL", 9),
+                           Integer("lvST", 30),    Integer("lvCT", 5),     Integer("lvSH", 8),   Integer("lvAN", 15),
+                           Integer("lvBR", -6),    Float("lvGA", 2.1),     Integer("lvRD", 12),  Integer("lvGN", -4),
+                           Integer("lvBL", 3),     Boolean("lvAM", false), Boolean("lvDS", true)};
   lvhost::HostImage image = Picture();
   const lvhost::RunResult first = Replay(image, warm);
   ASSERT_EQ(first.result, noErr);

@@ -172,8 +172,9 @@ const Descriptor kWarm = {Boolean("lvAU", false), Boolean("lvSO", true), Integer
 TEST_F(RoadsGolden, AutomaticRoad)
 {
   GoldenTable table(kAutomaticRoad);
-  std::vector<lvhost::HostImage> pictures = {SampleImage("astronaut.png"), SampleImage("coffee.png"), HostPhoto(1, 1),
-                                             HostPhoto(2, 3),         HostPhoto(97, 131),   HostPhoto(301, 203)};
+  std::vector<lvhost::HostImage> pictures = {
+      SampleImage("astronaut.png"), SampleImage("coffee.png"), HostPhoto(1, 1), HostPhoto(2, 3),
+      HostPhoto(97, 131),           HostPhoto(301, 203)};
   for (const lvhost::HostImage& picture : pictures)
     table.Add("Default " + Size(picture), Run(picture, kAutomatic));
   apptest::PutBytes(kPresets, "Distinct", apptest::DistinctRecord().Bytes());

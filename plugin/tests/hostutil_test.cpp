@@ -226,7 +226,8 @@ TEST(HostUtilSuites, OtherSuitesAndTheLargestBuffer)
   static int32_t space = 1000;
   static int32_t largest = 0;
   static int allocations = 0;
-  BufferProcs buffers{2, 5,
+  BufferProcs buffers{2,
+                      5,
                       [](int32_t size, BufferID* id) -> int16_t {
                         ++allocations;
                         if (size > largest)
@@ -234,7 +235,9 @@ TEST(HostUtilSuites, OtherSuitesAndTheLargestBuffer)
                         *id = reinterpret_cast<BufferID>(static_cast<intptr_t>(size));
                         return noErr;
                       },
-                      [](BufferID, uint8_t) -> Ptr { return nullptr; }, [](BufferID) {}, [](BufferID) {},
+                      [](BufferID, uint8_t) -> Ptr { return nullptr; },
+                      [](BufferID) {},
+                      [](BufferID) {},
                       []() { return space; }};
   // 1000 bytes of rows of 10 x 2 planes: 50 fit, at most 40 wanted, 30 can be had.
   BufferID id = nullptr;

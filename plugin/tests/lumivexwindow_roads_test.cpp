@@ -152,7 +152,8 @@ TEST_F(WindowRoads, TheCustomViewCentresItsPicturesInAnyPreviewArea)
   EXPECT_FALSE(window.Visible());
   EXPECT_TRUE(panel->Visible());
   standin::Pump();
-  ASSERT_TRUE(standin::SnapshotPng(standin::SurfaceTarget::Whole(panel->GetWnd()), Snapshot("custom-empty.png").c_str()));
+  ASSERT_TRUE(
+      standin::SnapshotPng(standin::SurfaceTarget::Whole(panel->GetWnd()), Snapshot("custom-empty.png").c_str()));
   EXPECT_EQ(PixelsUnlike(window.m_EmptyPicture->GetWnd(), 186), 0);
   // An area smaller than the pictures: they overhang it equally.
   panel->GetPreviewArea()->SetLTRB(275, 50, 575, 250);
@@ -177,7 +178,8 @@ TEST_F(WindowRoads, TheCustomViewCentresItsPicturesInAnyPreviewArea)
   EXPECT_FALSE(Shown(window.m_EmptyPicture));
   EXPECT_EQ(window.m_PreviewPane->GetImage(), window.m_CorrectedPreview);
   standin::Pump();
-  ASSERT_TRUE(standin::SnapshotPng(standin::SurfaceTarget::Whole(panel->GetWnd()), Snapshot("custom-image.png").c_str()));
+  ASSERT_TRUE(
+      standin::SnapshotPng(standin::SurfaceTarget::Whole(panel->GetWnd()), Snapshot("custom-image.png").c_str()));
   const uint8_t* corrected = window.m_CorrectedPreview->pixels;
   EXPECT_EQ(standin::ReadPixel(window.m_PreviewPane->GetWnd(), 0, 0), RGB(corrected[2], corrected[1], corrected[0]));
 }

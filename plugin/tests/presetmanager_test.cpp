@@ -107,7 +107,7 @@ TEST_F(Manager, ACaseOnlyRenameIsRefusedAndNeverDeletesThePreset)
   PresetManager manager(&AppResources(), PresetManager::eManageMode, nullptr);
   QueueRowClick(1);
   QueueButtonClick(kRenameSlot);
-  QueueName("WARM");   // the same name in other letters: refused
+  QueueName("WARM");    // the same name in other letters: refused
   QueueName("", false); // then cancelled
   QueueButtonClick(kDoneSlot);
   manager.DoDialog();

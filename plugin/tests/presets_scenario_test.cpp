@@ -100,14 +100,13 @@ TEST_F(Presets, SavedListedRenamedRemovedExportedImportedAndLoaded)
   EXPECT_EQ(apptest::GetBytes(presetstore::kPresetsKey, "Dawn again"), fileBytes);
 
   // The registry file, read as text, holds exactly the two binary values.
-  EXPECT_EQ(apptest::RegistryLinesUnder(
-                "key \"HKEY_LOCAL_MACHINE\" \"Software\" \"Tarnwell\" \"Lumivex\" \"Presets\""),
+  EXPECT_EQ(apptest::RegistryLinesUnder("key \"HKEY_LOCAL_MACHINE\" \"Software\" \"Tarnwell\" \"Lumivex\" \"Presets\""),
             (std::vector<std::string>{"value \"Dawn\" binary" + Hex(morning.Bytes()),
                                       "value \"Dawn again\" binary" + Hex(morning.Bytes())}));
   // The messages: only the duplicate name at the import and the question
   // before removing.
-  EXPECT_EQ(apptest::Messages(), (std::vector<std::string>{"Are you sure you want to delete this preset?",
-                                             presetstore::kDuplicateMessage}));
+  EXPECT_EQ(apptest::Messages(),
+            (std::vector<std::string>{"Are you sure you want to delete this preset?", presetstore::kDuplicateMessage}));
   EXPECT_EQ(rowsAtOpen, (std::vector<std::string>{"Default", "Morning", "Evening"}));
   EXPECT_EQ(rowsAtEnd, (std::vector<std::string>{"Default", "Dawn", "Dawn again"}));
 }

@@ -4,8 +4,8 @@
 #include "hostmemory.h"
 #include "lvxtest/testenv.h"
 #include "qvcommon/qvcolor.h"
-#include "qvcommon/qvimage.h"
 #include "qvcommon/qvfilespec.h"
+#include "qvcommon/qvimage.h"
 #include "qvcommon/qvsplashwin.h"
 #include "qvcommon/qvwindow.h"
 #include "win32/automation.h"
@@ -57,7 +57,10 @@ bool NoRequests(const FilterRecord& r)
 // A framework window that counts its deletions.
 class Doomed : public QVWindow {
 public:
-  explicit Doomed(int* deletes) : QVWindow(&kRect, "Doomed", eQVWindowStyleMenu, nullptr, nullptr, nullptr), deletes_(deletes) {}
+  explicit Doomed(int* deletes)
+      : QVWindow(&kRect, "Doomed", eQVWindowStyleMenu, nullptr, nullptr, nullptr), deletes_(deletes)
+  {
+  }
   ~Doomed() override { ++*deletes_; }
 
 private:
@@ -210,7 +213,7 @@ TEST_F(Bridge, DeferredDeletesAreThreadMessagesAndNeverRepeat)
     auto* c = new Doomed(&deletesC);
     standin::TraceMessages(true);
     PostMessageA(nullptr, WM_NULL, 0, reinterpret_cast<LPARAM>(a));
-    PostMessageA(nullptr, WM_NULL, 0, reinterpret_cast<LPARAM>(a)); // clicked twice
+    PostMessageA(nullptr, WM_NULL, 0, reinterpret_cast<LPARAM>(a));     // clicked twice
     PostMessageA(b->GetWnd(), WM_NULL, 0, reinterpret_cast<LPARAM>(b)); // a window's own message
     PostMessageA(nullptr, WM_NULL, 0, reinterpret_cast<LPARAM>(c));
     shell.Quit(0);
@@ -222,9 +225,10 @@ TEST_F(Bridge, DeferredDeletesAreThreadMessagesAndNeverRepeat)
   EXPECT_EQ(deletesC, 1);
   EXPECT_EQ(deletesB, 0);
   const auto& trace = standin::MessageTrace();
-  EXPECT_EQ(std::count_if(trace.begin(), trace.end(),
-                          [&](const standin::TracedMessage& m) { return m.message == WM_NULL && m.window == b->GetWnd(); }),
-            1);
+  EXPECT_EQ(
+      std::count_if(trace.begin(), trace.end(),
+                    [&](const standin::TracedMessage& m) { return m.message == WM_NULL && m.window == b->GetWnd(); }),
+      1);
   delete b;
 }
 
@@ -285,7 +289,6 @@ TEST_F(Bridge, ShellStateParentWindowAndColours)
   EXPECT_EQ(asked.style, DWORD(CC_RGBINIT | CC_ANYCOLOR));
   EXPECT_EQ(asked.initialColor, RGB(7, 8, 9));
   shell.SetCall(nullptr, nullptr);
-
 }
 
 TEST_F(Bridge, StandaloneRunOpensAndSavesARealFile)

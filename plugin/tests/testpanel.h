@@ -145,13 +145,13 @@ public:
   // Sliders 111-120 as the panel makes them, with the main window's
   // initial settings.
   static constexpr SliderSpec kSliders[PresetControls::kSliderCount] = {
-      {111, 155, 105, 171, 1, 13, 1, 7},   {112, 185, 105, 171, -100, 100, 1, 0}, {113, 215, 105, 171, 1, 13, 1, 7},
-      {114, 245, 105, 171, 1, 11, 1, 6},   {115, 275, 105, 171, 0, 40, 5, 20},    {116, 305, 105, 171, -25, 25, 1, 0},
-      {117, 335, 105, 171, 0, 12, 1, 6},   {118, 380, 80, 172, -40, 40, 1, 0},    {119, 410, 80, 172, -40, 40, 1, 0},
+      {111, 155, 105, 171, 1, 13, 1, 7}, {112, 185, 105, 171, -100, 100, 1, 0}, {113, 215, 105, 171, 1, 13, 1, 7},
+      {114, 245, 105, 171, 1, 11, 1, 6}, {115, 275, 105, 171, 0, 40, 5, 20},    {116, 305, 105, 171, -25, 25, 1, 0},
+      {117, 335, 105, 171, 0, 12, 1, 6}, {118, 380, 80, 172, -40, 40, 1, 0},    {119, 410, 80, 172, -40, 40, 1, 0},
       {120, 440, 80, 172, -40, 40, 1, 0}};
 
-  TestPanel() : window(&PanelRect(), "Lumivex", QVWindow::eQVWindowStyleStaticMainCaption, &AppResources(), nullptr,
-                       nullptr)
+  TestPanel()
+      : window(&PanelRect(), "Lumivex", QVWindow::eQVWindowStyleStaticMainCaption, &AppResources(), nullptr, nullptr)
   {
     enhance.reset(CheckBox(106, QVRect(50, 50, 155, 75)));
     subDetail.reset(CheckBox(107, QVRect(50, 80, 200, 105)));

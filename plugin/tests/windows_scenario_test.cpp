@@ -2,6 +2,7 @@
 // only: the start window's buttons and preset menu, the panel with the
 // fitted photo, a slider, Enhance, the Sub-Detail amount, a preset saved,
 // the about window, and File -> Exit; and the automatic button's road.
+#include "lumivextoolbar.h"
 #include "lumivexutils.h"
 #include "lvxtest/testenv.h"
 #include "presetrecord.h"
@@ -10,7 +11,6 @@
 #include "qvcommon/qvmenu.h"
 #include "qvcommon/qvmenuitem.h"
 #include "qvcommon/qvslider.h"
-#include "lumivextoolbar.h"
 #include "windowsrun.h"
 
 using namespace wintest;

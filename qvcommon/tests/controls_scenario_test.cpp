@@ -25,7 +25,6 @@ std::vector<int64_t> Commands(const Probe& probe)
   return out;
 }
 
-
 } // namespace
 
 TEST_F(ControlsScenario, APanelOfControlsRunsHeadlessOnInjectedInput)
@@ -64,8 +63,8 @@ TEST_F(ControlsScenario, APanelOfControlsRunsHeadlessOnInjectedInput)
   toggle.SetControlBitmap(kToggleA, 0, 0, 0);
   toggle.SetButtonAlternatePicture(kToggleB);
   // 108 wide, inset 0: range 80 over 0..80.
-  std::unique_ptr<QVSlider> slider(QVSlider::CreateHorzSlider(&main, sliderRect, &TestResources(), 111, 0, kTrack,
-                                                              kThumb, nullptr, 0, 80, 1, 40));
+  std::unique_ptr<QVSlider> slider(
+      QVSlider::CreateHorzSlider(&main, sliderRect, &TestResources(), 111, 0, kTrack, kThumb, nullptr, 0, 80, 1, 40));
   QVMenu presets(&main, dropRect, &TestResources(), 140, 0, 150);
   presets.SetDropdownList();
   presets.HasSelectedItem(1);

@@ -55,11 +55,11 @@ struct Resource {
 };
 
 const std::map<std::string, unsigned> kStandardTypes = {
-    {"RT_CURSOR", 1},       {"RT_BITMAP", 2},        {"RT_ICON", 3},          {"RT_MENU", 4},
-    {"RT_DIALOG", 5},       {"RT_STRING", 6},        {"RT_FONTDIR", 7},       {"RT_FONT", 8},
-    {"RT_ACCELERATOR", 9},  {"RT_RCDATA", 10},       {"RT_MESSAGETABLE", 11}, {"RT_GROUP_CURSOR", 12},
-    {"RT_GROUP_ICON", 14},  {"RT_VERSION", 16},      {"RT_DLGINCLUDE", 17},   {"RT_PLUGPLAY", 19},
-    {"RT_VXD", 20},         {"RT_ANICURSOR", 21},    {"RT_ANIICON", 22},      {"RT_HTML", 23},
+    {"RT_CURSOR", 1},      {"RT_BITMAP", 2},     {"RT_ICON", 3},          {"RT_MENU", 4},
+    {"RT_DIALOG", 5},      {"RT_STRING", 6},     {"RT_FONTDIR", 7},       {"RT_FONT", 8},
+    {"RT_ACCELERATOR", 9}, {"RT_RCDATA", 10},    {"RT_MESSAGETABLE", 11}, {"RT_GROUP_CURSOR", 12},
+    {"RT_GROUP_ICON", 14}, {"RT_VERSION", 16},   {"RT_DLGINCLUDE", 17},   {"RT_PLUGPLAY", 19},
+    {"RT_VXD", 20},        {"RT_ANICURSOR", 21}, {"RT_ANIICON", 22},      {"RT_HTML", 23},
     {"RT_MANIFEST", 24},
 };
 
@@ -149,7 +149,10 @@ std::string Lower(std::string text)
   return text;
 }
 
-std::string Key(const ResName& name) { return name.text.empty() ? "#" + std::to_string(name.id) : "$" + Lower(name.text); }
+std::string Key(const ResName& name)
+{
+  return name.text.empty() ? "#" + std::to_string(name.id) : "$" + Lower(name.text);
+}
 
 bool Readable(const std::string& path)
 {
@@ -419,8 +422,8 @@ std::string Generate(const std::string& list, const std::vector<Resource>& resou
     out << "\nconst standin::ResourceEntry kEntries[] = {\n";
     for (size_t i = 0; i < resources.size(); ++i) {
       const Resource& r = resources[i];
-      out << "  {" << nameFields(r.type) << ", " << nameFields(r.name) << ", kResource" << i << ", "
-          << r.bytes.size() << ", " << r.hotX << ", " << r.hotY << "}, // line " << r.line << "\n";
+      out << "  {" << nameFields(r.type) << ", " << nameFields(r.name) << ", kResource" << i << ", " << r.bytes.size()
+          << ", " << r.hotX << ", " << r.hotY << "}, // line " << r.line << "\n";
     }
     out << "};\n";
   }

@@ -63,9 +63,9 @@ void Host::Prepare(HostImage& image, const RunOptions& options)
   record_ = FilterRecord{};
   InstallRecordProcedures(&record_);
   record_.planes = image.Planes();
-  record_.filterRect = options.filterRect ? *options.filterRect
-                                          : Rect16{0, 0, static_cast<int16_t>(image.height),
-                                                   static_cast<int16_t>(image.width)};
+  record_.filterRect = options.filterRect
+                           ? *options.filterRect
+                           : Rect16{0, 0, static_cast<int16_t>(image.height), static_cast<int16_t>(image.width)};
   record_.bufferSpace = 64 << 20;
   record_.imageMode = image.mode;
   record_.platformData = &platform_;

@@ -58,7 +58,7 @@ std::string Extension(const std::string& path)
 bool LibraryFormat(const std::string& ext, imaging::FileFormat* format)
 {
   static const std::map<std::string, imaging::FileFormat> kFormats = {
-      {"png", imaging::FileFormat::kPng},  {"jpg", imaging::FileFormat::kJpeg}, {"jpeg", imaging::FileFormat::kJpeg},
+      {"png", imaging::FileFormat::kPng},  {"jpg", imaging::FileFormat::kJpeg},  {"jpeg", imaging::FileFormat::kJpeg},
       {"tif", imaging::FileFormat::kTiff}, {"tiff", imaging::FileFormat::kTiff}, {"bmp", imaging::FileFormat::kBmp},
       {"pgm", imaging::FileFormat::kPnm},  {"ppm", imaging::FileFormat::kPnm},
   };
@@ -113,10 +113,7 @@ bool ReadFromLibrary(const std::string& path, HostImage* image, lvxtext::Error* 
 
 } // namespace
 
-int16_t HostImage::ColorPlanes() const
-{
-  return mode == plugInModeGrayScale ? 1 : mode == plugInModeCMYKColor ? 4 : 3;
-}
+int16_t HostImage::ColorPlanes() const { return mode == plugInModeGrayScale ? 1 : mode == plugInModeCMYKColor ? 4 : 3; }
 
 namespace {
 
@@ -359,7 +356,7 @@ bool CanWrite(const std::string& path, const HostImage& image, lvxtext::Error* e
     return Fail(error, "unknown output format '." + ext + "' (pam, png, jpg, tif, bmp, pgm or ppm)");
   if (image.mode == plugInModeCMYKColor || image.alpha)
     return Fail(error, "only PAM output can carry " +
-                             std::string(image.mode == plugInModeCMYKColor ? "CMYK" : "a transparency plane"));
+                           std::string(image.mode == plugInModeCMYKColor ? "CMYK" : "a transparency plane"));
   if (ext == "pgm" && image.mode != plugInModeGrayScale)
     return Fail(error, "a .pgm file holds grey images only (use .ppm)");
   return true;

@@ -80,8 +80,8 @@ void* NewPixels(size_t bytes, bool zeroed)
   return data;
 }
 
-int32_t Allocate(Bitmap* bitmap, int32_t width, int32_t height, int32_t bitsPerPixel, int32_t colourOrder,
-                 bool zeroed, std::string* error)
+int32_t Allocate(Bitmap* bitmap, int32_t width, int32_t height, int32_t bitsPerPixel, int32_t colourOrder, bool zeroed,
+                 std::string* error)
 {
   if (!bitmap || (bitsPerPixel != 8 && bitsPerPixel != 24))
     return Fail(error, kErrorBadArgument, "a bitmap has 8 or 24 bits per pixel");
@@ -93,8 +93,7 @@ int32_t Allocate(Bitmap* bitmap, int32_t width, int32_t height, int32_t bitsPerP
   const int64_t total = rowBytes * height;
   if (total > INT32_MAX)
     return Fail(error, kErrorTooLarge,
-                "image of " + std::to_string(width) + " x " + std::to_string(height) +
-                    " pixels needs 2 GiB or more");
+                "image of " + std::to_string(width) + " x " + std::to_string(height) + " pixels needs 2 GiB or more");
   void* data = NewPixels(static_cast<size_t>(total), zeroed);
   if (!data)
     return Fail(error, kErrorNoMemory, "out of memory for " + std::to_string(total) + " bytes");

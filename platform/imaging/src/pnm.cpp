@@ -3,9 +3,9 @@
 // bytes per sample, most significant first.
 #include "codecs.h"
 
-#include <cerrno>
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -64,8 +64,7 @@ struct Wide {
 // R,G,B turned into B,G,R, grey widened to B,G,R when `toColour`. False at
 // the first sample above maxval, the row then partly written.
 template <bool kScaled, class Samples>
-bool ConvertRow(Samples in, bool grey, bool toColour, size_t width, int64_t maxval, const uint8_t* scale,
-                uint8_t* row)
+bool ConvertRow(Samples in, bool grey, bool toColour, size_t width, int64_t maxval, const uint8_t* scale, uint8_t* row)
 {
   const auto above = [maxval](uint32_t v) { return kScaled && v > maxval; };
   const auto level = [scale](uint32_t v) { return kScaled ? scale[v] : static_cast<uint8_t>(v); };
@@ -93,8 +92,7 @@ bool ConvertRow(Samples in, bool grey, bool toColour, size_t width, int64_t maxv
 
 } // namespace
 
-int32_t ReadPnm(FILE* file, uint64_t streamSize, int32_t wantBits, Bitmap* out, int32_t* sampleBits,
-                std::string* error)
+int32_t ReadPnm(FILE* file, uint64_t streamSize, int32_t wantBits, Bitmap* out, int32_t* sampleBits, std::string* error)
 {
   char magic[2];
   if (std::fread(magic, 1, 2, file) != 2 || magic[0] != 'P')

@@ -166,8 +166,8 @@ TEST(ImagingSaveRows, RefusedSourcesAndArgumentsWriteNothing)
     FileFormat format;
     int32_t quality;
   };
-  const Case cases[] = {{&noWidth, FileFormat::kPng, 90},     {&noHeight, FileFormat::kPng, 90},
-                        {&badDepth, FileFormat::kBmp, 90},    {&tooLarge, FileFormat::kPnm, 90},
+  const Case cases[] = {{&noWidth, FileFormat::kPng, 90},        {&noHeight, FileFormat::kPng, 90},
+                        {&badDepth, FileFormat::kBmp, 90},       {&tooLarge, FileFormat::kPnm, 90},
                         {&good, static_cast<FileFormat>(9), 90}, {&good, FileFormat::kJpeg, 0},
                         {nullptr, FileFormat::kPng, 90}};
   const std::string target = Temp("refused.img");

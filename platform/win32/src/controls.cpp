@@ -24,10 +24,7 @@ bool Inside(HWND window, LPARAM point)
 // Text measured in the control's font.
 class Measure {
 public:
-  explicit Measure(HWND window) : window_(window), dc_(GetDC(window))
-  {
-    previous_ = SelectObject(dc_, FontOf(window));
-  }
+  explicit Measure(HWND window) : window_(window), dc_(GetDC(window)) { previous_ = SelectObject(dc_, FontOf(window)); }
   ~Measure()
   {
     SelectObject(dc_, previous_);

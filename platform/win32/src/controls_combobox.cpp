@@ -11,7 +11,7 @@ namespace {
 
 using namespace standin::detail;
 
-constexpr int kDropDownRows = 8;  // rows a drop-down list shows at most
+constexpr int kDropDownRows = 8; // rows a drop-down list shows at most
 
 // ---- COMBOBOX -----------------------------------------------------------------
 
@@ -145,8 +145,9 @@ LRESULT CALLBACK ComboBoxProc(HWND window, UINT message, WPARAM wParam, LPARAM l
   case WM_CREATE: {
     // The list: a popup owned by the combo box's top-level window, which a
     // click never activates.
-    const HWND list = CreateWindowExA(WS_EX_NOACTIVATE | WS_EX_TOOLWINDOW, kDropDownClass, "", WS_POPUP | WS_BORDER |
-                                      WS_VSCROLL, 0, 0, 1, 1, TopLevelOf(window), nullptr, nullptr, nullptr);
+    const HWND list =
+        CreateWindowExA(WS_EX_NOACTIVATE | WS_EX_TOOLWINDOW, kDropDownClass, "", WS_POPUP | WS_BORDER | WS_VSCROLL, 0,
+                        0, 1, 1, TopLevelOf(window), nullptr, nullptr, nullptr);
     if (!list)
       return -1;
     if ((w = Find(window)))
@@ -200,9 +201,7 @@ LRESULT CALLBACK ComboBoxProc(HWND window, UINT message, WPARAM wParam, LPARAM l
     InvalidateRect(window, nullptr, TRUE);
     return intptr_t(wParam) < 0 ? LRESULT(CB_ERR) : LRESULT(wParam);
   }
-  case CB_SHOWDROPDOWN:
-    wParam ? Drop(window) : CloseUp(window, false);
-    return TRUE;
+  case CB_SHOWDROPDOWN: wParam ? Drop(window) : CloseUp(window, false); return TRUE;
   case CB_GETDROPPEDSTATE: return w->control.dropped ? TRUE : FALSE;
   default: return DefaultAndRepaint(window, message, wParam, lParam);
   }

@@ -1,8 +1,8 @@
 // Window records: creation and destruction, the window tree and z-order,
 // enabling, window longs and text. Frames and geometry, SetWindowPos and
 // ShowWindow are in windows_geometry.cpp.
-#include "wm.h"
 #include "presenter.h"
+#include "wm.h"
 
 #include <algorithm>
 #include <cstring>
@@ -127,8 +127,8 @@ bool UsableForInput(HWND window)
 
 extern "C" {
 
-HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR title, DWORD style, int x, int y, int width,
-                     int height, HWND parent, HMENU menu, HINSTANCE instance, LPVOID param)
+HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR title, DWORD style, int x, int y, int width, int height,
+                     HWND parent, HMENU menu, HINSTANCE instance, LPVOID param)
 {
   RegisterBuiltInClasses();
   const ClassPtr cls = FindClass(className, instance);

@@ -1,8 +1,8 @@
 // Window geometry: frames and the client area, screen and client
 // coordinates, where a window draws on its surface, maximising, and
 // SetWindowPos and ShowWindow.
-#include "wm.h"
 #include "presenter.h"
+#include "wm.h"
 
 #include <algorithm>
 #include <vector>
@@ -80,10 +80,7 @@ void MoveTo(HWND window, const RECT& r)
   SetWindowPos(window, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-RECT FrameMetrics::Insets() const
-{
-  return RECT{border + edge, border + caption + edge, border + edge, border + edge};
-}
+RECT FrameMetrics::Insets() const { return RECT{border + edge, border + caption + edge, border + edge, border + edge}; }
 
 FrameMetrics FrameOf(DWORD style, DWORD exStyle, bool dialogClass)
 {

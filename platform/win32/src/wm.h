@@ -59,10 +59,10 @@ struct ListRow {
 
 // The standard controls' own state.
 struct ControlState {
-  bool pushed = false;  // BUTTON: drawn pressed
+  bool pushed = false;   // BUTTON: drawn pressed
   bool tracking = false; // BUTTON: pressed by the mouse, capture held
   UINT check = BST_UNCHECKED;
-  size_t caret = 0;  // EDIT: caret and selection anchor, in characters
+  size_t caret = 0; // EDIT: caret and selection anchor, in characters
   size_t anchor = 0;
   size_t limit = 30000;
   int scroll = 0; // EDIT: pixels scrolled left (ES_AUTOHSCROLL)
@@ -95,7 +95,7 @@ struct WindowRecord {
   LONG_PTR id = 0;
   LONG_PTR userData = 0;
   WNDPROC proc = nullptr;
-  RECT rect{};   // parent-client coordinates for a child, else screen
+  RECT rect{};        // parent-client coordinates for a child, else screen
   FrameMetrics frame; // as of the last frame change
   RECT restore{};
   bool minimized = false;
@@ -105,7 +105,7 @@ struct WindowRecord {
   // Top-level windows: the whole window rectangle, made when something
   // first draws on, reads or shows the window (see SurfaceOf).
   std::shared_ptr<Surface> surface;
-  std::vector<RECT> update;         // exact region, client coordinates
+  std::vector<RECT> update; // exact region, client coordinates
   bool erase = false;
   bool frameDirty = true;
   long paints = 0;

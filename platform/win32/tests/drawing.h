@@ -8,8 +8,8 @@
 #include <gtest/gtest.h>
 
 #include <set>
-#include <vector>
 #include <utility>
+#include <vector>
 
 constexpr COLORREF kWhite = 0xFFFFFF;
 constexpr COLORREF kBlack = 0x000000;

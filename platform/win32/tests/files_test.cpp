@@ -11,10 +11,7 @@
 
 namespace {
 
-void Touch(const std::string& path, const std::string& text = "")
-{
-  std::ofstream(path, std::ios::binary) << text;
-}
+void Touch(const std::string& path, const std::string& text = "") { std::ofstream(path, std::ios::binary) << text; }
 
 std::string Mapped(const char* path)
 {
@@ -144,8 +141,7 @@ TEST_F(Files, FailuresSetTheWindowsError)
   };
   for (const auto& c : cases) {
     SetLastError(0);
-    EXPECT_EQ(CreateFileA(c.path, GENERIC_READ, 0, nullptr, c.disposition, 0, nullptr), INVALID_HANDLE_VALUE)
-        << c.path;
+    EXPECT_EQ(CreateFileA(c.path, GENERIC_READ, 0, nullptr, c.disposition, 0, nullptr), INVALID_HANDLE_VALUE) << c.path;
     EXPECT_EQ(GetLastError(), c.error) << c.path;
   }
   Touch(root + "/exists.txt");

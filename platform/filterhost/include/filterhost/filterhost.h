@@ -188,8 +188,8 @@ struct PlatformData {
 
 typedef uint8_t (*TestAbortProc)();
 typedef void (*ProgressProc)(int32_t done, int32_t total);
-typedef int16_t (*DisplayPixelsProc)(const PSPixelMap* source, const Rect32* srcRect, int32_t dstRow,
-                                      int32_t dstCol, void* platformContext);
+typedef int16_t (*DisplayPixelsProc)(const PSPixelMap* source, const Rect32* srcRect, int32_t dstRow, int32_t dstCol,
+                                     void* platformContext);
 typedef int16_t (*AdvanceStateProc)();
 typedef int16_t (*ColorServicesProc)(ColorServicesInfo* info);
 

@@ -37,9 +37,9 @@ enum Status : int32_t {
   kErrorTooLarge = -5,    // more pixels than the pixel limit, or 2^31 bytes or more
   kErrorNoMemory = -6,
   kErrorBadArgument = -7,
-  kErrorWrite = -8,       // the file could not be written in full
-  kErrorCancelled = -9,   // the user cancelled a dialog
-  kErrorNoSource = -10,   // there is no scanner source to select or acquire from
+  kErrorWrite = -8,        // the file could not be written in full
+  kErrorCancelled = -9,    // the user cancelled a dialog
+  kErrorNoSource = -10,    // there is no scanner source to select or acquire from
   kErrorInterrupted = -11, // Ctrl-C or SIGTERM stopped a save (see win32/interrupts.h)
 };
 
@@ -67,10 +67,10 @@ constexpr int32_t kTransparentColour = 6;
 struct LVX_IMAGING_API Bitmap {
   int32_t width = 0;
   int32_t height = 0;
-  int32_t bitsPerPixel = 0; // 8 (grey) or 24 (B,G,R); 0 when empty
-  int32_t bytesPerLine = 0; // width * bitsPerPixel / 8 rounded up to 4
-  int32_t rowOrder = 0;     // a RowOrder; 0 when empty
-  int32_t colourOrder = 0;  // the creator's colour order code, kept as given: rows are B,G,R whatever it says
+  int32_t bitsPerPixel = 0;       // 8 (grey) or 24 (B,G,R); 0 when empty
+  int32_t bytesPerLine = 0;       // width * bitsPerPixel / 8 rounded up to 4
+  int32_t rowOrder = 0;           // a RowOrder; 0 when empty
+  int32_t colourOrder = 0;        // the creator's colour order code, kept as given: rows are B,G,R whatever it says
   uint32_t transparentColour = 0; // key colour as 0x00BBGGRR (R in the low byte)
   int32_t transparentMode = 0;    // 0 none, kTransparentColour when the key applies
   uint8_t* data = nullptr;        // height rows of bytesPerLine bytes, in storage order
@@ -96,8 +96,8 @@ struct LVX_IMAGING_API Bitmap {
 // bitmap of 8 or 24 bits. Sizes must be positive and the buffer below 2^31
 // bytes. The memory kind is ignored (all bitmaps live in ordinary memory);
 // `colourOrder` is stored as given. On failure the record is unchanged.
-LVX_IMAGING_API int32_t Create(Bitmap* bitmap, int32_t memoryKind, int32_t width, int32_t height,
-                               int32_t bitsPerPixel, int32_t colourOrder, std::string* error = nullptr);
+LVX_IMAGING_API int32_t Create(Bitmap* bitmap, int32_t memoryKind, int32_t width, int32_t height, int32_t bitsPerPixel,
+                               int32_t colourOrder, std::string* error = nullptr);
 // The same with memory kind 1 and colour order 1 (B,G,R).
 LVX_IMAGING_API int32_t Create(Bitmap* bitmap, int32_t width, int32_t height, int32_t bitsPerPixel,
                                std::string* error = nullptr);
@@ -192,8 +192,8 @@ struct LoadInfo {
 // kErrorCorrupt, both before anything sized by the header is allocated.
 // PNG, JPEG, PPM/PGM and TIFF files are decoded from the file as it is read;
 // a BMP file is read whole (in one read) and decoded from memory.
-LVX_IMAGING_API int32_t LoadFile(const char* path, Bitmap* bitmap, int32_t wantBits,
-                                 std::string* error = nullptr, LoadInfo* info = nullptr);
+LVX_IMAGING_API int32_t LoadFile(const char* path, Bitmap* bitmap, int32_t wantBits, std::string* error = nullptr,
+                                 LoadInfo* info = nullptr);
 // The same for an image file held in memory (`size` bytes at `data`).
 LVX_IMAGING_API int32_t LoadMemory(const void* data, size_t size, Bitmap* bitmap, int32_t wantBits,
                                    std::string* error = nullptr, LoadInfo* info = nullptr);
@@ -207,11 +207,11 @@ LVX_IMAGING_API int32_t LoadMemory(const void* data, size_t size, Bitmap* bitmap
 // SIGTERM arrived (win32/interrupts.h) the save stops within one buffer of
 // output and returns kErrorInterrupted; the message then ends in
 // "interrupted".
-LVX_IMAGING_API int32_t SaveFile(const char* path, const Bitmap* bitmap, FileFormat format,
-                                 int32_t bitsPerPixel, int32_t quality, std::string* error = nullptr);
-// The same keeping the bitmap's depth.
-LVX_IMAGING_API int32_t SaveFile(const char* path, const Bitmap* bitmap, FileFormat format,
+LVX_IMAGING_API int32_t SaveFile(const char* path, const Bitmap* bitmap, FileFormat format, int32_t bitsPerPixel,
                                  int32_t quality, std::string* error = nullptr);
+// The same keeping the bitmap's depth.
+LVX_IMAGING_API int32_t SaveFile(const char* path, const Bitmap* bitmap, FileFormat format, int32_t quality,
+                                 std::string* error = nullptr);
 
 // Writes the picture as SaveFile does into `file`, which the caller opened
 // and commits or discards: the file is finished (flushed and synced) but
@@ -320,11 +320,10 @@ struct OpenDialogParams {
 // initial folder, name buffer) through the Windows stand-in's open dialog:
 // the answer comes from its file-dialog script, else (while windows are
 // presented, or real dialogs are asked for) from its real window; the
-// request is logged there as "open-image" with the parameter flags. On a choice the name buffer holds the path and, with
-// kOpenDialogLoad, the file is loaded into params->bitmap at its natural depth.
-// Results: kSuccess when a file was chosen (and loaded), kErrorCancelled,
-// the load's failure status (the bitmap then unchanged), or
-// kErrorBadArgument for a missing record, name buffer or bitmap.
+// request is logged there as "open-image" with the parameter flags. On a choice the name buffer holds the path and,
+// with kOpenDialogLoad, the file is loaded into params->bitmap at its natural depth. Results: kSuccess when a file was
+// chosen (and loaded), kErrorCancelled, the load's failure status (the bitmap then unchanged), or kErrorBadArgument for
+// a missing record, name buffer or bitmap.
 LVX_IMAGING_API int32_t OpenDialog(OPENFILENAMEA* ofn, OpenDialogParams* params);
 
 // Scanner sources. This machine has none: both log their request

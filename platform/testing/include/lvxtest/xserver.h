@@ -115,7 +115,6 @@ public:
   bool StartManager(Manager manager);
 
 private:
-
   pid_t pid_ = -1;
   pid_t managerPid_ = -1;
   Manager manager_ = Manager::Bare;

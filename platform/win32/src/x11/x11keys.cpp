@@ -48,14 +48,29 @@ struct CharacterPair {
   unsigned long codePoint;
 };
 constexpr CharacterPair kCharacters[] = {
-    {XK_EuroSign, 0x20AC},           {XK_singlelowquotemark, 0x201A}, {XK_function, 0x0192},
-    {XK_doublelowquotemark, 0x201E}, {XK_ellipsis, 0x2026},           {XK_dagger, 0x2020},
-    {XK_doubledagger, 0x2021},       {XK_permille, 0x2030},           {XK_Scaron, 0x0160},
-    {XK_OE, 0x0152},                 {XK_Zcaron, 0x017D},             {XK_leftsinglequotemark, 0x2018},
-    {XK_rightsinglequotemark, 0x2019}, {XK_leftdoublequotemark, 0x201C}, {XK_rightdoublequotemark, 0x201D},
-    {XK_enfilledcircbullet, 0x2022}, {XK_endash, 0x2013},             {XK_emdash, 0x2014},
-    {XK_trademark, 0x2122},          {XK_scaron, 0x0161},             {XK_oe, 0x0153},
-    {XK_zcaron, 0x017E},             {XK_Ydiaeresis, 0x0178},
+    {XK_EuroSign, 0x20AC},
+    {XK_singlelowquotemark, 0x201A},
+    {XK_function, 0x0192},
+    {XK_doublelowquotemark, 0x201E},
+    {XK_ellipsis, 0x2026},
+    {XK_dagger, 0x2020},
+    {XK_doubledagger, 0x2021},
+    {XK_permille, 0x2030},
+    {XK_Scaron, 0x0160},
+    {XK_OE, 0x0152},
+    {XK_Zcaron, 0x017D},
+    {XK_leftsinglequotemark, 0x2018},
+    {XK_rightsinglequotemark, 0x2019},
+    {XK_leftdoublequotemark, 0x201C},
+    {XK_rightdoublequotemark, 0x201D},
+    {XK_enfilledcircbullet, 0x2022},
+    {XK_endash, 0x2013},
+    {XK_emdash, 0x2014},
+    {XK_trademark, 0x2122},
+    {XK_scaron, 0x0161},
+    {XK_oe, 0x0153},
+    {XK_zcaron, 0x017E},
+    {XK_Ydiaeresis, 0x0178},
 };
 
 } // namespace
