@@ -15,10 +15,10 @@ constexpr int32_t kBetween = 2; // neither near nor far
 constexpr int32_t kFar = 3;     // some channel beyond the high tolerance
 
 // Probe results.
-constexpr int32_t kAbort = 0;   // no bounded blemish here
-constexpr int32_t kClean = 1;   // the row is clean around the column
-constexpr int32_t kFaint = 2;   // a blemish of between pixels only
-constexpr int32_t kSpeck = 3;   // a blemish with a small far core
+constexpr int32_t kAbort = 0; // no bounded blemish here
+constexpr int32_t kClean = 1; // the row is clean around the column
+constexpr int32_t kFaint = 2; // a blemish of between pixels only
+constexpr int32_t kSpeck = 3; // a blemish with a small far core
 
 // A defect size larger than any image could need; S' + 4 stays far from
 // overflowing.
@@ -66,12 +66,9 @@ int32_t LumivexDespeckle::Apply(QVImage* image, double zoom)
 {
   if (!lvxfilters::Workable(image))
     return 0;
-  const Pass pass{*image,
-                  image->bytesPerPixel,
-                  threshold - (threshold >> 2),
-                  threshold + (threshold >> 2),
-                  DefectSize(size, zoom),
-                  size + 4};
+  const Pass pass{
+      *image,  image->bytesPerPixel, threshold - (threshold >> 2), threshold + (threshold >> 2), DefectSize(size, zoom),
+      size + 4};
   // Nothing can carry over from an earlier image.
   std::fill(std::begin(reference), std::end(reference), 0);
   std::fill(std::begin(slots), std::end(slots), Slot{});
@@ -130,9 +127,7 @@ int32_t LumivexDespeckle::Probe(const Pass& pass, const unsigned char* row, int3
   const int32_t reach = pass.defect + 2;
   const int32_t right = std::min(reach, pass.image.width - k - 1);
   const int32_t left = std::min(reach, k);
-  auto classAt = [&](int32_t offset) {
-    return Classify(pass, row + static_cast<ptrdiff_t>(k + offset) * pass.bpp);
-  };
+  auto classAt = [&](int32_t offset) { return Classify(pass, row + static_cast<ptrdiff_t>(k + offset) * pass.bpp); };
 
   // The nearest clean pixel at or left of the column.
   int32_t j = 0;

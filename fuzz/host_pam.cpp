@@ -1,7 +1,7 @@
 // lumivex-host's PAM reader, on the bytes of a whole file.
 #include "fuzzinput.h"
-#include "imaging/imaging.h"
 #include "image.h"
+#include "imaging/imaging.h"
 
 #include <cstdlib>
 

@@ -2,6 +2,7 @@
 // the value written must read back; a damaged file must stay as it was.
 #include "fuzzinput.h"
 #include "win32/automation.h"
+#include "win32/registry.h"
 
 #include <fstream>
 #include <iterator>

@@ -10,6 +10,7 @@
 #include "filterhost/filterhost.h"
 #include "imaging/imaging.h"
 #include "win32/automation.h"
+#include "win32/registry.h"
 
 #include <cstdio>
 #include <cstring>
@@ -31,10 +32,7 @@ std::string Folder(const std::string& harness)
   return folder;
 }
 
-void Write(const std::string& path, const std::string& bytes)
-{
-  std::ofstream(path, std::ios::binary) << bytes;
-}
+void Write(const std::string& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
 
 std::string Read(const std::string& path)
 {
@@ -60,7 +58,7 @@ void ImageFiles()
     imaging::FileFormat format;
     int32_t bits;
   } files[] = {
-      {"grey.png", imaging::FileFormat::kPng, 8},   {"colour.png", imaging::FileFormat::kPng, 24},
+      {"grey.png", imaging::FileFormat::kPng, 8},     {"colour.png", imaging::FileFormat::kPng, 24},
       {"colour.jpg", imaging::FileFormat::kJpeg, 24}, {"grey.jpg", imaging::FileFormat::kJpeg, 8},
       {"colour.tif", imaging::FileFormat::kTiff, 24}, {"grey.tif", imaging::FileFormat::kTiff, 8},
       {"colour.bmp", imaging::FileFormat::kBmp, 24},  {"grey.bmp", imaging::FileFormat::kBmp, 8},
@@ -95,9 +93,9 @@ void ImageFiles()
 void HostFiles()
 {
   const std::string pam = Folder("fuzz-host-pam");
-  for (const auto& [name, mode, alpha] : {std::tuple{"grey.pam", plugInModeGrayScale, false},
-                                          std::tuple{"rgba.pam", plugInModeRGBColor, true},
-                                          std::tuple{"cmyk.pam", plugInModeCMYKColor, false}}) {
+  for (const auto& [name, mode, alpha] :
+       {std::tuple{"grey.pam", plugInModeGrayScale, false}, std::tuple{"rgba.pam", plugInModeRGBColor, true},
+        std::tuple{"cmyk.pam", plugInModeCMYKColor, false}}) {
     lvhost::HostImage image;
     image.width = 3;
     image.height = 2;
@@ -114,7 +112,8 @@ void HostFiles()
                           {FourCC("lvGA"), typeFloat, false, 0, 1.8},
                           {FourCC("#ImR"), typeInteger, false, 2147483647, 0}};
   Write(params + "/all-types.txt", lvhost::FormatParameters(d));
-  Write(params + "/comments.txt", "lumivex-host parameters 1\r\n# note\n\n  lvGA doub nan\r\n0x6C764155 0x626F6F6C false\n");
+  Write(params + "/comments.txt",
+        "lumivex-host parameters 1\r\n# note\n\n  lvGA doub nan\r\n0x6C764155 0x626F6F6C false\n");
   Write(params + "/packed.bin", lvhost::PackDescriptor(d));
 }
 

@@ -30,8 +30,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
       std::abort(); // a failed read leaves nothing allocated
     }
   }
-  { QVImage embedded(spec, 0, false); }
-  { QVImage preview(spec, 24, true); }
+  {
+    QVImage embedded(spec, 0, false);
+  }
+  {
+    QVImage preview(spec, 24, true);
+  }
   imaging::Bitmap preview;
   if (ReadTWLPreview(path.c_str(), &preview) == kTWLSuccess &&
       (preview.width != 64 || preview.height != 64 || preview.bitsPerPixel != 24))

@@ -8,6 +8,7 @@
 #include "qvcommon/qvresourcefile.h"
 #include "qvcommon/qvstroke.h"
 #include "qvcommon/qvviewimage.h"
+#include "win32/memory.h"
 
 #include <algorithm>
 #include <cstring>
@@ -207,8 +208,8 @@ void Effect::SendControl(int32_t controlId, int32_t x, int32_t y, int32_t kind, 
 {
   if (!createControl_)
     return;
-  EffectControlRecord record{hostId_, effectId_, controlId, x, y, kind, 0, bitmapId, labelId, values, 5,
-                             resources_, 0, 0, redrawNow, instance_};
+  EffectControlRecord record{hostId_, effectId_, controlId, x,          y, kind, 0,         bitmapId,
+                             labelId, values,    5,         resources_, 0, 0,    redrawNow, instance_};
   createControl_(&record);
 }
 
@@ -226,8 +227,8 @@ void Effect::UpdateSliders()
 
 void Effect::SendPresetsPopup(int32_t labelId, int32_t redrawNow)
 {
-  EffectControlValues values{4, reinterpret_cast<intptr_t>(itemCodes_), reinterpret_cast<intptr_t>(itemLabels_),
-                             kArrow, 0};
+  EffectControlValues values{4, reinterpret_cast<intptr_t>(itemCodes_), reinterpret_cast<intptr_t>(itemLabels_), kArrow,
+                             0};
   SendControl(kPresetsPopup, 5, 8, kEffectPopup, 0, labelId, &values, redrawNow);
 }
 

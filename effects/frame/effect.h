@@ -37,7 +37,10 @@ constexpr int32_t kPresetsLabel = 5, kAutoLabel = 10, kTypeLabel = 14, kUntitled
 } // namespace effectids
 
 // v + d wrapping at the 32-bit limits, as rectangle arithmetic does.
-inline int32_t WrappedAdd(int32_t v, int32_t d) { return static_cast<int32_t>(static_cast<uint32_t>(v) + static_cast<uint32_t>(d)); }
+inline int32_t WrappedAdd(int32_t v, int32_t d)
+{
+  return static_cast<int32_t>(static_cast<uint32_t>(v) + static_cast<uint32_t>(d));
+}
 
 // One of the effect's two sliders (ids 7 and 8): where it sits, its label
 // and its range.

@@ -103,8 +103,7 @@ int32_t Effect::Undo(QVUndo_Item* item, int32_t isUndo)
     presetCode_ = value >= kAuto && value <= kByHand ? value : kByHand;
     SendPresetsPopup(kUntitledPresetLabel, 0);
     break;
-  default:
-    break;
+  default: break;
   }
   Redraw(nullptr, 0, 1, 0, 0, 0, 1);
   return 1;
@@ -127,18 +126,13 @@ int32_t Effect::Preview_Event(EffectPreviewEvent* event)
     return 1;
   }
   switch (kind) {
-  case kMouseDown:
-    AddMarker(at);
-    break;
-  case kMousePaint:
-    PaintMarkers(*event);
-    break;
+  case kMouseDown: AddMarker(at); break;
+  case kMousePaint: PaintMarkers(*event); break;
   case kMouseSetCursor:
     if (cursor_)
       cursor_->SetCursor();
     break;
-  default:
-    break;
+  default: break;
   }
   return 1;
 }

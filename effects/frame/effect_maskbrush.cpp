@@ -53,9 +53,7 @@ bool Effect::BrushEvent(int32_t controlId, int32_t value, bool* redrawn)
     Redraw(nullptr, 0, 1, 0, 0, 1, 1);
     *redrawn = true;
     return true;
-  case kBrushButton:
-    brushMode_ = true;
-    return true;
+  case kBrushButton: brushMode_ = true; return true;
   case kBrushSize: {
     const int32_t old = Packed(brushSize_, brushBlur_);
     const uint32_t bits = static_cast<uint32_t>(value);
@@ -65,8 +63,7 @@ bool Effect::BrushEvent(int32_t controlId, int32_t value, bool* redrawn)
     PushUndo(kBrushSize);
     return true;
   }
-  default:
-    break;
+  default: break;
   }
   const int32_t shape = controlId - kFirstShapeCode;
   if (shape < 0 || shape >= shapeCount_)

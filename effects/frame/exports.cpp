@@ -54,8 +54,8 @@ EFFECT_EXPORT int32_t ClearInstances()
 EFFECT_EXPORT int32_t GetInfo(int32_t index, EffectInfo* info) { LVFX_FORWARD(GetInfo(info)); }
 
 EFFECT_EXPORT int32_t Initialize(int32_t index, EffectCreateControlProc createControl, EffectRedrawProc redraw,
-                                 HINSTANCE module, int32_t hostId, EffectPushUndoProc pushUndo,
-                                 EffectFourthProc fourth, intptr_t extra)
+                                 HINSTANCE module, int32_t hostId, EffectPushUndoProc pushUndo, EffectFourthProc fourth,
+                                 intptr_t extra)
 {
   LVFX_FORWARD(Initialize(createControl, redraw, module, hostId, pushUndo, fourth, extra));
 }

@@ -90,7 +90,8 @@ TEST_F(Despeckle, SlidersPushTheirKindSetPresetSixteenAndRedraw)
   EXPECT_EQ(lvfx::Session::Describe(session->UndoStack().back()), "kind 7 module 31 instance 0 new {9, 0} old {7, 0}");
   EXPECT_EQ(LastRedraw(), kCommonRedraw);
   ASSERT_TRUE(session->ControlEvent(8, 55));
-  EXPECT_EQ(lvfx::Session::Describe(session->UndoStack().back()), "kind 8 module 31 instance 0 new {55, 0} old {37, 0}");
+  EXPECT_EQ(lvfx::Session::Describe(session->UndoStack().back()),
+            "kind 8 module 31 instance 0 new {55, 0} old {37, 0}");
   // Code 16: the same image prepared again keeps the hand-set values.
   ASSERT_TRUE(session->Prepare(image.get(), &v.view, 0, 0));
   EXPECT_EQ(SliderValue(7), 9);
@@ -126,7 +127,8 @@ TEST_F(Despeckle, SliderValuesAreKeptToTheSlidersRanges)
 TEST_F(Despeckle, PresetChoicesRelabelThePopupAndPushKindEleven)
 {
   ASSERT_TRUE(session->Choose(13));
-  EXPECT_EQ(lvfx::Session::Describe(session->UndoStack().back()), "kind 11 module 31 instance 0 new {13, 0} old {12, 0}");
+  EXPECT_EQ(lvfx::Session::Describe(session->UndoStack().back()),
+            "kind 11 module 31 instance 0 new {13, 0} old {12, 0}");
   EXPECT_EQ(session->Controls().Find(11)->label, "Coarse");
   EXPECT_EQ(LastRedraw(), kCommonRedraw);
   // Coarse set Size and Threshold at once, without a slider update.

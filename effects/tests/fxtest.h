@@ -18,21 +18,24 @@
 
 namespace fxtest {
 
+// Loads the module at the path into `module`; a failure fails the test.
+inline void LoadModule(lvfx::EffectModule& module, const char* path)
+{
+  lvxtext::Error error;
+  ASSERT_TRUE(module.Load(path, &error)) << error.message;
+}
+
 // A module loaded for the test, and a session on it with an image and its
 // view at zoom 1.
 class ModuleTest : public ::testing::Test {
 protected:
   void Load(const char* path)
   {
-    lvxtext::Error error;
-    ASSERT_TRUE(module.Load(path, &error)) << error.message;
+    LoadModule(module, path);
     session = std::make_unique<lvfx::Session>(module.Exports());
   }
   // AddInstance, GetInfo, Initialize and SetImageInfo on the document.
-  void Open(QVImage* document)
-  {
-    ASSERT_TRUE(session->Open(module.Handle(), document)) << session->Failure();
-  }
+  void Open(QVImage* document) { ASSERT_TRUE(session->Open(module.Handle(), document)) << session->Failure(); }
   // The log entries that start with `prefix`.
   std::vector<std::string> Entries(const std::string& prefix) const
   {
@@ -60,7 +63,8 @@ protected:
 };
 
 // One of a module's exports by name, typed; null when it has none.
-template <class Proc> Proc Export(const lvfx::EffectModule& module, const char* name)
+template <class Proc>
+Proc Export(const lvfx::EffectModule& module, const char* name)
 {
   return reinterpret_cast<Proc>(reinterpret_cast<void (*)()>(GetProcAddress(module.Handle(), name)));
 }
@@ -89,9 +93,8 @@ inline std::vector<uint8_t> Pixels(const QVImage& image)
 // A view of the whole base at the zoom (with its virtual image).
 struct View {
   View(QVImage* base, double zoom)
-      : source(base),
-        view(std::max(1, static_cast<int32_t>(base->width * zoom)), std::max(1, static_cast<int32_t>(base->height * zoom)),
-             zoom, 0, 0, &source)
+      : source(base), view(std::max(1, static_cast<int32_t>(base->width * zoom)),
+                           std::max(1, static_cast<int32_t>(base->height * zoom)), zoom, 0, 0, &source)
   {
   }
   QVVirtualImage source;

@@ -4,6 +4,8 @@
 #include "fxtest.h"
 
 #include "qvcommon/qvwindow.h"
+#include "win32/drawing.h"
+#include "win32/gdi.h"
 
 using fxtest::ModuleTest;
 

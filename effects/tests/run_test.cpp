@@ -72,7 +72,7 @@ TEST_F(Run, DespeckleIsTheFilterAtTheViewsZoom)
 TEST_F(Run, DescreenIsTheFilterWithItsAmountsZoomed)
 {
   Start(DESCREEN_PATH);
-  RunAt(1); // the first preparation analyses the image and sets Auto
+  RunAt(1);                         // the first preparation analyses the image and sets Auto
   ASSERT_TRUE(session->Choose(14)); // Medium: 15, 4
   for (double zoom : {0.5, 1.0, 2.0}) {
     SCOPED_TRACE(zoom);

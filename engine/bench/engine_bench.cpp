@@ -11,8 +11,8 @@
 //                                                  instruction set only (no AVX2)
 //   build/bin/lumivex-bench --avx2                 no vector path wider than AVX2
 //   build/bin/lumivex-bench --image PATH           every case on a binary PPM instead
-#include "photo.h"
 #include "lvxtest/benchargs.h"
+#include "photo.h"
 
 #include "binomial.h"
 #include "colorspace.h"
@@ -72,10 +72,7 @@ ImageDesc Describe(std::vector<uint8_t>& bytes)
 // Owns an engine plane for the life of the process's benchmarks.
 struct OwnedPlane {
   ImageDesc desc;
-  std::vector<uint8_t> Copy() const
-  {
-    return std::vector<uint8_t>(desc.data, desc.data + desc.PixelCount());
-  }
+  std::vector<uint8_t> Copy() const { return std::vector<uint8_t>(desc.data, desc.data + desc.PixelCount()); }
   ~OwnedPlane() { FreeImage(desc); }
 };
 
@@ -103,7 +100,8 @@ const Inputs& TheInputs()
     GradientMap(in->luma.desc, in->gradient.desc, 1, NoProgress);
     uint32_t* h = nullptr;
     GatherPlane8Histogram(in->gradient.desc, h, 256, NoProgress);
-    in->threshold = std::max(PercentileFromBottom(h, 256, uint64_t(RangeSum(h, 256, 0, 255) * settings.noisePercentile)), 1);
+    in->threshold =
+        std::max(PercentileFromBottom(h, 256, uint64_t(RangeSum(h, 256, 0, 255) * settings.noisePercentile)), 1);
     Release(h);
     ExtractLuminance(colour, in->median.desc, NoProgress);
     GreyRankFilter(in->median.desc, settings.medianRadius, 50, NoProgress);
@@ -463,8 +461,8 @@ int main(int argc, char** argv)
   int count = int(args.size());
   benchmark::Initialize(&count, args.data());
   benchmark::AddCustomContext("picture", (g_imagePath.empty() ? "generated, " : g_imagePath + ", ") +
-                                            std::to_string(ThePhoto().columns) + " x " +
-                                            std::to_string(ThePhoto().rows));
+                                             std::to_string(ThePhoto().columns) + " x " +
+                                             std::to_string(ThePhoto().rows));
   benchmark::AddCustomContext("engine build", LVX_BENCH_BUILD);
   benchmark::AddCustomContext("instruction set", UseAvx512() ? "AVX-512 or AVX2 where the engine has them"
                                                  : UseAvx2() ? "AVX2 where the engine has it"

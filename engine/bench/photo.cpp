@@ -114,7 +114,7 @@ private:
 struct Shape {
   bool ellipse = true;
   double cx = 0, cy = 0, a = 1, b = 1, angle = 0;
-  double sigma = 0; // 0: a hard edge
+  double sigma = 0;     // 0: a hard edge
   Colour colour, shade; // colour at the centre, change across the shape
 };
 
@@ -147,8 +147,7 @@ void PaintShape(Photo& photo, const Shape& s, const EdgeTable& edge)
       const double a = s.sigma > 0 ? edge(d / s.sigma) : (d < 0 ? 1.0 : 0.0);
       if (a <= 0)
         continue;
-      const Colour c{s.colour.r + s.shade.r * across, s.colour.g + s.shade.g * across,
-                     s.colour.b + s.shade.b * across};
+      const Colour c{s.colour.r + s.shade.r * across, s.colour.g + s.shade.g * across, s.colour.b + s.shade.b * across};
       Blend(photo.Pixel(y, x), c, a);
     }
 }

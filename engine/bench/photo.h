@@ -13,7 +13,7 @@ namespace lvxbench {
 
 struct Photo {
   int32_t rows = 0, columns = 0;
-  ptrdiff_t rowBytes = 0; // rows padded to 4 bytes
+  ptrdiff_t rowBytes = 0;     // rows padded to 4 bytes
   std::vector<uint8_t> bytes; // B, G, R pixels
   uint8_t* Pixel(int32_t y, int32_t x) { return bytes.data() + y * rowBytes + 3 * ptrdiff_t(x); }
 };

@@ -58,17 +58,16 @@ typedef int (*AdjustProgressProc)(int);
  * may be negative (bottom-up storage, `pixels` at the first row as seen);
  * pixelBytes >= 3 (only bytes 0..2, blue, green, red, are written). `rect`
  * selects the analysis area (null: the whole image); `progress` may be null. */
-LUMIVEX_API int32_t DoAdjustments(uint8_t* pixels, int32_t rows, int32_t columns, int32_t rowBytes,
-                                  int32_t pixelBytes, const AdjustRect* rect,
-                                  AdjustProgressProc progress);
+LUMIVEX_API int32_t DoAdjustments(uint8_t* pixels, int32_t rows, int32_t columns, int32_t rowBytes, int32_t pixelBytes,
+                                  const AdjustRect* rect, AdjustProgressProc progress);
 
 /* Copies the record (null: the default record) into the module settings. */
 LUMIVEX_API int32_t SetParams(const AdjustParams* params);
 
 /* As DoAdjustments with 3 bytes per pixel; the pixel pointer is read through
  * `pp`, the rectangle is passed by value. */
-LUMIVEX_API int32_t doAllAutoAdjustments(uint8_t** pp, int32_t rows, int32_t columns, AdjustRect rect,
-                                         int32_t rowBytes, AdjustProgressProc progress);
+LUMIVEX_API int32_t doAllAutoAdjustments(uint8_t** pp, int32_t rows, int32_t columns, AdjustRect rect, int32_t rowBytes,
+                                         AdjustProgressProc progress);
 
 #ifdef __cplusplus
 } /* extern "C" */

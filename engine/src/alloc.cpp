@@ -27,7 +27,10 @@ void* AllocateLarge(size_t bytes)
   return block;
 }
 
-void* AllocateBlock(size_t bytes) { return bytes >= kHugePageBytes ? AllocateLarge(bytes) : std::malloc(bytes ? bytes : 1); }
+void* AllocateBlock(size_t bytes)
+{
+  return bytes >= kHugePageBytes ? AllocateLarge(bytes) : std::malloc(bytes ? bytes : 1);
+}
 
 } // namespace
 

@@ -57,7 +57,8 @@ int RunFilter(const Filter& f, int32_t leadPasses, AdjustProgressProc cb)
   auto run = [&](auto step) {
     for (int32_t t = 0; t < rows + n; ++t) {
       if (t < rows)
-        filter.Vertical(t, rows, [&](int32_t i) { return static_cast<const uint8_t*>(plane.Row(i)); }, step);
+        filter.Vertical(
+            t, rows, [&](int32_t i) { return static_cast<const uint8_t*>(plane.Row(i)); }, step);
       if (t >= n) {
         const int32_t y = t - n;
         const uint32_t* B = filter.Horizontal(y);
@@ -133,8 +134,8 @@ int KernelFromParameter(double x, HalfKernel& kernel)
   return kStatusOk;
 }
 
-int UnsharpMaskWithKernel(const ImageDesc& plane, const ImageDesc& strength, const HalfKernel& kernel,
-                          int16_t amount, AdjustProgressProc cb)
+int UnsharpMaskWithKernel(const ImageDesc& plane, const ImageDesc& strength, const HalfKernel& kernel, int16_t amount,
+                          AdjustProgressProc cb)
 {
   const int n = kernel.n;
   if (n < 0 || n > kMaxHalfWidth)

@@ -52,8 +52,8 @@ int KernelExponent(const HalfKernel& kernel);
 // n = 0 or amount 0 returns 0 touching nothing (no kind check); then the plane
 // and a given strength plane must be of kind 1 and the same size
 // (kStatusBadArgument).
-int UnsharpMaskWithKernel(const ImageDesc& plane, const ImageDesc& strength, const HalfKernel& kernel,
-                          int16_t amount, AdjustProgressProc cb);
+int UnsharpMaskWithKernel(const ImageDesc& plane, const ImageDesc& strength, const HalfKernel& kernel, int16_t amount,
+                          AdjustProgressProc cb);
 // KernelFromParameter(x), then UnsharpMaskWithKernel.
 int UnsharpMask(const ImageDesc& plane, const ImageDesc& strength, double x, int16_t amount, AdjustProgressProc cb);
 // The rounded blur: UnsharpMask without strength plane, amount -100.

@@ -20,7 +20,7 @@ int ScanBorder(const ImageDesc& view, const BorderSettings& s, int32_t& width)
     return kStatusOk;
   const int64_t bands = view.rows / f, blocks = view.columns / f;
   if (bands <= 0 || blocks <= 0)
-    return kStatusOk; // nothing to measure: no border
+    return kStatusOk;      // nothing to measure: no border
   Buffer<uint8_t> colours; // the mean colour of each block of the current band
   if (!colours.Allocate(size_t(blocks) * 3 + 3))
     return kStatusNoMemory;
@@ -58,8 +58,8 @@ int ScanBorder(const ImageDesc& view, const BorderSettings& s, int32_t& width)
     const unsigned jump = i > 0 ? ColourDistance(bandColour, previous) : 0;
 
     // The band is no longer uniform, or differs sharply from the one before.
-    if (start == -1 && (meanStep > uint64_t(std::max<int16_t>(s.meanStepThreshold, 0)) ||
-                        int64_t(maxStep) > s.largestStepThreshold))
+    if (start == -1 &&
+        (meanStep > uint64_t(std::max<int16_t>(s.meanStepThreshold, 0)) || int64_t(maxStep) > s.largestStepThreshold))
       start = i;
     if (i > 0 && int64_t(jump) > s.bandJumpThreshold) {
       start = i;

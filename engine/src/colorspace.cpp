@@ -235,12 +235,15 @@ int ColourToWorkingImage(const ImageDesc& colour, ImageDesc& working, double gam
   bool plain = gamma == 1.0;
   if (!plain)
     PrepareLinearising(gamma);
-  int s = ForEachRowPair(colour, working, [&](uint8_t* c, uint8_t* w, int32_t n, ptrdiff_t sc, ptrdiff_t sw) {
-    for (int32_t x = 0; x < n; ++x, c += sc, w += sw) {
-      Rgb rgb{c[2], c[1], c[0]};
-      StoreWorking(w, plain ? RgbToWorking(rgb) : RgbToWorkingLinear(rgb));
-    }
-  }, cb);
+  int s = ForEachRowPair(
+      colour, working,
+      [&](uint8_t* c, uint8_t* w, int32_t n, ptrdiff_t sc, ptrdiff_t sw) {
+        for (int32_t x = 0; x < n; ++x, c += sc, w += sw) {
+          Rgb rgb{c[2], c[1], c[0]};
+          StoreWorking(w, plain ? RgbToWorking(rgb) : RgbToWorkingLinear(rgb));
+        }
+      },
+      cb);
   FreeImageIf(working, s != kStatusOk, made);
   return s;
 }
@@ -252,11 +255,14 @@ int WorkingToColourImage(const ImageDesc& working, const ImageDesc& colour, doub
   bool plain = gamma == 1.0;
   if (!plain)
     PrepareDelinearising(gamma);
-  return ForEachRowPair(working, colour, [&](uint8_t* w, uint8_t* c, int32_t n, ptrdiff_t sw, ptrdiff_t sc) {
-    for (int32_t x = 0; x < n; ++x, c += sc, w += sw) {
-      StoreColour(c, plain ? WorkingToRgb(LoadWorking(w)) : WorkingToRgbLinear(LoadWorking(w)));
-    }
-  }, cb);
+  return ForEachRowPair(
+      working, colour,
+      [&](uint8_t* w, uint8_t* c, int32_t n, ptrdiff_t sw, ptrdiff_t sc) {
+        for (int32_t x = 0; x < n; ++x, c += sc, w += sw) {
+          StoreColour(c, plain ? WorkingToRgb(LoadWorking(w)) : WorkingToRgbLinear(LoadWorking(w)));
+        }
+      },
+      cb);
 }
 
 WorkingPixel ColourToWorking(Rgb c, double gamma)
@@ -286,12 +292,16 @@ int ExtractLuminance(const ImageDesc& colour, ImageDesc& plane, AdjustProgressPr
   bool made = false;
   if (int s = MakeLike(colour, plane, kKindColour, kKindPlane8, &made))
     return s;
-  int s = ForEachRowPair(colour, plane, [&](uint8_t* c, uint8_t* y, int32_t n, ptrdiff_t sc, ptrdiff_t sy) {
-    if (sc == 3 && sy == 1)
-      ExtractRow(c, std::integral_constant<ptrdiff_t, 3>{}, y, std::integral_constant<ptrdiff_t, 1>{}, n, wr, wg, wb);
-    else
-      ExtractRow(c, sc, y, sy, n, wr, wg, wb);
-  }, cb);
+  int s = ForEachRowPair(
+      colour, plane,
+      [&](uint8_t* c, uint8_t* y, int32_t n, ptrdiff_t sc, ptrdiff_t sy) {
+        if (sc == 3 && sy == 1)
+          ExtractRow(c, std::integral_constant<ptrdiff_t, 3>{}, y, std::integral_constant<ptrdiff_t, 1>{}, n, wr, wg,
+                     wb);
+        else
+          ExtractRow(c, sc, y, sy, n, wr, wg, wb);
+      },
+      cb);
   FreeImageIf(plane, s != kStatusOk, made);
   return s;
 }
@@ -300,9 +310,12 @@ int MergeLuminance(const ImageDesc& colour, const ImageDesc& plane, AdjustProgre
 {
   if (colour.kind != kKindColour || plane.kind != kKindPlane8)
     return kStatusBadArgument;
-  return ForEachRowPair(colour, plane, [&](uint8_t* row, uint8_t* yRow, int32_t n, ptrdiff_t sc, ptrdiff_t sy) {
-    WithPixelStrideOf<3>(sc, [&](auto cStep) { MergeRow(row, cStep, yRow, sy, n, wr, wg, wb); });
-  }, cb);
+  return ForEachRowPair(
+      colour, plane,
+      [&](uint8_t* row, uint8_t* yRow, int32_t n, ptrdiff_t sc, ptrdiff_t sy) {
+        WithPixelStrideOf<3>(sc, [&](auto cStep) { MergeRow(row, cStep, yRow, sy, n, wr, wg, wb); });
+      },
+      cb);
 }
 
 void BuildFixedTables()

@@ -232,10 +232,7 @@ bool CurveTable(const float* curve, int16_t* table)
   return changed;
 }
 
-void ContrastOp(uint8_t* p)
-{
-  Store16(p, uint16_t(g_contrastTable[std::min<int>(Load16(p), kContrastTableSize - 1)]));
-}
+void ContrastOp(uint8_t* p) { Store16(p, uint16_t(g_contrastTable[std::min<int>(Load16(p), kContrastTableSize - 1)])); }
 
 const int16_t* ContrastTable() { return g_contrastTable; }
 

@@ -41,8 +41,8 @@ int32_t Correct(uint8_t* pixels, int32_t rows, int32_t columns, int32_t rowBytes
 
 extern "C" {
 
-LUMIVEX_API int32_t DoAdjustments(uint8_t* pixels, int32_t rows, int32_t columns, int32_t rowBytes,
-                                  int32_t pixelBytes, const AdjustRect* rect, AdjustProgressProc progress)
+LUMIVEX_API int32_t DoAdjustments(uint8_t* pixels, int32_t rows, int32_t columns, int32_t rowBytes, int32_t pixelBytes,
+                                  const AdjustRect* rect, AdjustProgressProc progress)
 {
   return lvx::Correct(pixels, rows, columns, rowBytes, pixelBytes, rect, progress);
 }
@@ -53,8 +53,8 @@ LUMIVEX_API int32_t SetParams(const AdjustParams* params)
   return 0;
 }
 
-LUMIVEX_API int32_t doAllAutoAdjustments(uint8_t** pp, int32_t rows, int32_t columns, AdjustRect rect,
-                                         int32_t rowBytes, AdjustProgressProc progress)
+LUMIVEX_API int32_t doAllAutoAdjustments(uint8_t** pp, int32_t rows, int32_t columns, AdjustRect rect, int32_t rowBytes,
+                                         AdjustProgressProc progress)
 {
   if (!pp)
     return lvx::kStatusBadArgument;

@@ -14,8 +14,7 @@ class FunctionRef<R(Args...)> {
 public:
   template <class F, class = std::enable_if_t<!std::is_same_v<std::decay_t<F>, FunctionRef>>>
   FunctionRef(F&& f) // NOLINT: implicit on purpose, so lambdas pass directly
-      : object_(const_cast<void*>(static_cast<const void*>(&f))),
-        call_([](void* object, Args... args) -> R {
+      : object_(const_cast<void*>(static_cast<const void*>(&f))), call_([](void* object, Args... args) -> R {
           return (*static_cast<std::remove_reference_t<F>*>(object))(std::forward<Args>(args)...);
         })
   {

@@ -73,7 +73,8 @@ int ApplyColourGamma(const ImageDesc& colour, double ratio, bool& changed, Adjus
   if (!PowerTable(ratio, g_colourGamma))
     return kStatusOk;
   changed = true;
-  return ForEachPixel(colour, [](uint8_t* px) { ColourGammaPixel(px, g_colourGamma); }, cb);
+  return ForEachPixel(
+      colour, [](uint8_t* px) { ColourGammaPixel(px, g_colourGamma); }, cb);
 }
 
 void ColourGammaOp(uint8_t* p) { ColourGammaPixel(p, g_colourGamma); }

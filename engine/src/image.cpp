@@ -26,8 +26,8 @@ ImageDesc Typed(int32_t kind, uint8_t* data, int32_t rows, int32_t columns, int1
 // One channel of `elementSize`-byte elements in the given layout.
 ImageDesc Laid(int32_t kind, uint8_t* data, int32_t rows, int32_t columns, int16_t elementSize, RowLayout layout)
 {
-  ptrdiff_t rowBytes = layout == RowLayout::Contiguous ? ptrdiff_t(columns) * elementSize
-                                                       : PaddedRowBytes(columns, elementSize);
+  ptrdiff_t rowBytes =
+      layout == RowLayout::Contiguous ? ptrdiff_t(columns) * elementSize : PaddedRowBytes(columns, elementSize);
   ImageDesc d = Typed(kind, data, rows, columns, 1, elementSize, rowBytes, elementSize, 1);
   if (layout == RowLayout::PaddedBottomUp) {
     if (rows > 0 && data)
@@ -110,8 +110,8 @@ ImageDesc Plane16View(uint8_t* data, int32_t rows, int32_t columns, RowLayout la
 ImageDesc ColourView(uint8_t* data, int32_t rows, int32_t columns, int16_t elementSize, ptrdiff_t startOffset,
                      ptrdiff_t rowStride, ptrdiff_t pixelStride)
 {
-  ImageDesc d = Typed(kKindColour, data ? data + startOffset : data, rows, columns, 1, elementSize, rowStride,
-                      pixelStride, 1);
+  ImageDesc d =
+      Typed(kKindColour, data ? data + startOffset : data, rows, columns, 1, elementSize, rowStride, pixelStride, 1);
   d.startOffset = startOffset;
   return d;
 }
@@ -142,9 +142,18 @@ ImageDesc AllocImage(int32_t kind, int32_t rows, int32_t columns, int16_t channe
   return Owned(d);
 }
 
-ImageDesc AllocPlane8(int32_t rows, int32_t columns) { return Owned(Plane8View(nullptr, rows, columns, RowLayout::Contiguous)); }
-ImageDesc AllocPlane16(int32_t rows, int32_t columns) { return Owned(Plane16View(nullptr, rows, columns, RowLayout::Contiguous)); }
-ImageDesc AllocColour(int32_t rows, int32_t columns) { return Owned(ColourView(nullptr, rows, columns, RowLayout::Contiguous)); }
+ImageDesc AllocPlane8(int32_t rows, int32_t columns)
+{
+  return Owned(Plane8View(nullptr, rows, columns, RowLayout::Contiguous));
+}
+ImageDesc AllocPlane16(int32_t rows, int32_t columns)
+{
+  return Owned(Plane16View(nullptr, rows, columns, RowLayout::Contiguous));
+}
+ImageDesc AllocColour(int32_t rows, int32_t columns)
+{
+  return Owned(ColourView(nullptr, rows, columns, RowLayout::Contiguous));
+}
 ImageDesc AllocDibColour(int32_t width, int32_t height)
 {
   if (height < 0)
@@ -164,16 +173,16 @@ ImageDesc LightnessPlane(const ImageDesc& working)
 
 ImageDesc SaturationPlane(const ImageDesc& working)
 {
-  ImageDesc d = Plane8View(working.data ? working.data + 2 : nullptr, working.rows, working.columns,
-                           working.rowStride, working.pixelStride);
+  ImageDesc d = Plane8View(working.data ? working.data + 2 : nullptr, working.rows, working.columns, working.rowStride,
+                           working.pixelStride);
   d.startOffset = 2;
   return d;
 }
 
 ImageDesc HuePlane(const ImageDesc& working)
 {
-  ImageDesc d = Plane8View(working.data ? working.data + 3 : nullptr, working.rows, working.columns,
-                           working.rowStride, working.pixelStride);
+  ImageDesc d = Plane8View(working.data ? working.data + 3 : nullptr, working.rows, working.columns, working.rowStride,
+                           working.pixelStride);
   d.startOffset = 3;
   return d;
 }
@@ -183,8 +192,8 @@ ImageDesc ChannelView(const ImageDesc& colour, int c)
   if (colour.kind != kKindColour || c < 0 || c > 2)
     return EmptyImage();
   int byte = 2 - c;
-  ImageDesc d = Plane8View(colour.data ? colour.data + byte : nullptr, colour.rows, colour.columns,
-                           colour.rowStride, colour.pixelStride);
+  ImageDesc d = Plane8View(colour.data ? colour.data + byte : nullptr, colour.rows, colour.columns, colour.rowStride,
+                           colour.pixelStride);
   d.startOffset = colour.startOffset + byte;
   return d;
 }
@@ -218,8 +227,8 @@ ImageDesc PlanarChannel(const ImageDesc& planes, int k)
 {
   if (planes.kind != kKindPlanes8 || k < 0 || k >= planes.channels)
     return EmptyImage();
-  ImageDesc d = Plane8View(planes.data ? planes.data + k * planes.channelStride : nullptr, planes.rows,
-                           planes.columns, planes.rowStride, planes.pixelStride);
+  ImageDesc d = Plane8View(planes.data ? planes.data + k * planes.channelStride : nullptr, planes.rows, planes.columns,
+                           planes.rowStride, planes.pixelStride);
   d.startOffset = planes.startOffset + k * planes.channelStride;
   return d;
 }
@@ -320,7 +329,10 @@ int MakeLike(const ImageDesc& src, ImageDesc& dst, int32_t srcKind, int32_t dstK
 
 uint8_t* RowStart(const ImageDesc& image, int64_t y) { return image.Row(y); }
 uint8_t* PixelOfRow(const ImageDesc& image, uint8_t* row, int64_t x) { return row + x * image.pixelStride; }
-uint8_t* LastPixelOfRow(const ImageDesc& image, uint8_t* row) { return row + ptrdiff_t(image.columns - 1) * image.pixelStride; }
+uint8_t* LastPixelOfRow(const ImageDesc& image, uint8_t* row)
+{
+  return row + ptrdiff_t(image.columns - 1) * image.pixelStride;
+}
 uint8_t* ColumnBottom(const ImageDesc& image, int64_t x) { return image.At(image.rows - 1, x); }
 
 bool SameSize(const ImageDesc& a, const ImageDesc& b) { return a.rows == b.rows && a.columns == b.columns; }

@@ -9,9 +9,8 @@ InstructionSet ProcessorSet()
 {
 #if (defined(__x86_64__) || defined(__i386__)) && defined(__GNUC__)
   static const InstructionSet widest = [] {
-    if (__builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
-        __builtin_cpu_supports("avx512vl") && __builtin_cpu_supports("avx512dq") &&
-        __builtin_cpu_supports("avx512vbmi"))
+    if (__builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("avx512vl") &&
+        __builtin_cpu_supports("avx512dq") && __builtin_cpu_supports("avx512vbmi"))
       return InstructionSet::kAvx512;
     return __builtin_cpu_supports("avx2") ? InstructionSet::kAvx2 : InstructionSet::kBaseline;
   }();
@@ -27,6 +26,9 @@ InstructionSet WidestInstructionSet() { return ProcessorSet() < g_limit ? Proces
 
 void LimitInstructionSet(InstructionSet widest) { g_limit = widest; }
 
-void RestrictToBaseline(bool restrict) { LimitInstructionSet(restrict ? InstructionSet::kBaseline : InstructionSet::kAvx512); }
+void RestrictToBaseline(bool restrict)
+{
+  LimitInstructionSet(restrict ? InstructionSet::kBaseline : InstructionSet::kAvx512);
+}
 
 } // namespace lvx

@@ -8,9 +8,10 @@
 // The attribute that compiles a function (and, with flatten, all it
 // inlines) for AVX-512 on 512-bit vectors, in GCC's and in Clang's words.
 #if defined(__clang__)
-#define LVX_TARGET_AVX512 __attribute__((target("avx512f,avx512bw,avx512vl,avx512dq,avx512vbmi"), min_vector_width(512)))
+#define LVX_TARGET_AVX512                                                                                              \
+  __attribute__((target("avx512f,avx512bw,avx512vl,avx512dq,avx512vbmi"), min_vector_width(512)))
 #else
-#define LVX_TARGET_AVX512 \
+#define LVX_TARGET_AVX512                                                                                              \
   __attribute__((target("avx512f,avx512bw,avx512vl,avx512dq,avx512vbmi,prefer-vector-width=512")))
 #endif
 

@@ -45,10 +45,13 @@ int ForEachRow(const ImageDesc& image, RowKernel kernel, AdjustProgressProc cb);
 template <class Kernel>
 int ForEachPixel(const ImageDesc& image, Kernel&& kernel, AdjustProgressProc cb)
 {
-  return ForEachRow(image, [&](uint8_t* element, int32_t columns, ptrdiff_t pixelStride) {
-    for (int32_t x = 0; x < columns; ++x, element += pixelStride)
-      kernel(element);
-  }, cb);
+  return ForEachRow(
+      image,
+      [&](uint8_t* element, int32_t columns, ptrdiff_t pixelStride) {
+        for (int32_t x = 0; x < columns; ++x, element += pixelStride)
+          kernel(element);
+      },
+      cb);
 }
 // The two images must have the same rows, columns and channel count (else
 // kStatusBadArgument).

@@ -103,8 +103,7 @@ private:
 
 bool Close(const uint8_t* a, const uint8_t* b, int tolerance)
 {
-  return std::abs(a[0] - b[0]) <= tolerance && std::abs(a[1] - b[1]) <= tolerance &&
-         std::abs(a[2] - b[2]) <= tolerance;
+  return std::abs(a[0] - b[0]) <= tolerance && std::abs(a[1] - b[1]) <= tolerance && std::abs(a[2] - b[2]) <= tolerance;
 }
 
 int Scan(const ImageDesc& mask, const ImageDesc& colour, int tolerance, const ImageDesc& labels, int32_t& count,
@@ -185,8 +184,7 @@ int LabelRegions(const ImageDesc& mask, const ImageDesc& colour, int tolerance, 
 {
   count = 0;
   Task task(cb, std::max(mask.rows / 4, 2));
-  if (colour.Allocated() &&
-      (colour.kind != kKindColour || colour.rows < mask.rows || colour.columns < mask.columns))
+  if (colour.Allocated() && (colour.kind != kKindColour || colour.rows < mask.rows || colour.columns < mask.columns))
     return kStatusBadArgument;
   bool made = false;
   if (int s = MakeLike(mask, labels, kKindPlane8, kKindPlane16, &made))

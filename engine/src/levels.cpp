@@ -64,8 +64,8 @@ LevelPoints EstimateLevelPoints(const LevelsHistograms& h, const LevelsSettings&
       pile = std::max(pile, x);
     }
   }
-  const double k = Ramp(darkDistance, s.darkMatchLow, s.darkMatchHigh) *
-                   Ramp(double(pile) / N, s.darkPileUpLow, s.darkPileUpHigh);
+  const double k =
+      Ramp(darkDistance, s.darkMatchLow, s.darkMatchHigh) * Ramp(double(pile) / N, s.darkPileUpLow, s.darkPileUpHigh);
   for (int c = 0; c < 3; ++c)
     lo[c] = int(dark[c] * k + (1 - k) * lo[c]);
 
@@ -75,8 +75,8 @@ LevelPoints EstimateLevelPoints(const LevelsHistograms& h, const LevelsSettings&
   const int spread = (maxLo - minLo) + (maxHi - minHi);
   const double darkStretch = Ramp(freeRange, s.darkStretchLow, s.darkStretchHigh);
   const double lightStretch = Ramp(freeRange, s.lightStretchLow, s.lightStretchHigh);
-  const double darkBalance = std::min(Ramp(spread, s.darkBalanceLow, s.darkBalanceHigh),
-                                      Ramp(darkDistance, s.darkCastLow, s.darkCastHigh));
+  const double darkBalance =
+      std::min(Ramp(spread, s.darkBalanceLow, s.darkBalanceHigh), Ramp(darkDistance, s.darkCastLow, s.darkCastHigh));
   const double lightBalance = std::min(Ramp(spread, s.lightBalanceLow, s.lightBalanceHigh),
                                        Ramp(lightDistance, s.lightCastLow, s.lightCastHigh));
 

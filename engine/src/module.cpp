@@ -57,6 +57,9 @@ ContrastSettings& ContrastSettingsOf(EngineControl& c)
   return InUse(c, &EngineControl::contrast, &EngineModule::contrast);
 }
 SkinSettings& SkinSettingsOf(EngineControl& c) { return InUse(c, &EngineControl::skin, &EngineModule::skin); }
-SharpenSettings& SharpenSettingsOf(EngineControl& c) { return InUse(c, &EngineControl::sharpen, &EngineModule::sharpen); }
+SharpenSettings& SharpenSettingsOf(EngineControl& c)
+{
+  return InUse(c, &EngineControl::sharpen, &EngineModule::sharpen);
+}
 
 } // namespace lvx

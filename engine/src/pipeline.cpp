@@ -58,7 +58,7 @@ int CorrectFullSize(CorrectionImage& full, EngineControl& control, AdjustProgres
 // before (first) or after (last) the others. `last` is the position of the
 // last filled slot.
 int CorrectOnReducedCopy(CorrectionImage& full, CorrectionImage& reduced, EngineControl& reducedControl,
-                EngineControl& keptControl, int sharpen, int last, AdjustProgressProc cb)
+                         EngineControl& keptControl, int sharpen, int last, AdjustProgressProc cb)
 {
   Task task(cb, 4);
   const int64_t budget = reducedControl.pixelBudget;
@@ -259,9 +259,9 @@ int Replay(CorrectionImage& full, const EngineControl& control, AdjustProgressPr
   if (!cache.Allocate())
     return kStatusNoMemory;
   full.workingValid = 0;
-  return ForEachRow(full.colour, [&](uint8_t* row, int32_t columns, ptrdiff_t pixelStride) {
-    cache.MapRow(row, columns, pixelStride);
-  }, cb);
+  return ForEachRow(
+      full.colour,
+      [&](uint8_t* row, int32_t columns, ptrdiff_t pixelStride) { cache.MapRow(row, columns, pixelStride); }, cb);
 }
 
 int RunStages(CorrectionImage& image, EngineControl& control, AdjustProgressProc cb)

@@ -28,10 +28,10 @@ namespace lvx {
 
 // The image pair of one run.
 struct CorrectionImage {
-  ImageDesc colour;       // the B,G,R picture (the caller's buffer, or a reduced copy the run owns)
-  ImageDesc working;      // its working-space twin, allocated on first need, owned by the run
-  int32_t colourValid = 1;  // colour holds the current picture
-  int32_t workingValid = 0; // working holds the current picture
+  ImageDesc colour;            // the B,G,R picture (the caller's buffer, or a reduced copy the run owns)
+  ImageDesc working;           // its working-space twin, allocated on first need, owned by the run
+  int32_t colourValid = 1;     // colour holds the current picture
+  int32_t workingValid = 0;    // working holds the current picture
   AdjustRect rect{0, 0, 0, 0}; // analysis rectangle: stages measure inside it only
   double workingGamma = 1.0;   // gamma of the data relative to linear light
 
@@ -64,11 +64,11 @@ enum : int { kQueueCapacity = 20, kDefaultPixelBudget = 100000 };
 // works on copies, so stages that store settings pointers or queue steps
 // never change the module's block.
 struct EngineControl {
-  int32_t borderFlag = 1; // run the border pre-pass
-  int32_t finalFlag = 1;  // run the final display-gamma step
-  StageFn stages[kStageSlots] = {}; // running order; empty slots are skipped
+  int32_t borderFlag = 1;                    // run the border pre-pass
+  int32_t finalFlag = 1;                     // run the final display-gamma step
+  StageFn stages[kStageSlots] = {};          // running order; empty slots are skipped
   int32_t pixelBudget = kDefaultPixelBudget; // analysis areas above twice this are corrected on a reduced copy
-  int32_t passCallback = 0; // 0: stages get the do-nothing callback inside the runner
+  int32_t passCallback = 0;                  // 0: stages get the do-nothing callback inside the runner
   int32_t reserved = 0;
   double workingGamma = 1.0; // written by the gamma stage
   double targetGamma = 2.2;

@@ -17,10 +17,8 @@ int Progress(AdjustProgressProc cb, ProgressStep step, int64_t ticks)
       n = INT_MAX;
     return cb(static_cast<int>(-n));
   }
-  case ProgressStep::Tick:
-    return cb(0);
-  case ProgressStep::End:
-    return cb(-1);
+  case ProgressStep::Tick: return cb(0);
+  case ProgressStep::End: return cb(-1);
   }
   return 0;
 }

@@ -27,11 +27,12 @@ constexpr int16_t kLightCastLow[kLevels] = {10, 10, 10, 10, 10, 10, 10, 13, 16, 
 constexpr int16_t kLightCastHigh[kLevels] = {15, 15, 15, 15, 16, 18, 20, 26, 32, 40, 60, 80, 100};
 
 // Contrast, by contrast.
-constexpr double kDarkBinClipWeight[kLevels] = {1.0, 0.975, 0.95, 0.925, 0.9, 0.875, 0.85,
+constexpr double kDarkBinClipWeight[kLevels] = {1.0, 0.975, 0.95, 0.925, 0.9,  0.875, 0.85,
                                                 0.8, 0.75,  0.7,  0.64,  0.58, 0.5};
-constexpr double kLowerSlope[kLevels] = {0.9, 0.833, 0.767, 0.7, 0.633, 0.567, 0.5, 0.467, 0.433, 0.4, 0.367, 0.333, 0.3};
-constexpr double kUpperSlope[kLevels] = {1.1, 1.167, 1.233, 1.3,   1.367, 1.433, 1.5,
-                                         1.667, 1.833, 2.0, 2.167, 2.333, 2.5};
+constexpr double kLowerSlope[kLevels] = {0.9,   0.833, 0.767, 0.7,   0.633, 0.567, 0.5,
+                                         0.467, 0.433, 0.4,   0.367, 0.333, 0.3};
+constexpr double kUpperSlope[kLevels] = {1.1,   1.167, 1.233, 1.3,   1.367, 1.433, 1.5,
+                                         1.667, 1.833, 2.0,   2.167, 2.333, 2.5};
 constexpr int16_t kBlackLimitLow[kLevels] = {3, 3, 4, 4, 4, 5, 5, 5, 6, 7, 8, 9, 10};
 constexpr int16_t kBlackLimitHigh[kLevels] = {6, 6, 7, 7, 7, 8, 8, 9, 10, 11, 12, 13, 15};
 
@@ -73,8 +74,8 @@ constexpr double kMinimumBlur[kLevels] = {1.0, 0.85, 0.7, 0.6, 0.533, 0.467, 0.4
 // By noise.
 constexpr int16_t kNoisePeakLow[kLevels] = {5, 6, 8, 10, 13, 17, 20, 23, 27, 30, 33, 37, 40};
 constexpr int16_t kNoisePeakHigh[kLevels] = {10, 12, 16, 20, 27, 33, 40, 42, 43, 45, 50, 55, 60};
-constexpr double kPreBlurThreshold[kLevels] = {1.0, 0.933, 0.867, 0.8, 0.733, 0.667, 0.6,
-                                               0.567, 0.533, 0.5, 0.467, 0.433, 0.4};
+constexpr double kPreBlurThreshold[kLevels] = {1.0,   0.933, 0.867, 0.8,   0.733, 0.667, 0.6,
+                                               0.567, 0.533, 0.5,   0.467, 0.433, 0.4};
 constexpr double kKneeLow[kLevels] = {0.5, 0.667, 0.833, 1.0, 1.167, 1.333, 1.5, 1.667, 1.833, 2.0, 2.167, 2.333, 2.5};
 constexpr double kKneeHigh[kLevels] = {1.0, 1.333, 1.667, 2.0, 2.333, 2.667, 3.0, 3.167, 3.333, 3.5, 3.667, 3.833, 4.0};
 
@@ -188,7 +189,8 @@ void SetSkinParams(AdjustParams params, SkinSettings& s)
   s.strength = kSkinStrength[Row(params.colorLevel)];
   // The target is compared with colours measured in the run's gamma, so it
   // is raised to the target gamma with the 8-bit colour gamma adjustment.
-  Rgb target = AdjustColourGamma(Rgb{params.skinColor[0], params.skinColor[1], params.skinColor[2]}, params.targetGamma);
+  Rgb target =
+      AdjustColourGamma(Rgb{params.skinColor[0], params.skinColor[1], params.skinColor[2]}, params.targetGamma);
   s.targetColour[0] = target.r;
   s.targetColour[1] = target.g;
   s.targetColour[2] = target.b;

@@ -47,11 +47,11 @@ struct ContrastSettings {
   double darkBinClipWeight = 0.95; // by contrast
   double flatnessLow = 1.0;
   double flatnessHigh = 1.5;
-  double lowerSlope = 0.767;       // by contrast
-  double upperSlope = 1.233;       // by contrast
-  int16_t blackLimitLow = 4;       // by contrast (8-bit levels)
-  int16_t blackLimitHigh = 7;      // by contrast
-  int16_t blendPercentage = -1;    // written by each measurement
+  double lowerSlope = 0.767;    // by contrast
+  double upperSlope = 1.233;    // by contrast
+  int16_t blackLimitLow = 4;    // by contrast (8-bit levels)
+  int16_t blackLimitHigh = 7;   // by contrast
+  int16_t blendPercentage = -1; // written by each measurement
   double topFraction = 0.02;
   double bottomFraction = 0.001;
 };
@@ -80,22 +80,22 @@ struct SharpenAdaptiveSettings {
   double valleyAreaScale = 0.007;
   double valleyHeightScale = 0.0015;
   double reserved = 0.5;
-  int16_t noisePeakLow = 8;         // by noise
-  int16_t noisePeakHigh = 16;       // by noise
+  int16_t noisePeakLow = 8;   // by noise
+  int16_t noisePeakHigh = 16; // by noise
   double combWeight = 2.5;
   double combSpanWeight = 0.05;
   double sigmaFactor = 1.5;
-  int16_t amount = 133;             // by sharpen
+  int16_t amount = 133;              // by sharpen
   double minimumBlurParameter = 0.7; // by sharpen
-  double preBlurThreshold = 0.867;  // by noise
-  double kneeLowFactor = 0.833;     // by noise
-  double kneeHighFactor = 1.667;    // by noise
-  double combLowLimit = 2.011;      // by sharpen and noise
-  double combHighLimit = 3.011;     // by sharpen and noise
+  double preBlurThreshold = 0.867;   // by noise
+  double kneeLowFactor = 0.833;      // by noise
+  double kneeHighFactor = 1.667;     // by noise
+  double combLowLimit = 2.011;       // by sharpen and noise
+  double combHighLimit = 3.011;      // by sharpen and noise
 };
 
 struct SharpenSettings {
-  int32_t variant = 1;            // 0 plain, else adaptive; by sharpen
+  int32_t variant = 1;             // 0 plain, else adaptive; by sharpen
   double plainBlurParameter = 1.0; // by sharpen
   int16_t plainAmount = 130;
   SharpenAdaptiveSettings adaptive;
@@ -103,9 +103,9 @@ struct SharpenSettings {
 
 struct SkinSettings {
   int32_t pixelBudget = 150000;
-  char modelPath[260] = {};      // empty: the library's own model resource
+  char modelPath[260] = {}; // empty: the library's own model resource
   int32_t interpolate = 1;
-  int32_t estimateThreshold = 1; // 1: estimate the likelihood threshold on every run
+  int32_t estimateThreshold = 1;    // 1: estimate the likelihood threshold on every run
   int16_t likelihoodThreshold = 15; // overwritten by each estimate
   int16_t populationDivisor = 2000;
   int16_t halfWindow = 3;

@@ -114,7 +114,7 @@ void BoxRow(const uint16_t* sums, int32_t columns, uint8_t* out)
 }
 
 using BoxRowFn = void (*)(const uint16_t*, int32_t, uint8_t*);
-constexpr BoxRowFn kBoxRows[kMaxWindowRadius + 1] = {nullptr,     BoxRow<1>, BoxRow<2>, BoxRow<3>,
+constexpr BoxRowFn kBoxRows[kMaxWindowRadius + 1] = {nullptr,   BoxRow<1>, BoxRow<2>, BoxRow<3>,
                                                      BoxRow<4>, BoxRow<5>, BoxRow<6>, BoxRow<7>};
 
 } // namespace
@@ -134,13 +134,16 @@ int RemoveSmallRegions(const ImageDesc& S, double fraction, AdjustProgressProc c
   uint32_t* sizes = nullptr;
   status = GatherPlane16Histogram(labels, sizes, count, cb);
   if (status == kStatusOk)
-    status = ForEachRowPair(S, labels, [&](uint8_t* s, uint8_t* l, int32_t n, ptrdiff_t ss, ptrdiff_t ls) {
-      for (int32_t x = 0; x < n; ++x) {
-        const uint16_t label = Load16(l + x * ls);
-        if (label == 0 || sizes[label] < minimum)
-          s[x * ss] = 0;
-      }
-    }, cb);
+    status = ForEachRowPair(
+        S, labels,
+        [&](uint8_t* s, uint8_t* l, int32_t n, ptrdiff_t ss, ptrdiff_t ls) {
+          for (int32_t x = 0; x < n; ++x) {
+            const uint16_t label = Load16(l + x * ls);
+            if (label == 0 || sizes[label] < minimum)
+              s[x * ss] = 0;
+          }
+        },
+        cb);
   Release(sizes);
   FreeImage(labels);
   return status;
@@ -159,9 +162,8 @@ int32_t EdgeLevel(const uint32_t* h, uint64_t n)
   return q;
 }
 
-int EstimateEdgeBlur(const ImageDesc& Y, const ImageDesc& E, const AdjustRect& rect,
-                     const SharpenAdaptiveSettings& s, uint32_t* gradientHistogram, double& edgeBlur,
-                     AdjustProgressProc cb)
+int EstimateEdgeBlur(const ImageDesc& Y, const ImageDesc& E, const AdjustRect& rect, const SharpenAdaptiveSettings& s,
+                     uint32_t* gradientHistogram, double& edgeBlur, AdjustProgressProc cb)
 {
   edgeBlur = 0.0;
   // Every window argument is checked before anything reads the planes:
@@ -198,7 +200,8 @@ int EstimateEdgeBlur(const ImageDesc& Y, const ImageDesc& E, const AdjustRect& r
     blend = 0;
   } else {
     // A lower limit of 0 makes 1 / low infinite; the ratio's limit is then 1.
-    const double ratio = (1.0 / s.medianStrengthLow - 1.0 / q) / (1.0 / s.medianStrengthLow - 1.0 / s.medianStrengthHigh);
+    const double ratio =
+        (1.0 / s.medianStrengthLow - 1.0 / q) / (1.0 / s.medianStrengthLow - 1.0 / s.medianStrengthHigh);
     blend = std::isfinite(ratio) ? int(std::clamp(std::floor(100.0 * ratio + 0.5), -1e6, 1e6)) : 100;
   }
   if (int st = GreyRankFilter(Yr, s.medianRadius, 50, blend, cb))
@@ -234,8 +237,8 @@ int SharpnessMap(const ImageDesc& Yr, const ImageDesc& Er, int32_t p, double r, 
   if (!S.Allocated())
     return kStatusNoMemory;
 
-  const ProfileRules rules{ShrinkTable<256>(1 - s.profileTolerance), ShrinkTable<511>(1 - s.profileTolerance),
-                           ShrinkTable<256>(1 - s.saturationTolerance), K,
+  const ProfileRules rules{ShrinkTable<256>(1 - s.profileTolerance),        ShrinkTable<511>(1 - s.profileTolerance),
+                           ShrinkTable<256>(1 - s.saturationTolerance),     K,
                            std::max<int32_t>(s.minimumEdgeContrast, p / 2), r * std::numbers::pi};
   // The profile reads up to K pixels away: only pixels K inside the view
   // are measured.
@@ -316,14 +319,13 @@ int BoxMean(const ImageDesc& plane, int radius, AdjustProgressProc cb)
   const int32_t columns = plane.columns;
   Task task(cb, std::max(plane.rows / 8, 2));
   const BoxRowFn boxRow = kBoxRows[radius];
-  return SlidingColumnSums<uint16_t>(plane, radius, task, [](uint8_t p) { return p; },
-                                     [&](int32_t, const uint16_t* S, uint8_t* out, auto) {
-                                       boxRow(S - radius, columns, out);
-                                     });
+  return SlidingColumnSums<uint16_t>(
+      plane, radius, task, [](uint8_t p) { return p; },
+      [&](int32_t, const uint16_t* S, uint8_t* out, auto) { boxRow(S - radius, columns, out); });
 }
 
-int EstimateNoiseFloor(const ImageDesc& E, const AdjustRect& rect, const SharpenAdaptiveSettings& s,
-                       double& noiseFloor, AdjustProgressProc cb)
+int EstimateNoiseFloor(const ImageDesc& E, const AdjustRect& rect, const SharpenAdaptiveSettings& s, double& noiseFloor,
+                       AdjustProgressProc cb)
 {
   noiseFloor = 0.0;
   const int b = s.noiseBoxRadius;
@@ -341,7 +343,9 @@ int NoiseFloorFromHistogram(const uint32_t* h, const SharpenAdaptiveSettings& s,
   const uint64_t total = RangeSum(h, 256, 0, 255);
   if (total == 0)
     return kStatusOk;
-  auto scale = [&](double fraction) { return uint32_t(std::min<uint64_t>(FloorCount(double(total) * fraction), UINT32_MAX)); };
+  auto scale = [&](double fraction) {
+    return uint32_t(std::min<uint64_t>(FloorCount(double(total) * fraction), UINT32_MAX));
+  };
   uint16_t count = 0;
   if (int st = HistogramPeakList(h, 255, s.valleyAreaFactor, s.valleyDepthFactor, scale(s.valleyAreaScale),
                                  scale(s.valleyHeightScale), g_extrema, kExtrema, count))

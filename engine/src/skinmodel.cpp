@@ -5,9 +5,9 @@
 #include "module.h"
 #include "status.h"
 
-#include "win32/paths.h"
 #include "win32/messagebox.h"
 #include "win32/modules.h"
+#include "win32/paths.h"
 
 #include <cstring>
 #include <memory>
@@ -160,11 +160,14 @@ int LikelihoodPlane(const ImageDesc& colour, ImageDesc& plane, const uint8_t* ta
     green[v] = MakeAxis(v, bits, bits, interpolate);
     blue[v] = MakeAxis(v, bits, 0, interpolate);
   }
-  const int s = ForEachRowPair(colour, plane, [&](uint8_t* c, uint8_t* p, int32_t n, ptrdiff_t cs, ptrdiff_t ps) {
-    for (int32_t x = 0; x < n; ++x, c += cs, p += ps)
-      *p = interpolate ? Blend(table, bits, red[c[2]], green[c[1]], blue[c[0]])
-                       : table[red[c[2]].low + green[c[1]].low + blue[c[0]].low];
-  }, cb);
+  const int s = ForEachRowPair(
+      colour, plane,
+      [&](uint8_t* c, uint8_t* p, int32_t n, ptrdiff_t cs, ptrdiff_t ps) {
+        for (int32_t x = 0; x < n; ++x, c += cs, p += ps)
+          *p = interpolate ? Blend(table, bits, red[c[2]], green[c[1]], blue[c[0]])
+                           : table[red[c[2]].low + green[c[1]].low + blue[c[0]].low];
+      },
+      cb);
   FreeImageIf(plane, s != kStatusOk, made);
   return s;
 }

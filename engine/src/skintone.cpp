@@ -159,7 +159,8 @@ int DetectSkinColour(const ImageDesc& colour, SkinSettings& settings, Rgb& measu
 Rgb CorrectionTarget(Rgb measured, const SkinSettings& settings)
 {
   const WorkingPixel m = RgbToWorking(measured);
-  const WorkingPixel t = RgbToWorking(Rgb{settings.targetColour[0], settings.targetColour[1], settings.targetColour[2]});
+  const WorkingPixel t =
+      RgbToWorking(Rgb{settings.targetColour[0], settings.targetColour[1], settings.targetColour[2]});
   const double* cosine = CosTable();
   const double xm = m.S * cosine[m.H], ym = m.S * cosine[(m.H + 192) & 255];
   const double xt = t.S * cosine[t.H], yt = t.S * cosine[(t.H + 192) & 255];
@@ -198,8 +199,8 @@ int HueSelectiveCorrection(const ImageDesc& saturation, const ImageDesc& hue, co
   if (saturation.kind != kKindPlane8 || hue.kind != kKindPlane8)
     return kStatusBadArgument;
   BuildHueTables(c);
-  return ApplyPairCached(saturation, hue, kSentinelSaturation, kSentinelHue,
-                         [](uint8_t& s, uint8_t& h) { h = CorrectedHue(s, h); }, cb);
+  return ApplyPairCached(
+      saturation, hue, kSentinelSaturation, kSentinelHue, [](uint8_t& s, uint8_t& h) { h = CorrectedHue(s, h); }, cb);
 }
 
 void SkinHueOp(uint8_t* pixel) { pixel[3] = CorrectedHue(pixel[2], pixel[3]); }

@@ -143,11 +143,14 @@ int GatherColourHistograms(const ImageDesc& colour, uint32_t*& red, uint32_t*& g
   if (!slots.Prepare(red, 256) || !slots.Prepare(green, 256) || !slots.Prepare(blue, 256))
     return slots.Finish(kStatusNoMemory);
   uint32_t *r = red, *g = green, *b = blue;
-  return slots.Finish(ForEachPixel(colour, [&](const uint8_t* p) {
-    ++r[p[2]];
-    ++g[p[1]];
-    ++b[p[0]];
-  }, cb));
+  return slots.Finish(ForEachPixel(
+      colour,
+      [&](const uint8_t* p) {
+        ++r[p[2]];
+        ++g[p[1]];
+        ++b[p[0]];
+      },
+      cb));
 }
 
 int GatherBrightness(const ImageDesc& colour, uint32_t*& counts, uint32_t*& sumRed, uint32_t*& sumGreen,
@@ -160,13 +163,16 @@ int GatherBrightness(const ImageDesc& colour, uint32_t*& counts, uint32_t*& sumR
       !slots.Prepare(sumGreen, kBrightnessBins) || !slots.Prepare(sumBlue, kBrightnessBins))
     return slots.Finish(kStatusNoMemory);
   uint32_t *n = counts, *r = sumRed, *g = sumGreen, *b = sumBlue;
-  return slots.Finish(ForEachPixel(colour, [&](const uint8_t* p) {
-    int bin = p[0] + p[1] + p[2];
-    ++n[bin];
-    r[bin] += p[2];
-    g[bin] += p[1];
-    b[bin] += p[0];
-  }, cb));
+  return slots.Finish(ForEachPixel(
+      colour,
+      [&](const uint8_t* p) {
+        int bin = p[0] + p[1] + p[2];
+        ++n[bin];
+        r[bin] += p[2];
+        g[bin] += p[1];
+        b[bin] += p[0];
+      },
+      cb));
 }
 
 // Checks a plane of `kind` and the bin count n, and prepares the n bins:
@@ -189,11 +195,14 @@ int GatherPlaneHistogram(const ImageDesc& plane, int32_t kind, uint32_t*& bins, 
   if (int s = PreparePlaneBins(plane, kind, slots, bins, n))
     return s;
   uint32_t* h = bins;
-  return slots.Finish(ForEachPixel(plane, [&](const uint8_t* p) {
-    uint32_t v = read(p);
-    if (v < uint32_t(n))
-      ++h[v];
-  }, cb));
+  return slots.Finish(ForEachPixel(
+      plane,
+      [&](const uint8_t* p) {
+        uint32_t v = read(p);
+        if (v < uint32_t(n))
+          ++h[v];
+      },
+      cb));
 }
 
 int GatherPlane8Histogram(const ImageDesc& plane, uint32_t*& bins, int32_t n, AdjustProgressProc cb)
@@ -205,19 +214,22 @@ int GatherPlane8Histogram(const ImageDesc& plane, uint32_t*& bins, int32_t n, Ad
   // waits for each increment before the next; four banks, counted in turn
   // and added up at the end, keep four increments under way.
   uint32_t banks[4][256] = {};
-  const int status = ForEachRow(plane, [&](uint8_t* row, int32_t columns, ptrdiff_t pixelStride) {
-    WithPixelStride(pixelStride, [&](auto step) {
-      int32_t x = 0;
-      for (; x + 4 <= columns; x += 4) {
-        ++banks[0][row[x * step]];
-        ++banks[1][row[(x + 1) * step]];
-        ++banks[2][row[(x + 2) * step]];
-        ++banks[3][row[(x + 3) * step]];
-      }
-      for (; x < columns; ++x)
-        ++banks[0][row[x * step]];
-    });
-  }, cb);
+  const int status = ForEachRow(
+      plane,
+      [&](uint8_t* row, int32_t columns, ptrdiff_t pixelStride) {
+        WithPixelStride(pixelStride, [&](auto step) {
+          int32_t x = 0;
+          for (; x + 4 <= columns; x += 4) {
+            ++banks[0][row[x * step]];
+            ++banks[1][row[(x + 1) * step]];
+            ++banks[2][row[(x + 2) * step]];
+            ++banks[3][row[(x + 3) * step]];
+          }
+          for (; x < columns; ++x)
+            ++banks[0][row[x * step]];
+        });
+      },
+      cb);
   // Also after a cancel, the rows walked are counted, as the other gatherers do.
   for (int32_t v = 0; v < std::min(n, 256); ++v)
     bins[v] = banks[0][v] + banks[1][v] + banks[2][v] + banks[3][v];
@@ -238,11 +250,14 @@ int GatherSaturationBrightness(const ImageDesc& colour, uint32_t*& brightness, u
   if (!slots.Prepare(brightness, kBrightnessBins) || !slots.Prepare(saturation, 256))
     return slots.Finish(kStatusNoMemory);
   uint32_t *bright = brightness, *sat = saturation;
-  return slots.Finish(ForEachPixel(colour, [&](const uint8_t* p) {
-    ++bright[p[0] + p[1] + p[2]];
-    int mx = std::max({p[0], p[1], p[2]}), mn = std::min({p[0], p[1], p[2]});
-    ++sat[mx == 0 ? 0 : (mn == 0 ? 255 : 256 * (mx - mn) / mx)];
-  }, cb));
+  return slots.Finish(ForEachPixel(
+      colour,
+      [&](const uint8_t* p) {
+        ++bright[p[0] + p[1] + p[2]];
+        int mx = std::max({p[0], p[1], p[2]}), mn = std::min({p[0], p[1], p[2]});
+        ++sat[mx == 0 ? 0 : (mn == 0 ? 255 : 256 * (mx - mn) / mx)];
+      },
+      cb));
 }
 
 int GradientMap(const ImageDesc& plane, ImageDesc& out, int shift, AdjustProgressProc cb)
@@ -428,8 +443,8 @@ int StrongestGradientLevel(const ImageDesc& plane, int16_t divisor, int16_t half
   return kStatusOk;
 }
 
-int HistogramPeakList(const uint32_t* h, int32_t n, double alpha, double beta, uint32_t areaScale,
-                      uint32_t heightScale, double* list, int32_t capacity, uint16_t& count)
+int HistogramPeakList(const uint32_t* h, int32_t n, double alpha, double beta, uint32_t areaScale, uint32_t heightScale,
+                      double* list, int32_t capacity, uint16_t& count)
 {
   if (n < 1 || n > 65535)
     return kStatusBadArgument;

@@ -77,7 +77,7 @@ int StrongestGradientLevel(const ImageDesc& plane, int16_t divisor, int16_t half
 // a scale of 0 makes its factor 1. Returns 0, or -1 when the work copy cannot
 // be allocated (nothing written), or kStatusBadArgument for a bin count out of
 // range. The caller's histogram is not changed.
-int HistogramPeakList(const uint32_t* h, int32_t n, double alpha, double beta, uint32_t areaScale,
-                      uint32_t heightScale, double* list, int32_t capacity, uint16_t& count);
+int HistogramPeakList(const uint32_t* h, int32_t n, double alpha, double beta, uint32_t areaScale, uint32_t heightScale,
+                      double* list, int32_t capacity, uint16_t& count);
 
 } // namespace lvx

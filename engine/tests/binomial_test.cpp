@@ -39,8 +39,7 @@ uint64_t Sum(const HalfKernel& k)
 // then the rule in 64 bits: the rounded blur for amount -100 without a
 // strength plane, else v = P << hi, b = B >> lo, ((v << 8) + a (v - b) +
 // 2^(hi + 7)) >> (hi + 8) clamped.
-Values DirectReference(const Values& p, const Values* strength, int rows, int columns, const HalfKernel& k,
-                       int amount)
+Values DirectReference(const Values& p, const Values* strength, int rows, int columns, const HalfKernel& k, int amount)
 {
   const int s = 2 * std::countr_zero(Sum(k)), lo = std::max(s - 8, 0), hi = std::min(s, 8);
   const int64_t A = amount * 256 / 100;
@@ -159,8 +158,8 @@ TEST(BinomialBlur, ArgumentsProgressCancelAndAllocationFailures)
   wrong.kind = kKindColour;
   HalfKernel notPower, tooWide, tooBig;
   notPower.n = 1, notPower.w[0] = 3, notPower.w[1] = 1; // sums to 5
-  tooWide.n = 21, tooWide.w[0] = 1;                      // half width above 20
-  tooBig.w[0] = 8192;                                    // 2^13: shift 26
+  tooWide.n = 21, tooWide.w[0] = 1;                     // half width above 20
+  tooBig.w[0] = 8192;                                   // 2^13: shift 26
   for (const HalfKernel& k : {notPower, tooWide, tooBig})
     EXPECT_EQ(UnsharpMaskWithKernel(plane.desc, EmptyImage(), k, 100, NoProgress), kStatusBadArgument);
   for (const ImageDesc& s : {wrong, narrower.desc})

@@ -145,8 +145,8 @@ TEST(Luminance, ExtractAndMergeScaleInsteadOfClipping)
   *luma.At(0, 0) = 236;
   // (57 * 30 + 181 * 20 + 18 * 10) >> 8 = 21; q = 256 * 42 / 21 = 512.
   *luma.At(0, 1) = 42;
-  *luma.At(0, 2) = 9;  // black with a target: grey 9
-  *luma.At(0, 3) = 0;  // black stays black
+  *luma.At(0, 2) = 9; // black with a target: grey 9
+  *luma.At(0, 3) = 0; // black stays black
   ASSERT_EQ(MergeLuminance(image.Desc(), luma, NoProgress), 0);
   EXPECT_EQ(image.Pixel(0, 0)[2], 255);
   EXPECT_EQ(image.Pixel(0, 0)[1], 127);

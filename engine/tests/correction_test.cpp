@@ -73,8 +73,8 @@ std::string UndeliveredTicks(const std::vector<int>& calls)
       ++open.back().second;
     } else if (calls[i] == -1 && !open.empty()) {
       if (open.back().first != open.back().second)
-        return "task ending at call " + std::to_string(i) + ": " + std::to_string(open.back().first) +
-               " announced, " + std::to_string(open.back().second) + " delivered";
+        return "task ending at call " + std::to_string(i) + ": " + std::to_string(open.back().first) + " announced, " +
+               std::to_string(open.back().second) + " delivered";
       open.pop_back();
     }
   }

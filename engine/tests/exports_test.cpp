@@ -53,12 +53,15 @@ TEST(Exports, BadBuffersAreRefusedBeforeAnythingIsTouched)
     uint8_t* pixels;
     int32_t rows, columns, rowBytes, pixelBytes;
   };
+  // Laid out by hand: the cases in columns.
+  // clang-format off
   const Case cases[] = {
       {nullptr, 4, 4, 12, 3},   {byte, 0, 4, 12, 3},      {byte, -1, 4, 12, 3},  {byte, 4, 0, 12, 3},
       {byte, 4, -3, 12, 3},     {byte, 4, 4, 12, 2},      {byte, 4, 4, 11, 3},   {byte, 4, 4, -11, 3},
       {byte, 4, 4, 0, 3},       {byte, 4, 4, 14, 4},      // (4 - 1) * 4 + 3 = 15 bytes needed
       {byte, 1, 0x40000000, 0x7fffffff, 4},             // needs 2^32 + 3 bytes: 64-bit arithmetic
   };
+  // clang-format on
   ModuleStages stages({LookupStage});
   for (const Case& c : cases) {
     ResetProgress();

@@ -87,8 +87,8 @@ TEST(FaultSweep, RealStagesThroughTheExportsBothWays)
     auto run = [&] {
       TestImage image = CastPicture(rows, columns, 13);
       ResetProgress();
-      int status = DoAdjustments(image.bytes.data(), rows, columns, image.rowBytes, image.pixelBytes, nullptr,
-                                 RecordProgress);
+      int status =
+          DoAdjustments(image.bytes.data(), rows, columns, image.rowBytes, image.pixelBytes, nullptr, RecordProgress);
       EXPECT_TRUE(image.CanariesIntact());
       return status;
     };
@@ -101,7 +101,8 @@ TEST(FaultSweep, RealStagesThroughTheExportsBothWays)
       standin::ResetAllocationFaults();
       standin::FailAllocations(i, 1);
       const int status = run();
-      EXPECT_TRUE(status == kStatusNoMemory || status == kStatusPeakList) << columns << ", request " << i << ": " << status;
+      EXPECT_TRUE(status == kStatusNoMemory || status == kStatusPeakList)
+          << columns << ", request " << i << ": " << status;
       peakFailures += status == kStatusPeakList;
       EXPECT_EQ(ProtocolError(Progress().calls), "") << columns << ", request " << i;
       EXPECT_EQ(LiveAllocations(), 0) << columns << ", request " << i;

@@ -25,7 +25,8 @@ struct Indexed {
   {
     for (int y = 0; y < 5; ++y)
       for (int x = 0; x < 7; ++x)
-        image.Pixel(y, x)[0] = uint8_t(y), image.Pixel(y, x)[1] = uint8_t(x), image.Pixel(y, x)[2] = uint8_t(10 * y + x);
+        image.Pixel(y, x)[0] = uint8_t(y), image.Pixel(y, x)[1] = uint8_t(x),
+                       image.Pixel(y, x)[2] = uint8_t(10 * y + x);
   }
 };
 
@@ -172,7 +173,9 @@ TEST(Iterators, TickCountsAndBalanceForRows1To40)
       ImageDesc image = AllocPlanes8(rows, 2, channels);
       int visited = 0;
       ResetProgress();
-      ASSERT_EQ(ForEachRow(image, [&](uint8_t*, int32_t, ptrdiff_t) { ++visited; }, RecordProgress), 0);
+      ASSERT_EQ(ForEachRow(
+                    image, [&](uint8_t*, int32_t, ptrdiff_t) { ++visited; }, RecordProgress),
+                0);
       const std::vector<int>& calls = Progress().calls;
       int units = rows * channels;
       EXPECT_EQ(calls.front(), units > 15 ? -(units / 8) : -2) << rows;
@@ -191,12 +194,16 @@ TEST(Iterators, CancelStopsAfterTheCurrentRow)
   ResetProgress(1);
   // 20 rows: the first tick follows row 4, whose remaining-row count (row 4
   // included) is 16, so 5 rows are walked.
-  EXPECT_EQ(ForEachPixel(image, [&](uint8_t*) { ++visited; }, RecordProgress), 1);
+  EXPECT_EQ(ForEachPixel(
+                image, [&](uint8_t*) { ++visited; }, RecordProgress),
+            1);
   EXPECT_EQ(visited, 5 * 3);
   EXPECT_EQ(ProtocolError(Progress().calls), "");
   FreeImage(image);
   TestImage a(3, 3), b(3, 4);
-  EXPECT_EQ(ForEachPixelPair(a.Desc(), b.Desc(), [](uint8_t*, uint8_t*) {}, NoProgress), kStatusBadArgument);
+  EXPECT_EQ(ForEachPixelPair(
+                a.Desc(), b.Desc(), [](uint8_t*, uint8_t*) {}, NoProgress),
+            kStatusBadArgument);
 }
 
 TEST(Tables, DriversAndSmallOperations)
@@ -298,11 +305,15 @@ TEST(Tables, PairCacheEqualsDirectEvaluationIncludingSentinelResults)
       *first.At(y, x) = uint8_t(y), *second.At(y, x) = uint8_t(x);
   auto f = [](uint8_t a, uint8_t b) { return std::pair<uint8_t, uint8_t>(uint8_t(a ^ b), uint8_t(a + b)); };
   int calls = 0;
-  ASSERT_EQ(ApplyPairCached(first, second, 0, 0, [&](uint8_t& a, uint8_t& b) {
-    ++calls;
-    auto [x, y] = f(a, b);
-    a = x, b = y;
-  }, NoProgress), 0);
+  ASSERT_EQ(ApplyPairCached(
+                first, second, 0, 0,
+                [&](uint8_t& a, uint8_t& b) {
+                  ++calls;
+                  auto [x, y] = f(a, b);
+                  a = x, b = y;
+                },
+                NoProgress),
+            0);
   for (int y = 0; y < 512; ++y)
     for (int x = 0; x < 256; ++x) {
       auto [a, b] = f(uint8_t(y), uint8_t(x));
@@ -316,7 +327,9 @@ TEST(Tables, PairCacheEqualsDirectEvaluationIncludingSentinelResults)
   ImageDesc small = AllocPlane8(1, 1);
   standin::ResetAllocationFaults();
   standin::FailAllocations(1, 1);
-  EXPECT_EQ(ApplyPairCached(small, small, 0, 0, [](uint8_t&, uint8_t&) {}, NoProgress), kStatusNoMemory);
+  EXPECT_EQ(ApplyPairCached(
+                small, small, 0, 0, [](uint8_t&, uint8_t&) {}, NoProgress),
+            kStatusNoMemory);
   standin::ResetAllocationFaults();
   FreeImage(small);
   EXPECT_EQ(LiveAllocations(), 0);

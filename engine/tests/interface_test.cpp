@@ -69,10 +69,8 @@ TEST(Interface, OutOfRangeFieldsActLikeTheNearestValidRecord)
   EXPECT_EQ(ModuleBytes(Record(0, -5, 0, 14)), ModuleBytes(Record(1, 1, 1, 13)));
   EXPECT_EQ(ModuleBytes(Record(300, 13, 20, -1)), ModuleBytes(Record(13, 13, 13, 1)));
   for (double bad : {nan, inf, -inf, 0.0, -1.0}) {
-    EXPECT_EQ(ModuleBytes(Record(3, 3, 3, 3, bad, 1.5)),
-              ModuleBytes(Record(3, 3, 3, 3, 2.2, 1.5)));
-    EXPECT_EQ(ModuleBytes(Record(3, 3, 3, 3, 1.5, bad)),
-              ModuleBytes(Record(3, 3, 3, 3, 1.5, 2.2)));
+    EXPECT_EQ(ModuleBytes(Record(3, 3, 3, 3, bad, 1.5)), ModuleBytes(Record(3, 3, 3, 3, 2.2, 1.5)));
+    EXPECT_EQ(ModuleBytes(Record(3, 3, 3, 3, 1.5, bad)), ModuleBytes(Record(3, 3, 3, 3, 1.5, 2.2)));
   }
   // Other gammas are kept as given.
   AdjustParams odd = Record(3, 3, 3, 3, 0.01, 50.0);

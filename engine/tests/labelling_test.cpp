@@ -78,7 +78,7 @@ TEST(Labelling, PartitionAndNumberingEqualAFloodFill)
   for (int run = 0; run < 24; ++run) {
     const int32_t rows = 1 + int(rng() % 40), columns = 1 + int(rng() % 50);
     TestPlane mask(rows, columns, run % 3 ? TestPlane::kBottomUp : TestPlane::kChannel);
-    mask.FillRandom(run, 2 + run % 4); // densities 1/2 .. 4/5
+    mask.FillRandom(run, 2 + run % 4);                   // densities 1/2 .. 4/5
     TestImage colour(rows + run % 2, columns + 1, 4, 3); // may be larger than the mask
     for (uint8_t& b : colour.bytes)
       b = uint8_t(100 + rng() % (1 + 30 * (run % 4)));
@@ -165,10 +165,11 @@ TEST(RegionStatistics, EqualDirectSumsAndRefuseBadArguments)
     const AdjustRect area{0, 0, 17, rows};
     RegionTable table;
     int32_t position = 0;
-    ASSERT_EQ(RegionColourStatistics(RectView(colour.Desc(), area), RectView(labels, area), n, table, position,
-                                      NoProgress), 0);
-    ASSERT_EQ(RegionBorderCounts(RectView(colour.Desc(), area), RectView(labels, area), n, table, position,
-                                  NoProgress), 0);
+    ASSERT_EQ(
+        RegionColourStatistics(RectView(colour.Desc(), area), RectView(labels, area), n, table, position, NoProgress),
+        0);
+    ASSERT_EQ(RegionBorderCounts(RectView(colour.Desc(), area), RectView(labels, area), n, table, position, NoProgress),
+              0);
     EXPECT_EQ(position, 8);
     std::vector<std::vector<double>> sums(8, std::vector<double>(size_t(n), 0.0));
     for (int i = 0; i < rows * 17; ++i)
@@ -196,8 +197,8 @@ TEST(RegionStatistics, EqualDirectSumsAndRefuseBadArguments)
               kStatusBadArgument);
     FreeRegionTable(table);
     at = 0;
-    ASSERT_EQ(RegionColourStatistics(RectView(colour.Desc(), area), RectView(labels, area), 2, table, at,
-                                      NoProgress), 0);
+    ASSERT_EQ(RegionColourStatistics(RectView(colour.Desc(), area), RectView(labels, area), 2, table, at, NoProgress),
+              0);
     EXPECT_EQ(table.slot[0][1], sums[0][1]);
     // Cancel at the first poll frees the four arrays and keeps the position.
     ResetProgress(1);

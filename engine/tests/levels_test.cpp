@@ -59,9 +59,9 @@ TEST(Levels, PicturesThatNeedNoCorrection)
   // the free range 254 allows no stretch: points 0 and 255. Likewise for 0
   // or 255 alone, and (v = -1) for half the pixels at 0 and half at 255.
   for (int v : {1, 77, 254, 0, 255, -1})
-    EXPECT_FALSE(Changes(PointsOf(Paint(20, 30, [v](uint8_t* p, int y, int) {
-      p[0] = p[1] = p[2] = uint8_t(v >= 0 ? v : (y < 10 ? 255 : 0));
-    })))) << v;
+    EXPECT_FALSE(Changes(PointsOf(
+        Paint(20, 30, [v](uint8_t* p, int y, int) { p[0] = p[1] = p[2] = uint8_t(v >= 0 ? v : (y < 10 ? 255 : 0)); }))))
+        << v;
 }
 
 TEST(Levels, GreyRampWithABlueCast)
@@ -99,10 +99,11 @@ TEST(Levels, GreyPicturesGetOnePointForAllChannels)
   std::mt19937 rng(5);
   for (int round = 0; round < 20; ++round) {
     const int low = int(rng() % 200), span = 1 + int(rng() % (255 - low));
-    LevelPoints p = PointsOf(
-        Paint(16, 40, [&](uint8_t* px, int, int) { px[0] = px[1] = px[2] = uint8_t(low + rng() % span); }));
+    LevelPoints p =
+        PointsOf(Paint(16, 40, [&](uint8_t* px, int, int) { px[0] = px[1] = px[2] = uint8_t(low + rng() % span); }));
     EXPECT_TRUE(p.black[0] == p.black[1] && p.black[1] == p.black[2] && p.white[0] == p.white[1] &&
-                p.white[1] == p.white[2]) << round;
+                p.white[1] == p.white[2])
+        << round;
   }
 }
 

@@ -51,8 +51,8 @@ std::vector<ElfSymbol> ReadSymbols(const std::string& path, uint32_t tableType)
     for (size_t k = 0; k < table.sh_size / sizeof(Elf64_Sym); ++k) {
       Elf64_Sym sym;
       std::memcpy(&sym, file.data() + table.sh_offset + k * sizeof(Elf64_Sym), sizeof sym);
-      out.push_back({file.data() + strings.sh_offset + sym.st_name, sym.st_value, sym.st_size, sym.st_info,
-                     sym.st_shndx});
+      out.push_back(
+          {file.data() + strings.sh_offset + sym.st_name, sym.st_value, sym.st_size, sym.st_info, sym.st_shndx});
     }
   }
   return out;

@@ -226,9 +226,9 @@ TEST(SharpenMeasures, ParameterDerivation)
       // Above the threshold: pre-blur 2 f^2, mask 1.5 sqrt(f^2 + 1); knees
       // from a floor of 4: floor(5 x 0.833 + 0.5), floor(5 x 1.667 + 0.5).
       {1.0, 0, 4, 2 * f * f, 2 * 2.25 * (f * f + 1), 133, 4, 8},
-      {3.0, 0, 0, 4.5, 6.0, 133, 1, 2}, // f = 1.5; the mask stops at 6.0
-      {0.3, 0, 0, 0, 0, 133, 1, 2},     // 2 x 0.45^2 < 0.7: no mask, the amount stays
-      {0.0, 0, 0, 0, 0, 0, 1, 2},       // nothing measured
+      {3.0, 0, 0, 4.5, 6.0, 133, 1, 2},     // f = 1.5; the mask stops at 6.0
+      {0.3, 0, 0, 0, 0, 133, 1, 2},         // 2 x 0.45^2 < 0.7: no mask, the amount stays
+      {0.0, 0, 0, 0, 0, 0, 1, 2},           // nothing measured
       {0.5, 2.011, 0, 0, 1.125, 133, 1, 2}, // comb at the low limit: full amount
       {0.5, 2.511, 0, 0, 1.125, 66, 1, 2},  // halfway: trunc(133 x 0.5)
       {0.5, 3.011, 0, 0, 1.125, 0, 1, 2},   // at the high limit: none
@@ -416,10 +416,10 @@ TEST(SharpenPasses, GradientMapEqualsTheSobelRule)
       auto P = [&](int y, int x) { return int(plane.At(std::clamp(y, 0, 8), std::clamp(x, 0, 13))); };
       for (int y = 0; y < 9; ++y)
         for (int x = 0; x < 14; ++x) {
-          const int gx = P(y - 1, x + 1) + 2 * P(y, x + 1) + P(y + 1, x + 1) - P(y - 1, x - 1) - 2 * P(y, x - 1) -
-                         P(y + 1, x - 1);
-          const int gy = P(y - 1, x - 1) + 2 * P(y - 1, x) + P(y - 1, x + 1) - P(y + 1, x - 1) - 2 * P(y + 1, x) -
-                         P(y + 1, x + 1);
+          const int gx =
+              P(y - 1, x + 1) + 2 * P(y, x + 1) + P(y + 1, x + 1) - P(y - 1, x - 1) - 2 * P(y, x - 1) - P(y + 1, x - 1);
+          const int gy =
+              P(y - 1, x - 1) + 2 * P(y - 1, x) + P(y - 1, x + 1) - P(y + 1, x - 1) - 2 * P(y + 1, x) - P(y + 1, x + 1);
           ASSERT_EQ(*out.At(y, x), std::min(255, (std::abs(gx) + std::abs(gy)) >> shift)) << y << "," << x;
         }
       FreeImage(out);
@@ -431,8 +431,9 @@ TEST(SharpenPasses, SmallRegionRemoval)
   // Regions of 1, 3 (an L), 4 and 6 pixels on 10 x 10; 0.04 of the area
   // keeps regions of 4 or more. Diagonal neighbours do not join.
   TestPlane S(10, 10);
-  const std::vector<std::pair<int, int>> one{{0, 0}}, three{{2, 2}, {3, 2}, {3, 3}}, four{{0, 6}, {0, 7}, {0, 8}, {0, 9}},
-      six{{6, 1}, {6, 2}, {7, 1}, {7, 2}, {8, 1}, {8, 2}}, diagonal{{5, 6}, {6, 7}, {7, 8}, {8, 9}};
+  const std::vector<std::pair<int, int>> one{{0, 0}}, three{{2, 2}, {3, 2}, {3, 3}},
+      four{{0, 6}, {0, 7}, {0, 8}, {0, 9}}, six{{6, 1}, {6, 2}, {7, 1}, {7, 2}, {8, 1}, {8, 2}},
+      diagonal{{5, 6}, {6, 7}, {7, 8}, {8, 9}};
   for (const auto* region : {&one, &three, &four, &six, &diagonal})
     for (auto [y, x] : *region)
       S.At(y, x) = 9;

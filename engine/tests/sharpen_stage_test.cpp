@@ -168,9 +168,8 @@ std::vector<uint8_t> Corrected(const AdjustParams* params, TestImage image, cons
 {
   if (params)
     SetParams(params);
-  EXPECT_EQ(DoAdjustments(image.bytes.data(), image.rows, image.columns, image.rowBytes, image.pixelBytes, rect,
-                          nullptr),
-            0);
+  EXPECT_EQ(
+      DoAdjustments(image.bytes.data(), image.rows, image.columns, image.rowBytes, image.pixelBytes, rect, nullptr), 0);
   EXPECT_TRUE(image.CanariesIntact());
   return image.bytes;
 }
@@ -268,9 +267,8 @@ TEST(SharpenThroughExports, ThinPicturesAndCollapsedRectangles)
     TestImage picture(shape.rows, shape.columns);
     picture.FillRandom(uint32_t(shape.rows + shape.columns));
     ResetProgress();
-    EXPECT_EQ(DoAdjustments(picture.bytes.data(), shape.rows, shape.columns, picture.rowBytes, 3, nullptr,
-                            RecordProgress),
-              0)
+    EXPECT_EQ(
+        DoAdjustments(picture.bytes.data(), shape.rows, shape.columns, picture.rowBytes, 3, nullptr, RecordProgress), 0)
         << shape.rows << "x" << shape.columns;
     EXPECT_EQ(ProtocolError(lvxtest::Progress().calls), "");
   }

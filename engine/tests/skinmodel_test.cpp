@@ -27,7 +27,8 @@ namespace {
 std::string WriteModel(const std::string& name, const std::vector<uint8_t>& bytes)
 {
   const std::string path = TempDir() + "/" + name;
-  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+  std::ofstream(path, std::ios::binary)
+      .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
   return path;
 }
 
@@ -191,8 +192,8 @@ TEST(SkinLookup, NearestAgainstInterpolatedPlanes)
     s.interpolate = interpolate;
     ImageDesc plane = Plane8View(out, 1, 3, RowLayout::Contiguous);
     ASSERT_EQ(LikelihoodPlane(CallerImage(pixels, 1, 3, 9, 3), plane, t.data(), 4, s, NoProgress), 0);
-    EXPECT_EQ(std::vector<uint8_t>(out, out + 3), interpolate ? (std::vector<uint8_t>{100, 93, 50})
-                                                              : (std::vector<uint8_t>{100, 100, 0}));
+    EXPECT_EQ(std::vector<uint8_t>(out, out + 3),
+              interpolate ? (std::vector<uint8_t>{100, 93, 50}) : (std::vector<uint8_t>{100, 100, 0}));
     EXPECT_EQ(LikelihoodPlane(CallerImage(pixels, 1, 3, 9, 3), plane, t.data(), 3, s, NoProgress), -200);
   }
 }

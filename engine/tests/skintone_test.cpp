@@ -82,7 +82,8 @@ TestImage Portrait(int rows, int columns, int pixelBytes = 3, int extraRowBytes 
   for (int y = 0; y < rows; ++y)
     for (int x = 0; x < columns; ++x) {
       const Place p = PlaceOf(image, y, x);
-      const double d = p.Distance(), a = d < 0.7 ? 1 : (d > 1 ? 0 : (1 - d) / 0.3), shade = 0.8 + 0.05 * (2 - p.dx - p.dy);
+      const double d = p.Distance(), a = d < 0.7 ? 1 : (d > 1 ? 0 : (1 - d) / 0.3),
+                   shade = 0.8 + 0.05 * (2 - p.dx - p.dy);
       for (int c = 0; c < 3; ++c)
         image.Pixel(y, x)[c] = uint8_t(140 * (1 - a) + skin[c] * shade * a + 0.5);
     }
@@ -177,11 +178,13 @@ TEST(SkinCorrection, TargetWithinStrength)
   for (s.strength = 0; s.strength < 255 && CorrectionTarget(measured, s) == Rgb{}; ++s.strength) {
   }
   ASSERT_GT(s.strength, 3);
-  const WorkingPixel m = RgbToWorking(measured), t = RgbToWorking(Rgb{s.targetColour[0], s.targetColour[1], s.targetColour[2]});
+  const WorkingPixel m = RgbToWorking(measured),
+                     t = RgbToWorking(Rgb{s.targetColour[0], s.targetColour[1], s.targetColour[2]});
   const double* cosine = CosTable();
   const double x = (m.S * cosine[m.H] + t.S * cosine[t.H]) / 2;
   const double y = (m.S * cosine[(m.H + 192) & 255] + t.S * cosine[(t.H + 192) & 255]) / 2;
-  EXPECT_EQ(CorrectionTarget(measured, s), WorkingToRgb(WorkingPixel{t.L, uint8_t(Chroma(x, y)), uint8_t(HueAngle(x, y))}));
+  EXPECT_EQ(CorrectionTarget(measured, s),
+            WorkingToRgb(WorkingPixel{t.L, uint8_t(Chroma(x, y)), uint8_t(HueAngle(x, y))}));
   s.targetColour[0] = s.targetColour[1] = s.targetColour[2] = 0;
   s.strength = 255;
   for (Rgb c : {measured, Rgb{1, 0, 0}, Rgb{0, 0, 0}, Rgb{255, 255, 255}})
@@ -200,8 +203,9 @@ TEST(SkinCorrection, HueShiftRules)
   for (int h = 70; h <= 130; ++h)
     EXPECT_EQ(CorrectedHue(128, uint8_t(h)) != h, std::abs(h - 100) < 21) << h;
   EXPECT_EQ(CorrectedHue(128, 120), 127);
-  EXPECT_EQ(std::vector<int>({CorrectedHue(28, 100), CorrectedHue(228, 100), CorrectedHue(27, 100), CorrectedHue(229, 100)}),
-            std::vector<int>({102, 102, 100, 100}));
+  EXPECT_EQ(
+      std::vector<int>({CorrectedHue(28, 100), CorrectedHue(228, 100), CorrectedHue(27, 100), CorrectedHue(229, 100)}),
+      std::vector<int>({102, 102, 100, 100}));
   // Rounding cuts toward zero: +5 moves 5, -5 moves 4. Half a turn is -128
   // when the target lies 128 above, +128 when 128 below.
   const int cases[4][3] = {{100, 105, 105}, {100, 95, 96}, {0, 128, 129}, {128, 0, 0}};
@@ -263,7 +267,8 @@ TEST(SkinToneStage, CancelsAndFailuresEndCleanly)
     EXPECT_EQ(LiveAllocations(), 0) << k;
     EXPECT_EQ(LoadedSkinModel().table, nullptr) << k;
   }
-  ExpectEachAllocationFailureReported([&](AdjustProgressProc cb) { return RunStage(portrait, nullptr, whole, cb).status; });
+  ExpectEachAllocationFailureReported(
+      [&](AdjustProgressProc cb) { return RunStage(portrait, nullptr, whole, cb).status; });
   // The last request is the rewrite's second cache: the working image must
   // then not count as current.
   RunStage(portrait, nullptr, whole, NoProgress);
@@ -299,7 +304,7 @@ TEST(SkinToneRealModel, PortraitHuesMoveTowardTheTargetBothWays)
           return std::min((h - target) & 255, (target - h) & 255);
         };
         if (PlaceOf(image, y, x).Distance() < 0.7)
-          ++face, toward += distance(p) < distance(q), away += distance(p) > distance(q);
+          ++face, toward += distance(p)<distance(q), away += distance(p)> distance(q);
       }
     EXPECT_GT(toward, face / 2) << rows;
     EXPECT_LT(away * 50, toward) << rows;

@@ -75,9 +75,9 @@ std::vector<double> Peaks(const std::vector<uint32_t>& h, double alpha = 0.95, d
 {
   std::vector<double> list(size_t(std::max(capacity, 1)), -1.0);
   uint16_t count = 0xFFFF;
-  EXPECT_EQ(HistogramPeakList(h.data(), int32_t(h.size()), alpha, beta, areaScale, heightScale, list.data(), capacity,
-                              count),
-            0);
+  EXPECT_EQ(
+      HistogramPeakList(h.data(), int32_t(h.size()), alpha, beta, areaScale, heightScale, list.data(), capacity, count),
+      0);
   list.resize(count);
   return list;
 }

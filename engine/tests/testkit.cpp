@@ -194,8 +194,8 @@ std::vector<std::string>& Trace()
 
 std::string Traced(const char* name, const lvx::CorrectionImage& image)
 {
-  std::string entry = std::string(name) + ":" + std::to_string(image.colour.rows) + "x" +
-                      std::to_string(image.colour.columns);
+  std::string entry =
+      std::string(name) + ":" + std::to_string(image.colour.rows) + "x" + std::to_string(image.colour.columns);
   Trace().push_back(entry);
   return entry;
 }
@@ -246,7 +246,8 @@ int WorkingStage(lvx::CorrectionImage& image, lvx::EngineControl& control, Adjus
     return s;
   if (task.Poll())
     return lvx::kStatusCancelled;
-  if (int s = lvx::ForEachPixel(image.working, [](uint8_t* p) { HueOp(p); }, cb)) {
+  if (int s = lvx::ForEachPixel(
+          image.working, [](uint8_t* p) { HueOp(p); }, cb)) {
     image.WorkingStale();
     return s;
   }

@@ -8,8 +8,8 @@
 // Figures worth comparing come from a Release build at -O2 (configure with
 // -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_FLAGS_RELEASE="-O2 -DNDEBUG").
 #include "lumivexdescreen.h"
-#include "lvxtest/benchargs.h"
 #include "lumivexdespeckle.h"
+#include "lvxtest/benchargs.h"
 
 #include <benchmark/benchmark.h>
 
@@ -118,7 +118,8 @@ void DescreenAnalyze(benchmark::State& state)
 }
 
 // Blur and sharpen amounts from the analysis when `blur` is negative.
-template <int32_t blur, int32_t sharpen> void DescreenApply(benchmark::State& state)
+template <int32_t blur, int32_t sharpen>
+void DescreenApply(benchmark::State& state)
 {
   Frame frame(static_cast<int32_t>(state.range(0)), static_cast<int32_t>(state.range(1)), PaintHalftone);
   LumivexDescreen descreen;

@@ -30,7 +30,10 @@ void Paint(QVImage& image, Pattern pattern)
 // Checkerboards: a sample differs from its 4 edge neighbours by v and from
 // none of the other 5 (centre included), so its texture is 4v / 9.
 uint8_t Checker90(int32_t x, int32_t y, int32_t) { return (x + y) % 2 ? 90 : 0; }
-uint8_t CheckerByChannel(int32_t x, int32_t y, int32_t c) { return static_cast<uint8_t>((x + y) % 2 ? 9 * (c + 1) : 0); }
+uint8_t CheckerByChannel(int32_t x, int32_t y, int32_t c)
+{
+  return static_cast<uint8_t>((x + y) % 2 ? 9 * (c + 1) : 0);
+}
 // Vertical stripes 0, 0, 90, 90: every sample has one column of 3
 // neighbours 90 away, A = 270 / 9 = 30. The 3 x 3 box (truncated) gives
 // 29, 59, 59, 29 (B1 = A / 3), the 5 x 5 box 35, 35, 53, 53 (B2 = A / 5).
@@ -38,13 +41,17 @@ uint8_t Stripes(int32_t x, int32_t, int32_t) { return x % 4 >= 2 ? 90 : 0; }
 // Triangle waves across the rows with a slope of g per pixel: six of the
 // nine neighbours differ by g, A = 2g / 3; the blurs round off only the
 // peaks, so both ratios stay near 1.
-template <int32_t g> uint8_t Triangle(int32_t x, int32_t, int32_t)
+template <int32_t g>
+uint8_t Triangle(int32_t x, int32_t, int32_t)
 {
   const int32_t n = 255 / g, t = x % (2 * n);
   return static_cast<uint8_t>(g * (t <= n ? t : 2 * n - t));
 }
 uint8_t Flat(int32_t, int32_t, int32_t) { return 77; }
-uint8_t Noise(int32_t x, int32_t y, int32_t c) { return static_cast<uint8_t>((x * 37 + y * 91 + c * 53) * 2654435761u >> 24); }
+uint8_t Noise(int32_t x, int32_t y, int32_t c)
+{
+  return static_cast<uint8_t>((x * 37 + y * 91 + c * 53) * 2654435761u >> 24);
+}
 
 } // namespace
 
@@ -239,13 +246,11 @@ TEST(Descreen, ZoomAmounts)
     double zoom;
     int32_t a, s, zoomedA, zoomedS;
   } cases[] = {
-      {2.0, 15, 4, 30, 8}, // 30 eighths: 3 pixels and 6/8
-      {1.5, 9, 3, 13, 4},  // trunc(13.5), trunc(4.5)
-      {1.0, 15, 5, 15, 5},
-      {0.9, 15, 5, 7, 2},  // shifted right by 1
-      {0.0, 15, 5, 15, 5}, // not a zoom: as 1
-      {NAN, 15, 5, 15, 5},
-      {1e12, 20, 5, INT32_MAX, INT32_MAX},
+      {2.0, 15, 4, 30, 8},                     // 30 eighths: 3 pixels and 6/8
+      {1.5, 9, 3, 13, 4},                      // trunc(13.5), trunc(4.5)
+      {1.0, 15, 5, 15, 5}, {0.9, 15, 5, 7, 2}, // shifted right by 1
+      {0.0, 15, 5, 15, 5},                     // not a zoom: as 1
+      {NAN, 15, 5, 15, 5}, {1e12, 20, 5, INT32_MAX, INT32_MAX},
   };
   for (const auto& c : cases) {
     int32_t a = c.a, s = c.s;

@@ -23,8 +23,9 @@ inline void Fill(QVImage& image, uint8_t value, uint32_t seed = 0)
   std::mt19937 rng(seed);
   for (int32_t y = 0; y < image.height; ++y)
     for (int32_t i = 0; i < image.rowBytes; ++i)
-      image.pixels[y * image.rowBytes + i] =
-          i >= image.width * image.bytesPerPixel ? kPad : seed ? static_cast<uint8_t>(rng()) : value;
+      image.pixels[y * image.rowBytes + i] = i >= image.width * image.bytesPerPixel ? kPad
+                                             : seed                                 ? static_cast<uint8_t>(rng())
+                                                                                    : value;
 }
 
 inline Bytes All(const QVImage& image) { return Bytes(image.pixels, image.pixels + image.height * image.rowBytes); }

@@ -1,20 +1,19 @@
-// The x11 tests' own X server, the programs they start on it and what they
-// read back from it (see lvxtest/xserver.h).
+// The x11 tests' own X server and window manager, their life, and the
+// programs the tests start on it (see lvxtest/xserver.h).
 #include "lvxtest/xserver.h"
-#include "lvxtest/testenv.h"
+#include "xserver_internal.h"
 
-#include <X11/Xlib.h>
 #include <X11/Xatom.h>
+#include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
+#include "lvxtest/testenv.h"
 #include <cerrno>
-#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
-#include <png.h>
 #include <poll.h>
 #include <sys/prctl.h>
 #include <sys/wait.h>
@@ -22,21 +21,12 @@
 #include <unistd.h>
 
 namespace lvxtest {
-namespace {
+namespace detail {
 
-using Clock = std::chrono::steady_clock;
+Clock::time_point Deadline(double seconds) { return Clock::now() + std::chrono::milliseconds(long(seconds * 1000)); }
 
-Clock::time_point Deadline(double seconds)
-{
-  return Clock::now() + std::chrono::milliseconds(long(seconds * 1000));
-}
-
-// The pause between two looks at a condition that is polled.
 void Breathe() { std::this_thread::sleep_for(std::chrono::milliseconds(20)); }
 
-// Starts argv with the environment additions, its stderr on `errorsFd`
-// (none: -1) and no descriptors open but the standard ones and `keepFd`.
-// -1 when fork fails.
 pid_t Start(const std::vector<std::string>& argv, const std::vector<std::string>& env, int errorsFd, int keepFd)
 {
   std::vector<char*> args;
@@ -79,9 +69,6 @@ std::string Property(Display* display, Window window, Atom name, Atom type)
   return value;
 }
 
-int IgnoreErrors(Display*, XErrorEvent*) { return 0; }
-
-// The window a window's _NET_SUPPORTING_WM_CHECK names; 0 for none.
 Window CheckWindow(Display* display, Window window)
 {
   Atom actual = 0;
@@ -98,7 +85,6 @@ Window CheckWindow(Display* display, Window window)
   return named;
 }
 
-// Whether the window is one of the programs' own, by its class.
 bool Ours(Display* display, Window window)
 {
   XClassHint hint{};
@@ -109,6 +95,14 @@ bool Ours(Display* display, Window window)
   XFree(hint.res_class);
   return ours;
 }
+
+} // namespace detail
+
+using namespace detail;
+
+namespace {
+
+int IgnoreErrors(Display*, XErrorEvent*) { return 0; }
 
 } // namespace
 
@@ -129,8 +123,8 @@ XServer::XServer(Manager manager)
     problem_ = "no pipe";
     return;
   }
-  pid_ = Start({"Xvfb", "-displayfd", std::to_string(pipeFds[1]), "-screen", "0", "1280x1024x24", "-nolisten",
-                "tcp", "-noreset"},
+  pid_ = Start({"Xvfb", "-displayfd", std::to_string(pipeFds[1]), "-screen", "0", "1280x1024x24", "-nolisten", "tcp",
+                "-noreset"},
                {}, open("/dev/null", O_WRONLY | O_CLOEXEC), pipeFds[1]);
   close(pipeFds[1]);
   // The server writes its display number once it accepts connections.
@@ -241,250 +235,7 @@ void XServer::Kill()
   }
 }
 
-Window XServer::WaitForWindow(const std::string& title, double seconds)
-{
-  if (!display_)
-    return 0;
-  const Atom netName = XInternAtom(display_, "_NET_WM_NAME", False);
-  const Atom utf8 = XInternAtom(display_, "UTF8_STRING", False);
-  const auto deadline = Deadline(seconds);
-  do {
-    // Depth first: a manager's frames hold the programs' windows.
-    std::vector<Window> pending{DefaultRootWindow(display_)};
-    Window found = 0;
-    while (!pending.empty() && !found) {
-      const Window window = pending.back();
-      pending.pop_back();
-      XWindowAttributes attributes{};
-      if (!XGetWindowAttributes(display_, window, &attributes) || attributes.map_state != IsViewable)
-        continue;
-      if (Ours(display_, window)) {
-        std::string name = Property(display_, window, netName, utf8);
-        if (name.empty())
-          name = Property(display_, window, XA_WM_NAME, XA_STRING);
-        if (name == title)
-          found = window;
-        continue;
-      }
-      Window root = 0, parent = 0, *children = nullptr;
-      unsigned count = 0;
-      if (XQueryTree(display_, window, &root, &parent, &children, &count) && children) {
-        // The top of the stacking order first.
-        for (unsigned i = 0; i < count; ++i)
-          pending.push_back(children[i]);
-        XFree(children);
-      }
-    }
-    if (found)
-      return found;
-    Breathe();
-  } while (Clock::now() < deadline);
-  return 0;
-}
-
-bool XServer::WaitUntilUnmapped(Window window, double seconds)
-{
-  if (!display_)
-    return false;
-  const auto deadline = Deadline(seconds);
-  do {
-    XWindowAttributes attributes{};
-    if (!XGetWindowAttributes(display_, window, &attributes) || attributes.map_state != IsViewable)
-      return true;
-    Breathe();
-  } while (Clock::now() < deadline);
-  return false;
-}
-
-bool XServer::Size(Window window, int* width, int* height)
-{
-  XWindowAttributes attributes{};
-  if (!display_ || !XGetWindowAttributes(display_, window, &attributes))
-    return false;
-  *width = attributes.width;
-  *height = attributes.height;
-  return true;
-}
-
-bool XServer::WaitForSize(Window window, int width, int height, double seconds)
-{
-  const auto deadline = Deadline(seconds);
-  do {
-    int w = 0, h = 0;
-    if (!Size(window, &w, &h))
-      return false;
-    if (w == width && h == height)
-      return true;
-    Breathe();
-  } while (Clock::now() < deadline);
-  return false;
-}
-
-std::vector<uint32_t> XServer::Grab(Window window, int left, int top, int width, int height)
-{
-  if (width == 0 && !Size(window, &width, &height))
-    return {};
-  XImage* image = display_ && width > 0 && height > 0
-                      ? XGetImage(display_, window, left, top, unsigned(width), unsigned(height), AllPlanes, ZPixmap)
-                      : nullptr;
-  if (!image)
-    return {};
-  std::vector<uint32_t> pixels;
-  for (int y = 0; y < image->height; ++y)
-    for (int x = 0; x < image->width; ++x)
-      pixels.push_back(uint32_t(XGetPixel(image, x, y)) & 0xFFFFFFu);
-  XDestroyImage(image);
-  return pixels;
-}
-
-bool XServer::WaitForPixels(Window window, int left, int top, const std::vector<uint32_t>& expected, int width,
-                            std::vector<uint32_t>* shown, std::string* why, double seconds)
-{
-  const int height = width > 0 ? int(expected.size()) / width : 0;
-  const auto deadline = Deadline(seconds);
-  do {
-    *shown = Grab(window, left, top, width, height);
-    if (SamePixels(*shown, width, expected, width, why))
-      return true;
-    Breathe();
-  } while (Clock::now() < deadline);
-  return false;
-}
-
-Window XServer::TransientFor(Window window)
-{
-  Window owner = 0;
-  return display_ && XGetTransientForHint(display_, window, &owner) ? owner : 0;
-}
-
-bool XServer::Framed(Window window)
-{
-  Window root = 0, parent = 0, *children = nullptr;
-  unsigned count = 0;
-  if (!display_ || !XQueryTree(display_, window, &root, &parent, &children, &count))
-    return false;
-  if (children)
-    XFree(children);
-  return parent != root;
-}
-
-bool XServer::WaitUntilAbove(Window upper, Window lower, double seconds)
-{
-  if (!display_)
-    return false;
-  const Window root = DefaultRootWindow(display_);
-  // The child of the root that holds a window: the window itself, or the
-  // manager's frame around it.
-  const auto topLevel = [&](Window window) {
-    for (;;) {
-      Window r = 0, parent = 0, *children = nullptr;
-      unsigned count = 0;
-      if (!XQueryTree(display_, window, &r, &parent, &children, &count))
-        return Window(0);
-      if (children)
-        XFree(children);
-      if (parent == root)
-        return window;
-      window = parent;
-    }
-  };
-  const auto deadline = Deadline(seconds);
-  do {
-    const Window a = topLevel(upper), b = topLevel(lower);
-    Window r = 0, parent = 0, *children = nullptr;
-    unsigned count = 0;
-    // The root's children come bottom first.
-    int atA = -1, atB = -1;
-    if (a && b && XQueryTree(display_, root, &r, &parent, &children, &count) && children) {
-      for (unsigned i = 0; i < count; ++i) {
-        if (children[i] == a)
-          atA = int(i);
-        if (children[i] == b)
-          atB = int(i);
-      }
-    }
-    if (children)
-      XFree(children);
-    if (atA >= 0 && atB >= 0 && atA > atB)
-      return true;
-    Breathe();
-  } while (Clock::now() < deadline);
-  return false;
-}
-
-bool XServer::WaitForFocus(Window window, double seconds)
-{
-  if (!display_)
-    return false;
-  const auto deadline = Deadline(seconds);
-  do {
-    Window focus = 0;
-    int revert = 0;
-    XGetInputFocus(display_, &focus, &revert);
-    if (focus == window)
-      return true;
-    Breathe();
-  } while (Clock::now() < deadline);
-  return false;
-}
-
 Window XServer::ManagerWindow() { return display_ ? CheckWindow(display_, DefaultRootWindow(display_)) : 0; }
-
-void XServer::SetFocus(Window window)
-{
-  if (!display_)
-    return;
-  XSetInputFocus(display_, window, RevertToPointerRoot, CurrentTime);
-  XSync(display_, False);
-}
-
-void XServer::RequestClose(Window window)
-{
-  if (!display_)
-    return;
-  XEvent event{};
-  event.xclient.type = ClientMessage;
-  event.xclient.window = window;
-  event.xclient.message_type = XInternAtom(display_, "WM_PROTOCOLS", False);
-  event.xclient.format = 32;
-  event.xclient.data.l[0] = long(XInternAtom(display_, "WM_DELETE_WINDOW", False));
-  event.xclient.data.l[1] = CurrentTime;
-  XSendEvent(display_, window, False, NoEventMask, &event);
-  XFlush(display_);
-}
-
-int XServer::Xdotool(const std::string& words)
-{
-  // The words are UTF-8, whatever the test's locale.
-  const std::string command = "DISPLAY=" + name_ + " LC_ALL=C.UTF-8 xdotool " + words + " >/dev/null 2>&1";
-  return std::system(command.c_str());
-}
-
-bool XServer::AddKey(const std::string& lower, const std::string& upper)
-{
-  if (!display_)
-    return false;
-  int first = 0, last = 0, perCode = 0;
-  XDisplayKeycodes(display_, &first, &last);
-  KeySym* map = XGetKeyboardMapping(display_, KeyCode(first), last - first + 1, &perCode);
-  if (!map)
-    return false;
-  int free = 0;
-  for (int code = last; code >= first && !free; --code) {
-    bool unused = true;
-    for (int i = 0; i < perCode; ++i)
-      unused = unused && map[(code - first) * perCode + i] == NoSymbol;
-    if (unused)
-      free = code;
-  }
-  XFree(map);
-  if (!free)
-    return false;
-  KeySym syms[2] = {XStringToKeysym(lower.c_str()), XStringToKeysym(upper.c_str())};
-  XChangeKeyboardMapping(display_, free, 2, syms, 1);
-  XSync(display_, False);
-  return syms[0] != NoSymbol && syms[1] != NoSymbol;
-}
 
 void XServer::SetRootWindowProperty(const std::string& name, Window value)
 {
@@ -561,57 +312,6 @@ void Program::Signal(int signal)
 {
   if (pid_ > 0)
     kill(pid_, signal);
-}
-
-bool SamePixels(const std::vector<uint32_t>& a, int aWidth, const std::vector<uint32_t>& b, int bWidth,
-                std::string* why)
-{
-  if (a.empty() || aWidth != bWidth || a.size() != b.size()) {
-    *why = "sizes differ: " + std::to_string(aWidth) + " x " + std::to_string(aWidth ? a.size() / size_t(aWidth) : 0) +
-           " and " + std::to_string(bWidth) + " x " + std::to_string(bWidth ? b.size() / size_t(bWidth) : 0);
-    return false;
-  }
-  for (size_t i = 0; i < a.size(); ++i)
-    if (a[i] != b[i]) {
-      char text[96];
-      std::snprintf(text, sizeof text, "pixel (%d, %d) is %06X and %06X", int(i % size_t(aWidth)),
-                    int(i / size_t(aWidth)), unsigned(a[i]), unsigned(b[i]));
-      *why = text;
-      return false;
-    }
-  return true;
-}
-
-std::vector<uint32_t> ReadPng(const std::string& path, int* width, int* height)
-{
-  png_image image{};
-  image.version = PNG_IMAGE_VERSION;
-  if (!png_image_begin_read_from_file(&image, path.c_str()))
-    return {};
-  image.format = PNG_FORMAT_BGRA;
-  std::vector<uint32_t> pixels(size_t(image.width) * image.height);
-  if (!png_image_finish_read(&image, nullptr, pixels.data(), 0, nullptr)) {
-    png_image_free(&image);
-    return {};
-  }
-  for (uint32_t& p : pixels)
-    p &= 0xFFFFFFu; // B, G, R, A in memory: 0xAARRGGBB
-  *width = int(image.width);
-  *height = int(image.height);
-  return pixels;
-}
-
-bool WritePng(const std::string& path, const std::vector<uint32_t>& pixels, int width, int height)
-{
-  png_image image{};
-  image.version = PNG_IMAGE_VERSION;
-  image.width = png_uint_32(width);
-  image.height = png_uint_32(height);
-  image.format = PNG_FORMAT_BGRA;
-  std::vector<uint32_t> opaque(pixels);
-  for (uint32_t& p : opaque)
-    p |= 0xFF000000u;
-  return png_image_write_to_file(&image, path.c_str(), 0, opaque.data(), 0, nullptr) != 0;
 }
 
 } // namespace lvxtest

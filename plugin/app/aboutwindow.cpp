@@ -2,6 +2,7 @@
 #include "aboutwindow.h"
 
 #include "mainwindowlink.h"
+#include "win32/windowing.h"
 
 #include <algorithm>
 #include <new>
@@ -40,8 +41,8 @@ QVSplashWin* ShowAboutWindow(QVWindow* owner, QVResourceFile* resources)
                  owner->Top() + (client.Height() - kAboutHeight) / 2, kAboutWidth, kAboutHeight);
     about = new (std::nothrow) AboutWindow(&rect, resources, owner);
   } else {
-    rect.SetLTWH((GetSystemMetrics(SM_CXSCREEN) - kAboutWidth) / 2,
-                 (GetSystemMetrics(SM_CYSCREEN) - kAboutHeight) / 2, kAboutWidth, kAboutHeight);
+    rect.SetLTWH((GetSystemMetrics(SM_CXSCREEN) - kAboutWidth) / 2, (GetSystemMetrics(SM_CYSCREEN) - kAboutHeight) / 2,
+                 kAboutWidth, kAboutHeight);
     about = new (std::nothrow) QVSplashWin(&rect, resources, nullptr, kAboutPicture);
   }
   if (about)

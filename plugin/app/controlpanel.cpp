@@ -6,15 +6,15 @@
 #include "correctionsettings.h"
 #include "lumivextoolbar.h"
 #include "previewpane.h"
-#include "shadowwindows.h"
 #include "qvcommon/qvbutton.h"
-#include "qvcommon/qvpaintdevice.h"
 #include "qvcommon/qvimage.h"
 #include "qvcommon/qvmenu.h"
+#include "qvcommon/qvpaintdevice.h"
 #include "qvcommon/qvpicture.h"
 #include "qvcommon/qvpicturedisplay.h"
 #include "qvcommon/qvquickdrop.h"
 #include "qvcommon/qvslider.h"
+#include "shadowwindows.h"
 
 #include <new>
 
@@ -280,10 +280,9 @@ void ControlPanel::EnableEnhance(bool on)
 
 void ControlPanel::ResetControls()
 {
-  const int32_t defaults[kEnhancementSliders] = {m_DefaultsCopy.colour,   m_DefaultsCopy.saturation,
-                                                 m_DefaultsCopy.contrast, m_DefaultsCopy.sharpen,
-                                                 m_DefaultsCopy.noise,    m_DefaultsCopy.brightness,
-                                                 m_DefaultsCopy.tonalRange};
+  const int32_t defaults[kEnhancementSliders] = {
+      m_DefaultsCopy.colour, m_DefaultsCopy.saturation, m_DefaultsCopy.contrast,  m_DefaultsCopy.sharpen,
+      m_DefaultsCopy.noise,  m_DefaultsCopy.brightness, m_DefaultsCopy.tonalRange};
   for (int i = 0; i < kSliderCount; ++i)
     if (m_Sliders[i])
       m_Sliders[i]->SetValue(i < kEnhancementSliders ? defaults[i] : 0);

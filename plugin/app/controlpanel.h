@@ -25,7 +25,6 @@ class QVSlider;
 struct PresetControls;
 struct PresetRecord;
 
-
 // The extra value an event built by the panel carries (command 107: the
 // Sub-Detail amount). It travels in the key-data field, which means
 // nothing for a command.

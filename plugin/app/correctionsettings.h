@@ -79,7 +79,7 @@ struct Setting {
   uint32_t scriptType;
   // The panel's control id: slider 111..120 or a check box (0: none).
   int32_t control;
-  SliderRow slider;  // present when the control is a slider
+  SliderRow slider;     // present when the control is a slider
   bool startsAtSetting; // the slider starts at the window's setting, else at `start`
   int32_t start;
   // The field in a stored preset (null: none) and its rule.
@@ -98,6 +98,8 @@ inline constexpr Range kNoRange{};
 inline constexpr SliderRow kNoSlider{};
 
 // In the order of a preset record's fields (after its version word).
+// Laid out by hand: one setting to a row.
+// clang-format off
 inline constexpr Setting kSettings[] = {
     {"Enhance", 0, 0, false, kNoRange, 0, 0, 106, kNoSlider, false, 0, &PresetRecord::enhance, PresetRule::kSwitch,
      kNoRange, kNoRange, 1, Place::kEnhance, nullptr},
@@ -142,6 +144,7 @@ inline constexpr Setting kSettings[] = {
     {"Automatic", 0, 0, false, kNoRange, FourCC("lvAU"), typeBoolean, 0, kNoSlider, false, 0, nullptr,
      PresetRule::kNone, kNoRange, {0, 1}, 0, Place::kAutomatic, nullptr},
 };
+// clang-format on
 
 inline constexpr size_t kSettingCount = std::size(kSettings);
 

@@ -9,7 +9,10 @@
 namespace engineparams {
 namespace {
 
-int16_t Level(int32_t value) { return static_cast<int16_t>(std::clamp(value, int32_t{kLowestLevel}, int32_t{kHighestLevel})); }
+int16_t Level(int32_t value)
+{
+  return static_cast<int16_t>(std::clamp(value, int32_t{kLowestLevel}, int32_t{kHighestLevel}));
+}
 
 int32_t Limit(int32_t value) { return std::clamp(value, -255, 255); }
 
@@ -78,8 +81,7 @@ bool UsableArea(const QVImage* source, const QVImage* target, const QVRect& area
   return true;
 }
 
-void ColorShift(const QVImage* source, QVImage* target, const QVRect& area, int32_t red, int32_t green,
-                int32_t blue)
+void ColorShift(const QVImage* source, QVImage* target, const QVRect& area, int32_t red, int32_t green, int32_t blue)
 {
   red = Limit(red);
   green = Limit(green);

@@ -36,8 +36,7 @@ bool UsableArea(const QVImage* source, const QVImage* target, const QVRect& area
 // Target pixel := source pixel + (blue, green, red), each held to 0..255, over
 // the area. The shifts are first held to -255..255; with all three 0 nothing
 // happens. Grey images shift their one byte by blue.
-void ColorShift(const QVImage* source, QVImage* target, const QVRect& area, int32_t red, int32_t green,
-                int32_t blue);
+void ColorShift(const QVImage* source, QVImage* target, const QVRect& area, int32_t red, int32_t green, int32_t blue);
 
 // Per pixel of the area, from the source's R, G, B with s = saturation and
 // b = brightness (both first held to -255..255), mix(a, c, w, d) = a w / d +

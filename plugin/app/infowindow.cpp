@@ -2,8 +2,9 @@
 
 #include "popupframe.h"
 #include "qvcommon/qvbutton.h"
-#include "qvcommon/qvpaintdevice.h"
 #include "qvcommon/qvfilespec.h"
+#include "qvcommon/qvpaintdevice.h"
+#include "win32/gdi.h"
 
 #include <cinttypes>
 #include <cstdio>

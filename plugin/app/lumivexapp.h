@@ -8,7 +8,7 @@
 // preferences through LumivexApp::Current().
 #include "applicationhooks.h"
 #include "prefsrecord.h"
-#include "win32/win32.h"
+#include "win32/types.h"
 
 class AppShell;
 class LumivexWindow;

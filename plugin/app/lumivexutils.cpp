@@ -3,6 +3,8 @@
 #include "qvcommon/qvimage.h"
 #include "qvcommon/qvrect.h"
 #include "qvcommon/qvwindow.h"
+#include "win32/shell.h"
+#include "win32/windowing.h"
 
 #include <cmath>
 #include <cstring>
@@ -42,7 +44,10 @@ bool Usable(const QVImage* image)
 
 } // namespace
 
-HINSTANCE ShellOpen(const char* pathOrAddress) { return ShellExecuteA(nullptr, "open", pathOrAddress, "", "", SW_SHOW); }
+HINSTANCE ShellOpen(const char* pathOrAddress)
+{
+  return ShellExecuteA(nullptr, "open", pathOrAddress, "", "", SW_SHOW);
+}
 
 BOOL OpenHelp(QVWindow* owner, const char* helpFile)
 {
@@ -95,8 +100,7 @@ void ScaleRectDown(QVRect* r, double f)
 {
   if (!r || !std::isfinite(f) || !(f > 0.0))
     return;
-  r->SetLTRB(DivideEdge(r->Left(), f), DivideEdge(r->Top(), f), DivideEdge(r->Right(), f),
-             DivideEdge(r->Bottom(), f));
+  r->SetLTRB(DivideEdge(r->Left(), f), DivideEdge(r->Top(), f), DivideEdge(r->Right(), f), DivideEdge(r->Bottom(), f));
 }
 
 void FitImageRect(const QVRect* image, QVRect* area, double* factor)

@@ -3,7 +3,7 @@
 // web address with the desktop's viewer, opening a help file, integer range
 // mapping and blending, nearest-neighbour resampling of one image into
 // another, and fitting an image rectangle into a display area.
-#include "win32/win32.h"
+#include "win32/types.h"
 
 #include <cstdint>
 

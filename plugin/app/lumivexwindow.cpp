@@ -9,9 +9,9 @@
 #include "previewpane.h"
 #include "progressbar.h"
 #include "qvbuttonmouseover.h"
-#include "qvcommon/qvpaintdevice.h"
 #include "qvcommon/qvimage.h"
 #include "qvcommon/qvmenu.h"
+#include "qvcommon/qvpaintdevice.h"
 #include "qvcommon/qvpicturedisplay.h"
 #include "qvcommon/qvresourcefile.h"
 

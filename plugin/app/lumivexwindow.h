@@ -42,8 +42,7 @@ public:
   // a run without a dialog.
   enum { kStartWidth = 347, kStartHeight = 290, kBusyHeight = 49, kHiddenHeight = 10 };
   enum { kGammaCount = 13, kDefaultGammaIndex = 6 };
-  static constexpr double kGammaTable[kGammaCount] = {1.0, 1.3, 1.5, 1.6, 1.7, 1.75, 1.8,
-                                                      1.9, 2.0, 2.1, 2.3, 2.6, 3.0};
+  static constexpr double kGammaTable[kGammaCount] = {1.0, 1.3, 1.5, 1.6, 1.7, 1.75, 1.8, 1.9, 2.0, 2.1, 2.3, 2.6, 3.0};
 
   // A hidden captioned popup (window type 3) "Tarnwell Corporation" of the
   // host's window `parent`, on the resource file (the plug-in's own,

@@ -12,6 +12,7 @@
 #include "previewpane.h"
 #include "qvcommon/qvimage.h"
 #include "qvcommon/qvmenu.h"
+#include "win32/registry.h"
 
 #include <algorithm>
 #include <new>
@@ -71,13 +72,16 @@ int64_t FileSize(const char* path)
 
 // The commands the table's settings answer are the window's own.
 static_assert([] {
-  for (int32_t command :
-       {LumivexWindow::kColors, LumivexWindow::kColorsAlias, LumivexWindow::kSaturate, LumivexWindow::kSaturateAlias,
-        LumivexWindow::kContrast, LumivexWindow::kContrastAlias, LumivexWindow::kSharpen, LumivexWindow::kSharpenAlias,
-        LumivexWindow::kAntiNoise, LumivexWindow::kBrightness, LumivexWindow::kBrightnessAlias,
-        LumivexWindow::kTonalRange, LumivexWindow::kTonalRangeAlias, LumivexWindow::kRed, LumivexWindow::kGreen,
-        LumivexWindow::kBlue, LumivexWindow::kDespeckle, LumivexWindow::kDespeckleAlias, LumivexWindow::kAntiMoire,
-        LumivexWindow::kAntiMoireAlias})
+  for (int32_t command : {LumivexWindow::kColors,          LumivexWindow::kColorsAlias,
+                          LumivexWindow::kSaturate,        LumivexWindow::kSaturateAlias,
+                          LumivexWindow::kContrast,        LumivexWindow::kContrastAlias,
+                          LumivexWindow::kSharpen,         LumivexWindow::kSharpenAlias,
+                          LumivexWindow::kAntiNoise,       LumivexWindow::kBrightness,
+                          LumivexWindow::kBrightnessAlias, LumivexWindow::kTonalRange,
+                          LumivexWindow::kTonalRangeAlias, LumivexWindow::kRed,
+                          LumivexWindow::kGreen,           LumivexWindow::kBlue,
+                          LumivexWindow::kDespeckle,       LumivexWindow::kDespeckleAlias,
+                          LumivexWindow::kAntiMoire,       LumivexWindow::kAntiMoireAlias})
     if (!correctionsettings::AnswersPlainCommand(command))
       return false;
   return true;

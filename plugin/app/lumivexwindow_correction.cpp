@@ -52,8 +52,8 @@ bool LumivexWindow::EnginePass(QVImage* image, const QVRect& area)
 {
   uint8_t* buffer = image->pixels + static_cast<int64_t>(area.Top()) * image->rowBytes +
                     static_cast<int64_t>(area.Left()) * image->bytesPerPixel;
-  return DoAdjustments(buffer, area.Height(), area.Width(), image->rowBytes, image->bytesPerPixel, nullptr,
-                       nullptr) == LUMIVEX_OK;
+  return DoAdjustments(buffer, area.Height(), area.Width(), image->rowBytes, image->bytesPerPixel, nullptr, nullptr) ==
+         LUMIVEX_OK;
 }
 
 bool LumivexWindow::SubDetailPasses(QVImage* image, const QVRect& area)
@@ -66,8 +66,7 @@ bool LumivexWindow::SubDetailPasses(QVImage* image, const QVRect& area)
   return true;
 }
 
-bool LumivexWindow::Correct(QVImage* image, QVRect& area, const AdjustParams* settings, bool finish,
-                            bool subDetailDone)
+bool LumivexWindow::Correct(QVImage* image, QVRect& area, const AdjustParams* settings, bool finish, bool subDetailDone)
 {
   if (m_SubDetailOn && !subDetailDone && !SubDetailPasses(image, area))
     return false;
@@ -216,9 +215,9 @@ void LumivexWindow::RunPreviewCorrection(bool correct, bool redraw)
     // What the run below may change: the visible part, or all of it when a
     // filter works on the whole picture.
     m_FullSizeKept = true;
-    m_FullSizeTouched = !correct || !usable ? QVRect()
+    m_FullSizeTouched = !correct || !usable             ? QVRect()
                         : m_DescreenOn || m_DespeckleOn ? QVRect(0, 0, preview->width, preview->height)
-                                                         : inside;
+                                                        : inside;
   }
   if (correct && usable) {
     const AdjustParams record = engineparams::EngineRecord(m_Settings);

@@ -7,6 +7,7 @@
 #include "qvcommon/qvimage.h"
 #include "qvcommon/qvmessage.h"
 #include "qvcommon/qvtwain.h"
+#include "win32/registry.h"
 
 #include <cctype>
 #include <cstring>
@@ -127,8 +128,9 @@ char* LumivexWindow::GetCurrentPreset()
     // terminator still ends.
     name = new (std::nothrow) char[size + 1];
     DWORD read = size;
-    if (name && RegQueryValueExA(key, kCurrentPresetValue, nullptr, &type, reinterpret_cast<BYTE*>(name), &read) ==
-                    ERROR_SUCCESS &&
+    if (name &&
+        RegQueryValueExA(key, kCurrentPresetValue, nullptr, &type, reinterpret_cast<BYTE*>(name), &read) ==
+            ERROR_SUCCESS &&
         read <= size) {
       name[read] = '\0';
     } else {

@@ -2,6 +2,8 @@
 
 #include "qvcommon/qvdevice.h"
 #include "qvcommon/qvwindow.h"
+#include "win32/gdi.h"
+#include "win32/windowing.h"
 
 #include <cstring>
 

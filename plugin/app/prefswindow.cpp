@@ -3,9 +3,11 @@
 #include "popupframe.h"
 #include "prefsrecord.h"
 #include "qvcommon/qvbutton.h"
-#include "qvcommon/qvpaintdevice.h"
 #include "qvcommon/qvmessage.h"
+#include "qvcommon/qvpaintdevice.h"
 #include "qvcommon/qvresourcefile.h"
+#include "win32/dialogs.h"
+#include "win32/messagebox.h"
 
 namespace {
 
@@ -77,8 +79,8 @@ void PrefsWindow::CreateControls()
     box->SetCheck(b.checked != 0 ? 1 : 0);
   }
 
-  m_Edit = CreateWindowExA(0, "EDIT", record.SaveNameExt, WS_CHILD | WS_VISIBLE | WS_BORDER | ES_AUTOHSCROLL, 150,
-                           40, 80, 20, GetWnd(), nullptr, GetModuleInstance(), nullptr);
+  m_Edit = CreateWindowExA(0, "EDIT", record.SaveNameExt, WS_CHILD | WS_VISIBLE | WS_BORDER | ES_AUTOHSCROLL, 150, 40,
+                           80, 20, GetWnd(), nullptr, GetModuleInstance(), nullptr);
   if (m_Edit) {
     ::SendMessageA(m_Edit, EM_LIMITTEXT, PrefsRecord::kPrefixLength, 0);
     ::EnableWindow(m_Edit, record.AutoSave != 0 ? TRUE : FALSE);
@@ -144,8 +146,7 @@ bool PrefsWindow::HandleCommand(QVEvent& event)
       m_Record->Load();
     Close();
     return true;
-  default:
-    return QVWindow::HandleCommand(event);
+  default: return QVWindow::HandleCommand(event);
   }
 }
 

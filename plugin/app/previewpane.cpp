@@ -3,8 +3,8 @@
 #include "filterpluginshell.h"
 #include "lumivexapp.h"
 #include "mainwindowlink.h"
-#include "qvcommon/qvpaintdevice.h"
 #include "qvcommon/qvimage.h"
+#include "qvcommon/qvpaintdevice.h"
 #include "qvcommon/qvresourcefile.h"
 
 #include <algorithm>

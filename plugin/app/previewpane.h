@@ -14,8 +14,8 @@ class QVImage;
 class PreviewPane : public QVWindow {
 public:
   enum : int32_t {
-    kDragEnded = 16032,   // posted to the parent when a drag ends
-    kHandCursor = 270,    // the cursor while the image can scroll
+    kDragEnded = 16032, // posted to the parent when a drag ends
+    kHandCursor = 270,  // the cursor while the image can scroll
   };
 
   // A child of the parent (window type 5) on the rectangle, on the

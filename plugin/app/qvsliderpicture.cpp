@@ -28,10 +28,7 @@ int32_t QVSliderPicture::PictureWidth(const QVPicture* picture) const
   return picture && picture->ValidPicture() ? picture->Width() : 0;
 }
 
-int32_t QVSliderPicture::TrackLength() const
-{
-  return std::max(0, PictureWidth(m_Track) - PictureWidth(m_Thumb) - 1);
-}
+int32_t QVSliderPicture::TrackLength() const { return std::max(0, PictureWidth(m_Track) - PictureWidth(m_Thumb) - 1); }
 
 int32_t QVSliderPicture::PositionForPointer(int32_t x) const
 {

@@ -3,8 +3,8 @@
 #include "qvcommon/qvdevice.h"
 #include "qvcommon/qvwindow.h"
 
-void PaintShadowWindows(QVWindow& host, QVDevice& device, const QVRect& paint, QVWindow* const* slots,
-                        size_t slotCount, bool atOwnPosition, QVPoint offset)
+void PaintShadowWindows(QVWindow& host, QVDevice& device, const QVRect& paint, QVWindow* const* slots, size_t slotCount,
+                        bool atOwnPosition, QVPoint offset)
 {
   const int32_t hostWidth = host.GetClientRect().Width();
   for (size_t i = 0; i < slotCount && slots[i]; ++i) {

@@ -15,5 +15,5 @@ class QVWindow;
 // grown by 10 to the right and bottom meets the paint rectangle and the
 // window is visible, the host paints its shadow (DrawShadow with 100, 4 and
 // 4 for a window exactly as wide as the host's client area, else 100, 4, 2).
-void PaintShadowWindows(QVWindow& host, QVDevice& device, const QVRect& paint, QVWindow* const* slots,
-                        size_t slotCount, bool atOwnPosition, QVPoint offset);
+void PaintShadowWindows(QVWindow& host, QVDevice& device, const QVRect& paint, QVWindow* const* slots, size_t slotCount,
+                        bool atOwnPosition, QVPoint offset);

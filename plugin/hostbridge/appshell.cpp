@@ -10,6 +10,7 @@
 #include "qvcommon/qvresourcefile.h"
 #include "qvcommon/qvsystem.h"
 #include "qvcommon/qvwindow.h"
+#include "win32/dialogs.h"
 
 #include <algorithm>
 #include <cstring>
@@ -243,8 +244,7 @@ bool StandaloneAppShell::DeliverImage(QVImage* source, QVFileSpec* file, QVWindo
 
 bool StandaloneAppShell::SaveImageAs(QVImage* source, QVFileSpec* start, QVWindow* owner)
 {
-  const std::string path =
-      SaveThroughDialog(source, start, owner, "TIFF Files (*.tif)\0*.tif\0", "tif", saveDirectory);
+  const std::string path = SaveThroughDialog(source, start, owner, "TIFF Files (*.tif)\0*.tif\0", "tif", saveDirectory);
   if (path.empty())
     return false;
   RememberFolder(saveDirectory, path);

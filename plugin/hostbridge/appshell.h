@@ -8,7 +8,7 @@
 // The application reaches the shell only through Quit, AcquireImage,
 // SetImage, DeliverImage, GetImage, GetMode, GetParentWindow and
 // GetOpenedFile.
-#include "win32/win32.h"
+#include "win32/windowing.h"
 
 #include <cstdint>
 #include <string>
@@ -82,9 +82,9 @@ protected:
   static std::string SaveThroughDialog(QVImage* source, QVFileSpec* start, QVWindow* owner, const char* filter,
                                        const char* defaultExtension, const char* directory);
 
-  char saveDirectory[260] = {}; // where the last image was saved
-  char openDirectory[260] = {}; // where the last image was opened
-  QVImage* image = nullptr;     // owned
+  char saveDirectory[260] = {};     // where the last image was saved
+  char openDirectory[260] = {};     // where the last image was opened
+  QVImage* image = nullptr;         // owned
   QVFileSpec* openedFile = nullptr; // stand-alone: the file the image came from; owned
   int32_t mode = 0;
   HINSTANCE instance = nullptr; // handed to the framework with SetHostInstance

@@ -46,7 +46,7 @@ void Dispatch(FilterPlugInShell& shell, int16_t selector)
 } // namespace
 
 extern "C" __attribute__((visibility("default"))) void ENTRYPOINT(int16_t selector, FilterRecord* record,
-                                                                   intptr_t* data, int16_t* result)
+                                                                  intptr_t* data, int16_t* result)
 {
   if (!result)
     return;

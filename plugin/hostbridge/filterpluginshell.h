@@ -57,8 +57,7 @@ public:
   // the mask's first bytes as opacity when a mask is given. Only for a host
   // identified as the '8BIM' application; false when it is not, for other
   // images, or when the host fails.
-  virtual bool DisplayPixels(QVPaintDevice& device, QVRect source, QVPoint destination, QVImage* image,
-                             QVImage* mask);
+  virtual bool DisplayPixels(QVPaintDevice& device, QVRect source, QVPoint destination, QVImage* image, QVImage* mask);
   // Input of filterRect, planes 0..planes-1, at full rate; true when the
   // host served it.
   virtual bool RequestInput();

@@ -2,6 +2,10 @@
 // layer (see hostutil.h).
 #include "hostutil.h"
 
+#include "win32/dialogs.h"
+#include "win32/messagebox.h"
+#include "win32/windowing.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>

@@ -2,6 +2,8 @@
 // information (see hostutil.h).
 #include "hostutil.h"
 
+#include "win32/modules.h"
+
 #include <cstdio>
 #include <cstring>
 #include <vector>

@@ -2,6 +2,10 @@
 // own (see hostmemory.h).
 #include "hostmemory.h"
 
+#include "win32/memory.h"
+#include "win32/modules.h"
+#include "win32/windowing.h"
+
 #include <cstdlib>
 #include <cstring>
 #include <set>

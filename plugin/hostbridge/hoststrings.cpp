@@ -2,6 +2,8 @@
 // utility layer (see hostutil.h).
 #include "hostutil.h"
 
+#include "win32/modules.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -54,8 +56,8 @@ int16_t ModeToColorSpace(int16_t mode)
   return mode >= 0 && mode < 12 ? kSpaces[mode] : -1;
 }
 
-int16_t CallColorServices(ColorServicesProc colorServices, int16_t selector, int16_t sourceSpace,
-                          int16_t resultSpace, int16_t components[4])
+int16_t CallColorServices(ColorServicesProc colorServices, int16_t selector, int16_t sourceSpace, int16_t resultSpace,
+                          int16_t components[4])
 {
   if (!colorServices || !components)
     return filterBadParameters;
@@ -71,8 +73,7 @@ int16_t CallColorServices(ColorServicesProc colorServices, int16_t selector, int
   return result;
 }
 
-int16_t ConvertColor(ColorServicesProc colorServices, int16_t sourceSpace, int16_t resultSpace,
-                     int16_t components[4])
+int16_t ConvertColor(ColorServicesProc colorServices, int16_t sourceSpace, int16_t resultSpace, int16_t components[4])
 {
   return CallColorServices(colorServices, colorServicesConvertColor, sourceSpace, resultSpace, components);
 }
@@ -159,8 +160,7 @@ int32_t TextToInteger(const std::string& text)
 std::string ReplacePlaceholders(std::string message, const char* text0, const char* text1, const char* text2)
 {
   const char* texts[3] = {text0, text1, text2};
-  for (size_t at = message.find('^'); at != std::string::npos && at + 1 < message.size();
-       at = message.find('^', at)) {
+  for (size_t at = message.find('^'); at != std::string::npos && at + 1 < message.size(); at = message.find('^', at)) {
     const int which = message[at + 1] - '0';
     if (which >= 0 && which <= 2 && texts[which]) {
       message.replace(at, 2, texts[which]);
@@ -223,8 +223,8 @@ Handle LoadResourceToHandle(const HandleProcs* procs, HMODULE module, uint32_t t
     return LoadStringResource(module, id, text) ? BytesToHandle(procs, text, text[0] + 1) : nullptr;
   }
   // The type's characters in reading order, the name "#id".
-  const char typeName[5] = {static_cast<char>(type >> 24), static_cast<char>(type >> 16),
-                            static_cast<char>(type >> 8), static_cast<char>(type), '\0'};
+  const char typeName[5] = {static_cast<char>(type >> 24), static_cast<char>(type >> 16), static_cast<char>(type >> 8),
+                            static_cast<char>(type), '\0'};
   const std::string name = "#" + std::to_string(id);
   HRSRC resource = FindResourceA(module, name.c_str(), typeName);
   const void* data = resource ? LockResource(LoadResource(module, resource)) : nullptr;

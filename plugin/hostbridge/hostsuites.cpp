@@ -2,6 +2,10 @@
 // helpers, buffers and alerts (see hostutil.h).
 #include "hostutil.h"
 
+#include "win32/memory.h"
+#include "win32/messagebox.h"
+#include "win32/modules.h"
+
 #include <algorithm>
 
 namespace hostif {
@@ -119,8 +123,8 @@ bool CheckDescriptorSuites(const PIDescriptorParameters* p, bool* tooNew)
     return false;
   const bool readUsed = read->openReadDescriptorProc && read->closeReadDescriptorProc && read->getKeyProc &&
                         read->getIntegerProc && read->getFloatProc && read->getBooleanProc;
-  const bool writeUsed = write->openWriteDescriptorProc && write->closeWriteDescriptorProc &&
-                         write->putIntegerProc && write->putFloatProc && write->putBooleanProc;
+  const bool writeUsed = write->openWriteDescriptorProc && write->closeWriteDescriptorProc && write->putIntegerProc &&
+                         write->putFloatProc && write->putBooleanProc;
   for (const UnusedDescriptorProc proc : read->unusedProcs)
     if (!proc)
       return false;

@@ -36,13 +36,11 @@ bool CheckDescriptorSuites(const PIDescriptorParameters* parameters, bool* tooNe
 // Closes the read descriptor (a null token is not passed to the host),
 // disposes the parameters' descriptor through the handle suite, clears it
 // and the token, and returns the host's close result (0 for a null token).
-int16_t CloseReadDescriptor(PIDescriptorParameters* parameters, const HandleProcs* handles,
-                            PIReadDescriptor* token);
+int16_t CloseReadDescriptor(PIDescriptorParameters* parameters, const HandleProcs* handles, PIReadDescriptor* token);
 // Disposes the parameters' old descriptor, closes the write descriptor and
 // stores the new descriptor when the host's result is 0 (null otherwise);
 // recordInfo and the token become 0. Returns the host's close result.
-int16_t CloseWriteDescriptor(PIDescriptorParameters* parameters, const HandleProcs* handles,
-                             PIWriteDescriptor* token);
+int16_t CloseWriteDescriptor(PIDescriptorParameters* parameters, const HandleProcs* handles, PIWriteDescriptor* token);
 // playInfo asks for the dialog.
 bool PlayInfoIsDisplay(const PIDescriptorParameters* parameters);
 
@@ -132,11 +130,10 @@ int16_t ModeToColorSpace(int16_t mode);
 // 1 converts), reserved fields and prompt null; the components change only
 // when the host returns 0. Returns the host's result (filterBadParameters
 // without the procedure).
-int16_t CallColorServices(ColorServicesProc colorServices, int16_t selector, int16_t sourceSpace,
-                          int16_t resultSpace, int16_t components[4]);
+int16_t CallColorServices(ColorServicesProc colorServices, int16_t selector, int16_t sourceSpace, int16_t resultSpace,
+                          int16_t components[4]);
 // CallColorServices with selector 1.
-int16_t ConvertColor(ColorServicesProc colorServices, int16_t sourceSpace, int16_t resultSpace,
-                     int16_t components[4]);
+int16_t ConvertColor(ColorServicesProc colorServices, int16_t sourceSpace, int16_t resultSpace, int16_t components[4]);
 
 // ---- Strings with a length byte ---------------------------------------------
 typedef unsigned char Str255[256];
@@ -189,8 +186,7 @@ bool LoadStringResource(HMODULE module, int16_t id, Str255 text);
 int AlertFromStrings(HMODULE module, HWND owner, int16_t id);
 // String `id` with "^1" and "^2" replaced, no title, the exclamation icon
 // (severity 1: the stop icon).
-int AlertWithValues(HMODULE module, HWND owner, int16_t id, const char* text1, const char* text2,
-                    int severity = 0);
+int AlertWithValues(HMODULE module, HWND owner, int16_t id, const char* text1, const char* text2, int severity = 0);
 
 // ---- Dialogs ----------------------------------------------------------------
 // Items are addressed by their id in the dialog. An item that is missing is

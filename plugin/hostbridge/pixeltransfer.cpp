@@ -9,9 +9,10 @@
 #include "filterpluginshell.h"
 
 #include "hostutil.h"
+#include "imaging/imaging.h"
 #include "qvcommon/qvcolor.h"
-#include "qvcommon/qvpaintdevice.h"
 #include "qvcommon/qvimage.h"
+#include "qvcommon/qvpaintdevice.h"
 #include "qvcommon/qvpoint.h"
 #include "qvcommon/qvrect.h"
 #include "qvcommon/qvwindow.h"
@@ -42,6 +43,8 @@ Byte* RowOf(Byte* base, int32_t y, int32_t rowBytes)
 
 void RgbRowToImage(const uint8_t* source, int32_t planes, int32_t width, uint8_t* target)
 {
+  if (planes == 3)
+    return imaging::SwapRedBlue(source, target, static_cast<size_t>(width));
   for (int32_t x = 0; x < width; ++x, source += planes, target += 3) {
     target[0] = source[2];
     target[1] = source[1];
@@ -72,6 +75,8 @@ int16_t CmykRowToImage(ColorServicesProc services, const uint8_t* source, int32_
 
 void ImageRowToRgb(const uint8_t* source, int32_t width, int32_t planes, uint8_t* target)
 {
+  if (planes == 3)
+    return imaging::SwapRedBlue(source, target, static_cast<size_t>(width));
   for (int32_t x = 0; x < width; ++x, source += 3, target += planes) {
     target[0] = source[2];
     target[1] = source[1];
@@ -193,8 +198,8 @@ bool FilterPlugInShell::AcquireImage(int, QVWindow*)
   image = new (std::nothrow) QVImage(width, height, 3, nullptr);
   const int64_t pixels = int64_t{width} * height;
   if (image && !image->error && image->HasPixels() && r.inTransparencyMask) {
-    maskBuffer = pixels <= INT32_MAX ? reinterpret_cast<uint8_t*>(hostif::NewPtr(static_cast<int32_t>(pixels)))
-                                     : nullptr;
+    maskBuffer =
+        pixels <= INT32_MAX ? reinterpret_cast<uint8_t*>(hostif::NewPtr(static_cast<int32_t>(pixels))) : nullptr;
     maskBytes = maskBuffer ? pixels : 0;
   }
   if (!image || image->error || !image->HasPixels() || (r.inTransparencyMask && !maskBuffer)) {
@@ -235,10 +240,10 @@ bool FilterPlugInShell::DeliverImage(QVImage*, QVFileSpec*, QVWindow*)
   FilterRecord& r = *filterRecord;
   const int32_t width = Width(r.filterRect), height = Height(r.filterRect);
   const bool empty = width <= 0 || height <= 0;
-  const bool matches = image && image->width == std::max(width, 0) && image->height == std::max(height, 0) &&
-                       (empty || (image->HasPixels() && image->bytesPerPixel == 3 &&
-                                  int64_t{image->rowBytes} >= int64_t{width} * 3)) &&
-                       (!maskBuffer || maskBytes == int64_t{width} * height);
+  const bool matches =
+      image && image->width == std::max(width, 0) && image->height == std::max(height, 0) &&
+      (empty || (image->HasPixels() && image->bytesPerPixel == 3 && int64_t{image->rowBytes} >= int64_t{width} * 3)) &&
+      (!maskBuffer || maskBytes == int64_t{width} * height);
   if (!matches)
     return TransferFailed(filterBadParameters);
   if (!RequestOutput())
@@ -311,8 +316,8 @@ bool FilterPlugInShell::ChooseColor(QVWindow* owner, QVColor* colour)
   if (!colour)
     return false;
   int16_t components[4] = {colour->R(), colour->G(), colour->B(), 0};
-  const int16_t code = hostif::CallColorServices(filterRecord->colorServices, colorServicesChooseColor,
-                                                 colorSpaceRGB, colorSpaceRGB, components);
+  const int16_t code = hostif::CallColorServices(filterRecord->colorServices, colorServicesChooseColor, colorSpaceRGB,
+                                                 colorSpaceRGB, components);
   if (code == noErr)
     colour->SetRGB(ComponentByte(components[0]), ComponentByte(components[1]), ComponentByte(components[2]));
   if (owner && owner->GetWnd())

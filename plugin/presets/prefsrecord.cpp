@@ -1,6 +1,6 @@
 #include "prefsrecord.h"
 
-#include "win32/win32.h"
+#include "win32/registry.h"
 
 #include <cstring>
 

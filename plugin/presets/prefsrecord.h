@@ -12,11 +12,11 @@ struct PrefsRecord {
   // The longest prefix kept, in characters.
   enum : size_t { kPrefixLength = 9 };
 
-  uint32_t AutoSave = 1;         // save automatically (0/1)
-  char SaveNameExt[12] = "LMV";  // prefix of automatically saved names; always terminated
-  uint32_t AutoDragDrop = 1;     // automatic drag and drop (0/1)
-  uint32_t DrawBkg = 0;          // draw background (0/1)
-  uint32_t AutoOverwrite = 0;    // overwrite files in automatic mode (0/1)
+  uint32_t AutoSave = 1;        // save automatically (0/1)
+  char SaveNameExt[12] = "LMV"; // prefix of automatically saved names; always terminated
+  uint32_t AutoDragDrop = 1;    // automatic drag and drop (0/1)
+  uint32_t DrawBkg = 0;         // draw background (0/1)
+  uint32_t AutoOverwrite = 0;   // overwrite files in automatic mode (0/1)
 
   // The defaults, then each value the registry holds in a usable form, read
   // in the order AutoDragDrop, AutoOverwrite, AutoSave, DrawBkg,

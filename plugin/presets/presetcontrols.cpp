@@ -6,6 +6,7 @@
 #include "qvcommon/qvbutton.h"
 #include "qvcommon/qvmenu.h"
 #include "qvcommon/qvslider.h"
+#include "win32/registry.h"
 
 namespace {
 

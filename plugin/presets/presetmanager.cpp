@@ -6,6 +6,8 @@
 #include "qvcommon/qvfilespec.h"
 #include "qvcommon/qvlist.h"
 #include "qvcommon/qvmessage.h"
+#include "win32/messagebox.h"
+#include "win32/registry.h"
 
 #include <new>
 

@@ -10,9 +10,9 @@ namespace {
 template <class Record, class Visit>
 void EachField(Record& r, Visit visit)
 {
-  for (auto* field : {&r.version, &r.enhance, &r.colors, &r.saturate, &r.contrast, &r.sharpen, &r.antiNoise,
-                      &r.brightness, &r.tonalRange, &r.red, &r.green, &r.blue, &r.despeckle, &r.antiMoire,
-                      &r.subDetail, &r.subDetailAmount})
+  for (auto* field :
+       {&r.version, &r.enhance, &r.colors, &r.saturate, &r.contrast, &r.sharpen, &r.antiNoise, &r.brightness,
+        &r.tonalRange, &r.red, &r.green, &r.blue, &r.despeckle, &r.antiMoire, &r.subDetail, &r.subDetailAmount})
     visit(*field);
 }
 

@@ -11,21 +11,21 @@
 struct PresetRecord {
   enum : size_t { kFieldCount = 16, kSize = 64 };
 
-  int32_t version = 1;    // always 1 when written; never examined when read
-  int32_t enhance = 0;    // check box 106 "Enhance", 0 or 1
-  int32_t colors = 0;     // slider 111
-  int32_t saturate = 0;   // slider 112
-  int32_t contrast = 0;   // slider 113
-  int32_t sharpen = 0;    // slider 114
-  int32_t antiNoise = 0;  // slider 115, the slider's value (0..40), not an engine level
-  int32_t brightness = 0; // slider 116
-  int32_t tonalRange = 0; // slider 117, an index into the 13-entry gamma table
-  int32_t red = 0;        // slider 118
-  int32_t green = 0;      // slider 119
-  int32_t blue = 0;       // slider 120
-  int32_t despeckle = 0;  // check box 121
-  int32_t antiMoire = 0;  // check box 122
-  int32_t subDetail = 0;  // check box 107 "Enhance SubDetail"
+  int32_t version = 1;         // always 1 when written; never examined when read
+  int32_t enhance = 0;         // check box 106 "Enhance", 0 or 1
+  int32_t colors = 0;          // slider 111
+  int32_t saturate = 0;        // slider 112
+  int32_t contrast = 0;        // slider 113
+  int32_t sharpen = 0;         // slider 114
+  int32_t antiNoise = 0;       // slider 115, the slider's value (0..40), not an engine level
+  int32_t brightness = 0;      // slider 116
+  int32_t tonalRange = 0;      // slider 117, an index into the 13-entry gamma table
+  int32_t red = 0;             // slider 118
+  int32_t green = 0;           // slider 119
+  int32_t blue = 0;            // slider 120
+  int32_t despeckle = 0;       // check box 121
+  int32_t antiMoire = 0;       // check box 122
+  int32_t subDetail = 0;       // check box 107 "Enhance SubDetail"
   int32_t subDetailAmount = 0; // the Sub-Detail amount menu's item number + 1
 
   // The built-in "Default" preset, used when no installed one exists: the

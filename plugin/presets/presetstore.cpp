@@ -3,6 +3,7 @@
 #include "presetrecord.h"
 #include "qvcommon/qvmessage.h"
 #include "savepresetdialog.h"
+#include "win32/registry.h"
 
 #include <cstring>
 
@@ -31,8 +32,7 @@ std::vector<uint8_t> ReadRecordValue(HKEY key, const char* name, bool& missing)
   if (sized != ERROR_SUCCESS || size != PresetRecord::kSize)
     return {};
   std::vector<uint8_t> data(PresetRecord::kSize);
-  if (RegQueryValueExA(key, name, nullptr, nullptr, data.data(), &size) != ERROR_SUCCESS ||
-      size != PresetRecord::kSize)
+  if (RegQueryValueExA(key, name, nullptr, nullptr, data.data(), &size) != ERROR_SUCCESS || size != PresetRecord::kSize)
     return {};
   return data;
 }

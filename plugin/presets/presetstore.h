@@ -5,7 +5,7 @@
 // "Default" is not read from there but from the value "Default" of the
 // product key, which only an installation writes; without one it is the
 // built-in PresetRecord::Defaults().
-#include "win32/win32.h"
+#include "win32/types.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -17,8 +17,8 @@ class QVWindow;
 
 namespace presetstore {
 
-extern const char* const kPresetsKey; // "Software\Tarnwell\Lumivex\Presets"
-extern const char* const kProductKey; // "Software\Tarnwell\Lumivex\"
+extern const char* const kPresetsKey;  // "Software\Tarnwell\Lumivex\Presets"
+extern const char* const kProductKey;  // "Software\Tarnwell\Lumivex\"
 extern const char* const kDefaultName; // "Default"
 
 enum : size_t {
@@ -63,8 +63,8 @@ bool NameTaken(HKEY presets, const char* name);
 bool WritePreset(HKEY presets, const char* name, const uint8_t* data, size_t size);
 
 // ---- Messages -----------------------------------------------------------------
-extern const char* const kDuplicateMessage;   // "There is already a preset with that name.  Please choose another name."
-extern const char* const kSaveFailedMessage;  // "The preset could not be saved."
+extern const char* const kDuplicateMessage;  // "There is already a preset with that name.  Please choose another name."
+extern const char* const kSaveFailedMessage; // "The preset could not be saved."
 extern const char* const kInvalidFileMessage; // "This file is not a valid preset file."
 extern const char* const kWriteFailedMessage; // "The preset file could not be written."
 // An OK box with an empty title.

@@ -3,6 +3,7 @@
 #include "presetstore.h"
 #include "qvcommon/qvbutton.h"
 #include "qvcommon/qvresourcefile.h"
+#include "win32/dialogs.h"
 
 #include <new>
 
@@ -42,8 +43,8 @@ SavePresetDialog::SavePresetDialog(QVResourceFile* resources, QVWindow* owner, b
     // Sized to its caption: the nominal 75 pixels would cut it.
     m_Label->SetControlText("Name your preset.", 1, 0);
   }
-  m_Edit = CreateWindowExA(0, "EDIT", "", WS_CHILD | WS_VISIBLE | WS_BORDER | ES_AUTOHSCROLL, 5, 40, 175, 20,
-                           GetWnd(), nullptr, GetModuleInstance(), nullptr);
+  m_Edit = CreateWindowExA(0, "EDIT", "", WS_CHILD | WS_VISIBLE | WS_BORDER | ES_AUTOHSCROLL, 5, 40, 175, 20, GetWnd(),
+                           nullptr, GetModuleInstance(), nullptr);
   if (m_Edit)
     ::SendMessageA(m_Edit, EM_LIMITTEXT, presetstore::kNameSize - 1, 0);
   QVRect ok = LTWH(50, 70, 25, 25);

@@ -38,7 +38,7 @@ constexpr int32_t kCustom = 16001;
 TEST_F(Controls, TheRollOverReportsEnteringClickingAndLeaving)
 {
   QVRect rect = At(20, 20, 87, 34);
-  QVButtonMouseOver button(owner.get(), rect, &Resources(), 126, 110, 114, kCustom);
+  QVButtonMouseOver button(owner.get(), rect, &AppResources(), 126, 110, 114, kCustom);
   const HWND b = button.GetWnd();
   standin::Pump();
   EXPECT_EQ(PixelsUnlike(b, 126), 0);
@@ -46,7 +46,10 @@ TEST_F(Controls, TheRollOverReportsEnteringClickingAndLeaving)
   auto step = [&](auto inject) {
     inject();
     standin::Pump();
-    shown.push_back(PixelsUnlike(b, 126) == 0 ? 126 : PixelsUnlike(b, 110) == 0 ? 110 : PixelsUnlike(b, 114) == 0 ? 114 : 0);
+    shown.push_back(PixelsUnlike(b, 126) == 0   ? 126
+                    : PixelsUnlike(b, 110) == 0 ? 110
+                    : PixelsUnlike(b, 114) == 0 ? 114
+                                                : 0);
   };
   step([&] { standin::Move(b, 10, 10); });    // enter: hover
   step([&] { standin::Press(b, 10, 10); });   // pressed
@@ -54,20 +57,19 @@ TEST_F(Controls, TheRollOverReportsEnteringClickingAndLeaving)
   step([&] { standin::Move(b, 12, 12); });    // enters again
   step([&] { standin::Move(b, 200, 10); });   // leaves
   EXPECT_EQ(shown, (std::vector<int32_t>{110, 114, 126, 110, 126}));
-  EXPECT_EQ(owner->commands, (std::vector<Command>{{kCustom, 1, 0}, {kCustom, kCustom, 0}, {kCustom, 1, 0},
-                                                   {kCustom, 0, 0}}));
+  EXPECT_EQ(owner->commands,
+            (std::vector<Command>{{kCustom, 1, 0}, {kCustom, kCustom, 0}, {kCustom, 1, 0}, {kCustom, 0, 0}}));
 }
 
 TEST_F(Controls, ALockedRollOverKeepsItsPictureAndSaysNothing)
 {
   QVRect rect = At(20, 20, 87, 34);
-  QVButtonMouseOver button(owner.get(), rect, &Resources(), 126, 110, 114, kCustom);
+  QVButtonMouseOver button(owner.get(), rect, &AppResources(), 126, 110, 114, kCustom);
   const HWND b = button.GetWnd();
   button.SetPictureLocked(7, true); // held to the pressed picture
   EXPECT_EQ(button.GetPictureIndex(), QVButtonMouseOver::ePressedPicture);
-  for (auto inject : std::vector<std::function<void()>>{[&] { standin::Move(b, 10, 10); },
-                                                        [&] { standin::Click(b, 10, 10); },
-                                                        [&] { standin::Move(b, 200, 10); }}) {
+  for (auto inject : std::vector<std::function<void()>>{
+           [&] { standin::Move(b, 10, 10); }, [&] { standin::Click(b, 10, 10); }, [&] { standin::Move(b, 200, 10); }}) {
     inject();
     standin::Pump();
     EXPECT_EQ(PixelsUnlike(b, 114), 0);
@@ -109,7 +111,7 @@ TEST_F(Controls, TheProgressBarFillsSegmentsAndEndsWhateverItsWidth)
   };
   for (const Case& c : cases) {
     QVRect rect = At(10, 10, c.width, 10);
-    ProgressBar bar(owner.get(), rect, &Resources());
+    ProgressBar bar(owner.get(), rect, &AppResources());
     // The owner repaints where the last bar was first; then this one
     // paints at once.
     standin::Pump();
@@ -127,7 +129,7 @@ TEST_F(Controls, ThePictureSliderPositionsSnapsAndReports)
   // Track 173 is 32 wide, thumb 171 8 wide: the thumb travels 32 - 8 - 1 =
   // 23 pixels; a pointer x places its left edge at x - 4.
   QVRect rect = At(10, 60, 40, 15);
-  QVSliderPicture slider(owner.get(), rect, &Resources(), 173, 171, 700);
+  QVSliderPicture slider(owner.get(), rect, &AppResources(), 173, 171, 700);
   ASSERT_EQ(slider.TrackLength(), 23);
   const std::pair<int, int> free[] = {{-5, 0}, {4, 0}, {10, 6}, {27, 23}, {28, 23}, {1000, 23}};
   for (const auto& [x, position] : free)
@@ -170,7 +172,7 @@ TEST_F(Controls, APictureSliderWithoutTravelReportsZero)
 {
   // A track no wider than the thumb: L = max(0, 8 - 8 - 1) = 0.
   QVRect rect = At(10, 60, 40, 15);
-  QVSliderPicture slider(owner.get(), rect, &Resources(), 171, 171, 701);
+  QVSliderPicture slider(owner.get(), rect, &AppResources(), 171, 171, 701);
   EXPECT_EQ(slider.TrackLength(), 0);
   slider.SetSnapSteps(4);
   EXPECT_EQ(slider.PositionForPointer(30), 0);
@@ -185,11 +187,11 @@ TEST_F(Controls, Snapshot)
   std::vector<std::unique_ptr<ProgressBar>> bars;
   for (int i = 0; i < 3; ++i) {
     QVRect rect = At(10, 10 + 20 * i, 347, 10);
-    bars.push_back(std::make_unique<ProgressBar>(owner.get(), rect, &Resources()));
+    bars.push_back(std::make_unique<ProgressBar>(owner.get(), rect, &AppResources()));
     bars.back()->SetProgress(50 * i, 100);
   }
   QVRect rect = At(10, 80, 40, 15);
-  QVSliderPicture slider(owner.get(), rect, &Resources(), 173, 171, 700);
+  QVSliderPicture slider(owner.get(), rect, &AppResources(), 173, 171, 700);
   slider.SetSnapSteps(3);
   standin::Click(slider.GetWnd(), 16, 7);
   standin::Pump();

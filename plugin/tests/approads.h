@@ -11,7 +11,10 @@
 
 namespace roadtest {
 
-inline lvhost::DescriptorEntry Integer(const char (&key)[5], int32_t v) { return {FourCC(key), typeInteger, false, v, 0}; }
+inline lvhost::DescriptorEntry Integer(const char (&key)[5], int32_t v)
+{
+  return {FourCC(key), typeInteger, false, v, 0};
+}
 inline lvhost::DescriptorEntry Boolean(const char (&key)[5], bool v) { return {FourCC(key), typeBoolean, v, 0, 0}; }
 inline lvhost::DescriptorEntry Float(const char (&key)[5], double v) { return {FourCC(key), typeFloat, false, 0, v}; }
 
@@ -97,14 +100,6 @@ protected:
       options.descriptor = *recorded;
     return host.Run(ENTRYPOINT, image, options);
   }
-  int Boxes() const
-  {
-    int n = 0;
-    for (const auto& request : standin::DialogLog())
-      n += request.kind == "MessageBox";
-    return n;
-  }
-
   LumivexAppHooks hooks;
   lvhost::Host host;
 };

@@ -4,6 +4,7 @@
 #include "lvxtest/testenv.h"
 #include "presetrecord.h"
 #include "win32/automation.h"
+#include "win32/registry.h"
 
 #include <gtest/gtest.h>
 
@@ -84,6 +85,21 @@ inline void WriteText(const std::string& path, const std::string& text)
 {
   std::ofstream(path, std::ios::binary) << text;
 }
+
+// A file's bytes; empty when it cannot be read.
+inline std::vector<uint8_t> ReadBytes(const std::string& path)
+{
+  const std::string text = ReadText(path);
+  return std::vector<uint8_t>(text.begin(), text.end());
+}
+
+inline void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes)
+{
+  WriteText(path, std::string(bytes.begin(), bytes.end()));
+}
+
+// The path of NAME in the test's own temporary folder.
+inline std::string TempPath(const std::string& name) { return lvxtest::TempDir() + "/" + name; }
 
 // The lines of the registry file that lie under the key line `keyLine`
 // (up to the next key line).

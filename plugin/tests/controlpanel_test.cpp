@@ -233,8 +233,10 @@ TEST_F(Panel, LayoutCentresThePaneOnTheAreaAndRedrawsTheShadows)
       // Exactly the area's size: nothing moves (and nothing is redrawn).
       {"equal", aw, ah, before},
       {"larger", aw + 300, ah + 1, {275, 50, 275 + aw, 50 + ah}},
-      {"smaller", 200, 100, {275 + (aw - 200) / 2, 50 + (ah - 100) / 2, 275 + (aw - 200) / 2 + 200,
-                             50 + (ah - 100) / 2 + 100}},
+      {"smaller",
+       200,
+       100,
+       {275 + (aw - 200) / 2, 50 + (ah - 100) / 2, 275 + (aw - 200) / 2 + 200, 50 + (ah - 100) / 2 + 100}},
       {"wider only", aw + 10, 50, {275, 50 + (ah - 50) / 2, 275 + aw, 50 + (ah - 50) / 2 + 50}},
   };
   for (const Case& c : cases) {
@@ -304,8 +306,9 @@ TEST_F(Panel, MenusOfTheBarsReachTheMainWindow)
   Choose(bar->GetMenu(101), 1);
   ClickAt(panel->GetSideBar()->GetWnd(), 10, 45);
   standin::Pump();
-  EXPECT_EQ(window->commands, (std::vector<Command>{{16041, 0, 0}, {16040, 0, 0}, {103, 0, 0}, {16100, 0, 0},
-                                                    {101, 0, 0}, {16041, 1, 0}, {16008, 0, 0}}));
+  EXPECT_EQ(window->commands,
+            (std::vector<Command>{
+                {16041, 0, 0}, {16040, 0, 0}, {103, 0, 0}, {16100, 0, 0}, {101, 0, 0}, {16041, 1, 0}, {16008, 0, 0}}));
 }
 
 TEST_F(Panel, ClosingThePanelCancelsTheRun)
@@ -331,10 +334,10 @@ TEST_F(Panel, TheTopBarPaintsTheSideBarsShadowAndABarWithoutShadowsOnlyItsFace)
   // A bar with no shadow windows: its face and nothing else.
   const QVRect rect(200, 200, 400, 320);
   QVRect barRect(0, 0, 100, 40);
-  QVWindow host(&rect, "Bar", QVWindow::eQVWindowStyleStaticMainCaption, &Resources(), nullptr, nullptr);
+  QVWindow host(&rect, "Bar", QVWindow::eQVWindowStyleStaticMainCaption, &AppResources(), nullptr, nullptr);
   host.ShowWindow(QVWindow::eQVShowNormal);
   standin::Pump();
-  LumivexToolbar bar(barRect, &Resources(), &host);
+  LumivexToolbar bar(barRect, &AppResources(), &host);
   bar.InvalWindow(nullptr, 1); // its first paint came before its picture
   standin::Pump();
   EXPECT_EQ(Count(bar.GetWnd(), RECT{0, 0, 100, 40}, kFace), 100 * 40);

@@ -34,8 +34,8 @@ void ExpectOnlyTheArea(const QVImage& before, const QVImage& after, const QVRect
   for (int32_t y = 0; y < before.height; ++y)
     for (int32_t i = 0; i < before.rowBytes; ++i) {
       const int32_t x = i / 3;
-      const bool in = i < before.width * 3 && x >= area.Left() && x < area.Right() && y >= area.Top() &&
-                      y < area.Bottom();
+      const bool in =
+          i < before.width * 3 && x >= area.Left() && x < area.Right() && y >= area.Top() && y < area.Bottom();
       if (!in)
         ASSERT_EQ(after.pixels[y * after.rowBytes + i], before.pixels[y * before.rowBytes + i]) << x << "," << y;
       else if (i % 3 == 0)
@@ -55,7 +55,7 @@ TEST(EngineRecord, HoldsTheLevelsAndConvertsTheNoiseSlider)
     int16_t level, noise;
     int16_t engineLevel, engineNoise;
   };
-  const Case cases[] = {{7, 20, 7, 7}, {1, 0, 1, 1},    {13, 40, 13, 13}, {0, 5, 1, 2},
+  const Case cases[] = {{7, 20, 7, 7},    {1, 0, 1, 1},     {13, 40, 13, 13},       {0, 5, 1, 2},
                         {14, 35, 13, 11}, {-300, -5, 1, 1}, {32767, 32767, 13, 13}, {6, 10, 6, 4}};
   for (const Case& c : cases) {
     AdjustParams settings{};

@@ -39,13 +39,7 @@ const char* const kPresets = "Software\\Tarnwell\\Lumivex\\Presets";
 
 // ---- Pictures ------------------------------------------------------------------
 
-lvhost::HostImage Sample(const char* name)
-{
-  lvhost::HostImage image;
-  lvxtext::Error error;
-  EXPECT_TRUE(lvhost::ReadImage(lvxtest::Source(std::string("samples/") + name), &image, &error)) << error.message;
-  return image;
-}
+using wintest::SampleImage;
 
 std::string Size(const lvhost::HostImage& image)
 {
@@ -178,8 +172,9 @@ const Descriptor kWarm = {Boolean("lvAU", false), Boolean("lvSO", true), Integer
 TEST_F(RoadsGolden, AutomaticRoad)
 {
   GoldenTable table(kAutomaticRoad);
-  std::vector<lvhost::HostImage> pictures = {Sample("astronaut.png"), Sample("coffee.png"), HostPhoto(1, 1),
-                                             HostPhoto(2, 3),         HostPhoto(97, 131),   HostPhoto(301, 203)};
+  std::vector<lvhost::HostImage> pictures = {
+      SampleImage("astronaut.png"), SampleImage("coffee.png"), HostPhoto(1, 1), HostPhoto(2, 3),
+      HostPhoto(97, 131),           HostPhoto(301, 203)};
   for (const lvhost::HostImage& picture : pictures)
     table.Add("Default " + Size(picture), Run(picture, kAutomatic));
   apptest::PutBytes(kPresets, "Distinct", apptest::DistinctRecord().Bytes());
@@ -235,7 +230,7 @@ TEST_F(RoadsGolden, ReplayRoad)
       {"levels 13",
        {Integer("lvCL", 13), Integer("lvCT", 13), Integer("lvSH", 13), Integer("lvAN", 40), Float("lvGA", 3.0)}},
   };
-  const lvhost::HostImage photo = HostPhoto(301, 203), coffee = Sample("coffee.png");
+  const lvhost::HostImage photo = HostPhoto(301, 203), coffee = SampleImage("coffee.png");
   for (const auto& c : cases)
     table.Add(std::string(c.name) + " 301x203", Run(photo, c.settings));
   for (const auto& c : cases)
@@ -296,17 +291,6 @@ protected:
     table.Add(name + " pane", pane.HexDigest());
   }
 
-  // Drags the slider's thumb by dx, as a person does.
-  static void DragSlider(wintest::TestWindow& w, int32_t id, int dx)
-  {
-    QVSlider* slider = w.m_ControlPanel->GetSlider(id);
-    const int x = slider->GetSliderPos() + 3;
-    standin::Move(slider->GetWnd(), x, 12);
-    standin::Press(slider->GetWnd(), x, 12);
-    standin::Move(slider->GetWnd(), x + dx, 12);
-    standin::Release(slider->GetWnd(), x + dx, 12);
-  }
-
   // The preview after each step of a person's session with the panel, then
   // the image Apply hands back. With `scroll` the picture is larger than
   // the pane and the session also looks at it at full size and scrolls it.
@@ -315,11 +299,11 @@ protected:
     using wintest::TestWindow;
     Step([](TestWindow& w) { ClickAt(w.m_CustomButton->GetWnd(), 40, 17); });
     Step([&](TestWindow& w) { AddPreview(table, picture + " custom", w); });
-    Step([](TestWindow& w) { DragSlider(w, LumivexWindow::kContrast, 40); });
+    Step([](TestWindow& w) { wintest::DragSlider(w, LumivexWindow::kContrast, 40); });
     Step([&](TestWindow& w) {
       AddPreview(table, picture + " contrast " + std::to_string(w.m_Settings.contrastLevel), w);
     });
-    Step([](TestWindow& w) { DragSlider(w, LumivexWindow::kSharpen, -25); });
+    Step([](TestWindow& w) { wintest::DragSlider(w, LumivexWindow::kSharpen, -25); });
     Step([&](TestWindow& w) {
       AddPreview(table, picture + " sharpen " + std::to_string(w.m_Settings.sharpenLevel), w);
     });
@@ -366,6 +350,6 @@ TEST_F(PreviewGolden, ASampleDrawnByTheHost)
 {
   GoldenTable table(kASampleDrawnByTheHost);
   standin::SetVersionRecord(kDisplayingHostRecord);
-  Session(table, "coffee", Sample("coffee.png"), false);
+  Session(table, "coffee", SampleImage("coffee.png"), false);
   table.Check();
 }

@@ -29,7 +29,7 @@ struct FakeHost {
   {
     ++disposes;
     if (live.erase(h)) {
-      delete[] *h;
+      delete[] h[0];
       delete h;
     }
   }
@@ -61,12 +61,15 @@ class HostUtil : public ::testing::Test {
 protected:
   void SetUp() override
   {
+    // Laid out by hand: the suites as the host fills them.
+    // clang-format off
     handles = {1, 7, FakeHost::New, FakeHost::Dispose, FakeHost::Size, FakeHost::SetSize,
                FakeHost::Lock, FakeHost::Unlock, nullptr};
     read = {0, 18, FakeHost::OpenRead, FakeHost::CloseRead, FakeHost::GetKey, FakeHost::GetInteger,
             FakeHost::GetFloat, FakeHost::GetBoolean, {}};
     write = {0, 16, FakeHost::OpenWrite, FakeHost::CloseWrite, FakeHost::PutInteger, FakeHost::PutFloat,
              FakeHost::PutBoolean, {}};
+    // clang-format on
     for (auto& slot : read.unusedProcs)
       slot = FakeHost::Unused;
     for (auto& slot : write.unusedProcs)
@@ -223,7 +226,8 @@ TEST(HostUtilSuites, OtherSuitesAndTheLargestBuffer)
   static int32_t space = 1000;
   static int32_t largest = 0;
   static int allocations = 0;
-  BufferProcs buffers{2, 5,
+  BufferProcs buffers{2,
+                      5,
                       [](int32_t size, BufferID* id) -> int16_t {
                         ++allocations;
                         if (size > largest)
@@ -231,7 +235,9 @@ TEST(HostUtilSuites, OtherSuitesAndTheLargestBuffer)
                         *id = reinterpret_cast<BufferID>(static_cast<intptr_t>(size));
                         return noErr;
                       },
-                      [](BufferID, uint8_t) -> Ptr { return nullptr; }, [](BufferID) {}, [](BufferID) {},
+                      [](BufferID, uint8_t) -> Ptr { return nullptr; },
+                      [](BufferID) {},
+                      [](BufferID) {},
                       []() { return space; }};
   // 1000 bytes of rows of 10 x 2 planes: 50 fit, at most 40 wanted, 30 can be had.
   BufferID id = nullptr;

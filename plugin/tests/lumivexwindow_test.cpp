@@ -12,6 +12,7 @@
 #include "qvcommon/qvmenu.h"
 #include "qvcommon/qvmenuitem.h"
 #include "qvcommon/qvpicturedisplay.h"
+#include "win32/shell.h"
 #include "windowstest.h"
 
 #include <cstdlib>
@@ -25,7 +26,11 @@ const char* const kProductKey = "Software\\Tarnwell\\Lumivex\\";
 const char* const kPresetsKey = "Software\\Tarnwell\\Lumivex\\Presets";
 
 // The framework window whose object a handle carries.
-template <class T> T* ObjectOf(HWND window) { return reinterpret_cast<T*>(GetWindowLongA(window, GWL_USERDATA)); }
+template <class T>
+T* ObjectOf(HWND window)
+{
+  return reinterpret_cast<T*>(GetWindowLongA(window, GWL_USERDATA));
+}
 
 class MainWindow : public Windows {};
 
@@ -38,8 +43,8 @@ TEST(GammaTable, IndicesAndClamping)
   EXPECT_EQ(LumivexWindow::FindGammaIndex(3.0), 12);
   EXPECT_EQ(LumivexWindow::FindGammaIndex(1.85), 6) << "no entry: the default index";
   // Indices beyond the table take its ends.
-  const std::pair<int32_t, double> cases[] = {{0, 1.0}, {5, 1.75}, {12, 3.0}, {13, 3.0}, {-1, 1.0}, {INT32_MIN, 1.0},
-                                              {INT32_MAX, 3.0}};
+  const std::pair<int32_t, double> cases[] = {{0, 1.0},  {5, 1.75},        {12, 3.0},       {13, 3.0},
+                                              {-1, 1.0}, {INT32_MIN, 1.0}, {INT32_MAX, 3.0}};
   for (const auto& [index, gamma] : cases)
     EXPECT_EQ(LumivexWindow::GammaForIndex(index), gamma) << index;
 }
@@ -54,7 +59,8 @@ TEST_F(MainWindow, StartsWithTheDefaultsAsTheKeyWindowAndReadsTheScriptingParame
   EXPECT_EQ(window.m_Settings.noiseLevel, 20) << "the Anti-Noise slider's value, not an engine level";
   EXPECT_EQ(window.m_Settings.tonalGamma, 1.8);
   EXPECT_EQ(window.m_Settings.targetGamma, 1.8);
-  EXPECT_EQ(window.m_Settings.skinColor[0] * 65536 + window.m_Settings.skinColor[1] * 256 + window.m_Settings.skinColor[2],
+  EXPECT_EQ(window.m_Settings.skinColor[0] * 65536 + window.m_Settings.skinColor[1] * 256 +
+                window.m_Settings.skinColor[2],
             229 * 65536 + 190 * 256 + 168);
   EXPECT_EQ(window.m_ReducedPreview, 1);
   EXPECT_FALSE(window.Visible()) << "hidden until its controls are made";
@@ -70,13 +76,8 @@ TEST_F(MainWindow, ItsArtAndStringsComeFromThePlugInsModuleNeverTheFrameworks)
   EXPECT_EQ(window.GetResourceFile()->GetResFile(), standin::MainModule());
   EXPECT_EQ(window.m_ControlPanel->GetResourceFile()->GetResFile(), standin::MainModule());
   EXPECT_EQ(window.m_PreviewPane->GetResourceFile()->GetResFile(), standin::MainModule());
-  // What the start window shows is the plug-in's art: the hint pane and the
-  // title strip whole, the buttons in their normal pictures.
-  standin::Pump();
-  EXPECT_EQ(PixelsUnlike(window.m_HintPane->GetWnd(), 136), 0);
-  EXPECT_EQ(PixelsUnlike(window.m_TitleStrip->GetWnd(), 109), 0);
-  EXPECT_EQ(PixelsUnlike(window.m_CustomButton->GetWnd(), 126), 0);
-  EXPECT_EQ(PixelsUnlike(window.m_AutomaticButton->GetWnd(), 111), 0);
+  // The start window's pictures are the plug-in's art: its snapshots check
+  // them (popups_test.cpp).
   // The panel's captions are the plug-in's strings.
   EXPECT_STREQ(window.m_ControlPanel->GetPresetsMenu()->GetControlText(), "Presets");
   EXPECT_STREQ(window.m_ControlPanel->GetSlider(117)->GetControlText(), "Tonal Range");
@@ -208,12 +209,11 @@ TEST_F(MainWindow, TheRollOverCommandsChangeTheHintAndSwitchOrFinish)
     bool panelShown;
   };
   const Case cases[] = {
-      {16001, 1, 135, false},  // entering the custom button
-      {16001, 0, 136, false},  // leaving it
-      {16002, 1, 134, false},  // entering the automatic button
-      {16002, 0, 136, false},
-      {16001, 16001, 136, true}, // a click: the normal hint and the custom view
-      {16002, 16002, 136, true}, // no image: the automatic road does nothing
+      {16001, 1, 135, false},                               // entering the custom button
+      {16001, 0, 136, false},                               // leaving it
+      {16002, 1, 134, false},                               // entering the automatic button
+      {16002, 0, 136, false},    {16001, 16001, 136, true}, // a click: the normal hint and the custom view
+      {16002, 16002, 136, true},                            // no image: the automatic road does nothing
   };
   for (const Case& c : cases) {
     window.Send(c.id, c.value);
@@ -475,8 +475,11 @@ TEST_F(MainWindow, PlaceWindowGivesTheClientSizeCentredOnEveryScreen)
     bool dialog;
     int clientHeight;
   };
-  const Case cases[] = {{1024, 768, true, 290}, {800, 600, true, 290}, {1600, 1200, true, 290},
-                        {1024, 768, false, 10}, {801, 601, false, 10}};
+  const Case cases[] = {{1024, 768, true, 290},
+                        {800, 600, true, 290},
+                        {1600, 1200, true, 290},
+                        {1024, 768, false, 10},
+                        {801, 601, false, 10}};
   for (const Case& c : cases) {
     standin::SetScreen(c.screenWidth, c.screenHeight, 32);
     TestWindow window(c.dialog);

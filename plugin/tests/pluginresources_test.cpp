@@ -111,9 +111,9 @@ TEST_F(PluginResources, TerminologyNamesTheFifteenParametersInItsOrder)
   EXPECT_EQ(event.directType, FourCC("#ImR"));
   EXPECT_EQ(event.directFlags, 0x000d);
 
-  const char* order[] = {"Automatic",  "Sub-Detail", "Sub-Detail Amount", "Contrast", "Color",
-                         "Sharpen",    "Saturation", "Anti-Noise",        "Brightness", "Tonal Rangle",
-                         "Red",        "Green",      "Blue",              "AntiMoire",  "Despeckle"};
+  const char* order[] = {"Automatic",  "Sub-Detail", "Sub-Detail Amount", "Contrast",     "Color", "Sharpen",
+                         "Saturation", "Anti-Noise", "Brightness",        "Tonal Rangle", "Red",   "Green",
+                         "Blue",       "AntiMoire",  "Despeckle"};
   ASSERT_EQ(event.parameters.size(), 15u);
   for (size_t i = 0; i < 15; ++i) {
     const filterhost::AeteParameter& p = event.parameters[i];
@@ -140,14 +140,14 @@ TEST(PluginArt, LumivexPICarriesEveryPictureAtItsSizeTheHandAndEveryString)
   struct Size {
     int32_t id, width, height;
   };
-  const Size pictures[] = {
-      {108, 61, 36},   {109, 161, 36},  {126, 87, 34},   {110, 87, 34},   {114, 87, 34},   {111, 128, 34},
-      {127, 128, 34},  {128, 128, 34},  {156, 26, 25},   {157, 26, 25},   {158, 26, 25},   {153, 58, 25},
-      {154, 58, 25},   {155, 58, 25},   {136, 347, 211}, {135, 347, 211}, {134, 347, 211}, {179, 15, 20},
-      {181, 9, 7},     {184, 400, 292}, {186, 400, 292}, {144, 331, 486}, {160, 32, 32},   {162, 8, 8},
-      {163, 139, 22},  {164, 28, 28},   {165, 28, 28},   {169, 15, 15},   {168, 15, 15},   {170, 9, 7},
-      {171, 8, 15},    {172, 8, 15},    {173, 32, 4},    {138, 64, 64},   {182, 15, 9},    {183, 15, 9},
-      {143, 15, 15},   {142, 15, 15}};
+  const Size pictures[] = {{108, 61, 36},   {109, 161, 36},  {126, 87, 34},  {110, 87, 34}, {114, 87, 34},
+                           {111, 128, 34},  {127, 128, 34},  {128, 128, 34}, {156, 26, 25}, {157, 26, 25},
+                           {158, 26, 25},   {153, 58, 25},   {154, 58, 25},  {155, 58, 25}, {136, 347, 211},
+                           {135, 347, 211}, {134, 347, 211}, {179, 15, 20},  {181, 9, 7},   {184, 400, 292},
+                           {186, 400, 292}, {144, 331, 486}, {160, 32, 32},  {162, 8, 8},   {163, 139, 22},
+                           {164, 28, 28},   {165, 28, 28},   {169, 15, 15},  {168, 15, 15}, {170, 9, 7},
+                           {171, 8, 15},    {172, 8, 15},    {173, 32, 4},   {138, 64, 64}, {182, 15, 9},
+                           {183, 15, 9},    {143, 15, 15},   {142, 15, 15}};
   for (const Size& s : pictures) {
     const QVPicture picture(s.id, &resources);
     ASSERT_TRUE(picture.ValidPicture()) << s.id;
@@ -171,12 +171,12 @@ TEST(PluginArt, LumivexPICarriesEveryPictureAtItsSizeTheHandAndEveryString)
   SetCursor(nullptr);
 
   const std::pair<int32_t, const char*> strings[] = {
-      {2, "Cancel"},      {4, "File"},          {6, "Help"},         {7, "Enhance"},       {8, "Enhance SubDetail"},
-      {9, "Colors"},      {10, "Saturate"},     {11, "Contrast"},    {12, "Sharpen"},      {13, "Anti-Noise"},
-      {14, "Brightness"}, {15, "Tonal Range"},  {16, "Red"},         {17, "Green"},        {18, "Blue"},
-      {19, "Despeckle"},  {20, "Anti-Moire"},   {21, "Reset"},       {22, "1"},            {23, "2"},
-      {24, "3"},          {25, "4"},            {26, "5"},           {27, "6"},            {28, "Presets"},
-      {29, "Save Preset"}, {30, "Load Preset"}, {31, "Edit Preset"}, {32, "Default"},      {33, "Sep"}};
+      {2, "Cancel"},       {4, "File"},         {6, "Help"},         {7, "Enhance"},  {8, "Enhance SubDetail"},
+      {9, "Colors"},       {10, "Saturate"},    {11, "Contrast"},    {12, "Sharpen"}, {13, "Anti-Noise"},
+      {14, "Brightness"},  {15, "Tonal Range"}, {16, "Red"},         {17, "Green"},   {18, "Blue"},
+      {19, "Despeckle"},   {20, "Anti-Moire"},  {21, "Reset"},       {22, "1"},       {23, "2"},
+      {24, "3"},           {25, "4"},           {26, "5"},           {27, "6"},       {28, "Presets"},
+      {29, "Save Preset"}, {30, "Load Preset"}, {31, "Edit Preset"}, {32, "Default"}, {33, "Sep"}};
   for (const auto& [id, text] : strings) {
     char buffer[64] = "";
     EXPECT_EQ(resources.LoadStringA(id, buffer, sizeof buffer), 0) << id;

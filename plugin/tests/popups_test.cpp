@@ -62,8 +62,8 @@ TEST(InfoLines, SizesResolutionsAndTheFileName)
   const Case cases[] = {
       {{1200, 800, 2048000, 300, 150},
        "C:\\Photos\\coffee.png",
-       {"Filename: coffee.png", "Width: 1200 pixels, 4.00 inches", "Height: 800 pixels, 5.33 inches",
-        "DPI: 300 x 150", "Size: 2000 KB"}},
+       {"Filename: coffee.png", "Width: 1200 pixels, 4.00 inches", "Height: 800 pixels, 5.33 inches", "DPI: 300 x 150",
+        "Size: 2000 KB"}},
       // No resolution: 0.00 inches, never a division by zero; 1023 bytes
       // are 0 KB.
       {{640, 480, 1023, 0, 0},
@@ -71,8 +71,10 @@ TEST(InfoLines, SizesResolutionsAndTheFileName)
        {"Filename: a b.jpeg", "Width: 640 pixels, 0.00 inches", "Height: 480 pixels, 0.00 inches", "DPI: 0 x 0",
         "Size: 0 KB"}},
       // Past 2 GiB the size stays right: 3 GiB is 3 x 2^20 KB.
-      {{1, 1, int64_t{3} << 30, 72, 0}, nullptr, {"Filename: ", "Width: 1 pixels, 0.01 inches",
-                                                  "Height: 1 pixels, 0.00 inches", "DPI: 72 x 0", "Size: 3145728 KB"}},
+      {{1, 1, int64_t{3} << 30, 72, 0},
+       nullptr,
+       {"Filename: ", "Width: 1 pixels, 0.01 inches", "Height: 1 pixels, 0.00 inches", "DPI: 72 x 0",
+        "Size: 3145728 KB"}},
   };
   for (const Case& c : cases) {
     std::unique_ptr<QVFileSpec> file = c.path ? std::make_unique<QVFileSpec>(c.path) : nullptr;

@@ -72,9 +72,9 @@ TEST_F(Prefs, EachUsableValueReplacesItsField)
 TEST_F(Prefs, ValuesOfTheWrongTypeOrSizeAreIgnored)
 {
   const uint8_t zero[4] = {0, 0, 0, 0};
-  apptest::PutValue(kProduct, "AutoSave", REG_BINARY, zero, 4);     // not a DWORD
-  apptest::PutValue(kProduct, "AutoDragDrop", REG_DWORD, zero, 2);  // too short
-  apptest::PutValue(kProduct, "DrawBkg", REG_SZ, "1", 2);           // text
+  apptest::PutValue(kProduct, "AutoSave", REG_BINARY, zero, 4);    // not a DWORD
+  apptest::PutValue(kProduct, "AutoDragDrop", REG_DWORD, zero, 2); // too short
+  apptest::PutValue(kProduct, "DrawBkg", REG_SZ, "1", 2);          // text
   const uint8_t eight[8] = {1, 0, 0, 0, 0, 0, 0, 0};
   apptest::PutValue(kProduct, "AutoOverwrite", REG_DWORD, eight, 8); // too long
   const char prefix[] = "ABC";
@@ -118,10 +118,11 @@ TEST_F(Prefs, SavingWritesTheFiveValuesInOrderAndTheyLoadBack)
   // The key did not exist: saving creates it. In the file each value is a
   // line: DWORDs as four little-endian bytes, the prefix with its
   // terminator counted but not shown.
-  EXPECT_EQ(apptest::RegistryLinesUnder("key \"HKEY_LOCAL_MACHINE\" \"Software\" \"Tarnwell\" \"Lumivex\""),
-            (std::vector<std::string>{"value \"AutoSave\" dword 00 00 00 00", "value \"SaveNameExt\" sz \"NINECHARS\\x00\"",
-                                      "value \"DrawBkg\" dword 01 00 00 00", "value \"AutoDragDrop\" dword 01 00 00 00",
-                                      "value \"AutoOverwrite\" dword 01 00 00 00"}));
+  EXPECT_EQ(
+      apptest::RegistryLinesUnder("key \"HKEY_LOCAL_MACHINE\" \"Software\" \"Tarnwell\" \"Lumivex\""),
+      (std::vector<std::string>{"value \"AutoSave\" dword 00 00 00 00", "value \"SaveNameExt\" sz \"NINECHARS\\x00\"",
+                                "value \"DrawBkg\" dword 01 00 00 00", "value \"AutoDragDrop\" dword 01 00 00 00",
+                                "value \"AutoOverwrite\" dword 01 00 00 00"}));
   PrefsRecord loaded;
   loaded.Load();
   EXPECT_EQ(loaded.AutoSave, 0u);

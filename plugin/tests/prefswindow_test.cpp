@@ -119,25 +119,27 @@ TEST_F(PrefsPopup, TheCheckBoxesKeepAutoSaveAndOverwriteApart)
   };
   std::vector<State> seen;
   bool focusedInEdit = false;
-  auto look = [&](OpenPrefs& p) { seen.push_back({p.AutoSaveOn(), p.OverwriteOn(), bool(IsWindowEnabled(p.EditWindow()))}); };
-  Run(record, {// Overwrite on, answered Yes: it stays on and Auto-Save goes off,
-               // the edit field as it was.
-               [&](OpenPrefs& p) { ClickAt(p.Box(kOverwrite), 5, 10); }, look,
-               // Auto-Save on again: the edit field enabled and focused,
-               // Overwrite off.
-               [&](OpenPrefs& p) { ClickAt(p.Box(kAutoSave), 5, 10); }, look,
-               [&](OpenPrefs& p) { focusedInEdit = GetFocus() == p.EditWindow(); },
-               // Overwrite on, answered No: it goes off again, and so does
-               // Auto-Save.
-               [&](OpenPrefs& p) {
-                 standin::QueueMessageBoxAnswer(IDNO);
-                 ClickAt(p.Box(kOverwrite), 5, 10);
-               },
-               look,
-               // Auto-Save off (from on) disables the edit field.
-               [&](OpenPrefs& p) { ClickAt(p.Box(kAutoSave), 5, 10); },
-               [&](OpenPrefs& p) { ClickAt(p.Box(kAutoSave), 5, 10); }, look,
-               [&](OpenPrefs& p) { ClickAt(p.CancelButton(), 5, 5); }});
+  auto look = [&](OpenPrefs& p) {
+    seen.push_back({p.AutoSaveOn(), p.OverwriteOn(), bool(IsWindowEnabled(p.EditWindow()))});
+  };
+  Run(record,
+      {// Overwrite on, answered Yes: it stays on and Auto-Save goes off,
+       // the edit field as it was.
+       [&](OpenPrefs& p) { ClickAt(p.Box(kOverwrite), 5, 10); }, look,
+       // Auto-Save on again: the edit field enabled and focused,
+       // Overwrite off.
+       [&](OpenPrefs& p) { ClickAt(p.Box(kAutoSave), 5, 10); }, look,
+       [&](OpenPrefs& p) { focusedInEdit = GetFocus() == p.EditWindow(); },
+       // Overwrite on, answered No: it goes off again, and so does
+       // Auto-Save.
+       [&](OpenPrefs& p) {
+         standin::QueueMessageBoxAnswer(IDNO);
+         ClickAt(p.Box(kOverwrite), 5, 10);
+       },
+       look,
+       // Auto-Save off (from on) disables the edit field.
+       [&](OpenPrefs& p) { ClickAt(p.Box(kAutoSave), 5, 10); }, [&](OpenPrefs& p) { ClickAt(p.Box(kAutoSave), 5, 10); },
+       look, [&](OpenPrefs& p) { ClickAt(p.CancelButton(), 5, 5); }});
   ASSERT_EQ(seen.size(), 4u);
   EXPECT_TRUE(seen[0].overwrite);
   EXPECT_FALSE(seen[0].autoSave);
@@ -168,14 +170,14 @@ TEST_F(PrefsPopup, OKStoresTheRecordAndTellsTheParent)
   PrefsRecord record;
   record.Load();
   ASSERT_EQ(record.DrawBkg, 1u);
-  Run(record, {[&](OpenPrefs& p) {
-                 // The field is emptied, then nine characters and more typed,
-                 // separators among them.
-                 ClickAt(p.EditWindow(), 75, 10); // the caret after the text
-                 standin::Type("\b\b\ba/b\\cdefghijkl");
-               },
-               [&](OpenPrefs& p) { ClickAt(p.Box(kDragDrop), 5, 10); },
-               [&](OpenPrefs& p) { ClickAt(p.OKButton(), 5, 5); }});
+  Run(record,
+      {[&](OpenPrefs& p) {
+         // The field is emptied, then nine characters and more typed,
+         // separators among them.
+         ClickAt(p.EditWindow(), 75, 10); // the caret after the text
+         standin::Type("\b\b\ba/b\\cdefghijkl");
+       },
+       [&](OpenPrefs& p) { ClickAt(p.Box(kDragDrop), 5, 10); }, [&](OpenPrefs& p) { ClickAt(p.OKButton(), 5, 5); }});
   // Nine characters reached the field ("a/b\cdefg"); the separators are
   // dropped on OK.
   EXPECT_STREQ(record.SaveNameExt, "abcdefg");

@@ -18,8 +18,8 @@ TEST_F(PresetPanel, ARecordCarriesEverySettingToAnotherPanel)
   TestPanel from;
   // The controls set one by one, as a user would leave them.
   const PresetRecord wanted = apptest::DistinctRecord();
-  const int32_t values[] = {wanted.colors, wanted.saturate,   wanted.contrast, wanted.sharpen, wanted.antiNoise,
-                            wanted.brightness, wanted.tonalRange, wanted.red,     wanted.green,   wanted.blue};
+  const int32_t values[] = {wanted.colors,     wanted.saturate,   wanted.contrast, wanted.sharpen, wanted.antiNoise,
+                            wanted.brightness, wanted.tonalRange, wanted.red,      wanted.green,   wanted.blue};
   for (int i = 0; i < PresetControls::kSliderCount; ++i)
     from.sliders[i]->SetValue(values[i]);
   from.despeckle->SetCheck(1);
@@ -84,7 +84,7 @@ TEST_F(PresetPanel, OutOfRangeFieldsAreClampedBeforeTheyReachAControl)
 {
   TestPanel panel;
   PresetRecord r = apptest::DistinctRecord();
-  r.version = 77; // never examined
+  r.version = 77;    // never examined
   r.tonalRange = 13; // would index past the 13-entry gamma table
   r.colors = -4;
   r.antiNoise = 1000;

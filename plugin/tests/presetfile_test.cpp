@@ -16,7 +16,7 @@
 
 namespace {
 
-std::string Temp(const std::string& name) { return lvxtest::TempDir() + "/" + name; }
+using apptest::TempPath;
 
 std::vector<uint8_t> Record()
 {
@@ -30,7 +30,7 @@ std::vector<uint8_t> Record()
 TEST(PresetFileRead, OnlyAWholeRecordIsTaken)
 {
   const std::vector<uint8_t> bytes = Record();
-  const std::string good = Temp("good.cxp");
+  const std::string good = TempPath("good.cxp");
   apptest::WriteText(good, std::string(bytes.begin(), bytes.end()));
   EXPECT_EQ(presetfile::Read(QVFileSpec(good.c_str())), bytes);
 
@@ -39,17 +39,17 @@ TEST(PresetFileRead, OnlyAWholeRecordIsTaken)
     size_t size;
   } bad[] = {{"empty.cxp", 0}, {"short.cxp", 63}, {"long.cxp", 65}, {"big.cxp", 4096}};
   for (const auto& b : bad) {
-    apptest::WriteText(Temp(b.name), std::string(b.size, 'x'));
-    EXPECT_TRUE(presetfile::Read(QVFileSpec(Temp(b.name).c_str())).empty()) << b.name;
+    apptest::WriteText(TempPath(b.name), std::string(b.size, 'x'));
+    EXPECT_TRUE(presetfile::Read(QVFileSpec(TempPath(b.name).c_str())).empty()) << b.name;
   }
-  EXPECT_TRUE(presetfile::Read(QVFileSpec(Temp("missing.cxp").c_str())).empty());
+  EXPECT_TRUE(presetfile::Read(QVFileSpec(TempPath("missing.cxp").c_str())).empty());
   EXPECT_TRUE(presetfile::Read(QVFileSpec(lvxtest::TempDir().c_str())).empty()) << "a folder";
 }
 
 TEST(PresetFileRead, AReadOnlyFileStillReads)
 {
   const std::vector<uint8_t> bytes = Record();
-  const std::string path = Temp("shipped.cxp");
+  const std::string path = TempPath("shipped.cxp");
   apptest::WriteText(path, std::string(bytes.begin(), bytes.end()));
   chmod(path.c_str(), 0444);
   EXPECT_EQ(presetfile::Read(QVFileSpec(path.c_str())), bytes);
@@ -57,7 +57,7 @@ TEST(PresetFileRead, AReadOnlyFileStillReads)
 
 TEST(PresetFileWrite, WritesTheBytesAsTheyAre)
 {
-  const std::string path = Temp("out.cxp");
+  const std::string path = TempPath("out.cxp");
   apptest::WriteText(path, std::string(500, 'o')); // an older, longer file is replaced
   EXPECT_TRUE(presetfile::Write(QVFileSpec(path.c_str()), Record()));
   const std::string text = apptest::ReadText(path);
@@ -80,7 +80,7 @@ TEST(PresetFileWrite, AnExportCutShortKeepsTheEarlierFile)
   // A child process whose files may not grow past 10 bytes: the write stops
   // part way (SIGXFSZ ignored, so it fails instead of killing the process).
   // This works as root too, where a read-only folder would not stop it.
-  const std::string folder = Temp("cut");
+  const std::string folder = TempPath("cut");
   ASSERT_EQ(mkdir(folder.c_str(), 0700), 0);
   const std::string path = folder + "/cut.cxp";
   apptest::WriteText(path, "the earlier preset");

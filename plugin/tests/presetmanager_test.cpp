@@ -17,30 +17,9 @@ using namespace presetstore;
 
 namespace {
 
-// The buttons by slot, left to right.
-enum { kRenameSlot = 0, kRemoveSlot = 1, kImportSlot = 2, kExportSlot = 3, kDoneSlot = 4 };
-enum { kApplySlot = 0, kApplyDoneSlot = 1 };
-
-std::vector<std::string> Rows(PresetManager& manager)
-{
-  std::vector<std::string> rows;
-  for (int i = 0; i < manager.List()->GetNumItems(); ++i)
-    rows.push_back(manager.List()->GetItemName(i));
-  return rows;
-}
-
-std::string Temp(const std::string& name) { return lvxtest::TempDir() + "/" + name; }
-
-void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes)
-{
-  apptest::WriteText(path, std::string(bytes.begin(), bytes.end()));
-}
-
-std::vector<uint8_t> ReadBytes(const std::string& path)
-{
-  const std::string text = apptest::ReadText(path);
-  return std::vector<uint8_t>(text.begin(), text.end());
-}
+using apptest::ReadBytes;
+using apptest::TempPath;
+using apptest::WriteBytes;
 
 class Manager : public apptest::Registry {
 protected:
@@ -50,11 +29,6 @@ protected:
     standin::ClearDialogLog();
   }
   void TearDown() override { standin::Reset(); }
-
-  // Idle steps for the manager open when they run (the active window).
-  static void ClickRow(int row) { standin::AddIdleStep([row] { ClickManagerRow(GetActiveWindow(), row); }); }
-  static void ClickButton(int slot) { standin::AddIdleStep([slot] { ClickManagerButton(GetActiveWindow(), slot); }); }
-  static void Step(std::function<void()> step) { standin::AddIdleStep(std::move(step)); }
 
   static void Put(const char* name, const std::vector<uint8_t>& bytes) { apptest::PutBytes(kPresetsKey, name, bytes); }
 };
@@ -70,30 +44,41 @@ TEST_F(Manager, DefaultComesFirstThenTheStoreOrderAndANameThatDoesNotFitIsSkippe
   Put(std::string(260, 'x').c_str(), apptest::Record(2));
   Put("Cool", apptest::Record(3));
   PresetManager manager(&AppResources(), PresetManager::eManageMode, nullptr);
-  EXPECT_EQ(Rows(manager), (std::vector<std::string>{"Default", "Warm", "Cool"}));
+  EXPECT_EQ(ManagerRows(manager), (std::vector<std::string>{"Default", "Warm", "Cool"}));
   EXPECT_EQ(manager.List()->GetItemExtraData(0), 0);
   EXPECT_EQ(manager.List()->GetItemExtraData(2), 2) << "the enumeration index";
   EXPECT_EQ(manager.List()->GetCurrentItemIndex(), 2) << "the row added last is current";
 }
 
-TEST_F(ManagerFiles, ListingLeavesAMissingPresetsKeyMissingAndTheFirstImportMakesIt)
+TEST_F(ManagerFiles, ListingLeavesAMissingKeyMissingTheFirstImportMakesItAndExportWritesTheRecordAsItIs)
 {
-  WriteBytes(Temp("Morning.cxp"), apptest::Record(4));
+  WriteBytes(TempPath("Morning.cxp"), apptest::Record(4));
   PresetManager manager(&AppResources(), PresetManager::eManageMode, nullptr);
-  EXPECT_EQ(Rows(manager), std::vector<std::string>{"Default"});
+  EXPECT_EQ(ManagerRows(manager), std::vector<std::string>{"Default"});
   EXPECT_EQ(OpenPresetsKey(false), nullptr) << "listing only reads the key";
-  Step([&] { standin::QueueFileDialogAnswer(Temp("Morning.cxp").c_str()); });
-  ClickButton(kImportSlot);
+  QueueStep([&] { standin::QueueFileDialogAnswer(TempPath("Morning.cxp").c_str()); });
+  QueueButtonClick(kImportSlot);
   // The imported preset exports through the key the import made.
-  const std::string path = Temp("morning-again.cxp");
-  ClickRow(1);
-  Step([&] { standin::QueueFileDialogAnswer(path.c_str()); });
-  ClickButton(kExportSlot);
-  ClickButton(kDoneSlot);
+  const std::string path = TempPath("morning-again.cxp");
+  QueueRowClick(1);
+  QueueStep([&] { standin::QueueFileDialogAnswer(path.c_str()); });
+  QueueButtonClick(kExportSlot);
+  bool shownAgain = false;
+  QueueStep([&] { shownAgain = manager.Visible(); });
+  QueueButtonClick(kDoneSlot);
   manager.DoDialog();
-  EXPECT_EQ(Rows(manager), (std::vector<std::string>{"Default", "Morning"}));
+  EXPECT_EQ(ManagerRows(manager), (std::vector<std::string>{"Default", "Morning"}));
   EXPECT_EQ(apptest::GetBytes(kPresetsKey, "Morning"), apptest::Record(4));
   EXPECT_EQ(ReadBytes(path), apptest::Record(4));
+  EXPECT_TRUE(shownAgain);
+  ASSERT_EQ(standin::DialogLog().size(), 2u) << "the import's open dialog, then the export's save dialog";
+  const standin::DialogRequest& d = standin::DialogLog()[1];
+  EXPECT_EQ(d.kind, "GetSaveFileName");
+  EXPECT_EQ(d.caption, "Save this preset");
+  EXPECT_EQ(d.fileName, "Untitled.cxp");
+  EXPECT_EQ(d.initialDir, "C:\\") << "the first drive there is";
+  using P = std::pair<std::string, std::string>;
+  EXPECT_EQ(d.filters, (std::vector<P>{P{"Preset Files", "*.cxp"}}));
 }
 
 TEST_F(Manager, ARowClickMakesItCurrentAndKeepsTheDialogOpen)
@@ -103,12 +88,12 @@ TEST_F(Manager, ARowClickMakesItCurrentAndKeepsTheDialogOpen)
   PresetManager manager(&AppResources(), PresetManager::eManageMode, nullptr);
   int current = -1;
   bool running = false;
-  ClickRow(1);
-  Step([&] {
+  QueueRowClick(1);
+  QueueStep([&] {
     current = manager.List()->GetCurrentItemIndex();
     running = manager.Visible();
   });
-  ClickButton(kDoneSlot);
+  QueueButtonClick(kDoneSlot);
   manager.DoDialog();
   EXPECT_EQ(current, 1);
   EXPECT_TRUE(running);
@@ -116,38 +101,20 @@ TEST_F(Manager, ARowClickMakesItCurrentAndKeepsTheDialogOpen)
   EXPECT_EQ(standin::IdleStepsLeft(), 0u);
 }
 
-TEST_F(Manager, RenameMovesTheRecordToTheNewName)
-{
-  Put("Warm", apptest::Record(1));
-  Put("Cool", apptest::Record(2));
-  PresetManager manager(&AppResources(), PresetManager::eManageMode, nullptr);
-  bool hiddenWhileNaming = false;
-  ClickRow(1);
-  ClickButton(kRenameSlot);
-  Step([&] { hiddenWhileNaming = !manager.Visible(); });
-  QueueName("Sunset");
-  ClickButton(kDoneSlot);
-  manager.DoDialog();
-  EXPECT_TRUE(hiddenWhileNaming);
-  EXPECT_EQ(Rows(manager), (std::vector<std::string>{"Default", "Sunset", "Cool"}));
-  EXPECT_EQ(apptest::ValueNames(kPresetsKey), (std::vector<std::string>{"Cool", "Sunset"}));
-  EXPECT_EQ(apptest::GetBytes(kPresetsKey, "Sunset"), apptest::Record(1));
-}
-
 TEST_F(Manager, ACaseOnlyRenameIsRefusedAndNeverDeletesThePreset)
 {
   Put("Warm", apptest::Record(1));
   PresetManager manager(&AppResources(), PresetManager::eManageMode, nullptr);
-  ClickRow(1);
-  ClickButton(kRenameSlot);
-  QueueName("WARM");   // the same name in other letters: refused
+  QueueRowClick(1);
+  QueueButtonClick(kRenameSlot);
+  QueueName("WARM");    // the same name in other letters: refused
   QueueName("", false); // then cancelled
-  ClickButton(kDoneSlot);
+  QueueButtonClick(kDoneSlot);
   manager.DoDialog();
   EXPECT_EQ(apptest::Messages(), std::vector<std::string>{kDuplicateMessage});
   EXPECT_EQ(apptest::ValueNames(kPresetsKey), std::vector<std::string>{"Warm"});
   EXPECT_EQ(apptest::GetBytes(kPresetsKey, "Warm"), apptest::Record(1));
-  EXPECT_EQ(Rows(manager), (std::vector<std::string>{"Default", "Warm"}));
+  EXPECT_EQ(ManagerRows(manager), (std::vector<std::string>{"Default", "Warm"}));
 }
 
 TEST_F(Manager, RemoveAsksFirstAndLeavesNoCurrentRow)
@@ -155,25 +122,25 @@ TEST_F(Manager, RemoveAsksFirstAndLeavesNoCurrentRow)
   Put("Warm", apptest::Record(1));
   Put("Cool", apptest::Record(2));
   PresetManager manager(&AppResources(), PresetManager::eManageMode, nullptr);
-  ClickRow(1);
-  Step([] { standin::QueueMessageBoxAnswer(IDNO); });
-  ClickButton(kRemoveSlot);
+  QueueRowClick(1);
+  QueueStep([] { standin::QueueMessageBoxAnswer(IDNO); });
+  QueueButtonClick(kRemoveSlot);
   std::vector<std::string> afterNo;
-  Step([&] { afterNo = Rows(manager); });
-  ClickButton(kRemoveSlot); // the default answer: Yes
+  QueueStep([&] { afterNo = ManagerRows(manager); });
+  QueueButtonClick(kRemoveSlot); // the default answer: Yes
   size_t logged = 0;
-  Step([&] { logged = standin::DialogLog().size(); });
+  QueueStep([&] { logged = standin::DialogLog().size(); });
   // No current row now: these do nothing at all, not even ask.
-  ClickButton(kRenameSlot);
-  ClickButton(kRemoveSlot);
-  ClickButton(kExportSlot);
+  QueueButtonClick(kRenameSlot);
+  QueueButtonClick(kRemoveSlot);
+  QueueButtonClick(kExportSlot);
   size_t loggedAfter = 0;
-  Step([&] { loggedAfter = standin::DialogLog().size(); });
-  ClickButton(kDoneSlot);
+  QueueStep([&] { loggedAfter = standin::DialogLog().size(); });
+  QueueButtonClick(kDoneSlot);
   manager.DoDialog();
 
   EXPECT_EQ(afterNo, (std::vector<std::string>{"Default", "Warm", "Cool"}));
-  EXPECT_EQ(Rows(manager), (std::vector<std::string>{"Default", "Cool"}));
+  EXPECT_EQ(ManagerRows(manager), (std::vector<std::string>{"Default", "Cool"}));
   EXPECT_EQ(apptest::ValueNames(kPresetsKey), std::vector<std::string>{"Cool"});
   EXPECT_EQ(manager.List()->GetCurrentItemIndex(), -1);
   EXPECT_EQ(loggedAfter, logged);
@@ -188,145 +155,94 @@ TEST_F(Manager, RemovingTheDefaultRowLeavesAUsersDefault)
   Put("default", apptest::Record(5));
   apptest::PutBytes(kProductKey, "Default", apptest::Record(4));
   PresetManager manager(&AppResources(), PresetManager::eManageMode, nullptr);
-  ClickRow(0);
-  ClickButton(kRemoveSlot);
-  ClickButton(kDoneSlot);
+  QueueRowClick(0);
+  QueueButtonClick(kRemoveSlot);
+  QueueButtonClick(kDoneSlot);
   manager.DoDialog();
-  EXPECT_EQ(Rows(manager), std::vector<std::string>{"default"});
+  EXPECT_EQ(ManagerRows(manager), std::vector<std::string>{"default"});
   EXPECT_EQ(apptest::GetBytes(kPresetsKey, "default"), apptest::Record(5));
   EXPECT_EQ(apptest::GetBytes(kProductKey, "Default"), apptest::Record(4));
   // Filled again, the list has its "Default" back.
   PresetManager again(&AppResources(), PresetManager::eManageMode, nullptr);
-  EXPECT_EQ(Rows(again), (std::vector<std::string>{"Default", "default"}));
+  EXPECT_EQ(ManagerRows(again), (std::vector<std::string>{"Default", "default"}));
 }
 
-TEST_F(ManagerFiles, ExportWritesTheRecordAsItIs)
+// A full device (reached through a link, since the dialog adds ".cxp" to a
+// name without one), a read-only file, and a write cut short: a child
+// process whose files may not grow past 10 bytes (SIGXFSZ ignored makes the
+// write fail instead of ending the process).
+TEST_F(ManagerFiles, AFailedExportIsReportedAndLeavesWhatWasThere)
 {
   Put("Warm", apptest::Record(6));
-  PresetManager manager(&AppResources(), PresetManager::eManageMode, nullptr);
-  const std::string path = Temp("warm.cxp");
-  ClickRow(1);
-  Step([&] { standin::QueueFileDialogAnswer(path.c_str()); });
-  ClickButton(kExportSlot);
-  bool shownAgain = false;
-  Step([&] { shownAgain = manager.Visible(); });
-  ClickButton(kDoneSlot);
-  manager.DoDialog();
-  EXPECT_EQ(ReadBytes(path), apptest::Record(6));
-  EXPECT_TRUE(shownAgain);
-  ASSERT_EQ(standin::DialogLog().size(), 1u);
-  const standin::DialogRequest& d = standin::DialogLog()[0];
-  EXPECT_EQ(d.kind, "GetSaveFileName");
-  EXPECT_EQ(d.caption, "Save this preset");
-  EXPECT_EQ(d.fileName, "Untitled.cxp");
-  EXPECT_EQ(d.initialDir, "C:\\") << "the first drive there is";
-  using P = std::pair<std::string, std::string>;
-  EXPECT_EQ(d.filters, (std::vector<P>{P{"Preset Files", "*.cxp"}}));
-}
-
-TEST_F(ManagerFiles, ExportToAFullDeviceIsReportedAndTheDeviceStays)
-{
-  Put("Warm", apptest::Record(6));
-  // The dialog adds ".cxp" to a name without one, so the device is reached
-  // through a link.
-  const std::string link = Temp("full.cxp");
+  const std::string link = TempPath("full.cxp");
   ASSERT_EQ(symlink("/dev/full", link.c_str()), 0);
-  PresetManager manager(&AppResources(), PresetManager::eManageMode, nullptr);
-  ClickRow(1);
-  Step([&] { standin::QueueFileDialogAnswer(link.c_str()); });
-  ClickButton(kExportSlot);
-  ClickButton(kDoneSlot);
-  manager.DoDialog();
-  EXPECT_EQ(apptest::Messages(), std::vector<std::string>{kWriteFailedMessage});
-  struct stat st;
-  ASSERT_EQ(stat("/dev/full", &st), 0);
-  EXPECT_TRUE(S_ISCHR(st.st_mode));
-  ASSERT_EQ(lstat(link.c_str(), &st), 0) << "not a regular file: left alone";
-}
-
-TEST_F(ManagerFiles, AnExportCutShortIsReportedAndLeavesNoFile)
-{
-  Put("Warm", apptest::Record(6));
-  const std::string path = Temp("cut.cxp");
+  lvxtest::TinyFileSystem disk("locked", 16);
+  const std::string locked = disk.Path("locked.cxp");
+  apptest::WriteText(locked, "keep me");
+  ASSERT_TRUE(disk.MakeReadOnly("locked.cxp"));
+  const std::string cut = TempPath("cut.cxp");
+  // Exports the preset to each path in turn; whether each failure was
+  // reported once.
+  const auto reported = [](const std::vector<std::string>& paths) {
+    standin::ClearDialogLog();
+    PresetManager manager(&AppResources(), PresetManager::eManageMode, nullptr);
+    for (const std::string& path : paths) {
+      QueueRowClick(1);
+      QueueStep([path] { standin::QueueFileDialogAnswer(path.c_str()); });
+      QueueButtonClick(kExportSlot);
+    }
+    QueueButtonClick(kDoneSlot);
+    manager.DoDialog();
+    return apptest::Messages() == std::vector<std::string>(paths.size(), kWriteFailedMessage);
+  };
+  EXPECT_TRUE(reported({link, locked}));
   const pid_t child = fork();
   ASSERT_GE(child, 0);
   if (child == 0) {
-    // Files may not grow past 10 bytes here; SIGXFSZ ignored makes the
-    // write fail instead of ending the process.
-    PresetManager manager(&AppResources(), PresetManager::eManageMode, nullptr);
     signal(SIGXFSZ, SIG_IGN);
     rlimit limit{10, 10};
     setrlimit(RLIMIT_FSIZE, &limit);
-    ClickRow(1);
-    Step([&] { standin::QueueFileDialogAnswer(path.c_str()); });
-    ClickButton(kExportSlot);
-    ClickButton(kDoneSlot);
-    manager.DoDialog();
-    struct stat st;
-    const bool told = apptest::Messages() == std::vector<std::string>{kWriteFailedMessage};
-    _exit(!told ? 1 : (stat(path.c_str(), &st) == 0 ? 2 : 0));
+    _exit(reported({cut}) ? 0 : 1);
   }
   int status = 0;
   ASSERT_EQ(waitpid(child, &status, 0), child);
   ASSERT_TRUE(WIFEXITED(status));
-  EXPECT_EQ(WEXITSTATUS(status), 0) << "1: no message; 2: the cut file was left";
+  EXPECT_EQ(WEXITSTATUS(status), 0) << "the cut write was not reported";
+  struct stat st;
+  ASSERT_EQ(stat("/dev/full", &st), 0);
+  EXPECT_TRUE(S_ISCHR(st.st_mode));
+  EXPECT_EQ(lstat(link.c_str(), &st), 0) << "not a regular file: left alone";
+  EXPECT_EQ(apptest::ReadText(locked), "keep me");
+  EXPECT_NE(stat(cut.c_str(), &st), 0) << "the cut file was left";
 }
 
-TEST_F(ManagerFiles, ExportOverAReadOnlyFileLeavesItIntact)
+TEST_F(ManagerFiles, ImportTakesWholeRecordsOnlyAndAsksAgainForATakenName)
 {
-  Put("Warm", apptest::Record(6));
-  lvxtest::TinyFileSystem disk("locked", 16);
-  const std::string path = disk.Path("locked.cxp");
-  apptest::WriteText(path, "keep me");
-  ASSERT_TRUE(disk.MakeReadOnly("locked.cxp"));
-  PresetManager manager(&AppResources(), PresetManager::eManageMode, nullptr);
-  ClickRow(1);
-  Step([&] { standin::QueueFileDialogAnswer(path.c_str()); });
-  ClickButton(kExportSlot);
-  ClickButton(kDoneSlot);
-  manager.DoDialog();
-  EXPECT_EQ(apptest::Messages(), std::vector<std::string>{kWriteFailedMessage});
-  EXPECT_EQ(apptest::ReadText(path), "keep me");
-}
-
-TEST_F(ManagerFiles, ImportTakesWholeRecordsOnly)
-{
-  WriteBytes(Temp("Evening.cxp"), apptest::Record(7));
-  apptest::WriteText(Temp("empty.cxp"), "");
-  apptest::WriteText(Temp("short.cxp"), std::string(63, 's'));
-  apptest::WriteText(Temp("long.cxp"), std::string(65, 'l'));
+  Put("Evening", apptest::Record(1));
+  WriteBytes(TempPath("Evening.cxp"), apptest::Record(7));
+  apptest::WriteText(TempPath("empty.cxp"), "");
+  apptest::WriteText(TempPath("short.cxp"), std::string(63, 's'));
+  apptest::WriteText(TempPath("long.cxp"), std::string(65, 'l'));
   PresetManager manager(&AppResources(), PresetManager::eManageMode, nullptr);
   for (const char* name : {"empty.cxp", "short.cxp", "long.cxp", "Evening.cxp"}) {
-    const std::string path = Temp(name);
-    Step([path] { standin::QueueFileDialogAnswer(path.c_str()); });
-    ClickButton(kImportSlot);
+    const std::string path = TempPath(name);
+    QueueStep([path] { standin::QueueFileDialogAnswer(path.c_str()); });
+    QueueButtonClick(kImportSlot);
   }
-  ClickButton(kDoneSlot);
+  QueueName("Evening 2");
+  QueueButtonClick(kDoneSlot);
   manager.DoDialog();
-  EXPECT_EQ(apptest::Messages(), std::vector<std::string>(3, kInvalidFileMessage));
-  EXPECT_EQ(Rows(manager), (std::vector<std::string>{"Default", "Evening"}));
-  EXPECT_EQ(apptest::ValueNames(kPresetsKey), std::vector<std::string>{"Evening"});
-  EXPECT_EQ(apptest::GetBytes(kPresetsKey, "Evening"), apptest::Record(7));
+  std::vector<std::string> messages(3, kInvalidFileMessage);
+  messages.push_back(kDuplicateMessage);
+  EXPECT_EQ(apptest::Messages(), messages);
+  EXPECT_EQ(ManagerRows(manager), (std::vector<std::string>{"Default", "Evening", "Evening 2"}));
+  EXPECT_EQ(apptest::ValueNames(kPresetsKey), (std::vector<std::string>{"Evening", "Evening 2"}));
+  EXPECT_EQ(apptest::GetBytes(kPresetsKey, "Evening"), apptest::Record(1)) << "the taken name keeps its record";
+  EXPECT_EQ(apptest::GetBytes(kPresetsKey, "Evening 2"), apptest::Record(7));
   const standin::DialogRequest& open = standin::DialogLog()[0];
   EXPECT_EQ(open.kind, "GetOpenFileName");
   EXPECT_EQ(open.caption, "Import a preset");
   EXPECT_EQ(open.fileName, "");
-}
-
-TEST_F(ManagerFiles, ImportingATakenNameAsksForAnother)
-{
-  Put("Evening", apptest::Record(1));
-  WriteBytes(Temp("Evening.cxp"), apptest::Record(8));
-  PresetManager manager(&AppResources(), PresetManager::eManageMode, nullptr);
-  Step([&] { standin::QueueFileDialogAnswer(Temp("Evening.cxp").c_str()); });
-  ClickButton(kImportSlot);
-  QueueName("Evening 2");
-  ClickButton(kDoneSlot);
-  manager.DoDialog();
-  EXPECT_EQ(apptest::Messages(), std::vector<std::string>{kDuplicateMessage});
-  EXPECT_EQ(Rows(manager), (std::vector<std::string>{"Default", "Evening", "Evening 2"}));
-  EXPECT_EQ(apptest::GetBytes(kPresetsKey, "Evening"), apptest::Record(1));
-  EXPECT_EQ(apptest::GetBytes(kPresetsKey, "Evening 2"), apptest::Record(8));
 }
 
 TEST_F(Manager, AFullListStopsWhileTheRegistryKeepsEveryPreset)
@@ -343,43 +259,27 @@ TEST_F(Manager, AFullListStopsWhileTheRegistryKeepsEveryPreset)
   EXPECT_EQ(apptest::ValueNames(kPresetsKey).size(), 205u);
 }
 
-TEST_F(ApplyMode, ApplyReturnsTheChosenRecordAndDoneNone)
-{
-  Put("Warm", apptest::Record(9));
-  Put("Cool", apptest::Record(10));
-  PresetManager applying(&AppResources(), PresetManager::eApplyMode, nullptr);
-  ClickRow(1);
-  ClickButton(kApplySlot);
-  applying.DoDialog();
-  EXPECT_EQ(applying.ChosenData(), apptest::Record(9));
-
-  PresetManager done(&AppResources(), PresetManager::eApplyMode, nullptr);
-  ClickRow(1);
-  ClickButton(kApplyDoneSlot);
-  done.DoDialog();
-  EXPECT_TRUE(done.ChosenData().empty());
-}
-
 TEST_F(ApplyMode, LoadingAppliesThePickedPresetAndRefreshesThePreviewEitherWay)
 {
   PresetRecord warm = apptest::DistinctRecord();
   Put("Warm", warm.Bytes());
+  Put("Cool", apptest::Record(10));
   TestPanel panel;
   const PresetRecord before = panel.Shown();
-  ClickRow(1);
-  ClickButton(kApplyDoneSlot);
+  QueueRowClick(1);
+  QueueButtonClick(kApplyDoneSlot);
   LoadPresetIntoControls(panel.Controls());
   EXPECT_EQ(panel.Shown(), before) << "Done applies nothing";
   EXPECT_EQ(panel.refreshCalls, 1);
 
-  ClickRow(1);
-  ClickButton(kApplySlot);
+  QueueRowClick(1);
+  QueueButtonClick(kApplySlot);
   LoadPresetIntoControls(panel.Controls());
   EXPECT_EQ(panel.Shown(), warm);
   EXPECT_EQ(panel.refreshCalls, 2);
 
-  ClickRow(1);
-  ClickButton(kDoneSlot);
+  QueueRowClick(1);
+  QueueButtonClick(kDoneSlot);
   ManagePresets(panel.Controls());
   EXPECT_EQ(panel.settingsCalls, 1) << "managing applies nothing";
   EXPECT_EQ(panel.refreshCalls, 2);
@@ -394,11 +294,11 @@ TEST_F(Manager, Snapshots)
     const bool manage = mode == PresetManager::eManageMode;
     const std::string path = SnapshotPath(manage ? "preset-manager-manage.png" : "preset-manager-apply.png");
     PresetManager manager(&AppResources(), mode, nullptr);
-    ClickRow(1);
+    QueueRowClick(1);
     bool written = false;
     COLORREF frame = 0, button = 0, belowButtons = 0, missingButton = 0;
     int title = 0;
-    Step([&] {
+    QueueStep([&] {
       HWND window = manager.GetWnd();
       title = TitleInk(window);
       written = standin::SnapshotPng(standin::SurfaceTarget::Whole(window), path.c_str());
@@ -409,7 +309,7 @@ TEST_F(Manager, Snapshots)
       belowButtons = standin::ReadPixel(window, 12, 266);
       missingButton = standin::ReadPixel(window, 412, 250);
     });
-    ClickButton(manage ? int(kDoneSlot) : int(kApplyDoneSlot));
+    QueueButtonClick(manage ? int(kDoneSlot) : int(kApplyDoneSlot));
     manager.DoDialog();
     EXPECT_TRUE(written);
     EXPECT_TRUE(std::filesystem::exists(path));

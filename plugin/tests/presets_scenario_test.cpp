@@ -24,22 +24,6 @@ std::string Hex(const std::vector<uint8_t>& bytes)
   return out;
 }
 
-void Step(std::function<void()> step) { standin::AddIdleStep(std::move(step)); }
-void ClickRow(int row) { Step([row] { ClickManagerRow(GetActiveWindow(), row); }); }
-void ClickButton(int slot) { Step([slot] { ClickManagerButton(GetActiveWindow(), slot); }); }
-
-// The rows of the manager that is open when the step runs (the active
-// window, whose object the framework keeps with it).
-std::vector<std::string> OpenManagerRows()
-{
-  auto* window = reinterpret_cast<QVWindow*>(GetWindowLongA(GetActiveWindow(), GWL_USERDATA));
-  auto* manager = dynamic_cast<PresetManager*>(window);
-  std::vector<std::string> rows;
-  for (int i = 0; manager && i < manager->List()->GetNumItems(); ++i)
-    rows.push_back(manager->List()->GetItemName(i));
-  return rows;
-}
-
 using Presets = apptest::Registry;
 
 } // namespace
@@ -70,29 +54,40 @@ TEST_F(Presets, SavedListedRenamedRemovedExportedImportedAndLoaded)
 
   // 2.-3. The manager: Morning renamed to Dawn, Evening removed, Dawn
   //    exported and imported again, under "Dawn again" since "Dawn" is taken.
-  const std::string exported = lvxtest::TempDir() + "/Dawn.cxp";
-  std::vector<std::string> rowsAtOpen, rowsAtEnd;
-  Step([&] { rowsAtOpen = OpenManagerRows(); });
-  ClickRow(1);
-  ClickButton(0); // Rename
+  //    A rename writes the record under the new name and then deletes the
+  //    old one, with the manager hidden while the name is asked for.
+  const std::string exported = apptest::TempPath("Dawn.cxp");
+  std::vector<std::string> rowsAtOpen, rowsAtEnd, namesAfterRename;
+  HWND manager = nullptr;
+  bool hiddenWhileNaming = false;
+  QueueStep([&] {
+    manager = GetActiveWindow();
+    rowsAtOpen = OpenManagerRows();
+  });
+  QueueRowClick(1);
+  QueueButtonClick(kRenameSlot);
+  QueueStep([&] { hiddenWhileNaming = (GetWindowLongA(manager, GWL_STYLE) & WS_VISIBLE) == 0; });
   QueueName("Dawn");
-  ClickRow(2);
-  ClickButton(1); // Remove, answered Yes
-  ClickRow(1);
-  Step([&] { standin::QueueFileDialogAnswer(exported.c_str()); });
-  ClickButton(3); // Export
-  Step([&] { standin::QueueFileDialogAnswer(exported.c_str()); });
-  ClickButton(2); // Import
+  QueueStep([&] { namesAfterRename = apptest::ValueNames(presetstore::kPresetsKey); });
+  QueueRowClick(2);
+  QueueButtonClick(kRemoveSlot); // answered Yes
+  QueueRowClick(1);
+  QueueStep([&] { standin::QueueFileDialogAnswer(exported.c_str()); });
+  QueueButtonClick(kExportSlot);
+  QueueStep([&] { standin::QueueFileDialogAnswer(exported.c_str()); });
+  QueueButtonClick(kImportSlot);
   QueueName("Dawn again");
-  Step([&] { rowsAtEnd = OpenManagerRows(); });
-  ClickButton(4); // Done
+  QueueStep([&] { rowsAtEnd = OpenManagerRows(); });
+  QueueButtonClick(kDoneSlot);
   ManagePresets(panel.Controls());
+  EXPECT_TRUE(hiddenWhileNaming);
+  EXPECT_EQ(namesAfterRename, (std::vector<std::string>{"Evening", "Dawn"}));
 
   // 4. Loaded back: the panel first set apart, then "Dawn again" applied.
   const PresetRecord apart = apptest::DistinctRecord();
   ApplyPresetRecord(panel.Controls(), &apart);
-  ClickRow(2);
-  ClickButton(0); // Apply
+  QueueRowClick(2);
+  QueueButtonClick(kApplySlot);
   LoadPresetIntoControls(panel.Controls());
   EXPECT_EQ(panel.Shown(), morning);
   EXPECT_EQ(standin::IdleStepsLeft(), 0u);
@@ -105,14 +100,13 @@ TEST_F(Presets, SavedListedRenamedRemovedExportedImportedAndLoaded)
   EXPECT_EQ(apptest::GetBytes(presetstore::kPresetsKey, "Dawn again"), fileBytes);
 
   // The registry file, read as text, holds exactly the two binary values.
-  EXPECT_EQ(apptest::RegistryLinesUnder(
-                "key \"HKEY_LOCAL_MACHINE\" \"Software\" \"Tarnwell\" \"Lumivex\" \"Presets\""),
+  EXPECT_EQ(apptest::RegistryLinesUnder("key \"HKEY_LOCAL_MACHINE\" \"Software\" \"Tarnwell\" \"Lumivex\" \"Presets\""),
             (std::vector<std::string>{"value \"Dawn\" binary" + Hex(morning.Bytes()),
                                       "value \"Dawn again\" binary" + Hex(morning.Bytes())}));
   // The messages: only the duplicate name at the import and the question
   // before removing.
-  EXPECT_EQ(apptest::Messages(), (std::vector<std::string>{"Are you sure you want to delete this preset?",
-                                             presetstore::kDuplicateMessage}));
+  EXPECT_EQ(apptest::Messages(),
+            (std::vector<std::string>{"Are you sure you want to delete this preset?", presetstore::kDuplicateMessage}));
   EXPECT_EQ(rowsAtOpen, (std::vector<std::string>{"Default", "Morning", "Evening"}));
   EXPECT_EQ(rowsAtEnd, (std::vector<std::string>{"Default", "Dawn", "Dawn again"}));
 }

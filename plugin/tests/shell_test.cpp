@@ -4,8 +4,8 @@
 #include "hostmemory.h"
 #include "lvxtest/testenv.h"
 #include "qvcommon/qvcolor.h"
-#include "qvcommon/qvimage.h"
 #include "qvcommon/qvfilespec.h"
+#include "qvcommon/qvimage.h"
 #include "qvcommon/qvsplashwin.h"
 #include "qvcommon/qvwindow.h"
 #include "win32/automation.h"
@@ -57,7 +57,10 @@ bool NoRequests(const FilterRecord& r)
 // A framework window that counts its deletions.
 class Doomed : public QVWindow {
 public:
-  explicit Doomed(int* deletes) : QVWindow(&kRect, "Doomed", eQVWindowStyleMenu, nullptr, nullptr, nullptr), deletes_(deletes) {}
+  explicit Doomed(int* deletes)
+      : QVWindow(&kRect, "Doomed", eQVWindowStyleMenu, nullptr, nullptr, nullptr), deletes_(deletes)
+  {
+  }
   ~Doomed() override { ++*deletes_; }
 
 private:
@@ -119,6 +122,8 @@ TEST_F(Bridge, StartRefusalsLeaveNoRequestsAndStartNothing)
     void (*change)(FilterRecord&);
     int16_t code;
   };
+  // Laid out by hand: one case to a row.
+  // clang-format off
   const Case cases[] = {
       {"indexed colour", [](FilterRecord& r) { r.imageMode = 2; }, userCanceledErr},
       {"multichannel", [](FilterRecord& r) { r.imageMode = 7; }, userCanceledErr},
@@ -134,6 +139,7 @@ TEST_F(Bridge, StartRefusalsLeaveNoRequestsAndStartNothing)
       {"right before left", [](FilterRecord& r) { r.filterRect = Rect16{0, 3, 2, 1}; }, filterBadParameters},
       {"bottom above top", [](FilterRecord& r) { r.filterRect = Rect16{3, 0, 1, 2}; }, filterBadParameters},
   };
+  // clang-format on
   intptr_t data = 0;
   int16_t result = 0;
   for (const Case& c : cases) {
@@ -207,7 +213,7 @@ TEST_F(Bridge, DeferredDeletesAreThreadMessagesAndNeverRepeat)
     auto* c = new Doomed(&deletesC);
     standin::TraceMessages(true);
     PostMessageA(nullptr, WM_NULL, 0, reinterpret_cast<LPARAM>(a));
-    PostMessageA(nullptr, WM_NULL, 0, reinterpret_cast<LPARAM>(a)); // clicked twice
+    PostMessageA(nullptr, WM_NULL, 0, reinterpret_cast<LPARAM>(a));     // clicked twice
     PostMessageA(b->GetWnd(), WM_NULL, 0, reinterpret_cast<LPARAM>(b)); // a window's own message
     PostMessageA(nullptr, WM_NULL, 0, reinterpret_cast<LPARAM>(c));
     shell.Quit(0);
@@ -219,9 +225,10 @@ TEST_F(Bridge, DeferredDeletesAreThreadMessagesAndNeverRepeat)
   EXPECT_EQ(deletesC, 1);
   EXPECT_EQ(deletesB, 0);
   const auto& trace = standin::MessageTrace();
-  EXPECT_EQ(std::count_if(trace.begin(), trace.end(),
-                          [&](const standin::TracedMessage& m) { return m.message == WM_NULL && m.window == b->GetWnd(); }),
-            1);
+  EXPECT_EQ(
+      std::count_if(trace.begin(), trace.end(),
+                    [&](const standin::TracedMessage& m) { return m.message == WM_NULL && m.window == b->GetWnd(); }),
+      1);
   delete b;
 }
 
@@ -282,7 +289,6 @@ TEST_F(Bridge, ShellStateParentWindowAndColours)
   EXPECT_EQ(asked.style, DWORD(CC_RGBINIT | CC_ANYCOLOR));
   EXPECT_EQ(asked.initialColor, RGB(7, 8, 9));
   shell.SetCall(nullptr, nullptr);
-
 }
 
 TEST_F(Bridge, StandaloneRunOpensAndSavesARealFile)

@@ -5,13 +5,16 @@
 // plug-in's resource list that the test executable carries.
 #include "apptest.h"
 #include "presetcontrols.h"
+#include "presetmanager.h"
 #include "qvcommon/qvbutton.h"
+#include "qvcommon/qvlist.h"
 #include "qvcommon/qvmenu.h"
 #include "qvcommon/qvresourcefile.h"
 #include "qvcommon/qvslider.h"
 #include "qvcommon/qvwindow.h"
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -63,10 +66,10 @@ inline RECT RectIn(HWND child, HWND parent)
   return RECT{corners[0].x, corners[0].y, corners[1].x, corners[1].y};
 }
 
-// build/snapshots/plugin/NAME, its folder made and any older file removed.
-inline std::string SnapshotPath(const char* name)
+// build/snapshots/FOLDER/NAME, its folder made and any older file removed.
+inline std::string SnapshotPath(const char* name, const char* folderName = "plugin")
 {
-  const std::string folder = lvxtest::BuildDir() + "/snapshots/plugin";
+  const std::string folder = lvxtest::BuildDir() + "/snapshots/" + folderName;
   std::filesystem::create_directories(folder);
   const std::string path = folder + "/" + name;
   std::filesystem::remove(path);
@@ -100,6 +103,40 @@ inline void ClickManagerRow(HWND manager, int row)
 }
 inline void ClickManagerButton(HWND manager, int slot) { ClickAt(manager, 10 + 100 * slot + 40, 240 + 11); }
 
+// The Preset Manager's buttons by slot, left to right: in manage mode, and
+// in apply mode.
+enum { kRenameSlot = 0, kRemoveSlot = 1, kImportSlot = 2, kExportSlot = 3, kDoneSlot = 4 };
+enum { kApplySlot = 0, kApplyDoneSlot = 1 };
+
+// Idle steps for the dialog open when they run (the active window).
+inline void QueueStep(std::function<void()> step) { standin::AddIdleStep(std::move(step)); }
+inline void QueueRowClick(int row)
+{
+  QueueStep([row] { ClickManagerRow(GetActiveWindow(), row); });
+}
+inline void QueueButtonClick(int slot)
+{
+  QueueStep([slot] { ClickManagerButton(GetActiveWindow(), slot); });
+}
+
+// The manager's rows, top to bottom.
+inline std::vector<std::string> ManagerRows(PresetManager& manager)
+{
+  std::vector<std::string> rows;
+  for (int i = 0; i < manager.List()->GetNumItems(); ++i)
+    rows.push_back(manager.List()->GetItemName(i));
+  return rows;
+}
+
+// The rows of the manager that is open when the step runs (the active
+// window, whose object the framework keeps with it); none without one.
+inline std::vector<std::string> OpenManagerRows()
+{
+  auto* window = reinterpret_cast<QVWindow*>(GetWindowLongA(GetActiveWindow(), GWL_USERDATA));
+  auto* manager = dynamic_cast<PresetManager*>(window);
+  return manager ? ManagerRows(*manager) : std::vector<std::string>{};
+}
+
 class TestPanel {
 public:
   struct SliderSpec {
@@ -108,13 +145,13 @@ public:
   // Sliders 111-120 as the panel makes them, with the main window's
   // initial settings.
   static constexpr SliderSpec kSliders[PresetControls::kSliderCount] = {
-      {111, 155, 105, 171, 1, 13, 1, 7},   {112, 185, 105, 171, -100, 100, 1, 0}, {113, 215, 105, 171, 1, 13, 1, 7},
-      {114, 245, 105, 171, 1, 11, 1, 6},   {115, 275, 105, 171, 0, 40, 5, 20},    {116, 305, 105, 171, -25, 25, 1, 0},
-      {117, 335, 105, 171, 0, 12, 1, 6},   {118, 380, 80, 172, -40, 40, 1, 0},    {119, 410, 80, 172, -40, 40, 1, 0},
+      {111, 155, 105, 171, 1, 13, 1, 7}, {112, 185, 105, 171, -100, 100, 1, 0}, {113, 215, 105, 171, 1, 13, 1, 7},
+      {114, 245, 105, 171, 1, 11, 1, 6}, {115, 275, 105, 171, 0, 40, 5, 20},    {116, 305, 105, 171, -25, 25, 1, 0},
+      {117, 335, 105, 171, 0, 12, 1, 6}, {118, 380, 80, 172, -40, 40, 1, 0},    {119, 410, 80, 172, -40, 40, 1, 0},
       {120, 440, 80, 172, -40, 40, 1, 0}};
 
-  TestPanel() : window(&PanelRect(), "Lumivex", QVWindow::eQVWindowStyleStaticMainCaption, &AppResources(), nullptr,
-                       nullptr)
+  TestPanel()
+      : window(&PanelRect(), "Lumivex", QVWindow::eQVWindowStyleStaticMainCaption, &AppResources(), nullptr, nullptr)
   {
     enhance.reset(CheckBox(106, QVRect(50, 50, 155, 75)));
     subDetail.reset(CheckBox(107, QVRect(50, 80, 200, 105)));

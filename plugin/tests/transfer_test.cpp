@@ -2,8 +2,8 @@
 // sub-rectangles, transparency, colour services, failures and the
 // host-drawn preview.
 #include "bridgetest.h"
-#include "qvcommon/qvpaintdevice.h"
 #include "qvcommon/qvimage.h"
+#include "qvcommon/qvpaintdevice.h"
 #include "qvcommon/qvpoint.h"
 #include "qvcommon/qvrect.h"
 #include "win32/automation.h"
@@ -36,7 +36,8 @@ void CheckRows(int32_t done, int32_t total)
     const auto* row = static_cast<const uint8_t*>(r.outData) + y * r.outRowBytes;
     return std::all_of(row, row + bytes, [](uint8_t b) { return b == HostControls{}.sentinel; });
   };
-  g_inOrder = g_inOrder && total == r.outRect.bottom - r.outRect.top && untouched(done) && (done == 0 || !untouched(done - 1));
+  g_inOrder =
+      g_inOrder && total == r.outRect.bottom - r.outRect.top && untouched(done) && (done == 0 || !untouched(done - 1));
   g_rows.push_back(done);
 }
 

@@ -6,6 +6,7 @@
 #include "qvcommon/qvrect.h"
 #include "qvcommon/qvwindow.h"
 #include "win32/automation.h"
+#include "win32/shell.h"
 
 #include <gtest/gtest.h>
 
@@ -192,33 +193,28 @@ TEST(ScaleRectDown, UnusableFactorsLeaveTheRectangleAndHugeQuotientsSaturate)
 
 TEST(FitImageRect, LargerPicturesShrinkAndFittingOnesStay)
 {
-  // 400 x 300 into 200 x 200: factors 400 / 200 = 2 and 300 / 200 = 1.5;
-  // the larger, 2, gives 200 x 150.
-  QVRect image(0, 0, 400, 300);
-  QVRect area(10, 10, 210, 210);
-  double factor = 0;
-  FitImageRect(&image, &area, &factor);
-  EXPECT_DOUBLE_EQ(factor, 2.0);
-  EXPECT_EQ(area.Left(), 0);
-  EXPECT_EQ(area.Top(), 0);
-  EXPECT_EQ(area.Width(), 200);
-  EXPECT_EQ(area.Height(), 150);
-
-  // 120 x 80 into 200 x 200: both sides already fit, factor 1.
-  QVRect small(0, 0, 120, 80);
-  QVRect room(0, 0, 200, 200);
-  FitImageRect(&small, &room, &factor);
-  EXPECT_DOUBLE_EQ(factor, 1.0);
-  EXPECT_EQ(room.Width(), 120);
-  EXPECT_EQ(room.Height(), 80);
-
-  // A tall picture: 100 x 600 into 300 x 200 gives 600 / 200 = 3.
-  QVRect tall(0, 0, 100, 600);
-  QVRect wide(0, 0, 300, 200);
-  FitImageRect(&tall, &wide, &factor);
-  EXPECT_DOUBLE_EQ(factor, 3.0);
-  EXPECT_EQ(wide.Width(), 33);
-  EXPECT_EQ(wide.Height(), 200);
+  // The factor is the larger of the two sides' quotients, never below 1;
+  // the area becomes the picture divided by it, at the origin.
+  struct Case {
+    QVRect image, area;
+    double factor;
+    int32_t width, height;
+  };
+  const Case cases[] = {
+      {QVRect(0, 0, 400, 300), QVRect(10, 10, 210, 210), 2.0, 200, 150}, // 400 / 200 beats 300 / 200
+      {QVRect(0, 0, 120, 80), QVRect(0, 0, 200, 200), 1.0, 120, 80},     // both sides already fit
+      {QVRect(0, 0, 100, 600), QVRect(0, 0, 300, 200), 3.0, 33, 200},    // a tall picture: 600 / 200
+  };
+  for (const Case& c : cases) {
+    QVRect area = c.area;
+    double factor = 0;
+    FitImageRect(&c.image, &area, &factor);
+    EXPECT_DOUBLE_EQ(factor, c.factor);
+    EXPECT_EQ(area.Left(), 0);
+    EXPECT_EQ(area.Top(), 0);
+    EXPECT_EQ(area.Width(), c.width);
+    EXPECT_EQ(area.Height(), c.height);
+  }
 }
 
 TEST(FitImageRect, ZeroOrNegativeSizesGiveFactorOneAndAnEmptyArea)

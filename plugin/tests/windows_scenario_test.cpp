@@ -2,6 +2,7 @@
 // only: the start window's buttons and preset menu, the panel with the
 // fitted photo, a slider, Enhance, the Sub-Detail amount, a preset saved,
 // the about window, and File -> Exit; and the automatic button's road.
+#include "lumivextoolbar.h"
 #include "lumivexutils.h"
 #include "lvxtest/testenv.h"
 #include "presetrecord.h"
@@ -10,7 +11,6 @@
 #include "qvcommon/qvmenu.h"
 #include "qvcommon/qvmenuitem.h"
 #include "qvcommon/qvslider.h"
-#include "lumivextoolbar.h"
 #include "windowsrun.h"
 
 using namespace wintest;
@@ -18,14 +18,6 @@ using namespace wintest;
 namespace {
 
 const char* const kPresetsKey = "Software\\Tarnwell\\Lumivex\\Presets";
-
-lvhost::HostImage Coffee()
-{
-  lvhost::HostImage image;
-  lvxtext::Error error;
-  EXPECT_TRUE(lvhost::ReadImage(lvxtest::Source("samples/coffee.png"), &image, &error)) << error.message;
-  return image;
-}
 
 // Clicks the menu open, and in the next step its item.
 void ChooseSteps(std::function<QVMenu*(TestWindow&)> menu, int32_t item,
@@ -84,14 +76,7 @@ TEST_F(HostRun, ThePanelIsDrivenByInjectedInputFromTheStartWindowToExit)
 
   // Drag the Colors slider to the right, uncheck Enhance, choose amount 4.
   int32_t dragged = 0;
-  step([](TestWindow& w) {
-    QVSlider* colours = w.m_ControlPanel->GetSlider(111);
-    const int x = colours->GetSliderPos() + 3;
-    standin::Move(colours->GetWnd(), x, 12);
-    standin::Press(colours->GetWnd(), x, 12);
-    standin::Move(colours->GetWnd(), x + 30, 12);
-    standin::Release(colours->GetWnd(), x + 30, 12);
-  });
+  step([](TestWindow& w) { DragSlider(w, 111, 30); });
   step([&](TestWindow& w) { dragged = w.m_ControlPanel->GetSlider(111)->GetValue(); });
   step([](TestWindow& w) { ClickAt(w.m_ControlPanel->GetEnhanceBox()->GetWnd(), 5, 10); });
   ChooseSteps([](TestWindow& w) { return w.m_ControlPanel->GetAmountMenu(); }, 3, step);
@@ -125,7 +110,7 @@ TEST_F(HostRun, ThePanelIsDrivenByInjectedInputFromTheStartWindowToExit)
     subDetailChecked = w.m_ControlPanel->GetSubDetailBox()->ButtonOn();
     enhanceChecked = w.m_ControlPanel->GetEnhanceBox()->ButtonOn();
   };
-  lvhost::HostImage image = Coffee();
+  lvhost::HostImage image = SampleImage("coffee.png");
   const lvhost::HostImage before = image;
   const lvhost::RunResult run = Run(image);
 

@@ -6,6 +6,8 @@
 #include "aboutwindow.h"
 #include "bridgetest.h"
 #include "lumivexapp.h"
+#include "lvxtest/testenv.h"
+#include "qvcommon/qvslider.h"
 #include "windowstest.h"
 
 #include <functional>
@@ -43,6 +45,26 @@ public:
   // Looks at the window just before it goes.
   std::function<void(TestWindow&)> atEnd;
 };
+
+// The picture samples/NAME as a host holds it.
+inline lvhost::HostImage SampleImage(const std::string& name)
+{
+  lvhost::HostImage image;
+  lvxtext::Error error;
+  EXPECT_TRUE(lvhost::ReadImage(lvxtest::Source("samples/" + name), &image, &error)) << error.message;
+  return image;
+}
+
+// Drags the panel slider's thumb by dx, as a person does.
+inline void DragSlider(TestWindow& w, int32_t id, int dx)
+{
+  QVSlider* slider = w.m_ControlPanel->GetSlider(id);
+  const int x = slider->GetSliderPos() + 3;
+  standin::Move(slider->GetWnd(), x, 12);
+  standin::Press(slider->GetWnd(), x, 12);
+  standin::Move(slider->GetWnd(), x + dx, 12);
+  standin::Release(slider->GetWnd(), x + dx, 12);
+}
 
 class HostRun : public Bridge {
 protected:

@@ -14,8 +14,8 @@
 
 #include <cstring>
 #include <map>
-#include <ostream>
 #include <memory>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -25,19 +25,13 @@ namespace wintest {
 constexpr COLORREF kFace = RGB(40, 40, 40), kFrame = RGB(160, 160, 160), kAccent = RGB(249, 229, 0),
                    kBlack = RGB(0, 0, 0), kWhite = RGB(255, 255, 255), kYellow = RGB(255, 255, 0);
 
-inline QVResourceFile& Resources()
-{
-  static QVResourceFile resources(standin::MainModule());
-  return resources;
-}
-
 // The plug-in's picture of that id, read from this module's resources once.
 inline const QVPicture& Picture(int32_t id)
 {
   static std::map<int32_t, std::unique_ptr<QVPicture>> pictures;
   std::unique_ptr<QVPicture>& picture = pictures[id];
   if (!picture)
-    picture = std::make_unique<QVPicture>(id, &Resources());
+    picture = std::make_unique<QVPicture>(id, &AppResources());
   return *picture;
 }
 
@@ -85,7 +79,10 @@ struct Command {
   LPARAM value;
   int32_t extra;
   friend bool operator==(const Command&, const Command&) = default;
-  friend void PrintTo(const Command& c, std::ostream* out) { *out << "{" << c.id << ", " << c.value << ", " << c.extra << "}"; }
+  friend void PrintTo(const Command& c, std::ostream* out)
+  {
+    *out << "{" << c.id << ", " << c.value << ", " << c.extra << "}";
+  }
 };
 
 // A visible captioned window at the rectangle (screen coordinates) that
@@ -94,7 +91,7 @@ struct Command {
 class RecordingWindow : public QVWindow {
 public:
   explicit RecordingWindow(const QVRect& rect)
-      : QVWindow(&rect, "Owner", eQVWindowStyleStaticMainCaption, &Resources(), nullptr, nullptr)
+      : QVWindow(&rect, "Owner", eQVWindowStyleStaticMainCaption, &AppResources(), nullptr, nullptr)
   {
     ShowWindow(eQVShowNormal);
     standin::Pump();
@@ -144,6 +141,9 @@ public:
   bool PreviewRan() const { return m_CorrectedPreview != nullptr; }
 
   using LumivexWindow::m_AutomaticButton;
+  using LumivexWindow::m_AutomaticMode;
+  using LumivexWindow::m_Blue;
+  using LumivexWindow::m_Brightness;
   using LumivexWindow::m_BusyPicture;
   using LumivexWindow::m_ControlDown;
   using LumivexWindow::m_ControlPanel;
@@ -153,28 +153,25 @@ public:
   using LumivexWindow::m_DescreenOn;
   using LumivexWindow::m_DespeckleOn;
   using LumivexWindow::m_DialogWanted;
-  using LumivexWindow::m_EnhanceOn;
   using LumivexWindow::m_EmptyPicture;
+  using LumivexWindow::m_EnhanceOn;
   using LumivexWindow::m_FileInfo;
   using LumivexWindow::m_FileSpec;
   using LumivexWindow::m_FullSizeView;
+  using LumivexWindow::m_Green;
   using LumivexWindow::m_HintPane;
   using LumivexWindow::m_PresetMenu;
   using LumivexWindow::m_PreviewPane;
   using LumivexWindow::m_ProgressBar;
+  using LumivexWindow::m_Red;
   using LumivexWindow::m_ReducedPreview;
   using LumivexWindow::m_Saturation;
-  using LumivexWindow::m_Brightness;
-  using LumivexWindow::m_Red;
-  using LumivexWindow::m_Green;
-  using LumivexWindow::m_Blue;
   using LumivexWindow::m_Settings;
   using LumivexWindow::m_SubDetailAmount;
   using LumivexWindow::m_SubDetailOn;
-  using LumivexWindow::m_AutomaticMode;
-  using LumivexWindow::m_ViewMode;
   using LumivexWindow::m_TitleStrip;
   using LumivexWindow::m_UncorrectedPreview;
+  using LumivexWindow::m_ViewMode;
 
   std::vector<Command> commands;
 };

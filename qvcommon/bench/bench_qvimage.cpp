@@ -29,7 +29,8 @@ void Paint(QVImage& image)
   }
 }
 
-template <void (QVImage::*Filter)(int32_t)> void BlurBench(benchmark::State& state)
+template <void (QVImage::*Filter)(int32_t)>
+void BlurBench(benchmark::State& state)
 {
   QVImage original(g_side, g_side, 3, nullptr), image(g_side, g_side, 3, nullptr);
   Paint(original);

@@ -1,5 +1,7 @@
 #include "brushsizepopup.h"
 
+#include "win32/windowing.h"
+
 BrushSizePopup::BrushSizePopup(QVRect* rect, QVResourceFile* resources, QVWindow* owner)
     : QVMenuWnd(rect, nullptr, resources, owner)
 {

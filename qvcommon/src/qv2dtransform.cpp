@@ -76,8 +76,7 @@ void QV2DTransform::SetRotation(double angle)
 // transforms and their integer results depend on it.
 void QV2DTransform::SetRotation(int32_t degrees) { SetRotation(degrees * 6.283184 / 360.0); }
 
-void QV2DTransform::Concatenate(const QV2DTransform* first, const QV2DTransform* second,
-                                QV2DTransform* result) const
+void QV2DTransform::Concatenate(const QV2DTransform* first, const QV2DTransform* second, QV2DTransform* result) const
 {
   if (!first || !second || !result)
     return;

@@ -16,7 +16,8 @@ constexpr int32_t kMaxWidth = 127;
 
 unsigned char& Sample(const QVImage& image, int32_t x, int32_t y) { return ImageRow(image, y)[x]; }
 
-template <class F> void ForEachInterior(const QVImage& image, F visit)
+template <class F>
+void ForEachInterior(const QVImage& image, F visit)
 {
   for (int32_t y = 1; y < image.height - 1; ++y)
     for (int32_t x = 1; x < image.width - 1; ++x)
@@ -28,8 +29,8 @@ template <class F> void ForEachInterior(const QVImage& image, F visit)
 void MarkEdges(QVImage& field)
 {
   ForEachInterior(field, [&](int32_t x, int32_t y, unsigned char& v) {
-    if (v == 0 && ((Sample(field, x - 1, y) | Sample(field, x + 1, y) | Sample(field, x, y - 1) |
-                    Sample(field, x, y + 1)) & 1))
+    if (v == 0 &&
+        ((Sample(field, x - 1, y) | Sample(field, x + 1, y) | Sample(field, x, y - 1) | Sample(field, x, y + 1)) & 1))
       v = kEdge;
   });
 }
@@ -164,8 +165,7 @@ void QVBevel::CalcBevelPixelHeights(int32_t inside)
   });
 }
 
-void QVBevel::CalcShadHighKs(const unsigned char* sample, int32_t x, int32_t y, int32_t* /*scratch*/,
-                             int32_t strength)
+void QVBevel::CalcShadHighKs(const unsigned char* sample, int32_t x, int32_t y, int32_t* /*scratch*/, int32_t strength)
 {
   if (!Usable() || !sample)
     return;
@@ -256,8 +256,8 @@ void QVBevel::EnsureSomeHighlight()
 
 void QVBevel::CalcBevelColorDeviation(int32_t /*unused*/, int32_t limit, int32_t offset)
 {
-  if (!Usable() || !source || !source->HasPixels() || source->bytesPerPixel != 3 ||
-      source->width != heights->width || source->height != heights->height)
+  if (!Usable() || !source || !source->HasPixels() || source->bytesPerPixel != 3 || source->width != heights->width ||
+      source->height != heights->height)
     return;
   QVImage& field = *heights;
   for (int32_t y = 0; y < field.height; ++y)
@@ -276,8 +276,8 @@ void QVBevel::CalcBevelColorDeviation(int32_t /*unused*/, int32_t limit, int32_t
   Spread(field, distance, r, [&](int32_t ex, int32_t ey, int32_t x, int32_t y, int32_t d, unsigned char& v) {
     const unsigned char* a = colour(ex, ey);
     const unsigned char* b = colour(x, y);
-    int64_t cost = std::abs(a[0] - b[0]) + std::abs(a[1] - b[1]) + std::abs(a[2] - b[2]) +
-                   Sample(*selection, ex, ey) + 1 + d * 100 / r;
+    int64_t cost = std::abs(a[0] - b[0]) + std::abs(a[1] - b[1]) + std::abs(a[2] - b[2]) + Sample(*selection, ex, ey) +
+                   1 + d * 100 / r;
     cost = std::max<int64_t>(cost - offset, 1);
     // 254 would read as an edge marker, so a cost of exactly 254 is kept
     // as 253.

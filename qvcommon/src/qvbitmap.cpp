@@ -1,6 +1,8 @@
 #include "qvcommon/qvbitmap.h"
 
 #include "qvcommon/qvutil.h"
+#include "win32/gdi.h"
+#include "win32/modules.h"
 
 QVBitmap::QVBitmap() = default;
 

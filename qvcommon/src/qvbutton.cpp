@@ -44,9 +44,9 @@ void QVButton::Initialize()
 
 bool QVButton::Owns(const QVPicture* picture) const
 {
-  return picture && (picture == m_Picture || picture == m_AltPicture ||
-                     std::find(std::begin(m_StatePictures), std::end(m_StatePictures), picture) !=
-                         std::end(m_StatePictures));
+  return picture &&
+         (picture == m_Picture || picture == m_AltPicture ||
+          std::find(std::begin(m_StatePictures), std::end(m_StatePictures), picture) != std::end(m_StatePictures));
 }
 
 void QVButton::LetGo(std::span<QVPicture* const> pictures)

@@ -58,8 +58,8 @@ QVColorMatrix::QVColorMatrix(unsigned char fill, int32_t minRed, int32_t maxRed,
   CommonConstructing(fill, minRed, maxRed, stepRed, minGreen, maxGreen, stepGreen, minBlue, maxBlue, stepBlue);
 }
 
-QVColorMatrix::QVColorMatrix(unsigned char fill, QVColor** samples, int32_t count, int32_t stepRed,
-                             int32_t stepGreen, int32_t stepBlue, int32_t margin)
+QVColorMatrix::QVColorMatrix(unsigned char fill, QVColor** samples, int32_t count, int32_t stepRed, int32_t stepGreen,
+                             int32_t stepBlue, int32_t margin)
     : QVColorMatrix(fill, samples, count, nullptr, 0, stepRed, stepGreen, stepBlue, margin)
 {
 }
@@ -170,8 +170,8 @@ void QVColorMatrix::InsertSample(const QVColor& color, const unsigned char* valu
   for (int64_t i = from[0]; i <= to[0]; ++i)
     for (int64_t j = from[1]; j <= to[1]; ++j)
       for (int64_t k = from[2]; k <= to[2]; ++k) {
-        unsigned char* cell = GetEntryPtr(cells, static_cast<int32_t>(i), static_cast<int32_t>(j),
-                                          static_cast<int32_t>(k));
+        unsigned char* cell =
+            GetEntryPtr(cells, static_cast<int32_t>(i), static_cast<int32_t>(j), static_cast<int32_t>(k));
         if (*cell != 255)
           std::memcpy(cell, value, static_cast<size_t>(bytesPerEntry));
       }
@@ -230,8 +230,8 @@ void QVColorMatrix::InsertDensitySample(const QVColor& color, const unsigned cha
       for (int64_t k = from[2]; k <= to[2]; ++k) {
         if (std::llabs(centreSum - (i + j + k)) >= tonalReach)
           continue;
-        unsigned char* cell = GetEntryPtr(cells, static_cast<int32_t>(i), static_cast<int32_t>(j),
-                                          static_cast<int32_t>(k));
+        unsigned char* cell =
+            GetEntryPtr(cells, static_cast<int32_t>(i), static_cast<int32_t>(j), static_cast<int32_t>(k));
         for (int32_t n = 0; n < bytesPerEntry; ++n)
           cell[n] = static_cast<unsigned char>(value[n] + 20 * std::llabs(j - centre[1]));
       }

@@ -1,5 +1,7 @@
 #include "qvcommon/qvcommondialog.h"
 
+#include "win32/windowing.h"
+
 QVCommonDialog::QVCommonDialog(const QVRect* rect, const char* title, QVResourceFile* resources, QVWindow* parent)
     : QVWindow(rect, title, eQVWindowStyleDialog, resources, parent, nullptr)
 {

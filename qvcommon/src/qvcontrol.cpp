@@ -2,6 +2,8 @@
 
 #include "qvcommon/qvpicture.h"
 #include "qvcommon/qvresourcefile.h"
+#include "win32/drawing.h"
+#include "win32/gdi.h"
 
 #include <cstring>
 #include <new>
@@ -181,15 +183,17 @@ void QVControl::SetControlFont(QVDevice::qvdTextFace face, int16_t size, bool fl
   m_FontFlag2 = flag2;
 }
 
-void QVControl::ApplyControlFont(QVDevice& device) { device.SetFontFace(m_FontFace, m_FontSize, m_FontFlag1, m_FontFlag2); }
+void QVControl::ApplyControlFont(QVDevice& device)
+{
+  device.SetFontFace(m_FontFace, m_FontSize, m_FontFlag1, m_FontFlag2);
+}
 
 void QVControl::SetDestinationWindow(QVWindow* window) { m_Destination = window; }
 void QVControl::SetTextOffset(int32_t offset) { m_TextOffset = offset; }
 void QVControl::SetTextAlignment(int32_t alignment) { m_TextAlignment = alignment; }
 void QVControl::SetTextColor(QVColor& color) { m_TextColor = color; }
 
-void QVControl::DrawCaption(QVDevice& device, int32_t x, int32_t y, const QVColor& color,
-                            QVDevice::qvdTextAlign align)
+void QVControl::DrawCaption(QVDevice& device, int32_t x, int32_t y, const QVColor& color, QVDevice::qvdTextAlign align)
 {
   if (!m_Text[0])
     return;

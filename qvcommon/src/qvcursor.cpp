@@ -1,5 +1,8 @@
 #include "qvcommon/qvcursor.h"
 
+#include "win32/modules.h"
+#include "win32/windowing.h"
+
 QVCursor::QVCursor(int32_t id)
 {
   Initialize();

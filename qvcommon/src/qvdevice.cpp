@@ -5,6 +5,9 @@
 #include "qvcommon/qvwindow.h"
 #include "qvdib.h"
 #include "qvimage_internal.h"
+#include "win32/drawing.h"
+#include "win32/gdi.h"
+#include "win32/windowing.h"
 
 #include <utility>
 
@@ -154,8 +157,8 @@ int16_t QVDevice::SetFontFace(qvdTextFace face, int16_t height, bool bold, bool 
   DestroyFont();
   if (face == qvdNoFont)
     return 0;
-  font = CreateFontA(height != 0 ? height : 12, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, italic ? 1 : 0, 0, 0, 0, 0, 0,
-                     0, 0, "Arial");
+  font = CreateFontA(height != 0 ? height : 12, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, italic ? 1 : 0, 0, 0, 0, 0, 0, 0,
+                     0, "Arial");
   previousFont = static_cast<HFONT>(SelectObject(hdc, font));
   return 0;
 }

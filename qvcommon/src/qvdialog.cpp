@@ -1,6 +1,10 @@
 #include "qvcommon/qvdialog.h"
 
 #include "qvcommon/qvresourcefile.h"
+#include "win32/dialogs.h"
+#include "win32/messagebox.h"
+#include "win32/modules.h"
+#include "win32/windowing.h"
 
 #include <cstring>
 

@@ -1,12 +1,13 @@
 #include "qvdib.h"
 
+#include "win32/modules.h"
+
 #include <cstring>
 
 const BITMAPINFO* ImageDIBHeader(const QVImage& image, QVDIBHeader* storage)
 {
   const BITMAPINFOHEADER& own = image.displayHeader.bmiHeader;
-  if (image.bytesPerPixel == 3 && own.biBitCount == 24 && own.biWidth == image.width &&
-      own.biHeight == -image.height)
+  if (image.bytesPerPixel == 3 && own.biBitCount == 24 && own.biWidth == image.width && own.biHeight == -image.height)
     return &image.displayHeader;
   // Grey pixels, read through a 24-bit header, would be read three times
   // over: they get an 8-bit header whose table maps each value to its grey.

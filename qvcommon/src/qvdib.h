@@ -3,6 +3,7 @@
 // that paints an image's pixels, and packed DIB resources checked before use.
 // Shared by the framework's sources, not exported.
 #include "qvcommon/qvimage.h"
+#include "win32/dibs.h"
 
 #include <cstddef>
 

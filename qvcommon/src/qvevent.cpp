@@ -1,5 +1,7 @@
 #include "qvcommon/qvevent.h"
 
+#include "win32/windowing.h"
+
 namespace {
 
 eQVEventTypes TypeOf(unsigned int message)

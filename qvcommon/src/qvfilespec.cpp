@@ -4,6 +4,9 @@
 #include "qvcommon/qvresourcefile.h"
 #include "qvcommon/qvwindow.h"
 #include "qvimage_internal.h"
+#include "win32/dialogs.h"
+#include "win32/registry.h"
+#include "win32/windowing.h"
 
 #include <cstring>
 

@@ -156,11 +156,11 @@ void QVGrid::SweepFromUpperLeft(int32_t* cell, const unsigned char* pixel)
     return;
   static constexpr int32_t kNeighbours[8][2] = {{-1, -1}, {-1, 0}, {-1, 1}, {0, -1}, {0, 1}, {1, -1}, {1, 0}, {1, 1}};
   static constexpr int32_t kRing[16][2] = {{-2, -2}, {-2, -1}, {-2, 0}, {-2, 1}, {-2, 2}, {-1, -2}, {-1, 2}, {0, -2},
-                                           {0, 2},   {1, -2},  {1, 2},  {2, -2}, {2, -1}, {2, 0},  {2, 1}, {2, 2}};
+                                           {0, 2},   {1, -2},  {1, 2},  {2, -2}, {2, -1}, {2, 0},   {2, 1},  {2, 2}};
   const ptrdiff_t rowBytes = imageRowBytes;
   // Sums the colours of the set, valid pixels at the offsets around (row,
   // column); returns how many there were.
-  auto gather = [&](const int32_t (*offsets)[2], int32_t n, int32_t row, int32_t column, int32_t* sums) {
+  auto gather = [&](const int32_t(*offsets)[2], int32_t n, int32_t row, int32_t column, int32_t* sums) {
     int32_t found = 0;
     sums[0] = sums[1] = sums[2] = 0;
     for (int32_t k = 0; k < n; ++k) {

@@ -193,8 +193,8 @@ bool QVImage::PrepareBuffer(int32_t newWidth, int32_t newHeight, int32_t bytes)
   return HasPixels();
 }
 
-void QVImage::LoadFromBuffer(const unsigned char* buffer, int32_t pixelBytes, int32_t bufferRowBytes,
-                             int32_t newWidth, int32_t newHeight, int32_t /*extra*/, QVImage* mask)
+void QVImage::LoadFromBuffer(const unsigned char* buffer, int32_t pixelBytes, int32_t bufferRowBytes, int32_t newWidth,
+                             int32_t newHeight, int32_t /*extra*/, QVImage* mask)
 {
   if (!HostLayoutValid(buffer, pixelBytes, bufferRowBytes, newWidth)) {
     error = true;
@@ -295,8 +295,7 @@ int32_t QVImage::Save(QVFileSpec* file, int32_t bitsPerPixel)
 {
   imaging::FileFormat format;
   char path[QVFileSpec::kPathSize];
-  if (!HasPixels() || !file || !WriterFor(file->GetLFileType(), &format) ||
-      file->GetFullPath(path, sizeof path) != 0)
+  if (!HasPixels() || !file || !WriterFor(file->GetLFileType(), &format) || file->GetFullPath(path, sizeof path) != 0)
     return 0;
   imaging::Bitmap picture;
   if (imaging::Create(&picture, 1, width, height, bytesPerPixel * 8, 1) != imaging::kSuccess)

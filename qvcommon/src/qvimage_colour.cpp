@@ -112,8 +112,8 @@ void QVImage::ImageNoise(int32_t amount)
   ForEachPixel(*this, [&](unsigned char* p) { PixelNoise(p, amount); });
 }
 
-void QVImage::PixelGrain(const unsigned char* pixel, int32_t reach, int32_t /*x*/, int32_t /*y*/,
-                         unsigned char* out, int32_t low, int32_t high) const
+void QVImage::PixelGrain(const unsigned char* pixel, int32_t reach, int32_t /*x*/, int32_t /*y*/, unsigned char* out,
+                         int32_t low, int32_t high) const
 {
   if (reach <= 0 || bytesPerPixel <= 0)
     return;

@@ -2,6 +2,7 @@
 // Shared by the framework's sources, not exported.
 #include "qvcommon/qvimage.h"
 #include "qvcommon/qvpixelclamp.h"
+#include "win32/memory.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -35,7 +36,11 @@ public:
     GlobalFree(handle);
   }
   explicit operator bool() const { return address != nullptr; }
-  template <class T> T* As() const { return static_cast<T*>(address); }
+  template <class T>
+  T* As() const
+  {
+    return static_cast<T*>(address);
+  }
   // Hands the block, still locked, to the caller.
   HGLOBAL Release()
   {
@@ -68,7 +73,8 @@ inline uint8_t ClampWide(int64_t v)
 }
 
 // Visits every pixel of every row (never the padding).
-template <class F> void ForEachPixel(QVImage& image, F visit)
+template <class F>
+void ForEachPixel(QVImage& image, F visit)
 {
   for (int32_t y = 0; y < image.height; ++y) {
     unsigned char* p = ImageRow(image, y);
@@ -78,7 +84,8 @@ template <class F> void ForEachPixel(QVImage& image, F visit)
 }
 
 // Visits every pixel byte of every row (never the padding).
-template <class F> void ForEachByte(QVImage& image, F visit)
+template <class F>
+void ForEachByte(QVImage& image, F visit)
 {
   const int64_t count = int64_t{image.width} * image.bytesPerPixel;
   for (int32_t y = 0; y < image.height; ++y) {

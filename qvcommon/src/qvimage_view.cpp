@@ -148,7 +148,8 @@ void QVImage::ImageFromMatrix(QVVirtualImage* v, QV2DTransform* T)
   // are inside every pixel is, and the per-pixel test can be skipped.
   const int64_t w = width - 1, h = height - 1;
   const bool all = inBase(startX, startY) && inBase(startX + w * ux, startY + w * uy) &&
-                   inBase(startX + h * vx, startY + h * vy) && inBase(startX + w * ux + h * vx, startY + w * uy + h * vy);
+                   inBase(startX + h * vx, startY + h * vy) &&
+                   inBase(startX + w * ux + h * vx, startY + w * uy + h * vy);
   for (int32_t y = 0; y < height; ++y) {
     int64_t X = startX + y * vx, Y = startY + y * vy;
     unsigned char* d = ImageRow(*this, y);

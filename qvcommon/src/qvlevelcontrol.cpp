@@ -1,6 +1,7 @@
 #include "qvcommon/qvlevelcontrol.h"
 
 #include "qvcommon/qvpicture.h"
+#include "win32/drawing.h"
 
 #include <algorithm>
 #include <new>
@@ -172,7 +173,10 @@ void QVLevelControl::SetDefaultPoints()
     m_Points[i].SetPoint(o + xs[i], 0);
 }
 
-int32_t QVLevelControl::ScaleToWidth(int32_t value) { return int32_t(GetClientRect().Width() * int64_t{value} / kGridWidth); }
+int32_t QVLevelControl::ScaleToWidth(int32_t value)
+{
+  return int32_t(GetClientRect().Width() * int64_t{value} / kGridWidth);
+}
 int32_t QVLevelControl::ScaleToHeight(int32_t value)
 {
   return int32_t(GetClientRect().Height() * int64_t{value} / kGridHeight);

@@ -92,8 +92,7 @@ void QVList::SetSunken()
   m_RowWindow->SetWindowStyleEx(WS_EX_CLIENTEDGE);
   // The frame changes only when the window is told so; a short list would
   // otherwise never show it.
-  ::SetWindowPos(m_RowWindow->GetWnd(), nullptr, 0, 0, 0, 0,
-                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_FRAMECHANGED);
+  ::SetWindowPos(m_RowWindow->GetWnd(), nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_FRAMECHANGED);
 }
 
 QVRect QVList::SlotRect(int32_t slot) const

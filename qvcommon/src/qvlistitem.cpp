@@ -2,7 +2,6 @@
 
 #include "qvcommon/qvbutton.h"
 
-
 QVListItem::QVListItem(QVWindow* parent, QVRect& rect, QVResourceFile* resources, int32_t controlMessage,
                        const char* text, int32_t backgroundId)
     : QVControl(parent, rect, resources, controlMessage)

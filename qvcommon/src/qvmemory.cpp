@@ -1,6 +1,7 @@
 #include "qvcommon/qvmemory.h"
 
 #include "qvcommon/qvassert.h"
+#include "win32/memory.h"
 
 QVHandle::QVHandle(int32_t requested)
 {

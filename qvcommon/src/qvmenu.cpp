@@ -5,6 +5,7 @@
 #include "qvcommon/qvpicture.h"
 #include "qvcommon/qvresourcefile.h"
 #include "qvcommon/qvtoolbar.h"
+#include "win32/registry.h"
 
 #include <cstring>
 #include <new>
@@ -144,10 +145,7 @@ char* QVMenu::GetItemName(int32_t index)
   return m_Items[index]->GetControlText();
 }
 
-QVMenuItem* QVMenu::GetItem(int32_t index) const
-{
-  return index < 0 || index >= kMaxItems ? nullptr : m_Items[index];
-}
+QVMenuItem* QVMenu::GetItem(int32_t index) const { return index < 0 || index >= kMaxItems ? nullptr : m_Items[index]; }
 
 QVMenuWnd* QVMenu::GetMenuItemWnd() { return m_Popup; }
 int32_t QVMenu::GetMenuButtonX() { return 0; }

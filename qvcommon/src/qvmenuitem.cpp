@@ -2,8 +2,8 @@
 
 #include "qvcommon/qvmenu.h"
 
-QVMenuItem::QVMenuItem(QVWindow* parent, QVRect& rect, QVResourceFile* resources, int32_t controlMessage,
-                       int32_t index, bool separator)
+QVMenuItem::QVMenuItem(QVWindow* parent, QVRect& rect, QVResourceFile* resources, int32_t controlMessage, int32_t index,
+                       bool separator)
     : QVButton(parent, rect, resources, controlMessage)
 {
   m_ItemIndex = index;

@@ -1,5 +1,7 @@
 #include "qvcommon/qvmenuwnd.h"
 
+#include "win32/windowing.h"
+
 QVMenuWnd::QVMenuWnd(QVRect* rect, const char* title, QVResourceFile* resources, QVWindow* parent)
     : QVWindow(rect, title, eQVWindowStyleMenu, resources, parent, nullptr)
 {

@@ -1,5 +1,7 @@
 #include "qvcommon/qvmessage.h"
 
+#include "win32/messagebox.h"
+
 QVMessage::QVMessage(const char* text, const char* caption, qvMessageType type)
 {
   UINT buttons = MB_OK;

@@ -6,8 +6,14 @@
 namespace qvnumeric {
 
 // 32-bit edge arithmetic that wraps at the limits instead of overflowing.
-inline int32_t Add(int32_t a, int32_t b) { return static_cast<int32_t>(static_cast<uint32_t>(a) + static_cast<uint32_t>(b)); }
-inline int32_t Sub(int32_t a, int32_t b) { return static_cast<int32_t>(static_cast<uint32_t>(a) - static_cast<uint32_t>(b)); }
+inline int32_t Add(int32_t a, int32_t b)
+{
+  return static_cast<int32_t>(static_cast<uint32_t>(a) + static_cast<uint32_t>(b));
+}
+inline int32_t Sub(int32_t a, int32_t b)
+{
+  return static_cast<int32_t>(static_cast<uint32_t>(a) - static_cast<uint32_t>(b));
+}
 
 // Truncation toward zero that saturates at the int32 limits (NaN gives 0).
 inline int32_t Trunc(double v)

@@ -4,6 +4,9 @@
 #include "qvcommon/qvmemory.h"
 #include "qvcommon/qvresourcefile.h"
 #include "qvdib.h"
+#include "win32/gdi.h"
+#include "win32/memory.h"
+#include "win32/modules.h"
 
 #include <algorithm>
 #include <cstring>
@@ -88,8 +91,8 @@ void QVPicture::SetPictureID(int32_t id, QVResourceFile* resources)
   HDC dc = imaging::GetDC(&bitmap);
   if (dc) {
     SetStretchBltMode(dc, COLORONCOLOR);
-    const int drawn = ::SetDIBitsToDevice(dc, 0, 0, static_cast<DWORD>(dib.width), static_cast<DWORD>(dib.height),
-                                          0, 0, 0, static_cast<UINT>(dib.height), dib.bits, dib.info, DIB_RGB_COLORS);
+    const int drawn = ::SetDIBitsToDevice(dc, 0, 0, static_cast<DWORD>(dib.width), static_cast<DWORD>(dib.height), 0, 0,
+                                          0, static_cast<UINT>(dib.height), dib.bits, dib.info, DIB_RGB_COLORS);
     valid = imaging::ReleaseDC(&bitmap, dc) == imaging::kSuccess && drawn == dib.height;
   }
   if (!valid)
@@ -124,14 +127,13 @@ void QVPicture::Draw(QVDevice* device, int32_t x, int32_t y) const
 
 void QVPicture::Draw(QVDevice* device) const { Draw(device, 0, 0); }
 
-void QVPicture::DrawTransparent(QVDevice* device, int32_t x, int32_t y, int32_t width, int32_t height,
-                                int32_t sourceX, int32_t sourceY, const QVColor* key)
+void QVPicture::DrawTransparent(QVDevice* device, int32_t x, int32_t y, int32_t width, int32_t height, int32_t sourceX,
+                                int32_t sourceY, const QVColor* key)
 {
   if (!valid || !device)
     return;
   const RECT from = Place(sourceX, sourceY, width, height), to = Place(x, y, width, height);
-  imaging::SetTransparent(&bitmap, key ? static_cast<uint32_t>(key->GetRGB()) : 0xFFFFFFu,
-                          imaging::kTransparentColour);
+  imaging::SetTransparent(&bitmap, key ? static_cast<uint32_t>(key->GetRGB()) : 0xFFFFFFu, imaging::kTransparentColour);
   imaging::PaintTransparent(device->GetDevice(), &bitmap, &from, &to);
   imaging::ClearTransparent(&bitmap);
 }

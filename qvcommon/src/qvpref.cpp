@@ -1,5 +1,7 @@
 #include "qvcommon/qvpref.h"
 
+#include "win32/registry.h"
+
 #include <cstdio>
 #include <cstring>
 #include <new>

@@ -7,8 +7,7 @@ using qvnumeric::Sub;
 
 QVRect::QVRect() = default;
 QVRect::QVRect(int32_t l, int32_t t, int32_t r, int32_t b) : left(l), top(t), right(r), bottom(b) {}
-QVRect::QVRect(const QVRect& other)
-    : left(other.Left()), top(other.Top()), right(other.Right()), bottom(other.Bottom())
+QVRect::QVRect(const QVRect& other) : left(other.Left()), top(other.Top()), right(other.Right()), bottom(other.Bottom())
 {
 }
 QVRect::~QVRect() = default;
@@ -135,8 +134,7 @@ void QVRect::Inset(int32_t dx, int32_t dy)
   bottom = Sub(bottom, dy);
 }
 
-void QVRect::LimitedChange(int32_t dx, int32_t dy, int32_t minLeft, int32_t minTop, int32_t maxRight,
-                           int32_t maxBottom)
+void QVRect::LimitedChange(int32_t dx, int32_t dy, int32_t minLeft, int32_t minTop, int32_t maxRight, int32_t maxBottom)
 {
   left = Sub(left, dx);
   if (left < minLeft)

@@ -1,5 +1,8 @@
 #include "qvcommon/qvresourcefile.h"
 
+#include "win32/memory.h"
+#include "win32/modules.h"
+
 #include <new>
 
 namespace {

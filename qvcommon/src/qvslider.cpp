@@ -2,6 +2,8 @@
 
 #include "qvcommon/qvpicture.h"
 #include "qvnumeric.h"
+#include "win32/drawing.h"
+#include "win32/gdi.h"
 
 #include <algorithm>
 #include <cmath>
@@ -10,8 +12,8 @@
 #include <new>
 
 QVSlider::QVSlider(QVWindow* parent, QVRect& rect, QVResourceFile* resources, int32_t controlMessage, int32_t inset,
-                   int32_t trackPictureId, int32_t thumbPictureId, QVResourceFile* pictureResources,
-                   int32_t minimum, int32_t maximum, int32_t step, int32_t value, int32_t vertical)
+                   int32_t trackPictureId, int32_t thumbPictureId, QVResourceFile* pictureResources, int32_t minimum,
+                   int32_t maximum, int32_t step, int32_t value, int32_t vertical)
     : QVControl(parent, rect, resources, controlMessage)
 {
   m_Minimum = minimum;
@@ -40,19 +42,19 @@ QVSlider::~QVSlider()
   m_TrackPicture = m_ThumbPicture = nullptr;
 }
 
-QVSlider* QVSlider::CreateHorzSlider(QVWindow* parent, QVRect& rect, QVResourceFile* resources,
-                                     int32_t controlMessage, int32_t inset, int32_t trackPictureId,
-                                     int32_t thumbPictureId, QVResourceFile* pictureResources, int32_t minimum,
-                                     int32_t maximum, int32_t step, int32_t value)
+QVSlider* QVSlider::CreateHorzSlider(QVWindow* parent, QVRect& rect, QVResourceFile* resources, int32_t controlMessage,
+                                     int32_t inset, int32_t trackPictureId, int32_t thumbPictureId,
+                                     QVResourceFile* pictureResources, int32_t minimum, int32_t maximum, int32_t step,
+                                     int32_t value)
 {
   return new (std::nothrow) QVSlider(parent, rect, resources, controlMessage, inset, trackPictureId, thumbPictureId,
                                      pictureResources, minimum, maximum, step, value, 0);
 }
 
-QVSlider* QVSlider::CreateVertSlider(QVWindow* parent, QVRect& rect, QVResourceFile* resources,
-                                     int32_t controlMessage, int32_t inset, int32_t trackPictureId,
-                                     int32_t thumbPictureId, QVResourceFile* pictureResources, int32_t minimum,
-                                     int32_t maximum, int32_t step, int32_t value)
+QVSlider* QVSlider::CreateVertSlider(QVWindow* parent, QVRect& rect, QVResourceFile* resources, int32_t controlMessage,
+                                     int32_t inset, int32_t trackPictureId, int32_t thumbPictureId,
+                                     QVResourceFile* pictureResources, int32_t minimum, int32_t maximum, int32_t step,
+                                     int32_t value)
 {
   return new (std::nothrow) QVSlider(parent, rect, resources, controlMessage, inset, trackPictureId, thumbPictureId,
                                      pictureResources, minimum, maximum, step, value, 1);

@@ -74,7 +74,8 @@ int32_t QVStroke::PtInCircle(int32_t r, int32_t dx, int32_t dy) const
   return int64_t{dx} * dx + int64_t{dy} * dy < int64_t{r} * r ? 1 : 0;
 }
 
-template <class F> void QVStroke::Walk(int32_t n, int32_t spacing, int32_t size, bool end, F stamp) const
+template <class F>
+void QVStroke::Walk(int32_t n, int32_t spacing, int32_t size, bool end, F stamp) const
 {
   if (n < 0 || n >= count)
     return;
@@ -111,7 +112,8 @@ int32_t QVStroke::SquarePrep(QVViewImage* view, const QVRect& square, int32_t* x
   return 1;
 }
 
-template <class F> void QVStroke::ForEachStampPixel(QVViewImage* view, const QVRect& square, F visit)
+template <class F>
+void QVStroke::ForEachStampPixel(QVViewImage* view, const QVRect& square, F visit)
 {
   int32_t x0, y0, x1, y1;
   if (!view || !view->HasPixels() || !SquarePrep(view, square, &x0, &y0, &x1, &y1))
@@ -134,7 +136,7 @@ void QVStroke::RenderIntoViewImage(QVViewImage* view, const QVColor& colour, con
   if (!view)
     return;
   QVRect around(Saturate(int64_t{viewRect.Left()} - 10), Saturate(int64_t{viewRect.Top()} - 10),
-              Saturate(int64_t{viewRect.Right()} + 10), Saturate(int64_t{viewRect.Bottom()} + 10));
+                Saturate(int64_t{viewRect.Right()} + 10), Saturate(int64_t{viewRect.Bottom()} + 10));
   view->ViewRectToImageRect(&around);
   for (int32_t n = 0; n < count; ++n)
     if (around.PtInRect(*points[n]))
@@ -204,13 +206,12 @@ void QVStroke::RenderPtIntoColorMatrix(int32_t n, QVImage* image, QVColorMatrix*
                                        int32_t weight)
 {
   // Interior stamps sample every third pixel, the end stamp every pixel.
-  Walk(n, 1, radius, true, [&](const QVRect& square, bool interior) {
-    DoSquare(square, image, sample, cube, weight, interior ? 3 : 1);
-  });
+  Walk(n, 1, radius, true,
+       [&](const QVRect& square, bool interior) { DoSquare(square, image, sample, cube, weight, interior ? 3 : 1); });
 }
 
-void QVStroke::DoSquare(const QVRect& square, QVImage* image, unsigned char sample, QVColorMatrix* cube,
-                        int32_t weight, int32_t step)
+void QVStroke::DoSquare(const QVRect& square, QVImage* image, unsigned char sample, QVColorMatrix* cube, int32_t weight,
+                        int32_t step)
 {
   if (!image || !image->HasPixels() || !cube || step < 1)
     return;

@@ -1,5 +1,7 @@
 #include "qvcommon/qvsystem.h"
 
+#include "win32/gdi.h"
+
 int16_t QVSystem::GetMainMonitorDepth()
 {
   HDC display = CreateDCA("DISPLAY", nullptr, nullptr, nullptr);

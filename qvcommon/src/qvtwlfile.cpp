@@ -11,8 +11,8 @@
 
 #include <cstdio>
 #include <cstring>
-#include <utility>
 #include <sys/types.h>
+#include <utility>
 
 namespace {
 

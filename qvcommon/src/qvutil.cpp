@@ -1,6 +1,8 @@
 #include "qvcommon/qvutil.h"
 
 #include "qvdib.h"
+#include "win32/gdi.h"
+#include "win32/memory.h"
 
 #include <algorithm>
 #include <cstring>

@@ -162,8 +162,8 @@ void QVViewImage::WriteRect2(QVRect& rect, QVColorMatrix* cube, QVImage* source)
   });
 }
 
-void QVViewImage::WriteRect(QVGrid* grid, int32_t*, QVRect& rect, unsigned char value, QVColorMatrix*,
-                            unsigned char, QVImage*)
+void QVViewImage::WriteRect(QVGrid* grid, int32_t*, QVRect& rect, unsigned char value, QVColorMatrix*, unsigned char,
+                            QVImage*)
 {
   if (!HasPixels() || !grid)
     return;

@@ -4,6 +4,7 @@
 #include "qvcommon/qvpicture.h"
 #include "qvcommon/qvquickdrop.h"
 #include "qvcommon/qvresourcefile.h"
+#include "win32/gdi.h"
 
 #include <algorithm>
 #include <cstring>
@@ -87,7 +88,8 @@ LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
   case WM_ACTIVATE: {
     window->SetActivateFlag(reinterpret_cast<HWND>(lParam));
     const int state = LOWORD(wParam);
-    const bool handled = (state == WA_ACTIVE || state == WA_CLICKACTIVE) ? window->OnActivate() : window->OnDeactivate();
+    const bool handled =
+        (state == WA_ACTIVE || state == WA_CLICKACTIVE) ? window->OnActivate() : window->OnDeactivate();
     return handled ? 0 : 1;
   }
   case WM_PAINT: return window->HandlePaint(event);

@@ -40,9 +40,9 @@ TEST(QVBevel, HeightsRiseFromTheEdgeWithinTheRange)
   bevel.CalcBevelPixelHeights(1);
   EXPECT_EQ(Row(*scene.heights, 7), (Bytes{0, 0, 0, 63, 127, 190, 254, 255, 255, 254, 190, 127, 63, 0, 0, 0}));
   // Range 0 counts as 1 (one step to 254), 500 as 127 (2 per pixel).
-  for (auto [range, expected] : std::vector<std::pair<int32_t, Bytes>>{
-           {0, {0, 0, 0, 254, 255, 255, 255, 255, 255, 255, 255, 255, 254, 0, 0, 0}},
-           {500, {0, 0, 0, 2, 4, 6, 8, 10, 10, 8, 6, 4, 2, 0, 0, 0}}}) {
+  for (auto [range, expected] :
+       std::vector<std::pair<int32_t, Bytes>>{{0, {0, 0, 0, 254, 255, 255, 255, 255, 255, 255, 255, 255, 254, 0, 0, 0}},
+                                              {500, {0, 0, 0, 2, 4, 6, 8, 10, 10, 8, 6, 4, 2, 0, 0, 0}}}) {
     Scene s(3, 13);
     QVBevel b(nullptr, &s.selection, s.heights.get());
     b.SetRange(range);

@@ -15,8 +15,7 @@ constexpr int32_t kBrushMessage = 3135;
 
 class BrushProbe : public QVBrushSizeCtrl {
 public:
-  BrushProbe(QVWindow* parent, QVRect rect)
-      : QVBrushSizeCtrl(rect, parent, &TestResources(), kBrushMessage, kBrushFace)
+  BrushProbe(QVWindow* parent, QVRect rect) : QVBrushSizeCtrl(rect, parent, &TestResources(), kBrushMessage, kBrushFace)
   {
   }
   QVSlider* SizeSlider() { return m_SizeSlider; }

@@ -19,10 +19,7 @@ namespace {
 // A button whose picture fields a test may look at.
 class OpenButton : public QVButton {
 public:
-  OpenButton(QVWindow* parent, QVRect rect, int32_t message = 7)
-      : QVButton(parent, rect, &TestResources(), message)
-  {
-  }
+  OpenButton(QVWindow* parent, QVRect rect, int32_t message = 7) : QVButton(parent, rect, &TestResources(), message) {}
   QVPicture* Picture() const { return m_Picture; }
   QVPicture* Alternate() const { return m_AltPicture; }
   QVPicture* CheckOn() const { return m_CheckOnPicture; }
@@ -187,8 +184,8 @@ TEST_F(Buttons, ThreeStateButtonsCycleThroughTheirPictures)
 {
   Probe parent(QVRect(0, 0, 300, 200), QVWindow::eQVWindowStyleStaticMainCaption);
   QVRect rect(10, 10, 34, 34);
-  std::unique_ptr<QVButton> button(QVButton::CreateTriStateButton(&parent, rect, 50, &TestResources(), kStateOne,
-                                                                  kStateTwo, kStateThree, 2));
+  std::unique_ptr<QVButton> button(
+      QVButton::CreateTriStateButton(&parent, rect, 50, &TestResources(), kStateOne, kStateTwo, kStateThree, 2));
   ASSERT_TRUE(button);
   standin::Pump();
   EXPECT_EQ(standin::ReadPixel(button->GetWnd(), 12, 12), kStateOneColour);
@@ -211,7 +208,8 @@ TEST_F(Buttons, ToolButtonsStayOnAndPlainButtonsSendZero)
   OpenButton tool(&parent, QVRect(10, 10, 34, 34), 60);
   tool.SetToolButton();
   QVRect rect(50, 10, 100, 35);
-  std::unique_ptr<QVButton> plain(QVButton::CreateTextStringButton(&parent, rect, 61, &TestResources(), "Apply", false));
+  std::unique_ptr<QVButton> plain(
+      QVButton::CreateTextStringButton(&parent, rect, 61, &TestResources(), "Apply", false));
   ASSERT_TRUE(plain);
   EXPECT_EQ(plain->Width(), TextSize("Apply").cx + 5 + 5) << "fitted to its caption";
   standin::Pump();
@@ -235,7 +233,8 @@ TEST_F(Buttons, ToolButtonsStayOnAndPlainButtonsSendZero)
       QVButton::CreateTextStringButton(&parent, second, 62, &TestResources(), kResetString, true));
   EXPECT_STREQ(named->GetControlText(), "Reset");
   EXPECT_EQ(named->Width(), TextSize("Reset").cx + 10);
-  std::unique_ptr<QVButton> missing(QVButton::CreateTextStringButton(&parent, second, 63, &TestResources(), 9999, false));
+  std::unique_ptr<QVButton> missing(
+      QVButton::CreateTextStringButton(&parent, second, 63, &TestResources(), 9999, false));
   EXPECT_STREQ(missing->GetControlText(), "");
   EXPECT_EQ(missing->Width(), 50);
 }

@@ -91,7 +91,8 @@ TEST(QVColorMatrix, TonalLineAndDensityBlob)
   QVColorMatrix huge(128, 0, 255, 4, 0, 255, 4, 0, 255, 4), wide(128, 0, 255, 4, 0, 255, 4, 0, 255, 4);
   huge.InsertTonalSample(QVColor(40, 90, 200), &v, INT32_MAX);
   wide.InsertTonalSample(QVColor(40, 90, 200), &v, 999);
-  EXPECT_EQ(0, std::memcmp(static_cast<void*>(QVPointer(huge.storage)), static_cast<void*>(QVPointer(wide.storage)), 64 * 64 * 64));
+  EXPECT_EQ(0, std::memcmp(static_cast<void*>(QVPointer(huge.storage)), static_cast<void*>(QVPointer(wide.storage)),
+                           64 * 64 * 64));
   EXPECT_TRUE(Entry(huge, 0, 0, 0) == 1 && Entry(huge, 255, 255, 255) == 1);
   // Density: cells nearer than 12 / 4 = 3 on each axis, index sum within
   // 8 / 4 = 2 of the centre's, get 10 + 20 * (green distance).

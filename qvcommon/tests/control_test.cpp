@@ -108,9 +108,8 @@ TEST_F(Controls, PtInControlCountsTheRightAndBottomEdges)
 {
   Probe parent(QVRect(0, 0, 100, 100), QVWindow::eQVWindowStyleMenu);
   TextControl control(&parent, QVRect(30, 40, 50, 50), 1);
-  for (const auto& [x, y, inside] : {std::tuple{0, 0, true}, {20, 10, true}, {21, 5, false}, {-1, 5, false},
-                                     {5, 11, false}})
-  {
+  for (const auto& [x, y, inside] :
+       {std::tuple{0, 0, true}, {20, 10, true}, {21, 5, false}, {-1, 5, false}, {5, 11, false}}) {
     QVPoint p(x, y);
     EXPECT_EQ(control.PtInControl(p), inside) << x << "," << y;
   }
@@ -219,17 +218,17 @@ TEST_F(Scenario, AWindowAControlAndADialogRunHeadlessInFewMessagesAndPaints)
 
   // A dialog takes a typed name through its own loop and closes by its close box.
   NameDialog dialog;
-  standin::SetIdleScript({[&] {
-                            standin::Click(dialog.edit, 5, 5);
-                            standin::Type("Ada Lovelace");
-                          },
-                          [&] {
-                            const std::string folder = lvxtest::BuildDir() + "/snapshots";
-                            std::filesystem::create_directories(folder);
-                            EXPECT_TRUE(standin::SnapshotPng(standin::SurfaceTarget::Screen(),
-                                                             (folder + "/scenario-screen.png").c_str()));
-                            standin::CloseBox(dialog.GetWnd());
-                          }});
+  standin::SetIdleScript(
+      {[&] {
+         standin::Click(dialog.edit, 5, 5);
+         standin::Type("Ada Lovelace");
+       },
+       [&] {
+         const std::string folder = lvxtest::BuildDir() + "/snapshots";
+         std::filesystem::create_directories(folder);
+         EXPECT_TRUE(standin::SnapshotPng(standin::SurfaceTarget::Screen(), (folder + "/scenario-screen.png").c_str()));
+         standin::CloseBox(dialog.GetWnd());
+       }});
   dialog.DoDialog();
   EXPECT_EQ(dialog.name, "Ada Lovelace");
   EXPECT_TRUE(main.commands.size() == 1u) << "the dialog's loop kept the main window out";

@@ -8,6 +8,7 @@
 #include "qvcommon/qvmenuitem.h"
 #include "qvcommon/qvmenuwnd.h"
 #include "qvcommon/qvslider.h"
+#include "win32/registry.h"
 
 #include <memory>
 #include <vector>
@@ -23,7 +24,6 @@ std::vector<int64_t> Commands(const Probe& probe)
     out.push_back(int64_t(e.m_Command) * 1000 + e.m_Value);
   return out;
 }
-
 
 } // namespace
 
@@ -63,8 +63,8 @@ TEST_F(ControlsScenario, APanelOfControlsRunsHeadlessOnInjectedInput)
   toggle.SetControlBitmap(kToggleA, 0, 0, 0);
   toggle.SetButtonAlternatePicture(kToggleB);
   // 108 wide, inset 0: range 80 over 0..80.
-  std::unique_ptr<QVSlider> slider(QVSlider::CreateHorzSlider(&main, sliderRect, &TestResources(), 111, 0, kTrack,
-                                                              kThumb, nullptr, 0, 80, 1, 40));
+  std::unique_ptr<QVSlider> slider(
+      QVSlider::CreateHorzSlider(&main, sliderRect, &TestResources(), 111, 0, kTrack, kThumb, nullptr, 0, 80, 1, 40));
   QVMenu presets(&main, dropRect, &TestResources(), 140, 0, 150);
   presets.SetDropdownList();
   presets.HasSelectedItem(1);

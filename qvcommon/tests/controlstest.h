@@ -24,8 +24,7 @@ constexpr int32_t kVerticalTrack = 410, kVerticalThumb = 411;
 constexpr COLORREF kStateOneColour = RGB(60, 60, 180), kStateTwoColour = RGB(180, 180, 60),
                    kStateThreeColour = RGB(60, 180, 180);
 constexpr COLORREF kToggleAColour = RGB(200, 60, 60), kToggleBColour = RGB(60, 160, 60);
-constexpr COLORREF kTrackColour = RGB(30, 30, 200), kThumbColour = RGB(230, 120, 0),
-                   kMarkerColour = RGB(200, 0, 200);
+constexpr COLORREF kTrackColour = RGB(30, 30, 200), kThumbColour = RGB(230, 120, 0), kMarkerColour = RGB(200, 0, 200);
 constexpr COLORREF kTileColour = RGB(255, 255, 255), kTileSeamColour = RGB(0, 0, 128);
 constexpr COLORREF kSplashColour = RGB(30, 90, 160), kSplashFrameColour = RGB(249, 229, 0);
 // Strings.

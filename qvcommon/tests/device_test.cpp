@@ -1,10 +1,12 @@
 // QVDevice and QVPaintDevice drawing into surface windows, read back pixel
 // by pixel, and QVImage::Display.
-#include "qvcommon/qvpaintdevice.h"
+#include "lvxtest/testenv.h"
 #include "qvcommon/qvfilespec.h"
 #include "qvcommon/qvimage.h"
-#include "lvxtest/testenv.h"
+#include "qvcommon/qvpaintdevice.h"
 #include "win32/automation.h"
+#include "win32/drawing.h"
+#include "win32/gdi.h"
 
 #include <gtest/gtest.h>
 

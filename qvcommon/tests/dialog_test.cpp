@@ -3,9 +3,9 @@
 #include "windowtest.h"
 
 #include "lvxtest/testenv.h"
+#include "qvcommon/qvassert.h"
 #include "qvcommon/qvcommondialog.h"
 #include "qvcommon/qvdialog.h"
-#include "qvcommon/qvassert.h"
 #include "qvcommon/qvfilespec.h"
 
 #include <cstring>
@@ -186,8 +186,8 @@ TEST_F(MessageBox177, TheEditTypeCopiesOnOKOnlyAndWithinItsBuffer)
 TEST_F(MessageBox177, TheFileDialogHookKeepsItsBoxesAndFlagsInStep)
 {
   // A plain dialog window with the two check boxes (the hook owns its user data).
-  HWND h = CreateWindowExA(0, "#32770", "Open", WS_POPUP | WS_CAPTION, 0, 0, 200, 100, nullptr, nullptr, nullptr,
-                           nullptr);
+  HWND h =
+      CreateWindowExA(0, "#32770", "Open", WS_POPUP | WS_CAPTION, 0, 0, 200, 100, nullptr, nullptr, nullptr, nullptr);
   for (int id : {1003, 1004})
     CreateWindowExA(0, "BUTTON", "", WS_CHILD | WS_VISIBLE, 0, 0, 10, 10, h, reinterpret_cast<HMENU>(intptr_t(id)),
                     nullptr, nullptr);

@@ -46,8 +46,8 @@ TEST(QVFile, WriteThenReadBack)
     EXPECT_EQ(out->GetFileSize(), 64u);
     EXPECT_EQ(out->Write("x", -1), int32_t(ERROR_INVALID_PARAMETER));
   }
-  std::unique_ptr<QVFile> in(QVFile::OpenFile(QVFileSpec((lvxtest::TempDir() + "/WARM.CXP").c_str()),
-                                              QVFile::eOpenExisting));
+  std::unique_ptr<QVFile> in(
+      QVFile::OpenFile(QVFileSpec((lvxtest::TempDir() + "/WARM.CXP").c_str()), QVFile::eOpenExisting));
   EXPECT_EQ(in->GetFileSize(), 64u);
   int32_t record[20] = {};
   EXPECT_EQ(in->Read(record, sizeof record), 64u) << "only what is there";
@@ -71,8 +71,8 @@ TEST(QVFile, ReadOnlyFilesStillOpenForReading)
   const bool ok = AsUnprivileged([&] {
     QVFile file(QVFileSpec(path.c_str()), QVFile::eOpenExisting);
     char text[32] = {};
-    return file.Read(text, sizeof text) == 12 && std::strcmp(text, "preset bytes") == 0 &&
-           file.Write("x", 1) != 0 && QVFile(QVFileSpec(path.c_str()), QVFile::eCreateAlways).Write("x", 1) == -1;
+    return file.Read(text, sizeof text) == 12 && std::strcmp(text, "preset bytes") == 0 && file.Write("x", 1) != 0 &&
+           QVFile(QVFileSpec(path.c_str()), QVFile::eCreateAlways).Write("x", 1) == -1;
   });
   EXPECT_TRUE(ok);
 }

@@ -5,6 +5,7 @@
 #include "qvcommon/qvresourcefile.h"
 #include "qvcommon/qvwindow.h"
 #include "win32/automation.h"
+#include "win32/registry.h"
 
 #include <gtest/gtest.h>
 
@@ -288,8 +289,8 @@ TEST(QVFileSpec, ImageDialogFiltersAndFields)
   standin::QueueFileDialogAnswer((folder + "\\result").c_str());
   const Owner owner;
   QVFileSpec spec("C:\\before");
-  EXPECT_TRUE(spec.PromptForOpenFileName(QVFileSpec("C:\\Start"), "Save Image", &owner, 1, "Untitled.JPG", true,
-                                         nullptr));
+  EXPECT_TRUE(
+      spec.PromptForOpenFileName(QVFileSpec("C:\\Start"), "Save Image", &owner, 1, "Untitled.JPG", true, nullptr));
   EXPECT_EQ(PathOf(spec), folder + "\\result.jpg");
   const standin::DialogRequest& r = standin::DialogLog().at(0);
   EXPECT_EQ(r.kind, "GetSaveFileName");
@@ -306,8 +307,8 @@ TEST(QVFileSpec, ImageDialogFiltersAndFields)
   // and the image; a default name too long for the 260-byte buffer starts the
   // dialog empty. (Loading the chosen image is tested with QVImage.)
   QVImage* image = reinterpret_cast<QVImage*>(&spec);
-  EXPECT_FALSE(spec.PromptForOpenFileName(QVFileSpec(), "Open", nullptr, 1, std::string(260, 'd').c_str(), false,
-                                          &image));
+  EXPECT_FALSE(
+      spec.PromptForOpenFileName(QVFileSpec(), "Open", nullptr, 1, std::string(260, 'd').c_str(), false, &image));
   EXPECT_EQ(image, nullptr);
   EXPECT_EQ(PathOf(spec), "");
   EXPECT_EQ(standin::DialogLog().back().kind, "open-image");

@@ -136,8 +136,11 @@ TEST(QVColor, MeasuresWithTiesAndGreys)
     unsigned char r, g, b;
     int32_t hue, saturation, intensity;
   } cases[] = {
-      {255, 0, 0, 240, 255, 85},  {0, 255, 0, 0, 255, 85},     {0, 0, 255, 120, 255, 85},
-      {7, 7, 7, 0, 0, 7},         {255, 255, 255, 0, 0, 255},
+      {255, 0, 0, 240, 255, 85},
+      {0, 255, 0, 0, 255, 85},
+      {0, 0, 255, 120, 255, 85},
+      {7, 7, 7, 0, 0, 7},
+      {255, 255, 255, 0, 0, 255},
       // 240 + 120 x 128 / (255 + 128) = 240 + 40
       {255, 128, 0, 280, 255, 127},
       // Red and blue tie for least: the red case comes first, giving 0, not 360.

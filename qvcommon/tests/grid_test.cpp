@@ -131,8 +131,8 @@ TEST(QVGrid, FillInClosesShortGapsWithinRowsAndColumns)
   // Row 2: a leading run of 2, gaps of 2 (x 3..4), 1 (x 6) and 3 (x 8..10);
   // column 20: a gap of 2 (rows 11..12) below a leading run of 10.
   QVGrid grid(32, 24);
-  for (auto [x, y] : {std::pair{2, 2}, std::pair{5, 2}, std::pair{7, 2}, std::pair{11, 2}, std::pair{20, 10},
-                      std::pair{20, 13}})
+  for (auto [x, y] :
+       {std::pair{2, 2}, std::pair{5, 2}, std::pair{7, 2}, std::pair{11, 2}, std::pair{20, 10}, std::pair{20, 13}})
     SetBit(grid, x, y);
   grid.GridFillIn(2);
   Pixels row2;

@@ -97,7 +97,8 @@ TEST(QVImageFile, LoadsAtTheRequestedDepthAndRefusesBadFiles)
   ASSERT_EQ(astronaut.bytesPerPixel, 3);
   ASSERT_EQ(astronaut.height, decoded.height);
   for (int32_t y = 0; y < decoded.height; y += 37)
-    EXPECT_TRUE(std::equal(decoded.Row(y), decoded.Row(y) + decoded.width * 3, astronaut.pixels + y * astronaut.rowBytes));
+    EXPECT_TRUE(
+        std::equal(decoded.Row(y), decoded.Row(y) + decoded.width * 3, astronaut.pixels + y * astronaut.rowBytes));
   EXPECT_EQ(QVImage(sampleFile, 8, false).bytesPerPixel, 1);
   EXPECT_TRUE(QVImage(sampleFile, 16, false).error);
 
@@ -175,8 +176,8 @@ TEST(QVImageFile, TheOpenPromptsRealDialogListsTheImagesOfItsFilterAndLoadsTheOn
   }});
   QVImage* image = nullptr;
   QVFileSpec spec;
-  const bool chosen = spec.PromptForOpenFileName(QVFileSpec(folder.c_str()), "Open Image", nullptr, 1, nullptr,
-                                                 false, &image);
+  const bool chosen =
+      spec.PromptForOpenFileName(QVFileSpec(folder.c_str()), "Open Image", nullptr, 1, nullptr, false, &image);
   standin::ShowRealDialogs(false);
   const std::unique_ptr<QVImage> owned(image);
   // The first filter, "Windows Bitmap (*.dib,*.bmp)": no readme.txt.

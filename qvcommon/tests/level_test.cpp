@@ -18,8 +18,8 @@ constexpr int32_t kLevelMessage = 3134;
 std::unique_ptr<QVLevelControl> MakeLevel(QVWindow* parent, int left = 10, int top = 10)
 {
   QVRect rect(left, top, left + 64, top + 60);
-  auto level = std::unique_ptr<QVLevelControl>(QVLevelControl::CreateLevelControl(
-      parent, rect, &TestResources(), kLevelMessage, kTestLevelBackground, 0));
+  auto level = std::unique_ptr<QVLevelControl>(
+      QVLevelControl::CreateLevelControl(parent, rect, &TestResources(), kLevelMessage, kTestLevelBackground, 0));
   level->SetLevelBitmap(kTestKnob);
   return level;
 }
@@ -163,8 +163,8 @@ TEST_F(Level, NothingIsDrawnWithoutAPictureAndKnobsNeedTheirs)
   QVRect rect(10, 10, 74, 70);
   QVLevelControl bare(&parent, rect, &TestResources(), kLevelMessage);
   QVRect other(100, 10, 164, 70);
-  auto knobless = std::unique_ptr<QVLevelControl>(QVLevelControl::CreateLevelControl(
-      &parent, other, &TestResources(), kLevelMessage, kTestLevelBackground, 0));
+  auto knobless = std::unique_ptr<QVLevelControl>(
+      QVLevelControl::CreateLevelControl(&parent, other, &TestResources(), kLevelMessage, kTestLevelBackground, 0));
   // A knob picture that does not load replaces the one before and counts
   // as none.
   knobless->SetLevelBitmap(kTestKnob);

@@ -96,15 +96,15 @@ TEST_F(ListScenario, ScrollingClickingDeletingAndMovingAPresetList)
   // move; the check box of row 10, first released, shows its second picture
   // and sends 207 + (10 << 16) as (4141, ...).
   const int64_t report = int64_t(ListProbe::kMessage) * 100000 + ListProbe::kMessage;
-  EXPECT_EQ(window.commands,
-            (std::vector<int64_t>{report, int64_t(ListProbe::kCheckMessage) * 100000 + 207 + (10 << 16), report,
-                                  report}));
+  EXPECT_EQ(
+      window.commands,
+      (std::vector<int64_t>{report, int64_t(ListProbe::kCheckMessage) * 100000 + 207 + (10 << 16), report, report}));
   std::vector<std::string> names;
   for (int32_t i = 0; i < list.GetNumItems(); ++i)
     names.push_back(list.GetItemName(i));
   EXPECT_EQ(names, (std::vector<std::string>{"Preset 1", "Preset 2", "Preset 3", "Preset 4", "Preset 5", "Preset 6",
-                                             "Preset 7", "Preset 8", "Preset 11", "Preset 9", "Preset 12",
-                                             "Preset 13", "Preset 14", "Preset 15"}));
+                                             "Preset 7", "Preset 8", "Preset 11", "Preset 9", "Preset 12", "Preset 13",
+                                             "Preset 14", "Preset 15"}));
   EXPECT_EQ(list.GetCurrentItemIndex(), 9);
   EXPECT_EQ(list.Row(8)->GetCheckButton()->GetExtraData(), 8) << "the box moved with its row";
 

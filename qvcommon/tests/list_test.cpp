@@ -204,7 +204,7 @@ TEST_F(List, RowButtonsReportToTheListsParentWithTheRowInTheHighHalf)
   // A three-state button moves to its second face: 301 + (row << 16).
   HoverClick(f.list->Row(1)->GetStateButton()->GetWnd(), 6, 6);
   EXPECT_EQ(f.Reports(), (std::vector<int64_t>{int64_t(ListProbe::kCheckMessage) * 100000 + 207 + (2 << 16),
-                                                 int64_t(ListProbe::kStateMessage) * 100000 + 301 + (1 << 16)}));
+                                               int64_t(ListProbe::kStateMessage) * 100000 + 301 + (1 << 16)}));
   EXPECT_EQ(f.list->GetCurrentItemIndex(), 2) << "a row's button does not change the current row";
   f.list->SetStateButtonState(1, 2); // the row ignores it
   f.list->SetStateButtonState(-1, 2);

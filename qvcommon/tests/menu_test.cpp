@@ -6,6 +6,7 @@
 #include "qvcommon/qvmenu.h"
 #include "qvcommon/qvmenuitem.h"
 #include "qvcommon/qvmenuwnd.h"
+#include "win32/registry.h"
 
 #include <memory>
 #include <string>

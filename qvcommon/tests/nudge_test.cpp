@@ -14,8 +14,8 @@ constexpr int32_t kNudgeMessage = 3133;
 
 std::unique_ptr<QVNudgeControl> MakePad(QVWindow* parent, QVRect rect)
 {
-  return std::unique_ptr<QVNudgeControl>(QVNudgeControl::CreateNudgeControl(
-      parent, rect, &TestResources(), kNudgeMessage, kTestArrow, kTestHotArrow));
+  return std::unique_ptr<QVNudgeControl>(
+      QVNudgeControl::CreateNudgeControl(parent, rect, &TestResources(), kNudgeMessage, kTestArrow, kTestHotArrow));
 }
 
 int16_t Hit(QVNudgeControl& pad, int x, int y)
@@ -37,11 +37,11 @@ TEST_F(Nudge, TheArrowsLieAroundAGapAtNaturalAndDoubleSize)
     int x, y;
     int16_t quadrant;
   };
-  for (const Case c : {Case{20, 5, 1}, Case{20, 35, 2}, Case{5, 20, 3}, Case{35, 20, 4}, Case{20, 20, -1},
-                       Case{0, 0, -1}, Case{39, 39, -1},
-                       Case{12, 12, 1},  // on the top and left arrows' shared corner: the first wins
-                       Case{28, 28, 2},  // bottom and right
-                       Case{40, 20, 4}}) // the right edge counts
+  for (const Case c :
+       {Case{20, 5, 1}, Case{20, 35, 2}, Case{5, 20, 3}, Case{35, 20, 4}, Case{20, 20, -1}, Case{0, 0, -1},
+        Case{39, 39, -1}, Case{12, 12, 1}, // on the top and left arrows' shared corner: the first wins
+        Case{28, 28, 2},                   // bottom and right
+        Case{40, 20, 4}})                  // the right edge counts
     EXPECT_EQ(Hit(*pad, c.x, c.y), c.quadrant) << c.x << "," << c.y;
   // Twice the natural size doubles every rectangle.
   auto big = MakePad(&parent, QVRect(100, 10, 180, 90));
@@ -178,8 +178,7 @@ TEST_F(Nudge, SnapshotOfThePadWithTheRightArrowHot)
   QVRect natural(10, 10, 50, 50), twice(60, 10, 140, 90);
   std::unique_ptr<QVNudgeControl> pad(
       QVNudgeControl::CreateNudgeControl(&parent, natural, nullptr, kNudgeMessage, 0, 0));
-  std::unique_ptr<QVNudgeControl> big(
-      QVNudgeControl::CreateNudgeControl(&parent, twice, nullptr, kNudgeMessage, 0, 0));
+  std::unique_ptr<QVNudgeControl> big(QVNudgeControl::CreateNudgeControl(&parent, twice, nullptr, kNudgeMessage, 0, 0));
   standin::Pump();
   Hover(pad->GetWnd(), 35, 20);
   standin::Pump();

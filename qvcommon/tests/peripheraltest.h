@@ -22,8 +22,7 @@ constexpr COLORREF kRowColour = RGB(230, 230, 200), kBrushFaceColour = RGB(150, 
 constexpr int32_t kCheckOn = 206, kCheckOff = 207;
 
 // The framework's palette, which the ring and the arrows are drawn in.
-constexpr COLORREF kFaceColour = RGB(40, 40, 40), kFrameColour = RGB(160, 160, 160),
-                   kShadowColour = RGB(24, 24, 24);
+constexpr COLORREF kFaceColour = RGB(40, 40, 40), kFrameColour = RGB(160, 160, 160), kShadowColour = RGB(24, 24, 24);
 
 using PeripheralControls = WindowLayer;
 

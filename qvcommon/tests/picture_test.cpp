@@ -1,13 +1,15 @@
 // QVPicture from resource art of every depth, drawn plain, scaled and
 // transparent; rows, rotation and capture; QVUtil and QVBitmap palettes and
 // pixels; damaged bitmap resources.
+#include "lvxtest/testenv.h"
 #include "qvcommon/qvbitmap.h"
 #include "qvcommon/qvdevice.h"
 #include "qvcommon/qvpicture.h"
 #include "qvcommon/qvresourcefile.h"
 #include "qvcommon/qvutil.h"
-#include "lvxtest/testenv.h"
 #include "win32/automation.h"
+#include "win32/drawing.h"
+#include "win32/gdi.h"
 
 #include <gtest/gtest.h>
 

@@ -28,7 +28,10 @@ void Scramble(QVImage& image, uint32_t seed = 1)
 }
 
 Bytes All(const QVImage& image) { return Bytes(image.pixels, image.pixels + image.height * image.rowBytes); }
-uint8_t* At(const QVImage& image, int32_t x, int32_t y) { return image.pixels + y * image.rowBytes + x * image.bytesPerPixel; }
+uint8_t* At(const QVImage& image, int32_t x, int32_t y)
+{
+  return image.pixels + y * image.rowBytes + x * image.bytesPerPixel;
+}
 
 // The box of radius r around every pixel, edges repeated or wrapped, then
 // the fixed-point weight of 2^shift / window area (rounded or not), and
@@ -37,9 +40,7 @@ Bytes ReferenceBox(const QVImage& image, int32_t radius, int32_t shift, bool rou
 {
   const int32_t r = std::min(std::abs(radius), 24), n = 2 * r + 1, bpp = image.bytesPerPixel;
   const int64_t weight = (int64_t{1} << shift) / (n * n), bias = round ? int64_t{1} << (shift - 1) : 0;
-  auto index = [&](int32_t v, int32_t size) {
-    return wrap ? ((v % size) + size) % size : std::clamp(v, 0, size - 1);
-  };
+  auto index = [&](int32_t v, int32_t size) { return wrap ? ((v % size) + size) % size : std::clamp(v, 0, size - 1); };
   Bytes out = All(image);
   for (int32_t y = 0; y < image.height; ++y)
     for (int32_t x = 0; x < image.width; ++x)
@@ -129,11 +130,14 @@ TEST(QVImagePixelOps, PaddingIsNeverWrittenAndEmptyImagesAreLeftAlone)
 TEST(QVImagePixelOps, FailedTemporaryBlocksLeaveTheImageByteIdentical)
 {
   const long blocks = standin::LiveBlocks();
-  const std::vector<Op> needMemory = {
-      [](QVImage& i) { i.Blur(3); },       [](QVImage& i) { i.wrap = true, i.Blur(-2); },
-      [](QVImage& i) { i.SquareBlur(2); }, [](QVImage& i) { i.ImageGrain(20, 10, 10); },
-      [](QVImage& i) { Polygon(i, {Pt(0, 0), Pt(8, 1), Pt(3, 6)}, 0xFFFFFF); },
-      [](QVImage& i) { i.Convert24To8(); }};
+  const std::vector<Op> needMemory = {[](QVImage& i) { i.Blur(3); },
+                                      [](QVImage& i) { i.wrap = true, i.Blur(-2); },
+                                      [](QVImage& i) { i.SquareBlur(2); },
+                                      [](QVImage& i) { i.ImageGrain(20, 10, 10); },
+                                      [](QVImage& i) {
+                                        Polygon(i, {Pt(0, 0), Pt(8, 1), Pt(3, 6)}, 0xFFFFFF);
+                                      },
+                                      [](QVImage& i) { i.Convert24To8(); }};
   for (const Op& op : needMemory) {
     QVImage image(9, 7, 3, nullptr);
     Scramble(image);
@@ -161,9 +165,9 @@ TEST(QVImagePixelOps, SaturationFollowsTheOrderOfTheBytes)
     image.PixelSaturate(pixel.data(), amount);
     return pixel;
   };
-  EXPECT_EQ(saturate({200, 100, 50}, -30), (Bytes{170, 100, 50}));  // max 200 -> 170, rest 0
+  EXPECT_EQ(saturate({200, 100, 50}, -30), (Bytes{170, 100, 50}));   // max 200 -> 170, rest 0
   EXPECT_EQ(saturate({200, 100, 50}, -150), (Bytes{100, 100, 100})); // max to mid (100), rest 50 lifts min
-  EXPECT_EQ(saturate({250, 100, 50}, 20), (Bytes{255, 85, 50}));    // t = 5, rest 15 lowers mid
+  EXPECT_EQ(saturate({250, 100, 50}, 20), (Bytes{255, 85, 50}));     // t = 5, rest 15 lowers mid
   // t = 5, u = 50 (mid to min), v = min(2 * 50, 245): both lose 50.
   EXPECT_EQ(saturate({250, 100, 50}, 300), (Bytes{255, 0, 0}));
 

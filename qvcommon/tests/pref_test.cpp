@@ -2,6 +2,7 @@
 #include "lvxtest/testenv.h"
 #include "qvcommon/qvpref.h"
 #include "win32/automation.h"
+#include "win32/registry.h"
 
 #include <gtest/gtest.h>
 

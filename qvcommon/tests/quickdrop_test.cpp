@@ -1,8 +1,8 @@
 // QVQuickDrop: the shadow pattern and the pieces DrawShadow copies around a
 // rectangle, read back from a surface window.
+#include "lvxtest/testenv.h"
 #include "qvcommon/qvdevice.h"
 #include "qvcommon/qvquickdrop.h"
-#include "lvxtest/testenv.h"
 #include "win32/automation.h"
 
 #include <memory>
@@ -64,7 +64,7 @@ TEST_F(QuickDrop, ShortRectangleGetsRemainderAndEndsOnly)
     EXPECT_TRUE(Shaded(window, x, 62)) << x;
   EXPECT_FALSE(Shaded(window, 55, 62));
   EXPECT_FALSE(Shaded(window, 100, 62)); // the corner piece ends at right + 9
-  EXPECT_FALSE(Shaded(window, 5, 65)); // left is not 0: no tile at x = 0
+  EXPECT_FALSE(Shaded(window, 5, 65));   // left is not 0: no tile at x = 0
   // Right strip from top + 4 down to the corner at bottom - 6 .. bottom + 9.
   for (int y = 24; y < 70; ++y)
     EXPECT_TRUE(Shaded(window, 92, y)) << y;

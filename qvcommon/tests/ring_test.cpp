@@ -31,13 +31,12 @@ TEST_F(Ring, TheAngleIsSeenFromEightPixelsAboveTheMiddle)
     int x, y;
     int16_t angle;
   };
-  for (const Case c : {Case{40, 10, 90},  // straight above
-                       Case{40, 70, 270}, // straight below
-                       Case{40, 32, 270}, // on the eye itself: dy is 0, not above
-                       Case{70, 32, 0},   // right, on the eye's row
-                       Case{20, 12, 135}, // up and left at 45 degrees
-                       Case{10, 32, 180},
-                       Case{70, 33, 358}}) // a pixel below the row: -1.9 degrees
+  for (const Case c : {Case{40, 10, 90},                      // straight above
+                       Case{40, 70, 270},                     // straight below
+                       Case{40, 32, 270},                     // on the eye itself: dy is 0, not above
+                       Case{70, 32, 0},                       // right, on the eye's row
+                       Case{20, 12, 135},                     // up and left at 45 degrees
+                       Case{10, 32, 180}, Case{70, 33, 358}}) // a pixel below the row: -1.9 degrees
     EXPECT_EQ(ring->GetMouseRingAngle(QVPoint(c.x, c.y)), c.angle) << c.x << "," << c.y;
   // A control twice the ring's size scales the point down first: (140, 64)
   // is (70, 32) in the ring.

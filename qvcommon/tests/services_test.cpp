@@ -105,11 +105,8 @@ TEST_F(Services, MessageBoxStylesAndAnswers)
     int scripted;
     int expected;
   } cases[] = {
-      {0, MB_OK, 0, IDOK},
-      {1, MB_YESNO, IDNO, IDNO},
-      {2, MB_YESNOCANCEL, IDCANCEL, IDCANCEL},
-      {2, MB_YESNOCANCEL, 0, IDYES},
-      {7, MB_OK, IDNO, IDOK}, // an OK box cannot answer No: script error, default
+      {0, MB_OK, 0, IDOK},           {1, MB_YESNO, IDNO, IDNO}, {2, MB_YESNOCANCEL, IDCANCEL, IDCANCEL},
+      {2, MB_YESNOCANCEL, 0, IDYES}, {7, MB_OK, IDNO, IDOK}, // an OK box cannot answer No: script error, default
   };
   for (const auto& c : cases) {
     if (c.scripted)

@@ -64,9 +64,8 @@ TEST_F(Sliders, PositionAndValueMapLinearlyAndTruncate)
   EXPECT_EQ(slider->GetSliderPos(), 0);
   // The thumb's hit box, edges included.
   slider->SetPosition(30);
-  for (const auto& [x, y, on] : {std::tuple{30, 0, true}, {37, 14, true}, {38, 0, false}, {29, 5, false},
-                                 {30, 15, false}, {33, -1, false}})
-  {
+  for (const auto& [x, y, on] :
+       {std::tuple{30, 0, true}, {37, 14, true}, {38, 0, false}, {29, 5, false}, {30, 15, false}, {33, -1, false}}) {
     QVPoint p(x, y);
     EXPECT_EQ(slider->PointOnPos(p), on) << x << "," << y;
   }
@@ -237,8 +236,8 @@ TEST_F(Sliders, AVerticalSliderSwapsTheAxesWithItsMinimumAtTheTop)
   // 80 x 99, inset 0: track length 79, range 79 - 15 = 64 over 0..64. The
   // strip is 4 wide at x = 40 - 30 = 10; the thumb at x = 40 - 4 - 1 = 35.
   QVRect rect(10, 10, 90, 109);
-  std::unique_ptr<QVSlider> slider(QVSlider::CreateVertSlider(&parent, rect, &TestResources(), 5, 0, kTrack, kThumb,
-                                                              &TestResources(), 0, 64, 1, 0));
+  std::unique_ptr<QVSlider> slider(
+      QVSlider::CreateVertSlider(&parent, rect, &TestResources(), 5, 0, kTrack, kThumb, &TestResources(), 0, 64, 1, 0));
   slider->SetCenterPoint(true);
   standin::Pump();
   const HWND w = slider->GetWnd();

@@ -18,7 +18,10 @@ namespace {
 
 using Pixels = std::set<std::pair<int32_t, int32_t>>;
 
-uint8_t* At(const QVImage& image, int32_t x, int32_t y) { return image.pixels + y * image.rowBytes + x * image.bytesPerPixel; }
+uint8_t* At(const QVImage& image, int32_t x, int32_t y)
+{
+  return image.pixels + y * image.rowBytes + x * image.bytesPerPixel;
+}
 
 std::unique_ptr<QVStroke> Stroke(int32_t radius, int32_t edge, std::initializer_list<QVPoint> points)
 {

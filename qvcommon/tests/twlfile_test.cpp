@@ -1,12 +1,12 @@
 // The native ".twl" reader on files built here byte by byte: header byte
 // order, the embedded image, both preview forms, and failure roads that
 // close their file and release their blocks.
+#include "imaging/imaging.h"
 #include "lvxtest/childrun.h"
 #include "lvxtest/testenv.h"
 #include "qvcommon/qvfilespec.h"
 #include "qvcommon/qvimage.h"
 #include "qvcommon/qvtwlfile.h"
-#include "imaging/imaging.h"
 #include "win32/automation.h"
 
 #include <gtest/gtest.h>
@@ -46,7 +46,8 @@ Bytes Twl(uint16_t version, const Bytes& preview, const Bytes& image)
 std::string Write(const std::string& name, const Bytes& bytes)
 {
   const std::string path = lvxtest::TempDir() + "/" + name;
-  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+  std::ofstream(path, std::ios::binary)
+      .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
   return path;
 }
 
@@ -166,8 +167,8 @@ TEST(TWLFile, EmbeddedImagesAreHeldToThePixelLimitAndTheirOwnBytes)
   // then judged before its pixels are allocated. A 21-byte PPM claiming
   // 4.29 GB of samples fails in a child whose address space may grow by
   // 128 MB only, whatever the limit.
-  const Bytes claim = {'P', '6', ' ', '7', '1', '5', '0', '0', '0', '0', '0', '0', '\n', '1', '\n',
-                       '6', '5', '5', '3', '5', '\n'};
+  const Bytes claim = {'P', '6',  ' ', '7',  '1', '5', '0', '0', '0', '0', '0',
+                       '0', '\n', '1', '\n', '6', '5', '5', '3', '5', '\n'};
   QVFileSpec hostile(Write("claim.twl", Twl(16, Preview(false), claim)).c_str());
   for (const int64_t limit : {int64_t{0}, int64_t{1000000000000}}) {
     imaging::SetMaxPixels(limit);

@@ -13,7 +13,10 @@
 namespace {
 
 using Bytes = std::vector<uint8_t>;
-uint8_t* At(const QVImage& image, int32_t x, int32_t y) { return image.pixels + y * image.rowBytes + x * image.bytesPerPixel; }
+uint8_t* At(const QVImage& image, int32_t x, int32_t y)
+{
+  return image.pixels + y * image.rowBytes + x * image.bytesPerPixel;
+}
 Bytes All(const QVImage& image) { return Bytes(image.pixels, image.pixels + image.height * image.rowBytes); }
 
 // A base of random colour pixels (odd widths leave row padding).
@@ -107,7 +110,8 @@ TEST(QVViewImage, GeneralZoomsAndRotationsAreResampled)
   ExpectView(plain, [&](int32_t x, int32_t y, int32_t c) { return Resampled(base.image, plain.viewToBase, x, y, c); });
   base.virt.forward.SetRotation(30);
   const QVViewImage turned(60, 60, 0.7, 20, -10, &base.virt);
-  ExpectView(turned, [&](int32_t x, int32_t y, int32_t c) { return Resampled(base.image, turned.viewToBase, x, y, c); });
+  ExpectView(turned,
+             [&](int32_t x, int32_t y, int32_t c) { return Resampled(base.image, turned.viewToBase, x, y, c); });
   EXPECT_TRUE(plain.ready && turned.ready);
 }
 
@@ -220,8 +224,8 @@ TEST(QVViewImage, DropShadowDarkensTheOffsetOverlap)
     view.DropShadow(&shadow, 0, 256, dx, dy);
     EXPECT_EQ(shadow.bytesPerPixel, 1); // made grey first
     ExpectView(view, [&](int32_t x, int32_t y, int32_t c) {
-      const bool over = x >= std::max(dx, 0) && x < 20 + std::min(dx, 0) && y >= std::max(dy, 0) &&
-                        y < 16 + std::min(dy, 0);
+      const bool over =
+          x >= std::max(dx, 0) && x < 20 + std::min(dx, 0) && y >= std::max(dy, 0) && y < 16 + std::min(dy, 0);
       return !over ? 200 : (At(view, x, y)[c] <= 10 ? At(view, x, y)[c] : -1);
     });
   }

@@ -46,15 +46,24 @@ TEST_F(Events, FieldsComeFromTheMessageWithFullSizeCommandAndValue)
   const struct {
     UINT message;
     eQVEventTypes type;
-  } table[] = {{WM_LBUTTONDOWN, eQVButtonDownEvent}, {WM_LBUTTONUP, eQVButtonUpEvent},
-               {WM_PAINT, eQVPaintEvent},           {WM_KEYUP, eQVKeyUpEvent},
-               {WM_MOVE, eQVSizeEvent},             {WM_SIZE, eQVSizeEvent},
-               {WM_WINDOWPOSCHANGED, eQVSizeEvent}, {WM_DESTROY, eQVDestroyEvent},
-               {WM_CREATE, eQVCreateEvent},         {WM_SETCURSOR, eQVSetCursorEvent},
-               {WM_SYSCHAR, eQVSysCharEvent},       {WM_CHAR, eQVCharEvent},
-               {WM_SYSCOMMAND, eQVSysCommandEvent}, {WM_CLOSE, eQVCloseEvent},
-               {WM_LBUTTONDBLCLK, eQVDoubleClickEvent}, {WM_TIMER, eQVTimerEvent},
-               {WM_ERASEBKGND, eQVUnknownEvent},    {WM_USER, eQVUnknownEvent}};
+  } table[] = {{WM_LBUTTONDOWN, eQVButtonDownEvent},
+               {WM_LBUTTONUP, eQVButtonUpEvent},
+               {WM_PAINT, eQVPaintEvent},
+               {WM_KEYUP, eQVKeyUpEvent},
+               {WM_MOVE, eQVSizeEvent},
+               {WM_SIZE, eQVSizeEvent},
+               {WM_WINDOWPOSCHANGED, eQVSizeEvent},
+               {WM_DESTROY, eQVDestroyEvent},
+               {WM_CREATE, eQVCreateEvent},
+               {WM_SETCURSOR, eQVSetCursorEvent},
+               {WM_SYSCHAR, eQVSysCharEvent},
+               {WM_CHAR, eQVCharEvent},
+               {WM_SYSCOMMAND, eQVSysCommandEvent},
+               {WM_CLOSE, eQVCloseEvent},
+               {WM_LBUTTONDBLCLK, eQVDoubleClickEvent},
+               {WM_TIMER, eQVTimerEvent},
+               {WM_ERASEBKGND, eQVUnknownEvent},
+               {WM_USER, eQVUnknownEvent}};
   for (const auto& row : table)
     EXPECT_EQ(QVEvent(nullptr, row.message, 0, 0).GetEventType(), row.type) << row.message;
 }
@@ -66,18 +75,13 @@ TEST_F(WindowTypes, TheTableOrsAssignsOrKeepsStylesAndUnknownTypesTouchNothing)
     DWORD style, ex;
   };
   // Starting from style 1 and ex style 0x1000 each time.
-  const Row rows[] = {{"__QVWindowStyleEmpty", 0x50000001, 0x1000},
-                      {"__QVWindowStyleMain", 0x01CF0001, 0x41000},
-                      {"__QVWindowStyleStaticMain", 0x01CF0001, 0x1000},
-                      {"__QVWindowStyleStaticMainCaption", 0x90C80001, 0x1000},
-                      {"__QVWindowStyleToolbar", 0x10000001, 0x1080},
-                      {"__QVWindowStylePreview", 0x50000001, 0x1000},
-                      {"__QVWindowStyleControl", 0x50000001, 0},
-                      {"__QVWindowStyleMenu", 0x80000001, 0},
-                      {"__QVWindowStyleBorder", 0x50800001, 0},
-                      {"__QVWindowStyleDialog", 0x80C80001, 8},
-                      {"__QVWindowStyleClientEdge", 0x50000001, 0x200},
-                      {"__QVWindowStyleDialog", 0x80880001, 0}};
+  const Row rows[] = {
+      {"__QVWindowStyleEmpty", 0x50000001, 0x1000},      {"__QVWindowStyleMain", 0x01CF0001, 0x41000},
+      {"__QVWindowStyleStaticMain", 0x01CF0001, 0x1000}, {"__QVWindowStyleStaticMainCaption", 0x90C80001, 0x1000},
+      {"__QVWindowStyleToolbar", 0x10000001, 0x1080},    {"__QVWindowStylePreview", 0x50000001, 0x1000},
+      {"__QVWindowStyleControl", 0x50000001, 0},         {"__QVWindowStyleMenu", 0x80000001, 0},
+      {"__QVWindowStyleBorder", 0x50800001, 0},          {"__QVWindowStyleDialog", 0x80C80001, 8},
+      {"__QVWindowStyleClientEdge", 0x50000001, 0x200},  {"__QVWindowStyleDialog", 0x80880001, 0}};
   for (int type = 0; type < 12; ++type) {
     char name[256] = "";
     DWORD style = 1, ex = 0x1000;
@@ -171,8 +175,7 @@ TEST_F(WindowTypes, ClassesKeepTheirFirstColourWhileWindowsLiveAndTypes9And11Sha
 TEST_F(Procedure, HandledMessagesWithoutAnObjectReturnZeroAndSkipTheDefault)
 {
   Probe registrar(QVRect(0, 0, 10, 10), QVWindow::eQVWindowStyleMenu);
-  HWND raw = CreateWindowExA(0, "__QVWindowStyleMenu", "", WS_POPUP, 0, 0, 20, 20, nullptr, nullptr, nullptr,
-                             nullptr);
+  HWND raw = CreateWindowExA(0, "__QVWindowStyleMenu", "", WS_POPUP, 0, 0, 20, 20, nullptr, nullptr, nullptr, nullptr);
   EXPECT_EQ(SendMessageA(raw, WM_CLOSE, 0, 0), 0);
   EXPECT_TRUE(IsWindow(raw)) << "no object, no default: WM_CLOSE did not destroy";
   EXPECT_EQ(SendMessageA(raw, WM_ERASEBKGND, WPARAM(GetDC(raw)), 0), 1) << "unhandled messages get the default";

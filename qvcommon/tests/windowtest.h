@@ -5,6 +5,8 @@
 
 #include "qvcommon/qvresourcefile.h"
 #include "win32/automation.h"
+#include "win32/drawing.h"
+#include "win32/gdi.h"
 
 #include <gtest/gtest.h>
 

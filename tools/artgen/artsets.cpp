@@ -7,12 +7,8 @@ namespace artgen {
 std::span<const ArtSet> ArtSets()
 {
   static const std::array kSets = {
-      ArtSet{"framework", FrameworkArt()},
-      ArtSet{"test", TestArt()},
-      ArtSet{"plugin", PluginArt()},
-      ArtSet{"despeckle", DespeckleArt()},
-      ArtSet{"descreen", DescreenArt()},
-      ArtSet{"effects-host", EffectsHostArt()},
+      ArtSet{"framework", FrameworkArt()}, ArtSet{"test", TestArt()},         ArtSet{"plugin", PluginArt()},
+      ArtSet{"despeckle", DespeckleArt()}, ArtSet{"descreen", DescreenArt()}, ArtSet{"effects-host", EffectsHostArt()},
   };
   return kSets;
 }

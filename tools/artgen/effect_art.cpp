@@ -175,8 +175,8 @@ constexpr std::array<ArtPicture, 7> EffectSet(ArtPicture icon)
 
 const auto kDespeckle = EffectSet(
     ArtPicture{101, "101-icon.bmp", 50, 50, "icon: specks cleared from a smooth field (8 bits)", DespeckleIcon101, 8});
-const auto kDescreen = EffectSet(ArtPicture{101, "101-icon.bmp", 50, 50,
-                                            "icon: a dot screen fading into a smooth tone (8 bits)", DescreenIcon101, 8});
+const auto kDescreen = EffectSet(ArtPicture{
+    101, "101-icon.bmp", 50, 50, "icon: a dot screen fading into a smooth tone (8 bits)", DescreenIcon101, 8});
 
 } // namespace
 

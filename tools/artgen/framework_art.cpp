@@ -51,8 +51,8 @@ Canvas HotNudgeArrow702()
   for (int y = 0; y < arrow.Height(); ++y)
     for (int x = 0; x < arrow.Width(); ++x)
       if (InNudgeArrow(x, y)) {
-        const bool edge = !InNudgeArrow(x - 1, y) || !InNudgeArrow(x + 1, y) || !InNudgeArrow(x, y - 1) ||
-                          !InNudgeArrow(x, y + 1);
+        const bool edge =
+            !InNudgeArrow(x - 1, y) || !InNudgeArrow(x + 1, y) || !InNudgeArrow(x, y - 1) || !InNudgeArrow(x, y + 1);
         arrow.Set(x, y, edge ? kFace : kAccent);
       }
   return arrow;

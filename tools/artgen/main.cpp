@@ -35,8 +35,7 @@ void List()
 {
   for (const artgen::ArtSet& set : artgen::ArtSets())
     for (const artgen::ArtPicture& picture : set.pictures)
-      std::printf("%-10s %5d %3dx%-3d %s\n", set.name, picture.id, picture.width, picture.height,
-                  picture.description);
+      std::printf("%-10s %5d %3dx%-3d %s\n", set.name, picture.id, picture.width, picture.height, picture.description);
 }
 
 int Write(const artgen::ArtSet& set, const std::string& folder)

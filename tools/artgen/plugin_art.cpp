@@ -122,10 +122,7 @@ Canvas HintPane(const char* headline, const char* first, const char* second)
   return pane;
 }
 Canvas HintNormal136() { return HintPane("Correct your photo", "Choose Custom to set it yourself,", "or Automatic."); }
-Canvas HintCustom135()
-{
-  return HintPane("Custom", "Set every correction yourself", "and watch the preview follow.");
-}
+Canvas HintCustom135() { return HintPane("Custom", "Set every correction yourself", "and watch the preview follow."); }
 Canvas HintAutomatic134()
 {
   return HintPane("Automatic", "Correct the photo at once", "with the preset chosen below.");
@@ -348,8 +345,7 @@ const std::array kPlugin = {
     ArtPicture{135, "135-hint-custom.bmp", 347, 211, "hint pane over the custom button", HintCustom135},
     ArtPicture{136, "136-hint.bmp", 347, 211, "hint pane: a landscape and the choice, on black", HintNormal136},
     ArtPicture{138, "138-slate.bmp", 64, 64, "Preset Manager background: flat light slate", Slate138},
-    ArtPicture{142, "142-prefs-check-off.bmp", 15, 15, "preferences check box, off: on control grey",
-               PrefsCheckOff142},
+    ArtPicture{142, "142-prefs-check-off.bmp", 15, 15, "preferences check box, off: on control grey", PrefsCheckOff142},
     ArtPicture{143, "143-prefs-check-on.bmp", 15, 15, "preferences check box, on: dark tick", PrefsCheckOn143},
     ArtPicture{144, "144-about.bmp", 331, 486, "about window: wordmark, landscape and maker", About144},
     ArtPicture{153, "153-cancel.bmp", 58, 25, "cancel roll-over, normal", CancelNormal153},

@@ -47,8 +47,7 @@ long long CornerDistance2(int px, int py, int x, int y, int width, int height, i
 
 } // namespace
 
-void RoundedRect(Canvas& canvas, int x, int y, int width, int height, int radius, Rgb fill, Rgb edge,
-                 int thickness)
+void RoundedRect(Canvas& canvas, int x, int y, int width, int height, int radius, Rgb fill, Rgb edge, int thickness)
 {
   radius = std::clamp(radius, 0, std::min(width, height) / 2);
   const long long outer = 4LL * radius * radius;
@@ -58,8 +57,8 @@ void RoundedRect(Canvas& canvas, int x, int y, int width, int height, int radius
       const long long d = CornerDistance2(px, py, x, y, width, height, radius);
       if (d > outer)
         continue;
-      const bool nearEdge = px < x + thickness || py < y + thickness || px >= x + width - thickness ||
-                            py >= y + height - thickness;
+      const bool nearEdge =
+          px < x + thickness || py < y + thickness || px >= x + width - thickness || py >= y + height - thickness;
       const bool inCorner = d > 0;
       const bool onEdge = inCorner ? (radius <= thickness || d > inner) : nearEdge;
       canvas.Set(px, py, onEdge ? edge : fill);

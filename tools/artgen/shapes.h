@@ -21,7 +21,6 @@ void UpTriangle(Canvas& canvas, int centreX, int top, int rows, Rgb colour);
 // edged `thickness` pixels wide in `edge`; what lies outside the rounding
 // is left as it is. Distances are compared squared from the corner circles'
 // centres, so the shape is mirror-symmetric.
-void RoundedRect(Canvas& canvas, int x, int y, int width, int height, int radius, Rgb fill, Rgb edge,
-                 int thickness);
+void RoundedRect(Canvas& canvas, int x, int y, int width, int height, int radius, Rgb fill, Rgb edge, int thickness);
 
 } // namespace artgen

@@ -96,8 +96,9 @@ void DrawText(Canvas& canvas, int x, int baseline, std::string_view text, Font f
           continue;
         const int px = left + static_cast<int>(column), py = top + static_cast<int>(row);
         const Rgb under = canvas.At(px, py);
-        canvas.Set(px, py, Rgb{Mix(under.r, colour.r, coverage), Mix(under.g, colour.g, coverage),
-                               Mix(under.b, colour.b, coverage)});
+        canvas.Set(
+            px, py,
+            Rgb{Mix(under.r, colour.r, coverage), Mix(under.g, colour.g, coverage), Mix(under.b, colour.b, coverage)});
       }
     pen += static_cast<int>(glyph->advance.x >> 6);
   }

@@ -14,8 +14,8 @@ namespace {
 
 bool IsUnder(const std::string& path, const std::string& folder)
 {
-  return path == folder || (path.size() > folder.size() && path.compare(0, folder.size(), folder) == 0 &&
-                            path[folder.size()] == '/');
+  return path == folder ||
+         (path.size() > folder.size() && path.compare(0, folder.size(), folder) == 0 && path[folder.size()] == '/');
 }
 
 std::string Folder(const std::string& path)
@@ -124,8 +124,9 @@ public:
       return -1;
     std::vector<size_t> found;
     for (const auto& [path, index] : byPath_) {
-      if (path == tail || (path.size() > tail.size() && path.compare(path.size() - tail.size(), tail.size(), tail) == 0 &&
-                           path[path.size() - tail.size() - 1] == '/'))
+      if (path == tail ||
+          (path.size() > tail.size() && path.compare(path.size() - tail.size(), tail.size(), tail) == 0 &&
+           path[path.size() - tail.size() - 1] == '/'))
         found.push_back(index);
     }
     if (found.empty())
@@ -138,8 +139,7 @@ public:
         ++common;
       return std::make_pair(UnitOf(path, rules_) == unit, common);
     };
-    return long(*std::max_element(found.begin(), found.end(),
-                                  [&](size_t a, size_t b) { return score(a) < score(b); }));
+    return long(*std::max_element(found.begin(), found.end(), [&](size_t a, size_t b) { return score(a) < score(b); }));
   }
 
 private:
@@ -303,9 +303,8 @@ std::vector<std::string> Check(const std::vector<SourceFile>& files, const Rules
       if (allows(rules.allowed) || (test && allows(rules.allowedInTests)))
         continue;
       problems.push_back({{file.path, include.line},
-                          (test ? "a test file of " : "") + unit + " may not include " +
-                              files[size_t(target)].logical + " (" + (targetUnit.empty() ? "no unit" : targetUnit) +
-                              ")"});
+                          (test ? "a test file of " : "") + unit + " may not include " + files[size_t(target)].logical +
+                              " (" + (targetUnit.empty() ? "no unit" : targetUnit) + ")"});
     }
   }
   FindCycles(files, edges, &problems);

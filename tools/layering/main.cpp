@@ -17,7 +17,10 @@ int main(int argc, char** argv)
   std::string generated;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
-    std::string* slot = arg == "--rules" ? &rulesPath : arg == "--root" ? &root : arg == "--generated" ? &generated : nullptr;
+    std::string* slot = arg == "--rules"       ? &rulesPath
+                        : arg == "--root"      ? &root
+                        : arg == "--generated" ? &generated
+                                               : nullptr;
     if (!slot || i + 1 == argc) {
       std::fprintf(stderr, "usage: layering --rules FILE --root DIR [--generated DIR]\n");
       return 2;

@@ -8,9 +8,9 @@
 // starts with '#' followed by a blank (so "#ImR" is a code). Parameter keys
 // and types come from the plug-in's scripting keys. Any error names the
 // line and fails the build.
+#include "filterhost/scriptingkeys.h"
 #include "lvxtext/error.h"
 #include "lvxtext/linetokens.h"
-#include "filterhost/scriptingkeys.h"
 
 #include <cstdio>
 #include <cstring>
@@ -28,9 +28,10 @@ using lvxtext::Token;
 // when a blank or the line's end follows it; quoted text has no escapes.
 const lvxtext::LineSyntax kSyntax = {
     .blanks = " \t\r",
-    .startsComment = [](const std::string& line, size_t at) {
-      return line[at] == '#' && (at + 1 == line.size() || line[at + 1] == ' ' || line[at + 1] == '\t');
-    },
+    .startsComment =
+        [](const std::string& line, size_t at) {
+          return line[at] == '#' && (at + 1 == line.size() || line[at + 1] == ' ' || line[at + 1] == '\t');
+        },
     .unterminated = "unterminated string",
 };
 

@@ -151,8 +151,8 @@ EFFECT_EXPORT int32_t GetInfo(int32_t index, EffectInfo* info);
 // module's own), the host id and the extra value, then describes the
 // effect's controls through the create-control callback. 1.
 EFFECT_EXPORT int32_t Initialize(int32_t index, EffectCreateControlProc createControl, EffectRedrawProc redraw,
-                                 HINSTANCE module, int32_t hostId, EffectPushUndoProc pushUndo,
-                                 EffectFourthProc fourth, intptr_t extra);
+                                 HINSTANCE module, int32_t hostId, EffectPushUndoProc pushUndo, EffectFourthProc fourth,
+                                 intptr_t extra);
 EFFECT_EXPORT int32_t Cleanup(int32_t index);
 // Stores the pointer, which nothing reads. 1.
 EFFECT_EXPORT int32_t SetImageInfo(int32_t index, void* info);
@@ -163,8 +163,7 @@ EFFECT_EXPORT int32_t EffectRect(int32_t index, QVRect* changed, QVRect* accumul
 // Prepares for the document shown in the view, with the mask mode (0 none,
 // 1 restore where the mask is 255, other values where it is 0) and the
 // host's key; 0 for a null document or view, or a failed analysis.
-EFFECT_EXPORT int32_t EffectPrep(int32_t index, QVImage* document, QVViewImage* view, int32_t maskMode,
-                                 int32_t key);
+EFFECT_EXPORT int32_t EffectPrep(int32_t index, QVImage* document, QVViewImage* view, int32_t maskMode, int32_t key);
 // Runs the effect on the image in place and restores the masked pixels; x
 // and y are not used. 0 for a null image, or when the effect or the copy a
 // restore needs could not be made (the image is then unchanged).
@@ -182,9 +181,9 @@ EFFECT_EXPORT int32_t Preview_Event(int32_t index, EffectPreviewEvent* event);
 
 // The names a host resolves, in the order of the table above.
 inline constexpr const char* kEffectExportNames[] = {
-    "AddInstance", "DeleteInstance", "ClearInstances", "GetInfo",       "Initialize", "Cleanup",
-    "SetImageInfo", "ReadPref",      "WritePref",      "EffectRect",    "EffectPrep", "EffectDo",
-    "EffectCleanup", "Undo",         "Revert",         "Control_Event", "Preview_Event",
+    "AddInstance",   "DeleteInstance", "ClearInstances", "GetInfo",       "Initialize",    "Cleanup",
+    "SetImageInfo",  "ReadPref",       "WritePref",      "EffectRect",    "EffectPrep",    "EffectDo",
+    "EffectCleanup", "Undo",           "Revert",         "Control_Event", "Preview_Event",
 };
 inline constexpr int kEffectExportCount = 17;
 static_assert(sizeof kEffectExportNames / sizeof kEffectExportNames[0] == kEffectExportCount);

@@ -30,8 +30,11 @@ public:
 
   void State(TestBrushState* s) const
   {
+    // Laid out by hand: the fields in the order of the record.
+    // clang-format off
     *s = TestBrushState{showMask_, brushMode_, brushSize_, brushBlur_, shape_, currentKey_,
                         stroke_ ? stroke_->GetNumPoints() : -1, MarkerCount(), parameterA_, parameterB_, presetCode_};
+    // clang-format on
   }
   const MaskCache& Cache() const { return cache_; }
   QVViewImage* Mask(int32_t key) const { return CachedMask(key); }

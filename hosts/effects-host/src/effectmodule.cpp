@@ -5,7 +5,8 @@
 namespace lvfx {
 namespace {
 
-template <class Proc> bool Resolve(HMODULE module, const char* name, Proc* proc)
+template <class Proc>
+bool Resolve(HMODULE module, const char* name, Proc* proc)
 {
   *proc = reinterpret_cast<Proc>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
   return *proc != nullptr;

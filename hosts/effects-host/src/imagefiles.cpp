@@ -16,7 +16,7 @@ namespace lvfx {
 bool OutputFormat(const std::string& path, imaging::FileFormat* format, lvxtext::Error* error)
 {
   static const std::map<std::string, imaging::FileFormat> kFormats = {
-      {"png", imaging::FileFormat::kPng},  {"jpg", imaging::FileFormat::kJpeg}, {"jpeg", imaging::FileFormat::kJpeg},
+      {"png", imaging::FileFormat::kPng},  {"jpg", imaging::FileFormat::kJpeg},  {"jpeg", imaging::FileFormat::kJpeg},
       {"tif", imaging::FileFormat::kTiff}, {"tiff", imaging::FileFormat::kTiff}, {"bmp", imaging::FileFormat::kBmp},
       {"ppm", imaging::FileFormat::kPnm},  {"pgm", imaging::FileFormat::kPnm},   {"pnm", imaging::FileFormat::kPnm},
   };
@@ -90,8 +90,7 @@ std::unique_ptr<QVViewImage> MakeView(QVVirtualImage* source, double zoom, lvxte
     return nullptr;
   }
   if (w <= INT32_MAX && h <= INT32_MAX)
-    view.reset(new (std::nothrow)
-                   QVViewImage(static_cast<int32_t>(w), static_cast<int32_t>(h), zoom, 0, 0, source));
+    view.reset(new (std::nothrow) QVViewImage(static_cast<int32_t>(w), static_cast<int32_t>(h), zoom, 0, 0, source));
   if (!view || view->error || !view->HasPixels()) {
     char text[160];
     std::snprintf(text, sizeof text, "the %.0fx%.0f view at zoom %s cannot be made", w, h, FormatZoom(zoom).c_str());

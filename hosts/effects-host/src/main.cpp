@@ -1,8 +1,8 @@
 // effects-host: applies an effect module's effect to an image file, as an
 // effects host would. This file only reads the options; see program.h.
+#include "imaging/imaging.h"
 #include "lvxtext/error.h"
 #include "program.h"
-#include "imaging/imaging.h"
 #include "win32/automation.h"
 
 #include <cerrno>
@@ -14,30 +14,29 @@
 
 namespace {
 
-const char kUsage[] =
-    "usage: effects-host [options] MODULE INPUT OUTPUT\n"
-    "MODULE is a path, or a name (Despeckle, Descreen) looked up in ../lib/ beside this program.\n"
-    "events, applied in the order given:\n"
-    "  --preset auto|coarse|medium|fine   choose the preset\n"
-    "  --a N, --b N       set the first or second slider (also by its label: --size,\n"
-    "                     --threshold for Despeckle, --amount, --sharpen for Descreen)\n"
-    "  --marker X,Y       click the preview at image point (X, Y)\n"
-    "  --undo, --redo, --revert\n"
-    "  --events FILE      the events of FILE (see hosts/effects-host/examples/edits.txt)\n"
-    "options:\n"
-    "  --zoom Z           the view's zoom (default 1)\n"
-    "  --mask FILE        a grey mask of the view's size; --mask-mode N (default 1: keep\n"
-    "                     the pixels where the mask is white; 2: where it is black)\n"
-    "  --report FILE      write the controls, undo stacks, redraws and final values\n"
-    "  --times            print the time of each step on stderr\n"
-    "  --quality N        JPEG quality 1..100 (default 92)\n"
-    "  --max-pixels N     refuse an INPUT, mask or view of more than N pixels (default:\n"
-    "                     $LUMIVEX_MAX_PIXELS, else 250000000)\n"
-    "  --ui-script FILE   work the effect's panel and preview windows with FILE's input\n"
-    "  --snapshot DIR     save the windows as DIR/panel.png and DIR/preview.png\n"
-    "  --interactive      show the panel and preview on the X display and wait for Apply\n"
-    "                     or Cancel (after the --ui-script, if any)\n"
-    "  --help, -h         print this and exit\n";
+const char kUsage[] = "usage: effects-host [options] MODULE INPUT OUTPUT\n"
+                      "MODULE is a path, or a name (Despeckle, Descreen) looked up in ../lib/ beside this program.\n"
+                      "events, applied in the order given:\n"
+                      "  --preset auto|coarse|medium|fine   choose the preset\n"
+                      "  --a N, --b N       set the first or second slider (also by its label: --size,\n"
+                      "                     --threshold for Despeckle, --amount, --sharpen for Descreen)\n"
+                      "  --marker X,Y       click the preview at image point (X, Y)\n"
+                      "  --undo, --redo, --revert\n"
+                      "  --events FILE      the events of FILE (see hosts/effects-host/examples/edits.txt)\n"
+                      "options:\n"
+                      "  --zoom Z           the view's zoom (default 1)\n"
+                      "  --mask FILE        a grey mask of the view's size; --mask-mode N (default 1: keep\n"
+                      "                     the pixels where the mask is white; 2: where it is black)\n"
+                      "  --report FILE      write the controls, undo stacks, redraws and final values\n"
+                      "  --times            print the time of each step on stderr\n"
+                      "  --quality N        JPEG quality 1..100 (default 92)\n"
+                      "  --max-pixels N     refuse an INPUT, mask or view of more than N pixels (default:\n"
+                      "                     $LUMIVEX_MAX_PIXELS, else 250000000)\n"
+                      "  --ui-script FILE   work the effect's panel and preview windows with FILE's input\n"
+                      "  --snapshot DIR     save the windows as DIR/panel.png and DIR/preview.png\n"
+                      "  --interactive      show the panel and preview on the X display and wait for Apply\n"
+                      "                     or Cancel (after the --ui-script, if any)\n"
+                      "  --help, -h         print this and exit\n";
 
 int Usage(const std::string& problem)
 {

@@ -5,6 +5,7 @@
 #include "qvcommon/qvbutton.h"
 #include "qvcommon/qvmenu.h"
 #include "qvcommon/qvslider.h"
+#include "win32/gdi.h"
 
 namespace lvfx {
 namespace {
@@ -63,10 +64,9 @@ void EffectPanel::CreateWidget(const Control& control)
   QVRect rect(r.x + kWidgetOffset, r.y, 0, r.y + kRowHeight);
   if (control.Kind() == kEffectSlider && !sliders_.count(control.Id())) {
     rect.SetRight(rect.Left() + kSliderWidth);
-    QVSlider* slider = QVSlider::CreateHorzSlider(this, rect, art_, control.Id(), 0, kTrack, kThumb, art_,
-                                                  static_cast<int32_t>(control.values[1]),
-                                                  static_cast<int32_t>(control.values[2]),
-                                                  static_cast<int32_t>(control.values[3]), control.Value());
+    QVSlider* slider = QVSlider::CreateHorzSlider(
+        this, rect, art_, control.Id(), 0, kTrack, kThumb, art_, static_cast<int32_t>(control.values[1]),
+        static_cast<int32_t>(control.values[2]), static_cast<int32_t>(control.values[3]), control.Value());
     if (!slider)
       return;
     slider->SetRenderPosText(true);

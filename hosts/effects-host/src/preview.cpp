@@ -61,8 +61,7 @@ bool PreviewWindow::HandlePaint(QVEvent&)
     if (view_)
       view_->Display(&device, QVRect(0, 0, view_->width, view_->height), 0, 0);
   }
-  if (view_ && outcome_ == WindowsOutcome::Running &&
-      !session_->PreviewEvent(kMousePaint, 0, 0, this, view_.get()))
+  if (view_ && outcome_ == WindowsOutcome::Running && !session_->PreviewEvent(kMousePaint, 0, 0, this, view_.get()))
     Finish(WindowsOutcome::Failed);
   return true;
 }

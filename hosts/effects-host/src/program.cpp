@@ -148,8 +148,9 @@ int RunProgram(const ProgramOptions& options)
     if (!ok)
       return finish(Fail(kExitEffectFailed, session.Failure()));
     if (options.uiScript || options.snapshotDir || options.interactive) {
-      WindowsRun windows{module.Handle(), document.get(), &source, options.zoom,
-                         options.uiScript ? &script : nullptr, options.snapshotDir, options.interactive};
+      WindowsRun windows{
+          module.Handle(),     document.get(),     &source, options.zoom, options.uiScript ? &script : nullptr,
+          options.snapshotDir, options.interactive};
       std::string note;
       const WindowsOutcome outcome = RunWindows(&session, windows, &error, &note);
       // Ctrl-C or SIGTERM while the windows waited ends them as a cancel.

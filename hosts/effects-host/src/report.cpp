@@ -43,8 +43,8 @@ std::string FormatReport(const Session& session)
   for (const RedrawCall& call : session.Redraws())
     text += "  " + Session::Describe(call) + "\n";
   const QVRect& a = session.Accumulated();
-  text += "accumulated: (" + Num(a.Left()) + ", " + Num(a.Top()) + ", " + Num(a.Right()) + ", " + Num(a.Bottom()) +
-          ")\n";
+  text +=
+      "accumulated: (" + Num(a.Left()) + ", " + Num(a.Top()) + ", " + Num(a.Right()) + ", " + Num(a.Bottom()) + ")\n";
   text += "sliders:";
   for (const Control& c : session.Controls().Controls())
     if (c.Kind() == kEffectSlider)

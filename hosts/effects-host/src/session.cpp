@@ -61,8 +61,8 @@ std::string Block(const unsigned char* block)
 std::string DescribeRecord(const EffectControlRecord& r, const Control& c)
 {
   std::string text = "create-control id " + Num(r.controlId) + " kind " + Num(r.kind) + " at " + Point(r.x, r.y) +
-                     " host " + Num(r.hostId) + " effect " + Num(r.effectId) + " flag " + Num(r.flag) +
-                     " bitmap " + Num(r.bitmapId) + " label " + Num(r.labelId) + " \"" + c.label + "\" values {";
+                     " host " + Num(r.hostId) + " effect " + Num(r.effectId) + " flag " + Num(r.flag) + " bitmap " +
+                     Num(r.bitmapId) + " label " + Num(r.labelId) + " \"" + c.label + "\" values {";
   for (int i = 0; i < 5; ++i)
     text += (i ? ", " : "") + std::to_string(c.values[i]);
   text += "}";
@@ -83,8 +83,8 @@ EffectControlEvent EventFor(const Control* control, int32_t controlId, int32_t* 
   EffectControlEvent event{};
   if (control) {
     const EffectControlRecord& r = control->record;
-    event = EffectControlEvent{r.hostId, r.effectId, r.controlId, r.x, r.y, r.kind, r.flag, r.bitmapId, r.labelId,
-                               nullptr};
+    event =
+        EffectControlEvent{r.hostId, r.effectId, r.controlId, r.x, r.y, r.kind, r.flag, r.bitmapId, r.labelId, nullptr};
   }
   event.controlId = controlId;
   event.newValue = newValue;
@@ -190,8 +190,8 @@ bool Session::Open(HINSTANCE module, QVImage* document)
   if (!Check("GetInfo(" + Num(index_) + ")", exports_.GetInfo(index_, &info_)))
     return false;
   log_.back() += " {" + Num(info_.version) + ", " + Num(info_.reserved1) + ", " + Num(info_.effectId) + ", " +
-                 Num(info_.iconId) + ", " + Num(info_.reserved2) + ", " + Num(info_.one) + ", " +
-                 Num(info_.reserved3) + "}";
+                 Num(info_.iconId) + ", " + Num(info_.reserved2) + ", " + Num(info_.one) + ", " + Num(info_.reserved3) +
+                 "}";
   return Check("Initialize(" + Num(index_) + ", host 1)",
                exports_.Initialize(index_, OnCreateControl, OnRedraw, module, 1, OnPushUndo, nullptr, 0)) &&
          Check("SetImageInfo(" + Num(index_) + ")", exports_.SetImageInfo(index_, document));

@@ -19,9 +19,9 @@ class Session;
 // How the windows' work ended.
 enum class WindowsOutcome {
   Running,
-  Applied,   // Apply: the effect runs on the whole image
-  Cancelled, // Cancel or a close box: nothing is written
-  Failed,    // an export gave a wrong result (Session::Failure), or the script failed or deadlocked
+  Applied,    // Apply: the effect runs on the whole image
+  Cancelled,  // Cancel or a close box: nothing is written
+  Failed,     // an export gave a wrong result (Session::Failure), or the script failed or deadlocked
   NotWritten, // a snapshot could not be written
 };
 
@@ -36,7 +36,7 @@ struct WindowsRun {
   double zoom = 1.0;
   const uiscript::Script* script = nullptr; // null: show, render and snapshot only
   std::optional<std::string> snapshotDir;   // panel.png and preview.png after the last render
-  bool interactive = false; // after the script, the loop waits for the person at the display
+  bool interactive = false;                 // after the script, the loop waits for the person at the display
 };
 
 // The UI script's window names: `panel`, `preview` and `menu` (the panel's

@@ -120,7 +120,8 @@ TEST_F(Program, AnEventFileOrScriptMustBeABoundedRegularFile)
   };
   for (const auto& [path, reason] : cases) {
     for (const char* option : {"--events", "--ui-script"}) {
-      const auto [status, output] = RunTool(std::string(option) + " " + path + " Despeckle " + flat + " " + Temp("e.png"));
+      const auto [status, output] =
+          RunTool(std::string(option) + " " + path + " Despeckle " + flat + " " + Temp("e.png"));
       EXPECT_EQ(status, 3) << option << " " << path;
       EXPECT_NE(output.find("effects-host: " + path + reason), std::string::npos) << output;
     }
@@ -249,8 +250,8 @@ TEST_F(Program, HostileImagesAreRefusedInLittleMemoryAndTheLimitHoldsForTheView)
 {
   // 21 bytes claiming 4.29 GB: status 3 and a small program.
   Write(Temp("hostile.ppm"), "P6 715000000\n1\n65535\n");
-  const lvxtest::ChildRun run = lvxtest::RunInChild(
-      [&] { return RunTool("Despeckle " + Temp("hostile.ppm") + " " + Temp("h.png")).first; });
+  const lvxtest::ChildRun run =
+      lvxtest::RunInChild([&] { return RunTool("Despeckle " + Temp("hostile.ppm") + " " + Temp("h.png")).first; });
   ASSERT_TRUE(run.exited);
   EXPECT_EQ(run.result, 3);
   EXPECT_LT(run.programsPeakKb, 200 * 1024);
@@ -295,7 +296,9 @@ TEST_F(Program, TheOutputHasTheViewsSize)
 TEST_F(Program, DespeckleClearsGeneratedSpecks)
 {
   // Dark 1-pixel specks on a smooth field, 7 apart, none near the edges.
-  const auto speck = [](int32_t x, int32_t y) { return x >= 8 && y >= 3 && x < 72 && y < 45 && x % 7 == 1 && y % 6 == 3; };
+  const auto speck = [](int32_t x, int32_t y) {
+    return x >= 8 && y >= 3 && x < 72 && y < 45 && x % 7 == 1 && y % 6 == 3;
+  };
   const std::string in = Picture("specks.png", 80, 48, [&](int32_t x, int32_t y, uint8_t* p) {
     Smooth(x, y, p);
     if (speck(x, y))
@@ -345,8 +348,8 @@ TEST_F(Program, TheReportAgreesWithTheCallLog)
   auto view = lvfx::MakeView(&source, 1, &error);
   ASSERT_TRUE(session.Prepare(document.get(), view.get(), 0, 0));
   bool done = false;
-  ASSERT_TRUE(session.ControlEvent(7, 3) && session.PreviewEvent(0, 5, 6, nullptr, view.get()) &&
-              session.Choose(15) && session.UndoLast(&done) && session.AddChanged(QVRect(0, 0, 40, 30)));
+  ASSERT_TRUE(session.ControlEvent(7, 3) && session.PreviewEvent(0, 5, 6, nullptr, view.get()) && session.Choose(15) &&
+              session.UndoLast(&done) && session.AddChanged(QVRect(0, 0, 40, 30)));
   const std::string report = lvfx::FormatReport(session);
   // Every redraw of the log, in order, and nothing else.
   std::string logged;
@@ -361,8 +364,8 @@ TEST_F(Program, TheReportAgreesWithTheCallLog)
     if (entry.rfind("push-undo ", 0) == 0)
       pushes.push_back("  " + entry.substr(10) + "\n");
   ASSERT_EQ(pushes.size(), 3u);
-  EXPECT_EQ(Stacks(report), "undo stack, oldest first:\n" + pushes[0] + pushes[1] + "redo stack, oldest first:\n" +
-                                pushes[2]);
+  EXPECT_EQ(Stacks(report),
+            "undo stack, oldest first:\n" + pushes[0] + pushes[1] + "redo stack, oldest first:\n" + pushes[2]);
   EXPECT_NE(report.find("accumulated: (0, 0, 40, 30)"), std::string::npos);
   EXPECT_NE(report.find("sliders: Size 3 Threshold 37"), std::string::npos) << report;
   EXPECT_NE(report.find("11 kind 4 at (5, 8) label 15 \"Type\""), std::string::npos) << report;

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstring>
 #include <new>
+#include <unistd.h>
 
 namespace lvhost {
 namespace {
@@ -50,6 +51,7 @@ void Host::Prepare(HostImage& image, const RunOptions& options)
   advanceCalls_ = 0;
   inputServedAt_ = outputRequestedAt_ = -1;
   lastPercent_ = -1;
+  progressShown_ = isatty(STDERR_FILENO) != 0;
   input_ = Served{};
   output_ = Served{};
   outputServed_ = false;
@@ -61,9 +63,9 @@ void Host::Prepare(HostImage& image, const RunOptions& options)
   record_ = FilterRecord{};
   InstallRecordProcedures(&record_);
   record_.planes = image.Planes();
-  record_.filterRect = options.filterRect ? *options.filterRect
-                                          : Rect16{0, 0, static_cast<int16_t>(image.height),
-                                                   static_cast<int16_t>(image.width)};
+  record_.filterRect = options.filterRect
+                           ? *options.filterRect
+                           : Rect16{0, 0, static_cast<int16_t>(image.height), static_cast<int16_t>(image.width)};
   record_.bufferSpace = 64 << 20;
   record_.imageMode = image.mode;
   record_.platformData = &platform_;

@@ -57,11 +57,11 @@ struct RunOptions {
 };
 
 struct RunResult {
-  int16_t result = 0;            // the plug-in's last result code
-  bool deadlock = false;         // the window layer recorded a deadlock meanwhile
-  bool continueLimit = false;    // the plug-in kept requesting past the limit
-  bool outputRequested = false;  // some output request was served
-  bool committed = false;        // the last output buffer went into the image
+  int16_t result = 0;                 // the plug-in's last result code
+  bool deadlock = false;              // the window layer recorded a deadlock meanwhile
+  bool continueLimit = false;         // the plug-in kept requesting past the limit
+  bool outputRequested = false;       // some output request was served
+  bool committed = false;             // the last output buffer went into the image
   std::optional<Descriptor> recorded; // the descriptor the plug-in wrote, if any
   // Seconds from the start of the Start selector's call: when the first
   // input was served, when the first output was requested (both -1 when it
@@ -183,6 +183,8 @@ private:
   double inputServedAt_ = -1, outputRequestedAt_ = -1;
   int advanceCalls_ = 0;
   int lastPercent_ = -1;
+  // Whether stderr is a terminal, asked once a run: progress comes a row at a time.
+  bool progressShown_ = false;
   Served input_, output_;
   bool outputServed_ = false;
   bool outputInPlace_ = false;

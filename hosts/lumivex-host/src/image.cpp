@@ -58,7 +58,7 @@ std::string Extension(const std::string& path)
 bool LibraryFormat(const std::string& ext, imaging::FileFormat* format)
 {
   static const std::map<std::string, imaging::FileFormat> kFormats = {
-      {"png", imaging::FileFormat::kPng},  {"jpg", imaging::FileFormat::kJpeg}, {"jpeg", imaging::FileFormat::kJpeg},
+      {"png", imaging::FileFormat::kPng},  {"jpg", imaging::FileFormat::kJpeg},  {"jpeg", imaging::FileFormat::kJpeg},
       {"tif", imaging::FileFormat::kTiff}, {"tiff", imaging::FileFormat::kTiff}, {"bmp", imaging::FileFormat::kBmp},
       {"pgm", imaging::FileFormat::kPnm},  {"ppm", imaging::FileFormat::kPnm},
   };
@@ -101,16 +101,10 @@ bool ReadFromLibrary(const std::string& path, HostImage* image, lvxtext::Error* 
   for (int32_t y = 0; y < out.height; ++y) {
     const uint8_t* row = bitmap.Row(y);
     uint8_t* target = bitmap.data + static_cast<size_t>(y) * rowBytes;
-    if (out.mode == plugInModeGrayScale) {
+    if (out.mode == plugInModeGrayScale)
       std::memmove(target, row, rowBytes);
-    } else {
-      for (int32_t x = 0; x < out.width; ++x, row += 3, target += 3) {
-        const uint8_t b = row[0], g = row[1], r = row[2];
-        target[0] = r;
-        target[1] = g;
-        target[2] = b;
-      }
-    }
+    else
+      imaging::SwapRedBlue(row, target, static_cast<size_t>(out.width));
   }
   out.pixels = PixelBuffer::Adopt(imaging::ReleasePixels(&bitmap), rowBytes * static_cast<size_t>(out.height));
   *image = std::move(out);
@@ -119,10 +113,7 @@ bool ReadFromLibrary(const std::string& path, HostImage* image, lvxtext::Error* 
 
 } // namespace
 
-int16_t HostImage::ColorPlanes() const
-{
-  return mode == plugInModeGrayScale ? 1 : mode == plugInModeCMYKColor ? 4 : 3;
-}
+int16_t HostImage::ColorPlanes() const { return mode == plugInModeGrayScale ? 1 : mode == plugInModeCMYKColor ? 4 : 3; }
 
 namespace {
 
@@ -301,7 +292,8 @@ std::string PamHeaderText(const HostImage& image)
 
 // The image's rows as the imaging library's writers take them: grey rows
 // as they are, colour rows turned from R,G,B into B,G,R one at a time in a
-// row of its own, so that writing makes no copy of the whole picture.
+// row of its own, so that writing makes no copy of the whole picture; a
+// writer that wants R,G,B takes the image's rows as they are.
 class HostRows final : public imaging::RowSource {
 public:
   explicit HostRows(const HostImage& image)
@@ -315,14 +307,12 @@ public:
     const uint8_t* source = image_.At(0, y);
     if (bitsPerPixel == 8)
       return source;
-    uint8_t* row = row_.data();
-    for (int32_t x = 0; x < width; ++x, source += 3, row += 3) {
-      row[0] = source[2];
-      row[1] = source[1];
-      row[2] = source[0];
-    }
+    imaging::SwapRedBlue(source, row_.data(), static_cast<size_t>(width));
     return row_.data();
   }
+
+  // The image's own row: host order is R,G,B already.
+  const uint8_t* RgbRow(int32_t y) override { return bitsPerPixel == 24 ? image_.At(0, y) : nullptr; }
 
 private:
   const HostImage& image_;
@@ -366,7 +356,7 @@ bool CanWrite(const std::string& path, const HostImage& image, lvxtext::Error* e
     return Fail(error, "unknown output format '." + ext + "' (pam, png, jpg, tif, bmp, pgm or ppm)");
   if (image.mode == plugInModeCMYKColor || image.alpha)
     return Fail(error, "only PAM output can carry " +
-                             std::string(image.mode == plugInModeCMYKColor ? "CMYK" : "a transparency plane"));
+                           std::string(image.mode == plugInModeCMYKColor ? "CMYK" : "a transparency plane"));
   if (ext == "pgm" && image.mode != plugInModeGrayScale)
     return Fail(error, "a .pgm file holds grey images only (use .ppm)");
   return true;

@@ -1,8 +1,8 @@
 // lumivex-host: runs a filter plug-in on an image file, as an image editor
 // would. This file only reads the options; see program.h.
+#include "imaging/imaging.h"
 #include "lvxtext/error.h"
 #include "program.h"
-#include "imaging/imaging.h"
 #include "win32/automation.h"
 
 #include <cstdio>
@@ -12,26 +12,25 @@
 
 namespace {
 
-const char kUsage[] =
-    "usage: lumivex-host [options] INPUT OUTPUT\n"
-    "       lumivex-host [options] --about\n"
-    "options:\n"
-    "  --plugin PATH    the plug-in module (default: $LUMIVEX_PLUGIN, else LumivexPI)\n"
-    "  --dialog         show the plug-in's dialog (the default without --auto or --replay)\n"
-    "  --replay FILE    give the plug-in the parameters in FILE (no dialog unless --dialog)\n"
-    "  --auto           run the plug-in's automatic correction\n"
-    "  --silent         with --replay or --auto: ask for no dialog at all\n"
-    "  --record FILE    after a committed run, save the parameters the plug-in recorded\n"
-    "  --rect L,T,R,B   filter only this rectangle of the image\n"
-    "  --screen WxHxD   the screen's width, height and bits per pixel\n"
-    "  --about          show the plug-in's about box only\n"
-    "  --log FILE       write the log of the plug-in's calls\n"
-    "  --ui-script FILE drive the plug-in's windows with the steps in FILE\n"
-    "  --times          print the time of each phase on stderr\n"
-    "  --quality N      JPEG quality of OUTPUT, 1..100 (default 92)\n"
-    "  --max-pixels N   refuse an INPUT of more than N pixels (default: $LUMIVEX_MAX_PIXELS,\n"
-    "                   else 250000000)\n"
-    "  --help, -h       print this and exit\n";
+const char kUsage[] = "usage: lumivex-host [options] INPUT OUTPUT\n"
+                      "       lumivex-host [options] --about\n"
+                      "options:\n"
+                      "  --plugin PATH    the plug-in module (default: $LUMIVEX_PLUGIN, else LumivexPI)\n"
+                      "  --dialog         show the plug-in's dialog (the default without --auto or --replay)\n"
+                      "  --replay FILE    give the plug-in the parameters in FILE (no dialog unless --dialog)\n"
+                      "  --auto           run the plug-in's automatic correction\n"
+                      "  --silent         with --replay or --auto: ask for no dialog at all\n"
+                      "  --record FILE    after a committed run, save the parameters the plug-in recorded\n"
+                      "  --rect L,T,R,B   filter only this rectangle of the image\n"
+                      "  --screen WxHxD   the screen's width, height and bits per pixel\n"
+                      "  --about          show the plug-in's about box only\n"
+                      "  --log FILE       write the log of the plug-in's calls\n"
+                      "  --ui-script FILE drive the plug-in's windows with the steps in FILE\n"
+                      "  --times          print the time of each phase on stderr\n"
+                      "  --quality N      JPEG quality of OUTPUT, 1..100 (default 92)\n"
+                      "  --max-pixels N   refuse an INPUT of more than N pixels (default: $LUMIVEX_MAX_PIXELS,\n"
+                      "                   else 250000000)\n"
+                      "  --help, -h       print this and exit\n";
 
 int Usage(const std::string& problem)
 {
@@ -72,8 +71,8 @@ try {
       return lvhost::kExitDone;
     }
     const bool takesValue = arg == "--plugin" || arg == "--replay" || arg == "--record" || arg == "--rect" ||
-                            arg == "--screen" || arg == "--log" || arg == "--ui-script" ||
-                            arg == "--quality" || arg == "--max-pixels";
+                            arg == "--screen" || arg == "--log" || arg == "--ui-script" || arg == "--quality" ||
+                            arg == "--max-pixels";
     if (takesValue && i + 1 >= argc)
       return Usage(arg + " needs a value");
     const char* value = takesValue ? argv[++i] : nullptr;
@@ -136,8 +135,8 @@ try {
     options.output = files[1];
   }
   options.playInfo = dialog || !(options.replay || options.automatic) ? playInfoDisplay
-                     : silent                                          ? playInfoSilent
-                                                                       : playInfoDontDisplay;
+                     : silent                                         ? playInfoSilent
+                                                                      : playInfoDontDisplay;
   return lvhost::RunProgram(options);
 } catch (...) {
   return lvxtext::ReportUncaught("lumivex-host", lvhost::kExitHostError);

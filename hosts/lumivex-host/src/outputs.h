@@ -28,8 +28,7 @@ public:
   // said on stderr and leaves no record. False with the reason; after
   // Ctrl-C or SIGTERM the image's write stops (the record is small and is
   // not stopped).
-  bool Write(const HostImage& image, const std::optional<Descriptor>& recorded, int jpegQuality,
-             lvxtext::Error* error);
+  bool Write(const HostImage& image, const std::optional<Descriptor>& recorded, int jpegQuality, lvxtext::Error* error);
 
   // Renames the output, then the record, into place. The output's rename
   // is the last point an interrupt stops; both files are whole and synced

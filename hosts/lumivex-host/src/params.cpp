@@ -139,7 +139,9 @@ bool ParseParameters(const std::string& text, Descriptor* descriptor, lvxtext::E
   Descriptor out;
   std::map<uint32_t, int> keyLines; // the line each key was given on
   int number = 0;
-  auto fail = [&](const std::string& why) { return lvxtext::Fail(error, "line " + std::to_string(number) + ": " + why); };
+  auto fail = [&](const std::string& why) {
+    return lvxtext::Fail(error, "line " + std::to_string(number) + ": " + why);
+  };
   while (std::getline(in, line)) {
     ++number;
     if (!line.empty() && line.back() == '\r')
@@ -165,8 +167,8 @@ bool ParseParameters(const std::string& text, Descriptor* descriptor, lvxtext::E
       return fail("unexpected '" + Shown(extra) + "' after the value");
     // The plug-in would see only one of two entries with the same key.
     if (auto [first, fresh] = keyLines.emplace(entry.key, number); !fresh)
-      return fail("the key " + CodeText(entry.key) + " is given twice (first on line " +
-                  std::to_string(first->second) + ")");
+      return fail("the key " + CodeText(entry.key) + " is given twice (first on line " + std::to_string(first->second) +
+                  ")");
     out.push_back(entry);
   }
   if (number == 0)

@@ -44,8 +44,7 @@ public:
   void assign(size_t size, uint8_t value);
   void assign(const uint8_t* first, const uint8_t* last);
   template <class Iterator>
-    requires(!std::is_integral_v<Iterator> && !std::is_pointer_v<Iterator>)
-  void assign(Iterator first, Iterator last)
+  requires(!std::is_integral_v<Iterator> && !std::is_pointer_v<Iterator>) void assign(Iterator first, Iterator last)
   {
     const std::vector<uint8_t> bytes(first, last);
     assign(bytes.data(), bytes.data() + bytes.size());

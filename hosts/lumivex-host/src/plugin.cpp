@@ -47,15 +47,15 @@ bool LoadPlugin(const std::string& path, int16_t mode, LoadedPlugin* plugin, lvx
     const uint32_t version = pipl.Version().value_or(0);
     if (version >> 16 != 4)
       return Fail(error, "the plug-in's interface version is " + std::to_string(version >> 16) + "." +
-                               std::to_string(version & 0xFFFF) + "; this host speaks 4");
+                             std::to_string(version & 0xFFFF) + "; this host speaks 4");
     if (mode != 0 && !pipl.SupportsMode(mode))
       return Fail(error, "the plug-in does not work on images of mode " + std::to_string(mode));
     const auto entryName = pipl.EntryName();
     if (!entryName)
       return Fail(error, "the plug-in's property list names no entry point ('wx86')");
     // Through void (*)(), the function type that converts to any other.
-    auto entry = reinterpret_cast<FilterEntryProc>(
-        reinterpret_cast<void (*)()>(GetProcAddress(module, entryName->c_str())));
+    auto entry =
+        reinterpret_cast<FilterEntryProc>(reinterpret_cast<void (*)()>(GetProcAddress(module, entryName->c_str())));
     if (!entry)
       return Fail(error, "the plug-in does not export " + *entryName + ": " + standin::LastLoadError());
     plugin->module = module;

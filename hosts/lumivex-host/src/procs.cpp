@@ -3,6 +3,7 @@
 #include "procs.h"
 
 #include "host.h"
+#include "win32/dibs.h"
 #include "win32/interrupts.h"
 
 #include <algorithm>
@@ -161,8 +162,8 @@ template <bool Read, int Slot>
 int16_t UnusedSlot()
 {
   if (Host* host = Host::Current())
-    host->Note(std::string(Read ? "readDescriptorProcs" : "writeDescriptorProcs") + " slot " +
-               std::to_string(Slot) + " (unused)");
+    host->Note(std::string(Read ? "readDescriptorProcs" : "writeDescriptorProcs") + " slot " + std::to_string(Slot) +
+               " (unused)");
   return filterBadParameters;
 }
 
@@ -195,12 +196,25 @@ void InstallRecordProcedures(FilterRecord* record)
 
 void InstallProcedures(HandleProcs* handles, ReadDescriptorProcs* read, WriteDescriptorProcs* write)
 {
-  *handles = HandleProcs{kHandleProcsVersion, kHandleProcsCount, NewProc, DisposeProc, GetSizeProc,
-                         SetSizeProc, LockProc, UnlockProc, ReservedHandleProc};
-  *read = ReadDescriptorProcs{kReadDescriptorProcsVersion, kReadDescriptorProcsCount, OpenReadProc, CloseReadProc,
-                              GetKeyProc, GetIntegerProc, GetFloatProc, GetBooleanProc, {}};
-  *write = WriteDescriptorProcs{kWriteDescriptorProcsVersion, kWriteDescriptorProcsCount, OpenWriteProc,
-                                CloseWriteProc, PutIntegerProc, PutFloatProc, PutBooleanProc, {}};
+  *handles = HandleProcs{kHandleProcsVersion, kHandleProcsCount, NewProc,    DisposeProc,       GetSizeProc,
+                         SetSizeProc,         LockProc,          UnlockProc, ReservedHandleProc};
+  *read = ReadDescriptorProcs{kReadDescriptorProcsVersion,
+                              kReadDescriptorProcsCount,
+                              OpenReadProc,
+                              CloseReadProc,
+                              GetKeyProc,
+                              GetIntegerProc,
+                              GetFloatProc,
+                              GetBooleanProc,
+                              {}};
+  *write = WriteDescriptorProcs{kWriteDescriptorProcsVersion,
+                                kWriteDescriptorProcsCount,
+                                OpenWriteProc,
+                                CloseWriteProc,
+                                PutIntegerProc,
+                                PutFloatProc,
+                                PutBooleanProc,
+                                {}};
   FillUnused<true>(read->unusedProcs, std::make_integer_sequence<int, 12>());
   FillUnused<false>(write->unusedProcs, std::make_integer_sequence<int, 11>());
 }
@@ -231,7 +245,7 @@ void EndProgress()
 void Host::Progress(int32_t done, int32_t total)
 {
   Note("progressProc(" + std::to_string(done) + "," + std::to_string(total) + ")");
-  if (total <= 0 || !isatty(STDERR_FILENO))
+  if (total <= 0 || !progressShown_)
     return;
   const int percent = static_cast<int>(std::clamp<int64_t>(int64_t{done} * 100 / total, 0, 100));
   if (percent == lastPercent_)
@@ -249,8 +263,8 @@ int16_t Host::ColorServices(ColorServicesInfo* info)
          ") = " + std::to_string(filterBadParameters));
     return filterBadParameters;
   }
-  const bool reservedZero = !info->reservedSourceInfo && !info->reservedResultInfo && !info->reserved &&
-                            !info->selectorParameter;
+  const bool reservedZero =
+      !info->reservedSourceInfo && !info->reservedResultInfo && !info->reserved && !info->selectorParameter;
   std::string args = "selector=" + std::to_string(info->selector) + " " + std::to_string(info->sourceSpace) + "->" +
                      std::to_string(info->resultSpace) + " " + Components(info->colorComponents, 4) +
                      (reservedZero ? "" : " reserved!=0");
@@ -296,8 +310,8 @@ int16_t Host::DisplayPixels(const PSPixelMap* map, const Rect32* source, int32_t
     const PSPixelMask* mask = map->masks;
     for (int32_t r = top; r < bottom; ++r) {
       for (int32_t c = left; c < right; ++c) {
-        const ptrdiff_t at = static_cast<ptrdiff_t>(r - b.top) * map->rowBytes +
-                             static_cast<ptrdiff_t>(c - b.left) * map->colBytes;
+        const ptrdiff_t at =
+            static_cast<ptrdiff_t>(r - b.top) * map->rowBytes + static_cast<ptrdiff_t>(c - b.left) * map->colBytes;
         int opacity = 255;
         if (mask && mask->maskData)
           opacity = static_cast<const uint8_t*>(mask->maskData)[static_cast<ptrdiff_t>(r - b.top) * mask->rowBytes +

@@ -1,12 +1,12 @@
 // The lumivex-host program without its option parsing (see program.h).
 #include "program.h"
 
-#include "host.h"
 #include "files.h"
+#include "host.h"
+#include "imaging/imaging.h"
 #include "outputs.h"
 #include "plugin.h"
 #include "targets.h"
-#include "imaging/imaging.h"
 #include "uiscript/uiscript.h"
 #include "win32/automation.h"
 #include "win32/interrupts.h"
@@ -29,7 +29,10 @@ int Fail(int status, const std::string& message)
 
 using Clock = std::chrono::steady_clock;
 
-double Seconds(Clock::time_point from, Clock::time_point to) { return std::chrono::duration<double>(to - from).count(); }
+double Seconds(Clock::time_point from, Clock::time_point to)
+{
+  return std::chrono::duration<double>(to - from).count();
+}
 
 // The phases of the run on stderr, in milliseconds. The Start's parts end
 // where the host served the input and where the plug-in asked for output.
@@ -40,8 +43,8 @@ void PrintTimes(double decode, const RunResult& run, double encode, double total
   std::fprintf(stderr,
                "lumivex-host: times (ms): decode %.1f, start %.1f (until input served %.1f, until output requested "
                "%.1f, then %.1f), encode %.1f, total %.1f\n",
-               decode * 1e3, run.startEndedAt * 1e3, input * 1e3, (output - input) * 1e3, (run.startEndedAt - output) * 1e3,
-               encode * 1e3, total * 1e3);
+               decode * 1e3, run.startEndedAt * 1e3, input * 1e3, (output - input) * 1e3,
+               (run.startEndedAt - output) * 1e3, encode * 1e3, total * 1e3);
 }
 
 bool WriteLog(const std::string& path, const std::vector<std::string>& log, lvxtext::Error* error)
@@ -56,7 +59,8 @@ bool WriteLog(const std::string& path, const std::vector<std::string>& log, lvxt
 int Interrupted(int signal, const ProgramOptions& options)
 {
   const std::string what = signal == SIGTERM ? "terminated" : "interrupted";
-  return Fail(standin::InterruptedExitStatus(signal), options.about ? what : what + "; " + options.output + " not written");
+  return Fail(standin::InterruptedExitStatus(signal),
+              options.about ? what : what + "; " + options.output + " not written");
 }
 
 } // namespace
@@ -112,8 +116,8 @@ int RunProgram(const ProgramOptions& options)
     if (image.fileBitsPerSample > 8)
       std::fprintf(stderr, "lumivex-host: %s has %d-bit samples; the picture was reduced to 8 bits\n",
                    options.input.c_str(), image.fileBitsPerSample);
-    if (const auto& r = options.rect; r && (r->left < 0 || r->top < 0 || r->right < r->left ||
-                                            r->bottom < r->top || r->right > image.width || r->bottom > image.height))
+    if (const auto& r = options.rect; r && (r->left < 0 || r->top < 0 || r->right < r->left || r->bottom < r->top ||
+                                            r->right > image.width || r->bottom > image.height))
       return Fail(kExitHostError, "--rect must lie inside the " + std::to_string(image.width) + "x" +
                                       std::to_string(image.height) + " image");
     Descriptor descriptor;
@@ -154,8 +158,8 @@ int RunProgram(const ProgramOptions& options)
   if (result.result == userCanceledErr)
     return Fail(kExitCancelled, "the plug-in was cancelled or cannot run here (-128); nothing was written");
   if (result.result != noErr)
-    return Fail(kExitPluginFailed, "the plug-in failed with code " + std::to_string(result.result) +
-                                       "; nothing was written");
+    return Fail(kExitPluginFailed,
+                "the plug-in failed with code " + std::to_string(result.result) + "; nothing was written");
   // The about window waits for the person; a display lost before that is
   // no finished About.
   if (options.about && standin::DisplayLost())

@@ -9,10 +9,10 @@
 namespace lvhost {
 
 // Exit statuses.
-constexpr int kExitDone = 0;          // committed, or About finished
-constexpr int kExitCancelled = 1;     // the plug-in answered -128
-constexpr int kExitPluginFailed = 2;  // any other plug-in code, a deadlock or endless requests
-constexpr int kExitHostError = 3;     // options, files, loading, property list, unsupported mode
+constexpr int kExitDone = 0;         // committed, or About finished
+constexpr int kExitCancelled = 1;    // the plug-in answered -128
+constexpr int kExitPluginFailed = 2; // any other plug-in code, a deadlock or endless requests
+constexpr int kExitHostError = 3;    // options, files, loading, property list, unsupported mode
 
 struct ProgramOptions {
   std::string plugin; // empty: DefaultPluginPath()
@@ -28,8 +28,8 @@ struct ProgramOptions {
   // A UI script run from the plug-in's idle points (see uiscript.h and
   // targets.h); without one an About run clicks its window away.
   std::optional<std::string> uiScript;
-  bool times = false;     // the phases' times on stderr
-  int jpegQuality = 92;   // for JPEG output, 1..100
+  bool times = false;   // the phases' times on stderr
+  int jpegQuality = 92; // for JPEG output, 1..100
   // The imaging library's pixel limit for this run (the input, and so every
   // copy of it the host and the plug-in make); none: its own choice.
   std::optional<int64_t> maxPixels;

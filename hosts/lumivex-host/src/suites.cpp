@@ -126,11 +126,11 @@ int16_t Host::GetValue(PIReadDescriptor token, uint32_t type, void* value)
 {
   auto it = readers_.find(Key(token));
   const char* name = type == typeInteger ? "getInteger" : type == typeFloat ? "getFloat" : "getBoolean";
-  const char* problem = it == readers_.end()             ? "bad token"
-                        : !it->second.current            ? "no current entry"
+  const char* problem = it == readers_.end()               ? "bad token"
+                        : !it->second.current              ? "no current entry"
                         : it->second.current->type != type ? "the entry has another type"
-                        : !value                         ? "null value pointer"
-                                                         : nullptr;
+                        : !value                           ? "null value pointer"
+                                                           : nullptr;
   if (problem) {
     Note(std::string(name) + "(" + std::to_string(Key(token)) + ") = " + std::to_string(filterBadParameters) +
          " error: " + problem);
@@ -158,8 +158,8 @@ PIWriteDescriptor Host::OpenWrite()
 int16_t Host::Put(PIWriteDescriptor token, const DescriptorEntry& entry)
 {
   auto it = writers_.find(Key(token));
-  const std::string call = "put " + CodeText(entry.key) + " " + CodeText(entry.type) + " (" +
-                           std::to_string(Key(token)) + ")";
+  const std::string call =
+      "put " + CodeText(entry.key) + " " + CodeText(entry.type) + " (" + std::to_string(Key(token)) + ")";
   if (it == writers_.end()) {
     Note(call + " = " + std::to_string(filterBadParameters) + " error: bad token");
     return filterBadParameters;

@@ -3,6 +3,9 @@
 #include "host.h"
 
 #include "win32/automation.h"
+#include "win32/dibs.h"
+#include "win32/drawing.h"
+#include "win32/gdi.h"
 
 #include <algorithm>
 #include <memory>
@@ -121,7 +124,9 @@ void FitPicture(int32_t width, int32_t height, int32_t areaWidth, int32_t areaHe
     return;
   // The side that meets its edge first keeps the area's length (or its own
   // when that is shorter); the other follows, rounded.
-  const auto scaled = [](int64_t side, int64_t to, int64_t from) { return int(std::max<int64_t>(1, (side * to + from / 2) / from)); };
+  const auto scaled = [](int64_t side, int64_t to, int64_t from) {
+    return int(std::max<int64_t>(1, (side * to + from / 2) / from));
+  };
   if (int64_t(width) * areaHeight >= int64_t(height) * areaWidth) {
     *fitWidth = std::min(width, areaWidth);
     *fitHeight = scaled(height, *fitWidth, width);

@@ -272,7 +272,7 @@ TEST_P(ManagedDialogs, TheFocusParkedOnTheManagersOwnWindowLeavesTheDialogActive
   ASSERT_EQ(server.Xdotool("type --window " + std::to_string(save) + " --delay 20 '" + exported + "'"), 0);
   ASSERT_EQ(server.Xdotool("key --window " + std::to_string(save) + " Return"), 0);
   ASSERT_EQ(WaitForSize(exported, 64, 20), 64) << program.Errors();
-  ASSERT_TRUE(Click(manager, 450, 251)); // Done
+  ASSERT_TRUE(Click(manager, 450, 251));    // Done
   ASSERT_TRUE(ClickPanel(panel, 1090, 14)); // Cancel
   EXPECT_EQ(program.Wait(120), 1) << program.Errors();
 }

@@ -5,6 +5,7 @@
 #include "plugin.h"
 #include "procs.h"
 #include "win32/automation.h"
+#include "win32/gdi.h"
 
 #include <gtest/gtest.h>
 
@@ -159,7 +160,7 @@ TEST_F(HostRun, ServesInPlaceOrInItsOwnBufferWithTheSameResult)
   const struct {
     int16_t mode;
     bool alpha;
-  } modes[] = {{plugInModeGrayScale, false}, {plugInModeGrayScale, true}, {plugInModeRGBColor, false},
+  } modes[] = {{plugInModeGrayScale, false}, {plugInModeGrayScale, true},  {plugInModeRGBColor, false},
                {plugInModeRGBColor, true},   {plugInModeCMYKColor, false}, {plugInModeCMYKColor, true}};
   // Top, left, bottom, right on a 7 x 5 image: all of it, an odd middle, the
   // last pixel, one row, one column.
@@ -298,13 +299,13 @@ TEST_F(HostRun, RequestsOutsideTheImageOrPlanesAreRefused)
       r->maskRect = mask;
       codes.push_back(r->advanceState());
     };
-    ask(Rect16{0, 0, 4, 4}, 0, 2, Rect16{});  // the whole image: fine
-    ask(Rect16{0, 0, 0, 0}, 0, 9, Rect16{});  // an empty request: nothing to serve
-    ask(Rect16{0, 0, 5, 4}, 0, 2, Rect16{});  // one row too many
-    ask(Rect16{-1, 0, 2, 2}, 0, 2, Rect16{}); // above the image
-    ask(Rect16{0, 0, 2, 2}, 0, 3, Rect16{});  // a fourth plane of three
-    ask(Rect16{0, 0, 2, 2}, 2, 1, Rect16{});  // lo above hi
-    ask(Rect16{0, 2, 2, 1}, 0, 0, Rect16{});  // right before left
+    ask(Rect16{0, 0, 4, 4}, 0, 2, Rect16{});           // the whole image: fine
+    ask(Rect16{0, 0, 0, 0}, 0, 9, Rect16{});           // an empty request: nothing to serve
+    ask(Rect16{0, 0, 5, 4}, 0, 2, Rect16{});           // one row too many
+    ask(Rect16{-1, 0, 2, 2}, 0, 2, Rect16{});          // above the image
+    ask(Rect16{0, 0, 2, 2}, 0, 3, Rect16{});           // a fourth plane of three
+    ask(Rect16{0, 0, 2, 2}, 2, 1, Rect16{});           // lo above hi
+    ask(Rect16{0, 2, 2, 1}, 0, 0, Rect16{});           // right before left
     ask(Rect16{0, 0, 2, 2}, 0, 2, Rect16{0, 0, 1, 1}); // a mask request
     r->inRect = r->maskRect = Rect16{};
   };
@@ -447,8 +448,8 @@ TEST_F(HostRun, DisplayPixelsDrawsTheClippedSourceAtItsDestination)
   // its top left lands at (-1, -1), so image pixel (x, y) shows at (x - 2, y - 2).
   const Rect32 source{1, 1, 3, 5};
   EXPECT_EQ(host.DisplayPixels(&map, &source, -1, -1, dc), noErr);
-  EXPECT_EQ(standin::ReadPixel(window, 0, 0), RGB(200, 20, 20)); // image (2, 2)
-  EXPECT_EQ(standin::ReadPixel(window, 1, 0), RGB(200, 20, 30)); // image (3, 2)
+  EXPECT_EQ(standin::ReadPixel(window, 0, 0), RGB(200, 20, 20));   // image (2, 2)
+  EXPECT_EQ(standin::ReadPixel(window, 1, 0), RGB(200, 20, 30));   // image (3, 2)
   EXPECT_EQ(standin::ReadPixel(window, 2, 0), RGB(255, 255, 255)); // beyond the bounds: not drawn
   EXPECT_EQ(standin::ReadPixel(window, 0, 1), RGB(255, 255, 255)); // below the image: not drawn
   EXPECT_EQ(host.DisplayPixels(&map, &source, 2, 2, dc), noErr);

@@ -20,10 +20,7 @@ HostImage Gradient(int16_t mode, bool alpha, int32_t width = 5, int32_t height =
 
 std::string Path(const std::string& name) { return lvxtest::TempDir() + "/" + name; }
 
-void WriteBytes(const std::string& path, const std::string& bytes)
-{
-  std::ofstream(path, std::ios::binary) << bytes;
-}
+void WriteBytes(const std::string& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
 
 bool Same(const HostImage& a, const HostImage& b)
 {
@@ -78,8 +75,10 @@ TEST(HostImages, WritesTheSameFilesAsTheLibraryWritesFromABitmap)
         for (int c = 0; c < image.Planes(); ++c)
           bitmap.Row(y)[x * image.Planes() + c] = image.At(x, y)[grey ? 0 : 2 - c];
     const std::pair<const char*, imaging::FileFormat> formats[] = {
-        {"same.png", imaging::FileFormat::kPng}, {"same.jpg", imaging::FileFormat::kJpeg},
-        {"same.bmp", imaging::FileFormat::kBmp}, {"same.tif", imaging::FileFormat::kTiff},
+        {"same.png", imaging::FileFormat::kPng},
+        {"same.jpg", imaging::FileFormat::kJpeg},
+        {"same.bmp", imaging::FileFormat::kBmp},
+        {"same.tif", imaging::FileFormat::kTiff},
         {grey ? "same.pgm" : "same.ppm", imaging::FileFormat::kPnm}};
     for (const auto& [name, format] : formats) {
       lvxtext::Error error;
@@ -106,18 +105,18 @@ TEST(HostImages, MalformedPamIsRefused)
     return bytes;
   };
   const std::string bad[] = {
-      good.substr(0, good.size() - 1),        // truncated data
-      good + "x",                             // data beyond WIDTH x HEIGHT x DEPTH
-      swap("MAXVAL 255", "MAXVAL 65535"),     // 16-bit samples
-      swap("DEPTH 4", "DEPTH 3"),             // depth against the tuple type
-      swap("RGB_ALPHA", "RGBA"),              // unknown tuple type
-      swap("ENDHDR", "ENDHEADER"),            // no end of header
-      swap("WIDTH 2", "WIDTH 2\nWIDTH 2"),    // a field twice
-      swap("WIDTH 2", "WIDTH 40000"),         // beyond 16-bit coordinates
-      swap("HEIGHT 2", "HEIGHT 0"),           // no pixels
-      swap("WIDTH 2", "WIDTH -2"),            // not a number
-      swap("P7", "P8"),                       // not a PAM file
-      header,                                 // header alone
+      good.substr(0, good.size() - 1),     // truncated data
+      good + "x",                          // data beyond WIDTH x HEIGHT x DEPTH
+      swap("MAXVAL 255", "MAXVAL 65535"),  // 16-bit samples
+      swap("DEPTH 4", "DEPTH 3"),          // depth against the tuple type
+      swap("RGB_ALPHA", "RGBA"),           // unknown tuple type
+      swap("ENDHDR", "ENDHEADER"),         // no end of header
+      swap("WIDTH 2", "WIDTH 2\nWIDTH 2"), // a field twice
+      swap("WIDTH 2", "WIDTH 40000"),      // beyond 16-bit coordinates
+      swap("HEIGHT 2", "HEIGHT 0"),        // no pixels
+      swap("WIDTH 2", "WIDTH -2"),         // not a number
+      swap("P7", "P8"),                    // not a PAM file
+      header,                              // header alone
   };
   for (const std::string& bytes : bad) {
     EXPECT_FALSE(ParsePam(bytes, &image, &error)) << bytes.substr(0, 60);

@@ -112,7 +112,8 @@ TEST_P(Interactive, APersonsDragShowsTheScriptsPixelsAndApplyWritesTheCorrection
   const std::string script = Temp("drag.ui"), reference = Temp("reference.png");
   std::ofstream(script) << "click main 92 269\ndrag panel 140 227 225 227\nsnapshot panel " << reference
                         << "\nclick panel 1090 14\n";
-  const std::string command = "LUMIVEX_HEADLESS=1 '" HOST_PATH "' --plugin '" LUMIVEXPI_PATH "' --dialog --ui-script '" +
+  const std::string command = "LUMIVEX_HEADLESS=1 '" HOST_PATH "' --plugin '" LUMIVEXPI_PATH
+                              "' --dialog --ui-script '" +
                               script + "' '" + Coffee() + "' '" + Temp("scripted.png") + "' 2>/dev/null";
   const int scripted = std::system(command.c_str());
   ASSERT_TRUE(WIFEXITED(scripted) && WEXITSTATUS(scripted) == 1) << "the scripted run is cancelled";

@@ -71,10 +71,11 @@ TEST(HostInterrupts, ASignalWhileThePluginRunsOrTheOutputIsWrittenWritesNothing)
       const std::string folder = Folder(name), gate = Temp(name + ".gate");
       ASSERT_TRUE(lvxtest::MakeGate(gate));
       const std::string before = Contents(folder + "/out.png");
-      ChildProcess host = Host({"--auto", "--record", folder + "/r.params", folder + "/in.png", folder + "/out.png"},
-                               {inPlugin ? std::pair<std::string, std::string>{"LUMIVEX_PASSTHROUGH",
-                                                                               "wait=" + gate + " acquire deliver echo quit=0"}
-                                         : std::pair<std::string, std::string>{"LUMIVEX_TEST_WRITE_GATE", gate}});
+      ChildProcess host =
+          Host({"--auto", "--record", folder + "/r.params", folder + "/in.png", folder + "/out.png"},
+               {inPlugin ? std::pair<std::string, std::string>{"LUMIVEX_PASSTHROUGH",
+                                                               "wait=" + gate + " acquire deliver echo quit=0"}
+                         : std::pair<std::string, std::string>{"LUMIVEX_TEST_WRITE_GATE", gate}});
       const int fd = lvxtest::OpenGate(gate, host);
       ASSERT_GE(fd, 0) << "the run never reached the gate";
       // No temporary file while the plug-in runs; the output's at its write.

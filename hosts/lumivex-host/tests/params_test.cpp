@@ -93,11 +93,11 @@ TEST(ParameterFile, AKeyGivenTwiceIsRefusedWithBothLines)
 {
   Descriptor d;
   lvxtext::Error error;
-  EXPECT_TRUE(ParseParameters("lumivex-host parameters 1\nlvCT long 1\nlvSH long 2\n# again\nLVCT long 3\n", &d,
-                              &error))
+  EXPECT_TRUE(
+      ParseParameters("lumivex-host parameters 1\nlvCT long 1\nlvSH long 2\n# again\nLVCT long 3\n", &d, &error))
       << "codes are exact: LVCT is another key";
-  EXPECT_FALSE(ParseParameters("lumivex-host parameters 1\nlvCT long 1\nlvSH long 2\n# again\nlvCT long 3\n", &d,
-                               &error));
+  EXPECT_FALSE(
+      ParseParameters("lumivex-host parameters 1\nlvCT long 1\nlvSH long 2\n# again\nlvCT long 3\n", &d, &error));
   EXPECT_EQ(error.message, "line 5: the key lvCT is given twice (first on line 2)");
 }
 

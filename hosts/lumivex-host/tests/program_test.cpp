@@ -83,8 +83,9 @@ TEST(HostProgram, HostileImagesAreRefusedInLittleMemoryAndTheLimitCanBeMoved)
     EXPECT_EQ(run.result, 3);
     EXPECT_LT(run.programsPeakKb, 200 * 1024);
   }
-  EXPECT_NE(Contents(Temp("stderr.txt")).find("PAM data is not exactly WIDTH x HEIGHT x DEPTH bytes (2700000000 bytes; "
-                                              "the file holds 10)"),
+  EXPECT_NE(Contents(Temp("stderr.txt"))
+                .find("PAM data is not exactly WIDTH x HEIGHT x DEPTH bytes (2700000000 bytes; "
+                      "the file holds 10)"),
             std::string::npos)
       << Contents(Temp("stderr.txt"));
 
@@ -99,15 +100,16 @@ TEST(HostProgram, HostileImagesAreRefusedInLittleMemoryAndTheLimitCanBeMoved)
     ASSERT_TRUE(lvhost::WriteImage(Temp(name), rgb, nullptr));
     std::remove(Temp("stderr.txt").c_str());
     EXPECT_EQ(RunHost(kPassthrough + "--auto --max-pixels 11 " + Temp(name) + " " + Temp("o.png")), 3);
-    EXPECT_NE(Contents(Temp("stderr.txt")).find("12 pixels (4 x 3) is more than the limit of 11 (raise it with "
-                                                "--max-pixels N or LUMIVEX_MAX_PIXELS)"),
+    EXPECT_NE(Contents(Temp("stderr.txt"))
+                  .find("12 pixels (4 x 3) is more than the limit of 11 (raise it with "
+                        "--max-pixels N or LUMIVEX_MAX_PIXELS)"),
               std::string::npos)
         << Contents(Temp("stderr.txt"));
     EXPECT_EQ(RunHost(kPassthrough + "--auto " + Temp(name) + " " + Temp("o.png"), "LUMIVEX_MAX_PIXELS=11"), 3);
     EXPECT_FALSE(Exists(Temp("o.png")));
-    EXPECT_EQ(RunHost(kPassthrough + "--auto --max-pixels 12 " + Temp(name) + " " + Temp("o.png"),
-                      "LUMIVEX_MAX_PIXELS=11"),
-              0);
+    EXPECT_EQ(
+        RunHost(kPassthrough + "--auto --max-pixels 12 " + Temp(name) + " " + Temp("o.png"), "LUMIVEX_MAX_PIXELS=11"),
+        0);
     EXPECT_TRUE(Exists(Temp("o.png")));
     std::remove(Temp("o.png").c_str());
   }
@@ -196,16 +198,16 @@ TEST(HostProgram, PassthroughGivesEveryImageBackAndEchoesItsParameters)
 TEST(HostProgram, WrittenFilesHaveTheModeOfOrdinaryFiles)
 {
   const std::string params = Temp("p.txt"), record = Temp("r.txt"), out = Temp("out.pam");
-  ASSERT_TRUE(lvhost::WriteParameterFile(
-      params, {lvhost::DescriptorEntry{FourCC("lvCT"), typeInteger, false, 4, 0}}, nullptr));
+  ASSERT_TRUE(
+      lvhost::WriteParameterFile(params, {lvhost::DescriptorEntry{FourCC("lvCT"), typeInteger, false, 4, 0}}, nullptr));
   // A 16-bit grey input, which the host reduces and says so.
   {
     std::ofstream file(Temp("in16.pgm"), std::ios::binary);
     file << std::string("P5\n1 1\n65535\n\xFF\xFF", 15);
   }
   const mode_t before = umask(022);
-  const int status = RunHost(kPassthrough + "--replay " + params + " --record " + record + " " + Temp("in16.pgm") +
-                             " " + out);
+  const int status =
+      RunHost(kPassthrough + "--replay " + params + " --record " + record + " " + Temp("in16.pgm") + " " + out);
   umask(before);
   ASSERT_EQ(status, 0) << Contents(Temp("stderr.txt"));
   for (const std::string& path : {out, record}) {
@@ -220,7 +222,8 @@ TEST(HostProgram, WrittenFilesHaveTheModeOfOrdinaryFiles)
 TEST(HostProgram, CancelsDeadlocksAndRunsLumivexPIsRoads)
 {
   const std::string in = lvxtest::Source("samples/coffee.png");
-  EXPECT_EQ(RunHost(kPassthrough + in + " " + Temp("cancelled.png"), "LUMIVEX_PASSTHROUGH='acquire deliver quit=1'"), 1);
+  EXPECT_EQ(RunHost(kPassthrough + in + " " + Temp("cancelled.png"), "LUMIVEX_PASSTHROUGH='acquire deliver quit=1'"),
+            1);
   EXPECT_FALSE(Exists(Temp("cancelled.png")));
   // Waiting for a window nobody uses.
   EXPECT_EQ(RunHost(kPassthrough + "--dialog " + in + " " + Temp("waited.png"), "LUMIVEX_PASSTHROUGH=quit=none"), 2);

@@ -39,9 +39,10 @@ TEST(Roads, TheAutomaticRoadEqualsTheEngineWithTheWindowsDefaults)
 {
   const std::string in = lvxtest::Source("samples/astronaut.png");
   ASSERT_EQ(RunHost(kPlugin + "--auto --record " + Temp("auto.params") + " " + in + " " + Temp("auto.png")), 0);
-  const std::string correct = std::string("'") + CORRECT_PATH + "' --quiet --contrast 7 --color 7 --sharpen 6 "
-                              "--noise 7 --tonal-gamma 1.8 --target-gamma 1.8 --skin 229,190,168 " + in + " " +
-                              Temp("engine.png") + " > /dev/null";
+  const std::string correct = std::string("'") + CORRECT_PATH +
+                              "' --quiet --contrast 7 --color 7 --sharpen 6 "
+                              "--noise 7 --tonal-gamma 1.8 --target-gamma 1.8 --skin 229,190,168 " +
+                              in + " " + Temp("engine.png") + " > /dev/null";
   ASSERT_EQ(std::system(correct.c_str()), 0);
   EXPECT_EQ(Pixels(Temp("auto.png")), Pixels(Temp("engine.png")));
   EXPECT_EQ(Contents(Temp("auto.params")), "lumivex-host parameters 1\nlvAU bool true\n");
@@ -97,10 +98,10 @@ TEST(Roads, UIScriptsThatDoNotFitTheirRun)
     const char* said;
   };
   const Case cases[] = {
-      {"click main 92\n", 3, "line 1:"},                       // nothing runs
+      {"click main 92\n", 3, "line 1:"}, // nothing runs
       {"# fine\nclick main 92 269\nwiggle\n", 3, "line 3:"},
       {"click \"Nowhere\" 1 1\n", 2, "no window titled \"Nowhere\""},
-      {"click main 92 269\n", 2, "waited for input"},         // the script runs out
+      {"click main 92 269\n", 2, "waited for input"}, // the script runs out
       {"click main 239 269\nclick main 1 1\nclick main 2 2\n", 0, "2 steps were left"},
   };
   for (const Case& c : cases) {

@@ -60,7 +60,10 @@ bool Refuse(std::string* error, const char* why)
   return false;
 }
 
-uint32_t LittleEndian(const uint8_t* p) { return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint32_t>(p[3]) << 24); }
+uint32_t LittleEndian(const uint8_t* p)
+{
+  return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint32_t>(p[3]) << 24);
+}
 
 } // namespace
 

@@ -60,25 +60,27 @@ namespace {
 
 using detail::Fail;
 
-// A zero-filled pixel buffer that std::free releases. A picture of 2 MB or
-// more starts on a 2 MB boundary and its whole 2 MB pages are backed by huge
-// pages where the system offers them: filling it then faults once per 2 MB
-// instead of once per 4 KB. The part past the last whole huge page takes
-// small pages, so the buffer holds no memory beyond its own bytes.
-void* ZeroedPixels(size_t bytes)
+// A pixel buffer that std::free releases, zero-filled when `zeroed`. A
+// picture of 2 MB or more starts on a 2 MB boundary and its whole 2 MB pages
+// are backed by huge pages where the system offers them: filling it then
+// faults once per 2 MB instead of once per 4 KB. The part past the last
+// whole huge page takes small pages, so the buffer holds no memory beyond
+// its own bytes.
+void* NewPixels(size_t bytes, bool zeroed)
 {
   constexpr size_t kHugePage = size_t{2} << 20;
   if (bytes < kHugePage)
-    return std::calloc(bytes, 1);
+    return zeroed ? std::calloc(bytes, 1) : std::malloc(bytes);
   void* data = nullptr;
   if (posix_memalign(&data, kHugePage, bytes) != 0)
     return nullptr;
   standin::AdviseHugePages(data, bytes);
-  std::memset(data, 0, bytes);
+  if (zeroed)
+    std::memset(data, 0, bytes);
   return data;
 }
 
-int32_t Allocate(Bitmap* bitmap, int32_t width, int32_t height, int32_t bitsPerPixel, int32_t colourOrder,
+int32_t Allocate(Bitmap* bitmap, int32_t width, int32_t height, int32_t bitsPerPixel, int32_t colourOrder, bool zeroed,
                  std::string* error)
 {
   if (!bitmap || (bitsPerPixel != 8 && bitsPerPixel != 24))
@@ -91,11 +93,14 @@ int32_t Allocate(Bitmap* bitmap, int32_t width, int32_t height, int32_t bitsPerP
   const int64_t total = rowBytes * height;
   if (total > INT32_MAX)
     return Fail(error, kErrorTooLarge,
-                "image of " + std::to_string(width) + " x " + std::to_string(height) +
-                    " pixels needs 2 GiB or more");
-  void* data = ZeroedPixels(static_cast<size_t>(total));
+                "image of " + std::to_string(width) + " x " + std::to_string(height) + " pixels needs 2 GiB or more");
+  void* data = NewPixels(static_cast<size_t>(total), zeroed);
   if (!data)
     return Fail(error, kErrorNoMemory, "out of memory for " + std::to_string(total) + " bytes");
+  const int64_t used = int64_t{width} * (bitsPerPixel / 8);
+  if (!zeroed && used < rowBytes)
+    for (int64_t y = 0; y < height; ++y)
+      std::memset(static_cast<uint8_t*>(data) + y * rowBytes + used, 0, static_cast<size_t>(rowBytes - used));
   Free(bitmap);
   bitmap->width = width;
   bitmap->height = height;
@@ -112,8 +117,18 @@ int32_t Allocate(Bitmap* bitmap, int32_t width, int32_t height, int32_t bitsPerP
 int32_t Create(Bitmap* bitmap, int32_t /*memoryKind*/, int32_t width, int32_t height, int32_t bitsPerPixel,
                int32_t colourOrder, std::string* error)
 {
-  return detail::NoThrow(error, [&] { return Allocate(bitmap, width, height, bitsPerPixel, colourOrder, error); });
+  return detail::NoThrow(error,
+                         [&] { return Allocate(bitmap, width, height, bitsPerPixel, colourOrder, true, error); });
 }
+
+namespace detail {
+
+int32_t CreateUnfilled(Bitmap* bitmap, int32_t width, int32_t height, int32_t bitsPerPixel, std::string* error)
+{
+  return NoThrow(error, [&] { return Allocate(bitmap, width, height, bitsPerPixel, 1, false, error); });
+}
+
+} // namespace detail
 
 int32_t Create(Bitmap* bitmap, int32_t width, int32_t height, int32_t bitsPerPixel, std::string* error)
 {

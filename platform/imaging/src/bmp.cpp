@@ -5,8 +5,8 @@
 // given before touching it. RLE-compressed files are refused.
 #include "codecs.h"
 
-#include <cerrno>
 #include <bit>
+#include <cerrno>
 #include <cstring>
 #include <utility>
 #include <vector>
@@ -58,11 +58,11 @@ struct Layout {
   int64_t width = 0, height = 0;
   bool topDown = false;
   uint32_t bits = 0;
-  Channel blue, green, red;         // 16 and 32 bits
-  uint8_t table[256][3] = {};       // B,G,R; indices past the table read black
-  bool grey = false;                // a colour table of grey entries only
-  size_t pixels = 0;                // offset of the first stored row
-  int64_t rowBytes = 0;             // stored row length, padded to 4
+  Channel blue, green, red;   // 16 and 32 bits
+  uint8_t table[256][3] = {}; // B,G,R; indices past the table read black
+  bool grey = false;          // a colour table of grey entries only
+  size_t pixels = 0;          // offset of the first stored row
+  int64_t rowBytes = 0;       // stored row length, padded to 4
 };
 
 int32_t ParseHeader(const uint8_t* data, size_t size, Layout* l, std::string* error)
@@ -100,8 +100,8 @@ int32_t ParseHeader(const uint8_t* data, size_t size, Layout* l, std::string* er
                                          : compression == kBitfields && (b == 16 || b == 32);
   if (!known)
     return Fail(error, kErrorUnsupported,
-                "unsupported BMP variant (" + std::to_string(b) + " bits, compression " +
-                    std::to_string(compression) + ")");
+                "unsupported BMP variant (" + std::to_string(b) + " bits, compression " + std::to_string(compression) +
+                    ")");
 
   size_t at = kFileHeader + headerSize; // what follows the header
   if (b == 16 || b == 32) {
@@ -161,9 +161,7 @@ void DecodeRow(const Layout& l, const uint8_t* s, uint8_t* d, int32_t outBits)
 {
   const int32_t w = static_cast<int32_t>(l.width);
   switch (l.bits) {
-  case 24:
-    std::memcpy(d, s, static_cast<size_t>(w) * 3);
-    return;
+  case 24: std::memcpy(d, s, static_cast<size_t>(w) * 3); return;
   case 16:
   case 32:
     for (int32_t x = 0; x < w; ++x, d += 3) {

@@ -24,6 +24,11 @@ int32_t NoThrow(std::string* error, Body&& body)
   }
 }
 
+// As Create with colour order 1, for a decoder that writes every pixel of
+// every row before the bitmap is used (and frees it on failure): only each
+// row's padding is set to 0, so the pixels are not cleared first.
+int32_t CreateUnfilled(Bitmap* bitmap, int32_t width, int32_t height, int32_t bitsPerPixel, std::string* error);
+
 // The reason a writer gives when a codec library reports an error while
 // writing `file`: the system's (savedErrno, "No space left on device") when
 // the file's error flag is set, else the library's message.

@@ -8,12 +8,12 @@
 #include <cerrno>
 #include <climits>
 #include <cstring>
-#include <memory>
-#include <utility>
-#include <vector>
 #include <fcntl.h>
+#include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
+#include <vector>
 
 namespace imaging {
 namespace {
@@ -84,8 +84,7 @@ int32_t DecodeStream(Kind kind, FILE* stream, uint64_t size, int32_t wantBits, B
 }
 
 // Decodes a whole image file held in memory at the depth asked for.
-int32_t Decode(const uint8_t* data, size_t size, int32_t wantBits, Bitmap* bitmap, LoadInfo* info,
-               std::string* error)
+int32_t Decode(const uint8_t* data, size_t size, int32_t wantBits, Bitmap* bitmap, LoadInfo* info, std::string* error)
 {
   const Kind kind = Sniff(data, size);
   if (kind == Kind::kUnknown)
@@ -149,8 +148,7 @@ int32_t ReadRest(FILE* file, std::vector<uint8_t>& bytes, std::string* error)
 
 // Reads a whole BMP file of known size in one read into a buffer of that
 // size (not zero-filled: every byte is read over) and decodes it.
-int32_t DecodeWholeFile(FILE* file, uint64_t size, int32_t wantBits, Bitmap* bitmap, LoadInfo* info,
-                        std::string* error)
+int32_t DecodeWholeFile(FILE* file, uint64_t size, int32_t wantBits, Bitmap* bitmap, LoadInfo* info, std::string* error)
 {
   // The header's claims are judged from its first bytes, before the buffer
   // is allocated.
@@ -206,8 +204,7 @@ int32_t Load(const char* path, Bitmap* bitmap, int32_t wantBits, LoadInfo* info,
   return status == kSuccess ? kSuccess : Fail(error, status, Quoted(path) + ": " + why);
 }
 
-int32_t LoadBytes(const void* data, size_t size, Bitmap* bitmap, int32_t wantBits, LoadInfo* info,
-                  std::string* error)
+int32_t LoadBytes(const void* data, size_t size, Bitmap* bitmap, int32_t wantBits, LoadInfo* info, std::string* error)
 {
   if ((!data && size > 0) || !bitmap)
     return Fail(error, kErrorBadArgument, "no data or no bitmap");
@@ -320,20 +317,18 @@ int32_t LoadFile(const char* path, Bitmap* bitmap, int32_t wantBits, std::string
   return detail::NoThrow(error, [&] { return Load(path, bitmap, wantBits, info, error); });
 }
 
-int32_t LoadMemory(const void* data, size_t size, Bitmap* bitmap, int32_t wantBits, std::string* error,
-                   LoadInfo* info)
+int32_t LoadMemory(const void* data, size_t size, Bitmap* bitmap, int32_t wantBits, std::string* error, LoadInfo* info)
 {
   return detail::NoThrow(error, [&] { return LoadBytes(data, size, bitmap, wantBits, info, error); });
 }
 
-int32_t SaveFile(const char* path, const Bitmap* bitmap, FileFormat format, int32_t bitsPerPixel,
-                 int32_t quality, std::string* error)
+int32_t SaveFile(const char* path, const Bitmap* bitmap, FileFormat format, int32_t bitsPerPixel, int32_t quality,
+                 std::string* error)
 {
   return detail::NoThrow(error, [&] { return Save(path, bitmap, format, bitsPerPixel, quality, error); });
 }
 
-int32_t SaveFile(const char* path, const Bitmap* bitmap, FileFormat format, int32_t quality,
-                 std::string* error)
+int32_t SaveFile(const char* path, const Bitmap* bitmap, FileFormat format, int32_t quality, std::string* error)
 {
   return SaveFile(path, bitmap, format, 0, quality, error);
 }
@@ -358,6 +353,8 @@ RowSource::RowSource(int32_t width, int32_t height, int32_t bitsPerPixel)
 }
 
 RowSource::~RowSource() = default;
+
+const uint8_t* RowSource::RgbRow(int32_t) { return nullptr; }
 
 int32_t SaveRowsToFile(standin::ReplacementFile* file, RowSource* rows, FileFormat format, int32_t quality,
                        std::string* error)

@@ -9,6 +9,7 @@
 #include <string>
 
 #include <jpeglib.h>
+// After jpeglib.h, which it needs.
 #include <jerror.h>
 
 namespace imaging::detail {
@@ -40,10 +41,8 @@ void OnMessage(j_common_ptr cinfo, int level)
   case JWRN_HIT_MARKER:
   case JWRN_HUFF_BAD_CODE:
   case JWRN_ARITH_BAD_CODE:
-  case JWRN_MUST_RESYNC:
-    OnError(cinfo);
-  default:
-    break;
+  case JWRN_MUST_RESYNC: OnError(cinfo);
+  default: break;
   }
 }
 
@@ -74,13 +73,9 @@ bool ChooseOutput(DecodeJob* job)
 {
   jpeg_decompress_struct& cinfo = job->cinfo;
   switch (cinfo.jpeg_color_space) {
-  case JCS_GRAYSCALE:
-    cinfo.out_color_space = job->wantBits == 24 ? JCS_EXT_BGR : JCS_GRAYSCALE;
-    return true;
+  case JCS_GRAYSCALE: cinfo.out_color_space = job->wantBits == 24 ? JCS_EXT_BGR : JCS_GRAYSCALE; return true;
   case JCS_YCbCr:
-  case JCS_RGB:
-    cinfo.out_color_space = JCS_EXT_BGR;
-    return true;
+  case JCS_RGB: cinfo.out_color_space = JCS_EXT_BGR; return true;
   case JCS_CMYK:
   case JCS_YCCK:
     job->status = kErrorUnsupported;
@@ -119,8 +114,9 @@ void Decode(DecodeJob* job, FILE* file)
   job->status = CheckPixels(job->cinfo.image_width, job->cinfo.image_height, &job->message);
   if (job->status != kSuccess)
     return;
-  job->status = Create(job->bitmap, static_cast<int32_t>(job->cinfo.image_width),
-                       static_cast<int32_t>(job->cinfo.image_height), bits, &job->message);
+  // Every row is written below, or the bitmap is freed.
+  job->status = CreateUnfilled(job->bitmap, static_cast<int32_t>(job->cinfo.image_width),
+                               static_cast<int32_t>(job->cinfo.image_height), bits, &job->message);
   if (job->status != kSuccess)
     return;
   jpeg_start_decompress(&job->cinfo);

@@ -2,11 +2,13 @@
 // plainly or with a transparent colour, and capturing a context's pixels.
 #include "codecs.h"
 
+#include "win32/dibs.h"
+#include "win32/gdi.h"
 #include "win32/internal/surfacedc.h"
 
 #include <algorithm>
 #include <map>
-#include <vector>
+#include <memory>
 
 namespace imaging {
 
@@ -16,12 +18,12 @@ using detail::Fail;
 using ll = long long;
 
 // The contexts GetDC made: the bitmap each belongs to and the 32-bit copy it
-// draws on (the vector's memory stays put while the entry lives).
+// draws on (its memory stays put while the entry lives).
 struct BitmapDC {
   Bitmap* bitmap = nullptr;
   int32_t width = 0;
   int32_t height = 0;
-  std::vector<BYTE> pixels;
+  std::unique_ptr<BYTE[]> pixels;
 };
 
 std::map<HDC, BitmapDC>& BitmapDCs()
@@ -48,14 +50,18 @@ HDC MakeBitmapDC(Bitmap* bitmap)
   entry.width = bitmap->width;
   entry.height = bitmap->height;
   const size_t stride = size_t(bitmap->width) * 4;
-  entry.pixels.assign(stride * size_t(bitmap->height), 0);
+  // Every byte is written below (the fourth of each pixel is 0): no fill
+  // beforehand.
+  entry.pixels.reset(new BYTE[stride * size_t(bitmap->height)]);
   for (int32_t y = 0; y < bitmap->height; ++y) {
     const uint8_t* row = bitmap->PictureRow(y);
-    BYTE* out = entry.pixels.data() + size_t(y) * stride;
-    for (int32_t x = 0; x < bitmap->width; ++x)
-      PixelOf(*bitmap, row, x, out + size_t(x) * 4);
+    BYTE* out = entry.pixels.get() + size_t(y) * stride;
+    for (int32_t x = 0; x < bitmap->width; ++x, out += 4) {
+      PixelOf(*bitmap, row, x, out);
+      out[3] = 0;
+    }
   }
-  HDC dc = standin::CreateSurfaceDC(entry.pixels.data(), entry.width, entry.height, ptrdiff_t(stride));
+  HDC dc = standin::CreateSurfaceDC(entry.pixels.get(), entry.width, entry.height, ptrdiff_t(stride));
   if (dc)
     BitmapDCs().emplace(dc, std::move(entry));
   return dc;
@@ -156,7 +162,7 @@ int32_t ReleaseDC(Bitmap* bitmap, HDC dc)
   if (sameSize) {
     const size_t stride = size_t(entry.width) * 4;
     for (int32_t y = 0; y < entry.height; ++y) {
-      const BYTE* in = entry.pixels.data() + size_t(y) * stride;
+      const BYTE* in = entry.pixels.get() + size_t(y) * stride;
       uint8_t* row = bitmap->Row(bitmap->BottomUp() ? entry.height - 1 - y : y);
       for (int32_t x = 0; x < entry.width; ++x, in += 4) {
         if (bitmap->bitsPerPixel == 24)

@@ -7,7 +7,6 @@
 
 #include <cerrno>
 
-
 namespace imaging::detail {
 namespace {
 
@@ -17,7 +16,7 @@ struct PngJob {
   png_structp png = nullptr;
   png_infop info = nullptr;
   int32_t wantBits = 0;
-  Bitmap* bitmap = nullptr;       // read into
+  Bitmap* bitmap = nullptr;    // read into
   RowSource* source = nullptr; // written from
   int passes = 1;
   int32_t fileBits = 8; // bits per sample as the file holds them
@@ -71,8 +70,7 @@ bool PrepareRead(PngJob* job)
     job->message = "unsupported PNG pixel layout";
     return false;
   }
-  job->status = Create(job->bitmap, static_cast<int32_t>(width), static_cast<int32_t>(height), bits,
-                       &job->message);
+  job->status = Create(job->bitmap, static_cast<int32_t>(width), static_cast<int32_t>(height), bits, &job->message);
   return job->status == kSuccess;
 }
 
@@ -102,8 +100,7 @@ void Encode(PngJob* job, FILE* file)
   }
   RowSource& bitmap = *job->source;
   png_init_io(job->png, file);
-  png_set_IHDR(job->png, job->info, static_cast<png_uint_32>(bitmap.width),
-               static_cast<png_uint_32>(bitmap.height), 8,
+  png_set_IHDR(job->png, job->info, static_cast<png_uint_32>(bitmap.width), static_cast<png_uint_32>(bitmap.height), 8,
                bitmap.bitsPerPixel == 8 ? PNG_COLOR_TYPE_GRAY : PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
                PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
   png_write_info(job->png, job->info);

@@ -3,9 +3,9 @@
 // bytes per sample, most significant first.
 #include "codecs.h"
 
-#include <cerrno>
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -64,8 +64,7 @@ struct Wide {
 // R,G,B turned into B,G,R, grey widened to B,G,R when `toColour`. False at
 // the first sample above maxval, the row then partly written.
 template <bool kScaled, class Samples>
-bool ConvertRow(Samples in, bool grey, bool toColour, size_t width, int64_t maxval, const uint8_t* scale,
-                uint8_t* row)
+bool ConvertRow(Samples in, bool grey, bool toColour, size_t width, int64_t maxval, const uint8_t* scale, uint8_t* row)
 {
   const auto above = [maxval](uint32_t v) { return kScaled && v > maxval; };
   const auto level = [scale](uint32_t v) { return kScaled ? scale[v] : static_cast<uint8_t>(v); };
@@ -93,8 +92,7 @@ bool ConvertRow(Samples in, bool grey, bool toColour, size_t width, int64_t maxv
 
 } // namespace
 
-int32_t ReadPnm(FILE* file, uint64_t streamSize, int32_t wantBits, Bitmap* out, int32_t* sampleBits,
-                std::string* error)
+int32_t ReadPnm(FILE* file, uint64_t streamSize, int32_t wantBits, Bitmap* out, int32_t* sampleBits, std::string* error)
 {
   char magic[2];
   if (std::fread(magic, 1, 2, file) != 2 || magic[0] != 'P')
@@ -172,11 +170,13 @@ int32_t WritePnm(FILE* file, RowSource& bitmap, std::string* error)
   const size_t fileRow = static_cast<size_t>(bitmap.width) * (grey ? 1 : 3);
   unsigned char chunk[3 * 4096]; // R,G,B of up to 4096 pixels
   for (int32_t y = 0; y < bitmap.height; ++y) {
-    const uint8_t* s = bitmap.Row(y);
     size_t written = 0;
     if (grey) {
-      written = std::fwrite(s, 1, fileRow, file);
+      written = std::fwrite(bitmap.Row(y), 1, fileRow, file);
+    } else if (const uint8_t* rgb = bitmap.RgbRow(y)) {
+      written = std::fwrite(rgb, 1, fileRow, file);
     } else {
+      const uint8_t* s = bitmap.Row(y);
       for (size_t at = 0; at < fileRow; at += sizeof chunk) {
         const size_t n = std::min(sizeof chunk, fileRow - at);
         for (size_t i = 0; i < n; i += 3) {

@@ -87,8 +87,8 @@ TIFF* Open(const char* mode, FILE* file, Messages* messages, tmsize_t maxAllocat
   TIFFOpenOptionsSetWarningHandlerExtR(options, OnWarning, nullptr);
   if (maxAllocation > 0)
     TIFFOpenOptionsSetMaxSingleMemAlloc(options, maxAllocation);
-  TIFF* tif = TIFFClientOpenExt("image", mode, file, FileRead, FileWrite, FileSeek, NoClose, FileSize, NoMap,
-                                NoUnmap, options);
+  TIFF* tif =
+      TIFFClientOpenExt("image", mode, file, FileRead, FileWrite, FileSeek, NoClose, FileSize, NoMap, NoUnmap, options);
   TIFFOpenOptionsFree(options);
   return tif;
 }

@@ -89,9 +89,18 @@ int32_t Turn(Bitmap* bitmap, int32_t angle, std::string* error)
     for (int32_t x = 0; x < result.width; ++x, d += bytes) {
       int32_t sx = 0, sy = 0;
       switch (quarter) {
-      case 1: sx = y; sy = h - 1 - x; break;
-      case 2: sx = w - 1 - x; sy = h - 1 - y; break;
-      default: sx = w - 1 - y; sy = x; break;
+      case 1:
+        sx = y;
+        sy = h - 1 - x;
+        break;
+      case 2:
+        sx = w - 1 - x;
+        sy = h - 1 - y;
+        break;
+      default:
+        sx = w - 1 - y;
+        sy = x;
+        break;
       }
       std::memcpy(d, src.PictureRow(sy) + static_cast<ptrdiff_t>(sx) * bytes, static_cast<size_t>(bytes));
     }

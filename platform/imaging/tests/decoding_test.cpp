@@ -1,13 +1,13 @@
 // Loading what is not a plain round trip: damaged, hostile and unsupported
 // files, 16-bit samples and large PNM files of every kind.
-#include "imaging/imaging.h"
 #include "imagefiles.h"
+#include "imaging/imaging.h"
 
 #include <gtest/gtest.h>
 
-#include <jpeglib.h>
 #include <cstdio>
 #include <filesystem>
+#include <jpeglib.h>
 #include <random>
 #include <sys/stat.h>
 
@@ -112,16 +112,16 @@ TEST(ImagingDamaged, PnmHeadersAndSamples)
     int32_t status;
   };
   const Case cases[] = {
-      {"P3\n1 1\n255\n0 0 0\n", imaging::kErrorUnsupported},   // ASCII PPM
-      {"P6\n1 1\n65535\n\1\2\3\4\5", imaging::kErrorCorrupt}, // 16-bit samples, 5 of 6 bytes
+      {"P3\n1 1\n255\n0 0 0\n", imaging::kErrorUnsupported},                // ASCII PPM
+      {"P6\n1 1\n65535\n\1\2\3\4\5", imaging::kErrorCorrupt},               // 16-bit samples, 5 of 6 bytes
       {std::string("P5\n1 1\n1000\n\x03\xe9", 14), imaging::kErrorCorrupt}, // 1001 > maxval
-      {"P6\n1 1\n0\n", imaging::kErrorCorrupt},          // maxval 0
-      {"P6\n0 1\n255\n", imaging::kErrorCorrupt},              // no width
-      {"P6\n2 1\n255\nabc", imaging::kErrorCorrupt},           // 3 of 6 bytes
-      {"P5\n1 1\n15\n\x10", imaging::kErrorCorrupt},           // 16 > maxval
-      {"P6\n1x 1\n255\n", imaging::kErrorCorrupt},             // junk in a number
-      {"P6\n99999999999 1\n255\n", imaging::kErrorCorrupt},    // beyond int32
-      {"P6\n50000 50000\n255\n", imaging::kErrorCorrupt},      // 7.5e9 bytes claimed, none held
+      {"P6\n1 1\n0\n", imaging::kErrorCorrupt},                             // maxval 0
+      {"P6\n0 1\n255\n", imaging::kErrorCorrupt},                           // no width
+      {"P6\n2 1\n255\nabc", imaging::kErrorCorrupt},                        // 3 of 6 bytes
+      {"P5\n1 1\n15\n\x10", imaging::kErrorCorrupt},                        // 16 > maxval
+      {"P6\n1x 1\n255\n", imaging::kErrorCorrupt},                          // junk in a number
+      {"P6\n99999999999 1\n255\n", imaging::kErrorCorrupt},                 // beyond int32
+      {"P6\n50000 50000\n255\n", imaging::kErrorCorrupt},                   // 7.5e9 bytes claimed, none held
       {"hello", imaging::kErrorFormat},
       {"", imaging::kErrorFormat},
   };
@@ -181,9 +181,9 @@ TEST(ImagingPnm, LargeFilesOfEveryKindDecodeSampleBySample)
     int32_t maxval;
     int32_t wantBits;
   };
-  for (const Kind k : {Kind{false, 255, 24}, Kind{false, 200, 24}, Kind{false, 1000, 24}, Kind{false, 65535, 24},
-                       Kind{true, 255, 0}, Kind{true, 255, 24}, Kind{true, 77, 0}, Kind{true, 65535, 24},
-                       Kind{true, 4095, 0}}) {
+  for (const Kind k :
+       {Kind{false, 255, 24}, Kind{false, 200, 24}, Kind{false, 1000, 24}, Kind{false, 65535, 24}, Kind{true, 255, 0},
+        Kind{true, 255, 24}, Kind{true, 77, 0}, Kind{true, 65535, 24}, Kind{true, 4095, 0}}) {
     SCOPED_TRACE(std::to_string(k.grey) + " " + std::to_string(k.maxval) + " " + std::to_string(k.wantBits));
     const int channels = k.grey ? 1 : 3;
     std::vector<uint32_t> samples(static_cast<size_t>(width) * height * channels);
@@ -251,8 +251,8 @@ TEST(ImagingPnm, LargeFilesOfEveryKindDecodeSampleBySample)
 TEST(ImagingDamaged, JpegBeyondTheDecodersSizeIsTooLargeNotCorrupt)
 {
   // Start of image, a baseline frame of 65535 x 65535 grey pixels, a scan.
-  const unsigned char jpeg[] = {0xFF, 0xD8, 0xFF, 0xC0, 0x00, 0x0B, 0x08, 0xFF, 0xFF, 0xFF, 0xFF, 0x01,
-                                0x01, 0x11, 0x00, 0xFF, 0xDA, 0x00, 0x08, 0x01, 0x01, 0x00, 0x00, 0x3F, 0x00};
+  const unsigned char jpeg[] = {0xFF, 0xD8, 0xFF, 0xC0, 0x00, 0x0B, 0x08, 0xFF, 0xFF, 0xFF, 0xFF, 0x01, 0x01,
+                                0x11, 0x00, 0xFF, 0xDA, 0x00, 0x08, 0x01, 0x01, 0x00, 0x00, 0x3F, 0x00};
   Bitmap bitmap;
   std::string why;
   EXPECT_EQ(imaging::LoadMemory(jpeg, sizeof jpeg, &bitmap, 0, &why), imaging::kErrorTooLarge);

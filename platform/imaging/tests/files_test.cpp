@@ -1,8 +1,8 @@
 // Loading and saving image files: exact round trips, grey handling, the
 // PNG variants libpng expands for us, Windows paths, the bitmap record and
 // safe saving.
-#include "imaging/imaging.h"
 #include "imagefiles.h"
+#include "imaging/imaging.h"
 #include "lvxtest/tinyfs.h"
 #include "win32/automation.h"
 #include "win32/replacementfile.h"
@@ -11,6 +11,8 @@
 
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <random>
 #include <sys/stat.h>
@@ -52,7 +54,7 @@ TEST(ImagingRoundTrip, JpegIsCloseAndKeepsChannelOrder)
   for (int32_t y = 0; y < in.height; ++y)
     for (int32_t x = 0; x < in.width; ++x) {
       uint8_t* p = in.Row(y) + 3 * x;
-      p[0] = static_cast<uint8_t>(40 + 4 * x); // blue grows to the right
+      p[0] = static_cast<uint8_t>(40 + 4 * x);  // blue grows to the right
       p[1] = static_cast<uint8_t>(200 - 3 * y); // green falls downwards
       p[2] = 30;                                // red flat and low
     }
@@ -69,6 +71,28 @@ TEST(ImagingRoundTrip, JpegIsCloseAndKeepsChannelOrder)
       worst = std::max(worst, std::abs(int(in.Row(y)[i]) - int(out.Row(y)[i])));
   EXPECT_LE(worst, 8);
   EXPECT_TRUE(PaddingIsZero(out));
+}
+
+TEST(ImagingRoundTrip, DecodedJpegRowsArePaddedWithZeroOnReusedMemory)
+{
+  // The decoder writes the pixels over memory it does not clear first; a
+  // freed block of the same size full of 0xFF is what it most likely gets.
+  for (int32_t bits : {8, 24})
+    for (int32_t width = 1; width <= 5; ++width) {
+      SCOPED_TRACE(testing::Message() << "bits " << bits << " width " << width);
+      Bitmap in = Random(width, 3, bits, static_cast<unsigned>(width + bits));
+      const std::string path = Temp("pad.jpg");
+      ASSERT_EQ(imaging::SaveFile(path.c_str(), &in, FileFormat::kJpeg, 90), imaging::kSuccess);
+      const size_t bytes = static_cast<size_t>(in.bytesPerLine) * 3;
+      void* dirty = std::malloc(bytes);
+      ASSERT_NE(dirty, nullptr);
+      std::memset(dirty, 0xFF, bytes);
+      std::free(dirty);
+      Bitmap out;
+      ASSERT_EQ(imaging::LoadFile(path.c_str(), &out, 0), imaging::kSuccess);
+      EXPECT_EQ(out.bytesPerLine, in.bytesPerLine);
+      EXPECT_TRUE(PaddingIsZero(out));
+    }
 }
 
 TEST(ImagingFormats, FilesHoldRgbOrderAndRowsComeBackBgr)
@@ -114,8 +138,8 @@ TEST(ImagingGrey, StaysGreyOrBecomesEqualBgr)
     FileFormat format;
     int tolerance;
   };
-  for (const Case& c : {Case{"g.png", FileFormat::kPng, 0}, Case{"g.pgm", FileFormat::kPnm, 0},
-                        Case{"g.jpg", FileFormat::kJpeg, 6}}) {
+  for (const Case& c :
+       {Case{"g.png", FileFormat::kPng, 0}, Case{"g.pgm", FileFormat::kPnm, 0}, Case{"g.jpg", FileFormat::kJpeg, 6}}) {
     SCOPED_TRACE(c.name);
     ASSERT_EQ(imaging::SaveFile(Temp(c.name).c_str(), &grey, c.format, 90), imaging::kSuccess);
     Bitmap asStored, asColour, asGrey;
@@ -260,8 +284,7 @@ TEST(ImagingSave, FailuresLeaveTheOldFileAndNoLeftovers)
   Bitmap small = Random(2, 2, 24, 2);
   EXPECT_EQ(imaging::SaveFile(target.c_str(), &small, FileFormat::kJpeg, 0), imaging::kErrorBadArgument);
   EXPECT_EQ(imaging::SaveFile(target.c_str(), &small, FileFormat::kJpeg, 101), imaging::kErrorBadArgument);
-  EXPECT_EQ(imaging::SaveFile((dir + "/missing/x.png").c_str(), &small, FileFormat::kPng, 0),
-            imaging::kErrorOpen);
+  EXPECT_EQ(imaging::SaveFile((dir + "/missing/x.png").c_str(), &small, FileFormat::kPng, 0), imaging::kErrorOpen);
 
   const auto left = ReadBytes(target);
   EXPECT_EQ(std::string(left.begin(), left.end()), "precious");

@@ -55,8 +55,8 @@ inline bool PaddingIsZero(const imaging::Bitmap& b)
 // Writes a PNG straight through libpng, samples in file order (R,G,B[,A] or
 // grey[,A], or palette indices), `bitDepth`-bit packed or 16-bit big-endian.
 inline void WritePngDirect(const std::string& path, uint32_t w, uint32_t h, int colorType, int bitDepth,
-                    const std::vector<std::vector<uint8_t>>& rows, const std::vector<png_color>& palette = {},
-                    bool interlaced = false, bool headerOnly = false)
+                           const std::vector<std::vector<uint8_t>>& rows, const std::vector<png_color>& palette = {},
+                           bool interlaced = false, bool headerOnly = false)
 {
   FILE* f = std::fopen(path.c_str(), "wb");
   ASSERT_NE(f, nullptr);
@@ -64,9 +64,8 @@ inline void WritePngDirect(const std::string& path, uint32_t w, uint32_t h, int 
   png_infop info = png_create_info_struct(png);
   if (setjmp(png_jmpbuf(png)) == 0) {
     png_init_io(png, f);
-    png_set_IHDR(png, info, w, h, bitDepth, colorType,
-                 interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
-                 PNG_FILTER_TYPE_DEFAULT);
+    png_set_IHDR(png, info, w, h, bitDepth, colorType, interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
+                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     if (!palette.empty())
       png_set_PLTE(png, info, palette.data(), static_cast<int>(palette.size()));
     png_write_info(png, info);

@@ -11,11 +11,11 @@
 
 #include <zlib.h>
 
+#include <array>
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
-#include <array>
 #include <fstream>
 #include <random>
 #include <sys/resource.h>
@@ -95,8 +95,11 @@ Bytes PngHeader(uint32_t width, uint32_t height) { return Png(width, height, 8, 
 // A baseline grey JPEG frame header and scan header, tables left out.
 Bytes JpegHeader(uint16_t width, uint16_t height)
 {
+  // Laid out by hand: the header bytes as they lie in the file.
+  // clang-format off
   return {0xFF, 0xD8, 0xFF, 0xC0, 0x00, 0x0B, 0x08, uint8_t(height >> 8), uint8_t(height), uint8_t(width >> 8),
           uint8_t(width), 0x01, 0x01, 0x11, 0x00, 0xFF, 0xDA, 0x00, 0x08, 0x01, 0x01, 0x00, 0x00, 0x3F, 0x00};
+  // clang-format on
 }
 
 // A little-endian TIFF directory of one uncompressed strip.
@@ -105,8 +108,8 @@ Bytes TiffHeader(uint32_t width, uint32_t height, uint16_t samples = 1, uint16_t
   Bytes b = {'I', 'I', 42, 0};
   Put32(b, 8);
   const std::vector<std::array<uint32_t, 3>> entries = {
-      {256, 4, width},  {257, 4, height},          {258, 3, bits}, {259, 3, 1},        {262, 3, samples >= 3 ? 2u : 1u},
-      {273, 4, 200},    {277, 3, samples},         {278, 4, height}, {279, 4, 0x7FFFFFFF},
+      {256, 4, width}, {257, 4, height},  {258, 3, bits},   {259, 3, 1},          {262, 3, samples >= 3 ? 2u : 1u},
+      {273, 4, 200},   {277, 3, samples}, {278, 4, height}, {279, 4, 0x7FFFFFFF},
   };
   Put16(b, static_cast<uint32_t>(entries.size()));
   for (const auto& [tag, type, value] : entries) {
@@ -237,9 +240,11 @@ TEST_F(ImagingLimits, EveryFormatRefusesAHeaderOverTheLimitBeforeAllocating)
 TEST_F(ImagingLimits, TheLimitComesFromTheCallThenTheEnvironmentThenTheDefault)
 {
   const Bitmap picture = Noise(40, 30, 5);
-  const std::pair<const char*, imaging::FileFormat> formats[] = {
-      {"p.png", imaging::FileFormat::kPng}, {"p.jpg", imaging::FileFormat::kJpeg}, {"p.tif", imaging::FileFormat::kTiff},
-      {"p.bmp", imaging::FileFormat::kBmp}, {"p.ppm", imaging::FileFormat::kPnm}};
+  const std::pair<const char*, imaging::FileFormat> formats[] = {{"p.png", imaging::FileFormat::kPng},
+                                                                 {"p.jpg", imaging::FileFormat::kJpeg},
+                                                                 {"p.tif", imaging::FileFormat::kTiff},
+                                                                 {"p.bmp", imaging::FileFormat::kBmp},
+                                                                 {"p.ppm", imaging::FileFormat::kPnm}};
   for (const auto& [name, format] : formats) {
     SCOPED_TRACE(name);
     const std::string path = Temp(name);
@@ -341,9 +346,9 @@ TEST_F(ImagingLimits, AWriteThatRunsOutOfRoomGivesTheSystemsReason)
   // writes say what the system said, not their library's "Write Error".
   const Bitmap noise = Noise(600, 600, 3);
   const std::string reason = std::strerror(EFBIG);
-  for (const imaging::FileFormat format : {imaging::FileFormat::kPng, imaging::FileFormat::kJpeg,
-                                            imaging::FileFormat::kTiff, imaging::FileFormat::kBmp,
-                                            imaging::FileFormat::kPnm}) {
+  for (const imaging::FileFormat format :
+       {imaging::FileFormat::kPng, imaging::FileFormat::kJpeg, imaging::FileFormat::kTiff, imaging::FileFormat::kBmp,
+        imaging::FileFormat::kPnm}) {
     SCOPED_TRACE(static_cast<int>(format));
     const std::string path = Temp("full.out");
     const lvxtest::ChildRun run = lvxtest::RunInChild([&] {

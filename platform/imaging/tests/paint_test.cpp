@@ -3,6 +3,9 @@
 // exercised through QVPicture in the framework's tests.
 #include "imaging/imaging.h"
 
+#include "win32/dibs.h"
+#include "win32/drawing.h"
+
 #include <gtest/gtest.h>
 
 namespace {

@@ -140,8 +140,8 @@ TEST(ImagingBitmap, RotationTurnsClockwiseAsSeenAndSwapsSizes)
   const Rows right = {{0, 0, 0, 0, 0}, {1, 1, 1, 1, 9}, {0, 0, 0, 0, 0}};
   const Rows left = {{0, 0, 0, 0, 0}, {9, 1, 1, 1, 1}, {0, 0, 0, 0, 0}};
   const Rows down = {{0, 1, 0}, {0, 1, 0}, {0, 1, 0}, {0, 1, 0}, {0, 9, 0}};
-  const std::pair<int32_t, const Rows*> cases[] = {{90, &right},  {-90, &left}, {180, &down},
-                                                   {-270, &right}, {270, &left}, {450, &right}, {360, &up}};
+  const std::pair<int32_t, const Rows*> cases[] = {{90, &right}, {-90, &left},  {180, &down}, {-270, &right},
+                                                   {270, &left}, {450, &right}, {360, &up}};
   for (int32_t order : {imaging::kRowsTopDown, imaging::kRowsBottomUp})
     for (auto [angle, seen] : cases) {
       SCOPED_TRACE(testing::Message() << "order " << order << " angle " << angle);
@@ -214,6 +214,8 @@ TEST(ImagingBmp, EveryDepthAndBothRowOrdersGiveThePictureUpright)
   std::vector<uint32_t> table16(16, 0xFF00FF), table256(256, 0xFF00FF);
   table16[5] = a, table16[12] = b;
   table256[7] = a, table256[250] = b;
+  // Laid out by hand: one case to a row.
+  // clang-format off
   const std::pair<const char*, BmpSpec> cases[] = {
       {"1-bit", {40, 3, 2, 1, 0, {a, b}, {}, {{0x40}, {0xC0}}}}, // 0 1 0 / 1 1 0 from the high bit
       {"4-bit", {40, 3, 2, 4, 0, table16, {}, {{0x5C, 0x50}, {0xCC, 0x50}}}}, // 5 12 5 / 12 12 5
@@ -227,6 +229,7 @@ TEST(ImagingBmp, EveryDepthAndBothRowOrdersGiveThePictureUpright)
                         {{30, 20, 10, 0, 100, 150, 200, 0, 30, 20, 10, 0},
                          {100, 150, 200, 0, 100, 150, 200, 0, 30, 20, 10, 0}}}},
   };
+  // clang-format on
   for (const auto& [name, spec] : cases)
     for (bool topDown : {false, true}) {
       if (topDown && spec.headerSize == 12)
@@ -250,9 +253,9 @@ TEST(ImagingBmp, SixteenBitPixelsScaleToFullRange)
   // 5-6-5 masks after a 40-byte header. 0x8410 holds 16/31, 32/63, 16/31:
   // round(16 * 255 / 31) = 132 and round(32 * 255 / 63) = 130.
   Bitmap out;
-  ASSERT_EQ(Load(MakeBmp({40, 4, 1, 16, 3, {}, {0xF800, 0x07E0, 0x001F}, {{0, 0xF8, 0xE0, 7, 0x1F, 0, 0x10, 0x84}}}),
-                 &out),
-            imaging::kSuccess);
+  ASSERT_EQ(
+      Load(MakeBmp({40, 4, 1, 16, 3, {}, {0xF800, 0x07E0, 0x001F}, {{0, 0xF8, 0xE0, 7, 0x1F, 0, 0x10, 0x84}}}), &out),
+      imaging::kSuccess);
   EXPECT_EQ(Seen(out)[0], (Bytes{0, 0, 255, 0, 255, 0, 255, 0, 0, 132, 130, 132}));
   // Without masks 16 bits are 5-5-5: 0x7FFF is white, 0x03E0 pure green.
   ASSERT_EQ(Load(MakeBmp({40, 2, 1, 16, 0, {}, {}, {{0xFF, 0x7F, 0xE0, 0x03}}}), &out), imaging::kSuccess);
@@ -274,9 +277,9 @@ TEST(ImagingBmp, RleDamageAndTruncationAreRefusedSilently)
       {twoBits, imaging::kErrorUnsupported},
       {noWidth, imaging::kErrorCorrupt},
       {huge, imaging::kErrorCorrupt}, // the header promises far more than the file holds
-      {{40, 1, 1, 8, 0, std::vector<uint32_t>(300, 0), {}, {{0}}}, imaging::kErrorCorrupt}, // 300 colours
+      {{40, 1, 1, 8, 0, std::vector<uint32_t>(300, 0), {}, {{0}}}, imaging::kErrorCorrupt},      // 300 colours
       {{40, 1, 1, 32, 3, {}, {0xF0F000, 0xFF00, 0xFF}, {{0, 0, 0, 0}}}, imaging::kErrorCorrupt}, // split mask
-      {{40, 1, 1, 16, 3, {}, {0x1F800, 0x7E0, 0x1F}, {{0, 0}}}, imaging::kErrorCorrupt},       // 17 bits
+      {{40, 1, 1, 16, 3, {}, {0x1F800, 0x7E0, 0x1F}, {{0, 0}}}, imaging::kErrorCorrupt},         // 17 bits
   };
   for (const auto& [spec, status] : cases)
     EXPECT_EQ(Load(MakeBmp(spec), &keep), status) << &spec - &cases[0].first;

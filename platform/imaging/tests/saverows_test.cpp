@@ -59,6 +59,35 @@ private:
   std::vector<uint8_t> row_;
 };
 
+// The same rows, also offered in R,G,B order through a scratch row of
+// their own, spoiled the same way.
+class RgbScratchRows final : public imaging::RowSource {
+public:
+  explicit RgbScratchRows(const Bitmap& bitmap)
+      : RowSource(bitmap.width, bitmap.height, bitmap.bitsPerPixel), bitmap_(bitmap), bgr_(bitmap),
+        row_(static_cast<size_t>(bytesPerLine), 0xA5)
+  {
+  }
+  const uint8_t* Row(int32_t y) override { return bgr_.Row(y); }
+  const uint8_t* RgbRow(int32_t y) override
+  {
+    std::fill(row_.begin(), row_.end(), static_cast<uint8_t>(0x3C + y));
+    const uint8_t* bgr = bitmap_.Row(y);
+    for (int32_t x = 0; x < width; ++x)
+      for (int32_t i = 0; i < 3; ++i)
+        row_[static_cast<size_t>(x * 3 + i)] = bgr[x * 3 + 2 - i];
+    ++askedRgb;
+    return row_.data();
+  }
+  int asked() const { return bgr_.asked; }
+  int askedRgb = 0;
+
+private:
+  const Bitmap& bitmap_;
+  ScratchRows bgr_;
+  std::vector<uint8_t> row_;
+};
+
 // Writes through SaveRowsToFile and commits; the file's bytes, or "" when
 // the save failed.
 std::string SaveRows(imaging::RowSource* rows, FileFormat format, const std::string& target, int32_t* status,
@@ -96,6 +125,26 @@ TEST(ImagingSaveRows, EveryFormatWritesTheSameFileAsTheBitmap)
   }
 }
 
+TEST(ImagingSaveRows, RowsOfferedAsRgbWriteTheSameFile)
+{
+  const Bitmap picture = Random(37, 21, 24, 11);
+  for (const FileFormat format : kFormats) {
+    SCOPED_TRACE("format " + std::to_string(static_cast<int>(format)));
+    ASSERT_EQ(imaging::SaveFile(Temp("bitmap.img").c_str(), &picture, format, 90), imaging::kSuccess);
+    RgbScratchRows rows(picture);
+    int32_t status = 0;
+    std::string why;
+    const std::string written = SaveRows(&rows, format, Temp("rgbrows.img"), &status, &why);
+    ASSERT_EQ(status, imaging::kSuccess) << why;
+    EXPECT_EQ(written, ReadBytes(Temp("bitmap.img")));
+    // Each row is taken one way: PPM holds R,G,B and takes that order, the
+    // others take B,G,R.
+    const bool rgb = format == FileFormat::kPnm;
+    EXPECT_EQ(rows.askedRgb, rgb ? 21 : 0);
+    EXPECT_EQ(rows.asked() == 0, rgb);
+  }
+}
+
 // A source whose fields say nothing writable; its rows are never asked for.
 class EmptyRows final : public imaging::RowSource {
 public:
@@ -117,8 +166,8 @@ TEST(ImagingSaveRows, RefusedSourcesAndArgumentsWriteNothing)
     FileFormat format;
     int32_t quality;
   };
-  const Case cases[] = {{&noWidth, FileFormat::kPng, 90},     {&noHeight, FileFormat::kPng, 90},
-                        {&badDepth, FileFormat::kBmp, 90},    {&tooLarge, FileFormat::kPnm, 90},
+  const Case cases[] = {{&noWidth, FileFormat::kPng, 90},        {&noHeight, FileFormat::kPng, 90},
+                        {&badDepth, FileFormat::kBmp, 90},       {&tooLarge, FileFormat::kPnm, 90},
                         {&good, static_cast<FileFormat>(9), 90}, {&good, FileFormat::kJpeg, 0},
                         {nullptr, FileFormat::kPng, 90}};
   const std::string target = Temp("refused.img");

@@ -3,6 +3,8 @@
 // text) and a single-line "EDIT". The list family is in controls_lists.cpp.
 #include "wm.h"
 
+#include "win32/drawing.h"
+
 #include <algorithm>
 
 namespace {
@@ -22,10 +24,7 @@ bool Inside(HWND window, LPARAM point)
 // Text measured in the control's font.
 class Measure {
 public:
-  explicit Measure(HWND window) : window_(window), dc_(GetDC(window))
-  {
-    previous_ = SelectObject(dc_, FontOf(window));
-  }
+  explicit Measure(HWND window) : window_(window), dc_(GetDC(window)) { previous_ = SelectObject(dc_, FontOf(window)); }
   ~Measure()
   {
     SelectObject(dc_, previous_);

@@ -1,9 +1,10 @@
 // Device contexts: getting and ending them, their drawing state, and the
 // canvas that every drawing call writes through (origin and clip).
-#include "wm.h"
 #include "presenter.h"
-#include "win32/internal/surfacedc.h"
 #include "text.h"
+#include "win32/drawing.h"
+#include "win32/internal/surfacedc.h"
+#include "wm.h"
 
 #include <algorithm>
 
@@ -126,10 +127,7 @@ Canvas::Canvas(const DeviceContext& dc)
     target_ = DrawTarget{};
 }
 
-RECT Canvas::Clip() const
-{
-  return Shifted(target_.clip, -target_.origin.x, -target_.origin.y);
-}
+RECT Canvas::Clip() const { return Shifted(target_.clip, -target_.origin.x, -target_.origin.y); }
 
 bool Canvas::Contains(long long x, long long y) const
 {

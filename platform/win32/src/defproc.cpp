@@ -1,6 +1,6 @@
 // The default window procedure.
-#include "wm.h"
 #include "presenter.h"
+#include "wm.h"
 
 #include <algorithm>
 #include <cstring>
@@ -86,7 +86,10 @@ extern "C" LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPAR
     return 0;
   }
   case WM_WINDOWPOSCHANGED:
-    SendMessageA(window, WM_SIZE, w->maximized ? SIZE_MAXIMIZED : w->minimized ? SIZE_MINIMIZED : SIZE_RESTORED,
+    SendMessageA(window, WM_SIZE,
+                 w->maximized   ? SIZE_MAXIMIZED
+                 : w->minimized ? SIZE_MINIMIZED
+                                : SIZE_RESTORED,
                  MAKELPARAM(w->ClientWidth(), w->ClientHeight()));
     if ((w = Find(window)))
       SendMessageA(window, WM_MOVE, 0, MAKELPARAM(w->ClientPosition().x, w->ClientPosition().y));

@@ -9,6 +9,8 @@
 //   class\0, text\0.
 #include "wm.h"
 
+#include "win32/drawing.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -288,9 +290,9 @@ INT_PTR DialogBoxParamA(HINSTANCE module, LPCSTR name, HWND owner, DLGPROC proc,
     font = CreateFontA(-(t.pointSize * 96 + 36) / 72, 0, 0, 0, FW_NORMAL, 0, 0, 0, 0, 0, 0, 0, 0, t.font.c_str());
   SendMessageA(box, WM_SETFONT, WPARAM(font), 0);
   for (const ControlTemplate& c : t.controls) {
-    const HWND control = CreateWindowExA(c.exStyle, c.className.c_str(), c.text.c_str(), c.style | WS_CHILD,
-                                         MapX(c.x), MapY(c.y), MapX(c.cx), MapY(c.cy), box,
-                                         reinterpret_cast<HMENU>(intptr_t(c.id)), module, nullptr);
+    const HWND control =
+        CreateWindowExA(c.exStyle, c.className.c_str(), c.text.c_str(), c.style | WS_CHILD, MapX(c.x), MapY(c.y),
+                        MapX(c.cx), MapY(c.cy), box, reinterpret_cast<HMENU>(intptr_t(c.id)), module, nullptr);
     SendMessageA(control, WM_SETFONT, WPARAM(font), 0);
   }
   if (WindowRecord* w = Find(box)) {

@@ -6,6 +6,7 @@
 // colour dialog's Cancel).
 #include "commondialogs.h"
 #include "win32/automation.h"
+#include "win32/drawing.h"
 
 #include <algorithm>
 #include <cstdio>

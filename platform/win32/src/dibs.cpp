@@ -2,6 +2,8 @@
 // bitmaps from them and reading memory bitmaps back into them.
 #include "gdi.h"
 
+#include "win32/dibs.h"
+
 #include <algorithm>
 #include <climits>
 #include <cstring>
@@ -87,9 +89,7 @@ void ReadPixel(const DibFormat& format, const BYTE* row, int x, BYTE* bgr)
   case 1: index = (row[x >> 3] >> (7 - (x & 7))) & 1u; break;
   case 4: index = (row[x >> 1] >> ((x & 1) ? 0 : 4)) & 0xFu; break;
   case 8: index = row[x]; break;
-  default:
-    std::memcpy(bgr, row + size_t(x) * size_t(format.bits / 8), 3);
-    return;
+  default: std::memcpy(bgr, row + size_t(x) * size_t(format.bits / 8), 3); return;
   }
   if (index < format.colors.size())
     std::memcpy(bgr, &format.colors[index], 3);
@@ -121,8 +121,8 @@ void Cut(ll* from, ll* to, ll low, ll high)
 
 extern "C" {
 
-int SetDIBitsToDevice(HDC hdc, int x, int y, DWORD width, DWORD height, int xSrc, int ySrc, UINT startScan,
-                      UINT lines, const void* bits, const BITMAPINFO* info, UINT usage)
+int SetDIBitsToDevice(HDC hdc, int x, int y, DWORD width, DWORD height, int xSrc, int ySrc, UINT startScan, UINT lines,
+                      const void* bits, const BITMAPINFO* info, UINT usage)
 {
   DeviceContext* dc;
   DibFormat format;

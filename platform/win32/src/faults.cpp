@@ -1,6 +1,6 @@
 // The process-wide allocation fault plan shared by every allocator.
-#include "win32/automation.h"
 #include "win32/internal/faults.h"
+#include "win32/automation.h"
 
 namespace standin {
 namespace {

@@ -8,6 +8,7 @@
 // ("C:\Photos") stays Windows-style, a native one ("/home/me") native, so
 // that what the dialog returns maps through CreateFileA to what was shown.
 #include "commondialogs.h"
+#include "win32/files.h"
 #include "win32/paths.h"
 
 #include <algorithm>
@@ -384,13 +385,12 @@ std::optional<std::string> RunFileDialogWindow(const OPENFILENAMEA& ofn, bool sa
   AddControl(box, "LISTBOX", "", WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY, 10, 36, 420, 190, kListId,
              WS_EX_CLIENTEDGE);
   AddControl(box, "STATIC", "File name:", WS_VISIBLE, 10, 240, 80, 16, -1);
-  const HWND field = AddControl(box, "EDIT", name.c_str(), WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL, 95, 236, 250,
-                                22, kNameId, WS_EX_CLIENTEDGE);
+  const HWND field = AddControl(box, "EDIT", name.c_str(), WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL, 95, 236, 250, 22,
+                                kNameId, WS_EX_CLIENTEDGE);
   AddControl(box, "STATIC", "Files of type:", WS_VISIBLE, 10, 269, 80, 16, -1);
   const HWND types = AddControl(box, "COMBOBOX", "", WS_VISIBLE | WS_TABSTOP | CBS_DROPDOWNLIST, 95, 265, 250, 22,
                                 kTypesId, WS_EX_CLIENTEDGE);
-  AddControl(box, "BUTTON", save ? "Save" : "Open", WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, 355, 235, 75, 23,
-             IDOK);
+  AddControl(box, "BUTTON", save ? "Save" : "Open", WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, 355, 235, 75, 23, IDOK);
   AddControl(box, "BUTTON", "Cancel", WS_VISIBLE | WS_TABSTOP, 355, 264, 75, 23, IDCANCEL);
   SetWindowLongA(box, GWL_USERDATA, reinterpret_cast<LONG_PTR>(&d));
   for (const auto& [label, pattern] : d.filters)

@@ -1,5 +1,6 @@
 // Windows paths over the host file system: drive mapping, case-insensitive
 // name resolution, file handles, directory search and drive queries.
+#include "win32/files.h"
 #include "handles.h"
 #include "text.h"
 #include "win32/automation.h"
@@ -109,19 +110,15 @@ DWORD ErrorFromErrno(int error, const std::string& native)
     return Exists(parent) ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND;
   }
   case ENOTDIR:
-  case ENAMETOOLONG:
-    return ERROR_PATH_NOT_FOUND;
+  case ENAMETOOLONG: return ERROR_PATH_NOT_FOUND;
   case EACCES:
   case EPERM:
   case EROFS:
   case EISDIR:
-  case ETXTBSY:
-    return ERROR_ACCESS_DENIED;
+  case ETXTBSY: return ERROR_ACCESS_DENIED;
   case ENOSPC:
-  case EDQUOT:
-    return ERROR_DISK_FULL;
-  default:
-    return ERROR_GEN_FAILURE;
+  case EDQUOT: return ERROR_DISK_FULL;
+  default: return ERROR_GEN_FAILURE;
   }
 }
 
@@ -275,8 +272,7 @@ HANDLE CreateFileA(LPCSTR name, DWORD access, DWORD, SECURITY_ATTRIBUTES*, DWORD
       return Fail(ERROR_INVALID_PARAMETER, INVALID_HANDLE_VALUE);
     flags |= O_TRUNC;
     break;
-  default:
-    return Fail(ERROR_INVALID_PARAMETER, INVALID_HANDLE_VALUE);
+  default: return Fail(ERROR_INVALID_PARAMETER, INVALID_HANDLE_VALUE);
   }
   const int fd = open(native.c_str(), flags, 0666);
   if (fd < 0)

@@ -6,10 +6,11 @@
 #include "gdi.h"
 #include "text.h"
 #include "win32/automation.h"
+#include "win32/drawing.h"
 
-#include <cstdio>
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 
@@ -155,8 +156,8 @@ void SetFontDirectory(const char* folder)
 
 extern "C" {
 
-HFONT CreateFontA(int height, int, int, int, int weight, DWORD italic, DWORD, DWORD, DWORD, DWORD, DWORD, DWORD,
-                  DWORD, LPCSTR)
+HFONT CreateFontA(int height, int, int, int, int weight, DWORD italic, DWORD, DWORD, DWORD, DWORD, DWORD, DWORD, DWORD,
+                  LPCSTR)
 {
   if (height > kLargestHeight || height < -kLargestHeight)
     return Fail(ERROR_INVALID_PARAMETER, HFONT(nullptr));

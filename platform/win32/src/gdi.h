@@ -2,6 +2,7 @@
 // Internal to the stand-in: surfaces, drawing objects and device contexts
 // shared by the GDI sources.
 #include "handles.h"
+#include "win32/gdi.h"
 
 #include <cstddef>
 #include <memory>
@@ -29,7 +30,7 @@ struct Surface {
   int width = 0;
   int height = 0;
   ptrdiff_t stride = 0;
-  BYTE* pixels = nullptr;      // into `storage`, or memory someone else owns
+  BYTE* pixels = nullptr; // into `storage`, or memory someone else owns
   std::vector<BYTE> storage;
 
   BYTE* At(int x, int y) { return pixels + y * stride + ptrdiff_t(x) * 4; }
@@ -141,8 +142,7 @@ public:
   // Writes `color` through the raster operation (R2_COPYPEN or R2_NOTXORPEN).
   void Put(long long x, long long y, COLORREF color, int rop = R2_COPYPEN);
   // [left, right) x [top, bottom), clipped.
-  void Fill(long long left, long long top, long long right, long long bottom, COLORREF color,
-            int rop = R2_COPYPEN);
+  void Fill(long long left, long long top, long long right, long long bottom, COLORREF color, int rop = R2_COPYPEN);
   // Mixes `color` over the pixel by coverage 0..255.
   void Blend(long long x, long long y, COLORREF color, int coverage);
   // CLR_INVALID outside the clip.

@@ -1,6 +1,6 @@
 #pragma once
 // Internal to the stand-in: handle values and the last-error slot.
-#include "win32/win32.h"
+#include "win32/types.h"
 
 #include <cstdint>
 #include <map>

@@ -4,6 +4,7 @@
 #include "win32/automation.h"
 #include "win32/hugepages.h"
 #include "win32/internal/faults.h"
+#include "win32/memory.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -102,8 +103,7 @@ HGLOBAL GlobalAlloc(UINT flags, SIZE_T bytes)
     return Fail(ERROR_NOT_ENOUGH_MEMORY, HGLOBAL(nullptr));
   block.size = bytes;
   block.fixed = (flags & GMEM_MOVEABLE) == 0;
-  const uintptr_t handle = block.fixed ? reinterpret_cast<uintptr_t>(block.data)
-                                       : standin::detail::NewHandleValue();
+  const uintptr_t handle = block.fixed ? reinterpret_cast<uintptr_t>(block.data) : standin::detail::NewHandleValue();
   GlobalByAddress()[block.data] = handle;
   Globals().emplace(handle, block);
   return reinterpret_cast<HGLOBAL>(handle);

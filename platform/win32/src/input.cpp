@@ -1,8 +1,8 @@
 // Input: injection (automation API), its processing on retrieval (hit
 // testing, click activation, WM_SETCURSOR, double clicks, key messages),
 // the key state and pointer, capture, focus and activation.
-#include "wm.h"
 #include "presenter.h"
+#include "wm.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -259,8 +259,7 @@ void Raise(HWND window)
 bool CanTakeActivation(HWND h, HWND leaving)
 {
   const WindowRecord* w = Find(h);
-  return w && h != leaving && !w->IsChild() && !w->destroying && Showing(h) && UsableForInput(h) &&
-         !InTree(leaving, h);
+  return w && h != leaving && !w->IsChild() && !w->destroying && Showing(h) && UsableForInput(h) && !InTree(leaving, h);
 }
 
 } // namespace

@@ -1,6 +1,6 @@
 // Ctrl-C and SIGTERM (see win32/interrupts.h).
-#include "win32/automation.h"
 #include "win32/interrupts.h"
+#include "win32/automation.h"
 
 #include <csignal>
 

@@ -154,9 +154,18 @@ int VirtualKeyFromScanCode(int scan)
 bool KeyForChar(char c, int* key, bool* shift)
 {
   switch (c) {
-  case '\n': *key = VK_RETURN; *shift = false; return true;
-  case '\t': *key = VK_TAB; *shift = false; return true;
-  case '\b': *key = VK_BACK; *shift = false; return true;
+  case '\n':
+    *key = VK_RETURN;
+    *shift = false;
+    return true;
+  case '\t':
+    *key = VK_TAB;
+    *shift = false;
+    return true;
+  case '\b':
+    *key = VK_BACK;
+    *shift = false;
+    return true;
   default: break;
   }
   for (const Key& k : kKeys) {

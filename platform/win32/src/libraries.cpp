@@ -100,10 +100,7 @@ namespace standin {
 
 const std::string& LastLoadError() { return LoadError(); }
 
-void SetCommandLine(const char* line)
-{
-  CommandLine() = line ? std::string(line) : ProcessCommandLine();
-}
+void SetCommandLine(const char* line) { CommandLine() = line ? std::string(line) : ProcessCommandLine(); }
 
 } // namespace standin
 

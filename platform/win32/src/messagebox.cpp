@@ -5,6 +5,8 @@
 // and OK in a box that has only OK.
 #include "commondialogs.h"
 
+#include "win32/drawing.h"
+
 #include <algorithm>
 
 namespace {
@@ -165,8 +167,8 @@ int RunMessageBox(HWND owner, const std::string& text, const std::string& captio
   const int count = int(box.buttons.size());
   const int buttonsWidth = count * kButtonWidth + (count - 1) * kButtonGap;
   // Wide enough for the caption too, with room for the close box.
-  const int width = std::max({textLeft + textWidth + kMargin, buttonsWidth + 2 * kMargin,
-                              GuiTextWidth(caption) + 40, 160});
+  const int width =
+      std::max({textLeft + textWidth + kMargin, buttonsWidth + 2 * kMargin, GuiTextWidth(caption) + 40, 160});
   const int body = std::max(textHeight, icon ? kIconSize : 0);
   const int height = kMargin + body + kMargin + kButtonHeight + kMargin;
 
@@ -174,16 +176,17 @@ int RunMessageBox(HWND owner, const std::string& text, const std::string& captio
   if (!handle)
     return MessageBoxCancelAnswer(type);
   SetWindowLongA(handle, GWL_USERDATA, reinterpret_cast<LONG_PTR>(&box));
-  AddControl(handle, "STATIC", text.c_str(), WS_VISIBLE, textLeft, kMargin + (body - textHeight) / 2,
-             textWidth + 1, textHeight, kTextId);
+  AddControl(handle, "STATIC", text.c_str(), WS_VISIBLE, textLeft, kMargin + (body - textHeight) / 2, textWidth + 1,
+             textHeight, kTextId);
   const int chosen = int((type >> 8) & 0xFu);
   const int defaultIndex = chosen < count ? chosen : 0;
   HWND defaultButton = nullptr;
   int x = (width - buttonsWidth) / 2;
   for (int i = 0; i < count; ++i) {
     const DWORD style = WS_VISIBLE | WS_TABSTOP | (i == defaultIndex ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON);
-    const HWND button = AddControl(handle, "BUTTON", ButtonText(box.buttons[size_t(i)]), style, x,
-                                   height - kMargin - kButtonHeight, kButtonWidth, kButtonHeight, box.buttons[size_t(i)]);
+    const HWND button =
+        AddControl(handle, "BUTTON", ButtonText(box.buttons[size_t(i)]), style, x, height - kMargin - kButtonHeight,
+                   kButtonWidth, kButtonHeight, box.buttons[size_t(i)]);
     if (i == defaultIndex)
       defaultButton = button;
     x += kButtonWidth + kButtonGap;

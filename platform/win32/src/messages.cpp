@@ -1,8 +1,8 @@
 // Messages: sending, the posted queue, retrieval in Win32 order, timers,
 // the virtual clock, the idle script, recorded failures and the loop guards,
 // and the inspection and reset calls of the automation API.
-#include "wm.h"
 #include "presenter.h"
+#include "wm.h"
 
 #include <chrono>
 #include <cstdio>
@@ -54,7 +54,10 @@ DWORD RealNow()
   return DWORD(std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count());
 }
 
-bool InRange(UINT message, UINT first, UINT last) { return (first == 0 && last == 0) || (message >= first && message <= last); }
+bool InRange(UINT message, UINT first, UINT last)
+{
+  return (first == 0 && last == 0) || (message >= first && message <= last);
+}
 
 MSG Make(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
@@ -207,14 +210,14 @@ void Describe(HWND h, int depth, std::string& out)
   const FocusState& f = Focus();
   char line[512];
   const RECT s = ScreenRect(h);
-  std::snprintf(line, sizeof line,
-                "%*s%p \"%s\" \"%s\" style=%08X ex=%08X rect=(%d,%d,%d,%d) screen=(%d,%d,%d,%d) client=%dx%d%s%s%s%s%s%s",
-                depth * 2, "", (void*)h, w->cls->name.c_str(), w->text.c_str(), unsigned(w->style),
-                unsigned(w->exStyle), int(w->rect.left), int(w->rect.top), int(w->rect.right), int(w->rect.bottom),
-                int(s.left), int(s.top), int(s.right), int(s.bottom), w->ClientWidth(), w->ClientHeight(),
-                w->Visible() ? " visible" : " hidden", w->Enabled() ? "" : " disabled",
-                w->minimized ? " minimized" : "", w->maximized ? " maximized" : "", w->topmost ? " topmost" : "",
-                w->update.empty() ? "" : " invalid");
+  std::snprintf(
+      line, sizeof line,
+      "%*s%p \"%s\" \"%s\" style=%08X ex=%08X rect=(%d,%d,%d,%d) screen=(%d,%d,%d,%d) client=%dx%d%s%s%s%s%s%s",
+      depth * 2, "", (void*)h, w->cls->name.c_str(), w->text.c_str(), unsigned(w->style), unsigned(w->exStyle),
+      int(w->rect.left), int(w->rect.top), int(w->rect.right), int(w->rect.bottom), int(s.left), int(s.top),
+      int(s.right), int(s.bottom), w->ClientWidth(), w->ClientHeight(), w->Visible() ? " visible" : " hidden",
+      w->Enabled() ? "" : " disabled", w->minimized ? " minimized" : "", w->maximized ? " maximized" : "",
+      w->topmost ? " topmost" : "", w->update.empty() ? "" : " invalid");
   out += line;
   if (w->owner) {
     std::snprintf(line, sizeof line, " owner=%p", (void*)w->owner);

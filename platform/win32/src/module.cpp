@@ -1,5 +1,5 @@
 // Module handles: a module's HINSTANCE is its load base.
-#include "win32/win32.h"
+#include "win32/memory.h"
 
 #include <dlfcn.h>
 

@@ -2,6 +2,8 @@
 // and GetObjectA. Fonts are made in fonts.cpp, bitmaps in dibs.cpp.
 #include "gdi.h"
 
+#include "win32/dibs.h"
+
 #include <cstring>
 
 namespace {

@@ -3,6 +3,8 @@
 // itself, and top-level surfaces that follow their window's size.
 #include "wm.h"
 
+#include "win32/drawing.h"
+
 #include <algorithm>
 #include <cstring>
 

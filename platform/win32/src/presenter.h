@@ -8,7 +8,7 @@
 // first use when the build has it, DISPLAY is set and LUMIVEX_HEADLESS is
 // not 1. Everything runs on the one thread: the presenter is polled from
 // the message loop.
-#include "win32/win32.h"
+#include "win32/types.h"
 
 namespace standin::detail {
 

@@ -322,8 +322,8 @@ LONG RegOpenKeyExA(HKEY handle, LPCSTR subKey, DWORD, REGSAM access, PHKEY resul
   return ERROR_SUCCESS;
 }
 
-LONG RegCreateKeyExA(HKEY handle, LPCSTR subKey, DWORD, LPSTR, DWORD, REGSAM access, SECURITY_ATTRIBUTES*,
-                     PHKEY result, LPDWORD disposition)
+LONG RegCreateKeyExA(HKEY handle, LPCSTR subKey, DWORD, LPSTR, DWORD, REGSAM access, SECURITY_ATTRIBUTES*, PHKEY result,
+                     LPDWORD disposition)
 {
   OpenKey base;
   if (!result)
@@ -370,8 +370,7 @@ LONG RegCreateKeyExA(HKEY handle, LPCSTR subKey, DWORD, LPSTR, DWORD, REGSAM acc
 
 LONG RegCreateKeyA(HKEY handle, LPCSTR subKey, PHKEY result)
 {
-  return RegCreateKeyExA(handle, subKey, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, result,
-                         nullptr);
+  return RegCreateKeyExA(handle, subKey, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, result, nullptr);
 }
 
 LONG RegCloseKey(HKEY handle)

@@ -8,7 +8,7 @@
 // a value name has at most kMaxValueName characters. A store file that breaks
 // a limit, or is larger than kMaxStoreBytes, is damaged. No operation on the
 // tree recurses, whatever its shape.
-#include "win32/win32.h"
+#include "win32/registry.h"
 
 #include <ctime>
 #include <memory>

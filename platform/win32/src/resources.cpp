@@ -40,7 +40,8 @@ ResName ParseName(const char* name, WORD id)
     result.id = id;
     return result;
   }
-  if (name[0] == '#' && name[1] && std::strlen(name + 1) <= 5 && std::strspn(name + 1, "0123456789") == std::strlen(name + 1)) {
+  if (name[0] == '#' && name[1] && std::strlen(name + 1) <= 5 &&
+      std::strspn(name + 1, "0123456789") == std::strlen(name + 1)) {
     const long value = std::strtol(name + 1, nullptr, 10);
     if (value >= 1 && value <= 65535) {
       result.id = static_cast<WORD>(value);
@@ -249,7 +250,8 @@ DWORD SizeofResource(HMODULE, HRSRC resource)
 
 HGLOBAL LoadResource(HMODULE, HRSRC resource)
 {
-  return ResourceHandles().Find(resource) ? static_cast<HGLOBAL>(resource) : Fail(ERROR_INVALID_HANDLE, HGLOBAL(nullptr));
+  return ResourceHandles().Find(resource) ? static_cast<HGLOBAL>(resource)
+                                          : Fail(ERROR_INVALID_HANDLE, HGLOBAL(nullptr));
 }
 
 LPVOID LockResource(HGLOBAL resource)
@@ -305,10 +307,7 @@ HCURSOR SetCursor(HCURSOR cursor)
   return previous;
 }
 
-BOOL DestroyCursor(HCURSOR cursor)
-{
-  return Cursors().Find(cursor) ? TRUE : Fail(ERROR_INVALID_CURSOR_HANDLE, FALSE);
-}
+BOOL DestroyCursor(HCURSOR cursor) { return Cursors().Find(cursor) ? TRUE : Fail(ERROR_INVALID_CURSOR_HANDLE, FALSE); }
 
 } // extern "C"
 

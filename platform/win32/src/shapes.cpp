@@ -4,6 +4,8 @@
 // int argument can overflow; loops run only over what the clip can show.
 #include "gdi.h"
 
+#include "win32/drawing.h"
+
 #include <algorithm>
 #include <cmath>
 

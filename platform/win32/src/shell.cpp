@@ -3,8 +3,10 @@
 // own name and the target, detached from this process (a double fork, so no
 // zombie is left behind) and never waited for; a close-on-exec pipe tells
 // whether the exec itself succeeded.
+#include "win32/shell.h"
 #include "handles.h"
 #include "win32/automation.h"
+#include "win32/files.h"
 
 #include <cerrno>
 #include <csignal>
@@ -43,8 +45,8 @@ bool IsAddress(const std::string& text)
   if (text.empty() || !IsAsciiLetter(text[0]))
     return false;
   size_t i = 1;
-  while (i < text.size() && (IsAsciiLetter(text[i]) || IsAsciiDigit(text[i]) || text[i] == '+' || text[i] == '-' ||
-                             text[i] == '.'))
+  while (i < text.size() &&
+         (IsAsciiLetter(text[i]) || IsAsciiDigit(text[i]) || text[i] == '+' || text[i] == '-' || text[i] == '.'))
     ++i;
   return i >= 2 && text.compare(i, 3, "://") == 0;
 }

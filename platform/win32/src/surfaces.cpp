@@ -144,8 +144,8 @@ HWND CreateSurfaceWindow(int width, int height)
 {
   if (width <= 0 || height <= 0 || uint64_t(width) * uint64_t(height) * 4 > (uint64_t(1) << 31))
     return Fail(ERROR_INVALID_PARAMETER, HWND(nullptr));
-  const HWND window = CreateWindowExA(0, "LvxSurface", "", WS_POPUP, 0, 0, width, height, nullptr, nullptr,
-                                      nullptr, nullptr);
+  const HWND window =
+      CreateWindowExA(0, "LvxSurface", "", WS_POPUP, 0, 0, width, height, nullptr, nullptr, nullptr, nullptr);
   if (!window || !detail::SurfaceOf(detail::Find(window))) {
     DestroyWindow(window);
     return Fail(ERROR_NOT_ENOUGH_MEMORY, HWND(nullptr));
@@ -225,4 +225,3 @@ bool SnapshotPng(SurfaceTarget target, const char* path, std::string* reason)
 }
 
 } // namespace standin
-

@@ -232,8 +232,8 @@ BOOL VerQueryValueA(LPCVOID block, LPCSTR subBlock, LPVOID* buffer, UINT* length
     const void* end = at < valid ? std::memchr(bytes + at, 0, valid - at) : nullptr;
     if (!end)
       return false;
-    *text = std::string_view(reinterpret_cast<const char*>(bytes + at),
-                             static_cast<const uint8_t*>(end) - (bytes + at));
+    *text =
+        std::string_view(reinterpret_cast<const char*>(bytes + at), static_cast<const uint8_t*>(end) - (bytes + at));
     at += text->size() + 1;
     return true;
   };

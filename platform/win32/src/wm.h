@@ -59,10 +59,10 @@ struct ListRow {
 
 // The standard controls' own state.
 struct ControlState {
-  bool pushed = false;  // BUTTON: drawn pressed
+  bool pushed = false;   // BUTTON: drawn pressed
   bool tracking = false; // BUTTON: pressed by the mouse, capture held
   UINT check = BST_UNCHECKED;
-  size_t caret = 0;  // EDIT: caret and selection anchor, in characters
+  size_t caret = 0; // EDIT: caret and selection anchor, in characters
   size_t anchor = 0;
   size_t limit = 30000;
   int scroll = 0; // EDIT: pixels scrolled left (ES_AUTOHSCROLL)
@@ -95,7 +95,7 @@ struct WindowRecord {
   LONG_PTR id = 0;
   LONG_PTR userData = 0;
   WNDPROC proc = nullptr;
-  RECT rect{};   // parent-client coordinates for a child, else screen
+  RECT rect{};        // parent-client coordinates for a child, else screen
   FrameMetrics frame; // as of the last frame change
   RECT restore{};
   bool minimized = false;
@@ -105,7 +105,7 @@ struct WindowRecord {
   // Top-level windows: the whole window rectangle, made when something
   // first draws on, reads or shows the window (see SurfaceOf).
   std::shared_ptr<Surface> surface;
-  std::vector<RECT> update;         // exact region, client coordinates
+  std::vector<RECT> update; // exact region, client coordinates
   bool erase = false;
   bool frameDirty = true;
   long paints = 0;
@@ -161,6 +161,16 @@ RECT CloseBoxRect(HWND window);
 void Hide(HWND window);
 // The window's rectangle as a WINDOWPOS with the flags.
 WINDOWPOS PositionOf(HWND window, UINT flags);
+// The desktop window's handle: the same one every time, with no record.
+HWND Desktop();
+// The screen: (0, 0) to the screen metrics' width and height.
+RECT ScreenBounds();
+// The screen with the side and bottom frames just outside it.
+RECT MaximisedRect(const WindowRecord& w);
+// SetWindowPos to `r` without changing the z-order or activation.
+void MoveTo(HWND window, const RECT& r);
+// Whether the window is of the dialog class.
+bool DialogClass(const WindowRecord& w);
 
 // ---- Messages ---------------------------------------------------------------
 LRESULT Deliver(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

@@ -212,8 +212,8 @@ TEST_F(Controls, EditLimitsBoundTypingOnlyAndNarrowEditsRefuseOverflow)
 TEST_F(Controls, AClickFocusesTheEditAndPlacesTheCaret)
 {
   HWND parent = Top(0, 0, 300, 100);
-  HWND edit = CreateWindowExA(0, "EDIT", "abcdef", WS_CHILD | WS_VISIBLE, 10, 10, 200, 20, parent, nullptr, nullptr,
-                              nullptr);
+  HWND edit =
+      CreateWindowExA(0, "EDIT", "abcdef", WS_CHILD | WS_VISIBLE, 10, 10, 200, 20, parent, nullptr, nullptr, nullptr);
   standin::Pump();
   standin::Click(edit, 1, 5); // before the first character
   standin::Type("<");

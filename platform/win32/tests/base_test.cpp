@@ -2,6 +2,7 @@
 // log, module handles.
 #include "win32/automation.h"
 #include "win32/internal/faults.h"
+#include "win32/memory.h"
 
 #include <gtest/gtest.h>
 

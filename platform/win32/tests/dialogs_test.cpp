@@ -2,6 +2,7 @@
 // display queries.
 #include "lvxtest/testenv.h"
 #include "win32/automation.h"
+#include "win32/gdi.h"
 
 #include <gtest/gtest.h>
 

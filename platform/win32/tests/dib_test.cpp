@@ -2,6 +2,7 @@
 // SetDIBitsToDevice, stretching, memory bitmaps, palettes and snapshots.
 #include "drawing.h"
 #include "lvxtest/testenv.h"
+#include "win32/dibs.h"
 
 #include <cstring>
 #include <png.h>
@@ -108,8 +109,8 @@ TEST_F(Drawing, BottomUpImagesOfEveryDepthAndHeaderDrawUpright)
           ASSERT_EQ(At(1 + x, 2 + y), Expected(bits, x, y)) << x << "," << y;
 
       // A memory bitmap made from it is upright too.
-      HBITMAP bitmap = CreateDIBitmap(dc, &dib.Info()->bmiHeader, CBM_INIT, dib.bits.data(), dib.Info(),
-                                      DIB_RGB_COLORS);
+      HBITMAP bitmap =
+          CreateDIBitmap(dc, &dib.Info()->bmiHeader, CBM_INIT, dib.bits.data(), dib.Info(), DIB_RGB_COLORS);
       ASSERT_NE(bitmap, nullptr);
       EXPECT_EQ(standin::ReadPixel(bitmap, 0, 0), Expected(bits, 0, 0));
       EXPECT_EQ(standin::ReadPixel(bitmap, w - 1, h - 1), Expected(bits, w - 1, h - 1));
@@ -117,9 +118,9 @@ TEST_F(Drawing, BottomUpImagesOfEveryDepthAndHeaderDrawUpright)
 
       // Scaled to twice the size, each pixel becomes a 2 x 2 block.
       Clear();
-      EXPECT_EQ(StretchDIBits(dc, 0, 20, 2 * w, 2 * h, 0, 0, w, h, dib.bits.data(), dib.Info(), DIB_RGB_COLORS,
-                              SRCCOPY),
-                2 * h);
+      EXPECT_EQ(
+          StretchDIBits(dc, 0, 20, 2 * w, 2 * h, 0, 0, w, h, dib.bits.data(), dib.Info(), DIB_RGB_COLORS, SRCCOPY),
+          2 * h);
       for (int y = 0; y < 2 * h; ++y)
         for (int x = 0; x < 2 * w; ++x)
           ASSERT_EQ(At(x, 20 + y), Expected(bits, x / 2, y / 2)) << x << "," << y;
@@ -140,9 +141,9 @@ TEST_F(Drawing, AFirstScanPicksTheBandAtTheImageBottom)
       return SetDIBitsToDevice(dc, x, y, DWORD(width), DWORD(height), sx, sy, UINT(first), 64, dib.bits.data(),
                                dib.Info(), DIB_RGB_COLORS);
     };
-    EXPECT_EQ(piece(0, 0, 14, 10, 4, 64 - 14, 64 - 14), 10); // bottom strip: rows 54..63
+    EXPECT_EQ(piece(0, 0, 14, 10, 4, 64 - 14, 64 - 14), 10);   // bottom strip: rows 54..63
     EXPECT_EQ(piece(20, 0, 10, 16, 54, 64 - 16, 64 - 16), 16); // corner: rows 48..63
-    EXPECT_EQ(piece(40, 0, 10, 32, 54, 16, 0), 32);             // right strip: rows 16..47
+    EXPECT_EQ(piece(40, 0, 10, 32, 54, 16, 0), 32);            // right strip: rows 16..47
     for (int i = 0; i < 10; ++i)
       EXPECT_EQ(At(5, i), Direct(9, 54 + i));
     for (int i = 0; i < 16; ++i)
@@ -189,8 +190,7 @@ TEST_F(Drawing, StretchCountsTheSourceYByRowOrder)
     EXPECT_EQ(Ink(), Box(0, 0, 6, 4));
   }
   const Dib dib = MakeDib(3, 2, 24, false, true);
-  EXPECT_EQ(StretchDIBits(dc, 0, 0, 6, 4, 0, 0, 3, 2, dib.bits.data(), dib.Info(), DIB_RGB_COLORS, 0x00EE0086),
-            0);
+  EXPECT_EQ(StretchDIBits(dc, 0, 0, 6, 4, 0, 0, 3, 2, dib.bits.data(), dib.Info(), DIB_RGB_COLORS, 0x00EE0086), 0);
   EXPECT_EQ(StretchDIBits(dc, 0, 0, 0, 4, 0, 0, 3, 2, dib.bits.data(), dib.Info(), DIB_RGB_COLORS, SRCCOPY), 0);
 }
 
@@ -198,8 +198,8 @@ TEST(Bitmaps, GetDIBitsGivesBackWhatCreateDIBitmapTook)
 {
   // 7 pixels of 3 bytes: 21 bytes, padded to 24.
   const Dib dib = MakeDib(7, 5, 24, false, false);
-  HBITMAP bitmap = CreateDIBitmap(nullptr, &dib.Info()->bmiHeader, CBM_INIT, dib.bits.data(), dib.Info(),
-                                  DIB_RGB_COLORS);
+  HBITMAP bitmap =
+      CreateDIBitmap(nullptr, &dib.Info()->bmiHeader, CBM_INIT, dib.bits.data(), dib.Info(), DIB_RGB_COLORS);
   ASSERT_NE(bitmap, nullptr);
   BITMAP info{};
   EXPECT_EQ(GetObjectA(bitmap, sizeof info, &info), int(sizeof info));
@@ -282,8 +282,8 @@ TEST_F(Drawing, SnapshotsAreReadablePngFilesOfTheTarget)
       ASSERT_EQ(RGB(p[0], p[1], p[2]), At(x, y)) << x << "," << y;
     }
 
-  HBITMAP bitmap = CreateDIBitmap(nullptr, &dib.Info()->bmiHeader, CBM_INIT, dib.bits.data(), dib.Info(),
-                                  DIB_RGB_COLORS);
+  HBITMAP bitmap =
+      CreateDIBitmap(nullptr, &dib.Info()->bmiHeader, CBM_INIT, dib.bits.data(), dib.Info(), DIB_RGB_COLORS);
   EXPECT_TRUE(standin::SnapshotPng(bitmap, (lvxtest::TempDir() + "/bitmap.png").c_str()));
   standin::SetScreen(40, 30, 32);
   EXPECT_TRUE(standin::SnapshotPng(standin::SurfaceTarget::Screen(), (lvxtest::TempDir() + "/s.png").c_str()));

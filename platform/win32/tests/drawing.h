@@ -2,12 +2,14 @@
 // Helpers for the drawing tests: a white window with a device context, and
 // ways to look at what landed on it.
 #include "win32/automation.h"
+#include "win32/drawing.h"
+#include "win32/gdi.h"
 
 #include <gtest/gtest.h>
 
 #include <set>
-#include <vector>
 #include <utility>
+#include <vector>
 
 constexpr COLORREF kWhite = 0xFFFFFF;
 constexpr COLORREF kBlack = 0x000000;

@@ -2,6 +2,7 @@
 // resolution, file handles, directory search and drives.
 #include "lvxtest/testenv.h"
 #include "win32/automation.h"
+#include "win32/files.h"
 
 #include <gtest/gtest.h>
 
@@ -10,10 +11,7 @@
 
 namespace {
 
-void Touch(const std::string& path, const std::string& text = "")
-{
-  std::ofstream(path, std::ios::binary) << text;
-}
+void Touch(const std::string& path, const std::string& text = "") { std::ofstream(path, std::ios::binary) << text; }
 
 std::string Mapped(const char* path)
 {
@@ -143,8 +141,7 @@ TEST_F(Files, FailuresSetTheWindowsError)
   };
   for (const auto& c : cases) {
     SetLastError(0);
-    EXPECT_EQ(CreateFileA(c.path, GENERIC_READ, 0, nullptr, c.disposition, 0, nullptr), INVALID_HANDLE_VALUE)
-        << c.path;
+    EXPECT_EQ(CreateFileA(c.path, GENERIC_READ, 0, nullptr, c.disposition, 0, nullptr), INVALID_HANDLE_VALUE) << c.path;
     EXPECT_EQ(GetLastError(), c.error) << c.path;
   }
   Touch(root + "/exists.txt");

@@ -79,8 +79,8 @@ TEST_F(Drawing, LinesLeaveOutTheirEndPoint)
   struct Case {
     int x0, y0, x1, y1;
   };
-  for (const Case c : {Case{5, 5, 25, 5}, Case{30, 40, 30, 10}, Case{2, 2, 12, 12}, Case{40, 10, 3, 20},
-                       Case{10, 40, 14, 2}}) {
+  for (const Case c :
+       {Case{5, 5, 25, 5}, Case{30, 40, 30, 10}, Case{2, 2, 12, 12}, Case{40, 10, 3, 20}, Case{10, 40, 14, 2}}) {
     SCOPED_TRACE(testing::Message() << c.x0 << "," << c.y0 << " -> " << c.x1 << "," << c.y1);
     Clear();
     MoveToEx(dc, c.x0, c.y0, nullptr);
@@ -122,9 +122,9 @@ TEST_F(Drawing, BezierCurvesDrawBothEndsAndStayInTheirControlBox)
     int penWidth;
   };
   const std::vector<Case> cases = {
-      {{{4, 40}, {10, 2}, {50, 2}, {60, 40}}, 1},                       // an arch
-      {{{5, 5}, {60, 45}, {5, 45}, {58, 6}}, 1},                        // an S that crosses itself
-      {{{10, 30}, {10, 30}, {10, 30}, {11, 31}}, 1},                    // all but one point equal
+      {{{4, 40}, {10, 2}, {50, 2}, {60, 40}}, 1},                               // an arch
+      {{{5, 5}, {60, 45}, {5, 45}, {58, 6}}, 1},                                // an S that crosses itself
+      {{{10, 30}, {10, 30}, {10, 30}, {11, 31}}, 1},                            // all but one point equal
       {{{3, 24}, {20, 4}, {30, 44}, {32, 24}, {40, 4}, {52, 44}, {61, 20}}, 3}, // two segments
   };
   for (const Case& c : cases) {

@@ -2,6 +2,8 @@
 // injected failures and the live-block count.
 #include "win32/automation.h"
 
+#include "win32/memory.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>

@@ -35,9 +35,8 @@ TEST_F(Input, AClickActivatesBeforeThePressArrives)
   EXPECT_EQ(GetActiveWindow(), a);
   const auto seq = Sequence({WM_SETCURSOR, WM_ACTIVATE, WM_LBUTTONDOWN, WM_LBUTTONUP});
   const std::vector<std::pair<HWND, UINT>> expected{{inA, WM_SETCURSOR}, {a, WM_SETCURSOR}, // the child asks its parent
-                                                    {inA, WM_SETCURSOR}, {a, WM_SETCURSOR},
-                                                    {b, WM_ACTIVATE},    {a, WM_ACTIVATE},
-                                                    {inA, WM_LBUTTONDOWN}, {inA, WM_SETCURSOR},
+                                                    {inA, WM_SETCURSOR}, {a, WM_SETCURSOR},     {b, WM_ACTIVATE},
+                                                    {a, WM_ACTIVATE},    {inA, WM_LBUTTONDOWN}, {inA, WM_SETCURSOR},
                                                     {a, WM_SETCURSOR},   {inA, WM_LBUTTONUP}};
   EXPECT_EQ(seq, expected);
   EXPECT_EQ(LOWORD(LastTo(a, WM_ACTIVATE)->wParam), WA_CLICKACTIVE);
@@ -117,8 +116,8 @@ TEST_F(Input, CaptureGetsEverythingWithNegativeCoordinatesAndNoCursorQuery)
   standin::Pump();
   SetCapture(child);
   standin::ClearMessageTrace();
-  standin::Move(120, 110);        // over the parent, left of and above the child
-  standin::Press(520, 520);       // over another window
+  standin::Move(120, 110);  // over the parent, left of and above the child
+  standin::Press(520, 520); // over another window
   standin::Pump();
   // The press away from the pointer moves it there first.
   EXPECT_EQ(MessagesTo(child, {WM_MOUSEMOVE, WM_LBUTTONDOWN, WM_SETCURSOR}),

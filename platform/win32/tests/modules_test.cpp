@@ -143,7 +143,8 @@ TEST(VersionInfo, ExecutableRecordAnswersFixedPartAndStrings)
   EXPECT_EQ(Query(block, "\\VarFileInfo\\Translation"), "<none>");
 
   // A copy cut inside the strings answers only what it holds whole.
-  const std::vector<char> cut = VersionBlock(static_cast<DWORD>(8 + sizeof(VS_FIXEDFILEINFO) + 30)); // the first pair is 26 bytes;
+  const std::vector<char> cut =
+      VersionBlock(static_cast<DWORD>(8 + sizeof(VS_FIXEDFILEINFO) + 30)); // the first pair is 26 bytes;
   EXPECT_NE(Query(cut, "\\"), "<none>");
   EXPECT_EQ(Query(cut, "\\StringFileInfo\\040904E4\\InternalName"), std::string("modules test", 13));
   EXPECT_EQ(Query(cut, "\\StringFileInfo\\040904E4\\FileVersion"), "<none>");

@@ -203,8 +203,8 @@ TEST_F(Painting, TimersTickOnTheVirtualClock)
 
 TEST_F(Painting, SnapshotsDecodeToTheWindowsPixels)
 {
-  HWND w = CreateWindowExA(0, "Probe", "Snap", WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_VISIBLE, 10, 10, 80, 60,
-                           nullptr, nullptr, nullptr, nullptr);
+  HWND w = CreateWindowExA(0, "Probe", "Snap", WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_VISIBLE, 10, 10, 80, 60, nullptr,
+                           nullptr, nullptr, nullptr);
   PaintColors()[w] = kRed;
   standin::Pump();
   auto decode = [](const std::string& path, int* width) {

@@ -4,6 +4,9 @@
 // Snapshots of each: build/snapshots/dialogs/.
 #include "lvxtest/testenv.h"
 #include "win32/automation.h"
+#include "win32/drawing.h"
+#include "win32/files.h"
+#include "win32/gdi.h"
 
 #include <gtest/gtest.h>
 
@@ -92,8 +95,8 @@ protected:
 
 HWND Owner()
 {
-  return CreateWindowExA(0, "#32770", "Owner", WS_POPUP | WS_CAPTION | WS_VISIBLE, 100, 100, 600, 400, nullptr,
-                         nullptr, nullptr, nullptr);
+  return CreateWindowExA(0, "#32770", "Owner", WS_POPUP | WS_CAPTION | WS_VISIBLE, 100, 100, 600, 400, nullptr, nullptr,
+                         nullptr, nullptr);
 }
 
 } // namespace
@@ -107,14 +110,15 @@ TEST_F(RealDialogs, AMessageBoxIsCentredOnItsDisabledOwnerAndEnterPressesTheDefa
   bool ownerDisabled = false;
   std::vector<std::string> buttons;
   Steps("Warning!", {[&](HWND b) {
-    GetWindowRect(b, &box);
-    ownerDisabled = !IsWindowEnabled(owner);
-    for (int id : {IDYES, IDNO, IDCANCEL, IDOK})
-      if (const HWND button = GetDlgItem(b, id))
-        buttons.push_back(TextOf(button));
-    ASSERT_TRUE(standin::SnapshotPng(standin::SurfaceTarget::Whole(b), Snapshot("message-box-warning.png").c_str()));
-    standin::KeyPress(VK_RETURN);
-  }});
+          GetWindowRect(b, &box);
+          ownerDisabled = !IsWindowEnabled(owner);
+          for (int id : {IDYES, IDNO, IDCANCEL, IDOK})
+            if (const HWND button = GetDlgItem(b, id))
+              buttons.push_back(TextOf(button));
+          ASSERT_TRUE(
+              standin::SnapshotPng(standin::SurfaceTarget::Whole(b), Snapshot("message-box-warning.png").c_str()));
+          standin::KeyPress(VK_RETURN);
+        }});
   const int answer =
       MessageBoxA(owner, "Are you sure you want to delete this preset?", "Warning!", MB_YESNO | MB_DEFBUTTON2);
   EXPECT_EQ(answer, IDNO) << "MB_DEFBUTTON2: the second button, No";
@@ -155,19 +159,20 @@ TEST_F(RealDialogs, LongTextWrapsAndTheAlertBoxIsReadable)
   RECT alert{}, wrapped{};
   int lines = 0;
   Steps("Alert!", {[&](HWND b) {
-    GetClientRect(b, &alert);
-    ASSERT_TRUE(standin::SnapshotPng(standin::SurfaceTarget::Whole(b), Snapshot("message-box-alert.png").c_str()));
-    standin::KeyPress(VK_RETURN);
-  }});
+          GetClientRect(b, &alert);
+          ASSERT_TRUE(
+              standin::SnapshotPng(standin::SurfaceTarget::Whole(b), Snapshot("message-box-alert.png").c_str()));
+          standin::KeyPress(VK_RETURN);
+        }});
   EXPECT_EQ(MessageBoxA(nullptr, text.c_str(), "Alert!", MB_OK | MB_ICONINFORMATION | MB_TOPMOST), IDOK);
   Steps("Warning!", {[&](HWND b) {
-    GetClientRect(b, &wrapped);
-    RECT t{};
-    GetClientRect(GetDlgItem(b, 0xFFFF), &t);
-    lines = t.bottom;
-    ASSERT_TRUE(standin::SnapshotPng(standin::SurfaceTarget::Whole(b), Snapshot("message-box-long.png").c_str()));
-    standin::KeyPress(VK_RETURN);
-  }});
+          GetClientRect(b, &wrapped);
+          RECT t{};
+          GetClientRect(GetDlgItem(b, 0xFFFF), &t);
+          lines = t.bottom;
+          ASSERT_TRUE(standin::SnapshotPng(standin::SurfaceTarget::Whole(b), Snapshot("message-box-long.png").c_str()));
+          standin::KeyPress(VK_RETURN);
+        }});
   EXPECT_EQ(MessageBoxA(nullptr, longer.c_str(), "Warning!", MB_YESNO | MB_ICONWARNING), IDYES);
   // The one line fits beside the icon; the long text wraps into a box no
   // wider than its wrap width allows.
@@ -195,8 +200,8 @@ TEST_F(RealDialogs, AQuitWhileADialogIsUpEndsItAsCancelledAndReachesTheLoopOutsi
 TEST_F(RealDialogs, OtherWindowsKeepTheirMessagesWhileADialogIsUp)
 {
   const HWND owner = Owner();
-  const HWND other = CreateWindowExA(0, "#32770", "Other", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, nullptr, nullptr,
-                                     nullptr, nullptr);
+  const HWND other =
+      CreateWindowExA(0, "#32770", "Other", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, nullptr, nullptr, nullptr, nullptr);
   standin::Pump();
   standin::TraceMessages(true);
   standin::ClearMessageTrace();
@@ -324,9 +329,9 @@ TEST_F(Files, ANameARelativePathAndAnAbsolutePathAreTakenWithTheDefaultExtension
   std::string windows = "C:" + folder + "\\beta\\..\\Two.cxp";
   std::replace(windows.begin(), windows.end(), '/', '\\');
   Steps("Pick a preset", {[&](HWND b) {
-    SetWindowTextA(Item(b, standin::kFileDialogName), windows.c_str());
-    standin::KeyPress(VK_RETURN);
-  }});
+          SetWindowTextA(Item(b, standin::kFileDialogName), windows.c_str());
+          standin::KeyPress(VK_RETURN);
+        }});
   ASSERT_TRUE(GetOpenFileNameA(&ofn));
   std::string expected = "C:" + folder + "\\Two.cxp";
   std::replace(expected.begin(), expected.end(), '/', '\\');
@@ -418,8 +423,7 @@ TEST_F(Files, ABufferTooSmallFailsWithTheSizeItNeeds)
   EXPECT_FALSE(GetOpenFileNameA(&ofn));
   EXPECT_EQ(CommDlgExtendedError(), DWORD(FNERR_BUFFERTOOSMALL));
   const size_t needed = folder.size() + std::strlen("/one.cxp") + 1;
-  EXPECT_EQ(size_t(static_cast<unsigned char>(small[0])) | (size_t(static_cast<unsigned char>(small[1])) << 8),
-            needed);
+  EXPECT_EQ(size_t(static_cast<unsigned char>(small[0])) | (size_t(static_cast<unsigned char>(small[1])) << 8), needed);
 }
 
 TEST_F(Files, TheDialogStartsInTheFolderOfTheNameItIsGivenAndAQueuedAnswerStillWins)

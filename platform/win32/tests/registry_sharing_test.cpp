@@ -5,6 +5,7 @@
 #include "lvxtest/childrun.h"
 #include "lvxtest/testenv.h"
 #include "win32/automation.h"
+#include "win32/registry.h"
 
 #include <gtest/gtest.h>
 
@@ -234,7 +235,8 @@ TEST_F(RegistrySharing, ALargeValueLoadsInAboutTwiceTheStoresSize)
   });
   ASSERT_TRUE(run.exited);
   EXPECT_EQ(run.result, 0) << "1: no key, 2: no value, 3: other bytes";
-  EXPECT_LT(run.peakGrowthKb, static_cast<long>(2 * text.size() / 1024 + 20 * 1024)) << "twice the store, and the copy read back";
+  EXPECT_LT(run.peakGrowthKb, static_cast<long>(2 * text.size() / 1024 + 20 * 1024))
+      << "twice the store, and the copy read back";
 
   // Saving it again writes the same text.
   HKEY key = Create("Software");

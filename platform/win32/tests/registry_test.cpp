@@ -2,6 +2,7 @@
 // persistence between processes, the text format and corrupt files.
 #include "lvxtest/testenv.h"
 #include "win32/automation.h"
+#include "win32/registry.h"
 
 #include <gtest/gtest.h>
 
@@ -76,13 +77,12 @@ TEST_F(Registry, OpenCreatesNothingAndReadHandlesRefuseWrites)
 
   DWORD disposition = 0;
   HKEY created = nullptr;
-  ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "A\\B\\C", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &created,
-                            &disposition),
-            ERROR_SUCCESS);
+  ASSERT_EQ(
+      RegCreateKeyExA(HKEY_CURRENT_USER, "A\\B\\C", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &created, &disposition),
+      ERROR_SUCCESS);
   EXPECT_EQ(disposition, DWORD(REG_CREATED_NEW_KEY));
   EXPECT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "a\\b", 0, KEY_READ, &key), ERROR_SUCCESS) << "intermediate keys";
-  EXPECT_EQ(RegSetValueExA(key, "v", 0, REG_DWORD, reinterpret_cast<const BYTE*>("\1\0\0\0"), 4),
-            ERROR_ACCESS_DENIED);
+  EXPECT_EQ(RegSetValueExA(key, "v", 0, REG_DWORD, reinterpret_cast<const BYTE*>("\1\0\0\0"), 4), ERROR_ACCESS_DENIED);
   EXPECT_EQ(RegDeleteValueA(key, "v"), ERROR_ACCESS_DENIED);
   HKEY sub = nullptr;
   EXPECT_EQ(RegCreateKeyExA(key, "New", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &sub, nullptr), ERROR_ACCESS_DENIED);
@@ -107,8 +107,7 @@ TEST_F(Registry, ValuesKeepTheirBytesCaseAndPlace)
   // Overwriting under another spelling keeps the place and the first spelling.
   ASSERT_EQ(RegSetValueExA(key, "TEXT", 0, REG_SZ, reinterpret_cast<const BYTE*>("new\0"), 4), ERROR_SUCCESS);
   using V = std::tuple<std::string, DWORD, std::string>;
-  EXPECT_EQ(Values(key), (std::vector<V>{V{"Text", REG_SZ, std::string("new\0", 4)},
-                                         V{"Number", REG_DWORD, "\4\3\2\1"},
+  EXPECT_EQ(Values(key), (std::vector<V>{V{"Text", REG_SZ, std::string("new\0", 4)}, V{"Number", REG_DWORD, "\4\3\2\1"},
                                          V{"Blob", REG_BINARY, std::string("x\0y", 3)}}));
 
   // Too-small buffers: ERROR_MORE_DATA, the size needed, the buffer untouched.

@@ -2,6 +2,8 @@
 // dlopen and the test executable each see their own table; cursors.
 #include "win32/automation.h"
 
+#include "win32/memory.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -85,8 +87,7 @@ TEST(Resources, DlopenedModuleResolvesItsOwnTable)
   // The same ids in the executable's table stay separate.
   EXPECT_EQ(String(nullptr, 1), "executable string");
   EXPECT_EQ(String(standin::MainModule(), 1), "executable string");
-  EXPECT_EQ(ResourceBytes(nullptr, MAKEINTRESOURCEA(100), RT_BITMAP),
-            FileBytes(ART_DIR "/swatch24.bmp").substr(14));
+  EXPECT_EQ(ResourceBytes(nullptr, MAKEINTRESOURCEA(100), RT_BITMAP), FileBytes(ART_DIR "/swatch24.bmp").substr(14));
   EXPECT_EQ(ResourceBytes(nullptr, MAKEINTRESOURCEA(1), "MPRO"), tiles);
   const HCURSOR moduleCursor = LoadCursorA(module.instance, MAKEINTRESOURCEA(103));
   ASSERT_NE(moduleCursor, nullptr);

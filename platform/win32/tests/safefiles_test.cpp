@@ -164,9 +164,10 @@ TEST_F(SafeFiles, TheNextWriteRemovesOnlyTheTemporaryFilesOfDeadProcesses)
   const std::string dead = std::to_string(DeadPid());
   const std::string alive = std::to_string(getppid());
   const std::string own = std::to_string(getpid());
-  for (const std::string& name : {"out.png.tmp-" + dead + "-0", "out.png.tmp-" + dead + "-12", "out.png.tmp-" + alive + "-0",
-                                  "out.png.tmp-" + own + "-99", "out.png.tmp-" + dead + "-x", "out.png.tmp-" + dead,
-                                  "other.png.tmp-" + dead + "-0", std::string("out.png")})
+  for (const std::string& name :
+       {"out.png.tmp-" + dead + "-0", "out.png.tmp-" + dead + "-12", "out.png.tmp-" + alive + "-0",
+        "out.png.tmp-" + own + "-99", "out.png.tmp-" + dead + "-x", "out.png.tmp-" + dead,
+        "other.png.tmp-" + dead + "-0", std::string("out.png")})
     Put(name, "left behind");
   ASSERT_EQ(mkdir(Path("out.png.tmp-" + dead + "-3").c_str(), 0700), 0) << "not a regular file: kept";
   std::string why;

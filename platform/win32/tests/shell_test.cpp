@@ -3,6 +3,8 @@
 // writes its arguments into a FIFO, which the test reads with a bounded wait.
 #include "lvxtest/testenv.h"
 #include "win32/automation.h"
+#include "win32/files.h"
+#include "win32/shell.h"
 
 #include <gtest/gtest.h>
 
@@ -71,7 +73,8 @@ protected:
   {
     WriteFile(path,
               "#!/bin/sh\n"
-              "printf '%s\\0' \"$#\" \"$@\" > '" + fifo + "'\n",
+              "printf '%s\\0' \"$#\" \"$@\" > '" +
+                  fifo + "'\n",
               0755);
   }
 
@@ -160,7 +163,8 @@ TEST_F(Opener, TheViewerGetsNoneOfTheCallersFiles)
   // A viewer that reports what its descriptors lead to.
   WriteFile(recorder,
             "#!/bin/sh\n"
-            "for f in /proc/$$/fd/*; do readlink \"$f\"; done | tr '\\n' '\\0' > '" + fifo + "'\n",
+            "for f in /proc/$$/fd/*; do readlink \"$f\"; done | tr '\\n' '\\0' > '" +
+                fifo + "'\n",
             0755);
   Listen();
   EXPECT_GT(Open("https://www.example.org/"), 32);

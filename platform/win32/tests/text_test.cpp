@@ -76,8 +76,7 @@ TEST_F(Drawing, TextIsDrawnInsideItsCellByTheAlignment)
   };
   const int w = cell.cx, h = cell.cy;
   for (const Case c : {Case{TA_LEFT | TA_TOP, 8, 30, 8, 30}, Case{TA_RIGHT | TA_TOP, 56, 30, 56 - w, 30},
-                       Case{TA_CENTER | TA_TOP, 32, 30, 32 - w / 2, 30},
-                       Case{TA_LEFT | TA_BOTTOM, 8, 30, 8, 30 - h}}) {
+                       Case{TA_CENTER | TA_TOP, 32, 30, 32 - w / 2, 30}, Case{TA_LEFT | TA_BOTTOM, 8, 30, 8, 30 - h}}) {
     SCOPED_TRACE(c.align);
     Clear();
     SetTextAlign(dc, c.align);

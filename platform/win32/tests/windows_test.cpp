@@ -105,8 +105,8 @@ TEST_F(Queue, TranslateMessageGivesUsLayoutCharactersWithShiftCtrlAndAlt)
   for (const auto& m : standin::MessageTrace())
     if (m.window == w && (m.message == WM_CHAR || m.message == WM_SYSCHAR))
       chars.emplace_back(m.message, m.wParam);
-  const std::vector<std::pair<UINT, WPARAM>> expected{{WM_CHAR, 'a'}, {WM_CHAR, 'a'}, {WM_CHAR, '@'}, {WM_CHAR, 13},
-                                                     {WM_CHAR, 3},   {WM_SYSCHAR, 'x'}, {WM_CHAR, 27}};
+  const std::vector<std::pair<UINT, WPARAM>> expected{{WM_CHAR, 'a'}, {WM_CHAR, 'a'},    {WM_CHAR, '@'}, {WM_CHAR, 13},
+                                                      {WM_CHAR, 3},   {WM_SYSCHAR, 'x'}, {WM_CHAR, 27}};
   EXPECT_EQ(chars, expected);
 }
 
@@ -147,10 +147,10 @@ TEST_F(Lifecycle, DestructionGoesOwnedFirstThenDestroyPreOrderAndNcDestroyPostOr
   standin::ClearMessageTrace();
   EXPECT_TRUE(DestroyWindow(top));
   const auto seq = Sequence({WM_DESTROY, WM_NCDESTROY, WM_CAPTURECHANGED});
-  const std::vector<std::pair<HWND, UINT>> expected{
-      {owned, WM_DESTROY}, {owned, WM_NCDESTROY}, {b, WM_CAPTURECHANGED}, {top, WM_DESTROY}, {a, WM_DESTROY},
-      {a1, WM_DESTROY},    {b, WM_DESTROY},       {a1, WM_NCDESTROY},     {a, WM_NCDESTROY}, {b, WM_NCDESTROY},
-      {top, WM_NCDESTROY}};
+  const std::vector<std::pair<HWND, UINT>> expected{{owned, WM_DESTROY}, {owned, WM_NCDESTROY}, {b, WM_CAPTURECHANGED},
+                                                    {top, WM_DESTROY},   {a, WM_DESTROY},       {a1, WM_DESTROY},
+                                                    {b, WM_DESTROY},     {a1, WM_NCDESTROY},    {a, WM_NCDESTROY},
+                                                    {b, WM_NCDESTROY},   {top, WM_NCDESTROY}};
   EXPECT_EQ(seq, expected);
   EXPECT_EQ(GetFocus(), nullptr);
   EXPECT_EQ(GetCapture(), nullptr);

@@ -2,6 +2,8 @@
 // Helpers for the window-manager tests: a window class whose procedure each
 // test steers per window, windows made in one line, and the message trace.
 #include "win32/automation.h"
+#include "win32/drawing.h"
+#include "win32/gdi.h"
 
 #include <gtest/gtest.h>
 
@@ -76,8 +78,8 @@ inline HWND Top(int x, int y, int w, int h, DWORD style = WS_POPUP | WS_VISIBLE,
 inline HWND Child(HWND parent, int x, int y, int w, int h, DWORD style = WS_CHILD | WS_VISIBLE, int id = 0,
                   const char* cls = "Probe")
 {
-  return CreateWindowExA(0, cls, "Child", style, x, y, w, h, parent, reinterpret_cast<HMENU>(intptr_t(id)),
-                         nullptr, nullptr);
+  return CreateWindowExA(0, cls, "Child", style, x, y, w, h, parent, reinterpret_cast<HMENU>(intptr_t(id)), nullptr,
+                         nullptr);
 }
 
 // The traced messages for one window (all windows when null), in order.

@@ -6,7 +6,7 @@
 #include "x11/x11keys.h"
 
 #include "text.h"
-#include "win32/win32.h"
+#include "win32/windowing.h"
 
 #define XK_PUBLISHING
 #define XK_TECHNICAL
@@ -33,9 +33,9 @@ int Typed(unsigned long keysym)
 
 TEST(X11Keys, EveryHandledKeyRoundTripsFromItsKeysym)
 {
-  std::vector<int> keys{VK_SHIFT, VK_CONTROL, VK_MENU, VK_LEFT,  VK_UP,    VK_RIGHT, VK_DOWN,  VK_DELETE,
-                        VK_BACK,  VK_RETURN,  VK_ESCAPE, VK_TAB, VK_SPACE, VK_HOME,  VK_END,   VK_PRIOR,
-                        VK_NEXT,  VK_INSERT,  VK_OEM_MINUS, VK_OEM_PERIOD};
+  std::vector<int> keys{VK_SHIFT,  VK_CONTROL, VK_MENU,   VK_LEFT,   VK_UP,        VK_RIGHT,     VK_DOWN,
+                        VK_DELETE, VK_BACK,    VK_RETURN, VK_ESCAPE, VK_TAB,       VK_SPACE,     VK_HOME,
+                        VK_END,    VK_PRIOR,   VK_NEXT,   VK_INSERT, VK_OEM_MINUS, VK_OEM_PERIOD};
   for (int k = 'A'; k <= 'Z'; ++k)
     keys.push_back(k);
   for (int k = '0'; k <= '9'; ++k)

@@ -17,12 +17,12 @@
 //             while the plug-in runs
 // The default is "acquire deliver echo quit=0".
 #include "applicationhooks.h"
+#include "filterhost/scriptingkeys.h"
 #include "filterpluginshell.h"
 #include "hostutil.h"
 #include "qvcommon/qvimage.h"
 #include "qvcommon/qvresourcefile.h"
 #include "qvcommon/qvwindow.h"
-#include "filterhost/scriptingkeys.h"
 
 #include <cerrno>
 #include <cstdlib>

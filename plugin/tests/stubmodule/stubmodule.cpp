@@ -6,7 +6,7 @@
 #include <cstdlib>
 
 extern "C" __attribute__((visibility("default"))) void ENTRYPOINT(int16_t selector, FilterRecord*, intptr_t*,
-                                                                   int16_t* result)
+                                                                  int16_t* result)
 {
   const char* code = selector == filterSelectorStart ? std::getenv("STUB_START_RESULT") : nullptr;
   if (result)

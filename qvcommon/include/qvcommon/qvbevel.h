@@ -1,7 +1,7 @@
 #pragma once
-#include "qvcommon/qvviewimage.h"
 #include "qvcommon/qvpoint.h"
 #include "qvcommon/qvrect.h"
+#include "qvcommon/qvviewimage.h"
 
 // A bevelled relief for a selection. From a selection image (255 inside, 0
 // outside) it derives a height field in `heights` (the distance from the
@@ -44,19 +44,19 @@ public:
   // ring top + cy), counted with y growing downward.
   int32_t GetMouseRingAngle(const QVPoint& point, const QVRect& ring, int32_t cx, int32_t cy) const;
 
-  QVRect margins;              // insets (left, top, right, bottom) limiting the work area
-  QVViewImage* source = nullptr;   // the picture
+  QVRect margins;                // insets (left, top, right, bottom) limiting the work area
+  QVViewImage* source = nullptr; // the picture
   QVViewImage* selection = nullptr;
-  QVViewImage* heights = nullptr;  // written by CalcBevelPixelHeights
-  int32_t sourceInfo = 0;      // the picture's bytes per pixel
+  QVViewImage* heights = nullptr; // written by CalcBevelPixelHeights
+  int32_t sourceInfo = 0;         // the picture's bytes per pixel
   QVImage* highlights = nullptr;
   QVImage* shadows = nullptr;
   int32_t range = 0;
-  int32_t smooth = 1;          // 0 shapes the heights with the ramp-plateau-ramp profile
-  double lightX = 0;           // cos(lightAngle)
-  double lightY = 0;           // -sin(lightAngle): y grows downward
-  int32_t lightAngle = 135;    // degrees
-  int32_t roundness = 0;       // percent
+  int32_t smooth = 1;       // 0 shapes the heights with the ramp-plateau-ramp profile
+  double lightX = 0;        // cos(lightAngle)
+  double lightY = 0;        // -sin(lightAngle): y grows downward
+  int32_t lightAngle = 135; // degrees
+  int32_t roundness = 0;    // percent
   int32_t shadowK = 0;
   int32_t highlightK = 0;
   unsigned char distance[128][128]; // truncated sqrt(i^2 + j^2)

@@ -1,5 +1,6 @@
 #pragma once
 #include "qvcommon/qvdefs.h"
+#include "win32/dibs.h"
 
 // A bitmap resource of a module as a GDI bitmap.
 class QVCOMMON_API QVBitmap {

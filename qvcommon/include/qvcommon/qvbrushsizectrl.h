@@ -15,8 +15,7 @@ class QVSlider;
 class QVCOMMON_API QVBrushSizeCtrl : public QVControl {
 public:
   // The face is pictureId from the resources; no popups until Init.
-  QVBrushSizeCtrl(QVRect rect, QVWindow* parent, QVResourceFile* resources, int32_t controlMessage,
-                  int32_t pictureId);
+  QVBrushSizeCtrl(QVRect rect, QVWindow* parent, QVResourceFile* resources, int32_t controlMessage, int32_t pictureId);
   // Deletes the sliders, then the popups, then the face picture.
   ~QVBrushSizeCtrl() override;
   // A button-up opens the popups (nothing before a successful Init); every

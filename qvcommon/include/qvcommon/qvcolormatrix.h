@@ -37,8 +37,8 @@ public:
   virtual unsigned char* GetEntryPtr(unsigned char* cells, int32_t i, int32_t j, int32_t k) const;
 
   // Stores the ranges and derived sizes and allocates the cells, all := fill.
-  void CommonConstructing(unsigned char fill, int32_t minR, int32_t maxR, int32_t stepR, int32_t minG,
-                          int32_t maxG, int32_t stepG, int32_t minB, int32_t maxB, int32_t stepB);
+  void CommonConstructing(unsigned char fill, int32_t minR, int32_t maxR, int32_t stepR, int32_t minG, int32_t maxG,
+                          int32_t stepG, int32_t minB, int32_t maxB, int32_t stepB);
   // For a 3-byte pixel (B, G, R) whose cell in the caller's locked block
   // holds neither 128 nor 255: dest[0 .. destCount - 1] := value.
   void WriteValue(const unsigned char* pixel, int32_t bytesPerPixel, unsigned char* dest, int32_t destCount,
@@ -64,7 +64,7 @@ public:
   int32_t minR = 0, maxR = 0, stepR = 1, countR = 0, extentR = 0;
   int32_t minG = 0, maxG = 0, stepG = 1, countG = 0, extentG = 0;
   int32_t minB = 0, maxB = 0, stepB = 1, countB = 0, extentB = 0;
-  int32_t total = 0;         // countR + countG + countB
+  int32_t total = 0; // countR + countG + countB
   int32_t bytesPerEntry = 1;
   int32_t shiftR = 0, shiftG = 0, shiftB = 0; // floor(log2(step))
 

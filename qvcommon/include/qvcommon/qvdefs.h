@@ -1,6 +1,6 @@
 #pragma once
 // Shared by every framework header: the export marker and the Windows types.
-#include "win32/win32.h"
+#include "win32/types.h"
 
 #include <cstdint>
 

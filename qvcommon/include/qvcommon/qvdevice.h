@@ -1,6 +1,7 @@
 #pragma once
 #include "qvcommon/qvcolor.h"
 #include "qvcommon/qvrect.h"
+#include "win32/dibs.h"
 
 class QVImage;
 class QVWindow;
@@ -66,9 +67,9 @@ public:
   virtual void DrawEllipse(const QVRect& rect);
   virtual void DrawRectangle(const QVRect& rect);
   // The Windows call; 0 without a context.
-  virtual int16_t SetDIBitsToDevice(int16_t x, int16_t y, uint32_t width, uint32_t height, int16_t srcX,
-                                    int16_t srcY, uint32_t startScan, uint32_t scanLines,
-                                    const unsigned char* bits, const BITMAPINFO* info, uint32_t usage);
+  virtual int16_t SetDIBitsToDevice(int16_t x, int16_t y, uint32_t width, uint32_t height, int16_t srcX, int16_t srcY,
+                                    uint32_t startScan, uint32_t scanLines, const unsigned char* bits,
+                                    const BITMAPINFO* info, uint32_t usage);
   // Draws the bottom width x height part of the bitmap at (x, y) pixel by
   // pixel, leaving white pixels undrawn. 0 (nothing drawn) when the size
   // exceeds the bitmap's, the bitmap is unknown or memory runs out; else 1.

@@ -7,23 +7,23 @@ class QVWindow;
 // give eQVUnknownEvent, which no handler receives.
 enum eQVEventTypes : int32_t {
   eQVUnknownEvent = -1,
-  eQVButtonDownEvent = 0,  // WM_LBUTTONDOWN
-  eQVButtonUpEvent = 1,    // WM_LBUTTONUP
-  eQVMouseMoveEvent = 2,   // WM_MOUSEMOVE
-  eQVPaintEvent = 3,       // WM_PAINT
-  eQVKeyDownEvent = 4,     // WM_KEYDOWN
-  eQVKeyUpEvent = 5,       // WM_KEYUP
-  eQVCommandEvent = 6,     // WM_COMMAND
-  eQVSizeEvent = 7,        // WM_MOVE, WM_SIZE, WM_WINDOWPOSCHANGED
-  eQVDestroyEvent = 8,     // WM_DESTROY
-  eQVCreateEvent = 9,      // WM_CREATE
-  eQVSetCursorEvent = 10,  // WM_SETCURSOR
-  eQVSysCharEvent = 11,    // WM_SYSCHAR
-  eQVCharEvent = 12,       // WM_CHAR
-  eQVSysCommandEvent = 13, // WM_SYSCOMMAND
-  eQVCloseEvent = 14,      // WM_CLOSE
+  eQVButtonDownEvent = 0,   // WM_LBUTTONDOWN
+  eQVButtonUpEvent = 1,     // WM_LBUTTONUP
+  eQVMouseMoveEvent = 2,    // WM_MOUSEMOVE
+  eQVPaintEvent = 3,        // WM_PAINT
+  eQVKeyDownEvent = 4,      // WM_KEYDOWN
+  eQVKeyUpEvent = 5,        // WM_KEYUP
+  eQVCommandEvent = 6,      // WM_COMMAND
+  eQVSizeEvent = 7,         // WM_MOVE, WM_SIZE, WM_WINDOWPOSCHANGED
+  eQVDestroyEvent = 8,      // WM_DESTROY
+  eQVCreateEvent = 9,       // WM_CREATE
+  eQVSetCursorEvent = 10,   // WM_SETCURSOR
+  eQVSysCharEvent = 11,     // WM_SYSCHAR
+  eQVCharEvent = 12,        // WM_CHAR
+  eQVSysCommandEvent = 13,  // WM_SYSCOMMAND
+  eQVCloseEvent = 14,       // WM_CLOSE
   eQVDoubleClickEvent = 15, // WM_LBUTTONDBLCLK
-  eQVTimerEvent = 16,      // WM_TIMER
+  eQVTimerEvent = 16,       // WM_TIMER
 };
 
 // One window message as an event, built on the stack by the window

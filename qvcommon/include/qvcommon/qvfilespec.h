@@ -1,5 +1,6 @@
 #pragma once
 #include "qvcommon/qvdefs.h"
+#include "win32/files.h"
 
 #include <cstddef>
 

@@ -71,9 +71,9 @@ public:
   bool HasStorage() const { return words != nullptr; }
 
   // ---- Fields, in their fixed order ----
-  int window[16][16] = {};     // valid pixels around the cell being grown: [row + 4][column + 4]
-  int32_t changed = 0;         // a growth step set a pixel
-  int32_t* words = nullptr;    // the map, row of cells by row of cells
+  int window[16][16] = {};  // valid pixels around the cell being grown: [row + 4][column + 4]
+  int32_t changed = 0;      // a growth step set a pixel
+  int32_t* words = nullptr; // the map, row of cells by row of cells
   int32_t wordsPerRow = 0;
   QVHandle* storage = nullptr; // owned
   int32_t cellsX = 0;

@@ -4,6 +4,7 @@
 #include "qvcommon/qvrect.h"
 
 #include "imaging/imaging.h"
+#include "win32/dibs.h"
 
 class QVFileSpec;
 struct TWLHeaderDataRecord;
@@ -15,8 +16,7 @@ class QVVirtualImage;
 // header and one colour entry) for 24-bit rows running top-down, with the
 // image's width and minus its height filled in when the image is sized.
 struct QVDisplayHeader : BITMAPINFO {
-  QVDisplayHeader()
-      : BITMAPINFO{{sizeof(BITMAPINFOHEADER), 0, 0, 1, 24, BI_RGB, 0, 4000, 4000, 0, 0}, {{0, 0, 0, 0}}}
+  QVDisplayHeader() : BITMAPINFO{{sizeof(BITMAPINFOHEADER), 0, 0, 1, 24, BI_RGB, 0, 4000, 4000, 0, 0}, {{0, 0, 0, 0}}}
   {
   }
 };
@@ -66,8 +66,8 @@ public:
   // pixels when the mask has pixels and covers width x height. Other pixel
   // sizes, a null buffer or rows shorter than width * pixelBytes set the
   // error flag and leave the image unchanged. `extra` is not used.
-  virtual void LoadFromBuffer(const unsigned char* buffer, int32_t pixelBytes, int32_t bufferRowBytes,
-                              int32_t width, int32_t height, int32_t extra, QVImage* mask);
+  virtual void LoadFromBuffer(const unsigned char* buffer, int32_t pixelBytes, int32_t bufferRowBytes, int32_t width,
+                              int32_t height, int32_t extra, QVImage* mask);
   // The way back into a host buffer: R, G, B (a grey image writes its byte
   // to each), the red byte alone for pixelBytes 1, and with 4 bytes the
   // mask's first byte as the fourth when the mask has pixels and covers the
@@ -258,10 +258,10 @@ public:
   int Display(QVDevice* device, QVRect source, int16_t x, int16_t y);
 
   // ---- Fields, in their fixed order ----
-  QV2DTransform viewTransform; // a view's scale 1/zoom and shift; identity for a plain image
-  QV2DTransform baseToView;    // views only: base-image to view coordinates
-  QV2DTransform viewToBase;    // views only: view to base-image coordinates
-  QVRect extents;              // written by Extents
+  QV2DTransform viewTransform;                 // a view's scale 1/zoom and shift; identity for a plain image
+  QV2DTransform baseToView;                    // views only: base-image to view coordinates
+  QV2DTransform viewToBase;                    // views only: view to base-image coordinates
+  QVRect extents;                              // written by Extents
   imaging::Bitmap* leadBitmap = &bitmapRecord; // the record file operations load into
   imaging::Bitmap bitmapRecord;
   bool ready = false;    // the pixels hold a loaded or rendered image

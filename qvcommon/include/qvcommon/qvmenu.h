@@ -29,8 +29,8 @@ public:
          int32_t popupWidth);
   // A menu of a toolbar: the toolbar is parent of the button and the popup,
   // the button keeps the control font. The bool is not used.
-  QVMenu(QVToolbar* toolbar, QVRect& rect, QVResourceFile* resources, int32_t controlMessage,
-         int32_t markerPictureId, bool unused, int32_t popupWidth);
+  QVMenu(QVToolbar* toolbar, QVRect& rect, QVResourceFile* resources, int32_t controlMessage, int32_t markerPictureId,
+         bool unused, int32_t popupWidth);
   // Deletes the marker picture, the popup and every item.
   ~QVMenu() override;
   // Text alignment 0, row height 25, no items, no dropdown list, no toolbar,

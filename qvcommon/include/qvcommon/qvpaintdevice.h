@@ -1,5 +1,6 @@
 #pragma once
 #include "qvcommon/qvdevice.h"
+#include "win32/windowing.h"
 
 // The device of one WM_PAINT: painting begins when it is built and ends when
 // it is destroyed; drawing is clipped to the update rectangle.

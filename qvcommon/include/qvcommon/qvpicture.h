@@ -43,8 +43,8 @@ public:
   virtual void Draw(QVDevice* device) const;
   // The part (sourceX, sourceY, width, height) at (x, y), leaving pixels of
   // the key colour (white when null) undrawn.
-  virtual void DrawTransparent(QVDevice* device, int32_t x, int32_t y, int32_t width, int32_t height,
-                               int32_t sourceX, int32_t sourceY, const QVColor* key);
+  virtual void DrawTransparent(QVDevice* device, int32_t x, int32_t y, int32_t width, int32_t height, int32_t sourceX,
+                               int32_t sourceY, const QVColor* key);
   virtual int32_t Width() const;
   virtual int32_t Height() const;
   // Storage row `row` copied into the picture's row buffer, which stays the

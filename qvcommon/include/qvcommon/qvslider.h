@@ -73,14 +73,14 @@ public:
 
   // Both take the constructor's arguments without the orientation. Null
   // when the slider cannot be allocated.
-  static QVSlider* CreateHorzSlider(QVWindow* parent, QVRect& rect, QVResourceFile* resources,
-                                    int32_t controlMessage, int32_t inset, int32_t trackPictureId,
-                                    int32_t thumbPictureId, QVResourceFile* pictureResources, int32_t minimum,
-                                    int32_t maximum, int32_t step, int32_t value);
-  static QVSlider* CreateVertSlider(QVWindow* parent, QVRect& rect, QVResourceFile* resources,
-                                    int32_t controlMessage, int32_t inset, int32_t trackPictureId,
-                                    int32_t thumbPictureId, QVResourceFile* pictureResources, int32_t minimum,
-                                    int32_t maximum, int32_t step, int32_t value);
+  static QVSlider* CreateHorzSlider(QVWindow* parent, QVRect& rect, QVResourceFile* resources, int32_t controlMessage,
+                                    int32_t inset, int32_t trackPictureId, int32_t thumbPictureId,
+                                    QVResourceFile* pictureResources, int32_t minimum, int32_t maximum, int32_t step,
+                                    int32_t value);
+  static QVSlider* CreateVertSlider(QVWindow* parent, QVRect& rect, QVResourceFile* resources, int32_t controlMessage,
+                                    int32_t inset, int32_t trackPictureId, int32_t thumbPictureId,
+                                    QVResourceFile* pictureResources, int32_t minimum, int32_t maximum, int32_t step,
+                                    int32_t value);
 
 protected:
   // The inset, range and track length of the slider's orientation.

@@ -53,19 +53,18 @@ public:
   // single click) ----
   // All points, with the cube's cells locked once.
   void RenderIntoViewImage(QVViewImage* view, unsigned char erase, QVColorMatrix* cube, QVImage* source);
-  void RenderPtIntoViewImage(int32_t n, QVViewImage* view, unsigned char erase, QVColorMatrix* cube,
-                             QVImage* source, const unsigned char* cells);
+  void RenderPtIntoViewImage(int32_t n, QVViewImage* view, unsigned char erase, QVColorMatrix* cube, QVImage* source,
+                             const unsigned char* cells);
   // Painting (erase 0) lowers a view pixel to v = 255 - m, erasing raises it
   // to v = m; the value is written through QVColorMatrix::WriteValue from
   // the source pixel under the view pixel.
-  void DoSquare(const QVRect& square, QVViewImage* view, unsigned char erase, QVColorMatrix* cube,
-                QVImage* source, const unsigned char* cells);
+  void DoSquare(const QVRect& square, QVViewImage* view, unsigned char erase, QVColorMatrix* cube, QVImage* source,
+                const unsigned char* cells);
 
   // ---- Samples into a colour cube (spacing 1, stamps of the radius, one
   // at every point) ----
   void RenderIntoColorMatrix(QVImage* image, QVColorMatrix* cube, unsigned char value, int32_t weight);
-  void RenderPtIntoColorMatrix(int32_t n, QVImage* image, QVColorMatrix* cube, unsigned char value,
-                               int32_t weight);
+  void RenderPtIntoColorMatrix(int32_t n, QVImage* image, QVColorMatrix* cube, unsigned char value, int32_t weight);
   // The square clipped with QVImage::CropRect, visited every `step` pixels;
   // where the mask (read from its own corner) is set, the image colour is
   // stamped into the cube as (value, value, value) with radius weight.
@@ -115,9 +114,11 @@ private:
   int32_t SquarePrep(QVViewImage* view, const QVRect& square, int32_t* x0, int32_t* y0, int32_t* x1, int32_t* y1);
   // Visits the view pixels of the stamp with the mask byte sampled at each:
   // visit(x, y, m).
-  template <class F> void ForEachStampPixel(QVViewImage* view, const QVRect& square, F visit);
+  template <class F>
+  void ForEachStampPixel(QVViewImage* view, const QVRect& square, F visit);
   // Calls stamp(square, interior) for the stamps of point n: the interior
   // ones every `spacing` pixels along the segment, then with `end` the one
   // at point n.
-  template <class F> void Walk(int32_t n, int32_t spacing, int32_t size, bool end, F stamp) const;
+  template <class F>
+  void Walk(int32_t n, int32_t spacing, int32_t size, bool end, F stamp) const;
 };

@@ -42,8 +42,8 @@ public:
   // title (fitted: the button takes the title's width), a popup 150 wide,
   // then CommonAddMenu. Null, with nothing created, when all 20 slots are
   // used or memory runs out.
-  QVMenu* AddMenu(QVRect& rect, int32_t menuId, int32_t titleStringId, int32_t itemBackgroundId,
-                  int32_t hasSelection, int32_t selectedIndex);
+  QVMenu* AddMenu(QVRect& rect, int32_t menuId, int32_t titleStringId, int32_t itemBackgroundId, int32_t hasSelection,
+                  int32_t selectedIndex);
   QVMenu* AddMenu(QVRect& rect, int32_t menuId, const char* title, int32_t itemBackgroundId, int32_t hasSelection,
                   int32_t selectedIndex);
   // The menu takes picture itemBackgroundId as its background and its

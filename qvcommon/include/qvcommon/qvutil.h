@@ -1,5 +1,6 @@
 #pragma once
 #include "qvcommon/qvdefs.h"
+#include "win32/dibs.h"
 
 // Bitmap resources as GDI bitmaps with the palettes of their colour tables.
 class QVCOMMON_API QVUtil {

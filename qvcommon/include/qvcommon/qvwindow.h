@@ -76,11 +76,11 @@ public:
   // Fills the client area with the background colour (never called by the
   // window procedure: erasing uses the class brush). True.
   virtual bool HandleEraseWindow(QVEvent& event);
-  virtual bool HandleCommand(QVEvent& event);    // false
-  virtual bool HandleSizeEvent(QVEvent& event);  // false
-  virtual bool HandleCreateEvent(QVEvent& event); // true
+  virtual bool HandleCommand(QVEvent& event);      // false
+  virtual bool HandleSizeEvent(QVEvent& event);    // false
+  virtual bool HandleCreateEvent(QVEvent& event);  // true
   virtual bool HandleDestroyEvent(QVEvent& event); // false
-  virtual bool HandleKeyEvent(QVEvent& event);   // false
+  virtual bool HandleKeyEvent(QVEvent& event);     // false
   // DestroyWindow; false.
   virtual bool HandleCloseEvent(QVEvent& event);
   virtual bool HandleTimerEvent(QVEvent& event); // false
@@ -173,8 +173,7 @@ public:
   // 11, which touches nothing.
   static int16_t GetWindowClassNameByType(eQVWindowStyles type, char* name, DWORD* style, DWORD* exStyle);
   // Registers the type's class unless the global atom table names it.
-  static void VerifyClassEstablished(eQVWindowStyles type, QVColor& background, int32_t iconId,
-                                     int32_t smallIconId);
+  static void VerifyClassEstablished(eQVWindowStyles type, QVColor& background, int32_t iconId, int32_t smallIconId);
   // Registers the class afresh, with a brush of the background colour,
   // whenever no window of it lives; -1 when registration fails.
   static int16_t SetWindowTypeInfo(eQVWindowStyles type, QVColor& background, int32_t iconId, int32_t smallIconId);

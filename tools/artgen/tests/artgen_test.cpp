@@ -30,7 +30,10 @@ std::vector<uint8_t> Bytes(const std::string& path)
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-uint32_t U32(const std::vector<uint8_t>& b, size_t at) { return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | uint32_t(b[at + 3]) << 24; }
+uint32_t U32(const std::vector<uint8_t>& b, size_t at)
+{
+  return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | uint32_t(b[at + 3]) << 24;
+}
 uint16_t U16(const std::vector<uint8_t>& b, size_t at) { return uint16_t(b[at] | b[at + 1] << 8); }
 
 // A BMP file read back by its own headers; row 0 is the top row.
@@ -152,9 +155,9 @@ TEST(Artgen, TheRingIsSymmetricAboutItsCentreWithTicksOnTheAxes)
   // Along the ray to the right: face, the track (the dial's circle, radius
   // 24, runs in it), face, the tick, face, the rim, grey beyond.
   const std::vector<std::pair<int, Rgb>> ray = {
-      {0, palette::kFace},    {19, palette::kFace},   {20, palette::kShadow}, {24, palette::kShadow},
-      {28, palette::kShadow}, {29, palette::kFace},   {31, palette::kAccent}, {34, palette::kAccent},
-      {35, palette::kFace},   {36, palette::kFrame},  {37, palette::kControlGrey}};
+      {0, palette::kFace},    {19, palette::kFace},  {20, palette::kShadow},     {24, palette::kShadow},
+      {28, palette::kShadow}, {29, palette::kFace},  {31, palette::kAccent},     {34, palette::kAccent},
+      {35, palette::kFace},   {36, palette::kFrame}, {37, palette::kControlGrey}};
   for (const auto& [r, colour] : ray) {
     EXPECT_TRUE(ring.At(39 + r, 40) == colour) << "right " << r;
     EXPECT_TRUE(ring.At(39, 40 - r) == colour) << "up " << r;

@@ -20,17 +20,19 @@ const std::string kFixture = LAYERING_FIXTURE;
 
 TEST(LayeringTest, PlantedViolationsFailNamingEachFileAndLine)
 {
-  const lvxtest::CommandRun run = RunChecker("--rules " + kFixture + "/rules.txt --root " + kFixture + "/tree --generated " +
-                             kFixture + "/generated");
+  const lvxtest::CommandRun run = RunChecker("--rules " + kFixture + "/rules.txt --root " + kFixture +
+                                             "/tree --generated " + kFixture + "/generated");
   EXPECT_EQ(run.status, 1);
   EXPECT_EQ(run.output,
-            kFixture + "/generated/module_resources.cpp:2: generated may not include "
-                       "platform/include/platform/automation.h (automation)\n" +
+            kFixture +
+                "/generated/module_resources.cpp:2: generated may not include "
+                "platform/include/platform/automation.h (automation)\n" +
                 kFixture + "/tree/engine/src/stage.cpp:3: engine may not include plugin/window.h (plugin)\n" +
                 kFixture + "/tree/plugin/a.h:2: include cycle between the headers of plugin: a.h -> b.h -> a.h\n" +
-                kFixture + "/tree/plugin/window.h:4: plugin may not include "
-                           "platform/include/platform/automation.h (automation)\n"
-                           "layering: 8 files checked, 4 problems\n");
+                kFixture +
+                "/tree/plugin/window.h:4: plugin may not include "
+                "platform/include/platform/automation.h (automation)\n"
+                "layering: 8 files checked, 4 problems\n");
 }
 
 TEST(LayeringTest, TheTreeWithoutItsGeneratedSourcesHasOnlyItsOwnProblems)

@@ -35,25 +35,24 @@ constexpr int kExitEngineStatus = 1;
 constexpr int kExitUsage = 2;
 constexpr int kExitIo = 3;
 
-const char kUsage[] =
-    "Usage: lumivex-correct [options] IN OUT\n"
-    "Corrects the photograph IN and writes it to OUT (.png, .jpg, .jpeg or .ppm).\n"
-    "\n"
-    "  --contrast N, --color N, --sharpen N, --noise N\n"
-    "                        correction levels 1..13 (default 3; --sharpen 1: none)\n"
-    "  --tonal-gamma G       reference gamma of the gamma correction (default 2.2)\n"
-    "  --target-gamma G      gamma of the finished picture (default 2.2)\n"
-    "  --skin R,G,B          target skin colour (default 233,200,181)\n"
-    "  --rect L,T,R,B        analyse only this rectangle (right, bottom exclusive)\n"
-    "  --quality Q           JPEG quality 1..100 (default 92)\n"
-    "  --engine PATH         engine library (default: $LUMIVEX_ENGINE, else\n"
-    "                        ../lib/libLumivex.so beside this program)\n"
-    "  --quiet               no progress bar\n"
-    "  --no-correct          load and save only, without the engine\n"
-    "  --times               print the time of loading, correcting and saving\n"
-    "  --max-pixels N        refuse an IN of more than N pixels (default:\n"
-    "                        $LUMIVEX_MAX_PIXELS, else 250000000)\n"
-    "  --help                show this help\n";
+const char kUsage[] = "Usage: lumivex-correct [options] IN OUT\n"
+                      "Corrects the photograph IN and writes it to OUT (.png, .jpg, .jpeg or .ppm).\n"
+                      "\n"
+                      "  --contrast N, --color N, --sharpen N, --noise N\n"
+                      "                        correction levels 1..13 (default 3; --sharpen 1: none)\n"
+                      "  --tonal-gamma G       reference gamma of the gamma correction (default 2.2)\n"
+                      "  --target-gamma G      gamma of the finished picture (default 2.2)\n"
+                      "  --skin R,G,B          target skin colour (default 233,200,181)\n"
+                      "  --rect L,T,R,B        analyse only this rectangle (right, bottom exclusive)\n"
+                      "  --quality Q           JPEG quality 1..100 (default 92)\n"
+                      "  --engine PATH         engine library (default: $LUMIVEX_ENGINE, else\n"
+                      "                        ../lib/libLumivex.so beside this program)\n"
+                      "  --quiet               no progress bar\n"
+                      "  --no-correct          load and save only, without the engine\n"
+                      "  --times               print the time of loading, correcting and saving\n"
+                      "  --max-pixels N        refuse an IN of more than N pixels (default:\n"
+                      "                        $LUMIVEX_MAX_PIXELS, else 250000000)\n"
+                      "  --help                show this help\n";
 
 struct Options {
   AdjustParams params{};
@@ -86,8 +85,8 @@ public:
     char* end = nullptr;
     const long v = std::strtol(text.c_str(), &end, 10);
     if (text.empty() || *end != '\0' || errno == ERANGE || v < lo || v > hi) {
-      Fail(option + " needs a whole number from " + std::to_string(lo) + " to " + std::to_string(hi) +
-           ", not '" + text + "'");
+      Fail(option + " needs a whole number from " + std::to_string(lo) + " to " + std::to_string(hi) + ", not '" +
+           text + "'");
       return lo;
     }
     return v;
@@ -370,8 +369,8 @@ int Run(const Options& o)
   if (standin::InterruptSignal())
     return Interrupted(o);
   if (status != LUMIVEX_OK) {
-    std::fprintf(stderr, "lumivex-correct: the engine returned %s (%d); '%s' not written\n", StatusName(status),
-                 status, o.out.c_str());
+    std::fprintf(stderr, "lumivex-correct: the engine returned %s (%d); '%s' not written\n", StatusName(status), status,
+                 o.out.c_str());
     return kExitEngineStatus;
   }
 
@@ -386,8 +385,8 @@ int Run(const Options& o)
   else
     std::printf("engine status: not run (--no-correct)\n");
   if (o.times)
-    std::fprintf(stderr, "times: load %.1f ms, correct %.1f ms, save %.1f ms\n", (t1 - t0) * 1e3,
-                 (t2 - t1) * 1e3, (t3 - t2) * 1e3);
+    std::fprintf(stderr, "times: load %.1f ms, correct %.1f ms, save %.1f ms\n", (t1 - t0) * 1e3, (t2 - t1) * 1e3,
+                 (t3 - t2) * 1e3);
   return kExitOk;
 }
 

@@ -52,8 +52,7 @@ void ProgressMeter::Finish()
 {
   if (!tasks_.empty() && warnings_) {
     ClearBar();
-    std::fprintf(warnings_, "lumivex-correct: warning: the engine left %zu progress task(s) open\n",
-                 tasks_.size());
+    std::fprintf(warnings_, "lumivex-correct: warning: the engine left %zu progress task(s) open\n", tasks_.size());
   }
   tasks_.clear();
   ClearBar();

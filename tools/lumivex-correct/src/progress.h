@@ -45,7 +45,7 @@ private:
   std::FILE* warnings_;
   std::function<double()> now_;
   std::vector<Task> tasks_;
-  double shown_ = 0;       // what the bar shows; never moves backwards
+  double shown_ = 0; // what the bar shows; never moves backwards
   int shownPercent_ = -1;
   double lastDraw_ = 0;
   int redraws_ = 0;

@@ -53,8 +53,8 @@ LUMIVEX_API int32_t SetParams(const AdjustParams* params)
   return 0;
 }
 
-LUMIVEX_API int32_t DoAdjustments(uint8_t* pixels, int32_t rows, int32_t columns, int32_t rowBytes,
-                                  int32_t pixelBytes, const AdjustRect* rect, AdjustProgressProc progress)
+LUMIVEX_API int32_t DoAdjustments(uint8_t* pixels, int32_t rows, int32_t columns, int32_t rowBytes, int32_t pixelBytes,
+                                  const AdjustRect* rect, AdjustProgressProc progress)
 {
   if (const char* path = Env("FAKE_ENGINE_RECORD"))
     if (FILE* f = std::fopen(path, "w")) {
@@ -93,8 +93,8 @@ LUMIVEX_API int32_t DoAdjustments(uint8_t* pixels, int32_t rows, int32_t columns
 }
 
 #ifndef FAKE_ENGINE_WITHOUT_DOALL
-LUMIVEX_API int32_t doAllAutoAdjustments(uint8_t** pp, int32_t rows, int32_t columns, AdjustRect rect,
-                                         int32_t rowBytes, AdjustProgressProc progress)
+LUMIVEX_API int32_t doAllAutoAdjustments(uint8_t** pp, int32_t rows, int32_t columns, AdjustRect rect, int32_t rowBytes,
+                                         AdjustProgressProc progress)
 {
   return DoAdjustments(pp ? *pp : nullptr, rows, columns, rowBytes, 3, &rect, progress);
 }

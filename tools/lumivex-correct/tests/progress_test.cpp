@@ -132,10 +132,9 @@ TEST(CorrectProgressMeter, ViolationsAreReportedOncePerKind)
   m.OnProgress(-5, false);
   m.OnProgress(-5, false);
   m.Finish();
-  EXPECT_EQ(warnings.text(),
-            "lumivex-correct: warning: the engine passed a positive progress argument\n"
-            "lumivex-correct: warning: the engine ended a progress task it never began\n"
-            "lumivex-correct: warning: the engine left 2 progress task(s) open\n");
+  EXPECT_EQ(warnings.text(), "lumivex-correct: warning: the engine passed a positive progress argument\n"
+                             "lumivex-correct: warning: the engine ended a progress task it never began\n"
+                             "lumivex-correct: warning: the engine left 2 progress task(s) open\n");
   EXPECT_EQ(m.Depth(), 0u);
 }
 

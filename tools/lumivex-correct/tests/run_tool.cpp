@@ -124,9 +124,6 @@ ToolResult ToolProcess::Finish()
   return result;
 }
 
-ToolResult RunTool(const std::vector<std::string>& args, const ToolRun& run)
-{
-  return ToolProcess(args, run).Finish();
-}
+ToolResult RunTool(const std::vector<std::string>& args, const ToolRun& run) { return ToolProcess(args, run).Finish(); }
 
 } // namespace lvxtest

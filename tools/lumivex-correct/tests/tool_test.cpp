@@ -14,8 +14,8 @@
 #include <fstream>
 #include <set>
 #include <sys/stat.h>
-#include <unistd.h>
 #include <thread>
+#include <unistd.h>
 
 namespace lvxtest {
 namespace {
@@ -101,9 +101,9 @@ TEST(CorrectOptions, HelpListsEveryOption)
 {
   const ToolResult r = RunTool({"--help"});
   EXPECT_EQ(r.exitCode, 0);
-  for (const char* option : {"--contrast", "--color", "--sharpen", "--noise", "--tonal-gamma", "--target-gamma",
-                             "--skin", "--rect", "--quality", "--engine", "--quiet", "--no-correct", "--times",
-                             "--max-pixels"})
+  for (const char* option :
+       {"--contrast", "--color", "--sharpen", "--noise", "--tonal-gamma", "--target-gamma", "--skin", "--rect",
+        "--quality", "--engine", "--quiet", "--no-correct", "--times", "--max-pixels"})
     EXPECT_NE(r.out.find(option), std::string::npos) << option;
 }
 
@@ -173,8 +173,10 @@ TEST(CorrectEngine, NonZeroStatusIsPrintedByNameAndWritesNothing)
   const std::string in = MakeInput("in.ppm", 24);
   const std::string out = Temp("out.png");
   const std::pair<const char*, const char*> cases[] = {
-      {"-108", "LUMIVEX_ERR_NO_MEMORY (-108)"}, {"-200", "LUMIVEX_ERR_BAD_ARGUMENT (-200)"},
-      {"1", "LUMIVEX_CANCELLED (1)"},           {"-1", "LUMIVEX_ERR_PEAK_LIST (-1)"},
+      {"-108", "LUMIVEX_ERR_NO_MEMORY (-108)"},
+      {"-200", "LUMIVEX_ERR_BAD_ARGUMENT (-200)"},
+      {"1", "LUMIVEX_CANCELLED (1)"},
+      {"-1", "LUMIVEX_ERR_PEAK_LIST (-1)"},
       {"77", "unknown status (77)"},
   };
   for (const auto& [status, shown] : cases) {
@@ -256,8 +258,7 @@ TEST(CorrectInterrupt, ASignalDuringTheSaveKeepsTheOldOutputAndLeavesNothing)
     ReleaseGate(fd);
     const ChildResult r = tool.Finish();
     EXPECT_EQ(r.exitCode, signal == SIGINT ? 130 : 143) << r.err;
-    EXPECT_NE(r.err.find(signal == SIGINT ? "interrupted; '" + out + "' not written" : "terminated"),
-              std::string::npos)
+    EXPECT_NE(r.err.find(signal == SIGINT ? "interrupted; '" + out + "' not written" : "terminated"), std::string::npos)
         << r.err;
     EXPECT_EQ(ReadFile(out), "the old picture");
     EXPECT_EQ(FolderEntries(folder), (std::set<std::string>{"out.ppm"}));

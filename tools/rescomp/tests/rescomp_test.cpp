@@ -67,13 +67,13 @@ Outcome Compile(const std::string& list)
 TEST(Rescomp, CompilesEveryKindOfLine)
 {
   const Outcome run = Compile("# art\n"
-                          "bitmap 100 good.bmp\n"
-                          "string 7 \"a\\tb\\x41\\\"\"   # trailing comment\n"
-                          "cursor 103 good.bmp 3 1\n"
-                          "icon 104 good.bmp\n"
-                          "data \"MPRO\" \"#1\" blob.bin\n"
-                          "data RT_RCDATA \"Name\" blob.bin\n"
-                          "\n");
+                              "bitmap 100 good.bmp\n"
+                              "string 7 \"a\\tb\\x41\\\"\"   # trailing comment\n"
+                              "cursor 103 good.bmp 3 1\n"
+                              "icon 104 good.bmp\n"
+                              "data \"MPRO\" \"#1\" blob.bin\n"
+                              "data RT_RCDATA \"Name\" blob.bin\n"
+                              "\n");
   ASSERT_EQ(run.status, 0) << run.output;
   // Bitmaps lose their 14-byte file header: 40 + 16 x 4 + 2 rows of 4 = 112.
   EXPECT_NE(run.generated.find("{nullptr, 2, nullptr, 100, kResource0, 112, 0, 0}"), std::string::npos);
@@ -107,8 +107,8 @@ TEST(Rescomp, CompilesDialogTemplatesWithTheirControls)
 TEST(Rescomp, AcceptsEveryDepthAndBothHeaders)
 {
   // A 2 x 2 1-bit picture with the 12-byte core header: 12 + 2 x 3 + 2 x 4.
-  const std::string core = "BM" + Le32(14 + 12 + 6 + 8) + Le32(0) + Le32(14 + 12 + 6) + Le32(12) + Le16(2) +
-                           Le16(2) + Le16(1) + Le16(1) + std::string(6 + 8, '\0');
+  const std::string core = "BM" + Le32(14 + 12 + 6 + 8) + Le32(0) + Le32(14 + 12 + 6) + Le32(12) + Le16(2) + Le16(2) +
+                           Le16(1) + Le16(1) + std::string(6 + 8, '\0');
   const std::string dir = lvxtest::TempDir() + "/depths";
   std::filesystem::create_directories(dir);
   Write(dir + "/core.bmp", core);

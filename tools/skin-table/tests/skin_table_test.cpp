@@ -23,7 +23,10 @@ std::string Output(const std::string& command)
   return output;
 }
 
-std::string Md5(const std::string& path) { return Output(std::string(CMAKE_TOOL) + " -E md5sum " + path).substr(0, 32); }
+std::string Md5(const std::string& path)
+{
+  return Output(std::string(CMAKE_TOOL) + " -E md5sum " + path).substr(0, 32);
+}
 
 } // namespace
 

@@ -2,7 +2,9 @@
 #include "uiscript/uiscript.h"
 
 #include "lvxtext/linetokens.h"
+#include "win32/messagebox.h"
 #include "win32/textfile.h"
+#include "win32/windowing.h"
 
 #include <cctype>
 #include <cerrno>
@@ -27,9 +29,7 @@ bool Unescape(const std::string& line, size_t& at, std::string& text, std::strin
   case 't': text += '\t'; return true;
   case '\\':
   case '"': text += c; return true;
-  default:
-    error = std::string("unknown escape \\") + c;
-    return false;
+  default: error = std::string("unknown escape \\") + c; return false;
   }
 }
 
@@ -46,11 +46,10 @@ std::string Lower(std::string s)
 int KeyCode(const std::string& name)
 {
   static const std::map<std::string, int> kNames = {
-      {"ctrl", VK_CONTROL},  {"shift", VK_SHIFT},     {"alt", VK_MENU},   {"enter", VK_RETURN},
-      {"esc", VK_ESCAPE},    {"escape", VK_ESCAPE},   {"tab", VK_TAB},    {"space", VK_SPACE},
-      {"backspace", VK_BACK}, {"delete", VK_DELETE},  {"insert", VK_INSERT}, {"home", VK_HOME},
-      {"end", VK_END},       {"pageup", VK_PRIOR},    {"pagedown", VK_NEXT}, {"up", VK_UP},
-      {"down", VK_DOWN},     {"left", VK_LEFT},       {"right", VK_RIGHT},
+      {"ctrl", VK_CONTROL},  {"shift", VK_SHIFT}, {"alt", VK_MENU},    {"enter", VK_RETURN},   {"esc", VK_ESCAPE},
+      {"escape", VK_ESCAPE}, {"tab", VK_TAB},     {"space", VK_SPACE}, {"backspace", VK_BACK}, {"delete", VK_DELETE},
+      {"insert", VK_INSERT}, {"home", VK_HOME},   {"end", VK_END},     {"pageup", VK_PRIOR},   {"pagedown", VK_NEXT},
+      {"up", VK_UP},         {"down", VK_DOWN},   {"left", VK_LEFT},   {"right", VK_RIGHT},
   };
   const std::string lower = Lower(name);
   if (auto it = kNames.find(lower); it != kNames.end())
@@ -76,8 +75,10 @@ public:
   {
     const std::string verb = Word();
     if (verb == "click" || verb == "press" || verb == "move" || verb == "release") {
-      step->action = verb == "click" ? Action::Click : verb == "press" ? Action::Press
-                   : verb == "move"  ? Action::Move  : Action::Release;
+      step->action = verb == "click"   ? Action::Click
+                     : verb == "press" ? Action::Press
+                     : verb == "move"  ? Action::Move
+                                       : Action::Release;
       return TargetArg(&step->target) && Number(&step->x1) && Number(&step->y1) && End(error);
     }
     if (verb == "drag") {

@@ -55,14 +55,12 @@ void Runner::RunToNextInput()
 HWND Runner::Resolve(const Target& target) const
 {
   switch (target.kind) {
-  case Target::Title:
-    return FindWindowTitled(target.name);
+  case Target::Title: return FindWindowTitled(target.name);
   case Target::Named: {
     auto it = names_.find(target.name);
     return it != names_.end() && it->second ? it->second() : nullptr;
   }
-  default:
-    return nullptr;
+  default: return nullptr;
   }
 }
 
@@ -105,7 +103,8 @@ bool Runner::Run(const Step& step)
   case Action::FileCancel: standin::QueueFileDialogCancel(); break;
   case Action::Snapshot: {
     // The folder must exist: a script makes no folders.
-    const standin::SurfaceTarget what = screen ? standin::SurfaceTarget::Screen() : standin::SurfaceTarget::Whole(window);
+    const standin::SurfaceTarget what =
+        screen ? standin::SurfaceTarget::Screen() : standin::SurfaceTarget::Whole(window);
     std::string why;
     if (!standin::SnapshotPng(what, step.text.c_str(), &why)) {
       failure_ = "line " + std::to_string(step.line) + ": the snapshot " + step.text + " could not be written: " + why;

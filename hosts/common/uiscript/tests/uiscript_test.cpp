@@ -40,8 +40,8 @@ protected:
     wc.lpfnWndProc = DefWindowProcA;
     wc.lpszClassName = "ScriptProbe";
     RegisterClassExA(&wc);
-    window = CreateWindowExA(0, "ScriptProbe", "Probe", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10, 10, 200, 150,
-                             nullptr, nullptr, nullptr, nullptr);
+    window = CreateWindowExA(0, "ScriptProbe", "Probe", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10, 10, 200, 150, nullptr,
+                             nullptr, nullptr, nullptr);
     standin::TraceMessages(true);
   }
   void TearDown() override { standin::Reset(); }
@@ -143,8 +143,7 @@ TEST(Parse, LoadNamesTheFile)
 TEST_F(Loop, EachIdlePointRunsUpToTheNextInputStep)
 {
   const std::string shot = lvxtest::TempDir() + "/probe.png";
-  Runner runner(Parsed("answer yes\nclick \"Probe\" 5 6\nsnapshot \"Probe\" " + shot + "\nmove \"Probe\" 7 8\n"),
-                {});
+  Runner runner(Parsed("answer yes\nclick \"Probe\" 5 6\nsnapshot \"Probe\" " + shot + "\nmove \"Probe\" 7 8\n"), {});
   runner.Install();
   // Two idle points: (answer, click) and (snapshot, move).
   EXPECT_EQ(standin::IdleStepsLeft(), 2u);

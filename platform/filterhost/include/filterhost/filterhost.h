@@ -6,7 +6,7 @@
 // Records keep the published field order and field types. Fields that carry
 // a pointer are pointer-sized, so the byte offsets are not those of the
 // 32-bit layout; nothing here may depend on them.
-#include "win32/win32.h"
+#include "win32/types.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -188,8 +188,8 @@ struct PlatformData {
 
 typedef uint8_t (*TestAbortProc)();
 typedef void (*ProgressProc)(int32_t done, int32_t total);
-typedef int16_t (*DisplayPixelsProc)(const PSPixelMap* source, const Rect32* srcRect, int32_t dstRow,
-                                      int32_t dstCol, void* platformContext);
+typedef int16_t (*DisplayPixelsProc)(const PSPixelMap* source, const Rect32* srcRect, int32_t dstRow, int32_t dstCol,
+                                     void* platformContext);
 typedef int16_t (*AdvanceStateProc)();
 typedef int16_t (*ColorServicesProc)(ColorServicesInfo* info);
 

@@ -9,13 +9,17 @@
 // message; nothing throws, prints or exits, whatever the file holds.
 //
 // Not thread-safe: everything in this system runs on one thread.
-#include "win32/win32.h"
+#include "win32/types.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
 
 #define LVX_IMAGING_API __attribute__((visibility("default")))
+
+// The open dialog's record is only passed through here; its callers include
+// win32/dialogs.h.
+struct OPENFILENAMEA;
 
 namespace standin {
 class ReplacementFile;
@@ -33,9 +37,9 @@ enum Status : int32_t {
   kErrorTooLarge = -5,    // more pixels than the pixel limit, or 2^31 bytes or more
   kErrorNoMemory = -6,
   kErrorBadArgument = -7,
-  kErrorWrite = -8,       // the file could not be written in full
-  kErrorCancelled = -9,   // the user cancelled a dialog
-  kErrorNoSource = -10,   // there is no scanner source to select or acquire from
+  kErrorWrite = -8,        // the file could not be written in full
+  kErrorCancelled = -9,    // the user cancelled a dialog
+  kErrorNoSource = -10,    // there is no scanner source to select or acquire from
   kErrorInterrupted = -11, // Ctrl-C or SIGTERM stopped a save (see win32/interrupts.h)
 };
 
@@ -63,10 +67,10 @@ constexpr int32_t kTransparentColour = 6;
 struct LVX_IMAGING_API Bitmap {
   int32_t width = 0;
   int32_t height = 0;
-  int32_t bitsPerPixel = 0; // 8 (grey) or 24 (B,G,R); 0 when empty
-  int32_t bytesPerLine = 0; // width * bitsPerPixel / 8 rounded up to 4
-  int32_t rowOrder = 0;     // a RowOrder; 0 when empty
-  int32_t colourOrder = 0;  // the creator's colour order code, kept as given: rows are B,G,R whatever it says
+  int32_t bitsPerPixel = 0;       // 8 (grey) or 24 (B,G,R); 0 when empty
+  int32_t bytesPerLine = 0;       // width * bitsPerPixel / 8 rounded up to 4
+  int32_t rowOrder = 0;           // a RowOrder; 0 when empty
+  int32_t colourOrder = 0;        // the creator's colour order code, kept as given: rows are B,G,R whatever it says
   uint32_t transparentColour = 0; // key colour as 0x00BBGGRR (R in the low byte)
   int32_t transparentMode = 0;    // 0 none, kTransparentColour when the key applies
   uint8_t* data = nullptr;        // height rows of bytesPerLine bytes, in storage order
@@ -92,8 +96,8 @@ struct LVX_IMAGING_API Bitmap {
 // bitmap of 8 or 24 bits. Sizes must be positive and the buffer below 2^31
 // bytes. The memory kind is ignored (all bitmaps live in ordinary memory);
 // `colourOrder` is stored as given. On failure the record is unchanged.
-LVX_IMAGING_API int32_t Create(Bitmap* bitmap, int32_t memoryKind, int32_t width, int32_t height,
-                               int32_t bitsPerPixel, int32_t colourOrder, std::string* error = nullptr);
+LVX_IMAGING_API int32_t Create(Bitmap* bitmap, int32_t memoryKind, int32_t width, int32_t height, int32_t bitsPerPixel,
+                               int32_t colourOrder, std::string* error = nullptr);
 // The same with memory kind 1 and colour order 1 (B,G,R).
 LVX_IMAGING_API int32_t Create(Bitmap* bitmap, int32_t width, int32_t height, int32_t bitsPerPixel,
                                std::string* error = nullptr);
@@ -121,6 +125,13 @@ LVX_IMAGING_API int32_t EndRows(Bitmap* bitmap);
 // empty or count is not positive.
 LVX_IMAGING_API int32_t GetRow(const Bitmap* bitmap, void* buffer, int32_t row, int32_t count);
 LVX_IMAGING_API int32_t PutRow(Bitmap* bitmap, const void* buffer, int32_t row, int32_t count);
+
+// Copies `pixels` 3-byte pixels from `source` to `target` with the first and
+// third byte of each exchanged (B,G,R to R,G,B and back). `target` may be
+// `source` itself or start before it in the same row (a row closed up in
+// place); it must not start inside it after its first byte. Uses SSSE3 where
+// the processor has it; the bytes are the same either way.
+LVX_IMAGING_API void SwapRedBlue(const uint8_t* source, uint8_t* target, size_t pixels);
 
 // ---- The pixel limit ---------------------------------------------------------------
 
@@ -181,8 +192,8 @@ struct LoadInfo {
 // kErrorCorrupt, both before anything sized by the header is allocated.
 // PNG, JPEG, PPM/PGM and TIFF files are decoded from the file as it is read;
 // a BMP file is read whole (in one read) and decoded from memory.
-LVX_IMAGING_API int32_t LoadFile(const char* path, Bitmap* bitmap, int32_t wantBits,
-                                 std::string* error = nullptr, LoadInfo* info = nullptr);
+LVX_IMAGING_API int32_t LoadFile(const char* path, Bitmap* bitmap, int32_t wantBits, std::string* error = nullptr,
+                                 LoadInfo* info = nullptr);
 // The same for an image file held in memory (`size` bytes at `data`).
 LVX_IMAGING_API int32_t LoadMemory(const void* data, size_t size, Bitmap* bitmap, int32_t wantBits,
                                    std::string* error = nullptr, LoadInfo* info = nullptr);
@@ -196,11 +207,11 @@ LVX_IMAGING_API int32_t LoadMemory(const void* data, size_t size, Bitmap* bitmap
 // SIGTERM arrived (win32/interrupts.h) the save stops within one buffer of
 // output and returns kErrorInterrupted; the message then ends in
 // "interrupted".
-LVX_IMAGING_API int32_t SaveFile(const char* path, const Bitmap* bitmap, FileFormat format,
-                                 int32_t bitsPerPixel, int32_t quality, std::string* error = nullptr);
-// The same keeping the bitmap's depth.
-LVX_IMAGING_API int32_t SaveFile(const char* path, const Bitmap* bitmap, FileFormat format,
+LVX_IMAGING_API int32_t SaveFile(const char* path, const Bitmap* bitmap, FileFormat format, int32_t bitsPerPixel,
                                  int32_t quality, std::string* error = nullptr);
+// The same keeping the bitmap's depth.
+LVX_IMAGING_API int32_t SaveFile(const char* path, const Bitmap* bitmap, FileFormat format, int32_t quality,
+                                 std::string* error = nullptr);
 
 // Writes the picture as SaveFile does into `file`, which the caller opened
 // and commits or discards: the file is finished (flushed and synced) but
@@ -224,6 +235,12 @@ public:
   // Row y of the picture, 0 at the top: width * bitsPerPixel / 8 bytes,
   // valid until the next call. Never null for 0 <= y < height.
   virtual const uint8_t* Row(int32_t y) = 0;
+  // Row y of a 24-bit picture already in R,G,B order (width * 3 bytes,
+  // valid until the next call), for a writer whose file holds R,G,B and
+  // that would otherwise turn Row's B,G,R around; null (the default) when
+  // the source has its rows only as B,G,R. A writer asks for each row one
+  // way or the other.
+  virtual const uint8_t* RgbRow(int32_t y);
 
   const int32_t width;
   const int32_t height;
@@ -303,11 +320,10 @@ struct OpenDialogParams {
 // initial folder, name buffer) through the Windows stand-in's open dialog:
 // the answer comes from its file-dialog script, else (while windows are
 // presented, or real dialogs are asked for) from its real window; the
-// request is logged there as "open-image" with the parameter flags. On a choice the name buffer holds the path and, with
-// kOpenDialogLoad, the file is loaded into params->bitmap at its natural depth.
-// Results: kSuccess when a file was chosen (and loaded), kErrorCancelled,
-// the load's failure status (the bitmap then unchanged), or
-// kErrorBadArgument for a missing record, name buffer or bitmap.
+// request is logged there as "open-image" with the parameter flags. On a choice the name buffer holds the path and,
+// with kOpenDialogLoad, the file is loaded into params->bitmap at its natural depth. Results: kSuccess when a file was
+// chosen (and loaded), kErrorCancelled, the load's failure status (the bitmap then unchanged), or kErrorBadArgument for
+// a missing record, name buffer or bitmap.
 LVX_IMAGING_API int32_t OpenDialog(OPENFILENAMEA* ofn, OpenDialogParams* params);
 
 // Scanner sources. This machine has none: both log their request

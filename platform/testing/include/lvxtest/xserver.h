@@ -86,7 +86,17 @@ public:
   void SetFocus(Window window);
   // Sends WM_DELETE_WINDOW, as a window manager's close button does.
   void RequestClose(Window window);
-  // Runs xdotool with the words given, on this display; its exit status.
+  // Whether the window manager comes to have done all that was asked of
+  // it so far within `seconds` (at once on a bare server): it answers a
+  // request of the harness's own, which it takes in turn.
+  bool ManagerCaughtUp(double seconds = 60);
+  // Whether the window manager settles within `seconds`: it caught up, and
+  // the windows it holds, their stacking and geometry and the keyboard's
+  // focus stayed as they were while it did (at once on a bare server).
+  bool WaitUntilSettled(double seconds = 60);
+  // Runs xdotool with the words given, on this display, one command at a
+  // time (XdotoolCommands), each once the window manager settled
+  // (WaitUntilSettled); 0, or the first failing command's exit status.
   int Xdotool(const std::string& words);
   // Gives a key code no key uses the keysyms `lower` and `upper` (names
   // such as "udiaeresis"), as a keyboard of another layout has them, so
@@ -105,7 +115,6 @@ public:
   bool StartManager(Manager manager);
 
 private:
-
   pid_t pid_ = -1;
   pid_t managerPid_ = -1;
   Manager manager_ = Manager::Bare;
@@ -135,6 +144,12 @@ private:
   pid_t pid_ = -1;
   std::string errors_;
 };
+
+// xdotool's words split into its commands (mousemove, mousedown, mouseup,
+// click, key, keydown, keyup, type), each with the words after it; words
+// in single quotes are never a command. Words before the first command
+// run as one command of their own.
+std::vector<std::string> XdotoolCommands(const std::string& words);
 
 // Whether two pictures of the same size hold the same pixels; else *why
 // names the size difference or the first pixel that differs.

@@ -54,8 +54,7 @@ inline bool IsBlank(const LineSyntax& syntax, char c) { return syntax.blanks.fin
 
 // Appends the words of `line` to `tokens`; on a malformed line sets `error`
 // and returns false.
-inline bool Tokenize(const std::string& line, const LineSyntax& syntax, std::vector<Token>& tokens,
-                     std::string& error)
+inline bool Tokenize(const std::string& line, const LineSyntax& syntax, std::vector<Token>& tokens, std::string& error)
 {
   size_t i = 0;
   while (i < line.size()) {

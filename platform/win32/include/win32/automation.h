@@ -4,7 +4,7 @@
 #include "win32/internal/dialogs.h"
 #include "win32/paths.h"
 #include "win32/resourcetable.h"
-#include "win32/win32.h"
+#include "win32/types.h"
 
 #include <cstdio>
 #include <functional>
@@ -109,7 +109,7 @@ enum : int {
   kColorDialogRed = 706,    // the channels, 0 to 255 (EDIT)
   kColorDialogGreen = 707,
   kColorDialogBlue = 708,
-  kColorDialogAdd = 712,    // "Add to Custom Colors"
+  kColorDialogAdd = 712, // "Add to Custom Colors"
 };
 // The colour dialog's cells in its client area: basic colour i (0..47) at
 // column i % 8, row i / 8 of the grid at kColorBasicTop, custom colour i
@@ -127,7 +127,7 @@ enum : int {
 // One request to open a document or address (ShellExecuteA) or a help file
 // (WinHelpA).
 struct ShellRequest {
-  std::string kind;       // "ShellExecute" or "WinHelp"
+  std::string kind; // "ShellExecute" or "WinHelp"
   HWND owner = nullptr;
   std::string verb;       // ShellExecute: the verb ("" for none)
   UINT command = 0;       // WinHelp: the command

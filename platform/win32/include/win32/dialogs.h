@@ -15,8 +15,7 @@ typedef INT_PTR(CALLBACK* DLGPROC)(HWND, UINT, WPARAM, LPARAM);
 // Runs the module's dialog template (RT_DIALOG) as a modal box: -1 when the
 // template is missing, else the value given to EndDialog. Dialog units are
 // 6 x 13 base units (x * 6 / 4, y * 13 / 8, rounded).
-LVX_WIN32_API INT_PTR DialogBoxParamA(HINSTANCE module, LPCSTR templateName, HWND owner, DLGPROC proc,
-                                      LPARAM param);
+LVX_WIN32_API INT_PTR DialogBoxParamA(HINSTANCE module, LPCSTR templateName, HWND owner, DLGPROC proc, LPARAM param);
 // Ends the box's loop after the current dispatch.
 LVX_WIN32_API BOOL EndDialog(HWND dialog, INT_PTR result);
 LVX_WIN32_API HWND GetDlgItem(HWND dialog, int id);

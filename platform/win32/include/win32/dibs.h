@@ -1,7 +1,7 @@
 #pragma once
 // Device-independent bitmaps and memory bitmaps.
 
-#include "win32/gdi.h"
+#include "win32/types.h"
 
 extern "C" {
 
@@ -68,16 +68,15 @@ typedef struct BITMAPCOREINFO {
 // 0 .. lines - 1, source columns outside the width and destination pixels
 // outside the clip are skipped. Returns the number of destination rows that
 // have a source row (clipped or not); 0 for an invalid context or header.
-LVX_WIN32_API int SetDIBitsToDevice(HDC dc, int x, int y, DWORD width, DWORD height, int xSrc, int ySrc,
-                                    UINT startScan, UINT lines, const void* bits, const BITMAPINFO* info,
-                                    UINT usage);
+LVX_WIN32_API int SetDIBitsToDevice(HDC dc, int x, int y, DWORD width, DWORD height, int xSrc, int ySrc, UINT startScan,
+                                    UINT lines, const void* bits, const BITMAPINFO* info, UINT usage);
 // Scales the source rectangle into the destination by nearest neighbour.
 // ySrc counts from the bottom row of a bottom-up DIB and from the top row of
 // a top-down one. Only SRCCOPY; sizes must be positive. Returns destHeight,
 // 0 on failure.
-LVX_WIN32_API int StretchDIBits(HDC dc, int xDest, int yDest, int destWidth, int destHeight, int xSrc,
-                                int ySrc, int srcWidth, int srcHeight, const void* bits,
-                                const BITMAPINFO* info, UINT usage, DWORD rop);
+LVX_WIN32_API int StretchDIBits(HDC dc, int xDest, int yDest, int destWidth, int destHeight, int xSrc, int ySrc,
+                                int srcWidth, int srcHeight, const void* bits, const BITMAPINFO* info, UINT usage,
+                                DWORD rop);
 
 // ---- Bitmaps ----------------------------------------------------------------
 // Memory bitmaps are 32 bits per pixel whatever they were made from.

@@ -2,7 +2,7 @@
 // Drawing and text on a device context: lines, curves, shapes, pixels and
 // fonts.
 
-#include "win32/gdi.h"
+#include "win32/types.h"
 
 extern "C" {
 

@@ -43,7 +43,7 @@ LVX_WIN32_API BOOL CloseHandle(HANDLE object);
 LVX_WIN32_API DWORD GetFileSize(HANDLE file, LPDWORD high);
 
 typedef struct WIN32_FIND_DATAA {
-  DWORD dwFileAttributes;  // FILE_ATTRIBUTE_DIRECTORY or FILE_ATTRIBUTE_NORMAL
+  DWORD dwFileAttributes; // FILE_ATTRIBUTE_DIRECTORY or FILE_ATTRIBUTE_NORMAL
   DWORD nFileSizeHigh;
   DWORD nFileSizeLow;
   CHAR cFileName[MAX_PATH];

@@ -1,7 +1,7 @@
 #pragma once
 // Asking the kernel for transparent huge pages for a large pixel buffer that
 // is about to be filled, for production code that makes such buffers.
-#include "win32/win32.h"
+#include "win32/types.h"
 
 #include <cstddef>
 

@@ -6,7 +6,7 @@
 // SIGINT, 143 for SIGTERM). Windows on a display that wait for the person
 // end at once: every message loop that would wait ends as a cancel
 // (WM_QUIT with code 1). A second signal ends the process at once.
-#include "win32/win32.h"
+#include "win32/types.h"
 
 namespace standin {
 

@@ -2,7 +2,7 @@
 // Opening Windows-style paths as host files: the stand-in's mapping from
 // "C:\x\y" (and native paths, which pass through) to the host's file system,
 // for production code that reads files with the C library.
-#include "win32/win32.h"
+#include "win32/types.h"
 
 #include <cstdio>
 #include <string>

@@ -42,21 +42,18 @@ enum : DWORD {
 LVX_WIN32_API LONG RegOpenKeyExA(HKEY key, LPCSTR subKey, DWORD options, REGSAM access, PHKEY result);
 LVX_WIN32_API LONG RegCreateKeyA(HKEY key, LPCSTR subKey, PHKEY result);
 LVX_WIN32_API LONG RegCreateKeyExA(HKEY key, LPCSTR subKey, DWORD reserved, LPSTR keyClass, DWORD options,
-                                   REGSAM access, SECURITY_ATTRIBUTES* security, PHKEY result,
-                                   LPDWORD disposition);
+                                   REGSAM access, SECURITY_ATTRIBUTES* security, PHKEY result, LPDWORD disposition);
 LVX_WIN32_API LONG RegCloseKey(HKEY key);
 // Stores exactly the `size` bytes given.
-LVX_WIN32_API LONG RegSetValueExA(HKEY key, LPCSTR name, DWORD reserved, DWORD type, const BYTE* data,
-                                  DWORD size);
+LVX_WIN32_API LONG RegSetValueExA(HKEY key, LPCSTR name, DWORD reserved, DWORD type, const BYTE* data, DWORD size);
 // ERROR_MORE_DATA with the size needed in *size when the buffer is too small;
 // the buffer is then left untouched.
-LVX_WIN32_API LONG RegQueryValueExA(HKEY key, LPCSTR name, LPDWORD reserved, LPDWORD type, LPBYTE data,
-                                    LPDWORD size);
+LVX_WIN32_API LONG RegQueryValueExA(HKEY key, LPCSTR name, LPDWORD reserved, LPDWORD type, LPBYTE data, LPDWORD size);
 // Values in insertion order. *nameLength is the buffer size in, the name's
 // length out. ERROR_NO_MORE_ITEMS past the end; ERROR_MORE_DATA when the
 // name or the data does not fit (then *dataSize holds the size needed).
-LVX_WIN32_API LONG RegEnumValueA(HKEY key, DWORD index, LPSTR name, LPDWORD nameLength, LPDWORD reserved,
-                                 LPDWORD type, LPBYTE data, LPDWORD dataSize);
+LVX_WIN32_API LONG RegEnumValueA(HKEY key, DWORD index, LPSTR name, LPDWORD nameLength, LPDWORD reserved, LPDWORD type,
+                                 LPBYTE data, LPDWORD dataSize);
 LVX_WIN32_API LONG RegDeleteValueA(HKEY key, LPCSTR name);
 
 } // extern "C"

@@ -11,7 +11,7 @@
 // files, the registry's store, the hosts' outputs, records, logs and
 // reports, the windows' PNG snapshots and the preset files. Paths are the
 // host's own (map a Windows-style path with MapPath first).
-#include "win32/win32.h"
+#include "win32/types.h"
 
 #include <cstdio>
 #include <memory>

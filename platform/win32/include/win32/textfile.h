@@ -4,7 +4,7 @@
 // regular file, and only up to a size the format can need, so that no path
 // (a folder, a device, a FIFO, an endless or huge file) makes a program
 // block, read forever or run out of memory.
-#include "win32/win32.h"
+#include "win32/types.h"
 
 #include <cstddef>
 #include <string>

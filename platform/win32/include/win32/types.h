@@ -46,8 +46,10 @@ typedef intptr_t LRESULT;
 #endif
 
 // Handles are distinct opaque pointer types.
-#define LVX_DECLARE_HANDLE(name) \
-  struct name##__ { int unused; }; \
+#define LVX_DECLARE_HANDLE(name)                                                                                       \
+  struct name##__ {                                                                                                    \
+    int unused;                                                                                                        \
+  };                                                                                                                   \
   typedef struct name##__* name
 typedef void* HANDLE;
 typedef HANDLE* PHANDLE;
@@ -150,7 +152,10 @@ inline constexpr LPARAM MAKELPARAM(int low, int high)
 {
   return static_cast<LPARAM>(static_cast<DWORD>((static_cast<DWORD>(high & 0xFFFF) << 16) | (low & 0xFFFF)));
 }
-inline constexpr WPARAM MAKEWPARAM(int low, int high) { return static_cast<WPARAM>(static_cast<DWORD>(MAKELPARAM(low, high))); }
+inline constexpr WPARAM MAKEWPARAM(int low, int high)
+{
+  return static_cast<WPARAM>(static_cast<DWORD>(MAKELPARAM(low, high)));
+}
 inline constexpr LONG MAKELONG(int low, int high) { return static_cast<LONG>(MAKELPARAM(low, high)); }
 // Signed client coordinates of a mouse message.
 inline constexpr int GET_X_LPARAM(LPARAM v) { return static_cast<SHORT>(v & 0xFFFF); }

@@ -280,9 +280,8 @@ LVX_WIN32_API ATOM GlobalDeleteAtom(ATOM atom);
 // parent given to a window that is not WS_CHILD makes it the owner (its
 // top-level ancestor). Sends WM_NCCREATE, WM_CREATE, WM_SIZE and WM_MOVE,
 // then maximises and shows as the style asks.
-LVX_WIN32_API HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR title, DWORD style, int x, int y,
-                                   int width, int height, HWND parent, HMENU menu, HINSTANCE instance,
-                                   LPVOID param);
+LVX_WIN32_API HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR title, DWORD style, int x, int y, int width,
+                                   int height, HWND parent, HMENU menu, HINSTANCE instance, LPVOID param);
 // Destroys owned windows, hides, moves activation, focus and capture on,
 // sends WM_DESTROY (pre-order) and WM_NCDESTROY (post-order). FALSE, quietly,
 // for a dead handle or a window already being destroyed.

@@ -1,7 +1,7 @@
 // X keysyms and the window layer's virtual keys.
 #include "x11/x11keys.h"
 
-#include "win32/win32.h"
+#include "win32/windowing.h"
 
 // The typographic and technical keysyms are not declared by default.
 #define XK_PUBLISHING
@@ -17,6 +17,8 @@ struct KeyPair {
 };
 
 // The first pair of a key is the keysym it maps back to.
+// Laid out by hand: the pairs in columns.
+// clang-format off
 constexpr KeyPair kKeys[] = {
     {XK_Shift_L, VK_SHIFT},     {XK_Shift_R, VK_SHIFT},     {XK_Control_L, VK_CONTROL}, {XK_Control_R, VK_CONTROL},
     {XK_Alt_L, VK_MENU},        {XK_Alt_R, VK_MENU},        {XK_Meta_L, VK_MENU},       {XK_Meta_R, VK_MENU},
@@ -37,6 +39,7 @@ constexpr KeyPair kKeys[] = {
     {XK_KP_Home, VK_HOME},      {XK_KP_End, VK_END},        {XK_KP_Prior, VK_PRIOR},    {XK_KP_Next, VK_NEXT},
     {XK_KP_Insert, VK_INSERT},
 };
+// clang-format on
 
 // Keysyms outside Latin-1 whose characters Windows-1252 holds at 0x80..0x9F
 // (the Unicode keysyms, 0x1000000 + the code point, need no table).
@@ -45,14 +48,29 @@ struct CharacterPair {
   unsigned long codePoint;
 };
 constexpr CharacterPair kCharacters[] = {
-    {XK_EuroSign, 0x20AC},           {XK_singlelowquotemark, 0x201A}, {XK_function, 0x0192},
-    {XK_doublelowquotemark, 0x201E}, {XK_ellipsis, 0x2026},           {XK_dagger, 0x2020},
-    {XK_doubledagger, 0x2021},       {XK_permille, 0x2030},           {XK_Scaron, 0x0160},
-    {XK_OE, 0x0152},                 {XK_Zcaron, 0x017D},             {XK_leftsinglequotemark, 0x2018},
-    {XK_rightsinglequotemark, 0x2019}, {XK_leftdoublequotemark, 0x201C}, {XK_rightdoublequotemark, 0x201D},
-    {XK_enfilledcircbullet, 0x2022}, {XK_endash, 0x2013},             {XK_emdash, 0x2014},
-    {XK_trademark, 0x2122},          {XK_scaron, 0x0161},             {XK_oe, 0x0153},
-    {XK_zcaron, 0x017E},             {XK_Ydiaeresis, 0x0178},
+    {XK_EuroSign, 0x20AC},
+    {XK_singlelowquotemark, 0x201A},
+    {XK_function, 0x0192},
+    {XK_doublelowquotemark, 0x201E},
+    {XK_ellipsis, 0x2026},
+    {XK_dagger, 0x2020},
+    {XK_doubledagger, 0x2021},
+    {XK_permille, 0x2030},
+    {XK_Scaron, 0x0160},
+    {XK_OE, 0x0152},
+    {XK_Zcaron, 0x017D},
+    {XK_leftsinglequotemark, 0x2018},
+    {XK_rightsinglequotemark, 0x2019},
+    {XK_leftdoublequotemark, 0x201C},
+    {XK_rightdoublequotemark, 0x201D},
+    {XK_enfilledcircbullet, 0x2022},
+    {XK_endash, 0x2013},
+    {XK_emdash, 0x2014},
+    {XK_trademark, 0x2122},
+    {XK_scaron, 0x0161},
+    {XK_oe, 0x0153},
+    {XK_zcaron, 0x017E},
+    {XK_Ydiaeresis, 0x0178},
 };
 
 } // namespace

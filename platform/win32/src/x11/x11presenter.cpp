@@ -183,8 +183,8 @@ bool X11Presenter::ManagerAnnounced()
     unsigned long count = 0, after = 0;
     unsigned char* data = nullptr;
     Window named = 0;
-    if (XGetWindowProperty(display_, window, supportingCheck_, 0, 1, False, XA_WINDOW, &type, &format, &count,
-                           &after, &data) == Success &&
+    if (XGetWindowProperty(display_, window, supportingCheck_, 0, 1, False, XA_WINDOW, &type, &format, &count, &after,
+                           &data) == Success &&
         data && type == XA_WINDOW && format == 32 && count == 1)
       named = Window(*reinterpret_cast<unsigned long*>(data));
     if (data)
@@ -203,8 +203,9 @@ void X11Presenter::ManagerChanged()
   int format = 0;
   unsigned long count = 0, after = 0;
   unsigned char* data = nullptr;
-  if (manager_ && XGetWindowProperty(display_, root_, netSupported_, 0, 4096, False, XA_ATOM, &type, &format, &count,
-                                     &after, &data) == Success &&
+  if (manager_ &&
+      XGetWindowProperty(display_, root_, netSupported_, 0, 4096, False, XA_ATOM, &type, &format, &count, &after,
+                         &data) == Success &&
       data && type == XA_ATOM && format == 32) {
     const unsigned long* atoms = reinterpret_cast<const unsigned long*>(data);
     for (unsigned long i = 0; i < count; ++i)

@@ -77,13 +77,13 @@ private:
     // The manager's frame stands for the stand-in's: the X window shows
     // the client area only.
     bool clientOnly = false;
-    RECT rect{};     // the X window's rectangle last given to the display
-    RECT dirty{};    // surface pixels to push at the next poll
+    RECT rect{};                 // the X window's rectangle last given to the display
+    RECT dirty{};                // surface pixels to push at the next poll
     std::vector<RECT> requested; // geometry asked for and not yet confirmed
     // The pixels the image was made over (a new surface needs a new one).
     const void* pixels = nullptr;
-    XImage* image = nullptr;  // over the surface's own pixels
-    XShmSegmentInfo shm{};    // the shared image's segment (shmid -1: none)
+    XImage* image = nullptr; // over the surface's own pixels
+    XShmSegmentInfo shm{};   // the shared image's segment (shmid -1: none)
     XImage* shmImage = nullptr;
   };
 

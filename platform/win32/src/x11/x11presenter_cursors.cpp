@@ -4,6 +4,7 @@
 #include "x11/x11presenter.h"
 
 #include "win32/automation.h"
+#include "win32/dibs.h"
 
 #include <X11/cursorfont.h>
 #include <cstring>
@@ -19,8 +20,8 @@ unsigned FontShape(int systemId, int resourceId)
   if (resourceId)
     return resourceId == kHandCursor ? XC_hand2 : XC_left_ptr;
   switch (systemId) {
-  case 32513: return XC_xterm;            // I-beam
-  case 32514: return XC_watch;            // busy
+  case 32513: return XC_xterm; // I-beam
+  case 32514: return XC_watch; // busy
   case 32515: return XC_crosshair;
   case 32516: return XC_sb_up_arrow;
   case 32642: return XC_bottom_right_corner;
@@ -28,9 +29,9 @@ unsigned FontShape(int systemId, int resourceId)
   case 32644: return XC_sb_h_double_arrow;
   case 32645: return XC_sb_v_double_arrow;
   case 32646: return XC_fleur;
-  case 32648: return XC_X_cursor;          // no
+  case 32648: return XC_X_cursor; // no
   case 32649: return XC_hand2;
-  case 32650: return XC_watch;             // starting
+  case 32650: return XC_watch; // starting
   default: return XC_left_ptr;
   }
 }
@@ -114,8 +115,7 @@ Cursor X11Presenter::CursorFor(const CursorSource& source)
     const Pixmap mask = XCreateBitmapFromData(display_, root_, shape.data(), unsigned(width), unsigned(height));
     XColor black{}, white{};
     white.red = white.green = white.blue = 0xFFFF;
-    cursor = XCreatePixmapCursor(display_, source1, mask, &black, &white, unsigned(source.hotX),
-                                 unsigned(source.hotY));
+    cursor = XCreatePixmapCursor(display_, source1, mask, &black, &white, unsigned(source.hotX), unsigned(source.hotY));
     XFreePixmap(display_, source1);
     XFreePixmap(display_, mask);
   }

@@ -4,9 +4,9 @@
 // focus and double clicks stay the stand-in's own.
 #include "x11/x11presenter.h"
 
-#include "x11/x11keys.h"
 #include "text.h"
 #include "wm.h"
+#include "x11/x11keys.h"
 
 #include <algorithm>
 
@@ -100,8 +100,7 @@ void X11Presenter::FocusChanged(const XFocusChangeEvent& event)
   Window focus = 0;
   int revert = 0;
   XGetInputFocus(display_, &focus, &revert);
-  if (lost_ || focus == None || focus == PointerRoot || focus == root_ || WindowOf(focus) ||
-      !ApplicationWindow(focus))
+  if (lost_ || focus == None || focus == PointerRoot || focus == root_ || WindowOf(focus) || !ApplicationWindow(focus))
     return;
   if (Focus().active)
     Activate(nullptr, WA_INACTIVE);

@@ -63,8 +63,7 @@ bool X11Presenter::Push(HWND window, Shown* shown)
     return false;
   if (shown->pixels != surface->pixels ||
       (shown->image && (shown->image->width != surface->width || shown->image->height != surface->height)) ||
-      (shown->shmImage &&
-       (shown->shmImage->width != surface->width || shown->shmImage->height != surface->height)))
+      (shown->shmImage && (shown->shmImage->width != surface->width || shown->shmImage->height != surface->height)))
     DropImages(shown);
   shown->pixels = surface->pixels;
   // The X window shows the surface from `origin` on: the client area's
@@ -83,9 +82,8 @@ bool X11Presenter::Push(HWND window, Shown* shown)
   if (shm_ && !shown->shmImage) {
     XImage* image = XShmCreateImage(display_, visual_, unsigned(depth_), ZPixmap, nullptr, &shown->shm,
                                     unsigned(surface->width), unsigned(surface->height));
-    const int id = image ? shmget(IPC_PRIVATE, size_t(image->bytes_per_line) * size_t(image->height),
-                                  IPC_CREAT | 0600)
-                         : -1;
+    const int id =
+        image ? shmget(IPC_PRIVATE, size_t(image->bytes_per_line) * size_t(image->height), IPC_CREAT | 0600) : -1;
     void* memory = id >= 0 ? shmat(id, nullptr, 0) : reinterpret_cast<void*>(-1);
     if (memory != reinterpret_cast<void*>(-1)) {
       shown->shm.shmid = id;
@@ -110,9 +108,9 @@ bool X11Presenter::Push(HWND window, Shown* shown)
     return true;
   }
   if (!shown->image) {
-    shown->image = XCreateImage(display_, visual_, unsigned(depth_), ZPixmap, 0,
-                                reinterpret_cast<char*>(surface->pixels), unsigned(surface->width),
-                                unsigned(surface->height), 32, int(surface->stride));
+    shown->image =
+        XCreateImage(display_, visual_, unsigned(depth_), ZPixmap, 0, reinterpret_cast<char*>(surface->pixels),
+                     unsigned(surface->width), unsigned(surface->height), 32, int(surface->stride));
     if (!shown->image)
       return false;
     shown->image->byte_order = LSBFirst; // B, G, R, unused in memory

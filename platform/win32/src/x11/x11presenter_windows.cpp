@@ -42,8 +42,8 @@ struct MotifHints {
   long inputMode;
   unsigned long status;
 };
-constexpr unsigned long kMotifFunctions = 1, kMotifResize = 2, kMotifMove = 4, kMotifMinimize = 8,
-                        kMotifMaximize = 16, kMotifClose = 32;
+constexpr unsigned long kMotifFunctions = 1, kMotifResize = 2, kMotifMove = 4, kMotifMinimize = 8, kMotifMaximize = 16,
+                        kMotifClose = 32;
 
 // The first wait for the answer to a request to map a window, and the
 // longest.
@@ -93,11 +93,10 @@ void X11Presenter::Create(HWND window, Shown* shown)
   attributes.event_mask = ExposureMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask | KeyPressMask |
                           KeyReleaseMask | FocusChangeMask | StructureNotifyMask;
   attributes.cursor = current_;
-  const unsigned long mask =
-      CWBackPixmap | CWBitGravity | CWOverrideRedirect | CWEventMask | (current_ ? CWCursor : 0);
-  shown->window = XCreateWindow(display_, root_, int(shown->rect.left), int(shown->rect.top),
-                                unsigned(Width(shown->rect)), unsigned(Height(shown->rect)), 0, depth_, InputOutput,
-                                visual_, mask, &attributes);
+  const unsigned long mask = CWBackPixmap | CWBitGravity | CWOverrideRedirect | CWEventMask | (current_ ? CWCursor : 0);
+  shown->window =
+      XCreateWindow(display_, root_, int(shown->rect.left), int(shown->rect.top), unsigned(Width(shown->rect)),
+                    unsigned(Height(shown->rect)), 0, depth_, InputOutput, visual_, mask, &attributes);
   XSetWMProtocols(display_, shown->window, &deleteWindow_, 1);
   XClassHint classHint{const_cast<char*>("lumivex"), const_cast<char*>("Lumivex")};
   XSetClassHint(display_, shown->window, &classHint);
@@ -275,8 +274,7 @@ void X11Presenter::WindowMoved(HWND window)
   shown->requested.push_back(now);
   if (sized)
     SetSizeHints(window, *shown);
-  XMoveResizeWindow(display_, shown->window, int(now.left), int(now.top), unsigned(Width(now)),
-                    unsigned(Height(now)));
+  XMoveResizeWindow(display_, shown->window, int(now.left), int(now.top), unsigned(Width(now)), unsigned(Height(now)));
 }
 
 void X11Presenter::TitleChanged(HWND window)
@@ -379,8 +377,8 @@ void X11Presenter::Configured(HWND window, const XConfigureEvent& event)
       return;
   }
   const RECT got{x, y, x + event.width, y + event.height};
-  const auto mine = std::find_if(shown->requested.begin(), shown->requested.end(),
-                                 [&](const RECT& r) { return SameRect(r, got); });
+  const auto mine =
+      std::find_if(shown->requested.begin(), shown->requested.end(), [&](const RECT& r) { return SameRect(r, got); });
   if (mine != shown->requested.end()) {
     shown->requested.erase(shown->requested.begin(), mine + 1);
     return;
@@ -441,8 +439,7 @@ void X11Presenter::SetClientOnly(HWND window, Shown* shown, bool clientOnly)
   shown->rect = now;
   shown->requested.push_back(now);
   SetSizeHints(window, *shown);
-  XMoveResizeWindow(display_, shown->window, int(now.left), int(now.top), unsigned(Width(now)),
-                    unsigned(Height(now)));
+  XMoveResizeWindow(display_, shown->window, int(now.left), int(now.top), unsigned(Width(now)), unsigned(Height(now)));
   const WindowRecord* w = Find(window);
   MarkDirty(shown, RECT{0, 0, w->Width(), w->Height()});
 }

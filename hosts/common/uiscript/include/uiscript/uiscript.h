@@ -27,7 +27,7 @@
 // when they run and take effect as the loop retrieves them; each idle point
 // runs the steps up to and including the next input step.
 #include "lvxtext/error.h"
-#include "win32/win32.h"
+#include "win32/types.h"
 
 #include <cstddef>
 #include <functional>
@@ -37,9 +37,12 @@
 
 namespace uiscript {
 
+// Laid out by hand: the actions on one line.
+// clang-format off
 enum class Action {
   Click, Press, Move, Release, Drag, KeyDown, KeyUp, KeyPress, Type, Close, Answer, File, FileCancel, Snapshot,
 };
+// clang-format on
 
 struct Target {
   enum Kind { None, Screen, Title, Named } kind = None;

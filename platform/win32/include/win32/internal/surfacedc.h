@@ -1,7 +1,7 @@
 #pragma once
 // For the imaging stand-in only: device contexts over pixel memory that the
 // caller owns, and direct access to the surface behind any device context.
-#include "win32/win32.h"
+#include "win32/types.h"
 
 #include <cstddef>
 
