@@ -43,8 +43,12 @@ public:
   void resize(size_t size);
   void assign(size_t size, uint8_t value);
   void assign(const uint8_t* first, const uint8_t* last);
+  // clang-format 14 does not lay out a requires clause well.
+  // clang-format off
   template <class Iterator>
-  requires(!std::is_integral_v<Iterator> && !std::is_pointer_v<Iterator>) void assign(Iterator first, Iterator last)
+    requires(!std::is_integral_v<Iterator> && !std::is_pointer_v<Iterator>)
+  void assign(Iterator first, Iterator last)
+  // clang-format on
   {
     const std::vector<uint8_t> bytes(first, last);
     assign(bytes.data(), bytes.data() + bytes.size());

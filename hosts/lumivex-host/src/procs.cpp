@@ -196,25 +196,15 @@ void InstallRecordProcedures(FilterRecord* record)
 
 void InstallProcedures(HandleProcs* handles, ReadDescriptorProcs* read, WriteDescriptorProcs* write)
 {
-  *handles = HandleProcs{kHandleProcsVersion, kHandleProcsCount, NewProc,    DisposeProc,       GetSizeProc,
-                         SetSizeProc,         LockProc,          UnlockProc, ReservedHandleProc};
-  *read = ReadDescriptorProcs{kReadDescriptorProcsVersion,
-                              kReadDescriptorProcsCount,
-                              OpenReadProc,
-                              CloseReadProc,
-                              GetKeyProc,
-                              GetIntegerProc,
-                              GetFloatProc,
-                              GetBooleanProc,
-                              {}};
-  *write = WriteDescriptorProcs{kWriteDescriptorProcsVersion,
-                                kWriteDescriptorProcsCount,
-                                OpenWriteProc,
-                                CloseWriteProc,
-                                PutIntegerProc,
-                                PutFloatProc,
-                                PutBooleanProc,
-                                {}};
+  // Laid out by hand: the suites as the plug-in reads them.
+  // clang-format off
+  *handles = HandleProcs{kHandleProcsVersion, kHandleProcsCount, NewProc, DisposeProc, GetSizeProc,
+                         SetSizeProc, LockProc, UnlockProc, ReservedHandleProc};
+  *read = ReadDescriptorProcs{kReadDescriptorProcsVersion, kReadDescriptorProcsCount, OpenReadProc, CloseReadProc,
+                              GetKeyProc, GetIntegerProc, GetFloatProc, GetBooleanProc, {}};
+  *write = WriteDescriptorProcs{kWriteDescriptorProcsVersion, kWriteDescriptorProcsCount, OpenWriteProc,
+                                CloseWriteProc, PutIntegerProc, PutFloatProc, PutBooleanProc, {}};
+  // clang-format on
   FillUnused<true>(read->unusedProcs, std::make_integer_sequence<int, 12>());
   FillUnused<false>(write->unusedProcs, std::make_integer_sequence<int, 11>());
 }
